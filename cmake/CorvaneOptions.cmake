@@ -1,0 +1,16 @@
+# Compiler settings shared by every target of the project.
+add_compile_options(-Wall -Wextra -Wpedantic)
+if(CORVANE_WERROR)
+  add_compile_options(-Werror)
+endif()
+if(CORVANE_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
+endif()
+if(CORVANE_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "CORVANE_FUZZ needs clang")
+  endif()
+  # Coverage feedback for the fuzzers has to reach the project's libraries too.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()

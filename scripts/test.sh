@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the test configuration into build/test
+# (Debug, AddressSanitizer, UBSan, fuzzers; only what changed) and runs every
+# test through CTest, the fuzzers for 60 seconds each.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+bash scripts/install-packages.sh
+cmake --preset test >/dev/null
+cmake --build --preset test --parallel "$(nproc)"
+bash scripts/start-sound-server.sh
+status=0
+ctest --preset test "$@" || status=$?
+exit $status

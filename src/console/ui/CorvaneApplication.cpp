@@ -1,0 +1,21 @@
+#include "console/ui/CorvaneApplication.h"
+
+#include "platform/ExceptionGuard.h"
+
+namespace corvane {
+
+CorvaneApplication::CorvaneApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName("Vantor Corvane");
+    setOrganizationName("Vantor");
+}
+
+bool CorvaneApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        HandleException(receiver ? receiver->objectName().toStdString() : std::string(), std::current_exception());
+        return false;
+    }
+}
+
+} // namespace corvane

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "platform/Shell.h"
+
+namespace corvane {
+
+// Opens documents through the desktop's file associations (xdg-open via
+// QDesktopServices) and starts programs detached.
+class QtShell final : public Shell {
+public:
+    bool Open(const std::string& pathOrProgram, const std::string& parameters = {}) override;
+};
+
+} // namespace corvane
