@@ -1,0 +1,155 @@
+#include "console/CorvaneSettings.h"
+
+#include "console/IniFile.h"
+
+#include <variant>
+
+namespace corvane {
+namespace {
+
+constexpr const char* General = "Corvane_General";
+constexpr const char* Schedule = "Corvane_Schedule";
+constexpr const char* Audio = "Corvane_Audio";
+constexpr const char* AudioRack = "Corvane_AudioRack";
+constexpr const char* Grid = "Corvane_MainScheduleGrid";
+constexpr const char* System = "Corvane_System";
+
+// Font-style keys add a style when true and never take one away.
+enum class KeyKind { Plain, AddsStyle };
+
+template <typename S> using FieldOf = std::variant<bool S::*, int32_t S::*, std::string S::*>;
+
+template <typename S> struct KeyOf {
+    const char* section;
+    const char* key;
+    FieldOf<S> field;
+    KeyKind kind = KeyKind::Plain;
+};
+
+template <typename S> void ReadKey(const IniFile& ini, const KeyOf<S>& k, S& into) {
+    std::visit(
+        [&](auto member) {
+            using T = std::remove_cvref_t<decltype(into.*member)>;
+            if constexpr (std::is_same_v<T, bool>) {
+                const bool value = ini.ReadBool(k.section, k.key, into.*member);
+                into.*member = k.kind == KeyKind::AddsStyle ? (into.*member || value) : value;
+            } else if constexpr (std::is_same_v<T, int32_t>) {
+                into.*member = ini.ReadInteger(k.section, k.key, into.*member);
+            } else {
+                into.*member = ini.ReadString(k.section, k.key, into.*member);
+            }
+        },
+        k.field);
+}
+
+template <typename S> void WriteKey(IniFile& ini, const KeyOf<S>& k, const S& from) {
+    std::visit(
+        [&](auto member) {
+            using T = std::remove_cvref_t<decltype(from.*member)>;
+            if constexpr (std::is_same_v<T, bool>)
+                ini.WriteBool(k.section, k.key, from.*member);
+            else if constexpr (std::is_same_v<T, int32_t>)
+                ini.WriteInteger(k.section, k.key, from.*member);
+            else
+                ini.WriteString(k.section, k.key, from.*member);
+        },
+        k.field);
+}
+
+using S = CorvaneSettings;
+
+// The keys before the grid's, in the order they are read.
+const KeyOf<S> LeadingKeys[] = {
+    {General, "WelcomeDone", &S::WelcomeDone},
+    {Schedule, "AutoLoadLastSchedule", &S::AutoLoadLastSchedule},
+    {Schedule, "LastScheduleLocation", &S::LastScheduleLocation},
+    {Schedule, "AutoStartSchedule", &S::AutoStartSchedule},
+    {Audio, "ExternalAudioPreviewer", &S::ExternalAudioPreviewer},
+    {General, "StatisticsTracking", &S::StatisticsTracking},
+    {AudioRack, "AudioRackPlayList", &S::AudioRackPlayList},
+};
+
+const KeyOf<GridAppearance> GridKeys[] = {
+    {Grid, "ShowGridLines", &GridAppearance::showGridLines},
+    {Grid, "Color", &GridAppearance::color},
+    {Grid, "ShowHeader", &GridAppearance::showHeader},
+    {Grid, "HeaderColor", &GridAppearance::headerColor},
+};
+
+// Each of the grid's two fonts, under its prefix ("" or "Header").
+const KeyOf<GridFont> FontKeys[] = {
+    {Grid, "FontName", &GridFont::name},
+    {Grid, "FontSize", &GridFont::size},
+    {Grid, "FontColor", &GridFont::color},
+    {Grid, "FontStyleBold", &GridFont::bold, KeyKind::AddsStyle},
+    {Grid, "FontStyleItalic", &GridFont::italic, KeyKind::AddsStyle},
+    {Grid, "FontStyleUnderline", &GridFont::underline, KeyKind::AddsStyle},
+    {Grid, "FontStyleStrikeout", &GridFont::strikeout, KeyKind::AddsStyle},
+};
+
+const KeyOf<S> TrailingKeys[] = {
+    {General, "AutoGetCommercials", &S::AutoGetCommercials},
+    {General, "AutoCrossFade", &S::AutoCrossFade},
+    {General, "DisplayClock", &S::DisplayClock},
+    {Schedule, "LoopScheduleContinuously", &S::LoopScheduleContinuously},
+    {Schedule, "AttemptResumeOnAudioError", &S::AttemptResumeOnAudioError},
+    {System, "FadeOutDefault", &S::FadeOutDefault},
+    {System, "FadeInDefault", &S::FadeInDefault},
+    {System, "FadeOutCommercial", &S::FadeOutCommercial},
+    {General, "FileBrowseDefaultDirectory", &S::FileBrowseDefaultDirectory},
+    // Long read as "PlayListDefaultDirectory" and written with this spelling;
+    // names match without regard to case, so both are this one key.
+    {General, "PlaylistDefaultDirectory", &S::PlayListDefaultDirectory},
+};
+
+template <typename S2> KeyOf<S2> Prefixed(const KeyOf<S2>& k, const std::string& name) {
+    return {k.section, name.c_str(), k.field, k.kind};
+}
+
+// Visits the grid's keys in the file's order: lines, colour, font, header,
+// header colour, header font.
+template <typename OnGrid, typename OnFont> void ForEachGridKey(OnGrid&& onGrid, OnFont&& onFont) {
+    onGrid(GridKeys[0]);
+    onGrid(GridKeys[1]);
+    for (const auto& k : FontKeys)
+        onFont(k, std::string(k.key), &GridAppearance::font);
+    onGrid(GridKeys[2]);
+    onGrid(GridKeys[3]);
+    for (const auto& k : FontKeys)
+        onFont(k, std::string("Header") + k.key, &GridAppearance::headerFont);
+}
+
+} // namespace
+
+CorvaneSettings CorvaneSettings::Defaults(const std::filesystem::path& programFolder) {
+    CorvaneSettings s;
+    s.FileBrowseDefaultDirectory = programFolder.string();
+    s.PlayListDefaultDirectory = (programFolder / "PlayLists").string();
+    return s;
+}
+
+CorvaneSettings ReadSettings(const IniFile& ini, const CorvaneSettings& current) {
+    CorvaneSettings s = current;
+    for (const auto& k : LeadingKeys)
+        ReadKey(ini, k, s);
+    ForEachGridKey([&](const KeyOf<GridAppearance>& k) { ReadKey(ini, k, s.Grid); },
+                   [&](const KeyOf<GridFont>& k, const std::string& name, GridFont GridAppearance::*font) {
+                       ReadKey(ini, Prefixed(k, name), s.Grid.*font);
+                   });
+    for (const auto& k : TrailingKeys)
+        ReadKey(ini, k, s);
+    return s;
+}
+
+void WriteSettings(IniFile& ini, const CorvaneSettings& settings) {
+    for (const auto& k : LeadingKeys)
+        WriteKey(ini, k, settings);
+    ForEachGridKey([&](const KeyOf<GridAppearance>& k) { WriteKey(ini, k, settings.Grid); },
+                   [&](const KeyOf<GridFont>& k, const std::string& name, GridFont GridAppearance::*font) {
+                       WriteKey(ini, Prefixed(k, name), settings.Grid.*font);
+                   });
+    for (const auto& k : TrailingKeys)
+        WriteKey(ini, k, settings);
+}
+
+} // namespace corvane

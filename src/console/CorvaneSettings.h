@@ -1,0 +1,52 @@
+#pragma once
+
+#include "console/GridAppearance.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace corvane {
+
+class IniFile;
+
+// The file name of the settings in the program folder.
+inline constexpr const char* SettingsFileName = "corvane.ini";
+
+// Every value of the settings file, held in memory for the whole run; other
+// parts of the console read these, never the file. Fades are in ms.
+struct CorvaneSettings {
+    bool WelcomeDone = false;
+    bool AutoLoadLastSchedule = false;
+    std::string LastScheduleLocation;
+    bool AutoStartSchedule = false;
+    bool ExternalAudioPreviewer = false;
+    bool StatisticsTracking = true;
+    std::string AudioRackPlayList;
+    GridAppearance Grid;
+    bool AutoGetCommercials = true;
+    bool AutoCrossFade = false;
+    bool DisplayClock = true;
+    bool LoopScheduleContinuously = false;
+    bool AttemptResumeOnAudioError = true;
+    int32_t FadeOutDefault = 5000;
+    int32_t FadeInDefault = 5000;
+    int32_t FadeOutCommercial = 500;
+    std::string FileBrowseDefaultDirectory;
+    std::string PlayListDefaultDirectory;
+
+    // The defaults; two of them depend on where the program lives.
+    static CorvaneSettings Defaults(const std::filesystem::path& programFolder);
+    friend bool operator==(const CorvaneSettings&, const CorvaneSettings&) = default;
+};
+
+// Reads every key in the file's order; a missing or unreadable value keeps the
+// one in `current`. The grid keys read with the grid's current appearance as
+// default, and a font-style key only adds a style: one reading false leaves
+// the current style as it is.
+CorvaneSettings ReadSettings(const IniFile& ini, const CorvaneSettings& current);
+
+// Writes every key, each replacing only its own line.
+void WriteSettings(IniFile& ini, const CorvaneSettings& settings);
+
+} // namespace corvane

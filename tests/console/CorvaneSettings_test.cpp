@@ -1,0 +1,185 @@
+#include "console/CorvaneSettings.h"
+#include "console/IniFile.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace corvane {
+namespace {
+
+const std::filesystem::path Folder = "/opt/corvane";
+
+CorvaneSettings Reload(const CorvaneSettings& s) {
+    IniFile ini;
+    WriteSettings(ini, s);
+    return ReadSettings(IniFile::Parse(ini.Text()), CorvaneSettings::Defaults(Folder));
+}
+
+TEST(CorvaneSettings, AnEmptyFileGivesExactlyTheDefaults) {
+    const CorvaneSettings s = ReadSettings(IniFile(), CorvaneSettings::Defaults(Folder));
+    EXPECT_FALSE(s.WelcomeDone);
+    EXPECT_FALSE(s.AutoLoadLastSchedule);
+    EXPECT_EQ(s.LastScheduleLocation, "");
+    EXPECT_FALSE(s.AutoStartSchedule);
+    EXPECT_FALSE(s.ExternalAudioPreviewer);
+    EXPECT_TRUE(s.StatisticsTracking);
+    EXPECT_EQ(s.AudioRackPlayList, "");
+    EXPECT_FALSE(s.Grid.showGridLines);
+    EXPECT_EQ(s.Grid.color, 16774632);
+    EXPECT_EQ(s.Grid.font, (GridFont{"MS Sans Serif", 8, 0}));
+    EXPECT_TRUE(s.Grid.showHeader);
+    EXPECT_EQ(s.Grid.headerColor, -2147483633);
+    EXPECT_EQ(s.Grid.headerFont, (GridFont{"MS Sans Serif", 8, -2147483640}));
+    EXPECT_TRUE(s.AutoGetCommercials);
+    EXPECT_FALSE(s.AutoCrossFade);
+    EXPECT_TRUE(s.DisplayClock);
+    EXPECT_FALSE(s.LoopScheduleContinuously);
+    EXPECT_TRUE(s.AttemptResumeOnAudioError);
+    EXPECT_EQ(s.FadeOutDefault, 5000);
+    EXPECT_EQ(s.FadeInDefault, 5000);
+    EXPECT_EQ(s.FadeOutCommercial, 500);
+    EXPECT_EQ(s.FileBrowseDefaultDirectory, "/opt/corvane");
+    EXPECT_EQ(s.PlayListDefaultDirectory, "/opt/corvane/PlayLists");
+}
+
+TEST(CorvaneSettings, EveryValueSurvivesASaveAndReload) {
+    const std::function<void(CorvaneSettings&)> changes[] = {
+        [](auto& s) { s.WelcomeDone = true; },
+        [](auto& s) { s.AutoLoadLastSchedule = true; },
+        [](auto& s) { s.LastScheduleLocation = "/shows/morning show.wsl"; },
+        [](auto& s) { s.AutoStartSchedule = true; },
+        [](auto& s) { s.ExternalAudioPreviewer = true; },
+        [](auto& s) { s.StatisticsTracking = false; },
+        [](auto& s) { s.AudioRackPlayList = "/racks/jingles.rck"; },
+        [](auto& s) { s.Grid.showGridLines = true; },
+        [](auto& s) { s.Grid.color = RgbColor(1, 2, 3); },
+        [](auto& s) {
+            s.Grid.font = GridFont{"DejaVu Sans", 11, RgbColor(255, 0, 0), true, true, true, true};
+        },
+        [](auto& s) { s.Grid.showHeader = false; },
+        [](auto& s) { s.Grid.headerColor = SystemColor(5); },
+        [](auto& s) { s.Grid.headerFont = GridFont{"Arial", 14, SystemColor(7), false, true, false, true}; },
+        [](auto& s) { s.AutoGetCommercials = false; },
+        [](auto& s) { s.AutoCrossFade = true; },
+        [](auto& s) { s.DisplayClock = false; },
+        [](auto& s) {
+            s.AttemptResumeOnAudioError = false;
+            s.LoopScheduleContinuously = true;
+        },
+        [](auto& s) {
+            s.FadeOutDefault = 0;
+            s.FadeInDefault = 2147483647;
+            s.FadeOutCommercial = -1;
+        },
+        [](auto& s) { s.FileBrowseDefaultDirectory = std::string(IniFile::MaxValueLength, 'f'); },
+        [](auto& s) { s.PlayListDefaultDirectory = "/lists"; },
+    };
+    for (size_t i = 0; i < std::size(changes); ++i) {
+        CorvaneSettings s = CorvaneSettings::Defaults(Folder);
+        changes[i](s);
+        EXPECT_EQ(Reload(s), s) << "change " << i;
+    }
+}
+
+TEST(CorvaneSettings, ThePlayListFolderIsOneKeyUnderBothSpellings) {
+    IniFile ini = IniFile::Parse("[Corvane_General]\nPlayListDefaultDirectory=/old\n");
+    EXPECT_EQ(ReadSettings(ini, CorvaneSettings::Defaults(Folder)).PlayListDefaultDirectory, "/old");
+    CorvaneSettings s = CorvaneSettings::Defaults(Folder);
+    s.PlayListDefaultDirectory = "/new";
+    WriteSettings(ini, s);
+    const std::string text = ini.Text();
+    EXPECT_EQ(text.find("/old"), std::string::npos);
+    EXPECT_NE(text.find("PlaylistDefaultDirectory=/new\n"), std::string::npos);
+    EXPECT_EQ(text.find("PlayListDefaultDirectory"), std::string::npos);
+}
+
+TEST(CorvaneSettings, AFalseStyleKeyNeverRemovesAStyleTheGridAlreadyHas) {
+    CorvaneSettings current = CorvaneSettings::Defaults(Folder);
+    current.Grid.font.bold = true;
+    const IniFile ini = IniFile::Parse("[Corvane_MainScheduleGrid]\nFontStyleBold=0\nFontStyleItalic=1\n"
+                                       "HeaderFontStyleUnderline=1\n");
+    const CorvaneSettings s = ReadSettings(ini, current);
+    EXPECT_TRUE(s.Grid.font.bold);
+    EXPECT_TRUE(s.Grid.font.italic);
+    EXPECT_TRUE(s.Grid.headerFont.underline);
+    EXPECT_FALSE(s.Grid.headerFont.bold);
+}
+
+TEST(CorvaneSettings, BadValuesFallBackToDefaultsAndOtherLinesSurvive) {
+    using namespace std::string_literals;
+    const std::string damaged = "garbage \x00\x01\x02 line\n"
+                                "[corvane_system]\n"
+                                "FadeOutDefault=99999999999999\n"
+                                "FadeInDefault=0x7D0\n"
+                                "FadeOutCommercial=fast\n"
+                                "FadeOutCommercial=250\n"
+                                "[CORVANE_GENERAL]\n"
+                                "DisplayClock=\xff\xfe\n"
+                                "AutoCrossFade=3\n"
+                                "[Station]\n"
+                                "Name=KXYZ\n"s;
+    IniFile ini = IniFile::Parse(damaged);
+    const CorvaneSettings s = ReadSettings(ini, CorvaneSettings::Defaults(Folder));
+    EXPECT_EQ(s.FadeOutDefault, 5000);
+    EXPECT_EQ(s.FadeInDefault, 2000);
+    EXPECT_EQ(s.FadeOutCommercial, 500) << "the first of duplicate keys counts";
+    EXPECT_TRUE(s.DisplayClock);
+    EXPECT_TRUE(s.AutoCrossFade);
+
+    WriteSettings(ini, s);
+    const std::string text = ini.Text();
+    EXPECT_EQ(text.rfind("garbage \x00\x01\x02 line\n"s, 0), 0u);
+    EXPECT_NE(text.find("[Station]\nName=KXYZ\n"), std::string::npos);
+    EXPECT_NE(text.find("FadeOutCommercial=250\n"), std::string::npos);
+    EXPECT_EQ(ReadSettings(IniFile::Parse(text), CorvaneSettings::Defaults(Folder)), s);
+}
+
+TEST(CorvaneSettings, AnEmptyFileHoldsEveryKeyAfterSaving) {
+    IniFile ini;
+    WriteSettings(ini, CorvaneSettings::Defaults(Folder));
+    const std::string keys[] = {
+        "WelcomeDone",
+        "AutoLoadLastSchedule",
+        "LastScheduleLocation",
+        "AutoStartSchedule",
+        "ExternalAudioPreviewer",
+        "StatisticsTracking",
+        "AudioRackPlayList",
+        "ShowGridLines",
+        "Color",
+        "FontName",
+        "FontSize",
+        "FontColor",
+        "FontStyleBold",
+        "FontStyleItalic",
+        "FontStyleUnderline",
+        "FontStyleStrikeout",
+        "ShowHeader",
+        "HeaderColor",
+        "HeaderFontName",
+        "HeaderFontSize",
+        "HeaderFontColor",
+        "HeaderFontStyleBold",
+        "HeaderFontStyleItalic",
+        "HeaderFontStyleUnderline",
+        "HeaderFontStyleStrikeout",
+        "AutoGetCommercials",
+        "AutoCrossFade",
+        "DisplayClock",
+        "LoopScheduleContinuously",
+        "AttemptResumeOnAudioError",
+        "FadeOutDefault",
+        "FadeInDefault",
+        "FadeOutCommercial",
+        "FileBrowseDefaultDirectory",
+        "PlaylistDefaultDirectory",
+    };
+    const std::string text = ini.Text();
+    for (const auto& key : keys)
+        EXPECT_NE(text.find("\n" + key + "="), std::string::npos) << key;
+    EXPECT_NE(text.find("HeaderColor=-2147483633\n"), std::string::npos);
+    EXPECT_NE(text.find("Color=16774632\n"), std::string::npos);
+}
+
+} // namespace
+} // namespace corvane
