@@ -1,0 +1,38 @@
+#include "audio/device/CompletionPoster.h"
+
+#include <utility>
+
+namespace corvane {
+
+CompletionPoster::CompletionPoster(Dispatcher& dispatcher, WaveDeviceDone onDone)
+    : dispatcher_(dispatcher), state_(std::make_shared<State>()) {
+    state_->onDone = std::move(onDone);
+}
+
+CompletionPoster::~CompletionPoster() {
+    Detach();
+}
+
+uint64_t CompletionPoster::Epoch() const {
+    return state_->epoch;
+}
+
+void CompletionPoster::Post(WaveDeviceBuffer* buffer, uint64_t epoch) {
+    // The posted work holds the state, not this object: the stream may be
+    // gone by the time the main thread gets to it.
+    dispatcher_.Post([state = state_, buffer, epoch] {
+        if (state->attached && state->epoch == epoch && state->onDone)
+            state->onDone(*buffer);
+    });
+}
+
+void CompletionPoster::Invalidate() {
+    ++state_->epoch;
+}
+
+void CompletionPoster::Detach() {
+    state_->attached = false;
+    ++state_->epoch;
+}
+
+} // namespace corvane

@@ -1,0 +1,99 @@
+#include "audio/device/PortAudioWaveDevice.h"
+
+#include "audio/device/PortAudioWaveStream.h"
+
+#include <portaudio.h>
+
+namespace corvane {
+namespace {
+
+bool SampleFormatFor(const WaveDeviceFormat& format, PaSampleFormat& out) {
+    if (!format.IsPcm() || format.channels < 1 || format.samplesPerSec == 0)
+        return false;
+    switch (format.bitsPerSample) {
+    case 8:
+        out = paUInt8;
+        return true;
+    case 16:
+        out = paInt16;
+        return true;
+    default:
+        return false;
+    }
+}
+
+PaStreamParameters ParametersFor(int paIndex, const WaveDeviceFormat& format, PaSampleFormat sampleFormat) {
+    PaStreamParameters p{};
+    p.device = paIndex;
+    p.channelCount = format.channels;
+    p.sampleFormat = sampleFormat;
+    // The console keeps about 1.5 s queued itself; the device needs only a
+    // comfortable margin against scheduling hiccups.
+    p.suggestedLatency = Pa_GetDeviceInfo(paIndex)->defaultHighOutputLatency;
+    p.hostApiSpecificStreamInfo = nullptr;
+    return p;
+}
+
+} // namespace
+
+PortAudioWaveDevice::PortAudioWaveDevice(Dispatcher& dispatcher) : dispatcher_(dispatcher) {
+    // Without a working PortAudio there is simply no device; the wave output
+    // reports that in its own words.
+    initialized_ = Pa_Initialize() == paNoError;
+    if (!initialized_)
+        return;
+    const int count = Pa_GetDeviceCount();
+    for (int i = 0; i < count; ++i) {
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(i);
+        if (info && info->maxOutputChannels > 0)
+            outputs_.push_back(i);
+    }
+}
+
+PortAudioWaveDevice::~PortAudioWaveDevice() {
+    if (initialized_)
+        Pa_Terminate();
+}
+
+int PortAudioWaveDevice::DeviceCount() const {
+    return static_cast<int>(outputs_.size());
+}
+
+int PortAudioWaveDevice::PortAudioIndex(int deviceId) const {
+    if (deviceId == WaveMapperId && !outputs_.empty()) {
+        const PaDeviceIndex index = Pa_GetDefaultOutputDevice();
+        return index == paNoDevice ? outputs_.front() : index;
+    }
+    if (deviceId < 0 || deviceId >= DeviceCount())
+        throw WaveDeviceError("The specified device identifier is out of range");
+    return outputs_[static_cast<size_t>(deviceId)];
+}
+
+std::string PortAudioWaveDevice::ProductName(int deviceId) const {
+    const PaDeviceInfo* info = Pa_GetDeviceInfo(PortAudioIndex(deviceId));
+    return info && info->name ? info->name : std::string();
+}
+
+bool PortAudioWaveDevice::CanPlay(int deviceId, const WaveDeviceFormat& format) const {
+    PaSampleFormat sampleFormat = 0;
+    if (!SampleFormatFor(format, sampleFormat))
+        return false;
+    const PaStreamParameters p = ParametersFor(PortAudioIndex(deviceId), format, sampleFormat);
+    return Pa_IsFormatSupported(nullptr, &p, format.samplesPerSec) == paFormatIsSupported;
+}
+
+std::unique_ptr<WaveDeviceStream> PortAudioWaveDevice::Open(int deviceId, const WaveDeviceFormat& format,
+                                                            WaveDeviceDone onDone) {
+    PaSampleFormat sampleFormat = 0;
+    if (!SampleFormatFor(format, sampleFormat))
+        throw WaveDeviceError("Unsupported wave format");
+    const PaStreamParameters p = ParametersFor(PortAudioIndex(deviceId), format, sampleFormat);
+    PaStream* stream = nullptr;
+    const PaError error = Pa_OpenStream(&stream, nullptr, &p, format.samplesPerSec,
+                                        paFramesPerBufferUnspecified, paClipOff, nullptr, nullptr);
+    if (error != paNoError)
+        throw WaveDeviceError(PortAudioErrorText(error));
+    return std::make_unique<PortAudioWaveStream>(stream, format, dispatcher_, std::move(onDone));
+}
+
+} // namespace corvane
