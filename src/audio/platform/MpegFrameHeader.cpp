@@ -1,0 +1,143 @@
+#include "audio/platform/MpegFrameHeader.h"
+
+#include <array>
+#include <cstring>
+#include <vector>
+
+namespace corvane {
+
+namespace {
+
+// kbit/s by bit-rate index, for MPEG-1 layers 1..3 and MPEG-2/2.5 layer 1 and layers 2/3.
+constexpr std::array<std::array<int, 16>, 5> BitRates{{
+    {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448, 0},
+    {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 0},
+    {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0},
+    {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256, 0},
+    {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},
+}};
+constexpr std::array<int, 3> MpegOneRates{44100, 48000, 32000};
+
+// How many chained frames make a stream, and how far into a file audio may begin.
+constexpr int FramesToConfirm = 4;
+constexpr int64_t SearchWindow = 65536;
+
+struct FileView {
+    const MpegByteSource& source;
+    int64_t size;
+    bool Read(int64_t offset, uint8_t* data, int64_t bytes) const {
+        return offset >= 0 && offset + bytes <= size && source(offset, data, bytes) == bytes;
+    }
+};
+
+uint32_t LittleEndian32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+// Skips ID3v2 tags (there may be several) at the start of the audio.
+int64_t SkipId3v2(const FileView& file, int64_t offset) {
+    uint8_t h[10];
+    while (file.Read(offset, h, sizeof h) && std::memcmp(h, "ID3", 3) == 0 && h[3] != 0xFF && h[4] != 0xFF &&
+           ((h[6] | h[7] | h[8] | h[9]) & 0x80) == 0) {
+        const int64_t body = (int64_t{h[6]} << 21) | (int64_t{h[7]} << 14) | (int64_t{h[8]} << 7) | h[9];
+        offset += 10 + body + ((h[5] & 0x10) != 0 ? 10 : 0);
+    }
+    return offset;
+}
+
+// The start of the "data" chunk of a RIFF WAVE file, or nothing.
+std::optional<int64_t> RiffDataStart(const FileView& file) {
+    uint8_t h[12];
+    if (!file.Read(0, h, sizeof h) || std::memcmp(h, "RIFF", 4) != 0 || std::memcmp(h + 8, "WAVE", 4) != 0)
+        return std::nullopt;
+    int64_t offset = 12;
+    uint8_t chunk[8];
+    while (file.Read(offset, chunk, sizeof chunk)) {
+        const int64_t size = LittleEndian32(chunk + 4);
+        if (std::memcmp(chunk, "data", 4) == 0)
+            return offset + 8;
+        offset += 8 + size + (size & 1);
+    }
+    return std::nullopt;
+}
+
+bool SameStream(const MpegFrameHeader& a, const MpegFrameHeader& b) {
+    return a.version == b.version && a.layer == b.layer && a.sampleRate == b.sampleRate;
+}
+
+bool IsId3v1At(const FileView& file, int64_t offset) {
+    uint8_t tag[3];
+    return offset + 128 == file.size && file.Read(offset, tag, 3) && std::memcmp(tag, "TAG", 3) == 0;
+}
+
+// True when frames chain from `offset` on: FramesToConfirm of them, or at
+// least two that end exactly at the end of the file (or its ID3v1 tag).
+bool FramesChainFrom(const FileView& file, int64_t offset) {
+    std::optional<MpegFrameHeader> first;
+    for (int count = 0; count < FramesToConfirm; ++count) {
+        if (count >= 2 && (offset == file.size || IsId3v1At(file, offset)))
+            return true;
+        uint8_t h[4];
+        if (!file.Read(offset, h, sizeof h))
+            return false;
+        const auto header = ParseMpegFrameHeader(h);
+        if (!header || (first && !SameStream(*first, *header)))
+            return false;
+        if (!first)
+            first = header;
+        offset += header->frameBytes;
+    }
+    return offset <= file.size;
+}
+
+} // namespace
+
+std::optional<MpegFrameHeader> ParseMpegFrameHeader(const uint8_t* h) {
+    if (h[0] != 0xFF || (h[1] & 0xE0) != 0xE0)
+        return std::nullopt;
+    const int versionBits = (h[1] >> 3) & 3;
+    const int layerBits = (h[1] >> 1) & 3;
+    const int bitRateIndex = h[2] >> 4;
+    const int rateIndex = (h[2] >> 2) & 3;
+    const int padding = (h[2] >> 1) & 1;
+    if (versionBits == 1 || layerBits == 0 || bitRateIndex == 0 || bitRateIndex == 15 || rateIndex == 3 ||
+        (h[3] & 3) == 2)
+        return std::nullopt;
+    MpegFrameHeader f;
+    f.version = versionBits == 3 ? 10 : versionBits == 2 ? 20 : 25;
+    f.layer = 4 - layerBits;
+    const int divisor = f.version == 10 ? 1 : f.version == 20 ? 2 : 4;
+    f.sampleRate = MpegOneRates[static_cast<size_t>(rateIndex)] / divisor;
+    const size_t table = f.version == 10 ? static_cast<size_t>(f.layer - 1) : f.layer == 1 ? 3 : 4;
+    f.bitRate = BitRates[table][static_cast<size_t>(bitRateIndex)];
+    f.channelMode = h[3] >> 6;
+    const int bitsPerSecond = f.bitRate * 1000;
+    if (f.layer == 1) {
+        f.samplesPerFrame = 384;
+        f.frameBytes = (12 * bitsPerSecond / f.sampleRate + padding) * 4;
+    } else {
+        f.samplesPerFrame = f.layer == 3 && f.version != 10 ? 576 : 1152;
+        f.frameBytes = f.samplesPerFrame / 8 * bitsPerSecond / f.sampleRate + padding;
+    }
+    return f;
+}
+
+std::optional<int64_t> FindMpegAudioStart(const MpegByteSource& source, int64_t fileSize) {
+    const FileView file{source, fileSize};
+    const int64_t start = RiffDataStart(file).value_or(SkipId3v2(file, 0));
+    const int64_t end = std::min(fileSize, start + SearchWindow);
+    if (start >= end)
+        return std::nullopt;
+    std::vector<uint8_t> window(static_cast<size_t>(end - start));
+    if (!file.Read(start, window.data(), end - start))
+        return std::nullopt;
+    for (size_t i = 0; i + 4 <= window.size(); ++i) {
+        if (window[i] == 0xFF && (window[i + 1] & 0xE0) == 0xE0 && ParseMpegFrameHeader(&window[i]) &&
+            FramesChainFrom(file, start + static_cast<int64_t>(i)))
+            return start + static_cast<int64_t>(i);
+    }
+    return std::nullopt;
+}
+
+} // namespace corvane

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+namespace corvane {
+
+// The 4-byte header that begins every MPEG audio frame.
+struct MpegFrameHeader {
+    int version = 0;     // 10 = MPEG-1, 20 = MPEG-2, 25 = MPEG-2.5
+    int layer = 0;       // 1..3
+    int bitRate = 0;     // kbit/s
+    int sampleRate = 0;  // Hz
+    int channelMode = 0; // 0 stereo, 1 joint stereo, 2 dual channel, 3 single channel
+    int frameBytes = 0;  // whole frame including the header
+    int samplesPerFrame = 0;
+};
+
+// Parses a frame header; nothing for bytes that are no valid header. Free
+// format (bit-rate index 0) is not accepted: its frame length is not in the
+// header, so a chain of frames cannot be verified from headers alone.
+std::optional<MpegFrameHeader> ParseMpegFrameHeader(const uint8_t* header);
+
+// Reads up to `bytes` bytes at a file offset into `data`; returns how many
+// were read (fewer at the end of the file).
+using MpegByteSource = std::function<int64_t(int64_t offset, uint8_t* data, int64_t bytes)>;
+
+// Where the MPEG audio of a file begins (after an ID3v2 tag, or inside the
+// "data" chunk of a RIFF WAVE file), or nothing when the file holds no MPEG
+// audio. Audio is recognised only where several frames follow one another
+// with the same version, layer and rate (or where at least two such frames
+// fill the file to its end or to an ID3v1 tag), so text, pictures and random
+// bytes, which hold a plausible single header now and then, are refused.
+std::optional<int64_t> FindMpegAudioStart(const MpegByteSource& source, int64_t fileSize);
+
+} // namespace corvane
