@@ -4,11 +4,6 @@
 
 namespace corvane {
 
-bool IsValidMeterPcm(const MeterPcmFormat& f) {
-    return f.isPcm && (f.bitsPerSample == 8 || f.bitsPerSample == 16) &&
-           (f.channels == 1 || f.channels == 2) && f.sampleRate >= 4000 && f.sampleRate <= 100000;
-}
-
 namespace {
 
 int ReadSample(const unsigned char* p, TMMBits bits) {

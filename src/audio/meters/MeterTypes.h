@@ -1,24 +1,15 @@
 #pragma once
 
+#include "audio/chain/EMMError.h"
+#include "audio/chain/WaveFormat.h"
+
 #include <functional>
-#include <stdexcept>
 
 namespace corvane {
 
 enum class TMMBits { b8Bit, b16Bit };
 enum class TMMMode { mMono, mStereo };
 enum class TMMChannel { chBoth, chLeft, chRight };
-
-// The format of the audio a display is fed: it takes its sample size and mode
-// from it (and the spectrum its rate). Only valid PCM is accepted: 8 or 16
-// bits, one or two channels, 4000..100000 Hz.
-struct MeterPcmFormat {
-    bool isPcm = true;
-    int bitsPerSample = 16;
-    int channels = 2;
-    int sampleRate = 44100;
-};
-bool IsValidMeterPcm(const MeterPcmFormat& format);
 
 // One 16-bit-range sample of the chosen channel of a frame: 8-bit samples are
 // centred and scaled by 256; both channels of a stereo frame are averaged,
@@ -31,18 +22,20 @@ class MeterDisplay {
 public:
     virtual ~MeterDisplay() = default;
     virtual int RequiredBytes() const = 0;
-    virtual void SetPcmFormat(const MeterPcmFormat& format) = 0;
+    // Takes the sample size and mode (a spectrum also the rate) from the
+    // format; anything but valid PCM raises the display's "Invalid WaveFormat".
+    virtual void SetPcmFormat(const WaveFormat& format) = 0;
     virtual void RefreshPcmData(const unsigned char* data) = 0;
     virtual void ResetData() = 0;
 };
 
-class EMMLevelError : public std::runtime_error {
+class EMMLevelError : public EMMError {
 public:
-    using std::runtime_error::runtime_error;
+    using EMMError::EMMError;
 };
-class EMMSpectrumError : public std::runtime_error {
+class EMMSpectrumError : public EMMError {
 public:
-    using std::runtime_error::runtime_error;
+    using EMMError::EMMError;
 };
 
 } // namespace corvane

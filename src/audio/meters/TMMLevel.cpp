@@ -28,9 +28,9 @@ int TMMLevel::RequiredBytes() const {
     return (static_cast<int>(BitLength) + 1) * (static_cast<int>(Mode) + 1) * std::max(Samples, 1);
 }
 
-void TMMLevel::SetPcmFormat(const MeterPcmFormat& format) {
-    if (!IsValidMeterPcm(format))
-        throw EMMLevelError("Invalid WaveFormat");
+void TMMLevel::SetPcmFormat(const WaveFormat& format) {
+    if (!IsValidPcm(&format))
+        throw EMMLevelError(MMString::InvalidWaveFormat);
     BitLength = format.bitsPerSample == 8 ? TMMBits::b8Bit : TMMBits::b16Bit;
     Mode = format.channels == 2 ? TMMMode::mStereo : TMMMode::mMono;
 }

@@ -48,7 +48,7 @@ public:
 
     // The connector's contract.
     int RequiredBytes() const override;
-    void SetPcmFormat(const MeterPcmFormat& format) override;
+    void SetPcmFormat(const WaveFormat& format) override;
     void RefreshPcmData(const unsigned char* data) override;
     void ResetData() override;
 

@@ -116,12 +116,12 @@ int TMMSpectrum::RequiredBytes() const {
     return (static_cast<int>(BitLength) + 1) * (static_cast<int>(Mode) + 1) * n_;
 }
 
-void TMMSpectrum::SetPcmFormat(const MeterPcmFormat& format) {
-    if (!IsValidMeterPcm(format))
-        throw EMMSpectrumError("Invalid WaveFormat");
+void TMMSpectrum::SetPcmFormat(const WaveFormat& format) {
+    if (!IsValidPcm(&format))
+        throw EMMSpectrumError(MMString::InvalidWaveFormat);
     BitLength = format.bitsPerSample == 8 ? TMMBits::b8Bit : TMMBits::b16Bit;
     Mode = format.channels == 2 ? TMMMode::mStereo : TMMMode::mMono;
-    SampleRate = format.sampleRate;
+    SampleRate = static_cast<int>(format.samplesPerSec);
     Configure();
 }
 

@@ -72,7 +72,7 @@ public:
     int SpotsForValue(int v) const;
 
     int RequiredBytes() const override;
-    void SetPcmFormat(const MeterPcmFormat& format) override;
+    void SetPcmFormat(const WaveFormat& format) override;
     void RefreshPcmData(const unsigned char* data) override;
     void ResetData() override;
 

@@ -9,7 +9,7 @@ namespace {
 
 // The console's left or right meter.
 void MakeConsoleMeter(TMMLevel& m, TMMChannel channel) {
-    m.SetPcmFormat({true, 16, 2, 44100});
+    m.SetPcmFormat(PcmWaveFormat(16, 2, 44100));
     m.Channel = channel;
     m.Samples = 250;
     m.SetPeaks(2, 20, 1);
@@ -91,10 +91,12 @@ TEST(TMMLevel, PeakHoldsAboutOneSecondThenFallsOneSpotPerTick) {
 
 TEST(TMMLevel, RejectsFormatsThatAreNotPlainPcm) {
     TMMLevel m;
-    for (const MeterPcmFormat bad : {MeterPcmFormat{false, 16, 2, 44100}, MeterPcmFormat{true, 24, 2, 44100},
-                                     MeterPcmFormat{true, 16, 6, 44100}, MeterPcmFormat{true, 16, 2, 200000}})
+    WaveFormat adpcm = PcmWaveFormat(4, 1, 22050);
+    adpcm.formatTag = 0x11;
+    for (const WaveFormat& bad :
+         {adpcm, PcmWaveFormat(24, 2, 44100), PcmWaveFormat(16, 6, 44100), PcmWaveFormat(16, 2, 200000)})
         EXPECT_THROW(m.SetPcmFormat(bad), EMMLevelError);
-    m.SetPcmFormat({true, 8, 1, 8000});
+    m.SetPcmFormat(PcmWaveFormat(8, 1, 8000));
     EXPECT_EQ(m.RequiredBytes(), 50);
 }
 

@@ -104,7 +104,7 @@ TEST(TMMSpectrum, FullScaleFiresPcmOverflowAndLoudBarsGainOverflow) {
     s.RefreshPcmData(block.data());
     EXPECT_TRUE(pcm);
     EXPECT_TRUE(gain);
-    EXPECT_THROW(s.SetPcmFormat({true, 16, 2, 2000}), EMMSpectrumError);
+    EXPECT_THROW(s.SetPcmFormat(PcmWaveFormat(16, 2, 2000)), EMMSpectrumError);
 }
 
 } // namespace
