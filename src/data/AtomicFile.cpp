@@ -1,0 +1,81 @@
+#include "data/AtomicFile.h"
+
+#include "data/DataErrors.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <unistd.h>
+
+namespace corvane {
+namespace {
+
+std::string SystemError(const char* what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
+
+// Flushes a file or folder to disk; the rename is only safe once the data is.
+void Sync(const std::string& path, int flags, const char* what) {
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+    if (fd < 0)
+        throw std::runtime_error(SystemError(what));
+    const int rc = ::fsync(fd);
+    const int saved = errno;
+    ::close(fd);
+    // Some file systems cannot flush a folder; the file itself is what matters.
+    if (rc != 0 && !(flags & O_DIRECTORY && (saved == EINVAL || saved == EBADF))) {
+        errno = saved;
+        throw std::runtime_error(SystemError(what));
+    }
+}
+
+std::string TempPathFor(const std::string& path) {
+    static std::atomic<unsigned> counter{0};
+    const std::filesystem::path p(path);
+    const std::string name = "." + p.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
+                             std::to_string(counter.fetch_add(1));
+    return (p.parent_path() / name).string();
+}
+
+} // namespace
+
+void WriteFileAtomically(const std::string& path,
+                         const std::function<void(const std::string& tempPath)>& write) {
+    const std::string temp = TempPathFor(path);
+    try {
+        write(temp);
+        Sync(temp, O_RDONLY, "cannot flush the new file");
+        if (std::rename(temp.c_str(), path.c_str()) != 0)
+            throw std::runtime_error(SystemError("cannot replace the file"));
+    } catch (const std::exception& e) {
+        std::remove(temp.c_str());
+        throw ETableFileError(path, std::string("not written: ") + e.what());
+    }
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    try {
+        Sync(folder.empty() ? "." : folder.string(), O_RDONLY | O_DIRECTORY, "cannot flush the folder");
+    } catch (const std::exception& e) {
+        throw ETableFileError(path, std::string("written, but ") + e.what());
+    }
+}
+
+void WriteTextFileAtomically(const std::string& path, const std::string& content) {
+    WriteFileAtomically(path, [&](const std::string& temp) {
+        std::FILE* f = std::fopen(temp.c_str(), "wb");
+        if (!f)
+            throw std::runtime_error(SystemError("cannot create the new file"));
+        const size_t written = std::fwrite(content.data(), 1, content.size(), f);
+        const bool ok = written == content.size() && std::fflush(f) == 0;
+        const int saved = errno;
+        const bool closed = std::fclose(f) == 0;
+        if (!ok || !closed) {
+            errno = saved;
+            throw std::runtime_error(SystemError("cannot write the new file"));
+        }
+    });
+}
+
+} // namespace corvane
