@@ -1,0 +1,484 @@
+#include "audio/output/TMMWaveOut.h"
+
+#include "audio/chain/EMMError.h"
+#include "platform/ExceptionGuard.h"
+
+#include <algorithm>
+#include <new>
+
+namespace corvane {
+
+struct TMMWaveOut::Slot {
+    BufferHeader header;
+    WaveDeviceBuffer device;
+    std::vector<uint8_t> data;
+};
+
+TMMWaveOut::TMMWaveOut(WaveDevice& device, Dispatcher& dispatcher, std::string name)
+    : TMMCustomSoundComponent(std::move(name)), device_(device), dispatcher_(dispatcher),
+      self_(std::make_shared<TMMWaveOut*>(this)) {}
+
+TMMWaveOut::~TMMWaveOut() {
+    MarkDestroying();
+    Close();
+    self_.reset();
+    Unlink();
+}
+
+void TMMWaveOut::Fire(const TMMNotifyEvent& event) {
+    if (event)
+        event(this);
+}
+
+void TMMWaveOut::FireError() {
+    Fire(OnError);
+}
+
+void TMMWaveOut::Error(const std::string& message) {
+    FireError();
+    throw EMMWaveOutError(message);
+}
+
+template <typename F> auto TMMWaveOut::DeviceCall(const char* call, F&& f) -> decltype(f()) {
+    try {
+        return f();
+    } catch (const WaveDeviceError& e) {
+        const std::string text =
+            *e.what() ? e.what() : "Specified error number is out of range (unknown error)";
+        Error(DeviceErrorText(call, text));
+    }
+}
+
+void TMMWaveOut::FailOperation() {
+    const std::exception_ptr error = std::current_exception();
+    try {
+        std::rethrow_exception(error);
+    } catch (const EMMWaveOutError&) {
+        // Error has fired OnError already.
+    } catch (...) {
+        FireError();
+    }
+    CloseWith(CloseMode::Forced);
+    std::rethrow_exception(error);
+}
+
+void TMMWaveOut::CheckClosedForChange() {
+    if (state_.open)
+        Error(LoadMMString(MMString::ChangeWhileOpen));
+}
+
+void TMMWaveOut::SetBufferSize(int value) {
+    CheckClosedForChange();
+    TMMCustomSoundComponent::SetBufferSize(std::max(value, MinBufferSize));
+}
+
+void TMMWaveOut::SetNumBuffers(int value) {
+    CheckClosedForChange();
+    if (value < 2)
+        return;
+    numBuffers_ = std::min(value, MaxNumBuffers);
+}
+
+void TMMWaveOut::SetDeviceID(int id) {
+    CheckClosedForChange();
+    deviceId_ = id;
+}
+
+void TMMWaveOut::SetCallBackMode(TMMCBMode) {
+    CheckClosedForChange();
+}
+
+std::string TMMWaveOut::ProductName() const {
+    const int count = device_.DeviceCount();
+    if (count > 0 && (deviceId_ == WaveMapperId || (deviceId_ >= 0 && deviceId_ < count))) {
+        try {
+            return device_.ProductName(deviceId_);
+        } catch (const WaveDeviceError&) {
+            // fall through to the engine's wording
+        }
+    }
+    return LoadMMString(MMString::NoWaveOutDevice);
+}
+
+WaveDeviceFormat TMMWaveOut::DeviceFormat() const {
+    const WaveFormat& f = *GetWaveFormat();
+    return WaveDeviceFormat{f.formatTag, f.channels, f.samplesPerSec, f.bitsPerSample};
+}
+
+void TMMWaveOut::SetWaveFormat(const WaveFormat* format) {
+    if (state_.open && format != GetWaveFormat())
+        Close();
+    TMMCustomSoundComponent::SetWaveFormat(format);
+}
+
+void TMMWaveOut::BufferReady(BufferHeader*) {
+    // The output plays what it pulls; nothing is pushed into it.
+}
+
+void TMMWaveOut::Open() {
+    const int count = device_.DeviceCount();
+    if (count == 0)
+        Error(LoadMMString(MMString::NoWaveOutDevice));
+    if (deviceId_ != WaveMapperId && (deviceId_ < 0 || deviceId_ >= count))
+        Error(LoadMMString(MMString::InvalidDeviceID));
+    if (GetWaveFormat() == nullptr)
+        Error(DeviceErrorText("WaveOutOpen", LoadMMString(MMString::InvalidWaveFormatDevice)));
+    if (state_.open)
+        Close();
+    try {
+        const WaveDeviceFormat format = DeviceFormat();
+        bool playable = false;
+        try {
+            playable = device_.CanPlay(deviceId_, format);
+        } catch (const WaveDeviceError&) {
+            playable = false;
+        }
+        if (!playable)
+            Error(DeviceErrorText("WaveOutOpen", LoadMMString(MMString::DeviceCantPlayFormat)));
+        TMMCustomSoundComponent::Opened();
+        stream_ = DeviceCall("WaveOutOpen", [&] {
+            return device_.Open(deviceId_, format,
+                                [this](WaveDeviceBuffer& buffer) { OnDeviceDone(buffer); });
+        });
+        state_.open = true;
+        Fire(OnOpen);
+    } catch (...) {
+        FailOperation();
+    }
+}
+
+TMMWaveOut::Slot& TMMWaveOut::SlotAt(int index) {
+    while (static_cast<int>(slots_.size()) <= index) {
+        try {
+            auto slot = std::make_unique<Slot>();
+            slot->data.assign(static_cast<size_t>(GetBufferSize()), 0);
+            slots_.push_back(std::move(slot));
+        } catch (const std::bad_alloc&) {
+            Error(LoadMMString(MMString::UnableToAllocHeader));
+        }
+    }
+    return *slots_[static_cast<size_t>(index)];
+}
+
+bool TMMWaveOut::FillBuffer(Slot& slot) {
+    BufferHeader& h = slot.header;
+    h.data = slot.data.data();
+    h.bufferLength =
+        static_cast<uint32_t>(std::min<size_t>(static_cast<size_t>(GetBufferSize()), slot.data.size()));
+    h.bytesFilled = 0;
+    h.nextQueued = nullptr;
+    h.looping = looping_ ? MMTrue : 0;
+    h.loopCount = loopCount_;
+    h.loopsLeft = loopsLeft_;
+    h.loopRestarted = 0;
+    bool more = false;
+    TMMDSPComponent::BufferLoad(&h, more);
+    const uint32_t block = std::max<uint32_t>(GetWaveFormat() ? GetWaveFormat()->blockAlign : 1, 1);
+    h.bytesFilled = std::min(h.bytesFilled, h.bufferLength);
+    h.bytesFilled -= h.bytesFilled % block;
+    h.bufferLength = h.bytesFilled;
+    loopsLeft_ = h.loopsLeft;
+    moreData_ = more && h.bytesFilled > 0;
+    return more;
+}
+
+void TMMWaveOut::QueueBuffer(Slot& slot) {
+    if (OnBufferFilled)
+        OnBufferFilled(this, &slot.header);
+    if (!stopRequested_) {
+        slot.header.flags = WHDR_PREPARED;
+        slot.device = WaveDeviceBuffer{slot.header.data, slot.header.bufferLength};
+        DeviceCall("WaveOutWrite", [&] { stream_->Write(slot.device); });
+    }
+    slot.header.bytesFilled = slot.header.bufferLength;
+    ++queued_;
+}
+
+int TMMWaveOut::QueueInitialBuffers() {
+    moreData_ = true;
+    int i = 0;
+    for (; i < numBuffers_ && moreData_; ++i) {
+        Slot& slot = SlotAt(i);
+        FillBuffer(slot);
+        if (slot.header.bytesFilled == 0)
+            break;
+        QueueBuffer(slot);
+    }
+    return i;
+}
+
+void TMMWaveOut::Start() {
+    if (!state_.open)
+        Open();
+    if (!state_.open || state_.playing)
+        return;
+    try {
+        bytesPlayed_ = 0;
+        lastDevicePosition_ = 0;
+        wrapCount_ = wrapSize_ = 0;
+        samplesBeforeReset_ = 0;
+        loopStart_ = 0;
+        loopsLeft_ = loopCount_;
+        stopRequested_ = deferredStop_ = resetting_ = false;
+        completionIndex_ = 0;
+        queued_ = 0;
+        // Nothing may sound until the whole queue is in place.
+        DeviceCall("WaveOutPause", [&] { stream_->Pause(); });
+        TMMCustomSoundComponent::Started();
+        buffersInUse_ = QueueInitialBuffers();
+        if (buffersInUse_ == 0) {
+            TMMCustomSoundComponent::Stopped();
+            Error(DeviceErrorText("WaveOutStart", LoadMMString(MMString::UnableToStartDevice)));
+        }
+        state_.playing = true;
+        // A paused output keeps its queue waiting until Restart.
+        if (!state_.paused)
+            DeviceCall("WaveOutRestart", [&] { stream_->Resume(); });
+        Fire(OnStart);
+    } catch (...) {
+        FailOperation();
+    }
+}
+
+void TMMWaveOut::OnDeviceDone(WaveDeviceBuffer&) {
+    if (queued_ > 0)
+        --queued_;
+    if (resetting_ && queued_ == 0)
+        resetting_ = false;
+    if (stopRequested_ || resetting_ || !state_.playing)
+        return;
+    try {
+        ProcessCompletion();
+    } catch (...) {
+        // As a window procedure would: tell, close, and hand the error to the
+        // application's handler; the program plays on without this output.
+        const std::exception_ptr error = std::current_exception();
+        FireError();
+        CloseWith(CloseMode::Forced);
+        HandleException(Name().empty() ? "TMMWaveOut" : Name(), error);
+    }
+}
+
+void TMMWaveOut::ProcessCompletion() {
+    ++processingDepth_;
+    try {
+        Slot& slot = *slots_[static_cast<size_t>(completionIndex_)];
+        bytesPlayed_ += slot.header.bufferLength;
+        completionIndex_ = (completionIndex_ + 1) % buffersInUse_;
+        slot.header.flags |= WHDR_DONE;
+        slot.header.nextQueued = &slots_[static_cast<size_t>(completionIndex_)]->header;
+        TMMDSPComponent::BufferReady(&slot.header);
+
+        const uint64_t position =
+            DeviceCall("WaveOutGetPosition", [&] { return stream_->PositionSamples(); });
+        if (position + 65534 < lastDevicePosition_) {
+            // The device's sample counter wrapped.
+            wrapSize_ = lastDevicePosition_ | 0xFFFFF;
+            ++wrapCount_;
+        }
+        lastDevicePosition_ = position;
+
+        if (moreData_ && !deferredStop_) {
+            if (looping_ && slot.header.loopRestarted != 0) {
+                loopStart_ = position;
+                slot.header.loopRestarted = 0;
+                Fire(OnLooping);
+            }
+            const bool promised = FillBuffer(slot);
+            if (slot.header.bytesFilled > 0)
+                QueueBuffer(slot);
+            else if (promised && !deferredStop_)
+                Error(LoadMMString(MMString::ErrorFillingBuffer));
+            // else: the chain ended with an empty call; the queue plays out.
+        }
+    } catch (...) {
+        const std::exception_ptr error = std::current_exception();
+        try {
+            std::rethrow_exception(error);
+        } catch (const EMMWaveOutError&) {
+        } catch (...) {
+            FireError();
+        }
+        --processingDepth_;
+        std::rethrow_exception(error);
+    }
+    --processingDepth_;
+    if (processingDepth_ == 0 && (deferredStop_ || queued_ == 0)) {
+        // The data ended (or a stop waited for us): stop from a fresh main
+        // thread turn, once this processing has unwound.
+        stopRequested_ = true;
+        DeviceCall("WaveOutPause", [&] { stream_->Pause(); });
+        PostStop();
+    }
+}
+
+void TMMWaveOut::PostStop() {
+    dispatcher_.Post([weak = std::weak_ptr<TMMWaveOut*>(self_)] {
+        if (const auto self = weak.lock())
+            (*self)->Stop();
+    });
+}
+
+void TMMWaveOut::Pause() {
+    if (!state_.open)
+        Open();
+    if (!state_.open || state_.paused)
+        return;
+    try {
+        if (state_.playing)
+            DeviceCall("WaveOutPause", [&] { stream_->Pause(); });
+        state_.paused = true;
+        TMMCustomSoundComponent::Paused();
+        Fire(OnPause);
+    } catch (...) {
+        FailOperation();
+    }
+}
+
+void TMMWaveOut::Restart() {
+    if (!state_.playing || !state_.paused)
+        return;
+    try {
+        resetting_ = false;
+        DeviceCall("WaveOutRestart", [&] { stream_->Resume(); });
+        state_.paused = false;
+        TMMCustomSoundComponent::Restarted();
+        Fire(OnRestart);
+    } catch (...) {
+        FailOperation();
+    }
+}
+
+void TMMWaveOut::Stop() {
+    if (!state_.playing && !state_.paused)
+        return;
+    try {
+        stopRequested_ = true;
+        resetting_ = true;
+        wrapCount_ = wrapSize_ = 0;
+        if (stream_)
+            DeviceCall("WaveOutReset", [&] { stream_->Reset(); });
+        if (processingDepth_ > 0) {
+            deferredStop_ = true;
+            return;
+        }
+        state_.playing = false;
+        state_.paused = false;
+        // The reset gave every buffer back, and the device delivers no
+        // completion from before it.
+        queued_ = 0;
+        resetting_ = false;
+        TMMCustomSoundComponent::Stopped();
+        FreeSlots();
+        deferredStop_ = false;
+        if (!Destroying())
+            Fire(OnStop);
+        if (deferredClose_)
+            Close();
+    } catch (...) {
+        FailOperation();
+    }
+}
+
+void TMMWaveOut::FreeSlots() {
+    slots_.clear();
+    buffersInUse_ = 0;
+    queued_ = 0;
+    completionIndex_ = 0;
+}
+
+void TMMWaveOut::ResetPlayback() {
+    if ((!state_.playing && !state_.paused) || resetting_)
+        return;
+    try {
+        resetting_ = true;
+        DeviceCall("WaveOutPause", [&] { stream_->Pause(); });
+        DeviceCall("WaveOutReset", [&] { stream_->Reset(); });
+        queued_ = 0;
+        completionIndex_ = 0;
+        lastDevicePosition_ = 0;
+        wrapCount_ = wrapSize_ = 0;
+        samplesBeforeReset_ = 0;
+        loopStart_ = 0;
+        TMMCustomSoundComponent::Reset();
+        resetting_ = false;
+        buffersInUse_ = QueueInitialBuffers();
+        if (buffersInUse_ == 0) {
+            Stop();
+            return;
+        }
+        if (!state_.paused)
+            DeviceCall("WaveOutRestart", [&] { stream_->Resume(); });
+    } catch (...) {
+        FailOperation();
+    }
+}
+
+void TMMWaveOut::Close() {
+    CloseWith(CloseMode::Normal);
+}
+
+void TMMWaveOut::CloseWith(CloseMode mode) {
+    if (mode == CloseMode::Normal && (!state_.open || closing_) && !deferredClose_)
+        return;
+    closing_ = true;
+    try {
+        if (state_.playing || state_.paused) {
+            if (mode == CloseMode::Forced)
+                processingDepth_ = 0; // an error unwound the processing
+            Stop();
+        }
+        if (deferredStop_) {
+            deferredClose_ = true;
+            return;
+        }
+        deferredClose_ = false;
+        CloseDevice();
+    } catch (...) {
+        // Closing never fails the caller; OnError has told what went wrong.
+        closing_ = false;
+        deferredClose_ = false;
+    }
+}
+
+void TMMWaveOut::CloseDevice() {
+    std::string failure;
+    const bool wasOpen = stream_ != nullptr;
+    if (stream_) {
+        try {
+            stream_->Close();
+        } catch (const WaveDeviceError& e) {
+            failure = e.what();
+        }
+        stream_.reset();
+    }
+    wrapCount_ = wrapSize_ = 0;
+    TMMCustomSoundComponent::Closed();
+    FreeSlots();
+    state_ = TMMWaveOutState{};
+    closing_ = false;
+    if (wasOpen && !Destroying())
+        Fire(OnClose);
+    if (!failure.empty())
+        Error(DeviceErrorText("WaveOutClose", failure));
+}
+
+int64_t TMMWaveOut::Position() {
+    if (!state_.open || closing_ || stream_ == nullptr || GetWaveFormat() == nullptr)
+        return 0;
+    const uint64_t device = DeviceCall("WaveOutGetPosition", [&] { return stream_->PositionSamples(); });
+    const auto samples = static_cast<int64_t>(device + samplesBeforeReset_ + wrapCount_ * wrapSize_) -
+                         static_cast<int64_t>(loopStart_);
+    const WaveFormat& f = *GetWaveFormat();
+    switch (timeFormat_) {
+    case TMMTimeFormats::tfMillisecond:
+        return samples * 1000 / static_cast<int64_t>(f.samplesPerSec);
+    case TMMTimeFormats::tfByte:
+        return samples * f.blockAlign;
+    case TMMTimeFormats::tfSample:
+        break;
+    }
+    return samples;
+}
+
+} // namespace corvane

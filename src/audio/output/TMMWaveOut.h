@@ -1,0 +1,162 @@
+#pragma once
+
+#include "audio/chain/TMMCustomSoundComponent.h"
+#include "audio/device/WaveDevice.h"
+#include "audio/output/MMTypes.h"
+#include "platform/Dispatcher.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+// The state flags of a wave output; playing and paused may both be set (a
+// started but paused output).
+struct TMMWaveOutState {
+    bool open = false;
+    bool playing = false;
+    bool paused = false;
+    bool Closed() const { return !open; }
+};
+
+// Plays its chain on a wave device: opens the device in its input's format,
+// keeps NumBuffers buffers of BufferSize bytes queued, refills each from the
+// chain (BufferLoad) as soon as the device has played it, and hands every
+// played buffer to its output (BufferReady). It drives the state of its chain
+// and reports its own changes through events, in the order open, start,
+// pause/restart, stop, close.
+//
+// Everything runs on the main thread: the device posts each completion to the
+// main thread, where the refill, and so all chain processing and all chain
+// events, take place (the console's callback mode, cmWindow, is the one mode
+// offered). A Stop requested inside buffer processing (from OnClosePort, say)
+// completes once the processing has unwound.
+class TMMWaveOut : public TMMCustomSoundComponent {
+public:
+    static constexpr int MinBufferSize = 32;
+    static constexpr int MaxNumBuffers = 500;
+
+    TMMWaveOut(WaveDevice& device, Dispatcher& dispatcher, std::string name = {});
+    ~TMMWaveOut() override;
+
+    TMMNotifyEvent OnError;
+    TMMNotifyEvent OnOpen;
+    TMMNotifyEvent OnStart;
+    TMMNotifyEvent OnPause;
+    TMMNotifyEvent OnRestart;
+    TMMNotifyEvent OnStop;
+    TMMNotifyEvent OnClose;
+    TMMNotifyEvent OnLooping;
+    TMMBufferEvent OnBufferFilled;
+
+    // BufferSize, NumBuffers, DeviceID and CallBackMode may not change while
+    // the device is open ("Change to property while device was open").
+    void SetBufferSize(int value) override;
+    // Values below 2 are ignored, values above 500 limited.
+    void SetNumBuffers(int value);
+    int NumBuffers() const { return numBuffers_; }
+    // WaveMapperId is the default device.
+    void SetDeviceID(int id);
+    int DeviceID() const { return deviceId_; }
+    // The device's name, or "No wave audio playing device found".
+    std::string ProductName() const;
+    void SetTimeFormat(TMMTimeFormats format) { timeFormat_ = format; }
+    TMMTimeFormats TimeFormat() const { return timeFormat_; }
+    // Only cmWindow is offered; other modes are refused and the mode stays.
+    void SetCallBackMode(TMMCBMode mode);
+    TMMCBMode CallBackMode() const { return TMMCBMode::cmWindow; }
+    void SetLooping(bool looping) { looping_ = looping; }
+    bool Looping() const { return looping_; }
+    void SetLoopCount(uint16_t count) { loopCount_ = count; }
+    uint16_t LoopCount() const { return loopCount_; }
+
+    TMMWaveOutState State() const { return state_; }
+    // Where playback is, in TimeFormat units; 0 while closed or closing.
+    int64_t Position();
+    // Bytes played since the last Start.
+    uint64_t BytesPlayed() const { return bytesPlayed_; }
+
+    void Open();
+    void Close();
+    void Start();
+    void Pause();
+    void Restart();
+    void Stop();
+    // Restarts the stream from the chain's current state (a source was
+    // repositioned while playing).
+    void ResetPlayback();
+    // Fires OnError, then throws EMMWaveOutError with the message.
+    [[noreturn]] void Error(const std::string& message);
+
+    // The chain's notifications, as when another sound component drives this one.
+    void Opened() override { Open(); }
+    void Closed() override { Close(); }
+    void Started() override { Start(); }
+    void Paused() override { Pause(); }
+    void Restarted() override { Restart(); }
+    void Stopped() override { Stop(); }
+    void SetWaveFormat(const WaveFormat* format) override;
+    void BufferReady(BufferHeader* header) override;
+
+private:
+    struct Slot;
+
+    WaveDeviceFormat DeviceFormat() const;
+    // Runs a device call, turning its failure into "Call:\n\r" + its text.
+    template <typename F> auto DeviceCall(const char* call, F&& f) -> decltype(f());
+    // An error inside one of the operations: OnError (unless Error already
+    // fired it), close, and on with the exception.
+    [[noreturn]] void FailOperation();
+    void FireError();
+    void Fire(const TMMNotifyEvent& event);
+    void CheckClosedForChange();
+
+    Slot& SlotAt(int index);
+    // Returns the chain's MoreBuffers answer.
+    bool FillBuffer(Slot& slot);
+    void QueueBuffer(Slot& slot);
+    // Queues up to NumBuffers filled buffers; returns how many.
+    int QueueInitialBuffers();
+    void OnDeviceDone(WaveDeviceBuffer& buffer);
+    void ProcessCompletion();
+    void PostStop();
+    void FreeSlots();
+    // Normal closing honours a close already under way or deferred; forced
+    // closing (after a failed operation) also undoes a half-done open.
+    enum class CloseMode { Normal, Forced };
+    void CloseWith(CloseMode mode);
+    void CloseDevice();
+
+    WaveDevice& device_;
+    Dispatcher& dispatcher_;
+    std::shared_ptr<TMMWaveOut*> self_; // lets posted work find out the component is gone
+    std::unique_ptr<WaveDeviceStream> stream_;
+    TMMWaveOutState state_;
+    int numBuffers_ = 10;
+    int deviceId_ = 0;
+    TMMTimeFormats timeFormat_ = TMMTimeFormats::tfByte;
+    bool looping_ = false;
+    uint16_t loopCount_ = 0;
+
+    std::vector<std::unique_ptr<Slot>> slots_;
+    int completionIndex_ = 0;
+    int buffersInUse_ = 0;
+    int queued_ = 0;
+    bool moreData_ = true;
+    bool stopRequested_ = false;
+    bool deferredStop_ = false;
+    bool deferredClose_ = false;
+    bool closing_ = false;
+    bool resetting_ = false;
+    int processingDepth_ = 0;
+    uint64_t bytesPlayed_ = 0;
+    uint64_t lastDevicePosition_ = 0;
+    uint64_t wrapCount_ = 0;
+    uint64_t wrapSize_ = 0;
+    uint64_t samplesBeforeReset_ = 0;
+    uint64_t loopStart_ = 0;
+    int32_t loopsLeft_ = 0;
+};
+
+} // namespace corvane
