@@ -1,7 +1,8 @@
 #include "console/IniFile.h"
 
+#include "console/IntegerText.h"
+
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
@@ -219,23 +220,7 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key,
 }
 
 int32_t IniFile::ReadInteger(std::string_view section, std::string_view key, int32_t defaultValue) const {
-    const std::string text = ReadString(section, key, "");
-    std::string_view s = text;
-    if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
-        s.remove_prefix(2);
-        uint32_t bits = 0;
-        const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), bits, 16);
-        if (ec != std::errc() || end != s.data() + s.size() || s.front() == '-' || s.front() == '+')
-            return defaultValue;
-        return static_cast<int32_t>(bits);
-    }
-    if (!s.empty() && s.front() == '+')
-        s.remove_prefix(1);
-    int32_t value = 0;
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value, 10);
-    if (s.empty() || ec != std::errc() || end != s.data() + s.size())
-        return defaultValue;
-    return value;
+    return ParseInteger(ReadString(section, key, "")).value_or(defaultValue);
 }
 
 bool IniFile::ReadBool(std::string_view section, std::string_view key, bool defaultValue) const {

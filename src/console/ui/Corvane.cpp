@@ -1,10 +1,48 @@
-// Program entry. No command-line arguments are interpreted.
+// Program entry. No command-line arguments are interpreted. The splash window
+// shows first; then the data module, then the console; then the message loop
+// runs until the console closes.
 #include "console/ui/CorvaneApplication.h"
 #include "console/ui/TfrmQeLiteMain.h"
+#include "console/ui/TfrmQelSplash.h"
+#include "data/TdmQelData.h"
+#include "platform/qt/QtClock.h"
+#include "platform/qt/QtDispatcher.h"
+#include "platform/qt/QtFileDialogs.h"
+#include "platform/qt/QtPrompter.h"
+#include "platform/qt/QtShell.h"
+#include "platform/qt/QtTimerFactory.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <memory>
 
 int main(int argc, char** argv) {
     corvane::CorvaneApplication app(argc, argv);
-    corvane::TfrmQeLiteMain console;
-    console.show();
-    return app.exec();
+    auto splash = std::make_unique<corvane::TfrmQelSplash>();
+    splash->show();
+    splash->repaint();
+    QCoreApplication::processEvents();
+
+    const QString programFolder = QDir::cleanPath(QCoreApplication::applicationDirPath());
+    corvane::QtClock clock;
+    corvane::QtTimerFactory timers;
+    corvane::QtDispatcher dispatcher;
+    corvane::QtPrompter prompter;
+    corvane::QtFileDialogs fileDialogs;
+    corvane::QtShell shell;
+    const corvane::Seams seams{clock, timers, dispatcher, prompter, fileDialogs, shell};
+
+    corvane::TdmQelData data(programFolder.toStdString(),
+                             QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString(),
+                             clock, prompter, fileDialogs);
+    auto console = std::make_unique<corvane::TfrmQeLiteMain>(seams, data, programFolder.toStdString());
+    prompter.SetParent(console.get());
+    fileDialogs.SetParent(console.get());
+    splash->accept();
+    splash.reset();
+    console->show();
+    const int result = app.exec();
+    // The console goes before the data module, which writes its tables as it closes them.
+    console.reset();
+    return result;
 }

@@ -13,7 +13,8 @@ bool CorvaneApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (...) {
-        HandleException(receiver ? receiver->objectName().toStdString() : std::string(), std::current_exception());
+        HandleException(receiver ? receiver->objectName().toStdString() : std::string(),
+                        std::current_exception());
         return false;
     }
 }

@@ -1,11 +1,598 @@
 #include "console/ui/TfrmQeLiteMain.h"
 
-namespace corvane {
+#include "console/IniFile.h"
+#include "console/ui/ConsoleCommands.h"
+#include "console/ui/QtGridAppearance.h"
+#include "console/ui/ScheduleGridModel.h"
+#include "console/ui/TfrmQelDisplaySetup.h"
+#include "console/ui/TfrmQelProperties.h"
+#include "data/TdmQelData.h"
+#include "platform/ExceptionGuard.h"
 
-TfrmQeLiteMain::TfrmQeLiteMain(QWidget* parent) : QMainWindow(parent) {
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace corvane {
+namespace {
+
+constexpr const char* ColumnLayoutSection = "Corvane_Main";
+
+QLabel* NamedLabel(const char* name, const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+// One digit of a seven-segment style display, 0 to start with.
+QLabel* Digit(const char* name, const QString& color, int pixelSize, QWidget* parent) {
+    auto* digit = NamedLabel(name, "0", parent);
+    digit->setStyleSheet(
+        QString("QLabel { color: %1; background: black; font-family: monospace; font-size: %2px; "
+                "font-weight: bold; } QLabel:disabled { color: #404040; }")
+            .arg(color)
+            .arg(pixelSize));
+    digit->setAlignment(Qt::AlignCenter);
+    return digit;
+}
+
+// "hh:mm:ss" as six digits with their separators.
+QWidget* SixDigits(const char* const names[6], const QString& color, QWidget* parent) {
+    auto* box = new QWidget(parent);
+    auto* row = new QHBoxLayout(box);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(1);
+    for (int i = 0; i < 6; ++i) {
+        if (i == 2 || i == 4)
+            row->addWidget(Digit("", color, 22, box));
+        row->addWidget(Digit(names[i], color, 22, box));
+    }
+    // The separators are colons.
+    for (auto* label : box->findChildren<QLabel*>())
+        if (label->objectName().isEmpty())
+            label->setText(":");
+    return box;
+}
+
+QIcon TrayIconImage() {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(0, 96, 160));
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(1, 1, 30, 30);
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(20);
+    painter.setFont(font);
+    painter.drawText(pixmap.rect(), Qt::AlignCenter, "C");
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+TfrmQeLiteMain::TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::path programFolder,
+                               ConsoleParts parts, TrayUse tray, QWidget* parent)
+    : QMainWindow(parent), seams_(seams), data_(data) {
     setObjectName("frmQeLiteMain");
     setWindowTitle("Vantor Corvane");
-    resize(1024, 720);
+    commands_ = new ConsoleCommands(this);
+
+    dxgSchedule = new QTableView(this);
+    dxgSchedule->setObjectName("dxgSchedule");
+    dxgSchedule->setSelectionBehavior(QAbstractItemView::SelectRows);
+    dxgSchedule->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    dxgSchedule->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    dxgSchedule->verticalHeader()->hide();
+    dxgSchedule->horizontalHeader()->setSectionsMovable(true);
+    dxgSchedule->setContextMenuPolicy(Qt::CustomContextMenu);
+    scheduleModel_ = new ScheduleGridModel(data_.cdsSchedule, this);
+    dxgSchedule->setModel(scheduleModel_);
+    connect(dxgSchedule->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { scheduleModel_->MakeCurrent(current.row()); });
+    connect(scheduleModel_, &ScheduleGridModel::CurrentRowMoved, this, [this](int row) {
+        if (row >= 0 && dxgSchedule->currentIndex().row() != row)
+            dxgSchedule->setCurrentIndex(scheduleModel_->index(row, 0));
+    });
+    SetGridLook(GridAppearance());
+
+    ControlCenter_ = new QTabWidget(this);
+    ControlCenter_->setObjectName("ControlCenter");
+    splitter_ = new QSplitter(Qt::Vertical, this);
+    splitter_->setObjectName("Splitter1");
+    splitter_->addWidget(dxgSchedule);
+    splitter_->addWidget(ControlCenter_);
+    splitter_->setStretchFactor(0, 1);
+    splitter_->setStretchFactor(1, 0);
+    splitter_->setSizes({600 - 170, 170});
+    setCentralWidget(splitter_);
+
+    for (int panel = 0; panel < 2; ++panel) {
+        statusPanels_[panel] = new QLabel(this);
+        statusPanels_[panel]->setObjectName(QString("StatusPanel%1").arg(panel));
+        statusPanels_[panel]->setFixedWidth(panel == 0 ? 350 : 75);
+        statusBar()->addWidget(statusPanels_[panel]);
+    }
+
+    BuildPages();
+    BuildMenus();
+    BuildToolBars();
+    BuildTray(tray);
+
+    resize(693, 600);
+    setMinimumSize(620, 120);
+    if (const QScreen* screen = QApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    ConsoleView& view = *this;
+    core_ = std::make_unique<ConsoleCore>(seams_, data_, view, std::move(programFolder), std::move(parts));
+    Guarded("dxgSchedule", [&] { ReadColumnLayout(); });
+    core_->FormCreate();
+}
+
+TfrmQeLiteMain::~TfrmQeLiteMain() {
+    Guarded("frmQeLiteMain", [&] { WriteColumnLayout(); });
+    core_->FormDestroy();
+    if (displaySetup_)
+        delete displaySetup_.data();
+    // The grid's model listens to the schedule table, which outlives the window.
+    dxgSchedule->setModel(nullptr);
+    delete scheduleModel_;
+}
+
+void TfrmQeLiteMain::Implement(const char* command, void (TfrmQeLiteMain::*handler)()) {
+    QAction* action = commands_->Command(command);
+    connect(action, &QAction::triggered, this,
+            [this, handler, command] { Guarded(command, [&] { (this->*handler)(); }); });
+    commands_->Implement(command);
+}
+
+void TfrmQeLiteMain::BuildMenus() {
+    const auto add = [this](QMenu* menu, std::initializer_list<const char*> names) {
+        for (const char* name : names) {
+            if (*name)
+                menu->addAction(commands_->Command(name));
+            else
+                menu->addSeparator();
+        }
+    };
+    QMenu* file = menuBar()->addMenu("&File");
+    file->setObjectName("mnuFile");
+    add(file, {"StartBroadcast", "StopBroadcast", "PauseBroadcast", "", "actWizard", "actProperties", "",
+               "actClose"});
+    QMenu* edit = menuBar()->addMenu("&Edit");
+    edit->setObjectName("mnuEdit");
+    add(edit, {"actSearchLibrary", "actSelectAll"});
+    QMenu* view = menuBar()->addMenu("&View");
+    view->setObjectName("mnuView");
+    add(view,
+        {"actPreviewNotes", "actFullScreen", "", "actLockConsole", "", "actVolumeControls", "actVolume"});
+    QMenu* system = menuBar()->addMenu("&System");
+    system->setObjectName("mnuSystem");
+    add(system, {"actDisplaySettings", "actAdBreakConfiguration", "actRackConfiguration", "actRackManager"});
+    QMenu* help = menuBar()->addMenu("&Help");
+    help->setObjectName("mnuHelp");
+    add(help, {"actHelpContents", "actHelpSearch", "", "actAbout"});
+
+    pmSchedule = new QMenu(this);
+    pmSchedule->setObjectName("pmSchedule");
+    add(pmSchedule, {"actPlaySelected", "actFadeToSelected", "actFadeToNext", "actFadeToStop", "", "actCut",
+                     "actPaste", "actDeleteItem", ""});
+    QMenu* exportMenu = pmSchedule->addMenu("Export Schedule");
+    exportMenu->setObjectName("mnuExportSchedule");
+    exportMenu->setEnabled(false);
+    add(exportMenu, {"actExportHtml", "actExportSpreadsheet"});
+    add(pmSchedule, {"actCustomiseColumns", "actDisplaySetup", "", "actMinimize"});
+    // The popup's shortcuts work wherever the console has the focus.
+    addActions(pmSchedule->actions());
+    connect(dxgSchedule, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { pmSchedule->popup(dxgSchedule->viewport()->mapToGlobal(at)); });
+
+    pmTray = new QMenu(this);
+    pmTray->setObjectName("pmTray");
+    add(pmTray, {"actOpenCorvane", "", "actTrayClose"});
+
+    Implement("actClose", &TfrmQeLiteMain::CloseConsole);
+    Implement("actTrayClose", &TfrmQeLiteMain::CloseConsole);
+    Implement("actProperties", &TfrmQeLiteMain::ShowProperties);
+    Implement("actDisplaySetup", &TfrmQeLiteMain::ShowDisplaySetup);
+    Implement("actDisplaySettings", &TfrmQeLiteMain::ShowDisplaySetup);
+    Implement("actMinimize", &TfrmQeLiteMain::MinimizeCorvane);
+    Implement("actOpenCorvane", &TfrmQeLiteMain::OpenCorvane);
+}
+
+void TfrmQeLiteMain::BuildToolBars() {
+    const auto bar = [this](const char* name, const QString& title,
+                            std::initializer_list<const char*> names) {
+        QToolBar* toolBar = addToolBar(title);
+        toolBar->setObjectName(name);
+        toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        for (const char* command : names) {
+            if (*command)
+                toolBar->addAction(commands_->Command(command));
+            else
+                toolBar->addSeparator();
+        }
+        return toolBar;
+    };
+    bar("tbBroadcast", "Broadcast",
+        {"StartBroadcast", "StopBroadcast", "PauseBroadcast", "actFadeToNextToolbar", "", "actProperties"});
+    QToolBar* schedule = bar("tbSchedule", "Schedule",
+                             {"actLoadSchedule", "actSaveSchedule", "actClearSchedule", "", "actMoveUp",
+                              "actMoveDown", "actCutToolbar", "actPasteToolbar", "actSelectAll"});
+    auto* filter = new QLineEdit(schedule);
+    filter->setObjectName("edtScheduleFilter");
+    filter->setPlaceholderText("Schedule Filter");
+    filter->setToolTip("&Schedule Filter");
+    filter->setMaximumWidth(140);
+    filter->setEnabled(false);
+    schedule->addWidget(filter);
+    auto* database = new QToolButton(schedule);
+    database->setObjectName("btnDatabaseManagement");
+    database->setText("&Database Management");
+    database->setPopupMode(QToolButton::InstantPopup);
+    auto* databaseMenu = new QMenu(database);
+    databaseMenu->addAction(commands_->Command("actCommitDatabase"));
+    database->setMenu(databaseMenu);
+    schedule->addWidget(database);
+    addToolBarBreak();
+    bar("tbTools", "Tools",
+        {"actPlayLists", "actLoadPlayList", "actAudioLibrary", "actCommercials", "actFolderList"});
+}
+
+void TfrmQeLiteMain::BuildPages() {
+    ControlCenter_->addTab(BuildVisualsPage(), "Visuals");
+    ControlCenter_->addTab(BuildAudioRackPage(), "Audio Rack");
+    ControlCenter_->addTab(BuildCommercialsPage(), "Commercials");
+    ControlCenter_->addTab(BuildEventsPage(), "Events");
+    ControlCenter_->addTab(BuildLiveAssistPage(), "Live Assist");
+    ControlCenter_->addTab(BuildSpeedSearchPage(), "Speed Search");
+    ControlCenter_->setMinimumHeight(170);
+}
+
+QWidget* TfrmQeLiteMain::BuildVisualsPage() {
+    auto* page = new QWidget;
+    page->setObjectName("tsVisuals");
+    auto* layout = new QVBoxLayout(page);
+    auto* top = new QHBoxLayout;
+    auto* info = new QFormLayout;
+    lblTitle = NamedLabel("lblTitle", "", page);
+    lblFile = NamedLabel("lblFile", "", page);
+    lblDuration = NamedLabel("lblDuration", "", page);
+    info->addRow("Title:", lblTitle);
+    info->addRow("File:", lblFile);
+    info->addRow("Duration:", lblDuration);
+    top->addLayout(info, 1);
+    auto* remaining = new QHBoxLayout;
+    remaining->setSpacing(1);
+    for (const char* name : {"BigMM2", "BigMM1", "", "BigSS2", "BigSS1"}) {
+        QLabel* digit = Digit(name, "#00FF00", 40, page);
+        if (!*name)
+            digit->setText(":");
+        // Dim until the first item is shown.
+        digit->setEnabled(false);
+        remaining->addWidget(digit);
+    }
+    top->addLayout(remaining);
+    layout->addLayout(top, 1);
+    auto* transport = new QHBoxLayout;
+    for (const char* name : {"actRestart", "actSkipLeft", "actSkipRight"}) {
+        auto* button = new QToolButton(page);
+        button->setDefaultAction(commands_->Command(name));
+        transport->addWidget(button);
+    }
+    auto* gauge = new QProgressBar(page);
+    gauge->setObjectName("Gauge");
+    gauge->setRange(0, 100);
+    gauge->setValue(0);
+    gauge->setTextVisible(false);
+    transport->addWidget(gauge, 1);
+    layout->addLayout(transport);
+    return page;
+}
+
+QWidget* TfrmQeLiteMain::BuildAudioRackPage() {
+    auto* page = new QWidget;
+    page->setObjectName("tsAudioRack");
+    auto* layout = new QVBoxLayout(page);
+    pnlCartRackLabel = NamedLabel("pnlCartRackLabel", "Cart - Rack - Description", page);
+    pnlCartRackLabel->setFrameShape(QFrame::Panel);
+    pnlCartRackLabel->setFrameShadow(QFrame::Sunken);
+    layout->addWidget(pnlCartRackLabel);
+    layout->addStretch(1);
+    return page;
+}
+
+QWidget* TfrmQeLiteMain::BuildCommercialsPage() {
+    auto* page = new QWidget;
+    page->setObjectName("tsCommercials");
+    auto* layout = new QHBoxLayout(page);
+    commercialFiles_ = new QFileSystemModel(this);
+    commercialFiles_->setFilter(QDir::Files);
+    commercialFiles_->setNameFilters({"*.ads"});
+    commercialFiles_->setNameFilterDisables(false);
+    rzCommercials = new QTreeView(page);
+    rzCommercials->setObjectName("rzCommercials");
+    rzCommercials->setRootIsDecorated(false);
+    rzCommercials->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    layout->addWidget(rzCommercials, 1);
+    return page;
+}
+
+QWidget* TfrmQeLiteMain::BuildEventsPage() {
+    auto* page = new QWidget;
+    page->setObjectName("tsEvents");
+    auto* layout = new QVBoxLayout(page);
+    // The message list collects diagnostic lines; it is never shown.
+    auto* memo = new QPlainTextEdit("Memo1", page);
+    memo->setObjectName("Memo1");
+    memo->setReadOnly(true);
+    memo->hide();
+    layout->addWidget(memo);
+    layout->addStretch(1);
+    return page;
+}
+
+QWidget* TfrmQeLiteMain::BuildLiveAssistPage() {
+    auto* page = new QWidget;
+    page->setObjectName("tsLiveAssist");
+    auto* layout = new QHBoxLayout(page);
+    auto* left = new QVBoxLayout;
+    auto* info = new QFormLayout;
+    lblCurrentItem = NamedLabel("lblCurrentItem", "", page);
+    lblTotalDuration = NamedLabel("lblTotalDuration", "00:00:00", page);
+    info->addRow("Current Item:", lblCurrentItem);
+    info->addRow("Total Duration:", lblTotalDuration);
+    left->addLayout(info);
+    QLabel* delayed = NamedLabel("lblDelayedPause", "Delayed Pause", page);
+    delayed->setStyleSheet("QLabel { color: red; font-weight: bold; }");
+    delayed->hide();
+    left->addWidget(delayed);
+    auto* buttons = new QHBoxLayout;
+    auto* delayedPause = new QToolButton(page);
+    delayedPause->setObjectName("btnDelayedPause");
+    delayedPause->setDefaultAction(commands_->Command("DelayPauseBroadcast"));
+    buttons->addWidget(delayedPause);
+    auto* fadeNext = new QToolButton(page);
+    fadeNext->setObjectName("btnFadeNext");
+    fadeNext->setText("F6: Fade -> Next     ");
+    fadeNext->setEnabled(false);
+    buttons->addWidget(fadeNext);
+    auto* trip = new QToolButton(page);
+    trip->setObjectName("btnTripCommercial");
+    trip->setText("F8: Next Commercial");
+    trip->setEnabled(false);
+    buttons->addWidget(trip);
+    left->addLayout(buttons);
+    left->addStretch(1);
+    layout->addLayout(left, 1);
+
+    mmLiveTimers = new QWidget(page);
+    mmLiveTimers->setObjectName("mmLiveTimers");
+    auto* clocks = new QGridLayout(mmLiveTimers);
+    static const char* const time[6] = {"TimeLed1", "TimeLed2", "TimeLed3",
+                                        "TimeLed4", "TimeLed5", "TimeLed6"};
+    static const char* const down[6] = {"DownLed5", "DownLed6", "DownLed1",
+                                        "DownLed2", "DownLed3", "DownLed4"};
+    clocks->addWidget(new QLabel("Current Time", mmLiveTimers), 0, 0);
+    clocks->addWidget(SixDigits(time, "#80FFFF", mmLiveTimers), 1, 0);
+    clocks->addWidget(new QLabel("Count Down to Next Commercial", mmLiveTimers), 0, 1);
+    clocks->addWidget(SixDigits(down, "#FF0000", mmLiveTimers), 1, 1);
+    layout->addWidget(mmLiveTimers);
+    return page;
+}
+
+QWidget* TfrmQeLiteMain::BuildSpeedSearchPage() {
+    auto* page = new QWidget;
+    page->setObjectName("tsSpeedSearch");
+    auto* layout = new QHBoxLayout(page);
+    folders_ = new QFileSystemModel(this);
+    folders_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    folders_->setRootPath("/");
+    rzDir = new QTreeView(page);
+    rzDir->setObjectName("rzDir");
+    rzDir->setModel(folders_);
+    for (int column = 1; column < folders_->columnCount(); ++column)
+        rzDir->hideColumn(column);
+    rzDir->setHeaderHidden(true);
+    layout->addWidget(rzDir, 1);
+    return page;
+}
+
+void TfrmQeLiteMain::BuildTray(TrayUse tray) {
+    if (tray == TrayUse::Never || !QSystemTrayIcon::isSystemTrayAvailable())
+        return;
+    rxTray = new QSystemTrayIcon(TrayIconImage(), this);
+    rxTray->setObjectName("rxTray");
+    rxTray->setToolTip("Vantor Corvane");
+    rxTray->setContextMenu(pmTray);
+    connect(rxTray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::DoubleClick)
+            Guarded("rxTray", [&] { OpenCorvane(); });
+    });
+    rxTray->show();
+}
+
+void TfrmQeLiteMain::MinimizeCorvane() {
+    if (!rxTray) {
+        showMinimized();
+        return;
+    }
+    core_->MinimizeToTray();
+    rxTray->setContextMenu(pmTray);
+    hide();
+}
+
+void TfrmQeLiteMain::OpenCorvane() {
+    core_->OpenFromTray();
+    if (rxTray)
+        rxTray->setContextMenu(pmSchedule);
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void TfrmQeLiteMain::CloseConsole() {
+    close();
+}
+
+void TfrmQeLiteMain::ShowProperties() {
+    TfrmQelProperties dialog(*core_, seams_.fileDialogs, this);
+    dialog.exec();
+}
+
+void TfrmQeLiteMain::ShowDisplaySetup() {
+    if (!displaySetup_)
+        displaySetup_ = new TfrmQelDisplaySetup(*this);
+    displaySetup_->show();
+    displaySetup_->raise();
+    displaySetup_->activateWindow();
+}
+
+void TfrmQeLiteMain::SetGridLook(const GridAppearance& appearance) {
+    gridAppearance_ = appearance;
+    ApplyAppearance(*dxgSchedule, appearance);
+}
+
+QString TfrmQeLiteMain::StatusText(int panel) const {
+    return statusPanels_[panel]->text();
+}
+
+void TfrmQeLiteMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        Guarded("FormShow", [&] { core_->FormShow(); });
+}
+
+void TfrmQeLiteMain::closeEvent(QCloseEvent* event) {
+    Guarded("FormCloseQuery", [&] { core_->FormCloseQuery(); });
+    if (displaySetup_)
+        displaySetup_->close();
+    if (rxTray)
+        rxTray->hide();
+    event->accept();
+}
+
+// --- ConsoleView ---
+
+void TfrmQeLiteMain::SetClockPanelVisible(bool visible) {
+    mmLiveTimers->setVisible(visible);
+}
+
+std::string TfrmQeLiteMain::FolderBrowserFolder() const {
+    const QModelIndex current = rzDir->currentIndex();
+    if (!current.isValid())
+        return core_ ? core_->Settings().FileBrowseDefaultDirectory : std::string();
+    return folders_->filePath(current).toStdString();
+}
+
+void TfrmQeLiteMain::SetFolderBrowserFolder(const std::string& folder) {
+    const QModelIndex index = folders_->index(QString::fromStdString(folder));
+    if (!index.isValid())
+        return;
+    rzDir->setCurrentIndex(index);
+    rzDir->scrollTo(index);
+}
+
+void TfrmQeLiteMain::SetRackCaption(const std::string& caption) {
+    pnlCartRackLabel->setText(QString::fromStdString(caption));
+}
+
+void TfrmQeLiteMain::ShowCommercialFolder(const std::string& folder) {
+    const QString path = QString::fromStdString(folder);
+    if (!QDir(path).exists())
+        throw std::runtime_error("Directory not found: " + folder);
+    rzCommercials->setModel(commercialFiles_);
+    rzCommercials->setRootIndex(commercialFiles_->setRootPath(path));
+    for (int column = 1; column < commercialFiles_->columnCount(); ++column)
+        rzCommercials->setColumnHidden(column, column != 1);
+}
+
+void TfrmQeLiteMain::SetStatusText(int panel, const std::string& text) {
+    statusPanels_[panel]->setText(QString::fromStdString(text));
+}
+
+void TfrmQeLiteMain::ClearItemDisplay() {
+    for (QLabel* label : {lblTitle, lblCurrentItem, lblFile, lblDuration})
+        label->clear();
+    statusPanels_[0]->clear();
+}
+
+void TfrmQeLiteMain::SetTotalDuration(const std::string& text) {
+    lblTotalDuration->setText(QString::fromStdString(text));
+}
+
+void TfrmQeLiteMain::SetAcceptDroppedFiles(bool accept) {
+    setAcceptDrops(accept);
+}
+
+void TfrmQeLiteMain::ProcessPendingMessages() {
+    QCoreApplication::processEvents();
+}
+
+void TfrmQeLiteMain::Repaint() {
+    update();
+}
+
+// The grid's own column layout: per field its position, width and whether it
+// is shown, in section "Corvane_Main" of the settings file.
+void TfrmQeLiteMain::ReadColumnLayout() {
+    const IniFile ini = IniFile::Load(core_->SettingsPath());
+    QHeaderView* header = dxgSchedule->horizontalHeader();
+    for (int column = 0; column < scheduleModel_->columnCount(); ++column) {
+        const QStringList parts =
+            QString::fromStdString(
+                ini.ReadString(ColumnLayoutSection, scheduleModel_->ColumnField(column).toStdString(), ""))
+                .split(',');
+        if (parts.size() != 3)
+            continue;
+        bool positionOk = false, widthOk = false;
+        const int position = parts[0].toInt(&positionOk);
+        const int width = parts[1].toInt(&widthOk);
+        if (positionOk && position >= 0 && position < header->count())
+            header->moveSection(header->visualIndex(column), position);
+        if (widthOk && width > 0 && width < 10000)
+            header->resizeSection(column, width);
+        header->setSectionHidden(column, parts[2].trimmed() == "0");
+    }
+}
+
+void TfrmQeLiteMain::WriteColumnLayout() {
+    IniFile ini = IniFile::Load(core_->SettingsPath());
+    const QHeaderView* header = dxgSchedule->horizontalHeader();
+    for (int column = 0; column < scheduleModel_->columnCount(); ++column) {
+        const QString value = QString("%1,%2,%3")
+                                  .arg(header->visualIndex(column))
+                                  .arg(header->sectionSize(column))
+                                  .arg(header->isSectionHidden(column) ? 0 : 1);
+        ini.WriteString(ColumnLayoutSection, scheduleModel_->ColumnField(column).toStdString(),
+                        value.toStdString());
+    }
+    ini.Save(core_->SettingsPath());
 }
 
 } // namespace corvane

@@ -1,0 +1,340 @@
+#include "console/ConsoleCore.h"
+
+#include "console/ConsoleView.h"
+#include "console/IniFile.h"
+#include "console/IntegerText.h"
+#include "data/TdmQelData.h"
+#include "platform/ExceptionGuard.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+
+namespace corvane {
+namespace {
+
+constexpr const char* StageErrorText =
+    "System error encountered opening Schedule, software may not be installed correctly:";
+
+// Seconds as a time of day "hh:mm:ss": whole days are not shown.
+std::string TimeOfDayText(double seconds) {
+    const double days = seconds / SecondsPerDay;
+    const CivilDateTime t = DecodeDateTime(days - std::floor(days));
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", t.hour, t.minute, t.second);
+    return text;
+}
+
+// `name` inside `folder`, matched without regard to letter case as the
+// program's folders always have been ("Ads" and "ads" are one folder); the
+// name as given when there is no such entry.
+std::filesystem::path EntryIgnoringCase(const std::filesystem::path& folder, const std::string& name) {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+        const std::string found = entry.path().filename().string();
+        if (found.size() == name.size() &&
+            std::equal(found.begin(), found.end(), name.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) ==
+                       std::tolower(static_cast<unsigned char>(b));
+            }))
+            return entry.path();
+    }
+    return folder / name;
+}
+
+} // namespace
+
+ConsoleCore::ConsoleCore(Seams seams, TdmQelData& data, ConsoleView& view,
+                         std::filesystem::path programFolder, ConsoleParts parts)
+    : seams_(seams), data_(data), view_(view), programFolder_(std::move(programFolder)),
+      parts_(std::move(parts)), settings_(CorvaneSettings::Defaults(programFolder_)),
+      tmrClock(seams.timers.CreateTimer("tmrClock", 1000)),
+      tmrFadeStop(seams.timers.CreateTimer("tmrFadeStop", 0)),
+      tmrHardwareDelay(seams.timers.CreateTimer("tmrHardwareDelay", 1000)),
+      EventTimer_(seams.timers.CreateTimer("EventTimer", 1000)) {
+    // The clock runs from the start; its display is fed by the clock panel.
+    tmrClock->SetEnabled(true);
+}
+
+ConsoleCore::~ConsoleCore() = default;
+
+std::filesystem::path ConsoleCore::SettingsPath() const {
+    return programFolder_ / SettingsFileName;
+}
+
+bool ConsoleCore::FileExists(const std::string& path) const {
+    std::error_code ec;
+    return !path.empty() && std::filesystem::is_regular_file(path, ec);
+}
+
+void ConsoleCore::Inform(const std::string& text, MessageType type) {
+    seams_.prompter.Show(text, type, MessageButtons::Ok);
+}
+
+void ConsoleCore::OpenOrCreate(Table& table) {
+    if (FileExists(table.FileName()))
+        table.Open();
+    else
+        table.CreateDataSet();
+}
+
+void ConsoleCore::FormCreate() {
+    // Meter backgrounds belong to the meters, which load their own pictures.
+    helpFile_ = (programFolder_ / "corvane.hlp").string();
+    FRackFiles.clear();
+    view_.SetAcceptDroppedFiles(true);
+    FFirstShow = true;
+    FMergingTracks = false;
+    FFadingToStop = false;
+    tmrFadeStop->SetEnabled(false);
+    scheduleDialogFolder_ = programFolder_.string();
+
+    OpenScheduleTable();
+
+    view_.ClearItemDisplay();
+    if (parts_.SetOnAir)
+        parts_.SetOnAir(false);
+    if (parts_.SetBreakActive)
+        parts_.SetBreakActive(false);
+    FDirectJinglePlayout = false;
+    FDirectCommercialPlayout = false;
+
+    int stage = 0;
+    try {
+        RunTableBlock(stage);
+    } catch (...) {
+        ShowStageError(stage);
+    }
+
+    SetOperatingMode(0);
+    FCurrentPort = 0;
+    RunEventBlock();
+    ShowTotalDuration(data_.ScheduleTotalSeconds);
+    FPlayRequest = false;
+    FTransportBusy = false;
+}
+
+void ConsoleCore::OpenScheduleTable() {
+    try {
+        Table& schedule = data_.cdsSchedule;
+        schedule.CreateDataSet();
+        schedule.First();
+        if (schedule.Indexes().empty())
+            schedule.AddIndex({"ixItemOrder", "ItemPlayOrderAbsolute"});
+        schedule.SetIndexName("ixItemOrder");
+        data_.cdsCloneSchedule.CloneCursor(schedule);
+    } catch (...) {
+        Inform("Problem encountered loading schedule: " + ExceptionMessage(std::current_exception()));
+    }
+}
+
+// The stage records how far the block got, so that the message of a failure
+// tells the operator which table could not be opened.
+void ConsoleCore::RunTableBlock(int& stage) {
+    stage = 0;
+    OpenOrCreate(data_.cdsRackList);
+    stage = 1;
+    LoadSettings();
+    try {
+        view_.ShowCommercialFolder(EntryIgnoringCase(programFolder_, "ads").string());
+    } catch (...) {
+        Inform(ExceptionMessage(std::current_exception()));
+    }
+    stage = 2;
+    stage = 3;
+    Table& library = data_.cdsAudioLibrary;
+    if (!library.Active()) {
+        if (FileExists(library.FileName())) {
+            stage = 32;
+            library.Open();
+        } else {
+            stage = 31;
+            library.CreateDataSet();
+        }
+    }
+    OpenOrCreate(data_.cdsAdTimes);
+    stage = 5;
+    OpenOrCreate(data_.PlayListHistory);
+    stage = 6;
+    if (parts_.RefreshRecentPlayLists)
+        parts_.RefreshRecentPlayLists();
+    stage = 7;
+    if (!data_.cdsFileScan.Active()) {
+        try {
+            OpenOrCreate(data_.cdsFileScan);
+        } catch (...) {
+            Inform(ExceptionMessage(std::current_exception()), MessageType::Warning);
+        }
+    }
+    stage = 8;
+    OpenOrCreate(data_.CommercialHistory);
+    stage = 9;
+    if (parts_.RegisterFileTypes)
+        parts_.RegisterFileTypes();
+    if (parts_.SelectTodaysCommercialList)
+        parts_.SelectTodaysCommercialList();
+}
+
+void ConsoleCore::ShowStageError(int stage) {
+    Inform(std::to_string(stage) + ": " + StageErrorText + "\r\n" +
+           ExceptionMessage(std::current_exception()));
+}
+
+void ConsoleCore::RunEventBlock() {
+    try {
+        OpenOrCreate(data_.EventLog);
+        if (parts_.StartEventProcessing)
+            parts_.StartEventProcessing();
+    } catch (...) {
+        ShowStageError(10);
+    }
+}
+
+void ConsoleCore::FormShow() {
+    if (!settings_.WelcomeDone) {
+        view_.ProcessPendingMessages();
+        if (parts_.ShowFirstRunWizard)
+            parts_.ShowFirstRunWizard();
+        settings_.WelcomeDone = true;
+        return;
+    }
+    if (!FFirstShow)
+        return;
+    FFirstShow = false;
+    try {
+        if (settings_.AutoLoadLastSchedule && FileExists(settings_.LastScheduleLocation) &&
+            parts_.LoadScheduleFile) {
+            view_.ProcessPendingMessages();
+            parts_.LoadScheduleFile(settings_.LastScheduleLocation);
+            if (parts_.SetOnAir)
+                parts_.SetOnAir(false);
+            if (settings_.AutoStartSchedule && parts_.StartItem)
+                parts_.StartItem();
+            view_.Repaint();
+        }
+    } catch (...) {
+        Inform("Boot error encountered\r\n" + ExceptionMessage(std::current_exception()));
+    }
+}
+
+// Closing is never refused: a step that fails is logged and the next one
+// still runs, so a failed table save cannot cost the settings or the close.
+bool ConsoleCore::FormCloseQuery() {
+    FClosing = true;
+    FStopping = true;
+    if (parts_.StopOutput)
+        Guarded("FormCloseQuery", [&] { parts_.StopOutput(); });
+    Guarded("FormCloseQuery", [&] { data_.SaveAllTables(); });
+    Guarded("FormCloseQuery", [&] { SaveSettings(); });
+    return true;
+}
+
+void ConsoleCore::FormDestroy() {
+    view_.SetAcceptDroppedFiles(false);
+    FRackFiles.clear();
+}
+
+void ConsoleCore::LoadSettings() {
+    const IniFile ini = IniFile::Load(SettingsPath());
+    CorvaneSettings current = settings_;
+    current.Grid = view_.CurrentGridAppearance();
+    settings_ = ReadSettings(ini, current);
+
+    LoadRack(settings_.AudioRackPlayList);
+    view_.SetRackCaption("Cart Rack - DEFAULT");
+    view_.ApplyGridAppearance(settings_.Grid);
+    SetDisplayClock(settings_.DisplayClock);
+    try {
+        std::error_code ec;
+        const std::string& folder = settings_.FileBrowseDefaultDirectory;
+        if (!folder.empty() && std::filesystem::is_directory(folder, ec))
+            view_.SetFolderBrowserFolder(folder);
+    } catch (...) {
+        // A folder the browser cannot show leaves it where it is.
+    }
+    if (settings_.AudioRackPlayList.empty())
+        LoadRackFromRackList();
+}
+
+// Without a rack named in the settings the rack list's current row decides.
+void ConsoleCore::LoadRackFromRackList() {
+    Table& rackList = data_.cdsRackList;
+    if (!rackList.Active() || rackList.IsEmpty())
+        return;
+    Field* fileList = rackList.FindField("FileList");
+    Field* description = rackList.FindField("Description");
+    if (!fileList || !FileExists(fileList->AsString()))
+        return;
+    const std::string text = description ? description->AsString() : std::string();
+    view_.SetRackCaption(text.empty() ? "Cart Rack - No Description Available" : text);
+    LoadRack(fileList->AsString());
+}
+
+void ConsoleCore::SaveSettings() {
+    IniFile ini = IniFile::Load(SettingsPath());
+    settings_.AudioRackPlayList = FCurrentRackFile;
+    settings_.Grid = view_.CurrentGridAppearance();
+    settings_.FileBrowseDefaultDirectory = view_.FolderBrowserFolder();
+    WriteSettings(ini, settings_);
+    ini.Save(SettingsPath());
+}
+
+void ConsoleCore::LoadRack(const std::string& path) {
+    FCurrentRackFile = path;
+    if (parts_.LoadRack && FileExists(path))
+        parts_.LoadRack(path);
+}
+
+void ConsoleCore::SetDisplayClock(bool on) {
+    settings_.DisplayClock = on;
+    view_.SetClockPanelVisible(on);
+    tmrClock->SetEnabled(on);
+}
+
+PropertiesValues ConsoleCore::PropertiesShown() const {
+    return PropertiesValues::FromSettings(settings_, FCurrentRackFile);
+}
+
+void ConsoleCore::ApplyProperties(const PropertiesValues& v) {
+    settings_.AutoLoadLastSchedule = v.autoLoadLastSchedule;
+    settings_.AutoStartSchedule = v.autoStartSchedule;
+    settings_.ExternalAudioPreviewer = !v.useInternalPreviewer;
+    settings_.StatisticsTracking = v.statisticsTracking;
+    LoadRack(v.audioRack);
+    settings_.LoopScheduleContinuously = v.loopScheduleContinuously;
+    settings_.AttemptResumeOnAudioError = v.attemptResumeOnAudioError;
+    // One after the other: the first that does not convert keeps its old
+    // value and those after it, without a message.
+    int32_t* const fades[] = {&settings_.FadeOutDefault, &settings_.FadeInDefault,
+                              &settings_.FadeOutCommercial};
+    const std::string* const texts[] = {&v.fadeOut, &v.fadeIn, &v.fadeOutCommercial};
+    for (size_t i = 0; i < std::size(fades); ++i) {
+        const auto value = ParseInteger(*texts[i]);
+        if (!value)
+            break;
+        *fades[i] = *value;
+    }
+    settings_.AutoGetCommercials = v.autoGetCommercials;
+    settings_.AutoCrossFade = v.autoCrossFade;
+    SetDisplayClock(v.displayClock);
+    SaveSettings();
+}
+
+void ConsoleCore::MinimizeToTray() {
+    trayMenu_ = TrayMenu::Tray;
+}
+
+void ConsoleCore::OpenFromTray() {
+    trayMenu_ = TrayMenu::SchedulePopup;
+}
+
+void ConsoleCore::SetOperatingMode(int mode) {
+    view_.SetStatusText(1, mode == 0 ? "Design" : "Automatic");
+}
+
+void ConsoleCore::ShowTotalDuration(double seconds) {
+    view_.SetTotalDuration(TimeOfDayText(seconds));
+}
+
+} // namespace corvane

@@ -1,0 +1,130 @@
+#pragma once
+
+#include "console/ConsoleParts.h"
+#include "console/CorvaneSettings.h"
+#include "console/PropertiesValues.h"
+#include "platform/Seams.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+class ConsoleView;
+class Table;
+class TdmQelData;
+
+// Which menu the tray icon offers on a right click.
+enum class TrayMenu { Tray, SchedulePopup };
+
+// The console's life from creation to close, Qt-free: what it loads when it
+// is created and first shown, the start-up stages and their messages, the
+// settings and the Properties dialog's rules, hiding to the tray, and what is
+// saved when it closes. The console window owns it and binds its widgets to
+// it through ConsoleView. Everything runs on the main thread.
+class ConsoleCore {
+public:
+    ConsoleCore(Seams seams, TdmQelData& data, ConsoleView& view, std::filesystem::path programFolder,
+                ConsoleParts parts = {});
+    ~ConsoleCore();
+    ConsoleCore(const ConsoleCore&) = delete;
+    ConsoleCore& operator=(const ConsoleCore&) = delete;
+
+    // --- Life ---
+    void FormCreate();
+    // Every time the console becomes visible.
+    void FormShow();
+    // Every way of closing; stops, saves and never refuses (always true).
+    bool FormCloseQuery();
+    void FormDestroy();
+
+    // --- Settings ---
+    void LoadSettings();
+    // Writes every key; a failure propagates (EIniFileError).
+    void SaveSettings();
+    const CorvaneSettings& Settings() const { return settings_; }
+    // For the commands that change a setting in memory (last schedule, play-list
+    // folder, welcome done); only SaveSettings writes the file.
+    CorvaneSettings& MutableSettings() { return settings_; }
+    std::filesystem::path SettingsPath() const;
+
+    // The Properties dialog: what it opens with, and "&Ok" in the order the
+    // values take effect, ending with SaveSettings.
+    PropertiesValues PropertiesShown() const;
+    void ApplyProperties(const PropertiesValues& values);
+
+    // Stores the rack file and has the audio rack load it when it exists.
+    void LoadRack(const std::string& path);
+    const std::string& CurrentRackFile() const { return FCurrentRackFile; }
+    // Shows or hides the clock panel and runs or stops its timer.
+    void SetDisplayClock(bool on);
+
+    // --- Tray ---
+    // "Minimize Corvane": the window hides (the caller hides it) and the tray
+    // offers its own menu again.
+    void MinimizeToTray();
+    // "&Open Corvane" or a double-click on the tray icon.
+    void OpenFromTray();
+    TrayMenu CurrentTrayMenu() const { return trayMenu_; }
+
+    // --- Displays ---
+    // 0 "Design", 2 "Automatic" in status panel 1.
+    void SetOperatingMode(int mode);
+    void ShowTotalDuration(double seconds);
+
+    // --- State ---
+    const std::filesystem::path& ProgramFolder() const { return programFolder_; }
+    const std::string& HelpFile() const { return helpFile_; }
+    const std::string& ScheduleDialogFolder() const { return scheduleDialogFolder_; }
+    const std::vector<std::string>& RackFiles() const { return FRackFiles; }
+    bool FirstShow() const { return FFirstShow; }
+    bool Closing() const { return FClosing; }
+    bool Stopping() const { return FStopping; }
+    int CurrentPort() const { return FCurrentPort; }
+    Timer& ClockTimer() { return *tmrClock; }
+    Timer& FadeStopTimer() { return *tmrFadeStop; }
+    Timer& HardwareDelayTimer() { return *tmrHardwareDelay; }
+    Timer& EventTimer() { return *EventTimer_; }
+
+private:
+    void OpenScheduleTable();
+    void RunTableBlock(int& stage);
+    void RunEventBlock();
+    void LoadRackFromRackList();
+    void ShowStageError(int stage);
+    void Inform(const std::string& text, MessageType type = MessageType::Information);
+    void OpenOrCreate(Table& table);
+    bool FileExists(const std::string& path) const;
+
+    Seams seams_;
+    TdmQelData& data_;
+    ConsoleView& view_;
+    std::filesystem::path programFolder_;
+    ConsoleParts parts_;
+    CorvaneSettings settings_;
+    TrayMenu trayMenu_ = TrayMenu::Tray;
+
+    std::string helpFile_;
+    std::string scheduleDialogFolder_;
+    std::vector<std::string> FRackFiles;
+    std::string FCurrentRackFile;
+    bool FFirstShow = false;
+    bool FMergingTracks = false;
+    bool FFadingToStop = false;
+    bool FDirectJinglePlayout = false;
+    bool FDirectCommercialPlayout = false;
+    bool FPlayRequest = false;
+    bool FTransportBusy = false;
+    bool FClosing = false;
+    bool FStopping = false;
+    int FCurrentPort = 0;
+
+    std::unique_ptr<Timer> tmrClock;
+    std::unique_ptr<Timer> tmrFadeStop;
+    std::unique_ptr<Timer> tmrHardwareDelay;
+    std::unique_ptr<Timer> EventTimer_;
+};
+
+} // namespace corvane

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "data/Table.h"
+#include "data/TableObserver.h"
+
+#include <QAbstractTableModel>
+#include <QStringList>
+#include <vector>
+
+namespace corvane {
+
+// The schedule grid's view of `cdsSchedule`: one row per row the table's
+// cursor shows (in its order, through its filter), one column per field that
+// is not hidden. The rows are read through a second cursor, so drawing the
+// grid never moves the table's own cursor. Main thread.
+class ScheduleGridModel final : public QAbstractTableModel, private TableObserver {
+    Q_OBJECT
+public:
+    ScheduleGridModel(Table& table, QObject* parent);
+    ~ScheduleGridModel() override;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // The field each column shows.
+    QString ColumnField(int column) const { return fieldNames_.value(column); }
+    // The grid row of the table's current row; -1 when there is none.
+    int CurrentRow();
+    // Moves the table's cursor to the row shown at `row`.
+    void MakeCurrent(int row);
+
+signals:
+    // The table's cursor moved to the row shown at `row`.
+    void CurrentRowMoved(int row);
+
+private:
+    void TableDataChanged(Table&) override;
+    void TableScrolled(Table&) override;
+    void TableStateChanged(Table&) override;
+    void Reload();
+
+    Table& table_;
+    QStringList fieldNames_;
+    QStringList headers_;
+    std::vector<Bookmark> bookmarks_;
+    std::vector<QStringList> cells_;
+};
+
+} // namespace corvane

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QPushButton>
+
+namespace corvane {
+
+class TfrmQeLiteMain;
+
+// The Display Setup window ("Display Setup"): changes the schedule grid's look
+// at once, without a confirmation; the changes reach the settings file at the
+// next save. Modeless, always on top, one at a time (the console keeps it);
+// "Close" closes and frees it.
+class TfrmQelDisplaySetup final : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmQelDisplaySetup(TfrmQeLiteMain& console);
+
+    QCheckBox& ShowGridlines() { return *chkGridLines; }
+    QCheckBox& DisplayHeader() { return *chkHeader; }
+    QPushButton& HeaderFont() { return *btnHeaderFont; }
+    QPushButton& HeaderColor() { return *btnHeaderColor; }
+    void RestoreDefaults();
+
+private:
+    void ChooseGridFont();
+    void ChooseGridColor();
+    void ChooseHeaderFont();
+    void ChooseHeaderColor();
+    void ShowHeaderState(bool shown);
+
+    TfrmQeLiteMain& console_;
+    QCheckBox* chkGridLines = nullptr;
+    QCheckBox* chkHeader = nullptr;
+    QPushButton* btnHeaderFont = nullptr;
+    QPushButton* btnHeaderColor = nullptr;
+};
+
+} // namespace corvane

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "console/PropertiesValues.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QLineEdit>
+
+namespace corvane {
+
+class ConsoleCore;
+class FileDialogs;
+
+// A fade edit: typed digits only; every other typed character, control
+// characters included, is discarded.
+class FadeEdit final : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit FadeEdit(QWidget* parent) : QLineEdit(parent) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+// The Properties dialog ("Properties", page "&General"): shows the settings in
+// memory, and on "&Ok" hands the values to the console, which applies and
+// saves them; "&Cancel" discards them. Modal, created for each use.
+class TfrmQelProperties final : public QDialog {
+    Q_OBJECT
+public:
+    TfrmQelProperties(ConsoleCore& core, FileDialogs& fileDialogs, QWidget* parent);
+
+    PropertiesValues Values() const;
+    void Show(const PropertiesValues& values);
+    // "&Ok": apply, save, close.
+    void Confirm();
+    // "&Browse": a rack or play-list file into the rack edit.
+    void BrowseRack();
+
+private:
+    ConsoleCore& core_;
+    FileDialogs& fileDialogs_;
+    QLineEdit* edtAudioRack = nullptr;
+    FadeEdit* edtFadeOut = nullptr;
+    FadeEdit* edtFadeIn = nullptr;
+    FadeEdit* edtFadeCommercial = nullptr;
+    QCheckBox* chkAutoCrossFade = nullptr;
+    QCheckBox* chkStatistics = nullptr;
+    QCheckBox* chkInternalPreviewer = nullptr;
+    QCheckBox* chkAutoLoad = nullptr;
+    QCheckBox* chkAutoStart = nullptr;
+    QCheckBox* chkLoop = nullptr;
+    QCheckBox* chkResume = nullptr;
+    QCheckBox* chkAutoCommercials = nullptr;
+    QCheckBox* chkDisplayClock = nullptr;
+};
+
+} // namespace corvane

@@ -1,0 +1,407 @@
+#include "RecordingConsoleView.h"
+#include "TempFolder.h"
+#include "console/ConsoleCore.h"
+#include "console/IniFile.h"
+#include "data/TdmQelData.h"
+#include "studio/StudioSeams.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace corvane {
+namespace {
+
+using testing::ReadText;
+using testing::RecordingConsoleView;
+using testing::TempFolder;
+using testing::WriteText;
+
+const char* const TableFiles[] = {"AudioLibrary.cds", "filescan.cds", "plhist.cds",  "adtimes.cds",
+                                  "adhist.cds",       "eventlog.cds", "racklist.cds"};
+
+// A program folder with the data module and the console's rules over it, as
+// start-up creates them; the parts not built into the console are recorded.
+struct Console {
+    // `prompter` answers instead of the scripted one when given.
+    explicit Console(const std::filesystem::path& folder, Prompter* prompter = nullptr) : folder(folder) {
+        Seams seams = studio.seams();
+        Prompter& answers = prompter ? *prompter : studio.prompter;
+        data = std::make_unique<TdmQelData>(folder.string(), "Corvane", studio.studio.clock(), answers,
+                                            studio.fileDialogs);
+        ConsoleParts parts;
+        parts.RegisterFileTypes = [this] { calls.push_back("RegisterFileTypes"); };
+        parts.StartEventProcessing = [this] { calls.push_back("StartEventProcessing"); };
+        parts.StopOutput = [this] { calls.push_back("StopOutput"); };
+        parts.LoadScheduleFile = [this](const std::string& path) {
+            calls.push_back("LoadScheduleFile " + path);
+            if (failLoad)
+                throw std::runtime_error("Table file is damaged");
+        };
+        parts.StartItem = [this] { calls.push_back("StartItem"); };
+        parts.ShowFirstRunWizard = [this] { calls.push_back("Wizard"); };
+        parts.LoadRack = [this](const std::string& path) { calls.push_back("LoadRack " + path); };
+        core = std::make_unique<ConsoleCore>(
+            Seams{seams.clock, seams.timers, seams.dispatcher, answers, seams.fileDialogs, seams.shell},
+            *data, view, folder, parts);
+    }
+    ~Console() {
+        core.reset();
+        data.reset();
+    }
+    std::vector<std::string> Messages() const {
+        std::vector<std::string> texts;
+        for (const auto& m : studio.prompter.Messages())
+            texts.push_back(m.text);
+        return texts;
+    }
+    bool Called(const std::string& call) const {
+        return std::find(calls.begin(), calls.end(), call) != calls.end();
+    }
+
+    std::filesystem::path folder;
+    StudioSeams studio;
+    RecordingConsoleView view;
+    std::vector<std::string> calls;
+    bool failLoad = false;
+    std::unique_ptr<TdmQelData> data;
+    std::unique_ptr<ConsoleCore> core;
+};
+
+TEST(ConsoleCore, FirstRunStartsWithTheDefaultsAndLeavesEveryFileBehind) {
+    TempFolder folder;
+    {
+        Console console(folder.Path());
+        console.core->FormCreate();
+        EXPECT_TRUE(console.Messages().empty());
+        EXPECT_EQ(console.core->Settings(), CorvaneSettings::Defaults(folder.Path()));
+        EXPECT_EQ(console.view.status[1], "Design");
+        EXPECT_EQ(console.view.totalDuration, "00:00:00");
+        EXPECT_EQ(console.view.rackCaption, "Cart Rack - DEFAULT");
+        EXPECT_EQ(console.view.commercialFolder, (folder / "Ads").string())
+            << "the data module's \"Ads\" folder";
+        EXPECT_TRUE(console.view.acceptsDrops);
+        EXPECT_EQ(console.core->HelpFile(), (folder / "corvane.hlp").string());
+        EXPECT_TRUE(console.core->ClockTimer().Enabled());
+        EXPECT_FALSE(console.core->EventTimer().Enabled());
+        for (Table* t :
+             {&console.data->cdsRackList, &console.data->cdsAudioLibrary, &console.data->cdsAdTimes,
+              &console.data->PlayListHistory, &console.data->cdsFileScan, &console.data->CommercialHistory,
+              &console.data->EventLog, &console.data->cdsSchedule})
+            EXPECT_TRUE(t->Active()) << t->Name();
+        EXPECT_EQ(console.data->cdsSchedule.IndexName(), "ixItemOrder");
+        EXPECT_TRUE(console.Called("RegisterFileTypes"));
+        EXPECT_TRUE(console.Called("StartEventProcessing"));
+
+        console.core->FormShow();
+        EXPECT_TRUE(console.Called("Wizard"));
+        EXPECT_TRUE(console.core->FormCloseQuery());
+        EXPECT_TRUE(console.core->Closing());
+        console.core->FormDestroy();
+        EXPECT_FALSE(console.view.acceptsDrops);
+    }
+    const IniFile ini = IniFile::Load(folder / "corvane.ini");
+    CorvaneSettings expected = CorvaneSettings::Defaults(folder.Path());
+    expected.WelcomeDone = true;
+    EXPECT_EQ(ReadSettings(ini, CorvaneSettings()), expected);
+    EXPECT_NE(ReadText(folder / "corvane.ini").find("PlaylistDefaultDirectory="), std::string::npos);
+    for (const char* file : TableFiles)
+        EXPECT_TRUE(std::filesystem::exists(folder / file)) << file;
+}
+
+// A damaged file shows the stage the block had reached; the tables after it
+// stay closed, the event log opens all the same, and the file is kept.
+TEST(ConsoleCore, ADamagedFileStopsTheTableBlockAtItsStage) {
+    struct Case {
+        const char* damaged;
+        const char* prefix;
+        std::vector<Table TdmQelData::*> closed;
+        std::vector<Table TdmQelData::*> open;
+    } cases[] = {
+        {"racklist.cds",
+         "0: ",
+         {&TdmQelData::cdsRackList, &TdmQelData::cdsAudioLibrary},
+         {&TdmQelData::EventLog}},
+        {"corvane.ini",
+         "1: ",
+         {&TdmQelData::cdsAudioLibrary},
+         {&TdmQelData::cdsRackList, &TdmQelData::EventLog}},
+        {"AudioLibrary.cds",
+         "32: ",
+         {&TdmQelData::cdsAudioLibrary, &TdmQelData::cdsAdTimes, &TdmQelData::PlayListHistory,
+          &TdmQelData::cdsFileScan, &TdmQelData::CommercialHistory},
+         {&TdmQelData::EventLog, &TdmQelData::cdsRackList}},
+        {"adtimes.cds",
+         "31: ",
+         {&TdmQelData::cdsAdTimes},
+         {&TdmQelData::cdsAudioLibrary, &TdmQelData::EventLog}},
+        {"plhist.cds",
+         "5: ",
+         {&TdmQelData::PlayListHistory},
+         {&TdmQelData::cdsAdTimes, &TdmQelData::EventLog}},
+        {"adhist.cds",
+         "8: ",
+         {&TdmQelData::CommercialHistory},
+         {&TdmQelData::cdsFileScan, &TdmQelData::EventLog}},
+        {"eventlog.cds", "10: ", {&TdmQelData::EventLog}, {&TdmQelData::CommercialHistory}},
+    };
+    const std::string garbage = "this is not a table file\x01\x02";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.damaged);
+        TempFolder folder;
+        if (std::string(c.damaged) == "corvane.ini")
+            std::filesystem::create_directory(folder / c.damaged);
+        else
+            WriteText(folder / c.damaged, garbage);
+        Console console(folder.Path());
+        console.core->FormCreate();
+        const auto messages = console.Messages();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].rfind(std::string(c.prefix) +
+                                        "System error encountered opening Schedule, software may not be "
+                                        "installed correctly:\r\n",
+                                    0),
+                  0u)
+            << messages[0];
+        for (auto table : c.closed)
+            EXPECT_FALSE(((*console.data).*table).Active()) << ((*console.data).*table).Name();
+        for (auto table : c.open)
+            EXPECT_TRUE(((*console.data).*table).Active()) << ((*console.data).*table).Name();
+        EXPECT_EQ(console.Called("RegisterFileTypes"), std::string(c.prefix) == "10: ");
+        EXPECT_EQ(console.view.status[1], "Design");
+        console.core->FormCloseQuery();
+        console.data.reset();
+        if (std::string(c.damaged) != "corvane.ini")
+            EXPECT_EQ(ReadText(folder / c.damaged), garbage) << "the damaged file is kept";
+    }
+}
+
+TEST(ConsoleCore, SidelinedStepsReportTheirOwnErrorAndStartUpGoesOn) {
+    TempFolder folder;
+    WriteText(folder / "filescan.cds", "damaged");
+    Console console(folder.Path());
+    console.view.commercialFolderFails = true;
+    console.core->FormCreate();
+    const auto& shown = console.studio.prompter.Messages();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].text, "Invalid path");
+    EXPECT_EQ(shown[0].type, MessageType::Information);
+    EXPECT_EQ(shown[1].text.find("System error"), std::string::npos);
+    EXPECT_NE(shown[1].text.find("filescan.cds"), std::string::npos);
+    EXPECT_EQ(shown[1].type, MessageType::Warning);
+    EXPECT_TRUE(console.data->CommercialHistory.Active());
+    EXPECT_TRUE(console.Called("RegisterFileTypes"));
+}
+
+// Closing stops the output, then saves the tables, then the settings. The
+// library shrank during the session, so saving the tables asks first: at that
+// moment the output has stopped and the settings are not yet written.
+TEST(ConsoleCore, ClosingStopsTheOutputThenSavesTablesThenSettings) {
+    TempFolder folder;
+    {
+        Console seed(folder.Path());
+        seed.core->FormCreate();
+        Table& library = seed.data->cdsAudioLibrary;
+        for (const char* title : {"One", "Two"}) {
+            library.Append();
+            library.FieldByName("TitleName").SetAsString(title);
+            library.Post();
+        }
+    }
+    std::filesystem::remove(folder / "corvane.ini");
+
+    // Records, when the library question comes, what has happened so far.
+    class WatchingPrompter final : public Prompter {
+    public:
+        explicit WatchingPrompter(std::filesystem::path ini) : ini_(std::move(ini)) {}
+        MessageAnswer Show(const std::string& text, MessageType, MessageButtons) override {
+            asked.push_back(text);
+            settingsWritten = std::filesystem::exists(ini_);
+            callsSoFar = calls ? *calls : std::vector<std::string>();
+            return MessageAnswer::No;
+        }
+        const std::vector<std::string>* calls = nullptr;
+        std::vector<std::string> asked;
+        std::vector<std::string> callsSoFar;
+        bool settingsWritten = true;
+
+    private:
+        std::filesystem::path ini_;
+    };
+
+    WatchingPrompter prompter(folder / "corvane.ini");
+    Console console(folder.Path(), &prompter);
+    prompter.calls = &console.calls;
+    console.core->FormCreate();
+    Table& library = console.data->cdsAudioLibrary;
+    ASSERT_EQ(library.RecordCount(), 2);
+    library.First();
+    library.Delete();
+    EXPECT_TRUE(console.core->FormCloseQuery());
+    ASSERT_EQ(prompter.asked.size(), 1u);
+    EXPECT_NE(prompter.asked[0].find("there were 2 titles"), std::string::npos);
+    EXPECT_TRUE(std::find(prompter.callsSoFar.begin(), prompter.callsSoFar.end(), "StopOutput") !=
+                prompter.callsSoFar.end());
+    EXPECT_FALSE(prompter.settingsWritten);
+    EXPECT_TRUE(std::filesystem::exists(folder / "corvane.ini"));
+    EXPECT_TRUE(console.core->Stopping());
+}
+
+TEST(ConsoleCore, ClosingIsNeverRefusedWhenSavingFails) {
+    TempFolder folder;
+    Console console(folder.Path());
+    console.core->FormCreate();
+    // A folder where the settings file belongs cannot be replaced by a file.
+    std::filesystem::create_directory(folder / "corvane.ini");
+    EXPECT_TRUE(console.core->FormCloseQuery());
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "corvane.ini"));
+    EXPECT_NE(ReadText(folder / "zrexcept.log").find("corvane.ini"), std::string::npos);
+}
+
+TEST(ConsoleCore, TheFirstShowingLoadsAndStartsTheLastScheduleOnce) {
+    TempFolder folder;
+    const std::string last = (folder / "morning.wsl").string();
+    WriteText(last, "");
+    struct Case {
+        const char* ini;
+        std::vector<std::string> second; // calls on the showing after the wizard's
+        const char* message;
+    } cases[] = {
+        {"AutoLoadLastSchedule=1\nAutoStartSchedule=1\n", {"LoadScheduleFile " + last, "StartItem"}, nullptr},
+        {"AutoLoadLastSchedule=1\nAutoStartSchedule=0\n", {"LoadScheduleFile " + last}, nullptr},
+        {"AutoLoadLastSchedule=0\nAutoStartSchedule=1\n", {}, nullptr},
+        {"AutoLoadLastSchedule=1\nAutoStartSchedule=1\nLastScheduleLocation=/no/such.wsl\n", {}, nullptr},
+        {"AutoLoadLastSchedule=1\nAutoStartSchedule=1\nFail\n",
+         {"LoadScheduleFile " + last},
+         "Boot error encountered\r\nTable file is damaged"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ini);
+        std::string text =
+            std::string("[Corvane_Schedule]\n") + c.ini + "LastScheduleLocation=" + last + "\n";
+        const bool fail = text.find("Fail\n") != std::string::npos;
+        WriteText(folder / "corvane.ini", text);
+        Console console(folder.Path());
+        console.failLoad = fail;
+        console.core->FormCreate();
+        console.calls.clear();
+        console.core->FormShow();
+        EXPECT_EQ(console.calls, std::vector<std::string>{"Wizard"}) << "the first run shows only the wizard";
+        EXPECT_TRUE(console.core->Settings().WelcomeDone);
+        console.calls.clear();
+        console.core->FormShow();
+        EXPECT_EQ(console.calls, c.second);
+        EXPECT_EQ(console.Messages().size(), c.message ? 1u : 0u);
+        if (c.message)
+            EXPECT_EQ(console.Messages().front(), c.message);
+        console.calls.clear();
+        console.core->FormShow();
+        EXPECT_TRUE(console.calls.empty()) << "restoring from the tray loads nothing more";
+        std::filesystem::remove(folder / "corvane.ini");
+    }
+}
+
+TEST(ConsoleCore, LoadingSettingsAppliesTheirEffects) {
+    TempFolder folder;
+    std::filesystem::create_directory(folder / "music");
+    WriteText(folder / "corvane.ini",
+              "[Corvane_General]\nDisplayClock=0\nFileBrowseDefaultDirectory=" + (folder / "music").string() +
+                  "\n[Corvane_AudioRack]\nAudioRackPlayList=/gone/jingles.rck\n"
+                  "[Corvane_MainScheduleGrid]\nFontStyleBold=0\nColor=255\n");
+    Console console(folder.Path());
+    console.view.grid.font.bold = true;
+    console.core->FormCreate();
+    EXPECT_FALSE(console.view.clockPanelVisible);
+    EXPECT_FALSE(console.core->ClockTimer().Enabled());
+    EXPECT_EQ(console.view.folderBrowser, (folder / "music").string());
+    EXPECT_EQ(console.core->CurrentRackFile(), "/gone/jingles.rck");
+    EXPECT_EQ(console.view.rackCaption, "Cart Rack - DEFAULT");
+    EXPECT_FALSE(console.Called("LoadRack /gone/jingles.rck")) << "a rack file that is gone is not loaded";
+    EXPECT_TRUE(console.view.grid.font.bold);
+    EXPECT_EQ(console.view.grid.color, 255);
+
+    console.view.folderBrowser = "/srv";
+    console.core->SaveSettings();
+    const CorvaneSettings saved = ReadSettings(IniFile::Load(folder / "corvane.ini"), CorvaneSettings());
+    EXPECT_EQ(saved.FileBrowseDefaultDirectory, "/srv");
+    EXPECT_EQ(saved.AudioRackPlayList, "/gone/jingles.rck");
+    EXPECT_TRUE(saved.Grid.font.bold);
+}
+
+TEST(ConsoleCore, WithoutARackSettingTheRackListsCurrentRowIsLoaded) {
+    TempFolder folder;
+    const std::string rack = (folder / "drive.rck").string();
+    WriteText(rack, "");
+    struct Case {
+        const char* description;
+        const char* caption;
+    } cases[] = {{"Drive time", "Drive time"}, {"", "Cart Rack - No Description Available"}};
+    for (const auto& c : cases) {
+        {
+            Console seed(folder.Path());
+            seed.core->FormCreate();
+            Table& list = seed.data->cdsRackList;
+            while (!list.IsEmpty())
+                list.Delete();
+            list.Tag = TdmQelData::RackListFileSupplied;
+            list.Append();
+            list.FieldByName("FileList").SetAsString(rack);
+            list.FieldByName("Description").SetAsString(c.description);
+            list.Post();
+            list.Close();
+        }
+        std::filesystem::remove(folder / "corvane.ini");
+        Console console(folder.Path());
+        console.core->FormCreate();
+        EXPECT_EQ(console.view.rackCaption, c.caption);
+        EXPECT_TRUE(console.Called("LoadRack " + rack));
+        EXPECT_EQ(console.core->CurrentRackFile(), rack);
+    }
+}
+
+TEST(ConsoleCore, PropertiesApplyInOrderAndConvertFadesUntilTheFirstBadOne) {
+    struct Case {
+        const char* fadeOut;
+        const char* fadeIn;
+        const char* fadeCommercial;
+        int32_t out, in, commercial;
+    } cases[] = {
+        {"3000", "2000", "100", 3000, 2000, 100},
+        {" 4000 ", "", "250", 4000, 5000, 500},
+        {"", "2000", "250", 5000, 5000, 500},
+        {"1000", "2000", "9999999999", 1000, 2000, 500},
+        {"50", "0", "0", 50, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.fadeOut) + "|" + c.fadeIn + "|" + c.fadeCommercial);
+        TempFolder folder;
+        Console console(folder.Path());
+        console.core->FormCreate();
+        PropertiesValues v = console.core->PropertiesShown();
+        EXPECT_EQ(v.fadeIn, "5000");
+        EXPECT_TRUE(v.useInternalPreviewer);
+        v.fadeOut = c.fadeOut;
+        v.fadeIn = c.fadeIn;
+        v.fadeOutCommercial = c.fadeCommercial;
+        v.useInternalPreviewer = false;
+        v.loopScheduleContinuously = true;
+        v.attemptResumeOnAudioError = false;
+        v.displayClock = false;
+        v.audioRack = "/racks/a.rck";
+        console.core->ApplyProperties(v);
+        const CorvaneSettings& s = console.core->Settings();
+        EXPECT_EQ(s.FadeOutDefault, c.out);
+        EXPECT_EQ(s.FadeInDefault, c.in);
+        EXPECT_EQ(s.FadeOutCommercial, c.commercial);
+        EXPECT_TRUE(s.ExternalAudioPreviewer);
+        EXPECT_FALSE(console.view.clockPanelVisible);
+        EXPECT_TRUE(console.Messages().empty());
+        const CorvaneSettings saved = ReadSettings(IniFile::Load(folder / "corvane.ini"), CorvaneSettings());
+        EXPECT_EQ(saved.FadeInDefault, c.in);
+        EXPECT_TRUE(saved.LoopScheduleContinuously);
+        EXPECT_FALSE(saved.AttemptResumeOnAudioError);
+        EXPECT_EQ(saved.AudioRackPlayList, "/racks/a.rck");
+    }
+}
+
+} // namespace
+} // namespace corvane
