@@ -2,6 +2,7 @@
 
 #include "console/ConsoleView.h"
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
