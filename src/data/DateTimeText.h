@@ -9,8 +9,9 @@
 namespace corvane {
 
 // The local date-time text form of the tables: "yyyy-mm-dd hh:nn:ss", with
-// ".zzz" milliseconds only when they are not zero. Filter literals compared
-// with date-time fields are read in this form.
+// ".zzz" milliseconds only when they are not zero, the date left out on day 0
+// (30 December 1899) and the time left out at midnight. Filter literals
+// compared with date-time fields are read in this form.
 std::string FormatLocalDateTime(TDateTime t);
 std::string FormatLocalDate(TDateTime t);
 std::string FormatLocalTime(TDateTime t);

@@ -83,7 +83,7 @@ void Table::Activate() {
     state_ = TableState::Browse;
     viewDirty_ = true;
     Sync();
-    pos_ = view_.empty() ? -1 : 0;
+    MoveTo(view_.empty() ? -1 : 0);
     bof_ = true;
     eof_ = view_.empty();
     if (hooks.AfterOpen)
@@ -97,8 +97,7 @@ void Table::Open() {
     if (hooks.BeforeOpen)
         hooks.BeforeOpen(*this);
     if (!fileName_.empty() && std::filesystem::exists(fileName_)) {
-        TableStorage loaded = ReadTableFile(fileName_);
-        AdoptLoaded(std::move(loaded));
+        AdoptLoaded(ReadFitting(fileName_));
     } else {
         ClearRows();
     }
@@ -126,7 +125,7 @@ void Table::Deactivate() {
     if (!shared)
         ClearRows();
     view_.clear();
-    pos_ = -1;
+    MoveTo(-1);
     eof_ = bof_ = true;
     NotifyDataChanged();
 }
@@ -142,12 +141,9 @@ void Table::AdoptLoaded(TableStorage&& loaded) {
                     [](const FieldDef& a, const FieldDef& b) {
                         return a.Stored() && SameTextIgnoringCase(a.name, b.name) && a.type == b.type;
                     }));
+    std::vector<std::unique_ptr<TableRow>> rows;
     if (sameLayout) {
-        if (own.defs.empty()) {
-            own.defs = std::move(loaded.defs);
-            RebuildFields();
-        }
-        own.rows = std::move(loaded.rows);
+        rows = std::move(loaded.rows);
     } else {
         // The file's fields are matched to ours by name; ours that the file
         // lacks stay empty, and the file's that we lack are not kept.
@@ -159,17 +155,21 @@ void Table::AdoptLoaded(TableStorage&& loaded) {
                 if (SameTextIgnoringCase(own.defs[i].name, loaded.defs[j].name))
                     source[i] = static_cast<int>(j);
         }
-        own.rows.clear();
-        own.rows.reserve(loaded.rows.size());
+        rows.reserve(loaded.rows.size());
         for (auto& row : loaded.rows) {
             std::vector<Value> values(own.defs.size());
             for (size_t i = 0; i < own.defs.size(); ++i)
                 if (source[i] >= 0)
-                    values[i] = ConvertValue(row->values[static_cast<size_t>(source[i])], own.defs[i].type,
-                                             own.defs[i].name);
-            own.rows.push_back(std::make_unique<TableRow>(TableRow{0, std::move(values)}));
+                    values[i] = std::move(row->values[static_cast<size_t>(source[i])]);
+            rows.push_back(std::make_unique<TableRow>(TableRow{0, std::move(values)}));
         }
     }
+    // Only now, with nothing left to fail, are the rows replaced.
+    if (own.defs.empty()) {
+        own.defs = std::move(loaded.defs);
+        RebuildFields();
+    }
+    own.rows = std::move(rows);
     own.nextSeq = 1;
     for (auto& row : own.rows)
         row->seq = own.nextSeq++;
@@ -178,8 +178,30 @@ void Table::AdoptLoaded(TableStorage&& loaded) {
     StorageChanged();
 }
 
-void Table::LoadFromFile(const std::string& path) {
+// Reads a file and fits its rows to this table's fields, without touching the
+// table; a file that does not fit is reported as a fault of that file.
+TableStorage Table::ReadFitting(const std::string& path) const {
     TableStorage loaded = ReadTableFile(path);
+    try {
+        for (size_t j = 0; j < loaded.defs.size(); ++j) {
+            const int i = FieldIndex(loaded.defs[j].name);
+            if (i < 0)
+                continue;
+            const FieldDef& def = storage_->defs[static_cast<size_t>(i)];
+            if (!def.Stored() || def.type == loaded.defs[j].type)
+                continue;
+            for (auto& row : loaded.rows)
+                row->values[j] = ConvertValue(row->values[j], def.type, def.name);
+            loaded.defs[j].type = def.type;
+        }
+    } catch (const EDatabaseError& e) {
+        throw ETableFileError(path, std::string("does not fit the table: ") + e.what());
+    }
+    return loaded;
+}
+
+void Table::LoadFromFile(const std::string& path) {
+    TableStorage loaded = ReadFitting(path);
     if (Active()) {
         if (state_ == TableState::Edit || state_ == TableState::Insert)
             Cancel();
@@ -286,9 +308,18 @@ void Table::Post() {
         view_.erase(view_.begin() + pos_);
     }
     buffer_.clear();
+    const bool wasInsert = state_ == TableState::Insert;
     state_ = TableState::Browse;
     storage_->changesPending = true;
+    const bool maxKnown = maxCache_.field >= 0 && maxCache_.version == storage_->version;
     PlaceInView(row, fallback);
+    // A new row can only raise the largest value, so the cache follows it
+    // (appending titles one by one to a large library stays linear).
+    if (maxKnown && wasInsert) {
+        if (const auto* n = std::get_if<int64_t>(&row->values[static_cast<size_t>(maxCache_.field)]))
+            maxCache_.value = std::max(maxCache_.value, *n);
+        maxCache_.version = storage_->version;
+    }
     if (hooks.AfterPost)
         hooks.AfterPost(*this);
     NotifyDataChanged();
@@ -325,8 +356,7 @@ void Table::Delete() {
     StorageChanged();
     viewVersion_ = storage_->version;
     viewDirty_ = false;
-    if (pos_ >= static_cast<int>(view_.size()))
-        pos_ = static_cast<int>(view_.size()) - 1;
+    MoveTo(std::min(pos_, static_cast<int>(view_.size()) - 1));
     eof_ = view_.empty();
     bof_ = view_.empty();
     if (hooks.AfterDelete)
@@ -344,7 +374,7 @@ void Table::EmptyDataSet() {
     storage_->rows.clear();
     StorageChanged();
     Sync();
-    pos_ = -1;
+    MoveTo(-1);
     eof_ = bof_ = true;
     NotifyDataChanged();
 }
@@ -356,14 +386,17 @@ int Table::RecordCount() {
     return static_cast<int>(view_.size());
 }
 
-int64_t Table::MaxStoredInteger(std::string_view fieldName) const {
+int64_t Table::MaxStoredInteger(std::string_view fieldName) {
     const int index = FieldIndex(fieldName);
     if (index < 0)
         throw EDatabaseError(name_ + ": Field '" + std::string(fieldName) + "' not found");
+    if (maxCache_.field == index && maxCache_.version == storage_->version)
+        return maxCache_.value;
     int64_t largest = 0;
     for (const auto& row : storage_->rows)
         if (const auto* n = std::get_if<int64_t>(&row->values[static_cast<size_t>(index)]))
             largest = std::max(largest, *n);
+    maxCache_ = {index, storage_->version, largest};
     return largest;
 }
 
@@ -406,7 +439,7 @@ TableRow* Table::CurrentRow() {
 void Table::First() {
     CheckBrowseMode();
     Sync();
-    pos_ = view_.empty() ? -1 : 0;
+    MoveTo(view_.empty() ? -1 : 0);
     bof_ = true;
     eof_ = view_.empty();
     Scrolled();
@@ -415,7 +448,7 @@ void Table::First() {
 void Table::Last() {
     CheckBrowseMode();
     Sync();
-    pos_ = static_cast<int>(view_.size()) - 1;
+    MoveTo(static_cast<int>(view_.size()) - 1);
     eof_ = true;
     bof_ = view_.empty();
     Scrolled();
@@ -434,7 +467,7 @@ int Table::MoveBy(int count) {
     const int last = static_cast<int>(view_.size()) - 1;
     const int from = pos_;
     const int wanted = pos_ + count;
-    pos_ = std::clamp(wanted, view_.empty() ? -1 : 0, last);
+    MoveTo(std::clamp(wanted, view_.empty() ? -1 : 0, last));
     eof_ = view_.empty() || (count > 0 && wanted > last);
     bof_ = view_.empty() || (count < 0 && wanted < 0);
     if (pos_ != from)
@@ -474,7 +507,7 @@ bool Table::GotoBookmark(Bookmark bookmark) {
     Sync();
     for (size_t i = 0; i < view_.size(); ++i) {
         if (view_[i]->seq == bookmark) {
-            pos_ = static_cast<int>(i);
+            MoveTo(static_cast<int>(i));
             eof_ = bof_ = false;
             Scrolled();
             return true;
@@ -503,7 +536,7 @@ bool Table::Locate(std::string_view fieldName, const Value& value, CaseSensitivi
                                                         sensitivity) == 0
                                         : false;
         if (match) {
-            pos_ = static_cast<int>(i);
+            MoveTo(static_cast<int>(i));
             eof_ = bof_ = false;
             Scrolled();
             return true;
@@ -576,7 +609,7 @@ void Table::NotifyStateChanged() {
 }
 
 void Table::Scrolled() {
-    if (hooks.AfterScroll && controlsDisabled_ == 0)
+    if (hooks.AfterScroll)
         hooks.AfterScroll(*this);
     if (controlsDisabled_ > 0)
         return;

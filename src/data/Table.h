@@ -108,7 +108,7 @@ public:
     // Every row held, whatever the filter and master link show.
     int StoredRowCount() const { return static_cast<int>(storage_->rows.size()); }
     // The largest value of an integer field over every row held; 0 when none.
-    int64_t MaxStoredInteger(std::string_view fieldName) const;
+    int64_t MaxStoredInteger(std::string_view fieldName);
     // True once rows were added, changed or deleted since the table was created
     // (or since the loaded file's last such change); writing does not clear it.
     bool ChangesPending() const { return storage_->changesPending; }
@@ -223,7 +223,9 @@ private:
     void Activate();
     void Deactivate();
     void AdoptLoaded(TableStorage&& loaded);
+    TableStorage ReadFitting(const std::string& path) const;
     TableRow* CurrentRow();
+    void MoveTo(int position);
     void Scrolled();
     void NotifyDataChanged();
     void NotifyStateChanged();
@@ -245,6 +247,7 @@ private:
     uint64_t viewVersion_ = 0;
     bool viewDirty_ = true;
     int pos_ = -1;
+    Bookmark current_ = 0; // the row at pos_, kept apart from the view
     bool eof_ = true;
     bool bof_ = true;
 
@@ -275,6 +278,12 @@ private:
     std::vector<TableObserver*> observers_;
     int controlsDisabled_ = 0;
     bool dataChangedWhileDisabled_ = false;
+
+    struct MaxCache {
+        int field = -1;
+        uint64_t version = 0;
+        int64_t value = 0;
+    } maxCache_;
 
     // Lookup cache: the first row for each key text of one key field.
     struct LookupCache;

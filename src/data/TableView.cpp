@@ -17,6 +17,13 @@ void Table::StorageChanged() {
     }
 }
 
+void Table::MoveTo(int position) {
+    pos_ = position;
+    current_ = position >= 0 && position < static_cast<int>(view_.size())
+                   ? view_[static_cast<size_t>(position)]->seq
+                   : 0;
+}
+
 // Brings the view up to date when the rows were changed through another
 // cursor, or the order, filter or master row changed. Keeps the current row
 // where it is still shown.
@@ -27,8 +34,9 @@ void Table::Sync() {
 }
 
 void Table::RebuildView() {
-    const TableRow* current = CurrentRow();
-    const Bookmark keep = current ? current->seq : 0;
+    // The old view may point at rows that are gone: only the current row's
+    // identity is carried over.
+    const Bookmark keep = current_;
     view_.clear();
     if (Active()) {
         view_.reserve(storage_->rows.size());
@@ -46,9 +54,9 @@ void Table::RebuildView() {
         if (view_[i]->seq == keep)
             found = static_cast<int>(i);
     if (found >= 0)
-        pos_ = found;
+        MoveTo(found);
     else
-        pos_ = std::min(std::max(pos_, 0), static_cast<int>(view_.size()) - 1);
+        MoveTo(std::min(std::max(pos_, 0), static_cast<int>(view_.size()) - 1));
     if (view_.empty())
         eof_ = bof_ = true;
 }
@@ -86,7 +94,7 @@ void Table::PlaceInView(TableRow* row, size_t fallback) {
     viewVersion_ = storage_->version;
     viewDirty_ = false;
     if (!Visible(*row)) {
-        pos_ = std::min(static_cast<int>(fallback), static_cast<int>(view_.size()) - 1);
+        MoveTo(std::min(static_cast<int>(fallback), static_cast<int>(view_.size()) - 1));
         eof_ = bof_ = view_.empty();
         return;
     }
@@ -94,7 +102,7 @@ void Table::PlaceInView(TableRow* row, size_t fallback) {
     if (!order_.empty())
         at = std::upper_bound(view_.begin(), view_.end(), row,
                               [this](const TableRow* a, const TableRow* b) { return RowBefore(*a, *b); });
-    pos_ = static_cast<int>(view_.insert(at, row) - view_.begin());
+    MoveTo(static_cast<int>(view_.insert(at, row) - view_.begin()));
     eof_ = bof_ = false;
 }
 
@@ -194,7 +202,7 @@ void Table::SetFiltered(bool filtered) {
     viewDirty_ = true;
     if (Active()) {
         Sync();
-        pos_ = view_.empty() ? -1 : 0;
+        MoveTo(view_.empty() ? -1 : 0);
         eof_ = bof_ = view_.empty();
     }
     NotifyDataChanged();
@@ -242,7 +250,7 @@ void Table::MasterMoved() {
     viewDirty_ = true;
     if (Active()) {
         Sync();
-        pos_ = view_.empty() ? -1 : 0;
+        MoveTo(view_.empty() ? -1 : 0);
         eof_ = bof_ = view_.empty();
     }
     NotifyDataChanged();
