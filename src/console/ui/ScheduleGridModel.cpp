@@ -36,22 +36,21 @@ QVariant ScheduleGridModel::headerData(int section, Qt::Orientation orientation,
     return headers_.value(section);
 }
 
+// Rows are replaced without a model reset while the columns stay the same, so
+// the grid keeps the operator's column order, widths and hidden columns.
 void ScheduleGridModel::Reload() {
-    beginResetModel();
-    fieldNames_.clear();
-    headers_.clear();
-    bookmarks_.clear();
-    cells_.clear();
+    QStringList fieldNames, headers;
     std::vector<int> shown;
     const FieldDefs& defs = table_.FieldDefinitions();
     for (size_t i = 0; i < defs.size(); ++i) {
         if (defs[i].hidden)
             continue;
         shown.push_back(static_cast<int>(i));
-        fieldNames_ << QString::fromStdString(defs[i].name);
-        headers_ << QString::fromStdString(defs[i].displayLabel.empty() ? defs[i].name
-                                                                        : defs[i].displayLabel);
+        fieldNames << QString::fromStdString(defs[i].name);
+        headers << QString::fromStdString(defs[i].displayLabel.empty() ? defs[i].name : defs[i].displayLabel);
     }
+    std::vector<Bookmark> bookmarks;
+    std::vector<QStringList> cells;
     if (table_.Active()) {
         Guarded("dxgSchedule", [&] {
             Table rows(table_.Name() + "Grid");
@@ -60,12 +59,32 @@ void ScheduleGridModel::Reload() {
                 QStringList line;
                 for (int field : shown)
                     line << QString::fromStdString(rows.FieldAt(field).AsString());
-                bookmarks_.push_back(rows.GetBookmark());
-                cells_.push_back(std::move(line));
+                bookmarks.push_back(rows.GetBookmark());
+                cells.push_back(std::move(line));
             }
         });
     }
-    endResetModel();
+    if (fieldNames != fieldNames_) {
+        beginResetModel();
+        fieldNames_ = fieldNames;
+        headers_ = headers;
+        bookmarks_ = std::move(bookmarks);
+        cells_ = std::move(cells);
+        endResetModel();
+        return;
+    }
+    if (!cells_.empty()) {
+        beginRemoveRows({}, 0, static_cast<int>(cells_.size()) - 1);
+        bookmarks_.clear();
+        cells_.clear();
+        endRemoveRows();
+    }
+    if (!cells.empty()) {
+        beginInsertRows({}, 0, static_cast<int>(cells.size()) - 1);
+        bookmarks_ = std::move(bookmarks);
+        cells_ = std::move(cells);
+        endInsertRows();
+    }
 }
 
 int ScheduleGridModel::CurrentRow() {

@@ -34,11 +34,17 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <vector>
 
 namespace corvane {
 namespace {
 
 constexpr const char* ColumnLayoutSection = "Corvane_Main";
+
+// The columns a new grid shows; the operator's own layout replaces this.
+const QStringList DefaultColumns = {"TitleName",  "TitleArtistName", "TitleAlbum", "TitleDuration",
+                                    "ObjectType", "TimesPlayed",     "LastPlayed", "LocalPathToFile"};
 
 QLabel* NamedLabel(const char* name, const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -563,6 +569,10 @@ void TfrmQeLiteMain::Repaint() {
 void TfrmQeLiteMain::ReadColumnLayout() {
     const IniFile ini = IniFile::Load(core_->SettingsPath());
     QHeaderView* header = dxgSchedule->horizontalHeader();
+    for (int column = 0; column < scheduleModel_->columnCount(); ++column)
+        header->setSectionHidden(column, !DefaultColumns.contains(scheduleModel_->ColumnField(column)));
+    // Positions are taken from the lowest up, so each move leaves the earlier ones in place.
+    std::vector<std::pair<int, int>> positions;
     for (int column = 0; column < scheduleModel_->columnCount(); ++column) {
         const QStringList parts =
             QString::fromStdString(
@@ -574,11 +584,14 @@ void TfrmQeLiteMain::ReadColumnLayout() {
         const int position = parts[0].toInt(&positionOk);
         const int width = parts[1].toInt(&widthOk);
         if (positionOk && position >= 0 && position < header->count())
-            header->moveSection(header->visualIndex(column), position);
+            positions.emplace_back(position, column);
         if (widthOk && width > 0 && width < 10000)
             header->resizeSection(column, width);
         header->setSectionHidden(column, parts[2].trimmed() == "0");
     }
+    std::sort(positions.begin(), positions.end());
+    for (const auto& [position, column] : positions)
+        header->moveSection(header->visualIndex(column), position);
 }
 
 void TfrmQeLiteMain::WriteColumnLayout() {
