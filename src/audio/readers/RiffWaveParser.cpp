@@ -1,0 +1,171 @@
+#include "audio/readers/RiffWaveParser.h"
+
+#include "audio/chain/EMMError.h"
+#include "audio/readers/WaveFormatFacts.h"
+
+#include <algorithm>
+
+namespace corvane {
+
+namespace {
+
+// Sizes beyond these are damage, not data: they are refused before any
+// allocation.
+constexpr uint32_t MaxFormatBytes = 65536;
+constexpr uint32_t MaxListBytes = 1 << 20;
+constexpr uint32_t MaxRate = 1'000'000;
+constexpr int MaxPcmChannels = 256;
+
+bool PlausibleId(FourCC id) {
+    for (int i = 0; i < 4; ++i) {
+        const auto c = static_cast<uint8_t>(id >> (8 * i));
+        if (c < 0x20 || c > 0x7E)
+            return false;
+    }
+    return true;
+}
+
+// Reads the id at an offset without disturbing anything else.
+std::optional<FourCC> IdAt(RiffFile& file, int64_t offset) {
+    uint8_t b[4];
+    if (file.Seek(offset, RiffSeekOrigin::Begin) < 0 || file.Read(b, 4) != 4)
+        return std::nullopt;
+    return static_cast<FourCC>(b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24);
+}
+
+// Where the chunk after one ending at `end` begins: after the pad byte when
+// the size is odd, unless a writer left the pad byte out and the next chunk
+// follows directly.
+int64_t NextChunk(RiffFile& file, int64_t end, int64_t limit) {
+    if ((end & 1) == 0 || end + 1 + 8 > limit)
+        return (end & 1) == 0 ? end : std::min(end + 1, limit);
+    const auto padded = IdAt(file, end + 1);
+    if (padded && PlausibleId(*padded))
+        return end + 1;
+    const auto unpadded = IdAt(file, end);
+    return unpadded && PlausibleId(*unpadded) ? end : end + 1;
+}
+
+std::vector<uint8_t> ReadBody(RiffFile& file, int64_t offset, int64_t bytes) {
+    std::vector<uint8_t> body(static_cast<size_t>(std::max<int64_t>(bytes, 0)));
+    if (file.Seek(offset, RiffSeekOrigin::Begin) < 0)
+        return {};
+    body.resize(static_cast<size_t>(std::max<int64_t>(file.Read(body.data(), body.size()), 0)));
+    return body;
+}
+
+void ReadInfoList(const std::vector<uint8_t>& body, std::vector<WaveInfoItem>& items) {
+    size_t at = 4; // after the list type
+    while (at + 8 <= body.size()) {
+        WaveInfoItem item;
+        item.id = static_cast<FourCC>(body[at] | body[at + 1] << 8 | body[at + 2] << 16 |
+                                      static_cast<uint32_t>(body[at + 3]) << 24);
+        const size_t size =
+            body[at + 4] | body[at + 5] << 8 | body[at + 6] << 16 | static_cast<size_t>(body[at + 7]) << 24;
+        const size_t length = std::min(size, body.size() - at - 8);
+        const auto* text = reinterpret_cast<const char*>(&body[at + 8]);
+        item.text.assign(text, std::find(text, text + length, '\0'));
+        items.push_back(std::move(item));
+        at += 8 + size + (size & 1);
+    }
+}
+
+[[noreturn]] void Invalid() {
+    throw EMMWaveError(MMString::InvalidWaveFile);
+}
+
+int64_t CountSamples(const WaveFormat& f, int64_t bytes) {
+    const int perBlock = SamplesPerBlock(f);
+    if (perBlock > 0)
+        return bytes / f.blockAlign * perBlock;
+    return f.avgBytesPerSec == 0 ? 0 : (bytes * f.samplesPerSec + f.avgBytesPerSec / 2) / f.avgBytesPerSec;
+}
+
+} // namespace
+
+bool IsRiffWave(RiffFile& file) {
+    RiffChunk riff;
+    return file.Seek(0, RiffSeekOrigin::Begin) == 0 &&
+           file.Descend(riff, nullptr, RiffSearch::Next) == RiffResult::Ok && riff.id == MakeFourCC("RIFF") &&
+           riff.formType == MakeFourCC("WAVE");
+}
+
+RiffWaveLayout ParseRiffWave(RiffFile& file) {
+    RiffWaveLayout layout;
+    layout.fileSize = file.FileSize();
+    if (layout.fileSize < 0 || !IsRiffWave(file))
+        Invalid();
+    // The RIFF chunk is cut at the end of the file.
+    file.Seek(0, RiffSeekOrigin::Begin);
+    RiffChunk riff;
+    file.Descend(riff, nullptr, RiffSearch::Next);
+    const int64_t claimedEnd = std::min<int64_t>(riff.dataOffset + riff.size, layout.fileSize);
+    bool haveFormat = false, haveData = false;
+    int64_t dataEnd = 0;
+    int64_t at = 12;
+    while (at + 8 <= layout.fileSize) {
+        file.Seek(at, RiffSeekOrigin::Begin);
+        RiffChunk chunk;
+        if (file.Descend(chunk, nullptr, RiffSearch::Next) != RiffResult::Ok)
+            break;
+        const int64_t end = chunk.dataOffset + chunk.size;
+        // Past the RIFF chunk's claimed end lie trailing bytes, unless the
+        // claim is too short to hold the format and the data.
+        if ((end > claimedEnd || at >= claimedEnd) && haveFormat && haveData)
+            break;
+        if (!PlausibleId(chunk.id)) {
+            if (haveData)
+                break;
+            Invalid();
+        }
+        const int64_t bodyEnd = std::min(end, layout.fileSize);
+        if (chunk.id == MakeFourCC("fmt ") && !haveFormat) {
+            if (chunk.size < 16 || chunk.size > MaxFormatBytes)
+                Invalid();
+            layout.format = ParseWaveFormat(ReadBody(file, chunk.dataOffset, bodyEnd - chunk.dataOffset));
+            haveFormat = true;
+        } else if (chunk.id == MakeFourCC("data") && !haveData) {
+            haveData = true;
+            layout.dataOffset = chunk.dataOffset;
+            if (chunk.size == 0 || end > layout.fileSize) {
+                // An unfinished or damaged header: the data runs to the end of
+                // the file, and nothing after it can be found.
+                dataEnd = layout.fileSize;
+                break;
+            }
+            dataEnd = end;
+        } else if (chunk.id == MakeFourCC("fact") && !layout.factSamples && chunk.size >= 4) {
+            const auto body = ReadBody(file, chunk.dataOffset, 4);
+            if (body.size() == 4)
+                layout.factSamples = static_cast<uint32_t>(body[0] | body[1] << 8 | body[2] << 16 |
+                                                           static_cast<uint32_t>(body[3]) << 24);
+        } else if (chunk.id == MakeFourCC("LIST") && chunk.formType == MakeFourCC("INFO") &&
+                   chunk.size <= MaxListBytes) {
+            ReadInfoList(ReadBody(file, chunk.dataOffset, bodyEnd - chunk.dataOffset), layout.info);
+        } else if (chunk.id == MakeFourCC("DISP") && chunk.size <= MaxListBytes) {
+            layout.disp.push_back(ReadBody(file, chunk.dataOffset, bodyEnd - chunk.dataOffset));
+        }
+        if (end >= layout.fileSize)
+            break;
+        at = NextChunk(file, end, layout.fileSize);
+    }
+    if (!haveFormat || !haveData)
+        Invalid();
+    WaveFormat& f = layout.format;
+    if (f.channels == 0 || f.samplesPerSec == 0 || f.samplesPerSec > MaxRate)
+        Invalid();
+    if (f.formatTag == WAVE_FORMAT_PCM) {
+        if (f.bitsPerSample == 0 || f.bitsPerSample > 32 || f.channels > MaxPcmChannels)
+            Invalid();
+        f.blockAlign = static_cast<uint16_t>(f.channels * ((f.bitsPerSample + 7) / 8));
+        f.avgBytesPerSec = f.blockAlign * f.samplesPerSec;
+    }
+    if (f.blockAlign == 0)
+        Invalid();
+    const int64_t present = std::max<int64_t>(std::min(dataEnd, layout.fileSize) - layout.dataOffset, 0);
+    layout.dataBytes = present - present % f.blockAlign;
+    layout.sampleCount = CountSamples(f, layout.dataBytes);
+    return layout;
+}
+
+} // namespace corvane
