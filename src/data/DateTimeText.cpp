@@ -79,6 +79,11 @@ std::string Format(const char* format, int a, int b, int c) {
 
 } // namespace
 
+bool IsValidDateTime(double t) {
+    // 0001-01-01 is day -693593; times before 1899 count away from zero.
+    return t > -693594.0 && t < 2958466.0;
+}
+
 std::string FormatLocalDate(TDateTime t) {
     const CivilDateTime c = DecodeDateTime(t);
     return Format("%04d-%02d-%02d", c.year, c.month, c.day);

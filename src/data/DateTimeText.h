@@ -16,6 +16,9 @@ std::string FormatLocalDateTime(TDateTime t);
 std::string FormatLocalDate(TDateTime t);
 std::string FormatLocalTime(TDateTime t);
 
+// True for a date-time within the years 1 to 9999, the range the tables hold.
+bool IsValidDateTime(double t);
+
 // Reads "yyyy-mm-dd", "dd/mm/yyyy" or "hh:nn[:ss[.zzz]]", or a date followed by
 // a blank or "T" and a time. Nothing when the text is not a valid date-time.
 std::optional<TDateTime> ParseLocalDateTime(std::string_view text);

@@ -1,6 +1,9 @@
 #include "data/SqliteTableFile.h"
 
+#include "data/DateTimeText.h"
+
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <sqlite3.h>
 #include <stdexcept>
@@ -115,9 +118,9 @@ Value ReadColumn(sqlite3_stmt* s, int column, const FieldDef& def, size_t row) {
         return kind == SQLITE_TEXT ? Value(ColumnText(s, column)) : bad();
     }
     if (IsFloatType(def.type)) {
-        if (kind == SQLITE_FLOAT || kind == SQLITE_INTEGER)
-            return sqlite3_column_double(s, column);
-        return bad();
+        const double d = sqlite3_column_double(s, column);
+        const bool valid = std::isfinite(d) && (def.type == FieldType::Float || IsValidDateTime(d));
+        return (kind == SQLITE_FLOAT || kind == SQLITE_INTEGER) && valid ? Value(d) : bad();
     }
     if (kind != SQLITE_INTEGER)
         return bad();

@@ -135,9 +135,12 @@ Value ConvertValue(const Value& v, FieldType type, std::string_view fieldName) {
                 if (type == FieldType::Boolean)
                     return x != 0;
                 if (IsFloatType(type)) {
-                    if (!std::isfinite(static_cast<double>(x)))
+                    const auto d = static_cast<double>(x);
+                    if (!std::isfinite(d))
                         NotValid("non-finite", "floating point", fieldName);
-                    return static_cast<double>(x);
+                    if (type != FieldType::Float && !IsValidDateTime(d))
+                        NotValid(ValueText(d, FieldType::Float), "date and time", fieldName);
+                    return d;
                 }
                 if constexpr (std::is_same_v<T, double>) {
                     if (!std::isfinite(x) || std::fabs(x) > 9.2e18)
