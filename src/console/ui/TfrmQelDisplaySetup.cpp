@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
+#include <functional>
 
 namespace corvane {
 namespace {
@@ -80,60 +81,45 @@ TfrmQelDisplaySetup::TfrmQelDisplaySetup(TfrmQeLiteMain& console) : QDialog(&con
     chkHeader->setChecked(now.showHeader);
     ShowHeaderState(now.showHeader);
 
-    const auto guarded = [this](const char* sender, void (TfrmQelDisplaySetup::*handler)()) {
-        return [this, sender, handler] { Guarded(sender, [&] { (this->*handler)(); }); };
+    // Each control changes one thing of the grid's look, at once.
+    const auto changes = [this](const char* sender, std::function<bool(GridAppearance&)> change) {
+        return [this, sender, change] {
+            Guarded(sender, [&] {
+                GridAppearance a = console_.GridLook();
+                if (change(a))
+                    console_.SetGridLook(a);
+            });
+        };
     };
     connect(gridFont, &QPushButton::clicked, this,
-            guarded("btnGridFont", &TfrmQelDisplaySetup::ChooseGridFont));
+            changes("btnGridFont", [this](GridAppearance& a) { return PickFont(a.font, this); }));
     connect(gridColor, &QPushButton::clicked, this,
-            guarded("btnGridColor", &TfrmQelDisplaySetup::ChooseGridColor));
+            changes("btnGridColor", [this](GridAppearance& a) { return PickColor(a.color, this); }));
     connect(btnHeaderFont, &QPushButton::clicked, this,
-            guarded("btnHeaderFont", &TfrmQelDisplaySetup::ChooseHeaderFont));
+            changes("btnHeaderFont", [this](GridAppearance& a) { return PickFont(a.headerFont, this); }));
     connect(btnHeaderColor, &QPushButton::clicked, this,
-            guarded("btnHeaderColor", &TfrmQelDisplaySetup::ChooseHeaderColor));
-    connect(restore, &QPushButton::clicked, this,
-            guarded("btnRestoreDefaults", &TfrmQelDisplaySetup::RestoreDefaults));
-    connect(close, &QPushButton::clicked, this, &QDialog::close);
-    connect(chkGridLines, &QCheckBox::toggled, this, [this](bool on) {
-        GridAppearance a = console_.GridLook();
-        a.showGridLines = on;
-        console_.SetGridLook(a);
+            changes("btnHeaderColor", [this](GridAppearance& a) { return PickColor(a.headerColor, this); }));
+    connect(chkGridLines, &QCheckBox::toggled, this, [changes](bool on) {
+        changes("chkGridLines", [on](GridAppearance& a) {
+            a.showGridLines = on;
+            return true;
+        })();
     });
-    connect(chkHeader, &QCheckBox::toggled, this, [this](bool on) {
-        GridAppearance a = console_.GridLook();
-        a.showHeader = on;
-        console_.SetGridLook(a);
+    connect(chkHeader, &QCheckBox::toggled, this, [this, changes](bool on) {
+        changes("chkHeader", [on](GridAppearance& a) {
+            a.showHeader = on;
+            return true;
+        })();
         ShowHeaderState(on);
     });
+    connect(restore, &QPushButton::clicked, this,
+            [this] { Guarded("btnRestoreDefaults", [&] { RestoreDefaults(); }); });
+    connect(close, &QPushButton::clicked, this, &QDialog::close);
 }
 
 void TfrmQelDisplaySetup::ShowHeaderState(bool shown) {
     btnHeaderFont->setEnabled(shown);
     btnHeaderColor->setEnabled(shown);
-}
-
-void TfrmQelDisplaySetup::ChooseGridFont() {
-    GridAppearance a = console_.GridLook();
-    if (PickFont(a.font, this))
-        console_.SetGridLook(a);
-}
-
-void TfrmQelDisplaySetup::ChooseGridColor() {
-    GridAppearance a = console_.GridLook();
-    if (PickColor(a.color, this))
-        console_.SetGridLook(a);
-}
-
-void TfrmQelDisplaySetup::ChooseHeaderFont() {
-    GridAppearance a = console_.GridLook();
-    if (PickFont(a.headerFont, this))
-        console_.SetGridLook(a);
-}
-
-void TfrmQelDisplaySetup::ChooseHeaderColor() {
-    GridAppearance a = console_.GridLook();
-    if (PickColor(a.headerColor, this))
-        console_.SetGridLook(a);
 }
 
 void TfrmQelDisplaySetup::RestoreDefaults() {

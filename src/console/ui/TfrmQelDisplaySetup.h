@@ -24,10 +24,6 @@ public:
     void RestoreDefaults();
 
 private:
-    void ChooseGridFont();
-    void ChooseGridColor();
-    void ChooseHeaderFont();
-    void ChooseHeaderColor();
     void ShowHeaderState(bool shown);
 
     TfrmQeLiteMain& console_;
