@@ -1,0 +1,153 @@
+#include "WaveBuilder.h"
+#include "audio/chain/EMMError.h"
+#include "audio/readers/RiffWaveParser.h"
+
+#include <gtest/gtest.h>
+
+namespace corvane {
+namespace {
+
+using test::WaveBuilder;
+
+RiffWaveLayout Parse(const std::vector<uint8_t>& bytes) {
+    auto file = RiffFile::OpenMemory(bytes);
+    return ParseRiffWave(*file);
+}
+
+const WaveFormat Stereo16 = PcmWaveFormat(16, 2, 44100);
+const std::vector<uint8_t> Frames100 = test::Ramp16Stereo(100);
+
+struct MessyCase {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    int64_t frames; // what plays
+};
+
+std::vector<MessyCase> MessyFiles() {
+    const std::vector<uint8_t> odd = {1, 2, 3};
+    const std::vector<uint8_t> junk(37, 0xEE);
+    return {
+        {"Plain", WaveBuilder().Format(Stereo16).Data(Frames100).Bytes(), 100},
+        {"BroadcastChunksAround",
+         WaveBuilder()
+             .Chunk("bext", std::vector<uint8_t>(602, 0))
+             .Chunk("JUNK", junk)
+             .Format(Stereo16)
+             .Chunk("PEAK", std::vector<uint8_t>(24, 1))
+             .Data(Frames100)
+             .Chunk("cue ", std::vector<uint8_t>(28, 0))
+             .Chunk("smpl", std::vector<uint8_t>(36, 0))
+             .Chunk("id3 ", std::vector<uint8_t>(128, 'x'))
+             .Bytes(),
+         100},
+        {"DataBeforeFormat", WaveBuilder().Data(Frames100).Format(Stereo16).Bytes(), 100},
+        {"OddChunkWithPad", WaveBuilder().Chunk("odd ", odd).Format(Stereo16).Data(Frames100).Bytes(), 100},
+        {"OddChunkWithoutPad",
+         WaveBuilder().Chunk("odd ", odd, WaveBuilder::Pad::No).Format(Stereo16).Data(Frames100).Bytes(),
+         100},
+        {"TrailingGarbage", WaveBuilder().Format(Stereo16).Data(Frames100).Trailing(junk).Bytes(), 100},
+        {"DataSizeZero", WaveBuilder().Format(Stereo16).ChunkClaiming("data", 0, Frames100).Bytes(), 100},
+        {"DataSizeBeyondFile",
+         WaveBuilder().Format(Stereo16).ChunkClaiming("data", 1u << 30, Frames100).Bytes(), 100},
+        {"DataSizeHugeWithCutFrame",
+         WaveBuilder()
+             .Format(Stereo16)
+             .ChunkClaiming("data", 0xFFFFFFFF, std::vector<uint8_t>(Frames100.begin(), Frames100.end() - 3))
+             .Bytes(),
+         99},
+        {"RiffSizeBeyondFile", WaveBuilder().Format(Stereo16).Data(Frames100).RiffSize(1u << 30).Bytes(),
+         100},
+        {"RiffSizeTooSmall", WaveBuilder().Format(Stereo16).Data(Frames100).RiffSize(20).Bytes(), 100},
+        {"RiffSizeZero", WaveBuilder().Format(Stereo16).Data(Frames100).RiffSize(0).Bytes(), 100},
+        {"FactClaimsHalf",
+         WaveBuilder().Format(Stereo16).Chunk("fact", {50, 0, 0, 0}).Data(Frames100).Bytes(), 100},
+        {"NoAudio", WaveBuilder().Format(Stereo16).Data({}).Bytes(), 0},
+    };
+}
+
+TEST(RiffWaveParser, MessyFilesPlayWhatIsThere) {
+    for (const MessyCase& c : MessyFiles()) {
+        SCOPED_TRACE(c.name);
+        const RiffWaveLayout layout = Parse(c.bytes);
+        EXPECT_EQ(layout.sampleCount, c.frames);
+        EXPECT_EQ(layout.dataBytes, c.frames * 4);
+        EXPECT_EQ(layout.format, Stereo16);
+        // The data begins with the ramp's first frames.
+        if (c.frames > 1) {
+            EXPECT_EQ(c.bytes[static_cast<size_t>(layout.dataOffset) + 4], 1);
+            EXPECT_EQ(c.bytes[static_cast<size_t>(layout.dataOffset) + 6], 0xFF);
+        }
+    }
+}
+
+TEST(RiffWaveParser, RecomputesPcmBlockAlignAndByteRate) {
+    WaveFormat wrong = Stereo16;
+    wrong.blockAlign = 3;
+    wrong.avgBytesPerSec = 7;
+    const auto layout = Parse(WaveBuilder().Format(wrong).Data(Frames100).Bytes());
+    EXPECT_EQ(layout.format.blockAlign, 4);
+    EXPECT_EQ(layout.format.avgBytesPerSec, 176400u);
+    EXPECT_EQ(layout.sampleCount, 100);
+}
+
+TEST(RiffWaveParser, KeepsInfoAndDispLists) {
+    const std::vector<uint8_t> info = {'I', 'N', 'F', 'O', 'I', 'N', 'A', 'M', 5, 0, 0, 0,   'T', 'o', 'n',
+                                       'e', 0,   0,   'I', 'A', 'R', 'T', 3,   0, 0, 0, 'B', 'i', 'g', 0};
+    const auto layout = Parse(WaveBuilder()
+                                  .Format(Stereo16)
+                                  .Chunk("LIST", info)
+                                  .Chunk("DISP", {1, 0, 0, 0, 'x'})
+                                  .Data(Frames100)
+                                  .Bytes());
+    ASSERT_EQ(layout.info.size(), 2u);
+    EXPECT_EQ(layout.info[0].id, MakeFourCC("INAM"));
+    EXPECT_EQ(layout.info[0].text, "Tone");
+    EXPECT_EQ(layout.info[1].text, "Big");
+    ASSERT_EQ(layout.disp.size(), 1u);
+    EXPECT_EQ(layout.disp[0].size(), 5u);
+}
+
+TEST(RiffWaveParser, BadFilesAreInvalid) {
+    WaveFormat noChannels = Stereo16;
+    noChannels.channels = 0;
+    WaveFormat noRate = Stereo16;
+    noRate.samplesPerSec = 0;
+    WaveFormat noBlock = Stereo16;
+    noBlock.formatTag = 0x11;
+    noBlock.blockAlign = 0;
+    WaveFormat wideBits = Stereo16;
+    wideBits.bitsPerSample = 40;
+    std::vector<uint8_t> shortFormat = SerializeWaveFormat(Stereo16);
+    shortFormat.resize(14);
+    const std::vector<std::vector<uint8_t>> bad = {
+        {},
+        {'R', 'I', 'F', 'F'},
+        {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'A', 'V', 'I', ' '},
+        std::vector<uint8_t>(100, 'a'),
+        WaveBuilder().Data(Frames100).Bytes(),
+        WaveBuilder().Format(Stereo16).Bytes(),
+        WaveBuilder().Chunk("fmt ", shortFormat).Data(Frames100).Bytes(),
+        WaveBuilder()
+            .ChunkClaiming("fmt ", 0x7FFFFFFF, SerializeWaveFormat(Stereo16))
+            .Data(Frames100)
+            .Bytes(),
+        WaveBuilder().Format(noChannels).Data(Frames100).Bytes(),
+        WaveBuilder().Format(noRate).Data(Frames100).Bytes(),
+        WaveBuilder().Format(noBlock).Data(Frames100).Bytes(),
+        WaveBuilder().Format(wideBits).Data(Frames100).Bytes(),
+        // A chunk header of binary garbage before any data.
+        WaveBuilder().Chunk("\x01\x02\x03\x04", {1, 2}).Format(Stereo16).Data(Frames100).Bytes(),
+    };
+    for (size_t i = 0; i < bad.size(); ++i) {
+        SCOPED_TRACE(i);
+        try {
+            Parse(bad[i]);
+            ADD_FAILURE() << "parsed";
+        } catch (const EMMWaveError& e) {
+            EXPECT_STREQ(e.what(), "Invalid wave file...");
+        }
+    }
+}
+
+} // namespace
+} // namespace corvane
