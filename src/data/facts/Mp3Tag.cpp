@@ -1,5 +1,6 @@
 #include "data/facts/Mp3Tag.h"
 
+#include "audio/platform/MpegDecoder.h"
 #include "data/facts/Id3Genres.h"
 #include "data/facts/Windows1252.h"
 
@@ -52,6 +53,17 @@ std::optional<Mp3Tag> ParseMp3Tag(std::span<const uint8_t, 128> trailer) {
     tag.track = std::to_string(trailer[125] == 0 ? trailer[126] : 0);
     tag.genre = Id3GenreName(trailer[127]);
     return tag;
+}
+
+std::optional<Mp3Tag> ReadMp3Tag(const std::string& path) {
+    try {
+        MpegDecoder reader;
+        if (reader.SetFileName(path) != MpegOk || reader.Empty())
+            return std::nullopt;
+        return ParseMp3Tag(reader.Info().id3v1);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
 }
 
 } // namespace corvane

@@ -27,4 +27,8 @@ struct Mp3Tag {
 // Reads a trailer; nothing when it does not begin with the bytes "TAG".
 std::optional<Mp3Tag> ParseMp3Tag(std::span<const uint8_t, 128> trailer);
 
+// The trailer of an MPEG audio file as the MPEG decoder reports it; nothing
+// when the file has none, cannot be opened or holds no MPEG audio.
+std::optional<Mp3Tag> ReadMp3Tag(const std::string& path);
+
 } // namespace corvane

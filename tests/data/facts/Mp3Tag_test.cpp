@@ -1,10 +1,9 @@
 #include "data/facts/Id3Genres.h"
 #include "data/facts/Mp3Tag.h"
 
-#include <gtest/gtest.h>
-
 #include <array>
 #include <cstring>
+#include <gtest/gtest.h>
 
 namespace corvane {
 namespace {
@@ -36,8 +35,8 @@ TEST(Mp3Tag, ItemsYearsGenresAndTracks) {
     const Case cases[] = {
         {"plain", Trailer("Song", "1998", 17, 0, 5), "Song", 1998, "Rock", "5"},
         {"blank title", Trailer("", "2001", 0), "", 2001, "Blues", "0"},
-        {"title fills its slot", Trailer("ABCDEFGHIJKLMNOPQRSTUVWXYZ    ", "98", 30), "ABCDEFGHIJKLMNOPQRSTUVWXYZ    ", 98,
-         "Fusion", "0"},
+        {"title fills its slot", Trailer("ABCDEFGHIJKLMNOPQRSTUVWXYZ    ", "98", 30),
+         "ABCDEFGHIJKLMNOPQRSTUVWXYZ    ", 98, "Fusion", "0"},
         {"year after spaces", Trailer("x", "  98", 84), "x", 98, "Fusion", "0"},
         {"year of spaces", Trailer("x", "    ", 125), "x", std::nullopt, "Dance Hall", "0"},
         {"year not a number", Trailer("x", "19x8", 126), "x", std::nullopt, "", "0"},

@@ -1,0 +1,96 @@
+#include "AudioProbe.h"
+
+#include "audio/chain/EMMError.h"
+#include "audio/decks/TMMAudioFile.h"
+#include "audio/readers/TMMMPEGFile.h"
+#include "audio/readers/TMMWave.h"
+#include "audio/readers/TMMWaveFile.h"
+#include "audio/readers/WaveFormatFacts.h"
+#include "audio/readers/WaveFormatNames.h"
+#include "data/facts/Mp3Tag.h"
+
+#include <filesystem>
+#include <vector>
+
+namespace corvane {
+
+namespace {
+
+// A deck holding the file; a missing file is an error here, where the deck
+// itself would stay empty without one.
+void Load(TMMAudioFile& deck, const std::string& path) {
+    if (!std::filesystem::is_regular_file(path))
+        throw EMMWaveError(MMString::ErrorReadingWave);
+    deck.SetFileName(path);
+}
+
+// The file's own format: the wave's format record, or for MPEG audio the
+// decoded PCM named after the MPEG layer.
+WaveFormat FileFormat(TMMAudioFile& deck) {
+    if (deck.FileType() == TMMAudioFileType::ftMpeg) {
+        WaveFormat f = *deck.GetWaveFormat();
+        f.formatTag = deck.MpegReader().Info().layer == 3 ? WAVE_FORMAT_MPEGLAYER3 : WAVE_FORMAT_MPEG;
+        return f;
+    }
+    return *deck.WaveReader().Wave().Format();
+}
+
+} // namespace
+
+void ProbeAudioFile(const std::string& path, std::ostream& out) {
+    TMMAudioFile deck("probe");
+    Load(deck, path);
+    const WaveFormat file = FileFormat(deck);
+    const WaveFormat pcm = *deck.GetWaveFormat();
+    out << path << "\n";
+    out << "  format:      " << WaveFormatTagName(file.formatTag) << "\n";
+    out << "  description: "
+        << WaveFormatDescription(deck.FileType() == TMMAudioFileType::ftMpeg ? &pcm : &file) << "\n";
+    out << "  channels:    " << file.channels << "\n";
+    out << "  rate:        " << file.samplesPerSec << "\n";
+    out << "  bits:        " << file.bitsPerSample << "\n";
+    out << "  duration:    " << deck.Duration() << " ms\n";
+    out << "  deck output: " << WaveFormatDescription(&pcm) << "\n";
+    if (const auto tag = ReadMp3Tag(path)) {
+        out << "  title:       " << tag->title << "\n";
+        out << "  artist:      " << tag->artist << "\n";
+        out << "  album:       " << tag->album << "\n";
+        out << "  year:        " << tag->year << "\n";
+        out << "  comment:     " << tag->comment << "\n";
+        out << "  track:       " << tag->track << "\n";
+        out << "  genre:       " << tag->genre << "\n";
+    } else {
+        out << "  id3v1 tag:   none\n";
+    }
+}
+
+long long DecodeAudioFile(const std::string& path, const std::string& waveOut) {
+    TMMAudioFile deck("probe");
+    Load(deck, path);
+    const WaveFormat format = *deck.GetWaveFormat();
+    TMMWave out;
+    out.SetFileMustExist(false);
+    out.SetFileName(waveOut);
+    out.CreateFile(format, WaveWriteMode::Overwrite);
+
+    constexpr int BufferSize = 65536;
+    deck.OpenChain(BufferSize);
+    deck.StartChain();
+    std::vector<uint8_t> buffer(static_cast<size_t>(deck.GetBufferSize()));
+    long long total = 0;
+    for (bool more = true; more;) {
+        BufferHeader h;
+        h.data = buffer.data();
+        h.bufferLength = static_cast<uint32_t>(buffer.size());
+        more = false;
+        deck.BufferLoad(&h, more);
+        out.Write(buffer.data(), h.bytesFilled);
+        total += h.bytesFilled;
+    }
+    deck.StopChain();
+    deck.CloseChain();
+    out.CloseFile();
+    return total;
+}
+
+} // namespace corvane

@@ -1,0 +1,134 @@
+#include "data/facts/AudioFileFacts.h"
+
+#include "data/TdmQelData.h"
+#include "platform/ExceptionGuard.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+namespace corvane {
+
+namespace {
+
+constexpr int64_t MsPerDayInt = 86'400'000;
+
+std::string UpperExtension(const std::string& path) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return ext;
+}
+
+void OpenIfClosed(Table& table) {
+    if (!table.Active())
+        table.Open();
+}
+
+} // namespace
+
+AudioFileFacts::AudioFileFacts(TdmQelData& data) : data_(data) {}
+
+std::optional<Mp3Tag> AudioFileFacts::ReadMp3Tag(const std::string& path) {
+    return corvane::ReadMp3Tag(path);
+}
+
+AudioFileFacts::Measured AudioFileFacts::Measure(const std::string& path) {
+    Measured m;
+    try {
+        mmAudioFile_.SetFileName(path);
+        m.ms = std::max(mmAudioFile_.Duration(), 0);
+        mmAudioFile_.SetFileName({});
+        // A time of day cannot reach 24 hours.
+        if (m.ms >= MsPerDayInt)
+            m.error = "Invalid argument to time encode";
+    } catch (...) {
+        m.error = ExceptionMessage(std::current_exception());
+        try {
+            mmAudioFile_.SetFileName({});
+        } catch (...) {
+            // The deck is already empty after a failed load.
+        }
+    }
+    return m;
+}
+
+double AudioFileFacts::GetFileDuration(const std::string& path) {
+    const Measured m = Measure(path);
+    if (!m.error.empty()) {
+        data_.prompter().Show("GetFileDuration: " + m.error, MessageType::Information, MessageButtons::Ok);
+        return 0;
+    }
+    return static_cast<double>(m.ms) / MsPerDay;
+}
+
+int AudioFileFacts::GetFileDurationSeconds(const std::string& path) {
+    const Measured m = Measure(path);
+    if (!m.error.empty())
+        return 0;
+    // Whole seconds from the ms themselves, halves to even, so that no
+    // day-fraction rounding moves a half second.
+    const int64_t seconds = m.ms / 1000, rest = m.ms % 1000;
+    return static_cast<int>(seconds + (rest > 500 || (rest == 500 && seconds % 2 == 1) ? 1 : 0));
+}
+
+bool HoldsPath(Table& table, const char* field, const std::string& path) {
+    const Bookmark here = table.GetBookmark();
+    const bool found = table.Locate(field, Value{path}, CaseSensitivity::Insensitive);
+    if (here != 0)
+        table.GotoBookmark(here);
+    return found;
+}
+
+bool AudioFileFacts::AddPathToScanList(const std::string& path) {
+    OpenIfClosed(data_.cdsFileScan);
+    OpenIfClosed(data_.cdsAudioLibrary);
+    if (HoldsPath(data_.cdsAudioLibrary, "LocalPathToFile", path) ||
+        HoldsPath(data_.cdsFileScan, "PathToFile", path))
+        return true;
+    data_.cdsFileScan.Append();
+    data_.cdsFileScan.FieldByName("PathToFile").SetAsString(path);
+    data_.cdsFileScan.Post();
+    return true;
+}
+
+bool AudioFileFacts::AddFileToLibrary(const std::string& path) {
+    Table& library = data_.cdsAudioLibrary;
+    OpenIfClosed(library);
+    OpenIfClosed(data_.cdsFileScan);
+    if (HoldsPath(library, "LocalPathToFile", path)) {
+        const MessageAnswer answer = data_.prompter().Show(
+            "File [" + path + "] is already included in Audio Library. \r\n\r\nRemove from Import List?",
+            MessageType::Confirmation, MessageButtons::YesNo);
+        return answer == MessageAnswer::Yes;
+    }
+    library.Append();
+    std::optional<Mp3Tag> tag;
+    if (UpperExtension(path) == ".MP3")
+        tag = ReadMp3Tag(path);
+    if (tag)
+        ApplyMp3Tag(library, *tag);
+    else
+        library.FieldByName("TitleName").SetAsString(std::filesystem::path(path).filename().string());
+    library.FieldByName("LocalPathToFile").SetAsString(path);
+    library.FieldByName("TitleDuration").SetAsDateTime(GetFileDuration(path));
+    library.Post();
+    return true;
+}
+
+void ApplyMp3Tag(Table& row, const Mp3Tag& tag) {
+    row.FieldByName("TitleName").SetAsString(tag.title);
+    row.FieldByName("Category").SetAsString(tag.genre);
+    row.FieldByName("TitleTrackNo").SetAsString(tag.track);
+    row.FieldByName("TitleGenre").SetAsString(tag.genre);
+    row.FieldByName("TitleArtistName").SetAsString(tag.artist);
+    row.FieldByName("Interpret").SetAsString(tag.artist);
+    row.FieldByName("TitleAlbum").SetAsString(tag.album);
+    row.FieldByName("Notes").SetAsString(tag.comment);
+    if (const auto year = tag.ReleaseYear())
+        row.FieldByName("TitleReleaseYear").SetAsInteger(*year);
+    else
+        row.FieldByName("TitleReleaseYear").Clear();
+}
+
+} // namespace corvane

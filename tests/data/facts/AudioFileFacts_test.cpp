@@ -1,0 +1,123 @@
+#include "audio/decks/DeckFixtures.h"
+#include "data/TdmQelData.h"
+#include "data/facts/AudioFileFacts.h"
+#include "studio/StudioSeams.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace corvane {
+namespace {
+
+std::string Fixture(const std::string& name) {
+    const char* root = std::getenv("CORVANE_TEST_DATA");
+    return std::string(root != nullptr ? root : "tests/fixtures") + "/audio/" + name;
+}
+
+class Facts : public ::testing::Test {
+protected:
+    test::ScratchFolder folder;
+    StudioSeams seams;
+    TdmQelData dm{folder.Path(), "corvane", seams.studio.clock(), seams.prompter, seams.fileDialogs};
+    AudioFileFacts facts{dm};
+
+    int Rows(Table& t) { return t.Active() ? t.RecordCount() : 0; }
+};
+
+TEST_F(Facts, Mp3WithTagBecomesATitleDescribedByItsTag) {
+    ASSERT_TRUE(facts.AddFileToLibrary(Fixture("tone-cbr.mp3")));
+    Table& lib = dm.cdsAudioLibrary;
+    ASSERT_EQ(lib.RecordCount(), 1);
+    lib.First();
+    EXPECT_EQ(lib.FieldByName("TitleName").AsString(), "Test Tone");
+    EXPECT_EQ(lib.FieldByName("TitleArtistName").AsString(), "Corvane");
+    EXPECT_EQ(lib.FieldByName("Interpret").AsString(), "Corvane");
+    EXPECT_EQ(lib.FieldByName("TitleAlbum").AsString(), "Fixtures");
+    EXPECT_EQ(lib.FieldByName("TitleReleaseYear").AsInteger(), 2024);
+    EXPECT_EQ(lib.FieldByName("Notes").AsString(), "made by make-mp3-fixtures");
+    EXPECT_EQ(lib.FieldByName("TitleGenre").AsString(), "Jazz");
+    EXPECT_EQ(lib.FieldByName("Category").AsString(), "Jazz");
+    EXPECT_EQ(lib.FieldByName("LocalPathToFile").AsString(), Fixture("tone-cbr.mp3"));
+    EXPECT_DOUBLE_EQ(lib.FieldByName("TitleDuration").AsFloat(), 700 / MsPerDay);
+    EXPECT_EQ(lib.FieldByName("TitleID").AsInteger(), 1);
+    EXPECT_TRUE(seams.prompter.Messages().empty());
+}
+
+TEST_F(Facts, FilesWithoutTagAreNamedAfterTheFile) {
+    const std::string wav = folder.File("Jingle 'A'.wav");
+    // 3 min 5.5 s of 8-bit mono at 4000 Hz.
+    test::WriteWave(wav, PcmWaveFormat(8, 1, 4000), std::vector<uint8_t>(185500 * 4, 128));
+    for (const std::string& path : {wav, Fixture("tone-lsf.mp3")})
+        ASSERT_TRUE(facts.AddFileToLibrary(path));
+    Table& lib = dm.cdsAudioLibrary;
+    lib.First();
+    EXPECT_EQ(lib.FieldByName("TitleName").AsString(), "Jingle 'A'.wav");
+    EXPECT_DOUBLE_EQ(lib.FieldByName("TitleDuration").AsFloat(), 185.5 / SecondsPerDay);
+    EXPECT_TRUE(lib.FieldByName("TitleReleaseYear").IsNull());
+    lib.Next();
+    EXPECT_EQ(lib.FieldByName("TitleName").AsString(), "tone-lsf.mp3");
+    EXPECT_EQ(facts.GetFileDurationSeconds(wav), 186);
+}
+
+TEST_F(Facts, DuplicateAsksWhetherToDropItFromTheImportList) {
+    const std::string wav = folder.File("song.wav");
+    test::WriteWave16(wav, 8000, 1, std::vector<int16_t>(800, 0));
+    ASSERT_TRUE(facts.AddFileToLibrary(wav));
+    std::string upper = wav;
+    for (auto& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+
+    seams.prompter.Answer(MessageAnswer::No);
+    EXPECT_FALSE(facts.AddFileToLibrary(upper));
+    seams.prompter.Answer(MessageAnswer::Yes);
+    EXPECT_TRUE(facts.AddFileToLibrary(wav));
+    EXPECT_EQ(dm.cdsAudioLibrary.RecordCount(), 1);
+    ASSERT_EQ(seams.prompter.Messages().size(), 2u);
+    const auto& m = seams.prompter.Messages()[0];
+    EXPECT_EQ(m.text,
+              "File [" + upper + "] is already included in Audio Library. \r\n\r\nRemove from Import List?");
+    EXPECT_EQ(m.type, MessageType::Confirmation);
+    EXPECT_EQ(m.buttons, MessageButtons::YesNo);
+}
+
+TEST_F(Facts, ScanListTakesEachNewPathOnce) {
+    const std::string inLibrary = folder.File("lib.wav");
+    test::WriteWave16(inLibrary, 8000, 1, std::vector<int16_t>(80, 0));
+    ASSERT_TRUE(facts.AddFileToLibrary(inLibrary));
+    const std::string found = "/music/Rock'n'Roll/Track.mp3";
+    EXPECT_TRUE(facts.AddPathToScanList(found));
+    EXPECT_TRUE(facts.AddPathToScanList("/MUSIC/rock'n'roll/track.MP3"));
+    EXPECT_TRUE(facts.AddPathToScanList(inLibrary));
+    ASSERT_EQ(dm.cdsFileScan.RecordCount(), 1);
+    dm.cdsFileScan.First();
+    EXPECT_EQ(dm.cdsFileScan.FieldByName("PathToFile").AsString(), found);
+}
+
+TEST_F(Facts, DurationErrorsAreReportedOnceAndGiveZero) {
+    const std::string bad = folder.File("notes.wav");
+    std::ofstream(bad) << "not audio";
+    EXPECT_EQ(facts.GetFileDuration(bad), 0);
+    ASSERT_EQ(seams.prompter.Messages().size(), 1u);
+    EXPECT_EQ(seams.prompter.Messages()[0].text, "GetFileDuration: This is not a valid Audiofile");
+    EXPECT_EQ(facts.GetFileDurationSeconds(bad), 0);
+    EXPECT_EQ(seams.prompter.Messages().size(), 1u);
+    // A missing file measures 0 without a message.
+    EXPECT_EQ(facts.GetFileDuration(folder.File("gone.wav")), 0);
+    EXPECT_EQ(seams.prompter.Messages().size(), 1u);
+}
+
+TEST_F(Facts, TagsAreReadOnlyFromMpegAudio) {
+    const auto tag = facts.ReadMp3Tag(Fixture("tone-cbr.mp3"));
+    ASSERT_TRUE(tag);
+    EXPECT_EQ(tag->title, "Test Tone");
+    EXPECT_FALSE(facts.ReadMp3Tag(Fixture("tone-lsf.mp3")));
+    const std::string wav = folder.File("tagged.wav");
+    test::WriteWave16(wav, 8000, 1, std::vector<int16_t>(80, 0));
+    std::ofstream(wav, std::ios::app | std::ios::binary) << "TAG" << std::string(125, 'x');
+    EXPECT_FALSE(facts.ReadMp3Tag(wav));
+    EXPECT_FALSE(facts.ReadMp3Tag(folder.File("gone.mp3")));
+}
+
+} // namespace
+} // namespace corvane
