@@ -1,0 +1,487 @@
+#include "playlists/ScheduleEditor.h"
+
+#include "data/DataErrors.h"
+#include "data/DateTimeText.h"
+#include "data/TdmQelData.h"
+#include "data/facts/AudioFileFacts.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
+namespace corvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* ItemOrderField = "ItemPlayOrderAbsolute";
+constexpr const char* ItemOrderIndex = "ixItemOrder";
+
+// Keeps a table's grids from redrawing while several rows change, and lets
+// them redraw once afterwards, also after an error.
+class SuspendedGrid {
+public:
+    explicit SuspendedGrid(Table& table) : table_(table) { table_.DisableControls(); }
+    ~SuspendedGrid() { table_.EnableControls(); }
+    SuspendedGrid(const SuspendedGrid&) = delete;
+    SuspendedGrid& operator=(const SuspendedGrid&) = delete;
+
+private:
+    Table& table_;
+};
+
+// The hourglass for the length of a scope.
+class BusyCursor {
+public:
+    explicit BusyCursor(const ScheduleEditorHost& host) : host_(host) {
+        if (host_.SetBusy)
+            host_.SetBusy(true);
+    }
+    ~BusyCursor() {
+        if (host_.SetBusy)
+            host_.SetBusy(false);
+    }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    const ScheduleEditorHost& host_;
+};
+
+// The play position of the current row, as the single-precision float the
+// schedule's arithmetic has always used.
+float ItemOrder(Table& schedule) {
+    return schedule.IsEmpty() ? 0.0f : static_cast<float>(schedule.FieldByName(ItemOrderField).AsFloat());
+}
+
+std::string LowerExtension(const std::string& path) {
+    std::string ext = fs::path(path).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    return ext;
+}
+
+// "hh:nn:ss", "hh:mm:ss" (minutes after hours) and "nn:ss" as a duration.
+std::string FormatDuration(TDateTime t, const std::string& format) {
+    const auto totalSeconds = static_cast<int64_t>(std::llround(std::fabs(t) * SecondsPerDay));
+    const int64_t h = totalSeconds / 3600, m = totalSeconds / 60 % 60, s = totalSeconds % 60;
+    char text[32];
+    if (format == "nn:ss")
+        std::snprintf(text, sizeof text, "%02lld:%02lld", static_cast<long long>(m),
+                      static_cast<long long>(s));
+    else
+        std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(h),
+                      static_cast<long long>(m), static_cast<long long>(s));
+    return text;
+}
+
+ExportTable::Cell ExportCell(Field& field) {
+    if (field.IsNull())
+        return {};
+    const FieldDef& def = field.Def();
+    switch (def.type) {
+    case FieldType::Integer:
+    case FieldType::LargeInt:
+    case FieldType::AutoInc:
+        return {std::to_string(field.AsLargeInt()), true};
+    case FieldType::Float: {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.10g", field.AsFloat());
+        return {text, true};
+    }
+    case FieldType::DateTime:
+    case FieldType::Time:
+        if (def.displayFormat == "nn:ss" || def.displayFormat == "hh:nn:ss" ||
+            def.displayFormat == "hh:mm:ss")
+            return {FormatDuration(field.AsDateTime(), def.displayFormat), false};
+        return {FormatLocalDateTime(field.AsDateTime()), false};
+    case FieldType::Date:
+        return {FormatLocalDate(field.AsDateTime()), false};
+    default:
+        return {field.AsString(), false};
+    }
+}
+
+} // namespace
+
+ScheduleEditor::ScheduleEditor(TdmQelData& data, AudioFileFacts& facts, Seams seams, ScheduleEditorHost host)
+    : data_(data), facts_(facts), seams_(seams), host_(std::move(host)) {}
+
+void ScheduleEditor::ShowTotal() {
+    if (host_.ShowTotalDuration)
+        host_.ShowTotalDuration(data_.ScheduleTotalSeconds);
+}
+
+void ScheduleEditor::EnableMovingWhenRowsAdded() {
+    if (host_.MoveCommandsEnabled && host_.EnableMoveCommands && !host_.MoveCommandsEnabled() &&
+        data_.cdsSchedule.RecordCount() > 1)
+        host_.EnableMoveCommands();
+}
+
+void ScheduleEditor::SetCutPaste(bool cut, bool paste) {
+    cutEnabled_ = cut;
+    pasteEnabled_ = paste;
+    if (host_.CutPasteChanged)
+        host_.CutPasteChanged();
+}
+
+bool ScheduleEditor::FileExists(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && fs::exists(path, ec) && !fs::is_directory(path, ec);
+}
+
+void ScheduleEditor::OpenClipSchedule() {
+    if (!data_.ClipSchedule.Active())
+        data_.ClipSchedule.CreateDataSet();
+}
+
+bool ScheduleEditor::LoadScheduleFile(std::optional<std::string> path, LoadOrigin origin) {
+    Table& schedule = data_.cdsSchedule;
+    if (schedule.Active() && schedule.ChangesPending() &&
+        seams_.prompter.Show("The current schedule is not saved, proceed anyway?", MessageType::Confirmation,
+                             MessageButtons::YesNo) != MessageAnswer::Yes)
+        return false;
+    if (!path) {
+        FileDialogRequest request;
+        request.filter = ScheduleFileFilter;
+        request.defaultExtension = "*.wsl";
+        request.initialFolder = data_.ApplicationFolder();
+        path = seams_.fileDialogs.OpenFile(request);
+        if (!path)
+            return false;
+    }
+    schedule.SetIndexName("");
+    try {
+        schedule.LoadFromFile(*path);
+    } catch (...) {
+        // An unreadable file leaves no schedule at all rather than a stale one
+        // the operator might take for the file's.
+        if (schedule.Active())
+            schedule.Close();
+        throw;
+    }
+    const auto& indexes = schedule.Indexes();
+    if (std::none_of(indexes.begin(), indexes.end(),
+                     [](const IndexDef& i) { return i.name == ItemOrderIndex; }))
+        schedule.AddIndex({ItemOrderIndex, ItemOrderField});
+    schedule.SetIndexName(ItemOrderIndex);
+    if (host_.SetLastScheduleLocation)
+        host_.SetLastScheduleLocation(*path);
+    if (origin == LoadOrigin::Toolbar && host_.SetOnAirFalse)
+        host_.SetOnAirFalse();
+    ShowTotal();
+    return true;
+}
+
+bool ScheduleEditor::SaveScheduleFile() {
+    FileDialogRequest request;
+    request.title = "Save Current Schedule";
+    request.filter = ScheduleFileFilter;
+    request.defaultExtension = "*.wsl";
+    const auto path = seams_.fileDialogs.SaveFile(request);
+    if (!path)
+        return false;
+    BusyCursor busy(host_);
+    data_.cdsSchedule.SaveToFile(*path);
+    return true;
+}
+
+void ScheduleEditor::ClearSchedule() {
+    if (seams_.prompter.Show("Are you sure you want to clear the schedule, all changes will be lost?",
+                             MessageType::Warning, MessageButtons::YesNo) == MessageAnswer::Yes) {
+        if (data_.cdsSchedule.Active())
+            data_.cdsSchedule.EmptyDataSet();
+        data_.ScheduleTotalSeconds = 0;
+        ShowTotal();
+    }
+    if (host_.RefreshCommands)
+        host_.RefreshCommands();
+}
+
+void ScheduleEditor::MoveScheduleRowUp() {
+    Table& schedule = data_.cdsSchedule;
+    if (schedule.IsEmpty())
+        return;
+    if (schedule.IndexFieldNames() != ItemOrderField)
+        schedule.SetIndexFieldNames(ItemOrderField);
+    SuspendedGrid suspended(schedule);
+    const Bookmark row = schedule.GetBookmark();
+    schedule.Prior();
+    const float a = ItemOrder(schedule);
+    schedule.Prior();
+    float b = ItemOrder(schedule);
+    schedule.GotoBookmark(row);
+    // Equal values: the second step could not move, the row above is the first.
+    if (b == a)
+        b = 0.0f;
+    schedule.Edit();
+    schedule.FieldByName(ItemOrderField).SetAsFloat(b + (a - b) / 2.0f);
+    schedule.Post();
+}
+
+void ScheduleEditor::MoveScheduleRowDown() {
+    Table& schedule = data_.cdsSchedule;
+    if (schedule.IsEmpty())
+        return;
+    if (schedule.IndexFieldNames() != ItemOrderField)
+        schedule.SetIndexFieldNames(ItemOrderField);
+    SuspendedGrid suspended(schedule);
+    const Bookmark row = schedule.GetBookmark();
+    schedule.Next();
+    const float a = ItemOrder(schedule);
+    schedule.Next();
+    float c = ItemOrder(schedule);
+    schedule.GotoBookmark(row);
+    if (c == a)
+        c = a + 1.0f;
+    schedule.Edit();
+    schedule.FieldByName(ItemOrderField).SetAsFloat(a + (c - a) / 2.0f);
+    schedule.Post();
+}
+
+void ScheduleEditor::CopyRowToTable(Table& source, Table& destination) {
+    if (!source.Active() || source.IsEmpty())
+        return;
+    destination.Append();
+    try {
+        for (int i = 0; i < source.FieldCount(); ++i) {
+            Field& from = source.FieldAt(i);
+            Field* to = destination.FindField(from.FieldName());
+            if (!to || to->Kind() != FieldKind::Data || to->DataType() == FieldType::AutoInc)
+                continue;
+            if (from.IsNull())
+                to->Clear();
+            else
+                to->SetAsVariant(from.AsVariant());
+        }
+        destination.Post();
+    } catch (...) {
+        if (destination.State() == TableState::Insert)
+            destination.Cancel();
+        throw;
+    }
+}
+
+void ScheduleEditor::CutScheduleRows(const std::vector<Bookmark>& selected) {
+    Table& schedule = data_.cdsSchedule;
+    struct Finish {
+        ScheduleEditor& editor;
+        ~Finish() {
+            if (editor.host_.ClearSelection)
+                editor.host_.ClearSelection();
+            editor.SetCutPaste(false, true);
+        }
+    };
+    SuspendedGrid suspended(schedule);
+    Finish finish{*this};
+    OpenClipSchedule();
+    if (selected.empty())
+        return;
+    for (const Bookmark row : selected) {
+        if (!schedule.GotoBookmark(row))
+            continue;
+        if (FileExists(schedule.FieldByName("LocalPathToFile").AsString()))
+            CopyRowToTable(schedule, data_.ClipSchedule);
+        schedule.Delete();
+    }
+    ShowTotal();
+}
+
+void ScheduleEditor::PasteScheduleRows() {
+    Table& schedule = data_.cdsSchedule;
+    Table& clip = data_.ClipSchedule;
+    SuspendedGrid suspended(schedule);
+    OpenClipSchedule();
+    const Bookmark row = schedule.IsEmpty() ? 0 : schedule.GetBookmark();
+    struct Finish {
+        ScheduleEditor& editor;
+        Bookmark row;
+        ~Finish() {
+            if (editor.host_.ClearSelection)
+                editor.host_.ClearSelection();
+            if (editor.data_.ClipSchedule.Active())
+                editor.data_.ClipSchedule.Close();
+            editor.SetCutPaste(true, false);
+            editor.ShowTotal();
+            if (row)
+                editor.data_.cdsSchedule.GotoBookmark(row);
+        }
+    } finish{*this, row};
+
+    const float p = ItemOrder(schedule);
+    schedule.Prior();
+    float q = ItemOrder(schedule);
+    if (q == p)
+        q = p - 1.0f;
+    const float step = (p - q) / static_cast<float>(clip.RecordCount() + 1);
+    {
+        SuspendedGrid clipSuspended(clip);
+        int i = 1;
+        for (clip.First(); !clip.Eof(); clip.Next(), ++i) {
+            clip.Edit();
+            clip.FieldByName(ItemOrderField).SetAsFloat(static_cast<float>(i) * step + q);
+            clip.Post();
+        }
+    }
+    while (!clip.IsEmpty()) {
+        clip.First();
+        if (FileExists(clip.FieldByName("LocalPathToFile").AsString()))
+            CopyRowToTable(clip, schedule);
+        clip.Delete();
+    }
+}
+
+void ScheduleEditor::DeleteCurrentRow() {
+    try {
+        if (data_.cdsSchedule.Active() && !data_.cdsSchedule.IsEmpty()) {
+            data_.cdsSchedule.Delete();
+            ShowTotal();
+        }
+    } catch (const std::exception&) {
+        // A failed delete leaves the row; the operator sees it still there.
+    }
+}
+
+void ScheduleEditor::AddTitlesToSchedule(const std::vector<Bookmark>& selectedLibraryRows) {
+    Table& library = data_.cdsAudioLibrary;
+    Table& schedule = data_.cdsSchedule;
+    BusyCursor busy(host_);
+    SuspendedGrid scheduleSuspended(schedule);
+    SuspendedGrid librarySuspended(library);
+    const Bookmark libraryRow = library.IsEmpty() ? 0 : library.GetBookmark();
+    const Bookmark scheduleRow = schedule.IsEmpty() ? 0 : schedule.GetBookmark();
+    struct Finish {
+        ScheduleEditor& editor;
+        Bookmark libraryRow, scheduleRow;
+        bool hadSelection;
+        ~Finish() {
+            if (hadSelection && editor.host_.ClearSelection)
+                editor.host_.ClearSelection();
+            if (libraryRow)
+                editor.data_.cdsAudioLibrary.GotoBookmark(libraryRow);
+            if (scheduleRow)
+                editor.data_.cdsSchedule.GotoBookmark(scheduleRow);
+            editor.ShowTotal();
+            editor.EnableMovingWhenRowsAdded();
+        }
+    } finish{*this, libraryRow, scheduleRow, !selectedLibraryRows.empty()};
+
+    auto addCurrent = [&] {
+        if (FileExists(library.FieldByName("LocalPathToFile").AsString()))
+            CopyRowToTable(library, schedule);
+    };
+    if (selectedLibraryRows.empty()) {
+        if (libraryRow)
+            addCurrent();
+        return;
+    }
+    for (const Bookmark row : selectedLibraryRows)
+        if (library.GotoBookmark(row))
+            addCurrent();
+}
+
+void ScheduleEditor::AddFileToSchedule(const std::string& path) {
+    Table& schedule = data_.cdsSchedule;
+    schedule.Insert();
+    try {
+        schedule.FieldByName("LocalPathToFile").SetAsString(path);
+        schedule.FieldByName("TitleName").SetAsString(fs::path(path).filename().string());
+        schedule.FieldByName("TitleDescription").SetAsString(path);
+        schedule.FieldByName("TitleDuration").SetAsDateTime(facts_.GetFileDuration(path));
+        if (LowerExtension(path) == ".mp3")
+            if (const auto tag = facts_.ReadMp3Tag(path))
+                ApplyMp3Tag(schedule, *tag);
+        schedule.Post();
+    } catch (...) {
+        if (schedule.State() == TableState::Insert)
+            schedule.Cancel();
+        throw;
+    }
+    ShowTotal();
+    EnableMovingWhenRowsAdded();
+}
+
+void ScheduleEditor::AddFilesFromFolder(const std::string& folder,
+                                        const std::vector<std::string>& fileNames) {
+    if (fileNames.empty())
+        return;
+    BusyCursor busy(host_);
+    const bool endsWithSeparator = !folder.empty() && folder.back() == '/';
+    for (const auto& name : fileNames)
+        AddFileToSchedule(endsWithSeparator ? folder + name : folder + "/" + name);
+    ShowTotal();
+}
+
+int ScheduleEditor::AddDroppedFiles(const std::vector<std::string>& paths) {
+    BusyCursor busy(host_);
+    int added = 0;
+    for (const auto& path : paths) {
+        const std::string ext = LowerExtension(path);
+        if (ext == ".wav" || ext == ".mp3") {
+            AddFileToSchedule(path);
+            ++added;
+        }
+    }
+    ShowTotal();
+    return added;
+}
+
+void ScheduleEditor::ApplyScheduleFilter(const std::string& text) {
+    Table& schedule = data_.cdsSchedule;
+    const auto first = text.find_first_not_of(" \t");
+    const auto last = text.find_last_not_of(" \t");
+    const std::string expression = first == std::string::npos ? "" : text.substr(first, last - first + 1);
+    schedule.SetFiltered(false);
+    schedule.SetFilterOptions({CaseSensitivity::Insensitive, FilterOptions::Asterisk::Ordinary});
+    try {
+        schedule.SetFilter(expression);
+    } catch (const EDatabaseError&) {
+        // The operator is still typing: an unfinished expression shows every row.
+        return;
+    }
+    schedule.SetFiltered(!expression.empty());
+}
+
+ExportTable ScheduleEditor::BuildExportTable(const std::vector<Column>& columns) {
+    Table& schedule = data_.cdsSchedule;
+    ExportTable table;
+    for (const auto& c : columns)
+        table.headers.push_back(c.caption);
+    if (!schedule.Active())
+        return table;
+    SuspendedGrid suspended(schedule);
+    const Bookmark row = schedule.IsEmpty() ? 0 : schedule.GetBookmark();
+    for (schedule.First(); !schedule.Eof(); schedule.Next()) {
+        std::vector<ExportTable::Cell> cells;
+        for (const auto& c : columns) {
+            Field* field = schedule.FindField(c.fieldName);
+            cells.push_back(field ? ExportCell(*field) : ExportTable::Cell{});
+        }
+        table.rows.push_back(std::move(cells));
+    }
+    if (row)
+        schedule.GotoBookmark(row);
+    return table;
+}
+
+std::string ScheduleEditor::ExportHtml(const std::vector<Column>& columns, const std::string& folder) {
+    const std::string path = (fs::path(folder) / "schedule.htm").string();
+    WriteScheduleHtml(path, BuildExportTable(columns));
+    seams_.shell.Open(path);
+    return path;
+}
+
+std::string ScheduleEditor::ExportSpreadsheet(const std::vector<Column>& columns, const std::string& folder) {
+    const std::string path = (fs::path(folder) / "schedule.xls").string();
+    WriteScheduleSpreadsheet(path, BuildExportTable(columns));
+    seams_.shell.Open(path);
+    return path;
+}
+
+void ScheduleEditor::CommitDatabase() {
+    BusyCursor busy(host_);
+    data_.SaveAllTables();
+}
+
+} // namespace corvane
