@@ -531,10 +531,17 @@ bool Table::Locate(std::string_view fieldName, const Value& value, CaseSensitivi
     } catch (const EDatabaseError&) {
         return false; // a value the field cannot hold matches no row
     }
+    if (!def.Stored())
+        return false;
+    const auto column = static_cast<size_t>(index);
+    const auto* text = std::get_if<std::string>(&wanted);
     for (size_t i = 0; i < view_.size(); ++i) {
-        const bool match = def.Stored() ? CompareValues(view_[i]->values[static_cast<size_t>(index)], wanted,
-                                                        sensitivity) == 0
-                                        : false;
+        const Value& v = view_[i]->values[column];
+        // Equal texts have equal lengths: most rows are passed over on that alone.
+        const auto* candidate = text ? std::get_if<std::string>(&v) : nullptr;
+        const bool match = text ? candidate && candidate->size() == text->size() &&
+                                      CompareText(*candidate, *text, sensitivity) == 0
+                                : CompareValues(v, wanted, sensitivity) == 0;
         if (match) {
             MoveTo(static_cast<int>(i));
             eof_ = bof_ = false;

@@ -211,6 +211,7 @@ private:
     void CheckBrowseMode();
     void Sync();
     void RebuildView();
+    void SortView();
     void StorageChanged();
     bool Visible(const TableRow& row) const;
     bool RowBefore(const TableRow& a, const TableRow& b) const;

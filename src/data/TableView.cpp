@@ -43,9 +43,7 @@ void Table::RebuildView() {
         for (const auto& row : storage_->rows)
             if (Visible(*row))
                 view_.push_back(row.get());
-        if (!order_.empty())
-            std::stable_sort(view_.begin(), view_.end(),
-                             [this](const TableRow* a, const TableRow* b) { return RowBefore(*a, *b); });
+        SortView();
     }
     viewDirty_ = false;
     viewVersion_ = storage_->version;
@@ -73,6 +71,40 @@ bool Table::Visible(const TableRow& row) const {
             return false;
     }
     return !filtered_ || !filter_ || filter_->Matches(row.values, filterOptions_);
+}
+
+// Sorts the whole view by the current order. Keys that ignore case are folded
+// once per row rather than at every comparison.
+void Table::SortView() {
+    if (order_.empty())
+        return;
+    struct Keyed {
+        TableRow* row;
+        std::vector<Value> keys;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(view_.size());
+    for (TableRow* row : view_) {
+        Keyed k{row, {}};
+        k.keys.reserve(order_.size());
+        for (const SortKey& key : order_) {
+            const Value& v = row->values[static_cast<size_t>(key.field)];
+            const auto* text = std::get_if<std::string>(&v);
+            k.keys.push_back(
+                text && key.caseSensitivity == CaseSensitivity::Insensitive ? Value(FoldCase(*text)) : v);
+        }
+        keyed.push_back(std::move(k));
+    }
+    std::sort(keyed.begin(), keyed.end(), [this](const Keyed& a, const Keyed& b) {
+        for (size_t i = 0; i < order_.size(); ++i) {
+            const int c = CompareValues(a.keys[i], b.keys[i], CaseSensitivity::Sensitive);
+            if (c != 0)
+                return order_[i].direction == SortDirection::Descending ? c > 0 : c < 0;
+        }
+        return a.row->seq < b.row->seq;
+    });
+    for (size_t i = 0; i < keyed.size(); ++i)
+        view_[i] = keyed[i].row;
 }
 
 // Rows with equal keys keep the order in which they were created.
