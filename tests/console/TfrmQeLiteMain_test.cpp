@@ -164,6 +164,23 @@ TEST(TfrmQeLiteMain, WithoutATrayAreaMinimizeMinimisesAndOpenRestores) {
     EXPECT_EQ(w.console->Core().CurrentTrayMenu(), TrayMenu::SchedulePopup);
 }
 
+TEST(TfrmQeLiteMain, ClosingFromTheTrayWhileHiddenEndsTheProgram) {
+    Window w;
+    w.console->show();
+    QTimer::singleShot(0, w.console.get(), [&] {
+        w.console->hide();
+        w.Command("actTrayClose")->trigger();
+    });
+    // Should the loop not end, the watchdog ends it with a failure code.
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    watchdog.start(10'000);
+    EXPECT_EQ(App().exec(), 0);
+    EXPECT_TRUE(w.console->Core().Closing());
+    EXPECT_TRUE(std::filesystem::exists(w.folder / "corvane.ini"));
+}
+
 TEST(TfrmQeLiteMain, DisplaySetupActsOnTheGridAtOnceAndExistsOnce) {
     Window w;
     w.console->ShowDisplaySetup();

@@ -501,6 +501,9 @@ void TfrmQeLiteMain::closeEvent(QCloseEvent* event) {
     if (rxTray)
         rxTray->hide();
     event->accept();
+    // The console is the program's main window: closing it ends the program,
+    // also when it was closed from the tray while hidden.
+    QCoreApplication::quit();
 }
 
 // --- ConsoleView ---
