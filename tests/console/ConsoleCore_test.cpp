@@ -300,6 +300,24 @@ TEST(ConsoleCore, TheFirstShowingLoadsAndStartsTheLastScheduleOnce) {
     }
 }
 
+TEST(ConsoleCore, TotalDurationShowsATimeOfDayAndTheModeItsName) {
+    TempFolder folder;
+    Console console(folder.Path());
+    const std::pair<double, const char*> totals[] = {{0, "00:00:00"},
+                                                     {3661, "01:01:01"},
+                                                     {86399, "23:59:59"},
+                                                     {25 * 3600, "01:00:00"},
+                                                     {90061.4, "01:01:01"}};
+    for (const auto& [seconds, text] : totals) {
+        console.core->ShowTotalDuration(seconds);
+        EXPECT_EQ(console.view.totalDuration, text) << seconds;
+    }
+    console.core->SetOperatingMode(2);
+    EXPECT_EQ(console.view.status[1], "Automatic");
+    console.core->SetOperatingMode(0);
+    EXPECT_EQ(console.view.status[1], "Design");
+}
+
 TEST(ConsoleCore, LoadingSettingsAppliesTheirEffects) {
     TempFolder folder;
     std::filesystem::create_directory(folder / "music");
