@@ -1,7 +1,6 @@
 #include "audio/decks/TMMAudioFile.h"
 
 #include "audio/chain/EMMError.h"
-#include "audio/platform/MpegDecoder.h"
 #include "audio/platform/RiffFile.h"
 #include "audio/readers/TMMADPCMConverter.h"
 #include "audio/readers/TMMMPEGFile.h"
@@ -98,9 +97,7 @@ void TMMCustomAudioFile::SetFileName(const std::string& name) {
     bool loaded = false;
     if (!name.empty() && (std::filesystem::exists(name) || IsStreamName(name))) {
         try {
-            if (IsMpegFile(name))
-                LoadMpeg(name);
-            else
+            if (!LoadMpeg(name))
                 LoadWave(name);
         } catch (...) {
             Clear();
@@ -115,21 +112,30 @@ void TMMCustomAudioFile::SetFileName(const std::string& name) {
         OnChange(this);
 }
 
-bool TMMCustomAudioFile::IsMpegFile(const std::string& name) const {
-    if (const auto tag = RiffWaveTag(name))
-        return *tag == WAVE_FORMAT_MPEG || *tag == WAVE_FORMAT_MPEGLAYER3;
-    MpegDecoder probe;
-    return probe.SetFileName(name) == MpegOk && !probe.Empty();
-}
-
-void TMMCustomAudioFile::LoadMpeg(const std::string& name) {
+// A RIFF WAVE file plays as MPEG when its format is MPEG audio; any other
+// file when the MPEG reader takes it. Trying the reader itself, rather than a
+// separate decoder first, reads a large file's frame index once instead of
+// twice.
+bool TMMCustomAudioFile::LoadMpeg(const std::string& name) {
+    const auto tag = RiffWaveTag(name);
+    if (tag && *tag != WAVE_FORMAT_MPEG && *tag != WAVE_FORMAT_MPEGLAYER3)
+        return false;
     mpeg_->SetTrailingHeader(mpegTrailingHeader_);
-    mpeg_->SetFileName(name);
+    try {
+        mpeg_->SetFileName(name);
+    } catch (const EMMMpegError&) {
+        if (tag)
+            throw;
+        return false;
+    }
+    if (mpeg_->FileName().empty())
+        return false;
     loadedLength_ = mpeg_->Time();
     adpcm_->SetInput(mpeg_.get());
     adpcm_->SetEnabled(false);
     mpegFrameDuration_ = mpeg_->Info().frameDurationMs;
     isMpeg_ = true;
+    return true;
 }
 
 void TMMCustomAudioFile::LoadWave(const std::string& name) {

@@ -121,9 +121,9 @@ public:
     TMMMPEGFile& MpegReader() { return *mpeg_; }
 
 private:
-    void LoadMpeg(const std::string& name);
+    // False when the file is not MPEG audio.
+    bool LoadMpeg(const std::string& name);
     void LoadWave(const std::string& name);
-    bool IsMpegFile(const std::string& name) const;
     void Restart();
     void UndoFadeOut();
     void ResetConverters();
