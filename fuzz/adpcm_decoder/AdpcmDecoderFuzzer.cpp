@@ -34,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             nibbles->Decode(stream.subspan(pos, std::min<size_t>(7, stream.size() - pos)), out);
     } else if (const auto ima = ToStreamFormat(f); ima && ima->encoding == SampleEncoding::ImaAdpcm) {
         std::vector<float> samples;
-        DecodeSamples(*ima, stream.first(stream.size() - stream.size() % static_cast<size_t>(ima->blockAlign)),
+        DecodeSamples(*ima,
+                      stream.first(stream.size() - stream.size() % static_cast<size_t>(ima->blockAlign)),
                       samples);
     }
     return 0;
