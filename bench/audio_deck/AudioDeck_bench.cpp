@@ -2,7 +2,8 @@
 // WAV is 60 s of 44.1 kHz 16-bit stereo. "xRealTime" is seconds of audio
 // delivered per second of CPU.
 #include "audio/chain/WaveFormat.h"
-#include "audio/decks/TMMAudioFile.h"
+#include "audio/decks/DeckStream.h"
+#include "audio/readers/TMMWave.h"
 
 #include <benchmark/benchmark.h>
 #include <cmath>
@@ -23,11 +24,6 @@ std::string Scratch(const std::string& name) {
     return (std::filesystem::temp_directory_path() / name).string();
 }
 
-void PutLE(std::string& out, uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        out += static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-
 // The CBR tone's frames, without its ID3v1 trailer, repeated `times` times.
 const std::string& LongMp3() {
     static const std::string path = [] {
@@ -46,26 +42,19 @@ const std::string& LongMp3() {
 
 const std::string& LongWav() {
     static const std::string path = [] {
-        const WaveFormat f = PcmWaveFormat(16, 2, 44100);
-        const uint32_t frames = 60 * 44100;
-        std::string data;
-        data.reserve(frames * 4);
-        for (uint32_t i = 0; i < frames; ++i) {
-            const auto s = static_cast<uint16_t>(static_cast<int16_t>(10000 * std::sin(i * 0.0627)));
-            PutLE(data, s, 2);
-            PutLE(data, s, 2);
-        }
-        const auto fmt = SerializeWaveFormat(f);
-        std::string out = "RIFF";
-        PutLE(out, static_cast<uint32_t>(4 + 8 + fmt.size() + 8 + data.size()), 4);
-        out += "WAVEfmt ";
-        PutLE(out, static_cast<uint32_t>(fmt.size()), 4);
-        out.append(fmt.begin(), fmt.end());
-        out += "data";
-        PutLE(out, static_cast<uint32_t>(data.size()), 4);
-        out += data;
         const std::string p = Scratch("corvane-bench-long.wav");
-        std::ofstream(p, std::ios::binary) << out;
+        TMMWave wave;
+        wave.SetFileMustExist(false);
+        wave.SetFileName(p);
+        wave.CreateFile(PcmWaveFormat(16, 2, 44100), WaveWriteMode::Overwrite);
+        std::vector<int16_t> frames(2 * 44100);
+        for (int second = 0; second < 60; ++second) {
+            for (size_t i = 0; i < frames.size(); i += 2)
+                frames[i] = frames[i + 1] =
+                    static_cast<int16_t>(10000 * std::sin(static_cast<double>(i) * 0.0313));
+            wave.Write(reinterpret_cast<const uint8_t*>(frames.data()), frames.size() * 2);
+        }
+        wave.CloseFile();
         return p;
     }();
     return path;
@@ -75,22 +64,8 @@ const std::string& LongWav() {
 int64_t PlayThroughDeck(const std::string& path) {
     TMMAudioFile deck("bench");
     deck.SetFileName(path);
-    deck.OpenChain(static_cast<int>(BufferBytes));
-    deck.StartChain();
-    std::vector<uint8_t> buffer(BufferBytes);
-    int64_t total = 0;
-    for (bool more = true; more;) {
-        BufferHeader h;
-        h.data = buffer.data();
-        h.bufferLength = static_cast<uint32_t>(buffer.size());
-        more = false;
-        deck.BufferLoad(&h, more);
-        total += h.bytesFilled;
-        benchmark::DoNotOptimize(buffer.data());
-    }
-    deck.StopChain();
-    deck.CloseChain();
-    return total;
+    return StreamDeck(deck, static_cast<int>(BufferBytes),
+                      [](const uint8_t* data, uint32_t) { benchmark::DoNotOptimize(data); });
 }
 
 int64_t DecodeWithBareMpg123(const std::string& path) {

@@ -1,7 +1,7 @@
 #include "AudioProbe.h"
 
 #include "audio/chain/EMMError.h"
-#include "audio/decks/TMMAudioFile.h"
+#include "audio/decks/DeckStream.h"
 #include "audio/readers/TMMMPEGFile.h"
 #include "audio/readers/TMMWave.h"
 #include "audio/readers/TMMWaveFile.h"
@@ -10,7 +10,6 @@
 #include "data/facts/Mp3Tag.h"
 
 #include <filesystem>
-#include <vector>
 
 namespace corvane {
 
@@ -74,21 +73,8 @@ long long DecodeAudioFile(const std::string& path, const std::string& waveOut) {
     out.CreateFile(format, WaveWriteMode::Overwrite);
 
     constexpr int BufferSize = 65536;
-    deck.OpenChain(BufferSize);
-    deck.StartChain();
-    std::vector<uint8_t> buffer(static_cast<size_t>(deck.GetBufferSize()));
-    long long total = 0;
-    for (bool more = true; more;) {
-        BufferHeader h;
-        h.data = buffer.data();
-        h.bufferLength = static_cast<uint32_t>(buffer.size());
-        more = false;
-        deck.BufferLoad(&h, more);
-        out.Write(buffer.data(), h.bytesFilled);
-        total += h.bytesFilled;
-    }
-    deck.StopChain();
-    deck.CloseChain();
+    const long long total =
+        StreamDeck(deck, BufferSize, [&out](const uint8_t* data, uint32_t bytes) { out.Write(data, bytes); });
     out.CloseFile();
     return total;
 }
