@@ -119,6 +119,12 @@ FieldDefs TitleListFields(Table& library) {
         MakeField("TitleName", FieldType::String, 50).LookupFrom("TitleID", library, "TitleID", "TitleName")};
 }
 
+// The recently used files of one kind.
+FieldDefs FileHistoryFields(const char* fileField) {
+    return {MakeField(fileField, FieldType::String, 255), MakeField("DateCreated", FieldType::DateTime),
+            MakeField("ID", FieldType::AutoInc)};
+}
+
 } // namespace
 
 FieldDefs AudioLibraryFields() {
@@ -154,13 +160,10 @@ FieldDefs AudioRackFields(Table& library) {
 }
 
 FieldDefs PlayListHistoryFields() {
-    return {MakeField("PlayListFile", FieldType::String, 255), MakeField("DateCreated", FieldType::DateTime),
-            MakeField("ID", FieldType::AutoInc)};
+    return FileHistoryFields("PlayListFile");
 }
-
 FieldDefs CommercialHistoryFields() {
-    return {MakeField("CommercialFile", FieldType::String, 255),
-            MakeField("DateCreated", FieldType::DateTime), MakeField("ID", FieldType::AutoInc)};
+    return FileHistoryFields("CommercialFile");
 }
 
 FieldDefs AdTimesFields() {

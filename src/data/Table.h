@@ -193,8 +193,8 @@ private:
     class MasterLink final : public TableObserver {
     public:
         explicit MasterLink(Table& detail) : detail_(detail) {}
-        void TableDataChanged(Table&) override { detail_.MasterMoved(); }
-        void TableScrolled(Table&) override { detail_.MasterMoved(); }
+        void TableDataChanged(Table&) override { detail_.RestartView(); }
+        void TableScrolled(Table&) override { detail_.RestartView(); }
 
     private:
         Table& detail_;
@@ -230,7 +230,7 @@ private:
     void Scrolled();
     void NotifyDataChanged();
     void NotifyStateChanged();
-    void MasterMoved();
+    void RestartView();
     Value ReadValue(int field);
     void WriteValue(int field, const Value& value);
     Value CalculatedValue(int field);

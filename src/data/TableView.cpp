@@ -231,13 +231,7 @@ void Table::SetFiltered(bool filtered) {
     if (Active())
         CheckBrowseMode();
     filtered_ = filtered;
-    viewDirty_ = true;
-    if (Active()) {
-        Sync();
-        MoveTo(view_.empty() ? -1 : 0);
-        eof_ = bof_ = view_.empty();
-    }
-    NotifyDataChanged();
+    RestartView();
 }
 
 void Table::SetFilterOptions(FilterOptions options) {
@@ -258,27 +252,27 @@ Value Table::MasterKey() const {
 }
 
 void Table::SetMasterSource(Table* master, std::string masterField, std::string indexField) {
+    const int detailField = master ? FieldIndex(indexField) : -1;
+    if (master && master->FieldIndex(masterField) < 0)
+        throw EDatabaseError(master->Name() + ": Field '" + masterField + "' not found");
+    if (master && detailField < 0)
+        throw EDatabaseError(name_ + ": Field '" + indexField + "' not found");
     if (master_)
         master_->RemoveObserver(*masterLink_);
     master_ = master;
     masterField_ = std::move(masterField);
-    detailField_ = -1;
+    detailField_ = detailField;
     if (master_) {
-        if (master_->FieldIndex(masterField_) < 0)
-            throw EDatabaseError(master_->Name() + ": Field '" + masterField_ + "' not found");
-        detailField_ = FieldIndex(indexField);
-        if (detailField_ < 0) {
-            master_ = nullptr;
-            throw EDatabaseError(name_ + ": Field '" + indexField + "' not found");
-        }
         if (!masterLink_)
             masterLink_ = std::make_unique<MasterLink>(*this);
         master_->AddObserver(*masterLink_);
     }
-    MasterMoved();
+    RestartView();
 }
 
-void Table::MasterMoved() {
+// The rows shown changed as a whole (filter switched, master row moved): the
+// cursor starts again at the first row.
+void Table::RestartView() {
     viewDirty_ = true;
     if (Active()) {
         Sync();
