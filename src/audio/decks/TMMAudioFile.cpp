@@ -412,7 +412,7 @@ void TMMCustomAudioFile::Started() {
 void TMMCustomAudioFile::Reset() {
     {
         std::lock_guard lock(lock_);
-        if (IsOpened() && started_) {
+        if (IsOpened() && !IsEmpty()) {
             Restart();
             UndoFadeOut();
             UpdateFades();

@@ -118,6 +118,40 @@ TEST_F(Deck, StreamEndsWithItsDataOrFourBytesOfSilence) {
     EXPECT_EQ(none.bytes, std::vector<uint8_t>(4, 0));
 }
 
+TEST_F(Deck, VolumeAndPanningScaleTheSides) {
+    const std::string wav = folder.File("a.wav");
+    WriteWave16(wav, 8000, 2, std::vector<int16_t>(2 * 800, 8000));
+    deck.SetFileName(wav);
+    deck.SetVolume(8192);
+    deck.SetPanning(16384);
+    Play(deck);
+    const auto s = Pull(deck, 4000, 1).Samples16();
+    EXPECT_EQ(s[100], 2000); // left: half the volume, half again for the panning
+    EXPECT_EQ(s[101], 4000); // right: half the volume
+    deck.SetVolume(40000);
+    EXPECT_EQ(deck.Volume(), 32768);
+}
+
+TEST_F(Deck, WideSamplesArriveAsSixteenBitPcm) {
+    // 24-bit stereo at 32000 Hz: the deck delivers 16-bit at the same rate.
+    const std::string wav = folder.File("a24.wav");
+    std::vector<uint8_t> data;
+    for (int i = 0; i < 3200; ++i)
+        for (const int32_t v : {0x123456, -0x123456})
+            for (int b = 0; b < 3; ++b)
+                data.push_back(static_cast<uint8_t>((v >> (8 * b)) & 0xFF));
+    test::WriteWave(wav, PcmWaveFormat(24, 2, 32000), data);
+    deck.SetFileName(wav);
+    ASSERT_NE(deck.GetWaveFormat(), nullptr);
+    EXPECT_EQ(*deck.GetWaveFormat(), PcmWaveFormat(16, 2, 32000));
+    EXPECT_EQ(deck.Duration(), 100);
+    Play(deck);
+    const auto s = Pull(deck, 4096, 100).Samples16();
+    ASSERT_GE(s.size(), 6400u);
+    EXPECT_NEAR(s[1000], 0x1234, 1);
+    EXPECT_NEAR(s[1001], -0x1234, 1);
+}
+
 // 60 s of a constant level; the operator fades out at 10 s over 500 ms.
 TEST_F(Deck, FadeOutRampsToSilenceAndEndsTheDeck) {
     const std::string wav = folder.File("a.wav");
