@@ -21,7 +21,7 @@ WaveFormat Record(uint16_t tag, int channels, int rate, int blockAlign, int bits
     f.channels = static_cast<uint16_t>(channels);
     f.samplesPerSec = static_cast<uint32_t>(rate);
     f.blockAlign = static_cast<uint16_t>(blockAlign);
-    f.avgBytesPerSec = static_cast<uint32_t>(rate * blockAlign);
+    f.avgBytesPerSec = static_cast<uint32_t>(rate) * static_cast<uint32_t>(blockAlign);
     f.bitsPerSample = static_cast<uint16_t>(bits);
     f.extra = std::move(extra);
     return f;
@@ -212,6 +212,53 @@ TEST(WaveFormatsMixing, UnconvertibleFormatsAreRefused) {
         } catch (const EMMConverterError& e) {
             EXPECT_STREQ(e.what(), "Invalid WaveFormat");
         }
+    }
+}
+
+} // namespace
+} // namespace corvane
+
+namespace corvane {
+namespace {
+
+TEST(WaveFormatsDamage, CompressedStreamsEndGracefully) {
+    // Microsoft ADPCM, 40 blocks: a bad predictor in block 20 spoils the
+    // second pull of 16 blocks, and the stream ends after the first.
+    const auto mono = ToneChannels(1, 44100);
+    std::vector<int16_t> longer;
+    for (int i = 0; i < 5; ++i)
+        longer.insert(longer.end(), mono[0].begin(), mono[0].end());
+    auto blocks = test::EncodeMsAdpcm({longer}, 256);
+    ASSERT_GE(blocks.size(), 40u * 256);
+    blocks[20 * 256] = 9;
+    test::ReaderChain chain;
+    chain.Load(WaveBuilder()
+                   .Format(Record(2, 1, 44100, 256, 4, MsAdpcmExtra(500)))
+                   .Data(blocks)
+                   .Write("badpred.wav"));
+    chain.Start();
+    EXPECT_EQ(chain.PullAll().size(), 16u * 500 * 2);
+
+    // A block larger than the data: nothing to play, and the stream ends.
+    test::ReaderChain huge;
+    huge.Load(WaveBuilder()
+                  .Format(Record(0x11, 1, 44100, 65532, 4))
+                  .Data(std::vector<uint8_t>(1000, 0x11))
+                  .Write("hugeblock.wav"));
+    huge.Start();
+    EXPECT_TRUE(huge.PullAll().empty());
+}
+
+TEST(WaveFormatsDamage, AdpcmWithoutCoefficientsCannotBeConverted) {
+    test::ReaderChain chain;
+    try {
+        chain.Load(WaveBuilder()
+                       .Format(Record(2, 1, 44100, 256, 4))
+                       .Data(std::vector<uint8_t>(512, 0))
+                       .Write("nocoef.wav"));
+        ADD_FAILURE();
+    } catch (const EMMADPCMError& e) {
+        EXPECT_STREQ(e.what(), "Unable to convert to destination format");
     }
 }
 
