@@ -24,8 +24,11 @@ Table::Table(std::string name, FieldDefs defs)
 }
 
 Table::~Table() {
+    observers_.clear(); // nobody is told of a table going away
     if (master_)
-        master_->RemoveObserver(*masterLink_);
+        SetMasterSource(nullptr);
+    for (Table* detail : std::vector<Table*>(details_))
+        detail->SetMasterSource(nullptr);
     auto& cursors = storage_->cursors;
     cursors.erase(std::remove(cursors.begin(), cursors.end(), this), cursors.end());
 }

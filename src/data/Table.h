@@ -170,7 +170,8 @@ public:
 
     // --- Master link and clones ---
     // Limits the rows to those whose `indexField` equals the current row's
-    // `masterField` of `master`, following it as it moves. nullptr ends the link.
+    // `masterField` of `master`, following it as it moves. nullptr ends the
+    // link; so does the master's destruction.
     void SetMasterSource(Table* master, std::string masterField = {}, std::string indexField = {});
     // Makes this table a second cursor over `source`'s rows, with the same
     // order and filter to start with; changes through either show in both.
@@ -272,6 +273,7 @@ private:
     std::unique_ptr<FilterExpression> filter_;
 
     Table* master_ = nullptr;
+    std::vector<Table*> details_; // tables linked to this one as their master
     std::string masterField_;
     int detailField_ = -1;
     std::unique_ptr<MasterLink> masterLink_;

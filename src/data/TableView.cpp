@@ -257,8 +257,11 @@ void Table::SetMasterSource(Table* master, std::string masterField, std::string 
         throw EDatabaseError(master->Name() + ": Field '" + masterField + "' not found");
     if (master && detailField < 0)
         throw EDatabaseError(name_ + ": Field '" + indexField + "' not found");
-    if (master_)
+    if (master_) {
         master_->RemoveObserver(*masterLink_);
+        auto& siblings = master_->details_;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    }
     master_ = master;
     masterField_ = std::move(masterField);
     detailField_ = detailField;
@@ -266,6 +269,7 @@ void Table::SetMasterSource(Table* master, std::string masterField, std::string 
         if (!masterLink_)
             masterLink_ = std::make_unique<MasterLink>(*this);
         master_->AddObserver(*masterLink_);
+        master_->details_.push_back(this);
     }
     RestartView();
 }

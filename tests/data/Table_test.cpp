@@ -330,6 +330,15 @@ TEST_F(Titles, MasterLinkLimitsAndFollowsTheMasterRow) {
     EXPECT_TRUE(plays.IsEmpty());
     plays.SetMasterSource(nullptr);
     EXPECT_EQ(plays.RecordCount(), 5);
+    EXPECT_THROW(plays.SetMasterSource(&table, "Name", "NoSuchField"), EDatabaseError);
+    EXPECT_EQ(plays.RecordCount(), 5);
+    {
+        Table master("master", {MakeField("Name", FieldType::String, 20)});
+        master.CreateDataSet();
+        plays.SetMasterSource(&master, "Name", "TitleName");
+        EXPECT_TRUE(plays.IsEmpty());
+    }
+    EXPECT_EQ(plays.RecordCount(), 5); // the link ended with its master
 }
 
 TEST_F(Titles, CloneSharesRowsButNotThePosition) {
