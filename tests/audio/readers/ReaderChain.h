@@ -9,6 +9,29 @@
 
 namespace corvane::test {
 
+// Everything a component delivers, pulled in buffers of (at most) `bufferSize`
+// bytes in whole frames, with the loop fields a puller keeps between calls.
+inline std::vector<uint8_t> PullAll(TMMDSPComponent& from, uint32_t bufferSize, int32_t looping = 0,
+                                    int32_t loopCount = 0) {
+    std::vector<uint8_t> out, buffer(bufferSize);
+    int32_t loopsLeft = loopCount;
+    for (int calls = 0; calls < 100000; ++calls) {
+        BufferHeader h;
+        h.data = buffer.data();
+        h.bufferLength = bufferSize - bufferSize % from.GetWaveFormat()->blockAlign;
+        h.looping = looping;
+        h.loopCount = loopCount;
+        h.loopsLeft = loopsLeft;
+        bool more = false;
+        from.BufferLoad(&h, more);
+        loopsLeft = h.loopsLeft;
+        out.insert(out.end(), buffer.begin(), buffer.begin() + h.bytesFilled);
+        if (!more)
+            break;
+    }
+    return out;
+}
+
 // The readers as a deck wires them (wave reader -> ADPCM converter -> PCM
 // converter), opened and started by hand and pulled from the end.
 struct ReaderChain {
@@ -37,26 +60,7 @@ struct ReaderChain {
             c->Started();
     }
 
-    // Everything the chain delivers, pulled in buffers of `bufferSize` bytes.
-    std::vector<uint8_t> PullAll(uint32_t bufferSize = 4096, int32_t looping = 0, int32_t loopCount = 0) {
-        std::vector<uint8_t> out, buffer(bufferSize);
-        int32_t loopsLeft = loopCount;
-        for (int calls = 0; calls < 100000; ++calls) {
-            BufferHeader h;
-            h.data = buffer.data();
-            h.bufferLength = bufferSize - bufferSize % pcm.GetWaveFormat()->blockAlign;
-            h.looping = looping;
-            h.loopCount = loopCount;
-            h.loopsLeft = loopsLeft;
-            bool more = false;
-            pcm.BufferLoad(&h, more);
-            loopsLeft = h.loopsLeft;
-            out.insert(out.end(), buffer.begin(), buffer.begin() + h.bytesFilled);
-            if (!more)
-                break;
-        }
-        return out;
-    }
+    std::vector<uint8_t> PullAll(uint32_t bufferSize = 4096) { return test::PullAll(pcm, bufferSize); }
 };
 
 } // namespace corvane::test

@@ -1,3 +1,4 @@
+#include "ReaderChain.h"
 #include "audio/chain/EMMError.h"
 #include "audio/readers/TMMMPEGFile.h"
 
@@ -11,26 +12,6 @@ namespace {
 std::string Fixture(const std::string& name) {
     const char* root = std::getenv("CORVANE_TEST_DATA");
     return std::string(root != nullptr ? root : "tests/fixtures") + "/audio/" + name;
-}
-
-std::vector<uint8_t> Stream(TMMMPEGFile& reader, uint32_t length, int32_t looping = 0,
-                            int32_t loopCount = 0) {
-    std::vector<uint8_t> all, buffer(length);
-    int32_t loopsLeft = loopCount;
-    for (;;) {
-        BufferHeader h;
-        h.data = buffer.data();
-        h.bufferLength = length;
-        h.looping = looping;
-        h.loopCount = loopCount;
-        h.loopsLeft = loopsLeft;
-        bool more = false;
-        reader.BufferLoad(&h, more);
-        loopsLeft = h.loopsLeft;
-        all.insert(all.end(), buffer.begin(), buffer.begin() + h.bytesFilled);
-        if (!more)
-            return all;
-    }
 }
 
 TEST(TMMMPEGFile, PublishesItsFormatAndStreamsTheExactLength) {
@@ -53,7 +34,7 @@ TEST(TMMMPEGFile, PublishesItsFormatAndStreamsTheExactLength) {
     EXPECT_EQ(time, 700);
     reader.Opened();
     reader.Started();
-    EXPECT_EQ(Stream(reader, 4096).size(), 30870u * 4);
+    EXPECT_EQ(test::PullAll(reader, 4096).size(), 30870u * 4);
 }
 
 TEST(TMMMPEGFile, SeeksToTheSampleAndLoops) {
@@ -62,11 +43,11 @@ TEST(TMMMPEGFile, SeeksToTheSampleAndLoops) {
     EXPECT_EQ(reader.Version(), TMpegVersion::v2LSF);
     reader.Opened();
     reader.Started();
-    const auto whole = Stream(reader, 1000);
+    const auto whole = test::PullAll(reader, 1000);
     ASSERT_EQ(whole.size(), 11025u * 2);
     reader.SeekMs(250);
     EXPECT_EQ(reader.SamplePosition(), 5513);
-    const auto rest = Stream(reader, 1000);
+    const auto rest = test::PullAll(reader, 1000);
     ASSERT_EQ(rest.size(), (11025u - 5513) * 2);
     for (size_t i = 0; i < rest.size(); i += 2) {
         const int a = static_cast<int16_t>(rest[i] | rest[i + 1] << 8);
@@ -74,7 +55,7 @@ TEST(TMMMPEGFile, SeeksToTheSampleAndLoops) {
         ASSERT_NEAR(a, b, 1) << i;
     }
     reader.SeekSample(0);
-    EXPECT_EQ(Stream(reader, 1000, -1, 2).size(), 3 * 11025u * 2);
+    EXPECT_EQ(test::PullAll(reader, 1000, -1, 2).size(), 3 * 11025u * 2);
 }
 
 TEST(TMMMPEGFile, ErrorsCarryTheDecodersText) {
