@@ -200,43 +200,41 @@ void ScheduleEditor::ClearSchedule() {
 }
 
 void ScheduleEditor::MoveScheduleRowUp() {
-    Table& schedule = data_.cdsSchedule;
-    if (schedule.IsEmpty())
-        return;
-    if (schedule.IndexFieldNames() != ItemOrderField)
-        schedule.SetIndexFieldNames(ItemOrderField);
-    SuspendedGrid suspended(schedule);
-    const Bookmark row = schedule.GetBookmark();
-    schedule.Prior();
-    const float a = ItemOrder(schedule);
-    schedule.Prior();
-    float b = ItemOrder(schedule);
-    schedule.GotoBookmark(row);
-    // Equal values: the second step could not move, the row above is the first.
-    if (b == a)
-        b = 0.0f;
-    schedule.Edit();
-    schedule.FieldByName(ItemOrderField).SetAsFloat(b + (a - b) / 2.0f);
-    schedule.Post();
+    MoveScheduleRow(MoveDirection::Up);
 }
 
 void ScheduleEditor::MoveScheduleRowDown() {
+    MoveScheduleRow(MoveDirection::Down);
+}
+
+void ScheduleEditor::MoveScheduleRow(MoveDirection direction) {
     Table& schedule = data_.cdsSchedule;
     if (schedule.IsEmpty())
         return;
     if (schedule.IndexFieldNames() != ItemOrderField)
         schedule.SetIndexFieldNames(ItemOrderField);
     SuspendedGrid suspended(schedule);
+    const bool up = direction == MoveDirection::Up;
     const Bookmark row = schedule.GetBookmark();
-    schedule.Next();
-    const float a = ItemOrder(schedule);
-    schedule.Next();
-    float c = ItemOrder(schedule);
+    up ? schedule.Prior() : schedule.Next();
+    const float neighbour = ItemOrder(schedule);
+    up ? schedule.Prior() : schedule.Next();
+    float beyond = ItemOrder(schedule);
     schedule.GotoBookmark(row);
-    if (c == a)
-        c = a + 1.0f;
+    // Equal values: the second step could not move, the neighbour is at the
+    // end of the schedule.
+    float value;
+    if (up) {
+        if (beyond == neighbour)
+            beyond = 0.0f;
+        value = beyond + (neighbour - beyond) / 2.0f;
+    } else {
+        if (beyond == neighbour)
+            beyond = neighbour + 1.0f;
+        value = neighbour + (beyond - neighbour) / 2.0f;
+    }
     schedule.Edit();
-    schedule.FieldByName(ItemOrderField).SetAsFloat(a + (c - a) / 2.0f);
+    schedule.FieldByName(ItemOrderField).SetAsFloat(value);
     schedule.Post();
 }
 

@@ -107,6 +107,8 @@ public:
     void CommitDatabase();
 
 private:
+    enum class MoveDirection { Up, Down };
+    void MoveScheduleRow(MoveDirection direction);
     void ShowTotal();
     void EnableMovingWhenRowsAdded();
     void SetCutPaste(bool cut, bool paste);
