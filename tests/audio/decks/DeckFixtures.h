@@ -12,6 +12,13 @@
 
 namespace corvane::test {
 
+// A fixture file under tests/fixtures/audio: found through CORVANE_TEST_DATA,
+// else through the source tree's folder the build names.
+inline std::string Fixture(const std::string& name) {
+    const char* root = std::getenv("CORVANE_TEST_DATA");
+    return std::string(root != nullptr ? root : CORVANE_SOURCE_FIXTURES) + "/audio/" + name;
+}
+
 // A fresh temporary folder, removed with its files when the test ends.
 class ScratchFolder {
 public:

@@ -9,14 +9,10 @@
 namespace corvane {
 namespace {
 
+using test::Fixture;
 using test::Pull;
 using test::ScratchFolder;
 using test::WriteWave16;
-
-std::string Fixture(const std::string& name) {
-    const char* root = std::getenv("CORVANE_TEST_DATA");
-    return std::string(root != nullptr ? root : "tests/fixtures") + "/audio/" + name;
-}
 
 class Deck : public ::testing::Test {
 protected:

@@ -10,10 +10,7 @@
 namespace corvane {
 namespace {
 
-std::string Fixture(const std::string& name) {
-    const char* root = std::getenv("CORVANE_TEST_DATA");
-    return std::string(root != nullptr ? root : "tests/fixtures") + "/audio/" + name;
-}
+using test::Fixture;
 
 class Facts : public ::testing::Test {
 protected:
