@@ -5,6 +5,9 @@ function(corvane_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  # Fixtures are found through CORVANE_TEST_DATA when CTest runs the test, and
+  # through this path when the binary is run by hand.
+  target_compile_definitions(${name} PRIVATE CORVANE_SOURCE_FIXTURES="${PROJECT_SOURCE_DIR}/tests/fixtures")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
