@@ -64,6 +64,11 @@ TdmQelData::TdmQelData(std::string applicationFolder, std::string programFileNam
     CommercialHistory.SetFileName(ApplicationPath(CommercialHistoryFile));
     EventLog.SetFileName(ApplicationPath(EventLogFile));
     cdsRackList.SetFileName(ApplicationPath(RackListFile));
+    // The schedule's filters find titles whatever their case, and an asterisk
+    // in a title is just a character.
+    const FilterOptions literal{CaseSensitivity::Insensitive, FilterOptions::Asterisk::Ordinary};
+    cdsSchedule.SetFilterOptions(literal);
+    ClipSchedule.SetFilterOptions(literal);
     cdsAdTimes.SetIndexFieldNames("BreakTime");
     cdsVantorAdList.SetIndexFieldNames("BOOK_TIME");
     EventLog.SetIndexFieldNames("EventStart");

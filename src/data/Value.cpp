@@ -145,7 +145,8 @@ Value ConvertValue(const Value& v, FieldType type, std::string_view fieldName) {
                 if constexpr (std::is_same_v<T, double>) {
                     if (!std::isfinite(x) || std::fabs(x) > 9.2e18)
                         NotValid(ValueText(x, FieldType::Float), "integer", fieldName);
-                    return IntegerInRange(std::llround(x), type, fieldName);
+                    return IntegerInRange(static_cast<int64_t>(std::nearbyint(x)), type,
+                                          fieldName); // halves to even
                 } else {
                     return IntegerInRange(x, type, fieldName);
                 }

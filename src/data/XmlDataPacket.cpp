@@ -211,10 +211,10 @@ std::vector<size_t> ApplyChangeLog(const std::vector<PacketRow>& rows, const std
 
 } // namespace
 
-TableStorage ReadXmlDataPacket(std::string_view content) {
+TableStorage ReadXmlDataPacket(std::string content) {
     pugi::xml_document doc;
     const pugi::xml_parse_result parsed =
-        doc.load_buffer(content.data(), content.size(), pugi::parse_default);
+        doc.load_buffer_inplace(content.data(), content.size(), pugi::parse_default);
     if (!parsed)
         Fail(std::string("not well-formed XML (") + parsed.description() + " at offset " +
              std::to_string(parsed.offset) + ")");

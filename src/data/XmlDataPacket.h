@@ -14,7 +14,8 @@ namespace corvane {
 // Reading applies the packet's change log so that the rows are the current
 // ones. These raise std::runtime_error with the reason; the caller names the
 // file.
-TableStorage ReadXmlDataPacket(std::string_view content);
+// The packet is parsed in place, in the string it is handed.
+TableStorage ReadXmlDataPacket(std::string content);
 std::string WriteXmlDataPacket(const TableStorage& storage);
 
 } // namespace corvane

@@ -127,6 +127,20 @@ TEST_F(DataModule, ScheduleRowsWithEqualPlayPositionsKeepInsertionOrder) {
     EXPECT_EQ(dm->cdsCloneSchedule.RecordCount(), 3);
 }
 
+TEST_F(DataModule, ScheduleFiltersIgnoreCaseAndTakeAsterisksLiterally) {
+    for (const char* p : {"/Star*Light.mp3", "/starlight.mp3", "/Star Trek.mp3"})
+        AddScheduleRow(p);
+    for (Table* table : {&dm->cdsSchedule, &dm->ClipSchedule}) {
+        EXPECT_EQ(table->GetFilterOptions().caseSensitivity, CaseSensitivity::Insensitive);
+        EXPECT_EQ(table->GetFilterOptions().asterisk, FilterOptions::Asterisk::Ordinary);
+    }
+    dm->cdsSchedule.SetFilter("LocalPathToFile = '/STAR*'");
+    dm->cdsSchedule.SetFiltered(true);
+    EXPECT_TRUE(dm->cdsSchedule.IsEmpty());
+    dm->cdsSchedule.SetFilter("LocalPathToFile = '/STAR*LIGHT.MP3'");
+    EXPECT_EQ(dm->cdsSchedule.RecordCount(), 1);
+}
+
 TEST_F(DataModule, NewTitlesGetUniqueIncreasingIdsAndDefaults) {
     AddTitles(1);
     Table& lib = dm->cdsAudioLibrary;
