@@ -99,7 +99,10 @@ void Table::Open() {
         return;
     if (hooks.BeforeOpen)
         hooks.BeforeOpen(*this);
-    if (!fileName_.empty() && std::filesystem::exists(fileName_)) {
+    // A file that cannot even be looked at is reported by the reader rather
+    // than taken for a missing one (which would start the table empty).
+    std::error_code unreadable;
+    if (!fileName_.empty() && (std::filesystem::exists(fileName_, unreadable) || unreadable)) {
         AdoptLoaded(ReadFitting(fileName_));
     } else {
         ClearRows();
