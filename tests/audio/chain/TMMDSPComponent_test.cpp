@@ -207,6 +207,22 @@ TEST(TMMDSPComponent, FormatChangeWhileStartedStopsBeforeReplacing) {
     EXPECT_EQ(*b.GetWaveFormat(), second);
 }
 
+TEST(TMMDSPComponent, FormatWaitsUntilPropertiesAreLoaded) {
+    std::vector<std::string> journal;
+    Probe a("A", journal, PublishedLinks::Output), b("B", journal);
+    const WaveFormat f = PcmWaveFormat(16, 2, 48000);
+    // As when a form's components are read: all load, then all are told.
+    a.BeginLoading();
+    b.BeginLoading();
+    a.SetWaveFormat(&f);
+    b.SetInput(&a);
+    EXPECT_EQ(b.GetWaveFormat(), nullptr);
+    a.EndLoading();
+    b.EndLoading();
+    ASSERT_NE(b.GetWaveFormat(), nullptr);
+    EXPECT_EQ(*b.GetWaveFormat(), f);
+}
+
 TEST(TMMDSPComponent, CopiesOfFormatsKeepExtraBytesOnlyForCompressedFormats) {
     WaveFormat pcm = PcmWaveFormat(16, 2, 44100);
     pcm.extra = {1, 2};

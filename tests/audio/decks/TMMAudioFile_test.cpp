@@ -188,6 +188,42 @@ TEST_F(Deck, FadeOutNearTheEndUsesWhatIsLeft) {
     EXPECT_LE(std::abs(s[7990]), 100);
 }
 
+TEST_F(Deck, FadeInAndFadeOutFromSetFades) {
+    const std::string wav = folder.File("a.wav");
+    WriteWave16(wav, 8000, 1, std::vector<int16_t>(8000, 10000));
+    deck.SetFileName(wav);
+    deck.SetFades(200, 300, 0);
+    EXPECT_EQ(deck.FadeOutStart(), 700) << "automatic: the fade ends with the file";
+    Play(deck, 800);
+    const auto s = Pull(deck, 800, 100).Samples16();
+    ASSERT_GE(s.size(), 8000u);
+    EXPECT_NEAR(s[800], 5000, 30);  // 100 ms: half way up
+    EXPECT_EQ(s[1700], 10000);      // 212.5 ms: full
+    EXPECT_EQ(s[5600], 10000);      // 700 ms: the fade-out begins
+    EXPECT_NEAR(s[6800], 5000, 30); // 850 ms: half way down
+    EXPECT_LE(s[7999], 10);
+
+    deck.SetFadeOutStart(400);
+    EXPECT_EQ(deck.FadeOutStart(), 400);
+}
+
+TEST_F(Deck, StoppingOrResettingUndoesAFadeOut) {
+    const std::string wav = folder.File("a.wav");
+    WriteWave16(wav, 8000, 1, std::vector<int16_t>(8000, 10000));
+    deck.SetFileName(wav);
+    Play(deck, 800);
+    Pull(deck, 800, 2);
+    deck.FadeOut(100);
+    deck.FadeOut(50);
+    EXPECT_TRUE(deck.FadingOut());
+    deck.Reset();
+    EXPECT_FALSE(deck.FadingOut());
+    EXPECT_EQ(deck.FadeOutStart(), 1000);
+    EXPECT_EQ(deck.FadeOutLength(), 0);
+    const auto after = Pull(deck, 800, 100);
+    EXPECT_GE(after.bytes.size(), 2u * 8000 - 2 * 800) << "plays on to the end";
+}
+
 TEST_F(Deck, LoopsAsManyTimesAsAsked) {
     const std::string wav = folder.File("a.wav");
     std::vector<int16_t> ramp(4000);
