@@ -62,20 +62,18 @@ void WriteFileAtomically(const std::string& path,
     }
 }
 
-void WriteTextFileAtomically(const std::string& path, const std::string& content) {
-    WriteFileAtomically(path, [&](const std::string& temp) {
-        std::FILE* f = std::fopen(temp.c_str(), "wb");
-        if (!f)
-            throw std::runtime_error(SystemError("cannot create the new file"));
-        const size_t written = std::fwrite(content.data(), 1, content.size(), f);
-        const bool ok = written == content.size() && std::fflush(f) == 0;
-        const int saved = errno;
-        const bool closed = std::fclose(f) == 0;
-        if (!ok || !closed) {
-            errno = saved;
-            throw std::runtime_error(SystemError("cannot write the new file"));
-        }
-    });
+void WriteNewFile(const std::string& path, std::string_view content) {
+    std::FILE* f = std::fopen(path.c_str(), "wbx");
+    if (!f)
+        throw std::runtime_error(SystemError("cannot create the new file"));
+    const size_t written = std::fwrite(content.data(), 1, content.size(), f);
+    const bool ok = written == content.size() && std::fflush(f) == 0;
+    const int saved = errno;
+    const bool closed = std::fclose(f) == 0;
+    if (!ok || !closed) {
+        errno = saved;
+        throw std::runtime_error(SystemError("cannot write the new file"));
+    }
 }
 
 } // namespace corvane

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace corvane {
 
@@ -13,7 +14,8 @@ namespace corvane {
 void WriteFileAtomically(const std::string& path,
                          const std::function<void(const std::string& tempPath)>& write);
 
-// Writes `content` to `path` atomically.
-void WriteTextFileAtomically(const std::string& path, const std::string& content);
+// Writes `content` as a new file at `path` (for the temporary path that
+// WriteFileAtomically hands its writer); raises std::runtime_error on failure.
+void WriteNewFile(const std::string& path, std::string_view content);
 
 } // namespace corvane

@@ -3,6 +3,7 @@
 #include "data/Value.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace corvane {
@@ -59,5 +60,10 @@ inline FieldDef MakeField(std::string name, FieldType type, int size = 0) {
 }
 
 using FieldDefs = std::vector<FieldDef>;
+
+// Whether a name can be stored in both file forms: a letter or '_' followed by
+// letters, digits, '_', '-' or '.', and not "RowState" (which data packets use
+// for themselves).
+bool IsStorableFieldName(std::string_view name);
 
 } // namespace corvane

@@ -225,6 +225,8 @@ void WriteSqliteTable(const std::string& path, const TableStorage& storage) {
             const FieldDef& def = storage.defs[i];
             if (!def.Stored())
                 continue;
+            if (!IsStorableFieldName(def.name))
+                throw std::runtime_error("field '" + def.name + "' has a name that cannot be stored");
             sqlite3_stmt* s = field.Handle();
             sqlite3_bind_int64(s, 1, static_cast<sqlite3_int64>(stored.size()));
             sqlite3_bind_text(s, 2, def.name.c_str(), -1, SQLITE_STATIC);

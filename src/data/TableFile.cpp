@@ -78,7 +78,8 @@ TableStorage ReadTableFile(const std::string& path) {
 
 void WriteTableFile(const std::string& path, const TableStorage& storage) {
     if (EndsWithXml(path))
-        WriteTextFileAtomically(path, WriteXmlDataPacket(storage));
+        WriteFileAtomically(
+            path, [&](const std::string& temp) { WriteNewFile(temp, WriteXmlDataPacket(storage)); });
     else
         WriteFileAtomically(path, [&](const std::string& temp) { WriteSqliteTable(temp, storage); });
 }

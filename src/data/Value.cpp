@@ -2,7 +2,9 @@
 
 #include "data/DataErrors.h"
 #include "data/DateTimeText.h"
+#include "data/FieldDef.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -85,6 +87,14 @@ Value TextToValue(std::string_view raw, FieldType type, std::string_view fieldNa
 }
 
 } // namespace
+
+bool IsStorableFieldName(std::string_view name) {
+    const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
+    if (name.empty() || !letter(name[0]) || name == "RowState")
+        return false;
+    return std::all_of(name.begin(), name.end(),
+                       [&](char c) { return letter(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; });
+}
 
 bool IsIntegerType(FieldType type) {
     return type == FieldType::Integer || type == FieldType::LargeInt || type == FieldType::AutoInc;

@@ -3,7 +3,6 @@
 #include "data/Base64.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -47,8 +46,9 @@ std::optional<PacketField> FieldFromPacket(const pugi::xml_node& node) {
     const std::string_view subtype = node.attribute("SUBTYPE").as_string();
     if (field.attrName.empty())
         Fail("a field has no name");
-    const std::string_view shownName = node.attribute("fieldname").as_string();
-    field.def.name = shownName.empty() ? field.attrName : std::string(shownName);
+    if (!IsStorableFieldName(field.attrName))
+        Fail("a field has the unusable name '" + field.attrName + "'");
+    field.def.name = field.attrName;
     FieldType t;
     if (type == "nested")
         return std::nullopt;
@@ -379,14 +379,6 @@ void AppendAttribute(std::string& out, std::string_view name, std::string_view v
     out += '"';
 }
 
-bool IsXmlName(std::string_view name) {
-    if (name.empty() || !(std::isalpha(static_cast<unsigned char>(name[0])) || name[0] == '_'))
-        return false;
-    return std::all_of(name.begin(), name.end(), [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.';
-    });
-}
-
 } // namespace
 
 // Written as text directly rather than through a document tree: a library of
@@ -399,8 +391,8 @@ std::string WriteXmlDataPacket(const TableStorage& storage) {
         const FieldDef& def = storage.defs[i];
         if (!def.Stored())
             continue;
-        if (!IsXmlName(def.name) || def.name == "RowState")
-            Fail("field '" + def.name + "' cannot be named in a data packet");
+        if (!IsStorableFieldName(def.name))
+            Fail("field '" + def.name + "' has a name that cannot be stored");
         stored.push_back(i);
         out += "<FIELD";
         AppendAttribute(out, "attrname", def.name);
@@ -434,6 +426,9 @@ std::string WriteXmlDataPacket(const TableStorage& storage) {
                 continue;
             const FieldType type = storage.defs[i].type;
             const auto* text = std::get_if<std::string>(&v);
+            // XML cannot carry a NUL character in any form.
+            if (text && type != FieldType::Blob && text->find('\0') != std::string::npos)
+                Fail("field '" + storage.defs[i].name + "' holds text with a NUL character");
             AppendAttribute(out, storage.defs[i].name,
                             text && type != FieldType::Blob ? *text : PacketText(v, type));
         }

@@ -250,6 +250,28 @@ bool OnlyFiles(const TempFolder& folder, std::vector<std::string> names) {
     return found == names;
 }
 
+TEST_F(TableFiles, WhatAFormCannotCarryIsRefusedBeforeTheOldFileIsTouched) {
+    folder.Write("t.cds", "previous");
+    folder.Write("t.xml", "previous");
+    Table oddName("odd", {MakeField("Book #", FieldType::Integer)});
+    oddName.CreateDataSet();
+    Table nul("nul", {MakeField("Text", FieldType::String, 10)});
+    nul.CreateDataSet();
+    nul.Append();
+    nul.FieldByName("Text").SetAsString(std::string("a\0b", 3));
+    nul.Post();
+    for (const char* name : {"t.cds", "t.xml"})
+        EXPECT_THROW(oddName.SaveToFile(folder.File(name)), ETableFileError) << name;
+    EXPECT_THROW(nul.SaveToFile(folder.File("t.xml")), ETableFileError);
+    EXPECT_EQ(folder.Read("t.cds"), "previous");
+    EXPECT_EQ(folder.Read("t.xml"), "previous");
+    EXPECT_TRUE(OnlyFiles(folder, {"t.cds", "t.xml"}));
+    nul.SaveToFile(folder.File("t.cds")); // the binary form keeps any text
+    Table back("back");
+    back.LoadFromFile(folder.File("t.cds"));
+    EXPECT_EQ(back.FieldByName("Text").AsString(), std::string("a\0b", 3));
+}
+
 TEST_F(TableFiles, AFailedWriteRaisesAndLeavesThePreviousFileIntact) {
     for (const char* name : {"lib.cds", "lib.xml"}) {
         SCOPED_TRACE(name);
