@@ -1,0 +1,488 @@
+#include "console/playout/TPlayoutConsole.h"
+
+#include "console/playout/FlagScope.h"
+#include "audio/chain/EMMError.h"
+#include "audio/device/WaveDevice.h"
+#include "data/TdmQelData.h"
+#include "platform/ExceptionGuard.h"
+
+#include <filesystem>
+#include <utility>
+
+namespace corvane {
+
+namespace {
+
+constexpr const char* AudioErrorText = "MM Audio Error - Possibly Corrupt File Header";
+
+} // namespace
+
+TPlayoutConsole::TPlayoutConsole(Seams seams, TdmQelData& data, const CorvaneSettings& settings,
+                                 WaveDevice& device, std::filesystem::path programFolder, PlayoutHost host)
+    : seams_(seams), data_(data), settings_(settings), device_(device), host_(std::move(host)),
+      archive_(std::move(programFolder), seams.clock) {
+    WireChain();
+    HiTimer_ = seams_.timers.CreateTimer("HiTimer", HiTimerIntervalMs);
+    HiTimer_->SetOnTimer([this] { HiTimerTimer(); });
+    tmrFadeStop_ = seams_.timers.CreateTimer("tmrFadeStop", 0);
+    tmrFadeStop_->SetOnTimer([this] { FadeStopTimer(); });
+    tmrHardwareDelay_ = seams_.timers.CreateTimer("tmrHardwareDelay", HardwareDelayMs);
+    tmrHardwareDelay_->SetOnTimer([this] { HardwareDelayTimer(); });
+}
+
+TPlayoutConsole::~TPlayoutConsole() {
+    HiTimer_->SetEnabled(false);
+    tmrFadeStop_->SetEnabled(false);
+    tmrHardwareDelay_->SetEnabled(false);
+    // No console state is left to react: the output's last events are dropped.
+    mmAudioOut_->OnStop = nullptr;
+    mmAudioOut_->OnError = nullptr;
+    WaveMixer_->OnClosePort = nullptr;
+    Guarded("TPlayoutConsole", [this] {
+        mmAudioOut_->Stop();
+        mmAudioOut_->Close();
+    });
+}
+
+// deck → volume stage → mixer port (mmAudio1..4 on ports 0..3) → MasterVolume
+// → mmAudioOut. The output drives the chain and hands each played buffer on to
+// the meters' feed.
+void TPlayoutConsole::WireChain() {
+    static const char* const deckNames[] = {"mmAudio1", "mmAudio2", "mmAudio3", "mmAudio4"};
+    static const char* const volumeNames[] = {"mmVolume1", "mmVolume2", "mmVolume3", "MMVolume4"};
+    WaveMixer_ = std::make_unique<TMMWaveMixer>("WaveMixer");
+    for (size_t i = 0; i < decks_.size(); ++i) {
+        decks_[i] = std::make_unique<TMMAudioFile>(deckNames[i]);
+        volumes_[i] = std::make_unique<TMMVolume>(volumeNames[i]);
+        volumes_[i]->SetInput(decks_[i].get());
+        WaveMixer_->SetPortInput(static_cast<int>(i), volumes_[i].get());
+    }
+    MasterVolume_ = std::make_unique<TMMVolume>("MasterVolume");
+    MasterVolume_->SetInput(WaveMixer_.get());
+    mmAudioOut_ = std::make_unique<TMMWaveOut>(device_, seams_.dispatcher, "mmAudioOut");
+    mmAudioOut_->SetBufferSize(4096);
+    mmAudioOut_->SetNumBuffers(64);
+    mmAudioOut_->SetDeviceID(WaveMapperId);
+    mmAudioOut_->SetTimeFormat(TMMTimeFormats::tfMillisecond);
+    mmAudioOut_->SetInput(MasterVolume_.get());
+
+    WaveMixer_->OnClosePort = [this](TMMDSPComponent*, int port) { WaveMixerClosePort(port); };
+    mmAudioOut_->OnStart = [this](TMMComponent*) { mmAudioOutStart(); };
+    mmAudioOut_->OnPause = [this](TMMComponent*) { mmAudioOutPause(); };
+    mmAudioOut_->OnRestart = [this](TMMComponent*) { mmAudioOutRestart(); };
+    mmAudioOut_->OnStop = [this](TMMComponent*) { mmAudioOutStop(); };
+    mmAudioOut_->OnError = [this](TMMComponent*) { mmAudioOutError(); };
+    mmAudioOut_->OnBufferReady = [this](TMMDSPComponent*, BufferHeader* header) {
+        if (host_.BufferPlayed)
+            host_.BufferPlayed(header->data, header->bufferLength);
+    };
+}
+
+// --- Schedule helpers -------------------------------------------------------
+
+Table& TPlayoutConsole::Schedule() { return data_.cdsSchedule; }
+
+bool TPlayoutConsole::ScheduleHasRows() { return Schedule().Active() && !Schedule().IsEmpty(); }
+
+int TPlayoutConsole::RowItem() { return Schedule().FieldByName("ItemPlayOrder").AsInteger(); }
+
+std::string TPlayoutConsole::RowPath() { return Schedule().FieldByName("LocalPathToFile").AsString(); }
+
+bool TPlayoutConsole::LocateItem(int item) {
+    return Schedule().Active() && Schedule().Locate("ItemPlayOrder", int64_t{item});
+}
+
+bool TPlayoutConsole::RefreshDue() const {
+    return seams_.clock.Now() > FLastStateChange + RefreshAfterDays;
+}
+
+int TPlayoutConsole::OtherMusicPort(int port, int fallback) {
+    if (port == 0)
+        return 2;
+    if (port == 2)
+        return 0;
+    return fallback;
+}
+
+void TPlayoutConsole::WriteArchiveLine(const std::string& file, const std::string& text) {
+    try {
+        archive_.WriteArchiveLine(file, text);
+    } catch (...) {
+        HandleException("WriteArchiveLine", std::current_exception());
+    }
+}
+
+TPlayoutConsole::LoadResult TPlayoutConsole::LoadDeck(TMMAudioFile& deck, const std::string& path) {
+    try {
+        if (!path.empty() && deck.FileName() == path)
+            deck.Seek(0);
+        else
+            deck.SetFileName(path);
+    } catch (const EMMError&) {
+        if (!settings_.AttemptResumeOnAudioError)
+            throw;
+        return LoadResult::Unplayable;
+    }
+    // A missing file leaves the deck empty without an error.
+    return deck.IsEmpty() && settings_.AttemptResumeOnAudioError ? LoadResult::Unplayable : LoadResult::Loaded;
+}
+
+void TPlayoutConsole::MarkRowUnplayable(const std::string& path) {
+    WriteArchiveLine(path, AudioErrorText);
+    data_.MarkScheduleItemBad();
+}
+
+bool TPlayoutConsole::MoveToNextPlayableRow() {
+    Table& s = Schedule();
+    s.Next();
+    while (!s.Eof() && s.FieldByName("ObjectType").AsString() == "BAD")
+        s.Next();
+    if (!s.Eof())
+        return true;
+    if (!settings_.LoopScheduleContinuously)
+        return false;
+    s.First();
+    while (!s.Eof() && s.FieldByName("ObjectType").AsString() == "BAD")
+        s.Next();
+    return !s.Eof();
+}
+
+void TPlayoutConsole::ShowItemInfo(TMMAudioFile& deck) {
+    FItemLength = FRemaining = deck.Duration();
+    if (host_.ShowItemInfo)
+        host_.ShowItemInfo(FItemLength);
+}
+
+void TPlayoutConsole::ShowPlaying(const std::string& path) {
+    if (host_.SetStatusText)
+        Guarded("SetStatusText", [&] {
+            host_.SetStatusText(0, "Playing: " + std::filesystem::path(path).filename().string());
+        });
+}
+
+void TPlayoutConsole::UpdateStatistics(const std::string& path, bool alsoScheduleRow) {
+    if (!settings_.StatisticsTracking)
+        return;
+    Field& titleId = Schedule().FieldByName("TitleID");
+    if (!data_.MarkTitlePlayed(titleId.AsInteger())) {
+        WriteArchiveLine(path, "Statistics Update Failed on TitleID - " + titleId.AsString());
+        return;
+    }
+    if (!alsoScheduleRow)
+        return;
+    Table& s = Schedule();
+    s.Edit();
+    s.FieldByName("LastPlayed").SetAsDateTime(seams_.clock.Now());
+    Field& times = s.FieldByName("TimesPlayed");
+    times.SetAsInteger(times.AsInteger() + 1);
+    s.Post();
+}
+
+// --- Sequencing -------------------------------------------------------------
+
+void TPlayoutConsole::StartItem() {
+    FlagScope request(FPlayRequest);
+    HiTimer_->SetEnabled(false);
+    HiTimer_->SetEnabled(true);
+    FDirectJinglePlayout = false;
+    FDirectCommercialPlayout = false;
+    if (!FOnAir && !OutputPaused())
+        ResetPlayout();
+    if (FClosing || !ScheduleHasRows())
+        return;
+    Table& s = Schedule();
+    const std::string path = RowPath();
+    TMMAudioFile& deck = Deck(FCurrentPort);
+    if (OutputPaused() && deck.FileName() == path) {
+        mmAudioOut_->Restart();
+        WriteArchiveLine(path, "Restart Playout Event");
+        return;
+    }
+    if (RefreshDue()) {
+        // The operator's (or the schedule's) chosen row plays after the refresh.
+        refreshRow_ = RowItem();
+        RefreshAudioDevice(RefreshResume::ChosenRow);
+        return;
+    }
+    WaveMixer_->HoldPort(FCurrentPort, true);
+    const LoadResult loaded = [&] {
+        try {
+            return LoadDeck(deck, path);
+        } catch (...) {
+            WaveMixer_->HoldPort(FCurrentPort, false);
+            throw;
+        }
+    }();
+    WaveMixer_->HoldPort(FCurrentPort, false);
+    if (loaded == LoadResult::Unplayable) {
+        // No dead air: log and mark the row, then go straight on to the next
+        // playable one; one pass over the schedule at most.
+        MarkRowUnplayable(path);
+        if (++unplayableRun_ > s.RecordCount())
+            return;
+        FCurrentItem = RowItem();
+        AdvanceSchedule();
+        return;
+    }
+    unplayableRun_ = 0;
+    ShowItemInfo(deck);
+    if (!OutputPlaying()) {
+        mmAudioOut_->Stop();
+        mmAudioOut_->Start();
+    }
+    ShowPlaying(path);
+    WriteArchiveLine(path, "Start Playout Event");
+    SetCurrentItem(RowItem());
+
+    const Bookmark row = s.GetBookmark();
+    s.Next();
+    SetNextItem(s.Eof() ? 0 : RowItem());
+    if (FNextItem == FCurrentItem)
+        SetNextItem(0);
+    s.GotoBookmark(row);
+
+    UpdateStatistics(path, true);
+    if (host_.RepaintGrid)
+        host_.RepaintGrid();
+}
+
+void TPlayoutConsole::AdvanceSchedule() {
+    Table& s = Schedule();
+    if (!s.Active())
+        return;
+    if (host_.HoldGridRepaint)
+        host_.HoldGridRepaint(true);
+    s.DisableControls();
+    const Bookmark operatorRow = s.GetBookmark();
+    if (!FClosing && !s.IsEmpty()) {
+        // A row on air that was deleted meanwhile: go on from the operator's row.
+        if (!LocateItem(FCurrentItem))
+            s.GotoBookmark(operatorRow);
+        s.Next();
+        while (!s.Eof() && s.FieldByName("ObjectType").AsString() == "BAD")
+            s.Next();
+        if (FDelayedPause) {
+            // The cursor stays on the row that would have played, ready for "&Start".
+            SetDelayedPause(false);
+            scheduleEnded_ = true;
+        } else {
+            scheduleEnded_ = false;
+            if (!s.Eof() && !FStopping) {
+                StartItem();
+            } else if (settings_.LoopScheduleContinuously) {
+                s.First();
+                StartItem();
+            } else {
+                scheduleEnded_ = true;
+            }
+            s.GotoBookmark(operatorRow);
+        }
+    }
+    s.EnableControls();
+    if (host_.HoldGridRepaint)
+        host_.HoldGridRepaint(false);
+}
+
+void TPlayoutConsole::ResetPlayout() {
+    tmrFadeStop_->SetEnabled(false);
+    SetOnAir(false);
+    FCommercialBreak = false;
+    if (host_.SetBreakActive)
+        host_.SetBreakActive(false);
+    {
+        FlagScope stopping(FStopping);
+        mmAudioOut_->Stop();
+        mmAudioOut_->Close();
+        FFadingToStop = false;
+        tmrFadeStop_->SetEnabled(false);
+    }
+    SetCurrentItem(0);
+    SetNextItem(0);
+    for (auto& deck : decks_) {
+        deck->SetFileName("");
+        deck->SetVolume(16384);
+    }
+    if (host_.RepaintGrid)
+        host_.RepaintGrid();
+    FCurrentPort = 0;
+    FNextPort = 2;
+}
+
+void TPlayoutConsole::SetOnAir(bool on) {
+    FOnAir = on;
+    if (ScheduleHasRows())
+        FLastStateChange = seams_.clock.Now();
+    ApplyCommands();
+}
+
+void TPlayoutConsole::ApplyCommands() {
+    commands_ = CommandsForOnAir(FOnAir, ScheduleHasRows(), {FDirectJinglePlayout, FDirectCommercialPlayout});
+    if (host_.ApplyCommands)
+        host_.ApplyCommands(commands_);
+}
+
+void TPlayoutConsole::ScheduleCursorMoved() {
+    Table& s = Schedule();
+    if (!s.Active() || s.Eof() || s.IsEmpty())
+        return;
+    commands_.Start = RowItem() != FCurrentItem;
+    if (host_.ApplyCommands)
+        host_.ApplyCommands(commands_);
+}
+
+void TPlayoutConsole::PlaySelected() {
+    if (commands_.Start)
+        StartItem();
+}
+
+void TPlayoutConsole::SetCurrentItem(int item) {
+    FCurrentItem = item;
+    Memo1.Add("Current Playing: " + std::to_string(item));
+}
+
+void TPlayoutConsole::SetNextItem(int item) { FNextItem = item; }
+
+void TPlayoutConsole::SetDelayedPause(bool on) {
+    FDelayedPause = on;
+    if (host_.ShowDelayedPause)
+        host_.ShowDelayedPause(on);
+}
+
+void TPlayoutConsole::RefreshAudioDevice(RefreshResume resume) {
+    if (resume == RefreshResume::NextRow)
+        refreshRow_.reset();
+    FDeviceRefresh = true;
+    const int item = FCurrentItem;
+    FLastStateChange = seams_.clock.Now();
+    ResetPlayout();
+    SetCurrentItem(item);
+    tmrHardwareDelay_->SetEnabled(true);
+}
+
+void TPlayoutConsole::HardwareDelayTimer() {
+    tmrHardwareDelay_->SetEnabled(false);
+    if (host_.SetStatusText)
+        host_.SetStatusText(0, "Refreshing Audio Device Driver");
+    SetOnAir(true);
+    const std::optional<int> chosen = std::exchange(refreshRow_, std::nullopt);
+    if (chosen && LocateItem(*chosen))
+        StartItem();
+    else
+        AdvanceSchedule();
+    FDeviceRefresh = false;
+    if (host_.SetStatusText)
+        host_.SetStatusText(0, "");
+}
+
+void TPlayoutConsole::Shutdown() {
+    FClosing = true;
+    FStopping = true;
+    mmAudioOut_->Stop();
+}
+
+// --- Actions ----------------------------------------------------------------
+
+void TPlayoutConsole::StartBroadcast() {
+    if (OutputPaused())
+        mmAudioOut_->Restart();
+    else
+        StartItem();
+}
+
+void TPlayoutConsole::StopBroadcast() { ResetPlayout(); }
+
+void TPlayoutConsole::PauseBroadcast() { mmAudioOut_->Pause(); }
+
+void TPlayoutConsole::DelayPauseBroadcast() {
+    if (FOnAir)
+        SetDelayedPause(!FDelayedPause);
+}
+
+// --- The chain's events -------------------------------------------------------
+
+void TPlayoutConsole::WaveMixerClosePort(int port) {
+    if (FTransportBusy || FFadingToStop)
+        return;
+    Memo1.Add(std::string("Close Port : DirectJinglePlayout=") + (FDirectJinglePlayout ? "True" : "False"));
+    Memo1.Add(std::string("Close Port : Merging Tracks=") + (FMergingTracks ? "True" : "False"));
+    if (FCommercialBreak) {
+        if (host_.CommercialPortClosed)
+            host_.CommercialPortClosed(port);
+        return;
+    }
+    // Any port's closing re-checks the music port on air: the end of a jingle,
+    // a commercial or an old fade-out never advances while the item plays.
+    if (!FDeviceRefresh && !FDirectJinglePlayout && !FDirectCommercialPlayout &&
+        WaveMixer_->PortDone(FCurrentPort) && !FMergingTracks && FOnAir && !FPlayRequest)
+        AdvanceSchedule();
+}
+
+void TPlayoutConsole::mmAudioOutStart() {
+    HiTimer_->SetEnabled(true);
+    if (!FDeviceRefresh && !FDirectJinglePlayout && !FDirectCommercialPlayout)
+        SetOnAir(true);
+}
+
+void TPlayoutConsole::mmAudioOutPause() {
+    if (FTransportBusy)
+        return;
+    SetOnAir(false);
+    HiTimer_->SetEnabled(false);
+}
+
+void TPlayoutConsole::mmAudioOutRestart() {
+    SetOnAir(true);
+    HiTimer_->SetEnabled(true);
+}
+
+void TPlayoutConsole::mmAudioOutStop() {
+    HiTimer_->SetEnabled(false);
+    if (host_.SetGauge)
+        host_.SetGauge(0);
+    mmAudioOut_->Close();
+    if (!FDeviceRefresh) {
+        SetOnAir(false);
+        if (host_.ClearItemInfo)
+            host_.ClearItemInfo();
+    }
+}
+
+// Raised inside the output's failing call, before it closes itself: the
+// console is reset first, so the ports closing with the output do not advance.
+void TPlayoutConsole::mmAudioOutError() {
+    Table& s = Schedule();
+    if (host_.SetBusy)
+        host_.SetBusy(true);
+    if (host_.HoldGridRepaint)
+        host_.HoldGridRepaint(true);
+    const int item = FCurrentItem;
+    ResetPlayout();
+    if (settings_.AttemptResumeOnAudioError && s.Active()) {
+        const Bookmark operatorRow = s.GetBookmark();
+        if (LocateItem(item))
+            MarkRowUnplayable(RowPath());
+        else
+            s.GotoBookmark(operatorRow);
+        RefreshAudioDevice(RefreshResume::NextRow);
+    }
+    if (host_.HoldGridRepaint)
+        host_.HoldGridRepaint(false);
+    if (host_.SetBusy)
+        host_.SetBusy(false);
+}
+
+void TPlayoutConsole::HiTimerTimer() {
+    if (!OutputPlaying() || FTransportBusy)
+        return;
+    TMMAudioFile& deck = Deck(FCurrentPort);
+    const int position = deck.Position();
+    FRemaining = FItemLength - position;
+    if (host_.ShowRemaining)
+        host_.ShowRemaining(FRemaining);
+    AutoCrossFadeTest();
+    const int duration = deck.Duration();
+    if (host_.SetGauge && duration > 0)
+        host_.SetGauge(static_cast<int>((int64_t{position} * 100 + duration / 2) / duration));
+}
+
+} // namespace corvane

@@ -1,0 +1,223 @@
+#pragma once
+
+#include "audio/decks/TMMAudioFile.h"
+#include "audio/output/TMMVolume.h"
+#include "audio/output/TMMWaveMixer.h"
+#include "audio/output/TMMWaveOut.h"
+#include "console/CorvaneSettings.h"
+#include "console/playout/ArchiveLog.h"
+#include "console/playout/MessageList.h"
+#include "console/playout/PlayoutCommands.h"
+#include "console/playout/PlayoutHost.h"
+#include "platform/Seams.h"
+
+#include <array>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace corvane {
+
+class TdmQelData;
+class Table;
+class WaveDevice;
+
+// Where the output goes after a device refresh.
+enum class RefreshResume { NextRow, ChosenRow };
+
+// The console's playout engine, Qt-free: the audio chain the console window
+// owns (four decks, their volume stages, the four-port mixer, the master
+// volume and the wave output on the given device), the playout state and the
+// operations that sequence the schedule, cross-fade, log and move the item on
+// air. The window binds its commands to the operations and shows what the
+// host is told; the offline renderer drives it with no window at all.
+//
+// Everything runs on the main thread: the output's buffer completions, the
+// mixer's port events raised inside them, and the timers' ticks all arrive
+// there, so no lock is needed. Re-entrancy is the one hazard, and the flags
+// FPlayRequest, FMergingTracks, FTransportBusy, FFadingToStop, FDeviceRefresh
+// and FStopping keep a port-close event raised inside an operation from
+// advancing the schedule. Positions, lengths and fades are in ms.
+class TPlayoutConsole {
+public:
+    static constexpr int SkipStepMs = 5000;
+    static constexpr int HiTimerIntervalMs = 30;
+    static constexpr int HardwareDelayMs = 1000;
+    // A device refresh falls due this long after the last on-air change (days).
+    static constexpr double RefreshAfterDays = 1.0 / 12;
+
+    TPlayoutConsole(Seams seams, TdmQelData& data, const CorvaneSettings& settings, WaveDevice& device,
+                    std::filesystem::path programFolder, PlayoutHost host = {});
+    ~TPlayoutConsole();
+    TPlayoutConsole(const TPlayoutConsole&) = delete;
+    TPlayoutConsole& operator=(const TPlayoutConsole&) = delete;
+
+    // --- Sequencing ---
+    // Starts the schedule row under the cursor on the current music port.
+    void StartItem();
+    // From the item on air to the next playable row, or wrap, or stop.
+    void AdvanceSchedule();
+    // Stops and closes the output, unloads every deck and resets the state.
+    void ResetPlayout();
+    void SetOnAir(bool on);
+    void SetCurrentItem(int item);
+    void SetNextItem(int item);
+    void SetDelayedPause(bool on);
+    // Stops the output and resumes after tmrHardwareDelay: with the row after
+    // the item on air, or with the row under the cursor when it was chosen.
+    void RefreshAudioDevice(RefreshResume resume = RefreshResume::NextRow);
+    // The row under the schedule cursor changed: "&Start" follows it.
+    void ScheduleCursorMoved();
+    // "&Play Selected", Enter and a double-click: StartItem when "&Start" is enabled.
+    void PlaySelected();
+    // The program is closing: nothing starts from now on; the output stops.
+    void Shutdown();
+
+    // --- Actions ---
+    void StartBroadcast();
+    void StopBroadcast();
+    void PauseBroadcast();
+    void DelayPauseBroadcast();
+
+    // --- Fades ---
+    void FadeToSelected();
+    void actFadeToNext();
+    void actFadeToStop();
+
+    // --- Transport ---
+    void actSkipRight();
+    void actSkipLeft();
+    void actRestart();
+    // A click on the progress gauge at pixel x of a gauge `width` pixels wide.
+    void GaugeClick(int x, int width);
+
+    // --- The chain's event handlers (wired at creation; public for the window) ---
+    void WaveMixerClosePort(int port);
+    void mmAudioOutStart();
+    void mmAudioOutPause();
+    void mmAudioOutRestart();
+    void mmAudioOutStop();
+    void mmAudioOutError();
+    void HiTimerTimer();
+
+    // --- The chain ---
+    TMMAudioFile& Deck(int port) { return *decks_[static_cast<size_t>(port)]; }
+    TMMVolume& DeckVolume(int port) { return *volumes_[static_cast<size_t>(port)]; }
+    TMMWaveMixer& WaveMixer() { return *WaveMixer_; }
+    TMMVolume& MasterVolume() { return *MasterVolume_; }
+    TMMWaveOut& mmAudioOut() { return *mmAudioOut_; }
+
+    // --- State ---
+    bool OnAir() const { return FOnAir; }
+    int CurrentPort() const { return FCurrentPort; }
+    int NextPort() const { return FNextPort; }
+    int CurrentItem() const { return FCurrentItem; }
+    int NextItem() const { return FNextItem; }
+    int ItemLength() const { return FItemLength; }
+    int Remaining() const { return FRemaining; }
+    TDateTime LastStateChange() const { return FLastStateChange; }
+    bool DelayedPause() const { return FDelayedPause; }
+    bool DeviceRefresh() const { return FDeviceRefresh; }
+    bool FadingToStop() const { return FFadingToStop; }
+    bool Closing() const { return FClosing; }
+    bool CommercialBreak() const { return FCommercialBreak; }
+    // Owned by the commercial break and the audio rack.
+    void SetCommercialBreak(bool on) { FCommercialBreak = on; }
+    void SetDirectJinglePlayout(bool on) { FDirectJinglePlayout = on; }
+    void SetDirectCommercialPlayout(bool on) { FDirectCommercialPlayout = on; }
+    bool DirectJinglePlayout() const { return FDirectJinglePlayout; }
+    bool DirectCommercialPlayout() const { return FDirectCommercialPlayout; }
+    // Advancing found nothing more to start: the output runs on, silent.
+    bool ScheduleEnded() const { return scheduleEnded_; }
+    const PlayoutCommands& Commands() const { return commands_; }
+    bool OutputPlaying() const { return mmAudioOut_->State().playing; }
+    bool OutputPaused() const { return mmAudioOut_->State().paused; }
+
+    MessageList Memo1;
+    ArchiveLog& Archive() { return archive_; }
+    Timer& HiTimer() { return *HiTimer_; }
+    Timer& tmrFadeStop() { return *tmrFadeStop_; }
+    Timer& tmrHardwareDelay() { return *tmrHardwareDelay_; }
+
+private:
+    // What became of loading a row's file into a deck.
+    enum class LoadResult { Loaded, Unplayable };
+
+    void WireChain();
+    Table& Schedule();
+    bool ScheduleHasRows();
+    int RowItem();
+    std::string RowPath();
+    bool LocateItem(int item);
+    bool RefreshDue() const;
+    // Writes the row's file into the deck (the same name again rewinds it).
+    // An unplayable file leaves the deck empty; its error propagates unless
+    // the console resumes on audio errors.
+    LoadResult LoadDeck(TMMAudioFile& deck, const std::string& path);
+    // The row under the cursor cannot play: log it and mark it "BAD".
+    void MarkRowUnplayable(const std::string& path);
+    // Moves past "BAD" rows to the next row that may play (wrapping when the
+    // schedule loops); false when there is none.
+    bool MoveToNextPlayableRow();
+    void ShowItemInfo(TMMAudioFile& deck);
+    void ShowPlaying(const std::string& path);
+    void UpdateStatistics(const std::string& path, bool alsoScheduleRow);
+    // An archive line that never breaks playout: a failed write goes to the
+    // exception log and the caller carries on.
+    void WriteArchiveLine(const std::string& file, const std::string& text);
+    void ApplyCommands();
+    void AutoCrossFadeTest();
+    void HardwareDelayTimer();
+    void FadeStopTimer();
+    // Pauses, moves the deck on air to what `target` gives, and resumes.
+    template <typename Target> void MoveOnAirPosition(Target target);
+    static int OtherMusicPort(int port, int fallback);
+
+    Seams seams_;
+    TdmQelData& data_;
+    const CorvaneSettings& settings_;
+    WaveDevice& device_;
+    PlayoutHost host_;
+    ArchiveLog archive_;
+    PlayoutCommands commands_;
+
+    std::array<std::unique_ptr<TMMAudioFile>, 4> decks_;
+    std::array<std::unique_ptr<TMMVolume>, 4> volumes_;
+    std::unique_ptr<TMMWaveMixer> WaveMixer_;
+    std::unique_ptr<TMMVolume> MasterVolume_;
+    std::unique_ptr<TMMWaveOut> mmAudioOut_;
+    std::unique_ptr<Timer> HiTimer_;
+    std::unique_ptr<Timer> tmrFadeStop_;
+    std::unique_ptr<Timer> tmrHardwareDelay_;
+
+    bool FOnAir = false;
+    int FCurrentPort = 0;
+    int FNextPort = 0;
+    int FCurrentItem = 0;
+    int FNextItem = 0;
+    int FItemLength = 0;
+    int FRemaining = 0;
+    TDateTime FLastStateChange = 0;
+    bool FPlayRequest = false;
+    bool FMergingTracks = false;
+    bool FFadingToStop = false;
+    bool FTransportBusy = false;
+    bool FDeviceRefresh = false;
+    bool FDelayedPause = false;
+    bool FStopping = false;
+    bool FClosing = false;
+    bool FCommercialBreak = false;
+    bool FDirectJinglePlayout = false;
+    bool FDirectCommercialPlayout = false;
+
+    bool scheduleEnded_ = false;
+    // The row a refresh resumes with when the operator chose it (ItemPlayOrder).
+    std::optional<int> refreshRow_;
+    // Unplayable rows met one after another; bounds the skipping to one pass.
+    int unplayableRun_ = 0;
+    // The item on air whose cross-fade found no playable row: not retried.
+    int fadeGivenUpFor_ = -1;
+};
+
+} // namespace corvane

@@ -1,0 +1,164 @@
+// The cross-fades, the fade to stop and the transport of the item on air:
+// the part of TPlayoutConsole that moves between items and within one.
+
+#include "console/playout/TPlayoutConsole.h"
+
+#include "console/playout/FlagScope.h"
+#include "data/TdmQelData.h"
+
+#include <cmath>
+
+namespace corvane {
+
+void TPlayoutConsole::FadeToSelected() {
+    Table& s = Schedule();
+    if (!ScheduleHasRows())
+        return;
+    const bool wasMerging = FMergingTracks;
+    FMergingTracks = true;
+    std::string path;
+    for (int attempts = 0;; ++attempts) {
+        FNextPort = OtherMusicPort(FCurrentPort, FNextPort);
+        // Cuts an earlier fade-out still sounding there; its port-close event
+        // changes nothing while the tracks merge.
+        WaveMixer_->HoldPort(FNextPort, true);
+        path = RowPath();
+        TMMAudioFile& incoming = Deck(FNextPort);
+        if (LoadDeck(incoming, path) == LoadResult::Loaded) {
+            incoming.SetFades(settings_.FadeInDefault, incoming.FadeOutLength(), incoming.FadeOutStart());
+            break;
+        }
+        // No dead air: skip the unplayable row for the next one that may
+        // play; when there is none the item on air simply plays on.
+        MarkRowUnplayable(path);
+        if (attempts >= s.RecordCount() || !MoveToNextPlayableRow()) {
+            fadeGivenUpFor_ = FCurrentItem;
+            FMergingTracks = wasMerging;
+            return;
+        }
+    }
+    const int item = RowItem();
+    const Bookmark row = s.GetBookmark();
+    s.Next();
+    if (!s.Eof()) {
+        SetNextItem(RowItem());
+    } else if (settings_.LoopScheduleContinuously) {
+        s.First();
+        SetNextItem(RowItem());
+    } else {
+        SetNextItem(0);
+    }
+    s.GotoBookmark(row);
+
+    Deck(FCurrentPort).FadeOut(settings_.FadeOutDefault);
+    WaveMixer_->HoldPort(FNextPort, false);
+    FCurrentPort = FNextPort;
+    ShowItemInfo(Deck(FCurrentPort));
+    FNextPort = OtherMusicPort(FCurrentPort, FNextPort);
+    SetCurrentItem(item);
+    UpdateStatistics(path, false);
+    if (host_.RepaintGrid)
+        host_.RepaintGrid();
+    FMergingTracks = wasMerging;
+    ShowPlaying(path);
+}
+
+void TPlayoutConsole::actFadeToNext() {
+    Table& s = Schedule();
+    if (!ScheduleHasRows() || fadeGivenUpFor_ == FCurrentItem)
+        return;
+    if (host_.HoldGridRepaint)
+        host_.HoldGridRepaint(true);
+    s.DisableControls();
+    LocateItem(FCurrentItem);
+    s.Next();
+    if (!RefreshDue()) {
+        if (!s.Eof()) {
+            FadeToSelected();
+        } else if (settings_.LoopScheduleContinuously) {
+            s.First();
+            FadeToSelected();
+        }
+    } else {
+        RefreshAudioDevice(RefreshResume::NextRow);
+    }
+    s.EnableControls();
+    if (host_.HoldGridRepaint)
+        host_.HoldGridRepaint(false);
+}
+
+void TPlayoutConsole::AutoCrossFadeTest() {
+    const int remaining = FRemaining < 1 ? 0 : FRemaining;
+    const int hours = remaining / 3600000;
+    const int minutes = (remaining / 60000) % 60;
+    const int seconds = (remaining % 60000) / 1000;
+    if (settings_.AutoCrossFade && hours == 0 && minutes == 0 &&
+        settings_.FadeOutDefault / 1000.0 + 1 > seconds)
+        actFadeToNext();
+}
+
+void TPlayoutConsole::actFadeToStop() {
+    FFadingToStop = true;
+    Deck(FCurrentPort).FadeOut(settings_.FadeOutDefault);
+    tmrFadeStop_->SetInterval(settings_.FadeOutDefault + 2000);
+    tmrFadeStop_->SetEnabled(true);
+}
+
+void TPlayoutConsole::FadeStopTimer() {
+    tmrFadeStop_->SetEnabled(false);
+    StopBroadcast();
+}
+
+// --- Transport --------------------------------------------------------------
+
+template <typename Target> void TPlayoutConsole::MoveOnAirPosition(Target target) {
+    TMMAudioFile& deck = Deck(FCurrentPort);
+    FlagScope busy(FTransportBusy);
+    mmAudioOut_->Pause();
+    deck.Seek(target(deck.Position()));
+    mmAudioOut_->Restart();
+    FItemLength = FRemaining = deck.Duration();
+}
+
+void TPlayoutConsole::actSkipRight() {
+    if (!OutputPlaying())
+        return;
+    TMMAudioFile& deck = Deck(FCurrentPort);
+    if (deck.Position() + SkipStepMs >= deck.Duration())
+        return;
+    MoveOnAirPosition([](int position) { return position + SkipStepMs; });
+}
+
+void TPlayoutConsole::actSkipLeft() {
+    if (OutputPlaying())
+        MoveOnAirPosition([](int position) { return position - SkipStepMs; });
+}
+
+void TPlayoutConsole::actRestart() {
+    if (OutputPlaying())
+        MoveOnAirPosition([](int) { return 0; });
+}
+
+void TPlayoutConsole::GaugeClick(int x, int width) {
+    constexpr int frame = 0;
+    const int usable = width - 2 * frame;
+    if (!mmAudioOut_->State().open || usable < 2)
+        return;
+    TMMAudioFile& deck = Deck(FCurrentPort);
+    const int64_t duration = deck.Duration();
+    const auto target =
+        static_cast<int64_t>(std::llround(static_cast<double>(int64_t{x - frame} * duration) / (usable - 1)));
+    FlagScope busy(FTransportBusy);
+    mmAudioOut_->Pause();
+    if (target < duration) {
+        deck.Seek(static_cast<int32_t>(target));
+        FRemaining = static_cast<int>(duration);
+        mmAudioOut_->Restart();
+        FItemLength = FRemaining;
+    } else {
+        // Past the end: the console stops as on any stop of the output.
+        mmAudioOut_->Stop();
+    }
+}
+
+} // namespace corvane
