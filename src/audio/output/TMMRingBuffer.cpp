@@ -103,6 +103,11 @@ uint32_t TMMRingBuffer::FreeBytes() const {
     return static_cast<uint32_t>(GetBufferSize()) * static_cast<uint32_t>(numBuffers_ - filled_);
 }
 
+bool TMMRingBuffer::WorkerIdle() const {
+    std::lock_guard lock(lock_);
+    return !busy_;
+}
+
 void TMMRingBuffer::EmptyRing() {
     writeIndex_ = readIndex_ = filled_ = 0;
     lastRead_ = -1;

@@ -56,6 +56,8 @@ public:
     int FilledSlots() const;
     uint32_t QueuedBytes() const;
     uint32_t FreeBytes() const;
+    // No fill or flush run of the worker under way.
+    bool WorkerIdle() const;
     // One slot: stores up to BufferSize bytes; returns the bytes taken (0
     // when dropped or not opened).
     uint32_t Put(const uint8_t* data, uint32_t length, uint32_t user, uint32_t flags);
