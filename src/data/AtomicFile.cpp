@@ -35,8 +35,12 @@ void Sync(const std::string& path, int flags, const char* what) {
 std::string TempPathFor(const std::string& path) {
     static std::atomic<unsigned> counter{0};
     const std::filesystem::path p(path);
-    const std::string name = "." + p.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
-                             std::to_string(counter.fetch_add(1));
+    std::string name = ".";
+    name += p.filename().string();
+    name += ".tmp-";
+    name += std::to_string(::getpid());
+    name += '-';
+    name += std::to_string(counter.fetch_add(1));
     return (p.parent_path() / name).string();
 }
 

@@ -11,8 +11,11 @@ std::string Flags(const FieldDef& def) {
     std::string flags;
     for (const auto& [on, name] :
          {std::pair{def.required, "required"}, {def.readOnly, "readonly"}, {def.hidden, "hidden"}}) {
-        if (on)
-            flags += (flags.empty() ? "" : " ") + std::string(name);
+        if (!on)
+            continue;
+        if (!flags.empty())
+            flags += ' ';
+        flags += name;
     }
     return flags;
 }
