@@ -5,13 +5,14 @@ function(corvane_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
-  # Fixtures are found through CORVANE_TEST_DATA when CTest runs the test, and
-  # through this path when the binary is run by hand.
+  # Fixtures are found through CORVANE_TEST_DATA, which the test preset sets
+  # with the rest of the tests' environment, or through this path when the
+  # binary is run by hand.
   target_compile_definitions(${name} PRIVATE CORVANE_SOURCE_FIXTURES="${PROJECT_SOURCE_DIR}/tests/fixtures")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp;CORVANE_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/fixtures")
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
 # corvane_add_fuzzer(<name> SOURCES <files...> LIBS <targets...> SEEDS <folder>)
