@@ -2,7 +2,9 @@
 
 namespace corvane {
 
-MessageList::MessageList() { lines_.emplace_back("Memo1"); }
+MessageList::MessageList() {
+    lines_.emplace_back("Memo1");
+}
 
 void MessageList::Add(std::string line) {
     lines_.push_back(std::move(line));

@@ -36,8 +36,8 @@ KeyCommand PreviewKey(PlayoutKey key, KeyModifiers modifiers);
 
 // The pages of the lower page control, in order.
 inline const std::vector<std::string>& ControlCenterPages() {
-    static const std::vector<std::string> pages{"Visuals",     "Audio Rack",   "Commercials",
-                                                "Events",      "Live Assist",  "Speed Search"};
+    static const std::vector<std::string> pages{"Visuals", "Audio Rack",  "Commercials",
+                                                "Events",  "Live Assist", "Speed Search"};
     return pages;
 }
 

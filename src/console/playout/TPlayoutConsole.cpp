@@ -1,8 +1,8 @@
 #include "console/playout/TPlayoutConsole.h"
 
-#include "console/playout/FlagScope.h"
 #include "audio/chain/EMMError.h"
 #include "audio/device/WaveDevice.h"
+#include "console/playout/FlagScope.h"
 #include "data/TdmQelData.h"
 #include "platform/ExceptionGuard.h"
 
@@ -80,13 +80,21 @@ void TPlayoutConsole::WireChain() {
 
 // --- Schedule helpers -------------------------------------------------------
 
-Table& TPlayoutConsole::Schedule() { return data_.cdsSchedule; }
+Table& TPlayoutConsole::Schedule() {
+    return data_.cdsSchedule;
+}
 
-bool TPlayoutConsole::ScheduleHasRows() { return Schedule().Active() && !Schedule().IsEmpty(); }
+bool TPlayoutConsole::ScheduleHasRows() {
+    return Schedule().Active() && !Schedule().IsEmpty();
+}
 
-int TPlayoutConsole::RowItem() { return Schedule().FieldByName("ItemPlayOrder").AsInteger(); }
+int TPlayoutConsole::RowItem() {
+    return Schedule().FieldByName("ItemPlayOrder").AsInteger();
+}
 
-std::string TPlayoutConsole::RowPath() { return Schedule().FieldByName("LocalPathToFile").AsString(); }
+std::string TPlayoutConsole::RowPath() {
+    return Schedule().FieldByName("LocalPathToFile").AsString();
+}
 
 bool TPlayoutConsole::LocateItem(int item) {
     return Schedule().Active() && Schedule().Locate("ItemPlayOrder", int64_t{item});
@@ -124,7 +132,8 @@ TPlayoutConsole::LoadResult TPlayoutConsole::LoadDeck(TMMAudioFile& deck, const 
         return LoadResult::Unplayable;
     }
     // A missing file leaves the deck empty without an error.
-    return deck.IsEmpty() && settings_.AttemptResumeOnAudioError ? LoadResult::Unplayable : LoadResult::Loaded;
+    return deck.IsEmpty() && settings_.AttemptResumeOnAudioError ? LoadResult::Unplayable
+                                                                 : LoadResult::Loaded;
 }
 
 void TPlayoutConsole::MarkRowUnplayable(const std::string& path) {
@@ -340,7 +349,9 @@ void TPlayoutConsole::SetCurrentItem(int item) {
     Memo1.Add("Current Playing: " + std::to_string(item));
 }
 
-void TPlayoutConsole::SetNextItem(int item) { FNextItem = item; }
+void TPlayoutConsole::SetNextItem(int item) {
+    FNextItem = item;
+}
 
 void TPlayoutConsole::SetDelayedPause(bool on) {
     FDelayedPause = on;
@@ -389,9 +400,13 @@ void TPlayoutConsole::StartBroadcast() {
         StartItem();
 }
 
-void TPlayoutConsole::StopBroadcast() { ResetPlayout(); }
+void TPlayoutConsole::StopBroadcast() {
+    ResetPlayout();
+}
 
-void TPlayoutConsole::PauseBroadcast() { mmAudioOut_->Pause(); }
+void TPlayoutConsole::PauseBroadcast() {
+    mmAudioOut_->Pause();
+}
 
 void TPlayoutConsole::DelayPauseBroadcast() {
     if (FOnAir)

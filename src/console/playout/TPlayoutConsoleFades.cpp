@@ -1,9 +1,8 @@
 // The cross-fades, the fade to stop and the transport of the item on air:
 // the part of TPlayoutConsole that moves between items and within one.
 
-#include "console/playout/TPlayoutConsole.h"
-
 #include "console/playout/FlagScope.h"
+#include "console/playout/TPlayoutConsole.h"
 #include "data/TdmQelData.h"
 
 #include <cmath>

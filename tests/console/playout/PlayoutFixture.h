@@ -41,7 +41,8 @@ protected:
     TempFolder folder;
     StudioSeams seams;
     VirtualWaveDevice device{seams.studio};
-    TdmQelData data{folder.Path().string(), "corvane", seams.studio.clock(), seams.prompter, seams.fileDialogs};
+    TdmQelData data{folder.Path().string(), "corvane", seams.studio.clock(), seams.prompter,
+                    seams.fileDialogs};
     CorvaneSettings settings = CorvaneSettings::Defaults(folder.Path());
     std::unique_ptr<TPlayoutConsole> console;
     std::vector<std::string> status;
@@ -53,7 +54,8 @@ protected:
             if (panel == 0)
                 status.push_back(text);
         };
-        console = std::make_unique<TPlayoutConsole>(seams.seams(), data, settings, device, folder.Path(), host);
+        console =
+            std::make_unique<TPlayoutConsole>(seams.seams(), data, settings, device, folder.Path(), host);
     }
     void TearDown() override { console.reset(); }
 
@@ -62,8 +64,8 @@ protected:
         const auto frames = static_cast<size_t>(seconds * 44100);
         std::vector<int16_t> samples(frames * 2);
         for (size_t i = 0; i < frames; ++i) {
-            const auto v = static_cast<int16_t>(
-                std::lround(amplitude * 32767 * std::sin(2 * 3.141592653589793 * hz * static_cast<double>(i) / 44100)));
+            const auto v = static_cast<int16_t>(std::lround(
+                amplitude * 32767 * std::sin(2 * 3.141592653589793 * hz * static_cast<double>(i) / 44100)));
             samples[2 * i] = samples[2 * i + 1] = v;
         }
         const std::string path = (folder / name).string();
