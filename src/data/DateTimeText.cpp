@@ -58,15 +58,6 @@ bool ParseTime(std::string_view s, size_t& pos, CivilDateTime& c) {
     return true;
 }
 
-bool ValidDate(const CivilDateTime& c) {
-    static constexpr int DaysIn[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (c.year < 1 || c.year > 9999 || c.month < 1 || c.month > 12 || c.day < 1 ||
-        c.day > DaysIn[c.month - 1])
-        return false;
-    const bool leap = (c.year % 4 == 0 && c.year % 100 != 0) || c.year % 400 == 0;
-    return c.month != 2 || c.day <= 28 || leap;
-}
-
 bool ValidTime(const CivilDateTime& c) {
     return c.hour < 24 && c.minute < 60 && c.second < 60;
 }
@@ -78,6 +69,15 @@ std::string Format(const char* format, int a, int b, int c) {
 }
 
 } // namespace
+
+bool IsValidDate(const CivilDateTime& c) {
+    static constexpr int DaysIn[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (c.year < 1 || c.year > 9999 || c.month < 1 || c.month > 12 || c.day < 1 ||
+        c.day > DaysIn[c.month - 1])
+        return false;
+    const bool leap = (c.year % 4 == 0 && c.year % 100 != 0) || c.year % 400 == 0;
+    return c.month != 2 || c.day <= 28 || leap;
+}
 
 bool IsValidDateTime(double t) {
     // 0001-01-01 is day -693593; times before 1899 count away from zero.
@@ -105,7 +105,7 @@ std::optional<TDateTime> ParseLocalDateTime(std::string_view text) {
     CivilDateTime c;
     size_t pos = 0;
     if (ParseDate(text, pos, c)) {
-        if (!ValidDate(c))
+        if (!IsValidDate(c))
             return std::nullopt;
         if (pos == text.size())
             return EncodeDateTime(c);

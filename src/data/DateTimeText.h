@@ -16,6 +16,9 @@ std::string FormatLocalDateTime(TDateTime t);
 std::string FormatLocalDate(TDateTime t);
 std::string FormatLocalTime(TDateTime t);
 
+// True for a real calendar date in the years 1 to 9999.
+bool IsValidDate(const CivilDateTime& c);
+
 // True for a date-time within the years 1 to 9999, the range the tables hold.
 bool IsValidDateTime(double t);
 

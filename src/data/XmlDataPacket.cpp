@@ -1,6 +1,7 @@
 #include "data/XmlDataPacket.h"
 
 #include "data/Base64.h"
+#include "data/DateTimeText.h"
 
 #include <algorithm>
 #include <charconv>
@@ -107,8 +108,7 @@ bool PacketTime(std::string_view s, size_t pos, CivilDateTime& c) {
 }
 
 bool PacketDate(std::string_view s, CivilDateTime& c) {
-    return Digits(s, 0, 4, c.year) && Digits(s, 4, 2, c.month) && Digits(s, 6, 2, c.day) && c.year >= 1 &&
-           c.month >= 1 && c.month <= 12 && c.day >= 1 && c.day <= 31;
+    return Digits(s, 0, 4, c.year) && Digits(s, 4, 2, c.month) && Digits(s, 6, 2, c.day) && IsValidDate(c);
 }
 
 std::optional<Value> DateTimeFromPacket(std::string_view s, FieldType type) {
