@@ -36,14 +36,21 @@ bool ShortNumber(std::string_view s, size_t& pos, int& out) {
     return Digits(s, pos, 1, out);
 }
 
-bool ParseDate(std::string_view s, size_t& pos, CivilDateTime& c) {
+// Sets the date of `out` only when the whole date was read.
+bool ParseDate(std::string_view s, size_t& pos, CivilDateTime& out) {
     const size_t start = pos;
-    if (Digits(s, pos, 4, c.year) && Expect(s, pos, '-') && ShortNumber(s, pos, c.month) &&
-        Expect(s, pos, '-') && ShortNumber(s, pos, c.day))
-        return true;
-    pos = start;
-    return ShortNumber(s, pos, c.day) && Expect(s, pos, '/') && ShortNumber(s, pos, c.month) &&
-           Expect(s, pos, '/') && Digits(s, pos, 4, c.year);
+    CivilDateTime c = out;
+    bool read = Digits(s, pos, 4, c.year) && Expect(s, pos, '-') && ShortNumber(s, pos, c.month) &&
+                Expect(s, pos, '-') && ShortNumber(s, pos, c.day);
+    if (!read) {
+        pos = start;
+        c = out;
+        read = ShortNumber(s, pos, c.day) && Expect(s, pos, '/') && ShortNumber(s, pos, c.month) &&
+               Expect(s, pos, '/') && Digits(s, pos, 4, c.year);
+    }
+    if (read)
+        out = c;
+    return read;
 }
 
 bool ParseTime(std::string_view s, size_t& pos, CivilDateTime& c) {
@@ -98,6 +105,13 @@ std::string FormatLocalTime(TDateTime t) {
 }
 
 std::string FormatLocalDateTime(TDateTime t) {
+    // As the tables have always shown them: no date part for a bare time of
+    // day or a duration, no time part at midnight.
+    const CivilDateTime c = DecodeDateTime(t);
+    if (c.year == 1899 && c.month == 12 && c.day == 30)
+        return FormatLocalTime(t);
+    if (c.hour == 0 && c.minute == 0 && c.second == 0 && c.millisecond == 0)
+        return FormatLocalDate(t);
     return FormatLocalDate(t) + " " + FormatLocalTime(t);
 }
 
