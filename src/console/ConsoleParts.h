@@ -13,6 +13,9 @@ namespace corvane {
 struct ConsoleParts {
     // Playout: records the on-air state and refreshes the commands.
     std::function<void(bool onAir)> SetOnAir;
+    // Playout: applies the on-air command table again for the current state,
+    // without counting as an on-air change (after the schedule's rows changed).
+    std::function<void()> RefreshCommands;
     // Playout: starts the schedule row under the cursor.
     std::function<void()> StartItem;
     // Sound output: stops the output device (at close, before anything is saved).

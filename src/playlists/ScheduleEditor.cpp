@@ -113,6 +113,11 @@ void ScheduleEditor::ShowTotal() {
         host_.ShowTotalDuration(data_.ScheduleTotalSeconds);
 }
 
+void ScheduleEditor::KeepResponsive() {
+    if (host_.KeepResponsive)
+        host_.KeepResponsive();
+}
+
 void ScheduleEditor::EnableMovingWhenRowsAdded() {
     if (host_.MoveCommandsEnabled && host_.EnableMoveCommands && !host_.MoveCommandsEnabled() &&
         data_.cdsSchedule.RecordCount() > 1)
@@ -266,8 +271,8 @@ void ScheduleEditor::CutScheduleRows(const std::vector<Bookmark>& selected) {
     struct Finish {
         ScheduleEditor& editor;
         ~Finish() {
-            if (editor.host_.ClearSelection)
-                editor.host_.ClearSelection();
+            if (editor.host_.ClearScheduleSelection)
+                editor.host_.ClearScheduleSelection();
             editor.SetCutPaste(false, true);
         }
     };
@@ -296,8 +301,8 @@ void ScheduleEditor::PasteScheduleRows() {
         ScheduleEditor& editor;
         Bookmark row;
         ~Finish() {
-            if (editor.host_.ClearSelection)
-                editor.host_.ClearSelection();
+            if (editor.host_.ClearScheduleSelection)
+                editor.host_.ClearScheduleSelection();
             if (editor.data_.ClipSchedule.Active())
                 editor.data_.ClipSchedule.Close();
             editor.SetCutPaste(true, false);
@@ -341,7 +346,8 @@ void ScheduleEditor::DeleteCurrentRow() {
     }
 }
 
-void ScheduleEditor::AddTitlesToSchedule(const std::vector<Bookmark>& selectedLibraryRows) {
+void ScheduleEditor::AddTitlesToSchedule(const std::vector<Bookmark>& selectedLibraryRows,
+                                         const std::function<void()>& clearGridSelection) {
     Table& library = data_.cdsAudioLibrary;
     Table& schedule = data_.cdsSchedule;
     BusyCursor busy(host_);
@@ -352,10 +358,11 @@ void ScheduleEditor::AddTitlesToSchedule(const std::vector<Bookmark>& selectedLi
     struct Finish {
         ScheduleEditor& editor;
         Bookmark libraryRow, scheduleRow;
+        const std::function<void()>& clearGridSelection;
         bool hadSelection;
         ~Finish() {
-            if (hadSelection && editor.host_.ClearSelection)
-                editor.host_.ClearSelection();
+            if (hadSelection && clearGridSelection)
+                clearGridSelection();
             if (libraryRow)
                 editor.data_.cdsAudioLibrary.GotoBookmark(libraryRow);
             if (scheduleRow)
@@ -363,7 +370,7 @@ void ScheduleEditor::AddTitlesToSchedule(const std::vector<Bookmark>& selectedLi
             editor.ShowTotal();
             editor.EnableMovingWhenRowsAdded();
         }
-    } finish{*this, libraryRow, scheduleRow, !selectedLibraryRows.empty()};
+    } finish{*this, libraryRow, scheduleRow, clearGridSelection, !selectedLibraryRows.empty()};
 
     auto addCurrent = [&] {
         if (FileExists(library.FieldByName("LocalPathToFile").AsString()))
@@ -374,9 +381,11 @@ void ScheduleEditor::AddTitlesToSchedule(const std::vector<Bookmark>& selectedLi
             addCurrent();
         return;
     }
-    for (const Bookmark row : selectedLibraryRows)
+    for (const Bookmark row : selectedLibraryRows) {
         if (library.GotoBookmark(row))
             addCurrent();
+        KeepResponsive();
+    }
 }
 
 void ScheduleEditor::AddFileToSchedule(const std::string& path) {
@@ -406,8 +415,10 @@ void ScheduleEditor::AddFilesFromFolder(const std::string& folder,
         return;
     BusyCursor busy(host_);
     const bool endsWithSeparator = !folder.empty() && folder.back() == '/';
-    for (const auto& name : fileNames)
+    for (const auto& name : fileNames) {
         AddFileToSchedule(endsWithSeparator ? folder + name : folder + "/" + name);
+        KeepResponsive();
+    }
     ShowTotal();
 }
 
@@ -419,6 +430,7 @@ int ScheduleEditor::AddDroppedFiles(const std::vector<std::string>& paths) {
         if (ext == ".wav" || ext == ".mp3") {
             AddFileToSchedule(path);
             ++added;
+            KeepResponsive();
         }
     }
     ShowTotal();

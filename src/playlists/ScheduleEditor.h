@@ -28,8 +28,11 @@ struct ScheduleEditorHost {
     std::function<void()> EnableMoveCommands;
     // The last schedule file loaded, kept in the settings.
     std::function<void(const std::string& path)> SetLastScheduleLocation;
-    // The grid's selection is spent: clear it.
-    std::function<void()> ClearSelection;
+    // The schedule grid's selection is spent: clear it.
+    std::function<void()> ClearScheduleSelection;
+    // Called between the rows of a long add, so that the sound output's
+    // posted work and the window's painting go on (main thread).
+    std::function<void()> KeepResponsive;
     // "Cut"/"&Cut" and "Paste"/"&Paste" availability changed.
     std::function<void()> CutPasteChanged;
     // Shows (true) or restores (false) the hourglass cursor.
@@ -79,8 +82,10 @@ public:
     // current row of `source` in every field both tables have.
     static void CopyRowToTable(Table& source, Table& destination);
     // The selected library rows (or the current one when none is selected)
-    // whose file exists.
-    void AddTitlesToSchedule(const std::vector<Bookmark>& selectedLibraryRows);
+    // whose file exists. `clearGridSelection` empties the library grid's
+    // selection afterwards, also after an error.
+    void AddTitlesToSchedule(const std::vector<Bookmark>& selectedLibraryRows,
+                             const std::function<void()>& clearGridSelection = {});
     // A file from disk: named after the file, or after its MP3 tag.
     void AddFileToSchedule(const std::string& path);
     // The disk browser's selection: each file of `folder`, in list order.
@@ -110,6 +115,7 @@ private:
     enum class MoveDirection { Up, Down };
     void MoveScheduleRow(MoveDirection direction);
     void ShowTotal();
+    void KeepResponsive();
     void EnableMovingWhenRowsAdded();
     void SetCutPaste(bool cut, bool paste);
     static bool FileExists(const std::string& path);

@@ -22,7 +22,7 @@ protected:
         data.OpenTables();
         host.ShowTotalDuration = [this](int seconds) { shownTotal = seconds; };
         host.SetLastScheduleLocation = [this](const std::string& path) { lastSchedule = path; };
-        host.ClearSelection = [this] { ++selectionsCleared; };
+        host.ClearScheduleSelection = [this] { ++selectionsCleared; };
         host.MoveCommandsEnabled = [this] { return moveEnabled; };
         host.EnableMoveCommands = [this] { moveEnabled = true; };
         editor = std::make_unique<ScheduleEditor>(data, facts, seams.seams(), host);

@@ -71,6 +71,7 @@ void ScheduleGridModel::Reload() {
         bookmarks_ = std::move(bookmarks);
         cells_ = std::move(cells);
         endResetModel();
+        emit CurrentRowMoved(CurrentRow());
         return;
     }
     if (!cells_.empty()) {
@@ -85,6 +86,13 @@ void ScheduleGridModel::Reload() {
         cells_ = std::move(cells);
         endInsertRows();
     }
+    // The rows were replaced: the grid follows the table's cursor again (a
+    // moved or pasted row stays the current one).
+    emit CurrentRowMoved(CurrentRow());
+}
+
+Bookmark ScheduleGridModel::BookmarkAt(int row) const {
+    return row >= 0 && row < static_cast<int>(bookmarks_.size()) ? bookmarks_[static_cast<size_t>(row)] : 0;
 }
 
 int ScheduleGridModel::CurrentRow() {

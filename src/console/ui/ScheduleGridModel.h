@@ -28,6 +28,8 @@ public:
     QString ColumnField(int column) const { return fieldNames_.value(column); }
     // The grid row of the table's current row; -1 when there is none.
     int CurrentRow();
+    // The row shown at `row`; 0 when there is none.
+    Bookmark BookmarkAt(int row) const;
     // Moves the table's cursor to the row shown at `row`.
     void MakeCurrent(int row);
 

@@ -3,7 +3,9 @@
 #include "console/IniFile.h"
 #include "console/ui/ConsoleCommands.h"
 #include "console/ui/QtGridAppearance.h"
+#include "console/ui/ScheduleEditing.h"
 #include "console/ui/ScheduleGridModel.h"
+#include "console/ui/SpeedSearchPage.h"
 #include "console/ui/TfrmQelDisplaySetup.h"
 #include "console/ui/TfrmQelProperties.h"
 #include "data/TdmQelData.h"
@@ -13,6 +15,8 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileSystemModel>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -154,15 +158,27 @@ TfrmQeLiteMain::TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::p
     if (const QScreen* screen = QApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
+    // Schedule files are the schedule editing's, bound below once the core exists.
+    const ConsoleParts playout = parts;
+    if (!parts.LoadScheduleFile)
+        parts.LoadScheduleFile = [this](const std::string& path) {
+            scheduleEditing_->LoadScheduleFile(path);
+        };
     ConsoleView& view = *this;
     core_ = std::make_unique<ConsoleCore>(seams_, data_, view, std::move(programFolder), std::move(parts));
+    scheduleEditing_ =
+        new ScheduleEditing({*commands_, *dxgSchedule, *scheduleModel_, *edtScheduleFilter, *speedSearch_},
+                            data_, seams_, *core_, playout, this);
     Guarded("dxgSchedule", [&] { ReadColumnLayout(); });
     core_->FormCreate();
+    scheduleEditing_->RefreshCommands();
 }
 
 TfrmQeLiteMain::~TfrmQeLiteMain() {
     Guarded("frmQeLiteMain", [&] { WriteColumnLayout(); });
     core_->FormDestroy();
+    // It listens to the schedule table, which outlives the window.
+    delete scheduleEditing_;
     if (displaySetup_)
         delete displaySetup_.data();
     // The grid's model listens to the schedule table, which outlives the window.
@@ -208,10 +224,11 @@ void TfrmQeLiteMain::BuildMenus() {
     pmSchedule->setObjectName("pmSchedule");
     add(pmSchedule, {"actPlaySelected", "actFadeToSelected", "actFadeToNext", "actFadeToStop", "", "actCut",
                      "actPaste", "actDeleteItem", ""});
-    QMenu* exportMenu = pmSchedule->addMenu("Export Schedule");
+    auto* exportMenu = new QMenu("Export Schedule", pmSchedule);
     exportMenu->setObjectName("mnuExportSchedule");
-    exportMenu->setEnabled(false);
     add(exportMenu, {"actExportHtml", "actExportSpreadsheet"});
+    commands_->Command("actExportSchedule")->setMenu(exportMenu);
+    pmSchedule->addAction(commands_->Command("actExportSchedule"));
     add(pmSchedule, {"actCustomiseColumns", "actDisplaySetup", "", "actMinimize"});
     // The popup's shortcuts work wherever the console has the focus.
     addActions(pmSchedule->actions());
@@ -250,13 +267,12 @@ void TfrmQeLiteMain::BuildToolBars() {
     QToolBar* schedule = bar("tbSchedule", "Schedule",
                              {"actLoadSchedule", "actSaveSchedule", "actClearSchedule", "", "actMoveUp",
                               "actMoveDown", "actCutToolbar", "actPasteToolbar", "actSelectAll"});
-    auto* filter = new QLineEdit(schedule);
-    filter->setObjectName("edtScheduleFilter");
-    filter->setPlaceholderText("Schedule Filter");
-    filter->setToolTip("&Schedule Filter");
-    filter->setMaximumWidth(140);
-    filter->setEnabled(false);
-    schedule->addWidget(filter);
+    edtScheduleFilter = new QLineEdit(schedule);
+    edtScheduleFilter->setObjectName("edtScheduleFilter");
+    edtScheduleFilter->setPlaceholderText("Schedule Filter");
+    edtScheduleFilter->setToolTip("&Schedule Filter (F11 applies)");
+    edtScheduleFilter->setMaximumWidth(140);
+    schedule->addWidget(edtScheduleFilter);
     auto* database = new QToolButton(schedule);
     database->setObjectName("btnDatabaseManagement");
     database->setText("&Database Management");
@@ -413,20 +429,8 @@ QWidget* TfrmQeLiteMain::BuildLiveAssistPage() {
 }
 
 QWidget* TfrmQeLiteMain::BuildSpeedSearchPage() {
-    auto* page = new QWidget;
-    page->setObjectName("tsSpeedSearch");
-    auto* layout = new QHBoxLayout(page);
-    folders_ = new QFileSystemModel(this);
-    folders_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
-    folders_->setRootPath("/");
-    rzDir = new QTreeView(page);
-    rzDir->setObjectName("rzDir");
-    rzDir->setModel(folders_);
-    for (int column = 1; column < folders_->columnCount(); ++column)
-        rzDir->hideColumn(column);
-    rzDir->setHeaderHidden(true);
-    layout->addWidget(rzDir, 1);
-    return page;
+    speedSearch_ = new SpeedSearchPage(data_.cdsAudioLibrary, *commands_);
+    return speedSearch_;
 }
 
 void TfrmQeLiteMain::BuildTray(TrayUse tray) {
@@ -506,6 +510,40 @@ void TfrmQeLiteMain::closeEvent(QCloseEvent* event) {
     QCoreApplication::quit();
 }
 
+bool TfrmQeLiteMain::OverScheduleGrid(const QPointF& position) const {
+    const QWidget* under = childAt(position.toPoint());
+    return under && (under == dxgSchedule || dxgSchedule->isAncestorOf(under));
+}
+
+// A drag is taken in when it could be dropped somewhere on the window; where
+// it may land is decided as it moves.
+void TfrmQeLiteMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (scheduleEditing_->CanDrop(*event->mimeData(), DropTarget::ScheduleGrid))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TfrmQeLiteMain::dragMoveEvent(QDragMoveEvent* event) {
+    const DropTarget target =
+        OverScheduleGrid(event->position()) ? DropTarget::ScheduleGrid : DropTarget::Window;
+    if (scheduleEditing_->CanDrop(*event->mimeData(), target))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TfrmQeLiteMain::dropEvent(QDropEvent* event) {
+    const DropTarget target =
+        OverScheduleGrid(event->position()) ? DropTarget::ScheduleGrid : DropTarget::Window;
+    if (!scheduleEditing_->CanDrop(*event->mimeData(), target)) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    Guarded("FormDropFiles", [&] { scheduleEditing_->Drop(*event->mimeData(), target, event->source()); });
+}
+
 // --- ConsoleView ---
 
 void TfrmQeLiteMain::SetClockPanelVisible(bool visible) {
@@ -513,18 +551,14 @@ void TfrmQeLiteMain::SetClockPanelVisible(bool visible) {
 }
 
 std::string TfrmQeLiteMain::FolderBrowserFolder() const {
-    const QModelIndex current = rzDir->currentIndex();
-    if (!current.isValid())
+    const std::string folder = speedSearch_->Folder();
+    if (folder.empty())
         return core_ ? core_->Settings().FileBrowseDefaultDirectory : std::string();
-    return folders_->filePath(current).toStdString();
+    return folder;
 }
 
 void TfrmQeLiteMain::SetFolderBrowserFolder(const std::string& folder) {
-    const QModelIndex index = folders_->index(QString::fromStdString(folder));
-    if (!index.isValid())
-        return;
-    rzDir->setCurrentIndex(index);
-    rzDir->scrollTo(index);
+    speedSearch_->SetFolder(folder);
 }
 
 void TfrmQeLiteMain::SetRackCaption(const std::string& caption) {

@@ -12,6 +12,7 @@
 #include <memory>
 
 class QFileSystemModel;
+class QLineEdit;
 class QMenu;
 class QProgressBar;
 class QSplitter;
@@ -24,7 +25,9 @@ class QWidget;
 namespace corvane {
 
 class ConsoleCommands;
+class ScheduleEditing;
 class ScheduleGridModel;
+class SpeedSearchPage;
 class TdmQelData;
 
 // Whether the console may hide to a tray icon; without a tray area on the
@@ -54,6 +57,10 @@ public:
     const GridAppearance& GridLook() const { return gridAppearance_; }
     void SetGridLook(const GridAppearance& appearance);
     QWidget& ClockPanel() { return *mmLiveTimers; }
+    // The schedule's editing commands, filter box, drops and Speed Search page.
+    ScheduleEditing& Editing() { return *scheduleEditing_; }
+    QLineEdit& ScheduleFilter() { return *edtScheduleFilter; }
+    SpeedSearchPage& SpeedSearch() { return *speedSearch_; }
 
     // The commands the window carries out itself.
     void CloseConsole();
@@ -66,6 +73,11 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // Files dropped from the desktop anywhere on the window; library rows
+    // dropped on the schedule grid.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // ConsoleView
@@ -96,6 +108,7 @@ private:
     void ReadColumnLayout();
     void WriteColumnLayout();
     void Implement(const char* command, void (TfrmQeLiteMain::*handler)());
+    bool OverScheduleGrid(const QPointF& position) const;
 
     Seams seams_;
     TdmQelData& data_;
@@ -117,8 +130,9 @@ private:
     QLabel* lblTotalDuration = nullptr;
     QLabel* pnlCartRackLabel = nullptr;
     QWidget* mmLiveTimers = nullptr;
-    QTreeView* rzDir = nullptr;
-    QFileSystemModel* folders_ = nullptr;
+    QLineEdit* edtScheduleFilter = nullptr;
+    SpeedSearchPage* speedSearch_ = nullptr;
+    ScheduleEditing* scheduleEditing_ = nullptr;
     QFileSystemModel* commercialFiles_ = nullptr;
     QTreeView* rzCommercials = nullptr;
     QPointer<TfrmQelDisplaySetup> displaySetup_;

@@ -1,0 +1,273 @@
+#include "console/ui/ScheduleEditing.h"
+
+#include "console/ConsoleCore.h"
+#include "console/ui/ColumnChooser.h"
+#include "console/ui/ConsoleCommands.h"
+#include "console/ui/LibraryRowsMime.h"
+#include "console/ui/ScheduleGridModel.h"
+#include "console/ui/SpeedSearchPage.h"
+#include "data/TdmQelData.h"
+#include "data/facts/AudioFileFacts.h"
+#include "platform/ExceptionGuard.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTableView>
+#include <QTreeView>
+#include <QUrl>
+#include <algorithm>
+#include <filesystem>
+
+namespace corvane {
+namespace {
+
+// How long a long add may hold the main thread before the posted work of the
+// sound output and the window's painting get their turn (ms).
+constexpr qint64 PumpIntervalMs = 50;
+
+// The commands that follow whether the schedule has rows.
+constexpr const char* RowCommands[] = {"actSaveSchedule", "actClearSchedule", "actExportSchedule",
+                                       "actMoveUp", "actMoveDown"};
+
+std::vector<std::string> DroppedPaths(const QMimeData& mime) {
+    std::vector<std::string> paths;
+    for (const QUrl& url : mime.urls())
+        if (url.isLocalFile())
+            paths.push_back(url.toLocalFile().toStdString());
+    return paths;
+}
+
+} // namespace
+
+ScheduleEditing::ScheduleEditing(Widgets widgets, TdmQelData& data, Seams seams, ConsoleCore& core,
+                                 const ConsoleParts& parts, QObject* parent)
+    : QObject(parent), w_(widgets), data_(data), core_(core), setOnAir_(parts.SetOnAir),
+      refreshOnAirCommands_(parts.RefreshCommands), facts_(std::make_unique<AudioFileFacts>(data)) {
+    ScheduleEditorHost host;
+    host.ShowTotalDuration = [this](int seconds) { core_.ShowTotalDuration(seconds); };
+    host.RefreshCommands = [this] { RefreshCommands(); };
+    host.SetOnAirFalse = [this] {
+        if (setOnAir_)
+            setOnAir_(false);
+        else
+            ApplyOffAirCommands();
+    };
+    host.MoveCommandsEnabled = [this] { return w_.commands.Command("actMoveUp")->isEnabled(); };
+    host.EnableMoveCommands = [this] {
+        w_.commands.SetEnabled("actMoveUp", true);
+        w_.commands.SetEnabled("actMoveDown", true);
+    };
+    host.SetLastScheduleLocation = [this](const std::string& path) {
+        core_.MutableSettings().LastScheduleLocation = path;
+    };
+    host.ClearScheduleSelection = [this] { w_.grid.clearSelection(); };
+    host.CutPasteChanged = [this] { ShowCutPaste(); };
+    host.SetBusy = [this](bool busy) { SetBusy(busy); };
+    host.KeepResponsive = [this] { KeepResponsive(); };
+    editor_ = std::make_unique<ScheduleEditor>(data_, *facts_, seams, std::move(host));
+
+    BindCommands();
+    BindSpeedSearch();
+    w_.filter.setEnabled(true);
+    w_.filter.installEventFilter(this);
+    w_.grid.installEventFilter(this);
+    data_.cdsSchedule.AddObserver(*this);
+    ShowCutPaste();
+    RefreshCommands();
+}
+
+ScheduleEditing::~ScheduleEditing() {
+    data_.cdsSchedule.RemoveObserver(*this);
+    if (chooser_)
+        delete chooser_.data();
+}
+
+void ScheduleEditing::Bind(const char* command, std::function<void()> work) {
+    connect(w_.commands.Command(command), &QAction::triggered, this,
+            [command, work = std::move(work)] { Guarded(command, work); });
+    w_.commands.Implement(command);
+}
+
+void ScheduleEditing::BindCommands() {
+    ScheduleEditor& e = *editor_;
+    Bind("actLoadSchedule", [&e] { e.LoadScheduleFile(std::nullopt, LoadOrigin::Toolbar); });
+    Bind("actSaveSchedule", [&e] { e.SaveScheduleFile(); });
+    Bind("actClearSchedule", [&e] { e.ClearSchedule(); });
+    Bind("actMoveUp", [&e] { e.MoveScheduleRowUp(); });
+    Bind("actMoveDown", [&e] { e.MoveScheduleRowDown(); });
+    const auto cut = [this] {
+        std::vector<Bookmark> rows;
+        std::vector<int> gridRows;
+        for (const QModelIndex& index : w_.grid.selectionModel()->selectedRows())
+            gridRows.push_back(index.row());
+        std::sort(gridRows.begin(), gridRows.end());
+        for (const int row : gridRows)
+            if (const Bookmark b = w_.model.BookmarkAt(row))
+                rows.push_back(b);
+        editor_->CutScheduleRows(rows);
+    };
+    Bind("actCut", cut);
+    Bind("actCutToolbar", cut);
+    Bind("actPaste", [&e] { e.PasteScheduleRows(); });
+    Bind("actPasteToolbar", [&e] { e.PasteScheduleRows(); });
+    Bind("actDeleteItem", [&e] { e.DeleteCurrentRow(); });
+    Bind("actSelectAll", [this] { w_.grid.selectAll(); });
+    // Exports go to the current folder, as they always have.
+    Bind("actExportHtml",
+         [this] { editor_->ExportHtml(VisibleColumns(), std::filesystem::current_path().string()); });
+    Bind("actExportSpreadsheet",
+         [this] { editor_->ExportSpreadsheet(VisibleColumns(), std::filesystem::current_path().string()); });
+    // The "Export Schedule" sub-menu only carries the two exports.
+    w_.commands.Implement("actExportSchedule");
+    Bind("actCustomiseColumns", [this] { ShowColumnChooser(); });
+    Bind("actCommitChanges", [&e] { e.CommitDatabase(); });
+    Bind("actCommitDatabase", [&e] { e.CommitDatabase(); });
+}
+
+void ScheduleEditing::BindSpeedSearch() {
+    SpeedSearchPage& page = w_.speedSearch;
+    Bind("actAddSelectedTitles", [this, &page] {
+        editor_->AddTitlesToSchedule(page.SelectedTitles(), [&page] { page.LibraryGrid().clearSelection(); });
+    });
+    Bind("actAddSelectedFiles", [this, &page] {
+        const std::string folder = page.Folder();
+        if (!folder.empty())
+            editor_->AddFilesFromFolder(folder, page.SelectedFileNames());
+    });
+    Bind("actSelectAllFiles", [&page] { page.FileList().selectAll(); });
+    connect(&page.LibraryGrid(), &QAbstractItemView::doubleClicked, this,
+            [this] { Trigger("actAddSelectedTitles"); });
+    connect(&page.FileList(), &QAbstractItemView::doubleClicked, this,
+            [this] { Trigger("actAddSelectedFiles"); });
+}
+
+void ScheduleEditing::Trigger(const char* command) {
+    w_.commands.Command(command)->trigger();
+}
+
+void ScheduleEditing::LoadScheduleFile(const std::string& path) {
+    editor_->LoadScheduleFile(path, LoadOrigin::Program);
+}
+
+void ScheduleEditing::RefreshCommands() {
+    hadRows_ = data_.cdsSchedule.Active() && data_.cdsSchedule.StoredRowCount() > 0;
+    if (refreshOnAirCommands_)
+        refreshOnAirCommands_();
+    else
+        ApplyOffAirCommands();
+}
+
+// Without playout in the console it is never on air: saving, clearing,
+// export and moving need rows; loading is always possible.
+void ScheduleEditing::ApplyOffAirCommands() {
+    const bool rows = data_.cdsSchedule.Active() && data_.cdsSchedule.StoredRowCount() > 0;
+    for (const char* command : RowCommands)
+        w_.commands.SetEnabled(command, rows);
+    w_.commands.SetEnabled("actLoadSchedule", true);
+}
+
+// The command table depends only on whether the schedule has rows (and on
+// the on-air state, which playout refreshes itself), so a change of rows
+// refreshes it only when the schedule turns empty or gets its first row.
+void ScheduleEditing::TableDataChanged(Table& schedule) {
+    const bool rows = schedule.Active() && schedule.StoredRowCount() > 0;
+    if (rows != hadRows_)
+        RefreshCommands();
+}
+
+void ScheduleEditing::ShowCutPaste() {
+    for (const char* command : {"actCut", "actCutToolbar"})
+        w_.commands.SetEnabled(command, editor_->CutEnabled());
+    for (const char* command : {"actPaste", "actPasteToolbar"})
+        w_.commands.SetEnabled(command, editor_->PasteEnabled());
+}
+
+void ScheduleEditing::SetBusy(bool busy) {
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+// The operator's own input waits until the add is done (the hourglass is
+// showing); only posted work, timers and painting run, so nothing can change
+// the schedule under the add.
+void ScheduleEditing::KeepResponsive() {
+    if (sincePump_.isValid() && sincePump_.elapsed() < PumpIntervalMs)
+        return;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    sincePump_.start();
+}
+
+std::vector<ScheduleEditor::Column> ScheduleEditing::VisibleColumns() const {
+    std::vector<ScheduleEditor::Column> columns;
+    const QHeaderView& header = *w_.grid.horizontalHeader();
+    for (int visual = 0; visual < header.count(); ++visual) {
+        const int column = header.logicalIndex(visual);
+        if (header.isSectionHidden(column))
+            continue;
+        columns.push_back(
+            {w_.model.ColumnField(column).toStdString(),
+             w_.model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString().toStdString()});
+    }
+    return columns;
+}
+
+void ScheduleEditing::ShowColumnChooser() {
+    if (!chooser_) {
+        chooser_ = new ColumnChooser(*w_.grid.horizontalHeader(), w_.grid.window());
+        chooser_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    chooser_->show();
+    chooser_->raise();
+    chooser_->activateWindow();
+}
+
+bool ScheduleEditing::CanDrop(const QMimeData& mime, DropTarget target) const {
+    if (mime.hasUrls() && !DroppedPaths(mime).empty())
+        return true;
+    return target == DropTarget::ScheduleGrid && !LibraryRowsFrom(mime).empty();
+}
+
+void ScheduleEditing::Drop(const QMimeData& mime, DropTarget target, QObject* source) {
+    if (mime.hasUrls()) {
+        const auto paths = DroppedPaths(mime);
+        if (!paths.empty()) {
+            editor_->AddDroppedFiles(paths);
+            return;
+        }
+    }
+    if (target != DropTarget::ScheduleGrid)
+        return;
+    const auto rows = LibraryRowsFrom(mime);
+    if (rows.empty())
+        return;
+    QTableView& speedSearch = w_.speedSearch.LibraryGrid();
+    editor_->AddTitlesToSchedule(rows, [&speedSearch, source] {
+        if (source == &speedSearch)
+            speedSearch.clearSelection();
+    });
+}
+
+bool ScheduleEditing::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const Qt::KeyboardModifiers mods =
+        key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    if (watched == &w_.filter && key->key() == Qt::Key_F11 && mods == Qt::NoModifier) {
+        Guarded("edtScheduleFilter", [&] { editor_->ApplyScheduleFilter(w_.filter.text().toStdString()); });
+        return true;
+    }
+    if (watched == &w_.grid && mods == Qt::ShiftModifier &&
+        (key->key() == Qt::Key_Delete || key->key() == Qt::Key_Insert)) {
+        Trigger(key->key() == Qt::Key_Delete ? "actCut" : "actPaste");
+        return true;
+    }
+    return false;
+}
+
+} // namespace corvane
