@@ -83,10 +83,6 @@ void BM_BuildMemory(benchmark::State& state) {
     for (auto _ : state)
         benchmark::DoNotOptimize(lib.heapBytes);
     state.counters["bytes_per_title"] = static_cast<double>(lib.heapBytes) / Titles;
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmHWM:", 0) == 0)
-            state.counters["peak_rss_kB"] = std::atof(line.c_str() + 6);
 }
 BENCHMARK(BM_BuildMemory)->Iterations(1);
 
@@ -168,6 +164,19 @@ void BM_AppendTitle(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_AppendTitle)->Iterations(1000);
+
+// Registered last: the process's peak over every benchmark above.
+void BM_PeakResident(benchmark::State& state) {
+    double peakKb = 0;
+    for (auto _ : state) {
+        std::ifstream status("/proc/self/status");
+        for (std::string line; std::getline(status, line);)
+            if (line.rfind("VmHWM:", 0) == 0)
+                peakKb = std::atof(line.c_str() + 6);
+    }
+    state.counters["peak_rss_kB"] = peakKb;
+}
+BENCHMARK(BM_PeakResident)->Iterations(1);
 
 } // namespace
 } // namespace corvane
