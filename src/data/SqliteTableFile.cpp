@@ -164,7 +164,7 @@ TableStorage ReadSqliteTable(const std::string& path) {
             def.name = ColumnText(s, 1);
             const auto type = FieldTypeFromName(ColumnText(s, 2));
             if (sqlite3_column_int64(s, 0) != static_cast<sqlite3_int64>(storage.defs.size()) ||
-                def.name.empty() || !type)
+                !IsStorableFieldName(def.name) || !type)
                 throw std::runtime_error("damaged field list");
             for (const auto& other : storage.defs)
                 if (SameTextIgnoringCase(other.name, def.name))
