@@ -11,7 +11,7 @@ namespace {
 
 std::string Fixture(const std::string& name) {
     const char* root = std::getenv("CORVANE_TEST_DATA");
-    return std::string(root != nullptr ? root : "tests/fixtures") + "/audio/" + name;
+    return std::string(root != nullptr ? root : CORVANE_SOURCE_FIXTURES) + "/audio/" + name;
 }
 
 TEST(TMMMPEGFile, PublishesItsFormatAndStreamsTheExactLength) {
