@@ -23,6 +23,10 @@ FileForm Recognise(const std::array<unsigned char, 16>& head, size_t size) {
         return FileForm::Sqlite;
     if (size >= 4 && head[0] == 0x96 && head[1] == 0x19 && head[2] == 0xE0 && head[3] == 0xBD)
         return FileForm::MidasBinary;
+    // Text with a UTF-16 byte-order mark can only be an XML packet here; the
+    // XML reader decodes it.
+    if (size >= 2 && ((head[0] == 0xFF && head[1] == 0xFE) || (head[0] == 0xFE && head[1] == 0xFF)))
+        return FileForm::Xml;
     size_t i = 0;
     if (size >= 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF)
         i = 3;

@@ -1,3 +1,5 @@
+#include "TempFolder.h"
+#include "data/TableFile.h"
 #include "data/XmlDataPacket.h"
 
 #include <gtest/gtest.h>
@@ -92,6 +94,24 @@ TEST(XmlDataPacket, ReadsARealPacketWithItsConventions) {
     EXPECT_EQ(t.rows[2]->values[1], Value(std::string("five")));
     EXPECT_TRUE(t.changesPending);
     EXPECT_EQ(t.nextAutoInc, 8);
+}
+
+TEST(XmlDataPacket, ReadsUtf16AndLatin1Packets) {
+    TempFolder folder;
+    const std::string packet = "<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"NAME\" fieldtype=\"string\"/>"
+                               "</FIELDS></METADATA><ROWDATA><ROW NAME=\"Caf\xE9\"/></ROWDATA></DATAPACKET>";
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : "<?xml version=\"1.0\"?>" + packet) { // each Latin-1 byte is its own code unit
+        utf16 += c;
+        utf16 += '\0';
+    }
+    folder.Write("utf16.xml", utf16);
+    folder.Write("latin1.xml", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" + packet);
+    for (const char* name : {"utf16.xml", "latin1.xml"}) {
+        const TableStorage t = ReadTableFile(folder.File(name));
+        ASSERT_EQ(t.rows.size(), 1u) << name;
+        EXPECT_EQ(t.rows[0]->values[0], Value(std::string("Caf\xC3\xA9"))) << name;
+    }
 }
 
 TEST(XmlDataPacket, RefusesValuesThatBreakTheConventions) {
