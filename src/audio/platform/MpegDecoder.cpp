@@ -72,10 +72,17 @@ int64_t MpegDecoder::Source::ReadAt(int64_t offset, uint8_t* data, int64_t bytes
         std::memcpy(data, memory.data() + offset, static_cast<size_t>(n));
         return n;
     }
-    if (fseeko(file, offset, SEEK_SET) != 0)
+    // The decoder reads on from where it stopped; seeking only when it does
+    // not keeps the stream's buffer.
+    if (offset != filePosition && fseeko(file, offset, SEEK_SET) != 0)
         return -1;
     const size_t got = std::fread(data, 1, static_cast<size_t>(n), file);
-    return got == static_cast<size_t>(n) || std::ferror(file) == 0 ? static_cast<int64_t>(got) : -1;
+    filePosition = offset + static_cast<int64_t>(got);
+    if (got != static_cast<size_t>(n) && std::ferror(file) != 0) {
+        filePosition = -1;
+        return -1;
+    }
+    return static_cast<int64_t>(got);
 }
 
 MpegDecoder::MpegDecoder() {

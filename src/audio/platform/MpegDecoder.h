@@ -97,6 +97,7 @@ public:
         int64_t base = 0; // first byte of the MPEG audio
         int64_t size = 0; // whole file
         int64_t position = 0;
+        int64_t filePosition = -1; // where the stdio stream stands; -1 unknown
         ~Source();
         int64_t ReadAt(int64_t offset, uint8_t* data, int64_t bytes);
     };

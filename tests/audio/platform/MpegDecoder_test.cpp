@@ -128,6 +128,22 @@ TEST(MpegDecoder, RefusesWhatIsNotMpegAudio) {
     EXPECT_EQ(decoder.SetFileName(Fixture("no-such-file.mp3")), MpegCannotOpenFile);
 }
 
+TEST(MpegDecoder, PlaysMpegAudioInsideAWaveFile) {
+    const auto mp3 = ReadBytes(Fixture("tone-lsf.mp3"));
+    // RIFF, an MPEG Layer-3 "fmt " (tag 0x55) and the MP3 as "data".
+    std::vector<uint8_t> wave = {'R',  'I',  'F', 'F', 0, 0, 0,    0, 'W', 'A', 'V',  'E',  'f', 'm',
+                                 't',  ' ',  16,  0,   0, 0, 0x55, 0, 1,   0,   0x22, 0x56, 0,   0,
+                                 0x40, 0x1F, 0,   0,   1, 0, 0,    0, 'd', 'a', 't',  'a'};
+    for (int i = 0; i < 4; ++i)
+        wave.push_back(static_cast<uint8_t>(mp3.size() >> (8 * i)));
+    wave.insert(wave.end(), mp3.begin(), mp3.end());
+    MpegDecoder decoder;
+    ASSERT_EQ(decoder.SetMemory(wave), MpegOk);
+    EXPECT_EQ(decoder.Info().samples, 11025);
+    ASSERT_EQ(decoder.Open(), MpegOk);
+    EXPECT_EQ(DecodeAll(decoder).size(), 11025u);
+}
+
 TEST(MpegDecoder, DamagedFilesEndGracefully) {
     const auto bytes = ReadBytes(Fixture("tone-cbr.mp3"));
     // Cut in the middle of a frame.
