@@ -38,9 +38,11 @@ inline double ToneLevel(const PlayedAudio& played, TimeSpan span, double hz) {
 // demand and the virtual device recording what is heard.
 class PlayoutFixture : public ::testing::Test {
 protected:
+    explicit PlayoutFixture(KeepSamples keep = KeepSamples::Yes) : device(seams.studio, keep) {}
+
     TempFolder folder;
     StudioSeams seams;
-    VirtualWaveDevice device{seams.studio};
+    VirtualWaveDevice device;
     TdmQelData data{folder.Path().string(), "corvane", seams.studio.clock(), seams.prompter,
                     seams.fileDialogs};
     CorvaneSettings settings = CorvaneSettings::Defaults(folder.Path());
@@ -49,13 +51,17 @@ protected:
 
     void SetUp() override {
         data.OpenTables();
+        console =
+            std::make_unique<TPlayoutConsole>(seams.seams(), data, settings, device, folder.Path(), Host());
+    }
+    // What the console shows: status panel 0 is kept in `status`.
+    virtual PlayoutHost Host() {
         PlayoutHost host;
         host.SetStatusText = [this](int panel, const std::string& text) {
             if (panel == 0)
                 status.push_back(text);
         };
-        console =
-            std::make_unique<TPlayoutConsole>(seams.seams(), data, settings, device, folder.Path(), host);
+        return host;
     }
     void TearDown() override { console.reset(); }
 

@@ -39,6 +39,22 @@ TEST_F(Sequencing, SkipsBadRowsAndLeavesTheOutputOnAndSilentAtTheEnd) {
     EXPECT_EQ(console->Memo1.Last(), "Current Playing: 0");
 }
 
+TEST_F(Sequencing, AnMp3ItemBetweenWaveItemsPlaysWholeAndWithoutGaps) {
+    const char* fixtures = std::getenv("CORVANE_TEST_DATA");
+    ASSERT_NE(fixtures, nullptr);
+    const int a = AddRow(Tone("a.wav", 2, 3000));
+    AddRow(std::string(fixtures) + "/audio/tone-cbr.mp3"); // 0.7 s, 1000 Hz at -6 dB on the left
+    AddRow(Tone("c.wav", 2, 3000));
+    Cursor(a);
+    console->StartItem();
+    Run(6000);
+    EXPECT_NEAR(Tone(2050, 2650, 1000), 0.48, 0.04);
+    EXPECT_LT(Tone(2050, 2650, 3000), 0.01);
+    EXPECT_NEAR(Tone(2800, 4600, 3000), 0.5, 0.01);
+    EXPECT_TRUE(Gaps(50, 0, 4600).empty());
+    EXPECT_EQ(ArchiveLines().size(), 3u);
+}
+
 TEST_F(Sequencing, LoopingWrapsToTheFirstRowEvenWhenItIsBad) {
     settings.LoopScheduleContinuously = true;
     const int a = AddRow(Tone("a.wav", 2, 1000), "BAD");

@@ -1,0 +1,101 @@
+#include "ScheduleRender.h"
+
+#include "RenderWaveFile.h"
+#include "console/CorvaneSettings.h"
+#include "console/IniFile.h"
+#include "console/playout/TPlayoutConsole.h"
+#include "data/TdmQelData.h"
+#include "data/facts/AudioFileFacts.h"
+#include "playlists/ScheduleEditor.h"
+#include "studio/StudioSeams.h"
+#include "studio/VirtualWaveDevice.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace corvane {
+
+namespace {
+
+// Virtual time run between checks for the end (ms).
+constexpr int64_t RenderStepMs = 1000;
+// Output buffers that must play silent after the schedule's end: the whole
+// queue of the output, so that nothing of the last item is left in it.
+constexpr int SilentBuffersAtEnd = 64;
+
+bool IsPlayList(const std::filesystem::path& path) {
+    std::string ext = path.extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    return ext == ".ply";
+}
+
+bool Silent(const uint8_t* data, uint32_t bytes) {
+    return std::all_of(data, data + bytes, [](uint8_t b) { return b == 0; });
+}
+
+void LoadSchedule(TdmQelData& data, Seams seams, const std::filesystem::path& path) {
+    if (IsPlayList(path)) {
+        Table* list = data.LoadPlayListFile(path.string());
+        if (list == nullptr)
+            throw std::runtime_error("Cannot load the play list " + path.string());
+        for (list->First(); !list->Eof(); list->Next())
+            ScheduleEditor::CopyRowToTable(*list, data.cdsSchedule);
+    } else {
+        AudioFileFacts facts(data);
+        ScheduleEditor editor(data, facts, seams);
+        editor.LoadScheduleFile(path.string());
+    }
+    data.cdsSchedule.First();
+}
+
+} // namespace
+
+RenderResult RenderSchedule(const RenderRequest& request, const std::function<void(int64_t)>& progress) {
+    StudioSeams seams;
+    VirtualWaveDevice device(seams.studio, KeepSamples::No);
+    const std::filesystem::path folder = std::filesystem::absolute(request.programFolder);
+    TdmQelData data(folder.string(), "corvane-render", seams.studio.clock(), seams.prompter,
+                    seams.fileDialogs);
+    data.OpenTables();
+    for (Table* table : {&data.cdsAudioLibrary, &data.cdsFileScan, &data.PlayListHistory, &data.cdsAdTimes,
+                         &data.CommercialHistory, &data.EventLog, &data.cdsRackList})
+        table->SetWriteOnClose(WriteOnClose::No);
+
+    CorvaneSettings settings = CorvaneSettings::Defaults(folder);
+    settings = ReadSettings(IniFile::Load(folder / "corvane.ini"), settings);
+    settings.LoopScheduleContinuously = false;
+    settings.StatisticsTracking = false;
+
+    LoadSchedule(data, seams.seams(), request.schedule);
+    RenderResult result;
+    result.rows = data.cdsSchedule.RecordCount();
+    if (result.rows == 0)
+        throw std::runtime_error("The schedule " + request.schedule.string() + " has no rows");
+
+    RenderWaveFile out(request.output.string());
+
+    int silentBuffers = 0;
+    PlayoutHost host;
+    host.BufferPlayed = [&](const uint8_t* bytes, uint32_t length) {
+        out.Write(bytes, length);
+        result.bytesWritten += length;
+        silentBuffers = Silent(bytes, length) ? silentBuffers + 1 : 0;
+    };
+    TPlayoutConsole console(seams.seams(), data, settings, device, folder, host);
+    console.StartItem();
+    for (;;) {
+        const bool waiting = console.DeviceRefresh() || console.tmrHardwareDelay().Enabled();
+        const bool ended = console.ScheduleEnded() || !console.OnAir();
+        if (!waiting && ended && (silentBuffers >= SilentBuffersAtEnd || !console.OutputPlaying()))
+            break;
+        seams.studio.Run(RenderStepMs);
+        result.renderedMs += RenderStepMs;
+        if (progress)
+            progress(result.renderedMs);
+    }
+    console.ResetPlayout();
+    out.Close();
+    return result;
+}
+
+} // namespace corvane

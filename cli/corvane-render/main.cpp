@@ -1,0 +1,58 @@
+// corvane-render [--folder DIR] SCHEDULE OUT.wav
+//
+// Plays a schedule (".wsl") or play list (".ply") through the console's
+// playout engine offline and writes what the output plays to OUT.wav, so
+// that a show's transitions can be checked before air. DIR is the program
+// folder (default: the schedule's folder): its "corvane.ini" gives the fades
+// and AutoCrossFade, its audio library serves play lists and its
+// "archive.log" receives the log lines.
+
+#include "ScheduleRender.h"
+
+#include <cstdio>
+#include <exception>
+#include <string>
+
+namespace {
+
+int Usage() {
+    std::fprintf(stderr, "usage: corvane-render [--folder DIR] SCHEDULE OUT.wav\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    corvane::RenderRequest request;
+    std::string positional[2];
+    int count = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--folder" && i + 1 < argc)
+            request.programFolder = argv[++i];
+        else if (!arg.empty() && arg[0] == '-')
+            return Usage();
+        else if (count < 2)
+            positional[count++] = arg;
+        else
+            return Usage();
+    }
+    if (count != 2)
+        return Usage();
+    request.schedule = positional[0];
+    request.output = positional[1];
+    if (request.programFolder.empty())
+        request.programFolder = std::filesystem::absolute(request.schedule).parent_path();
+    try {
+        const corvane::RenderResult result = corvane::RenderSchedule(request, [](int64_t ms) {
+            if (ms % 60000 == 0)
+                std::fprintf(stderr, "\r%3lld min rendered", static_cast<long long>(ms / 60000));
+        });
+        std::fprintf(stderr, "\r%d rows, %.1f s of playout written to %s\n", result.rows,
+                     static_cast<double>(result.bytesWritten) / (44100.0 * 4), request.output.c_str());
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "\ncorvane-render: %s\n", e.what());
+        return 1;
+    }
+}

@@ -1,0 +1,145 @@
+#include "PlayoutFixture.h"
+
+#include <cstdlib>
+#include <map>
+#include <random>
+
+namespace corvane::testing {
+namespace {
+
+// Virtual hours of the soak: CORVANE_SOAK_HOURS, or a few minutes so that the
+// sanitizer build runs it with every test (the 24-hour soak is run on a
+// release build with CORVANE_SOAK_HOURS=24).
+double SoakHours() {
+    const char* hours = std::getenv("CORVANE_SOAK_HOURS");
+    return hours != nullptr ? std::atof(hours) : 0.1;
+}
+
+// Longest runs of exact digital silence in what the output played, in frames,
+// across buffer boundaries.
+class SilenceWatch {
+public:
+    void Feed(const uint8_t* data, uint32_t bytes) {
+        const auto* samples = reinterpret_cast<const int16_t*>(data);
+        for (uint32_t i = 0; i + 1 < bytes / 2; i += 2) {
+            if (samples[i] == 0 && samples[i + 1] == 0) {
+                ++run_;
+            } else {
+                if (run_ > longest_ && started_)
+                    longest_ = run_;
+                run_ = 0;
+                started_ = true;
+            }
+        }
+    }
+    int64_t LongestMs() const { return longest_ * 1000 / 44100; }
+
+private:
+    int64_t run_ = 0;
+    int64_t longest_ = 0;
+    bool started_ = false;
+};
+
+// Hours of samples are not kept: only the silence watch looks at them.
+class Soak : public PlayoutFixture {
+protected:
+    Soak() : PlayoutFixture(KeepSamples::No) {}
+    PlayoutHost Host() override {
+        PlayoutHost host = PlayoutFixture::Host();
+        host.BufferPlayed = [this](const uint8_t* bytes, uint32_t length) { silence.Feed(bytes, length); };
+        return host;
+    }
+    int Refreshes() const {
+        return static_cast<int>(std::count(status.begin(), status.end(), "Refreshing Audio Device Driver"));
+    }
+    SilenceWatch silence;
+};
+
+TEST_F(Soak, LoopingCrossFadesWithAJingleAndOperatorCommandsNeverStall) {
+    settings.AutoCrossFade = true;
+    settings.LoopScheduleContinuously = true;
+
+    const std::string fixtures = std::getenv("CORVANE_TEST_DATA") ? std::getenv("CORVANE_TEST_DATA") : "";
+    std::vector<int> rows;
+    std::map<std::string, int> known;
+    for (int i = 0; i < 12; ++i) {
+        std::string path;
+        if (i % 4 == 3)
+            path = fixtures + (i % 8 == 3 ? "/audio/tone-cbr.mp3" : "/audio/tone-vbr.mp3");
+        else
+            path = Tone("item" + std::to_string(i) + ".wav", 20 + 3 * i, 200.0 + 100 * i, 0.3);
+        rows.push_back(AddRow(path));
+        known[path] = rows.back();
+    }
+    const std::string jingle = Tone("jingle.wav", 2, 5000, 0.2);
+    Cursor(rows[0]);
+    console->StartItem();
+
+    std::mt19937 random(20260105);
+    int playSelected = 0;
+    const auto end = static_cast<int64_t>(SoakHours() * 3600 * 1000);
+    int64_t nextJingle = 90'000;
+    int64_t nextCommand = 30'000;
+    while (seams.studio.NowMs() < end) {
+        const int64_t next = std::min(nextJingle, nextCommand);
+        seams.studio.Run(next - seams.studio.NowMs());
+        ASSERT_TRUE(console->OnAir() || console->DeviceRefresh()) << "stalled at " << seams.studio.NowMs();
+        if (next == nextJingle) {
+            console->Deck(1).SetFileName(jingle);
+            console->WaveMixer().HoldPort(1, true);
+            console->WaveMixer().HoldPort(1, false);
+            nextJingle += 90'000;
+            continue;
+        }
+        nextCommand += 20'000 + static_cast<int64_t>(random() % 40'000);
+        switch (random() % 7) {
+        case 0:
+            console->actFadeToNext();
+            break;
+        case 1:
+            console->actSkipRight();
+            break;
+        case 2:
+            console->actSkipLeft();
+            break;
+        case 3:
+            console->actRestart();
+            break;
+        case 4:
+            console->GaugeClick(static_cast<int>(random() % 90), 101);
+            break;
+        case 5:
+            console->PauseBroadcast();
+            seams.studio.Run(2000);
+            console->StartBroadcast();
+            break;
+        default:
+            Cursor(rows[random() % rows.size()]);
+            console->ScheduleCursorMoved();
+            if (console->Commands().Start)
+                ++playSelected;
+            console->PlaySelected();
+            break;
+        }
+    }
+    EXPECT_LT(silence.LongestMs(), 50);
+    EXPECT_LE(console->Memo1.Lines().size(), MessageList::MaxLines);
+    // Cross-fades leave no lines: only the first start, the operator's starts
+    // and the restarts after each device refresh are logged, all of known files.
+    const auto lines = ArchiveLines();
+    EXPECT_EQ(static_cast<int>(lines.size()), 1 + playSelected + Refreshes());
+    for (const std::string& line : lines) {
+        const size_t at = line.find("  ");
+        ASSERT_NE(at, std::string::npos) << line;
+        const std::string rest = line.substr(at + 2);
+        const std::string text = " Start Playout Event\r";
+        ASSERT_GT(rest.size(), text.size()) << line;
+        EXPECT_EQ(rest.substr(rest.size() - text.size()), text) << line;
+        EXPECT_TRUE(known.count(rest.substr(0, rest.size() - text.size()))) << line;
+    }
+    std::printf("soak: %.2f virtual hours, %zu archive lines, %d refreshes, longest silence %lld ms\n",
+                SoakHours(), lines.size(), Refreshes(), static_cast<long long>(silence.LongestMs()));
+}
+
+} // namespace
+} // namespace corvane::testing
