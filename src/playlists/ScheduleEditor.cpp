@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cmath>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 
 namespace corvane {
@@ -54,6 +55,20 @@ private:
 // schedule's arithmetic has always used.
 float ItemOrder(Table& schedule) {
     return schedule.IsEmpty() ? 0.0f : static_cast<float>(schedule.FieldByName(ItemOrderField).AsFloat());
+}
+
+// The playing time of every row the schedule holds, whatever its filter
+// shows (seconds). Opening a table starts the running total from zero, which
+// would leave a loaded schedule showing no time at all and make each later
+// delete drive the total below zero.
+int StoredTotalSeconds(Table& schedule) {
+    Table rows(schedule.Name() + "Total");
+    rows.CloneCursor(schedule);
+    rows.SetFiltered(false);
+    int64_t total = 0;
+    for (rows.First(); !rows.Eof(); rows.Next())
+        total += rows.FieldByName("TitleDurationInteger").AsInteger();
+    return static_cast<int>(std::clamp<int64_t>(total, 0, std::numeric_limits<int>::max()));
 }
 
 std::string LowerExtension(const std::string& path) {
@@ -171,6 +186,7 @@ bool ScheduleEditor::LoadScheduleFile(std::optional<std::string> path, LoadOrigi
                      [](const IndexDef& i) { return i.name == ItemOrderIndex; }))
         schedule.AddIndex({ItemOrderIndex, ItemOrderField});
     schedule.SetIndexName(ItemOrderIndex);
+    data_.ScheduleTotalSeconds = StoredTotalSeconds(schedule);
     if (host_.SetLastScheduleLocation)
         host_.SetLastScheduleLocation(*path);
     if (origin == LoadOrigin::Toolbar && host_.SetOnAirFalse)

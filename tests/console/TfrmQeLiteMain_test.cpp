@@ -1,3 +1,4 @@
+#include "ConsoleWindow.h"
 #include "TempFolder.h"
 #include "console/IniFile.h"
 #include "console/ui/ConsoleCommands.h"
@@ -23,53 +24,14 @@
 namespace corvane {
 namespace {
 
+using testing::App;
+using testing::ApplicationEnvironment;
 using testing::ReadText;
 using testing::TempFolder;
-
-// One application for every test, gone before the program's statics are.
-class ApplicationEnvironment final : public ::testing::Environment {
-public:
-    static CorvaneApplication& Get() {
-        if (!app_)
-            app_ = std::make_unique<CorvaneApplication>(argc_, argv_);
-        return *app_;
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    static inline int argc_ = 1;
-    static inline char name_[] = "console_ui_tests";
-    static inline char* argv_[] = {name_, nullptr};
-    static inline std::unique_ptr<CorvaneApplication> app_;
-};
+using testing::Window;
 
 [[maybe_unused]] ::testing::Environment* const environment =
     ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
-
-CorvaneApplication& App() {
-    return ApplicationEnvironment::Get();
-}
-
-// The console window over a data module in a temporary program folder.
-struct Window {
-    Window() {
-        App();
-        data = std::make_unique<TdmQelData>(folder.Path().string(), "Corvane", studio.studio.clock(),
-                                            studio.prompter, studio.fileDialogs);
-        console = std::make_unique<TfrmQeLiteMain>(studio.seams(), *data, folder.Path(), ConsoleParts{},
-                                                   TrayUse::Never);
-    }
-    ~Window() {
-        console.reset();
-        data.reset();
-    }
-    QAction* Command(const char* name) { return console->Commands().Command(name); }
-
-    TempFolder folder;
-    StudioSeams studio;
-    std::unique_ptr<TdmQelData> data;
-    std::unique_ptr<TfrmQeLiteMain> console;
-};
 
 void Type(QWidget* widget, const QString& text) {
     for (const QChar c : text) {

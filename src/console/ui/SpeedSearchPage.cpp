@@ -7,12 +7,15 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLocale>
 #include <QMenu>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QStandardItemModel>
 #include <QStorageInfo>
 #include <QTableView>
 #include <QToolButton>
@@ -121,18 +124,15 @@ QWidget* SpeedSearchPage::BuildDiskBrowser(ConsoleCommands& commands) {
     left->addWidget(rzDir, 1);
     layout->addLayout(left, 1);
 
-    files_ = new QFileSystemModel(this);
-    files_->setFilter(QDir::Files);
-    // Name filters ignore letter case unless QDir::CaseSensitive is asked for.
-    files_->setNameFilters({"*.mp3", "*.wav"});
-    files_->setNameFilterDisables(false);
+    files_ = new QStandardItemModel(0, 2, this);
+    files_->setHorizontalHeaderLabels({"Name", "Size"});
     rzFiles = new QTreeView(panel);
     rzFiles->setObjectName("rzFiles");
     rzFiles->setRootIsDecorated(false);
     rzFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
     rzFiles->setSelectionBehavior(QAbstractItemView::SelectRows);
     rzFiles->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    rzFiles->setSortingEnabled(true);
+    rzFiles->setModel(files_);
     OfferCommands(*rzFiles, commands, {"actAddSelectedFiles", "actSelectAllFiles"});
     layout->addWidget(rzFiles, 2);
 
@@ -186,27 +186,28 @@ bool SpeedSearchPage::SetFolder(const std::string& folder) {
     return true;
 }
 
+// The folder's audio files, read when the folder is chosen. Patterns match
+// without regard to letter case ("SONG.MP3" is listed too).
 void SpeedSearchPage::ShowFilesOf(const QString& folder) {
-    if (folder.isEmpty() || (rzFiles->model() && files_->rootPath() == folder))
+    files_->removeRows(0, files_->rowCount());
+    if (folder.isEmpty())
         return;
-    const QModelIndex root = files_->setRootPath(folder);
-    if (rzFiles->model() != files_) {
-        rzFiles->setModel(files_);
-        // Two columns: the name and the size.
-        for (int column = 2; column < files_->columnCount(); ++column)
-            rzFiles->hideColumn(column);
-        rzFiles->sortByColumn(0, Qt::AscendingOrder);
+    const QFileInfoList found =
+        QDir(folder).entryInfoList({"*.mp3", "*.wav"}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    for (const QFileInfo& file : found) {
+        auto* name = new QStandardItem(file.fileName());
+        auto* size = new QStandardItem(QLocale().formattedDataSize(file.size()));
+        size->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        for (QStandardItem* item : {name, size})
+            item->setEditable(false);
+        files_->appendRow({name, size});
     }
-    rzFiles->setRootIndex(root);
 }
 
 std::vector<std::string> SpeedSearchPage::SelectedFileNames() const {
     std::vector<std::string> names;
-    if (!rzFiles->model())
-        return names;
-    const QModelIndex root = rzFiles->rootIndex();
     for (const int row : SelectedRowsInOrder(*rzFiles))
-        names.push_back(files_->fileName(files_->index(row, 0, root)).toStdString());
+        names.push_back(files_->item(row, 0)->text().toStdString());
     return names;
 }
 

@@ -10,6 +10,7 @@ class QAction;
 class QComboBox;
 class QFileSystemModel;
 class QStackedWidget;
+class QStandardItemModel;
 class QTableView;
 class QToolButton;
 class QTreeView;
@@ -46,10 +47,10 @@ public:
     QComboBox& DriveBox() { return *cbDrive; }
     QTreeView& FolderList() { return *rzDir; }
     QTreeView& FileList() { return *rzFiles; }
-    QFileSystemModel& Files() { return *files_; }
+    QStandardItemModel& Files() { return *files_; }
     // The folder the browser shows; empty when none is chosen.
     std::string Folder() const;
-    // Shows `folder` (and its files) when it exists; false otherwise.
+    // Shows `folder` and lists its files when it exists; false otherwise.
     bool SetFolder(const std::string& folder);
     // The names of the selected files, in list order.
     std::vector<std::string> SelectedFileNames() const;
@@ -69,7 +70,7 @@ private:
     QTreeView* rzDir = nullptr;
     QTreeView* rzFiles = nullptr;
     QFileSystemModel* folders_ = nullptr;
-    QFileSystemModel* files_ = nullptr;
+    QStandardItemModel* files_ = nullptr;
 };
 
 } // namespace corvane

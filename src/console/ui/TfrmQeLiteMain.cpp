@@ -125,8 +125,10 @@ TfrmQeLiteMain::TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::p
     connect(dxgSchedule->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { scheduleModel_->MakeCurrent(current.row()); });
     connect(scheduleModel_, &ScheduleGridModel::CurrentRowMoved, this, [this](int row) {
+        // The grid follows the table's cursor without touching the operator's selection.
         if (row >= 0 && dxgSchedule->currentIndex().row() != row)
-            dxgSchedule->setCurrentIndex(scheduleModel_->index(row, 0));
+            dxgSchedule->selectionModel()->setCurrentIndex(scheduleModel_->index(row, 0),
+                                                           QItemSelectionModel::NoUpdate);
     });
     SetGridLook(GridAppearance());
 

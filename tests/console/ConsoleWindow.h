@@ -1,0 +1,63 @@
+#pragma once
+
+#include "TempFolder.h"
+#include "console/ui/ConsoleCommands.h"
+#include "console/ui/CorvaneApplication.h"
+#include "console/ui/TfrmQeLiteMain.h"
+#include "data/TdmQelData.h"
+#include "studio/StudioSeams.h"
+
+#include <QAction>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace corvane::testing {
+
+// One application for every test, gone before the program's statics are. The
+// test program registers it once as a global test environment.
+class ApplicationEnvironment final : public ::testing::Environment {
+public:
+    static CorvaneApplication& Get() {
+        if (!app_)
+            app_ = std::make_unique<CorvaneApplication>(argc_, argv_);
+        return *app_;
+    }
+    void TearDown() override { app_.reset(); }
+
+private:
+    static inline int argc_ = 1;
+    static inline char name_[] = "console_ui_tests";
+    static inline char* argv_[] = {name_, nullptr};
+    static inline std::unique_ptr<CorvaneApplication> app_;
+};
+
+inline CorvaneApplication& App() {
+    return ApplicationEnvironment::Get();
+}
+
+// The console window over a data module in a temporary program folder;
+// `prepare` may put files into the folder before the console is created.
+struct Window {
+    explicit Window(const std::function<void(const TempFolder&)>& prepare = {}) {
+        App();
+        if (prepare)
+            prepare(folder);
+        data = std::make_unique<TdmQelData>(folder.Path().string(), "Corvane", studio.studio.clock(),
+                                            studio.prompter, studio.fileDialogs);
+        console = std::make_unique<TfrmQeLiteMain>(studio.seams(), *data, folder.Path(), ConsoleParts{},
+                                                   TrayUse::Never);
+    }
+    ~Window() {
+        console.reset();
+        data.reset();
+    }
+    QAction* Command(const char* name) { return console->Commands().Command(name); }
+
+    TempFolder folder;
+    StudioSeams studio;
+    std::unique_ptr<TdmQelData> data;
+    std::unique_ptr<TfrmQeLiteMain> console;
+};
+
+} // namespace corvane::testing
