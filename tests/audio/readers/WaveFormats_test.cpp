@@ -264,3 +264,23 @@ TEST(WaveFormatsDamage, AdpcmWithoutCoefficientsCannotBeConverted) {
 
 } // namespace
 } // namespace corvane
+
+namespace corvane {
+namespace {
+
+TEST(WaveFormatsAdpcm, EightBitOutputWhenAsked) {
+    const WaveFormat tag51 = Record(0x33, 1, 22050, 1, 4);
+    const auto tone = ToneChannels(1, 22050);
+    test::ReaderChain chain;
+    chain.adpcm.SetBitLength(TMMADPCMBits::b8Bit);
+    chain.Load(WaveBuilder().Format(tag51).Data(test::EncodeNibbles(tag51, tone[0])).Write("adpcm8.wav"));
+    ASSERT_EQ(*chain.pcm.GetWaveFormat(), PcmWaveFormat(8, 1, 22050));
+    chain.Start();
+    const auto bytes = chain.PullAll();
+    ASSERT_EQ(bytes.size(), static_cast<size_t>(Frames));
+    for (int i = 64; i < Frames; i += 5)
+        EXPECT_NEAR((bytes[static_cast<size_t>(i)] - 128) * 256.0, Tone(i, 0, 22050) * 32767, 1500) << i;
+}
+
+} // namespace
+} // namespace corvane
