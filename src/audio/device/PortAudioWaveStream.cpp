@@ -1,8 +1,10 @@
 #include "audio/device/PortAudioWaveStream.h"
 
 #include <algorithm>
+#include <chrono>
 #include <portaudio.h>
 #include <system_error>
+#include <vector>
 
 namespace corvane {
 namespace {
@@ -50,7 +52,7 @@ void PortAudioWaveStream::ThrowIfFailed() const {
 void PortAudioWaveStream::Write(WaveDeviceBuffer& buffer) {
     std::lock_guard lock(mutex_);
     ThrowIfFailed();
-    queue_.push_back({&buffer, poster_.Epoch(), 0});
+    queue_.push_back({&buffer, poster_.Epoch(), 0, 0});
     wake_.notify_all();
 }
 
@@ -73,8 +75,11 @@ std::vector<WaveDeviceBuffer*> PortAudioWaveStream::Reset() {
     ThrowIfFailed();
     poster_.Invalidate();
     std::vector<WaveDeviceBuffer*> returned;
+    for (const Queued& q : inFlight_)
+        returned.push_back(q.buffer);
     for (const Queued& q : queue_)
         returned.push_back(q.buffer);
+    inFlight_.clear();
     queue_.clear();
     // The writer may be inside a write from one of these buffers; wait until
     // it has let go of them and dropped what the stream still holds.
@@ -94,6 +99,7 @@ void PortAudioWaveStream::Close() {
         closed_ = true;
         quit_ = true;
         queue_.clear();
+        inFlight_.clear();
         wake_.notify_all();
     }
     poster_.Detach();
@@ -104,8 +110,27 @@ void PortAudioWaveStream::Close() {
         throw WaveDeviceError(PortAudioErrorText(error));
 }
 
+void PortAudioWaveStream::CompletePlayed(uint64_t streamPlayed) {
+    while (!silences_.empty() && silences_.front().second <= streamPlayed) {
+        silencePlayed_ += silences_.front().second - silences_.front().first;
+        silences_.pop_front();
+    }
+    uint64_t silence = silencePlayed_;
+    if (!silences_.empty() && silences_.front().first < streamPlayed)
+        silence += streamPlayed - silences_.front().first;
+    position_ = streamPlayed - silence;
+    while (!inFlight_.empty() && inFlight_.front().end <= streamPlayed) {
+        poster_.Post(inFlight_.front().buffer, inFlight_.front().epoch);
+        inFlight_.pop_front();
+    }
+}
+
 void PortAudioWaveStream::WriterLoop() {
     bool running = false;
+    uint64_t written = 0; // stream frames (audio and pause silence) since the stream was last emptied
+    long capacity = 0;    // frames the stream holds when full
+    const std::vector<uint8_t> silence(FramesPerPiece * format_.BlockAlign(),
+                                       format_.bitsPerSample == 8 ? 128 : 0);
     std::unique_lock lock(mutex_);
     // Runs a stream call without the lock; a failure stops the writer and is
     // reported by the next call from the main thread.
@@ -119,31 +144,58 @@ void PortAudioWaveStream::WriterLoop() {
         }
         return true;
     };
+    // What has been heard: what was written, less what the stream still holds.
+    auto settle = [&] {
+        lock.unlock();
+        const long available = Pa_GetStreamWriteAvailable(stream_);
+        lock.lock();
+        const long held = available >= 0 ? std::max(capacity - available, 0L) : 0;
+        CompletePlayed(written - std::min<uint64_t>(static_cast<uint64_t>(held), written));
+    };
     while (!quit_ && failure_.empty()) {
         if (resetsDone_ < resetsRequested_) {
             if (running && !call([&] { return Pa_AbortStream(stream_); }))
                 break;
             running = false;
+            written = 0;
+            silences_.clear();
+            silencePlayed_ = 0;
             position_ = 0;
             resetsDone_ = resetsRequested_;
             wake_.notify_all();
             continue;
         }
-        if (paused_ || queue_.empty()) {
-            // A pause lets what the stream holds play out, so nothing is cut.
-            if (paused_ && running) {
-                if (!call([&] { return Pa_StopStream(stream_); }))
-                    break;
-                running = false;
+        if (paused_ && running) {
+            const uint64_t resetsBefore = resetsRequested_;
+            if (!call([&] { return Pa_WriteStream(stream_, silence.data(), FramesPerPiece); }))
+                break;
+            if (resetsRequested_ != resetsBefore || quit_)
                 continue;
+            if (!silences_.empty() && silences_.back().second == written)
+                silences_.back().second += FramesPerPiece;
+            else
+                silences_.emplace_back(written, written + FramesPerPiece);
+            written += FramesPerPiece;
+            settle();
+            continue;
+        }
+        if (paused_ || queue_.empty()) {
+            if (running && !inFlight_.empty()) {
+                // Nothing more to write: follow the stream as it drains.
+                settle();
+                wake_.wait_for(lock, std::chrono::milliseconds(5));
+            } else {
+                wake_.wait(lock);
             }
-            wake_.wait(lock);
             continue;
         }
         if (!running) {
             if (!call([&] { return Pa_StartStream(stream_); }))
                 break;
             running = true;
+            lock.unlock();
+            capacity = Pa_GetStreamWriteAvailable(stream_);
+            lock.lock();
             continue;
         }
         Queued& head = queue_.front();
@@ -155,13 +207,15 @@ void PortAudioWaveStream::WriterLoop() {
             break;
         if (resetsRequested_ != resetsBefore || quit_)
             continue; // the queue was taken back while we wrote
-        position_ += bytes / block;
+        written += bytes / block;
         Queued& same = queue_.front();
         same.offset += bytes;
         if (same.offset >= same.buffer->bytes) {
-            poster_.Post(same.buffer, same.epoch);
+            same.end = written;
+            inFlight_.push_back(same);
             queue_.pop_front();
         }
+        settle();
     }
     if (running) {
         lock.unlock();

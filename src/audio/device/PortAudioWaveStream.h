@@ -22,6 +22,17 @@ std::string PortAudioErrorText(int error);
 // to be driven from two threads); the main thread asks for pause, resume,
 // reset and close through flags. Buffers are written in short pieces so that
 // a pause or reset takes effect within one piece.
+//
+// A pause keeps the stream running and writes silence in place of the queue:
+// stopping and restarting a stream loses audio in some sound servers, and so
+// what was written before the pause plays out whole and playback resumes
+// exactly where it stopped.
+//
+// A buffer counts as played, and its completion is posted, once the stream's
+// own buffer has drained past its last frame (written frames minus what the
+// stream still holds), not when it was handed to PortAudio: otherwise a stop
+// at the end of the data would cut off the tail still in the stream, and the
+// position would run ahead of what is heard.
 class PortAudioWaveStream final : public WaveDeviceStream {
 public:
     // Takes an opened, not yet started PortAudio stream.
@@ -42,9 +53,14 @@ private:
         WaveDeviceBuffer* buffer;
         uint64_t epoch;
         uint32_t offset; // bytes already written
+        uint64_t end;    // written frames once all of it was written
     };
 
     void WriterLoop();
+    // Takes the stream's frames played so far (audio and pause silence)
+    // and posts the completions of the buffers that have played; caller
+    // holds the lock.
+    void CompletePlayed(uint64_t streamPlayed);
     // Throws the error the writer met, if any. Caller holds the lock.
     void ThrowIfFailed() const;
 
@@ -55,6 +71,11 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<Queued> queue_;
+    std::deque<Queued> inFlight_; // written, not yet played
+    // Stretches of pause silence in the stream, in stream frames [start, end),
+    // not yet fully played, and the silence frames already played.
+    std::deque<std::pair<uint64_t, uint64_t>> silences_;
+    uint64_t silencePlayed_ = 0;
     bool paused_ = false;
     bool quit_ = false;
     uint64_t resetsRequested_ = 0;
