@@ -237,6 +237,20 @@ TEST(ScheduleEditing, DropsTakeWaveAndMpegFilesAnywhereAndLibraryRowsOnlyOnTheGr
     EXPECT_FALSE(c.DropAt(foreign, c.OnGrid()));
 }
 
+TEST(ScheduleEditing, AddingManyFilesLetsPostedWorkRunOnTheWay) {
+    Console c;
+    std::vector<std::string> files;
+    for (int i = 0; i < 3; ++i)
+        files.push_back(c.Wave("f" + std::to_string(i) + ".wav"));
+    // Posted work (as the sound output's buffers are) runs between the files, not after them.
+    int rowsWhenRun = -1;
+    QMetaObject::invokeMethod(
+        c.console.get(), [&] { rowsWhenRun = c.data->cdsSchedule.StoredRowCount(); }, Qt::QueuedConnection);
+    c.console->Editing().Drop(*Console::Files(files), DropTarget::Window, nullptr);
+    EXPECT_EQ(c.Rows(), 3);
+    EXPECT_EQ(rowsWhenRun, 1);
+}
+
 TEST(ScheduleEditing, FilesLoadSaveExportAndCommitThroughTheCommands) {
     Console c;
     c.DropAt(*Console::Files({c.Wave("b & <c>.wav"), c.Wave("a.wav", 2)}), c.OnStatusBar());

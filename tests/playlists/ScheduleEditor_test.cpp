@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
@@ -231,9 +232,13 @@ TEST_F(ScheduleEditorTest, SavedScheduleReloadsFieldByFieldAndExportsEveryRow) {
         return rows;
     };
     const auto before = snapshot();
+    const int totalBefore = data.ScheduleTotalSeconds;
     seams.prompter.Answer(MessageAnswer::Yes);
     ASSERT_TRUE(editor->LoadScheduleFile(file));
     EXPECT_EQ(snapshot(), before);
+    // The loaded schedule shows its playing time, and a delete lowers it from there.
+    EXPECT_EQ(data.ScheduleTotalSeconds, totalBefore);
+    EXPECT_EQ(shownTotal, totalBefore);
 
     const std::vector<ScheduleEditor::Column> columns{
         {"TitleName", "Title"}, {"LocalPathToFile", "File"}, {"TitleDuration", "Length"}};
@@ -246,6 +251,79 @@ TEST_F(ScheduleEditorTest, SavedScheduleReloadsFieldByFieldAndExportsEveryRow) {
     EXPECT_STREQ(rows[1].node().first_child().next_sibling().child_value("Data"),
                  Audio("it's \"take\" 0 é.wav").c_str());
     EXPECT_STREQ(rows[1].node().last_child().child_value("Data"), "00:01");
+    editor->DeleteCurrentRow();
+    EXPECT_EQ(shownTotal, totalBefore - 1);
+}
+
+// One CSV record per line as LibreOffice writes it: fields separated by
+// commas, text in double quotes with doubled quotes inside (which may hold
+// commas and line breaks).
+std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
+    std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
+    bool quoted = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"')
+                rows.back().back() += text[++i];
+            else if (c == '"')
+                quoted = false;
+            else
+                rows.back().back() += c;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            rows.back().emplace_back();
+        } else if (c == '\n') {
+            rows.emplace_back(1);
+        } else if (c != '\r') {
+            rows.back().back() += c;
+        }
+    }
+    if (rows.back() == std::vector<std::string>(1))
+        rows.pop_back();
+    return rows;
+}
+
+TEST_F(ScheduleEditorTest, SpreadsheetExportOpensInCalcWithTheSameRowsAndColumns) {
+    if (std::system("command -v libreoffice >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "LibreOffice (libreoffice-calc-nogui) is not installed";
+    const char* const awkward[] = {"It's \"live\", at 9", "Rock & Roll <B-side>", "=1+1", "Ça ira – été",
+                                   "00:01"};
+    for (int i = 0; i < 400; ++i) {
+        Table& s = data.cdsSchedule;
+        s.Append();
+        s.FieldByName("TitleName").SetAsString(std::string(awkward[i % 5]) + " " + std::to_string(i));
+        s.FieldByName("LocalPathToFile").SetAsString("/music/" + std::to_string(i) + "'s file.mp3");
+        s.FieldByName("TitleDuration").SetAsDateTime((i % 600) / 86400.0);
+        s.FieldByName("TimesPlayed").SetAsInteger(i * 7);
+        s.Post();
+    }
+    const std::vector<ScheduleEditor::Column> columns{{"TitleName", "Title"},
+                                                      {"LocalPathToFile", "File"},
+                                                      {"TitleDuration", "Length"},
+                                                      {"ItemPlayOrderAbsolute", "Order"},
+                                                      {"TimesPlayed", "Played"}};
+    const std::string xls = editor->ExportSpreadsheet(columns, folder.Path());
+    const std::string out = folder.File("csv");
+    const std::string command = "libreoffice --headless -env:UserInstallation=file://" + folder.File("lo") +
+                                " --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76,1' --outdir '" +
+                                out + "' '" + xls + "' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::ifstream in(out + "/schedule.csv", std::ios::binary);
+    ASSERT_TRUE(in) << "LibreOffice wrote no CSV";
+    const auto csv = ParseCsv(std::string((std::istreambuf_iterator<char>(in)), {}));
+
+    const ExportTable expected = editor->BuildExportTable(columns);
+    ASSERT_EQ(csv.size(), expected.rows.size() + 1);
+    EXPECT_EQ(csv[0], expected.headers);
+    for (size_t r = 0; r < expected.rows.size(); ++r) {
+        std::vector<std::string> cells;
+        for (const auto& cell : expected.rows[r])
+            cells.push_back(cell.text);
+        ASSERT_EQ(csv[r + 1], cells) << "row " << r + 1;
+    }
+    EXPECT_EQ(csv[3][0], "=1+1 2") << "text stays text, never a formula";
 }
 
 TEST_F(ScheduleEditorTest, ClearingAsksFirstAndKeepsTheRowCounter) {
