@@ -74,6 +74,21 @@ void ReadInfoList(const std::vector<uint8_t>& body, std::vector<WaveInfoItem>& i
     throw EMMWaveError(MMString::InvalidWaveFile);
 }
 
+// Where a "fmt " or "data" header stands at or after `from`, for a walk that
+// a wrong chunk size has thrown off; searched in the next MiB only.
+std::optional<int64_t> FindChunkHeader(RiffFile& file, int64_t from, int64_t fileSize) {
+    constexpr int64_t Window = 1 << 20;
+    const int64_t end = std::min(fileSize, from + Window);
+    if (from >= end)
+        return std::nullopt;
+    const std::vector<uint8_t> bytes = ReadBody(file, from, end - from);
+    for (size_t i = 0; i + 8 <= bytes.size(); ++i) {
+        if (std::equal(&bytes[i], &bytes[i] + 4, "fmt ") || std::equal(&bytes[i], &bytes[i] + 4, "data"))
+            return from + static_cast<int64_t>(i);
+    }
+    return std::nullopt;
+}
+
 int64_t CountSamples(const WaveFormat& f, int64_t bytes) {
     const int perBlock = SamplesPerBlock(f);
     if (perBlock > 0)
@@ -116,7 +131,13 @@ RiffWaveLayout ParseRiffWave(RiffFile& file) {
         if (!PlausibleId(chunk.id)) {
             if (haveData)
                 break;
-            Invalid();
+            // The chunk before claimed a wrong size: pick the walk up again
+            // at the next format or data chunk.
+            const auto next = FindChunkHeader(file, at + 1, layout.fileSize);
+            if (!next)
+                Invalid();
+            at = *next;
+            continue;
         }
         const int64_t bodyEnd = std::min(end, layout.fileSize);
         if (chunk.id == MakeFourCC("fmt ") && !haveFormat) {
@@ -145,8 +166,16 @@ RiffWaveLayout ParseRiffWave(RiffFile& file) {
         } else if (chunk.id == MakeFourCC("DISP") && chunk.size <= MaxListBytes) {
             layout.disp.push_back(ReadBody(file, chunk.dataOffset, bodyEnd - chunk.dataOffset));
         }
-        if (end >= layout.fileSize)
-            break;
+        if (end >= layout.fileSize) {
+            // A chunk that claims the rest of the file may hide what is missing.
+            const auto next = haveFormat && haveData
+                                  ? std::nullopt
+                                  : FindChunkHeader(file, chunk.dataOffset, layout.fileSize);
+            if (!next)
+                break;
+            at = *next;
+            continue;
+        }
         at = NextChunk(file, end, layout.fileSize);
     }
     if (!haveFormat || !haveData)

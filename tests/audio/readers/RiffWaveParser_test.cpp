@@ -62,6 +62,13 @@ std::vector<MessyCase> MessyFiles() {
         {"FactClaimsHalf",
          WaveBuilder().Format(Stereo16).Chunk("fact", {50, 0, 0, 0}).Data(Frames100).Bytes(), 100},
         {"NoAudio", WaveBuilder().Format(Stereo16).Data({}).Bytes(), 0},
+        // Sizes that lie before the format and the data: the walk finds them again.
+        {"BinaryChunkBeforeFormat",
+         WaveBuilder().Chunk("\x01\x02\x03\x04", {1, 2}).Format(Stereo16).Data(Frames100).Bytes(), 100},
+        {"JunkClaimsTooLittle",
+         WaveBuilder().ChunkClaiming("JUNK", 20, junk).Format(Stereo16).Data(Frames100).Bytes(), 100},
+        {"ListClaimsTheWholeFile",
+         WaveBuilder().Format(Stereo16).ChunkClaiming("LIST", 0x7FFFFFFF, junk).Data(Frames100).Bytes(), 100},
     };
 }
 
@@ -135,8 +142,8 @@ TEST(RiffWaveParser, BadFilesAreInvalid) {
         WaveBuilder().Format(noRate).Data(Frames100).Bytes(),
         WaveBuilder().Format(noBlock).Data(Frames100).Bytes(),
         WaveBuilder().Format(wideBits).Data(Frames100).Bytes(),
-        // A chunk header of binary garbage before any data.
-        WaveBuilder().Chunk("\x01\x02\x03\x04", {1, 2}).Format(Stereo16).Data(Frames100).Bytes(),
+        // Binary garbage where the chunks should be, and no format or data after it.
+        WaveBuilder().Chunk("\x01\x02\x03\x04", std::vector<uint8_t>(64, 7)).Bytes(),
     };
     for (size_t i = 0; i < bad.size(); ++i) {
         SCOPED_TRACE(i);
