@@ -512,38 +512,36 @@ void TfrmQeLiteMain::closeEvent(QCloseEvent* event) {
     QCoreApplication::quit();
 }
 
-bool TfrmQeLiteMain::OverScheduleGrid(const QPointF& position) const {
+DropTarget TfrmQeLiteMain::DropTargetAt(const QPointF& position) const {
     const QWidget* under = childAt(position.toPoint());
-    return under && (under == dxgSchedule || dxgSchedule->isAncestorOf(under));
+    return under && (under == dxgSchedule || dxgSchedule->isAncestorOf(under)) ? DropTarget::ScheduleGrid
+                                                                               : DropTarget::Window;
+}
+
+bool TfrmQeLiteMain::AcceptDrag(QDropEvent& event, DropTarget target) {
+    const bool accepted = scheduleEditing_->CanDrop(*event.mimeData(), target);
+    if (accepted)
+        event.acceptProposedAction();
+    else
+        event.ignore();
+    return accepted;
 }
 
 // A drag is taken in when it could be dropped somewhere on the window; where
 // it may land is decided as it moves.
 void TfrmQeLiteMain::dragEnterEvent(QDragEnterEvent* event) {
-    if (scheduleEditing_->CanDrop(*event->mimeData(), DropTarget::ScheduleGrid))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    AcceptDrag(*event, DropTarget::ScheduleGrid);
 }
 
 void TfrmQeLiteMain::dragMoveEvent(QDragMoveEvent* event) {
-    const DropTarget target =
-        OverScheduleGrid(event->position()) ? DropTarget::ScheduleGrid : DropTarget::Window;
-    if (scheduleEditing_->CanDrop(*event->mimeData(), target))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    AcceptDrag(*event, DropTargetAt(event->position()));
 }
 
 void TfrmQeLiteMain::dropEvent(QDropEvent* event) {
-    const DropTarget target =
-        OverScheduleGrid(event->position()) ? DropTarget::ScheduleGrid : DropTarget::Window;
-    if (!scheduleEditing_->CanDrop(*event->mimeData(), target)) {
-        event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
-    Guarded("FormDropFiles", [&] { scheduleEditing_->Drop(*event->mimeData(), target, event->source()); });
+    const DropTarget target = DropTargetAt(event->position());
+    if (AcceptDrag(*event, target))
+        Guarded("FormDropFiles",
+                [&] { scheduleEditing_->Drop(*event->mimeData(), target, event->source()); });
 }
 
 // --- ConsoleView ---

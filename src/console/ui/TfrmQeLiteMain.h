@@ -2,6 +2,7 @@
 
 #include "console/ConsoleCore.h"
 #include "console/ConsoleView.h"
+#include "console/ui/ScheduleEditing.h"
 #include "console/ui/TfrmQelDisplaySetup.h"
 #include "platform/Seams.h"
 
@@ -108,7 +109,9 @@ private:
     void ReadColumnLayout();
     void WriteColumnLayout();
     void Implement(const char* command, void (TfrmQeLiteMain::*handler)());
-    bool OverScheduleGrid(const QPointF& position) const;
+    DropTarget DropTargetAt(const QPointF& position) const;
+    // Accepts or refuses a drag entering, moving or dropped, for `target`.
+    bool AcceptDrag(QDropEvent& event, DropTarget target);
 
     Seams seams_;
     TdmQelData& data_;
