@@ -149,7 +149,7 @@ TEST_F(ScheduleEditorTest, RowCounterAfterCuttingTheFirstRowsCollidesAsItAlwaysH
 }
 
 TEST_F(ScheduleEditorTest, DroppedFilesOnlyWaveAndMpegOfAnyCase) {
-    fs::copy_file(fs::path(std::getenv("CORVANE_TEST_DATA")) / "audio" / "tone-cbr.mp3", Audio("SONG.MP3"));
+    fs::copy_file(fs::path(CORVANE_SOURCE_FIXTURES) / "audio" / "tone-cbr.mp3", Audio("SONG.MP3"));
     std::ofstream(Audio("notes.txt")) << "not audio";
     EXPECT_EQ(editor->AddDroppedFiles({Audio("SONG.MP3"), Audio("notes.txt")}), 1);
     ASSERT_EQ(data.cdsSchedule.RecordCount(), 1);
