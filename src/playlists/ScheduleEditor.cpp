@@ -310,6 +310,10 @@ void ScheduleEditor::CutScheduleRows(const std::vector<Bookmark>& selected) {
 void ScheduleEditor::PasteScheduleRows() {
     Table& schedule = data_.cdsSchedule;
     Table& clip = data_.ClipSchedule;
+    // A schedule left closed by a failed load has no place for the rows: they
+    // stay in the clip table until a schedule is there again.
+    if (!schedule.Active())
+        return;
     SuspendedGrid suspended(schedule);
     OpenClipSchedule();
     const Bookmark row = schedule.IsEmpty() ? 0 : schedule.GetBookmark();

@@ -193,13 +193,17 @@ TEST_F(ScheduleEditorTest, LoadingAsksAboutUnsavedChangesEvenAfterASave) {
     EXPECT_EQ(data.cdsSchedule.IndexName(), "ixItemOrder");
 }
 
-TEST_F(ScheduleEditorTest, AnUnreadableScheduleFileLeavesTheScheduleClosed) {
-    AddRows({1});
+TEST_F(ScheduleEditorTest, AnUnreadableScheduleFileLeavesTheScheduleClosedAndCutRowsWaiting) {
+    AddRows({1, 2});
+    editor->CutScheduleRows({RowAt(2)});
     const std::string bad = folder.File("bad.wsl");
     std::ofstream(bad) << "this is no table";
     seams.prompter.Answer(MessageAnswer::Yes);
     EXPECT_ANY_THROW(editor->LoadScheduleFile(bad));
     EXPECT_FALSE(data.cdsSchedule.Active());
+    editor->PasteScheduleRows();
+    EXPECT_EQ(data.ClipSchedule.RecordCount(), 1) << "the cut row is not lost";
+    EXPECT_TRUE(editor->PasteEnabled());
     // The console goes on: a good file loads again.
     const std::string good = folder.File("good.wsl");
     data.cdsSchedule.CreateDataSet();
@@ -208,6 +212,10 @@ TEST_F(ScheduleEditorTest, AnUnreadableScheduleFileLeavesTheScheduleClosed) {
     data.cdsSchedule.Close();
     EXPECT_TRUE(editor->LoadScheduleFile(good));
     EXPECT_EQ(Orders(), (std::vector<double>{7, 8}));
+    GoTo(7);
+    editor->PasteScheduleRows();
+    EXPECT_EQ(Orders().size(), 3u);
+    EXPECT_LT(Orders()[0], 7.0);
 }
 
 TEST_F(ScheduleEditorTest, SavedScheduleReloadsFieldByFieldAndExportsEveryRow) {
