@@ -54,6 +54,14 @@ for kind in mp3 wav; do
     secs=$(cpu_seconds "$render" "$set_dir/$kind/hour.wsl" "$out")
     frames=$(( ($(stat -c %s "$out") - 44) / 4 ))
     report "corvane-render, $kind sources" "$secs" "$(awk -v f="$frames" 'BEGIN { print f / 44100 }')"
+    rm -f "$out"
+done
+# References on the same machine: sox joining the tracks (no cross-fades) and,
+# when installed, mpg123 decoding them (the floor for MP3).
+for kind in wav mp3; do
+    secs=$(cpu_seconds sox "$set_dir/$kind"/track*."$kind" "$set_dir/sox-$kind.wav")
+    report "sox, joining $kind sources" "$secs" 3600
+    rm -f "$set_dir/sox-$kind.wav"
 done
 if command -v mpg123 > /dev/null; then
     secs=$(cpu_seconds bash -c "for f in '$set_dir'/mp3/track*.mp3; do mpg123 -q -w /dev/null \"\$f\"; done")

@@ -22,6 +22,9 @@ constexpr int64_t RenderStepMs = 1000;
 // Output buffers that must play silent after the schedule's end: the whole
 // queue of the output, so that nothing of the last item is left in it.
 constexpr int SilentBuffersAtEnd = 64;
+// A schedule that stays on air in silence (a row left empty while resuming
+// on audio errors is off) would never end: a minute of it ends the render.
+constexpr int SilentBuffersStalled = 60 * 44100 * 4 / 4096;
 
 bool IsPlayList(const std::filesystem::path& path) {
     std::string ext = path.extension().string();
@@ -88,6 +91,10 @@ RenderResult RenderSchedule(const RenderRequest& request, const std::function<vo
         const bool ended = console.ScheduleEnded() || !console.OnAir();
         if (!waiting && ended && (silentBuffers >= SilentBuffersAtEnd || !console.OutputPlaying()))
             break;
+        if (silentBuffers >= SilentBuffersStalled) {
+            result.stalled = true;
+            break;
+        }
         seams.studio.Run(RenderStepMs);
         result.renderedMs += RenderStepMs;
         if (progress)

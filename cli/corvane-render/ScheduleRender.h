@@ -18,6 +18,7 @@ struct RenderResult {
     int rows = 0;              // schedule rows loaded
     int64_t renderedMs = 0;    // virtual time the output ran
     uint64_t bytesWritten = 0; // PCM bytes in the WAVE file
+    bool stalled = false;      // ended after a minute of silence on air
 };
 
 // The schedule played offline: the real playout engine on the virtual

@@ -50,7 +50,9 @@ int main(int argc, char** argv) {
         });
         std::fprintf(stderr, "\r%d rows, %.1f s of playout written to %s\n", result.rows,
                      static_cast<double>(result.bytesWritten) / (44100.0 * 4), request.output.c_str());
-        return 0;
+        if (result.stalled)
+            std::fprintf(stderr, "the schedule stood still in silence for a minute; render ended there\n");
+        return result.stalled ? 3 : 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "\ncorvane-render: %s\n", e.what());
         return 1;

@@ -253,6 +253,21 @@ void TPlayoutConsole::StartItem() {
     UpdateStatistics(path, true);
     if (host_.RepaintGrid)
         host_.RepaintGrid();
+    // An item shorter than the output's queue runs dry while the output fills
+    // the queue inside this start, and its port-close event is ignored then
+    // (FPlayRequest): the schedule would stall in silence. Look again once the
+    // start is over, as if the event came then.
+    if (WaveMixer_->PortDone(FCurrentPort) && !deck.IsEmpty()) {
+        const int started = FCurrentItem;
+        seams_.dispatcher.Post([this, started, alive = std::weak_ptr<bool>(alive_)] {
+            if (alive.expired())
+                return;
+            Guarded("WaveMixerClosePort", [&] {
+                if (FCurrentItem == started)
+                    WaveMixerClosePort(FCurrentPort);
+            });
+        });
+    }
 }
 
 void TPlayoutConsole::AdvanceSchedule() {

@@ -218,6 +218,8 @@ private:
     int unplayableRun_ = 0;
     // The item on air whose cross-fade found no playable row: not retried.
     int fadeGivenUpFor_ = -1;
+    // Lets work posted to the main thread find out the console is gone.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 } // namespace corvane

@@ -55,6 +55,23 @@ TEST_F(Sequencing, AnMp3ItemBetweenWaveItemsPlaysWholeAndWithoutGaps) {
     EXPECT_EQ(ArchiveLines().size(), 3u);
 }
 
+TEST_F(Sequencing, AnItemShorterThanTheOutputQueueStillAdvances) {
+    // Started from silence, the whole item and some silence go into the
+    // output's first queue while the start is still under way; the next item
+    // follows that queue (about 1.5 s) instead of never.
+    const int a = AddRow(Tone("a.wav", 0.5, 1000));
+    const int b = AddRow(Tone("b.wav", 2, 2000));
+    Cursor(a);
+    console->StartItem();
+    Run(4000);
+    EXPECT_EQ(console->CurrentItem(), b);
+    EXPECT_NEAR(Tone(50, 450, 1000), 0.5, 0.01);
+    EXPECT_NEAR(Tone(1600, 3400, 2000), 0.5, 0.01);
+    const auto gaps = Gaps(50, 0, 3400);
+    ASSERT_EQ(gaps.size(), 1u);
+    EXPECT_LT(gaps[0].endMs, 1550);
+}
+
 TEST_F(Sequencing, LoopingWrapsToTheFirstRowEvenWhenItIsBad) {
     settings.LoopScheduleContinuously = true;
     const int a = AddRow(Tone("a.wav", 2, 1000), "BAD");
