@@ -434,6 +434,8 @@ void ScheduleEditor::AddFilesFromFolder(const std::string& folder,
     if (fileNames.empty())
         return;
     BusyCursor busy(host_);
+    // The grid shows the added rows once, not after every file.
+    SuspendedGrid suspended(data_.cdsSchedule);
     const bool endsWithSeparator = !folder.empty() && folder.back() == '/';
     for (const auto& name : fileNames) {
         AddFileToSchedule(endsWithSeparator ? folder + name : folder + "/" + name);
@@ -444,6 +446,7 @@ void ScheduleEditor::AddFilesFromFolder(const std::string& folder,
 
 int ScheduleEditor::AddDroppedFiles(const std::vector<std::string>& paths) {
     BusyCursor busy(host_);
+    SuspendedGrid suspended(data_.cdsSchedule);
     int added = 0;
     for (const auto& path : paths) {
         const std::string ext = LowerExtension(path);

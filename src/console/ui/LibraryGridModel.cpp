@@ -1,5 +1,6 @@
 #include "console/ui/LibraryGridModel.h"
 
+#include "console/ui/GridColumns.h"
 #include "console/ui/LibraryRowsMime.h"
 #include "platform/ExceptionGuard.h"
 
@@ -97,26 +98,17 @@ void LibraryGridModel::TableDataChanged(Table&) {
 // shows what the library's cursor shows. Rows that only changed keep the
 // grid's selection.
 void LibraryGridModel::Reload() {
-    QStringList fieldNames, headers;
-    std::vector<int> fieldIndexes;
-    const FieldDefs& defs = library_.FieldDefinitions();
-    for (size_t i = 0; i < defs.size(); ++i) {
-        if (defs[i].hidden)
-            continue;
-        fieldIndexes.push_back(static_cast<int>(i));
-        fieldNames << QString::fromStdString(defs[i].name);
-        headers << QString::fromStdString(defs[i].displayLabel.empty() ? defs[i].name : defs[i].displayLabel);
-    }
+    GridColumns columns = GridColumns::Of(library_.FieldDefinitions());
     int count = 0;
     Guarded("dxgSpeedSearch", [&] {
         rows_.CloneCursor(library_);
         count = rows_.Active() ? rows_.RecordCount() : 0;
     });
-    if (fieldNames != fieldNames_ || count != rowCount_) {
+    if (columns.fieldNames != fieldNames_ || count != rowCount_) {
         beginResetModel();
-        fieldNames_ = fieldNames;
-        headers_ = headers;
-        fieldIndexes_ = std::move(fieldIndexes);
+        fieldNames_ = columns.fieldNames;
+        headers_ = columns.headers;
+        fieldIndexes_ = std::move(columns.fieldIndexes);
         rowCount_ = count;
         endResetModel();
         return;

@@ -1,5 +1,6 @@
 #include "console/ui/ScheduleGridModel.h"
 
+#include "console/ui/GridColumns.h"
 #include "platform/ExceptionGuard.h"
 
 #include <algorithm>
@@ -39,16 +40,10 @@ QVariant ScheduleGridModel::headerData(int section, Qt::Orientation orientation,
 // Rows are replaced without a model reset while the columns stay the same, so
 // the grid keeps the operator's column order, widths and hidden columns.
 void ScheduleGridModel::Reload() {
-    QStringList fieldNames, headers;
-    std::vector<int> shown;
-    const FieldDefs& defs = table_.FieldDefinitions();
-    for (size_t i = 0; i < defs.size(); ++i) {
-        if (defs[i].hidden)
-            continue;
-        shown.push_back(static_cast<int>(i));
-        fieldNames << QString::fromStdString(defs[i].name);
-        headers << QString::fromStdString(defs[i].displayLabel.empty() ? defs[i].name : defs[i].displayLabel);
-    }
+    const GridColumns columns = GridColumns::Of(table_.FieldDefinitions());
+    const QStringList& fieldNames = columns.fieldNames;
+    const QStringList& headers = columns.headers;
+    const std::vector<int>& shown = columns.fieldIndexes;
     std::vector<Bookmark> bookmarks;
     std::vector<QStringList> cells;
     if (table_.Active()) {
