@@ -24,18 +24,4 @@ bool ScaleSamples16(int16_t* samples, int count, int channels, StereoGains gains
 // The same for unsigned 8-bit samples around 128.
 bool ScaleSamples8(uint8_t* samples, int count, int channels, StereoGains gains);
 
-// Saturates a 64-bit sum to the 16-bit sample range; sets `clipped` when it
-// had to.
-inline int16_t Saturate16(int64_t value, bool& clipped) {
-    if (value > INT16_MAX) {
-        clipped = true;
-        return INT16_MAX;
-    }
-    if (value < INT16_MIN) {
-        clipped = true;
-        return INT16_MIN;
-    }
-    return static_cast<int16_t>(value);
-}
-
 } // namespace corvane

@@ -464,19 +464,26 @@ void TMMWaveMixer::Mix(uint8_t* out, uint32_t frames) {
         std::memset(out, 0, samples * 2);
         return;
     }
+    // Branch-free, so that the compiler vectorises the loops.
     auto* mixed = reinterpret_cast<int16_t*>(out);
-    bool clipped = false;
+    int clipped = 0;
     if (gains_.IsUnity()) {
-        for (size_t k = 0; k < samples; ++k)
-            mixed[k] = Saturate16(accumulator_[k], clipped);
+        for (size_t k = 0; k < samples; ++k) {
+            const int32_t v = accumulator_[k];
+            const int32_t c = std::clamp<int32_t>(v, INT16_MIN, INT16_MAX);
+            clipped |= c != v;
+            mixed[k] = static_cast<int16_t>(c);
+        }
     } else {
-        for (size_t k = 0; k < samples; k += 2) {
-            mixed[k] = Saturate16((static_cast<int64_t>(accumulator_[k]) * gains_.left) >> 14, clipped);
-            mixed[k + 1] =
-                Saturate16((static_cast<int64_t>(accumulator_[k + 1]) * gains_.right) >> 14, clipped);
+        const int64_t left = gains_.left, right = gains_.right;
+        for (size_t k = 0; k < samples; ++k) {
+            const int64_t v = (accumulator_[k] * ((k & 1) ? right : left)) >> 14;
+            const int64_t c = std::clamp<int64_t>(v, INT16_MIN, INT16_MAX);
+            clipped |= c != v;
+            mixed[k] = static_cast<int16_t>(c);
         }
     }
-    overflow_ = overflow_ || clipped;
+    overflow_ = overflow_ || clipped != 0;
 }
 
 } // namespace corvane
