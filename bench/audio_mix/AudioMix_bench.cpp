@@ -14,6 +14,7 @@
 // temporary folder; MP3 needs the lame encoder.
 
 #include "audio/decks/TMMAudioFile.h"
+#include "audio/device/MainThreadQueue.h"
 #include "audio/device/PortAudioWaveDevice.h"
 #include "audio/output/TMMRingBuffer.h"
 #include "audio/output/TMMVolume.h"
@@ -181,35 +182,6 @@ BENCHMARK(BM_OfflineMixMp3)->Arg(60)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OfflineMixWaveBothDecks)->Arg(60)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OfflineMixMp3BothDecks)->Arg(60)->Unit(benchmark::kMillisecond);
 
-// The main thread of the live run: runs what the device's thread posts.
-class LiveLoop final : public Dispatcher {
-public:
-    void Post(std::function<void()> work) override {
-        std::lock_guard lock(mutex_);
-        work_.push_back(std::move(work));
-        posted_.notify_all();
-    }
-    void RunFor(std::chrono::seconds span) {
-        const auto end = std::chrono::steady_clock::now() + span;
-        for (;;) {
-            std::function<void()> w;
-            {
-                std::unique_lock lock(mutex_);
-                if (!posted_.wait_until(lock, end, [&] { return !work_.empty(); }))
-                    return;
-                w = std::move(work_.front());
-                work_.pop_front();
-            }
-            w();
-        }
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable posted_;
-    std::deque<std::function<void()>> work_;
-};
-
 double CpuSeconds() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -223,14 +195,14 @@ int RunLive(int seconds) {
         std::cerr << "no MP3 encoder (lame) to make the sources\n";
         return 1;
     }
-    LiveLoop loop;
+    MainThreadQueue loop;
     PortAudioWaveDevice device(loop);
     MixChain chain(device, loop, a, b, Decks::BothAtOnce);
     chain.out.Start();
-    loop.RunFor(std::chrono::seconds(2)); // settle: open, first fill
+    loop.RunFor(std::chrono::milliseconds(2000)); // settle: open, first fill
     const double cpu0 = CpuSeconds();
     const auto wall0 = std::chrono::steady_clock::now();
-    loop.RunFor(std::chrono::seconds(seconds));
+    loop.RunFor(std::chrono::milliseconds(seconds * 1000));
     const double cpu = CpuSeconds() - cpu0;
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
     chain.out.Stop();

@@ -1,6 +1,6 @@
 #include "FilePlayer.h"
 
-#include "MainLoop.h"
+#include "audio/device/MainThreadQueue.h"
 #include "platform/ExceptionGuard.h"
 
 #include <ostream>
@@ -19,7 +19,7 @@ std::string Clock(int64_t ms) {
 
 } // namespace
 
-FilePlayer::FilePlayer(WaveDevice& device, MainLoop& loop, int deviceId)
+FilePlayer::FilePlayer(WaveDevice& device, MainThreadQueue& loop, int deviceId)
     : loop_(loop), ring_(loop, "MMRingBuffer1"), out_(device, loop, "mmAudioOut") {
     deck_.SetOutput(&volume_);
     mixer_.SetPortInput(0, &volume_);
@@ -77,11 +77,11 @@ void FilePlayer::Play(const std::vector<std::string>& files, std::ostream& out) 
     try {
         LoadNext();
         out_.Start();
-        loop_.Run(
-            [&] {
-                return failed_ || !out_.State().playing || (endFrame_ >= 0 && out_.Position() >= endFrame_);
-            },
-            std::chrono::milliseconds(200), [&] { Report(out); });
+        const auto done = [&] {
+            return failed_ || !out_.State().playing || (endFrame_ >= 0 && out_.Position() >= endFrame_);
+        };
+        while (!loop_.RunUntil(done, std::chrono::milliseconds(200)))
+            Report(out);
         Report(out);
         out << "\n";
         out_.Stop();

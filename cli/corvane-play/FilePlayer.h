@@ -13,14 +13,14 @@
 namespace corvane {
 
 class WaveDevice;
-class MainLoop;
+class MainThreadQueue;
 
 // Plays audio files one after another through the console's chain: deck →
 // volume → mixer port → master volume → ring buffer → wave output, and
 // reports the position of what is heard as it goes.
 class FilePlayer {
 public:
-    FilePlayer(WaveDevice& device, MainLoop& loop, int deviceId);
+    FilePlayer(WaveDevice& device, MainThreadQueue& loop, int deviceId);
     ~FilePlayer();
 
     // Plays every file to its end; writes progress to `out`. Throws the
@@ -31,7 +31,7 @@ private:
     void LoadNext();
     void Report(std::ostream& out);
 
-    MainLoop& loop_;
+    MainThreadQueue& loop_;
     TMMAudioFile deck_{"mmAudio1"};
     TMMVolume volume_{"mmVolume1"};
     TMMWaveMixer mixer_{"WaveMixer"};

@@ -2,7 +2,7 @@
 // audio chain on the default sound device, printing the position as it goes.
 
 #include "FilePlayer.h"
-#include "MainLoop.h"
+#include "audio/device/MainThreadQueue.h"
 #include "audio/device/PortAudioWaveDevice.h"
 #include "platform/ExceptionGuard.h"
 
@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
             files.push_back(arg);
         }
     }
-    corvane::MainLoop loop;
+    corvane::MainThreadQueue loop;
     corvane::PortAudioWaveDevice device(loop);
     if (list)
         return ListDevices(device);

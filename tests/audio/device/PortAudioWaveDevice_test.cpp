@@ -1,5 +1,6 @@
 #include "../output/TestSource.h"
 #include "SoundServerRecorder.h"
+#include "audio/device/MainThreadQueue.h"
 #include "audio/device/PortAudioWaveDevice.h"
 #include "audio/output/TMMWaveOut.h"
 
@@ -35,43 +36,6 @@ const bool AlsaPluginsKept = [] {
     globfree(&found);
     return true;
 }();
-
-// The test's thread as the main thread: work posted by the device's thread
-// runs here while the test waits.
-class MainThreadQueue final : public Dispatcher {
-public:
-    void Post(std::function<void()> work) override {
-        std::lock_guard lock(mutex_);
-        work_.push_back(std::move(work));
-        posted_.notify_all();
-    }
-    // Runs posted work for the given span of real time.
-    void RunFor(std::chrono::milliseconds span) {
-        RunUntil([] { return false; }, span);
-    }
-    // Runs posted work until `done` or the limit (a guard against a hang,
-    // not a measurement).
-    bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (!done()) {
-            std::function<void()> w;
-            {
-                std::unique_lock lock(mutex_);
-                if (!posted_.wait_until(lock, end, [&] { return !work_.empty(); }))
-                    return done();
-                w = std::move(work_.front());
-                work_.pop_front();
-            }
-            w();
-        }
-        return true;
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable posted_;
-    std::deque<std::function<void()>> work_;
-};
 
 const WaveFormat CD = PcmWaveFormat(16, 2, 44100);
 constexpr double Amplitude = 0.5;

@@ -1,4 +1,5 @@
 #include "audio/chain/EMMError.h"
+#include "audio/device/MainThreadQueue.h"
 #include "audio/device/ThreadPeriodicTimer.h"
 #include "audio/output/TMMHiTimer.h"
 #include "platform/ExceptionGuard.h"
@@ -15,8 +16,8 @@ namespace corvane {
 namespace {
 
 // A periodic timer the test ticks by hand, standing in for the timer's
-// thread, and a main thread that runs posted work only when told: together
-// they show what happens while the main thread is busy.
+// thread; with a main thread that runs posted work only when told, the two
+// show what happens while the main thread is busy.
 class ManualTimer final : public PeriodicTimer {
 public:
     void Start(int, std::function<void()> tick) override { tick_ = std::move(tick); }
@@ -41,43 +42,9 @@ struct ManualTimers final : public PeriodicTimerFactory {
     int created = 0;
 };
 
-class HeldDispatcher final : public Dispatcher {
-public:
-    void Post(std::function<void()> work) override {
-        std::lock_guard lock(mutex_);
-        work_.push_back(std::move(work));
-        posted_.notify_all();
-    }
-    // Runs what is posted, including what that work posts.
-    int RunAll() {
-        int ran = 0;
-        for (;;) {
-            std::function<void()> w;
-            {
-                std::lock_guard lock(mutex_);
-                if (work_.empty())
-                    return ran;
-                w = std::move(work_.front());
-                work_.pop_front();
-            }
-            w();
-            ++ran;
-        }
-    }
-    void WaitForWork() {
-        std::unique_lock lock(mutex_);
-        posted_.wait(lock, [&] { return !work_.empty(); });
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable posted_;
-    std::deque<std::function<void()>> work_;
-};
-
 TEST(TMMHiTimer, HoldsNoTimerWithoutIntervalEnabledAndHandler) {
     ManualTimers timers;
-    HeldDispatcher main;
+    MainThreadQueue main;
     TMMHiTimer timer(timers, main);
     EXPECT_FALSE(timer.Running()); // no OnTimer yet
     timer.SetOnTimer([](TMMComponent*) {});
@@ -93,24 +60,24 @@ TEST(TMMHiTimer, HoldsNoTimerWithoutIntervalEnabledAndHandler) {
 
 TEST(TMMHiTimer, WindowModeQueuesAtMostTenTicksForABusyMainThread) {
     ManualTimers timers;
-    HeldDispatcher main;
+    MainThreadQueue main;
     TMMHiTimer timer(timers, main);
     int fired = 0;
     timer.SetInterval(30);
     timer.SetOnTimer([&](TMMComponent*) { ++fired; });
     for (int i = 0; i < 33; ++i) // a second of 30 ms ticks while the main thread is blocked
         timers.last->Tick();
-    main.RunAll();
+    main.RunPending();
     EXPECT_EQ(fired, 10);
     // Once the backlog is handled, ticks queue again.
     timers.last->Tick();
-    main.RunAll();
+    main.RunPending();
     EXPECT_EQ(fired, 11);
 }
 
 TEST(TMMHiTimer, ThreadModeCollapsesTicksThatComeWhileOnTimerWaits) {
     ManualTimers timers;
-    HeldDispatcher main;
+    MainThreadQueue main;
     TMMHiTimer timer(timers, main);
     timer.SetCallBackMode(TMMCBMode::cmThread);
     int fired = 0;
@@ -118,7 +85,7 @@ TEST(TMMHiTimer, ThreadModeCollapsesTicksThatComeWhileOnTimerWaits) {
     timer.SetOnTimer([&](TMMComponent*) { ++fired; });
     for (int i = 0; i < 5; ++i)
         timers.last->Tick();
-    main.RunAll();
+    main.RunPending();
     EXPECT_EQ(fired, 2); // the waiting one, then one for all that came meanwhile
 }
 
@@ -161,16 +128,13 @@ TEST(TMMHiTimer, AnErrorInOnTimerIsReportedAndTheTimerGoesOn) {
 
 TEST(TMMHiTimer, ThreadModeDeliversOnTheMainThread) {
     ThreadPeriodicTimerFactory timers;
-    HeldDispatcher main;
+    MainThreadQueue main;
     TMMHiTimer timer(timers, main);
     timer.SetCallBackMode(TMMCBMode::cmThread);
     std::vector<std::thread::id> threads;
     timer.SetInterval(1);
     timer.SetOnTimer([&](TMMComponent*) { threads.push_back(std::this_thread::get_id()); });
-    while (threads.size() < 3) {
-        main.WaitForWork();
-        main.RunAll();
-    }
+    ASSERT_TRUE(main.RunUntil([&] { return threads.size() >= 3; }, std::chrono::seconds(10)));
     timer.SetEnabled(false);
     for (const auto& id : threads)
         EXPECT_EQ(id, std::this_thread::get_id());
