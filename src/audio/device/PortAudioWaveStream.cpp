@@ -9,9 +9,10 @@
 namespace corvane {
 namespace {
 
-// Frames per write: about 12 ms at 44.1 kHz, the longest a pause or reset
-// waits for the writer.
-constexpr uint32_t FramesPerPiece = 512;
+// Frames per write: about 23 ms at 44.1 kHz, the longest a pause or reset
+// waits for the writer; longer pieces would wake the writer less often but
+// make those waits longer.
+constexpr uint32_t FramesPerPiece = 1024;
 
 } // namespace
 
