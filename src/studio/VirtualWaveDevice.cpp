@@ -47,7 +47,7 @@ public:
     uint64_t PositionSamples() const override {
         device_.ThrowIfFailing(Call::Position);
         const_cast<VirtualWaveDevice&>(device_).CatchUp();
-        return position_;
+        return device_.positionWrap_ ? position_ % device_.positionWrap_ : position_;
     }
     void Close() override {
         if (device_.stream_ != this)

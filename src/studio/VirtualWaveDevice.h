@@ -34,6 +34,9 @@ public:
     std::unique_ptr<WaveDeviceStream> Open(int deviceId, const WaveDeviceFormat& format,
                                            WaveDeviceDone onDone) override;
 
+    // Makes streams report their position modulo `frames` (0: never), as a
+    // device whose sample counter wraps.
+    void SetPositionWrap(uint64_t frames) { positionWrap_ = frames; }
     // 0 presents a system without any output device.
     void SetDeviceCount(int count) { deviceCount_ = count; }
     // The next call of this kind throws WaveDeviceError with the text (a
@@ -64,6 +67,7 @@ private:
     VirtualStudio& studio_;
     KeepSamples keep_;
     int deviceCount_ = 1;
+    uint64_t positionWrap_ = 0;
     mutable std::map<Call, std::string> failNext_;
     std::deque<PlayedAudio> played_;
     Stream* stream_ = nullptr;

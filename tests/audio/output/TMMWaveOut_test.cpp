@@ -269,6 +269,40 @@ TEST(TMMWaveOut, PositionStartsAgainAfterStop) {
     EXPECT_EQ(f.out.Position(), 0);
 }
 
+TEST(TMMWaveOut, PositionKeepsGrowingAcrossAWrapOfTheDeviceCounter) {
+    OutputFixture f;
+    f.device.SetPositionWrap(1 << 20); // about 23.8 s at 44.1 kHz
+    TestSource source(CD, 44100 * 80);
+    f.out.SetInput(&source);
+    f.out.Start();
+    int64_t last = 0;
+    for (int s = 1; s <= 60; ++s) {
+        f.studio.Run(1000);
+        const int64_t now = f.out.Position();
+        EXPECT_GT(now, last) << "at " << s << " s";
+        last = now;
+    }
+    EXPECT_NEAR(static_cast<double>(last), 60000, 2);
+}
+
+TEST(TMMWaveOut, ResetPlaybackRefillsFromWhereTheSourceNowIs) {
+    OutputFixture f;
+    TestSource source(CD, 44100 * 10, 0.5, 0);
+    f.out.SetInput(&source);
+    f.out.Start();
+    f.studio.Run(1000);
+    source.Rewind(); // the source was repositioned
+    const int64_t delivered = source.Delivered();
+    f.out.ResetPlayback();
+    // The queue was dropped and filled again from the new place at once.
+    EXPECT_EQ(source.Delivered(), delivered + 64 * 1024);
+    EXPECT_EQ(f.out.Position(), 0);
+    f.studio.Run(500);
+    EXPECT_NEAR(static_cast<double>(f.out.Position()), 500, 1);
+    EXPECT_EQ(f.events, (std::vector<std::string>{"open", "start"}));
+    EXPECT_TRUE(f.device.Played().Underruns().empty());
+}
+
 // A source that fails while streaming, as a deck that cannot decode.
 class FailingSource final : public TMMDSPComponent {
 public:
