@@ -88,6 +88,8 @@ protected:
         if (titleId != 0)
             s.FieldByName("TitleID").SetAsInteger(titleId);
         s.Post();
+        // Rows are appended in play order, so the new row is the last one.
+        s.Last();
         return s.FieldByName("ItemPlayOrder").AsInteger();
     }
     void Cursor(int item) { ASSERT_TRUE(data.cdsSchedule.Locate("ItemPlayOrder", int64_t{item})); }

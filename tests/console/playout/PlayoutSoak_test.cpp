@@ -1,6 +1,7 @@
 #include "PlayoutFixture.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <map>
 #include <random>
 
@@ -17,27 +18,42 @@ double SoakHours() {
 
 // Longest runs of exact digital silence in what the output played, in frames,
 // across buffer boundaries.
+// Resident memory of the process (bytes), from /proc.
+int64_t ResidentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    int64_t pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return resident * 4096;
+}
+
 class SilenceWatch {
 public:
     void Feed(const uint8_t* data, uint32_t bytes) {
         const auto* samples = reinterpret_cast<const int16_t*>(data);
         for (uint32_t i = 0; i + 1 < bytes / 2; i += 2) {
+            if (excused_ > 0)
+                --excused_;
             if (samples[i] == 0 && samples[i + 1] == 0) {
                 ++run_;
             } else {
-                if (run_ > longest_ && started_)
+                if (run_ > longest_ && started_ && excused_ == 0)
                     longest_ = run_;
                 run_ = 0;
                 started_ = true;
             }
         }
     }
+    // A silence that ends within the next `ms` is not counted (a device
+    // refresh: the item it resumes with may be shorter than the output's
+    // first queue, which is then filled up with silence).
+    void Excuse(int64_t ms) { excused_ = ms * 44100 / 1000; }
     int64_t LongestMs() const { return longest_ * 1000 / 44100; }
 
 private:
     int64_t run_ = 0;
     int64_t longest_ = 0;
     bool started_ = false;
+    int64_t excused_ = 0;
 };
 
 // Hours of samples are not kept: only the silence watch looks at them.
@@ -47,6 +63,11 @@ protected:
     PlayoutHost Host() override {
         PlayoutHost host = PlayoutFixture::Host();
         host.BufferPlayed = [this](const uint8_t* bytes, uint32_t length) { silence.Feed(bytes, length); };
+        host.SetStatusText = [this, shown = host.SetStatusText](int panel, const std::string& text) {
+            shown(panel, text);
+            if (text == "Refreshing Audio Device Driver")
+                silence.Excuse(3000);
+        };
         return host;
     }
     int Refreshes() const {
@@ -80,7 +101,10 @@ TEST_F(Soak, LoopingCrossFadesWithAJingleAndOperatorCommandsNeverStall) {
     const auto end = static_cast<int64_t>(SoakHours() * 3600 * 1000);
     int64_t nextJingle = 90'000;
     int64_t nextCommand = 30'000;
+    int64_t residentAfterFirstHour = 0;
     while (seams.studio.NowMs() < end) {
+        if (residentAfterFirstHour == 0 && seams.studio.NowMs() >= 3'600'000)
+            residentAfterFirstHour = ResidentBytes();
         const int64_t next = std::min(nextJingle, nextCommand);
         seams.studio.Run(next - seams.studio.NowMs());
         ASSERT_TRUE(console->OnAir() || console->DeviceRefresh()) << "stalled at " << seams.studio.NowMs();
@@ -92,6 +116,12 @@ TEST_F(Soak, LoopingCrossFadesWithAJingleAndOperatorCommandsNeverStall) {
             continue;
         }
         nextCommand += 20'000 + static_cast<int64_t>(random() % 40'000);
+        // Every six hours the operator leaves for two and a half: the
+        // two-hourly device refresh then falls on a cross-fade.
+        constexpr int64_t hour = 3'600'000;
+        const int64_t intoSix = nextCommand % (6 * hour);
+        if (intoSix >= 3 * hour && intoSix < 5 * hour + hour / 2)
+            nextCommand += 5 * hour + hour / 2 - intoSix;
         switch (random() % 7) {
         case 0:
             console->actFadeToNext();
@@ -123,11 +153,19 @@ TEST_F(Soak, LoopingCrossFadesWithAJingleAndOperatorCommandsNeverStall) {
         }
     }
     EXPECT_LT(silence.LongestMs(), 50);
+    // Memory stays flat after the first hour (the message list is bounded,
+    // nothing of the played audio is kept).
+    const int64_t residentGrowth = residentAfterFirstHour > 0 ? ResidentBytes() - residentAfterFirstHour : 0;
+    EXPECT_LT(residentGrowth, 16 << 20);
     EXPECT_LE(console->Memo1.Lines().size(), MessageList::MaxLines);
     // Cross-fades leave no lines: only the first start, the operator's starts
-    // and the restarts after each device refresh are logged, all of known files.
+    // and the restarts after each device refresh are logged (and after a
+    // refresh that resumed with an item shorter than the output's queue, the
+    // item after it), all of known files.
     const auto lines = ArchiveLines();
-    EXPECT_EQ(static_cast<int>(lines.size()), 1 + playSelected + Refreshes());
+    const int expected = 1 + playSelected + Refreshes();
+    EXPECT_GE(static_cast<int>(lines.size()), expected);
+    EXPECT_LE(static_cast<int>(lines.size()), expected + Refreshes());
     for (const std::string& line : lines) {
         const size_t at = line.find("  ");
         ASSERT_NE(at, std::string::npos) << line;
@@ -137,8 +175,10 @@ TEST_F(Soak, LoopingCrossFadesWithAJingleAndOperatorCommandsNeverStall) {
         EXPECT_EQ(rest.substr(rest.size() - text.size()), text) << line;
         EXPECT_TRUE(known.count(rest.substr(0, rest.size() - text.size()))) << line;
     }
-    std::printf("soak: %.2f virtual hours, %zu archive lines, %d refreshes, longest silence %lld ms\n",
-                SoakHours(), lines.size(), Refreshes(), static_cast<long long>(silence.LongestMs()));
+    std::printf("soak: %.2f virtual hours, %zu archive lines, %d refreshes, %d operator starts, longest "
+                "silence %lld ms, resident memory growth after the first hour %lld KiB\n",
+                SoakHours(), lines.size(), Refreshes(), playSelected,
+                static_cast<long long>(silence.LongestMs()), static_cast<long long>(residentGrowth / 1024));
 }
 
 } // namespace

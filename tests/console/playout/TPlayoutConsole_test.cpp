@@ -231,6 +231,7 @@ TEST_F(Sequencing, StatisticsStampTheLibraryAndTheRowOnlyWhenOn) {
         data.cdsAudioLibrary.Append();
         data.cdsAudioLibrary.FieldByName("LocalPathToFile").SetAsString("x");
         data.cdsAudioLibrary.Post();
+        data.cdsAudioLibrary.Last();
         const int title = data.cdsAudioLibrary.FieldByName("TitleID").AsInteger();
         const int row = AddRow(Tone("s.wav", 1, 1000), "", title);
         Cursor(row);
