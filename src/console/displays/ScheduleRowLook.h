@@ -1,0 +1,34 @@
+#pragma once
+
+#include "console/displays/DisplayView.h"
+
+#include <optional>
+#include <string_view>
+
+namespace corvane {
+
+// How the schedule grid draws one row: the item on air and the next item are
+// highlighted while an item is on air; commercials have red text always.
+struct RowLook {
+    std::optional<Rgb> background; // unchanged when empty
+    std::optional<Rgb> text;       // unchanged when empty
+    bool bold = false;
+    friend bool operator==(const RowLook&, const RowLook&) = default;
+};
+
+inline constexpr Rgb OnAirRowBackground{0x00, 0xFF, 0x00};
+inline constexpr Rgb OnAirRowText{0x00, 0x00, 0xFF};
+inline constexpr Rgb NextRowBackground{0xFF, 0xB3, 0x66};
+inline constexpr Rgb NextRowText{0xFF, 0xFF, 0xFF};
+inline constexpr Rgb CommercialRowText{0xFF, 0x00, 0x00};
+
+// `currentItem` and `nextItem` are ItemPlayOrder values, 0 for none.
+RowLook LookOfRow(int itemPlayOrder, std::string_view objectType, int currentItem, int nextItem);
+
+// The type column's icon by ObjectType.
+enum class TypeIcon { None, Wave, Bad, Commercial, Mpeg };
+TypeIcon IconOfType(std::string_view objectType);
+// The icon's description ("WAVE Audio File", …); empty for None.
+const char* TypeIconDescription(TypeIcon icon);
+
+} // namespace corvane
