@@ -11,6 +11,7 @@
 #include "studio/VirtualWaveDevice.h"
 
 #include <algorithm>
+#include <ctime>
 #include <stdexcept>
 
 namespace corvane {
@@ -30,6 +31,16 @@ bool IsPlayList(const std::filesystem::path& path) {
     std::string ext = path.extension().string();
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
     return ext == ".ply";
+}
+
+// The local time now: the render's virtual studio starts there, so that the
+// archive lines carry the day the render was made.
+TDateTime LocalNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return EncodeDateTime({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                           local.tm_sec, 0});
 }
 
 bool Silent(const uint8_t* data, uint32_t bytes) {
@@ -54,7 +65,7 @@ void LoadSchedule(TdmQelData& data, Seams seams, const std::filesystem::path& pa
 } // namespace
 
 RenderResult RenderSchedule(const RenderRequest& request, const std::function<void(int64_t)>& progress) {
-    StudioSeams seams;
+    StudioSeams seams(LocalNow());
     VirtualWaveDevice device(seams.studio, KeepSamples::No);
     const std::filesystem::path folder = std::filesystem::absolute(request.programFolder);
     TdmQelData data(folder.string(), "corvane-render", seams.studio.clock(), seams.prompter,
