@@ -1,4 +1,5 @@
 #include "MeterSignals.h"
+#include "audio/meters/ConsoleMeterSettings.h"
 #include "audio/meters/TMMLevel.h"
 
 #include <cmath>
@@ -9,11 +10,8 @@ namespace {
 
 // The console's left or right meter.
 void MakeConsoleMeter(TMMLevel& m, TMMChannel channel) {
+    ApplyConsoleLevelSettings(m, channel);
     m.SetPcmFormat(PcmWaveFormat(16, 2, 44100));
-    m.Channel = channel;
-    m.Samples = 250;
-    m.SetPeaks(2, 20, 1);
-    m.SetDecay(TMMDecayMode::dmStepUp, 7);
     m.SetTotalSpots(40);
 }
 

@@ -1,4 +1,5 @@
 #include "MeterSignals.h"
+#include "audio/meters/ConsoleMeterSettings.h"
 #include "audio/meters/TMMSpectrum.h"
 
 #include <algorithm>
@@ -7,26 +8,9 @@
 namespace corvane {
 namespace {
 
-// The console's spectrum: 128 × 25 pixels, 64 points, lowest half of the band.
-void MakeConsoleSpectrum(TMMSpectrum& s) {
-    s.Width = 128;
-    s.Height = 25;
-    s.Mode = TMMMode::mStereo;
-    s.BitLength = TMMBits::b16Bit;
-    s.SampleRate = 44100;
-    s.Gain = TMMSpectrumGain::sg3db;
-    s.FFTLength = 64;
-    s.DecayMode = TMMDecayMode::dmStepUp;
-    s.Decay = 6;
-    s.VerticalScale = 20;
-    s.FrequencyScale = 2;
-    s.PeakSpeed = 1;
-    s.Configure();
-}
-
 TEST(TMMSpectrum, ConsoleSettingsGiveSixteenBarsWithTheirScales) {
     TMMSpectrum s;
-    MakeConsoleSpectrum(s);
+    ApplyConsoleSpectrumSettings(s);
     ASSERT_EQ(s.Bars().size(), 16u);
     EXPECT_EQ(s.ScaleShift(), 22);
     for (int i = 0; i < 16; ++i) {
@@ -59,7 +43,7 @@ TEST(TMMSpectrum, LengthAndFrequencyScaleRoundDownToPowersOfTwo) {
 
 TEST(TMMSpectrum, OddBarValuesRoundUpToEvenSpots) {
     TMMSpectrum s;
-    MakeConsoleSpectrum(s);
+    ApplyConsoleSpectrumSettings(s);
     EXPECT_EQ(s.SpotsForValue(3), 4);
     EXPECT_EQ(s.SpotsForValue(4), 4);
     EXPECT_EQ(s.SpotsForValue(0), 0);
@@ -70,7 +54,7 @@ TEST(TMMSpectrum, OddBarValuesRoundUpToEvenSpots) {
 
 TEST(TMMSpectrum, ASineLightsTheBarOfItsBin) {
     TMMSpectrum s;
-    MakeConsoleSpectrum(s);
+    ApplyConsoleSpectrumSettings(s);
     int changes = 0;
     s.OnChange = [&] { ++changes; };
     // Bin 5 of 64 points at 44.1 kHz is centred on 3445 Hz.
@@ -95,7 +79,7 @@ TEST(TMMSpectrum, ASineLightsTheBarOfItsBin) {
 
 TEST(TMMSpectrum, FullScaleFiresPcmOverflowAndLoudBarsGainOverflow) {
     TMMSpectrum s;
-    MakeConsoleSpectrum(s);
+    ApplyConsoleSpectrumSettings(s);
     s.Channel = TMMChannel::chLeft;
     bool pcm = false, gain = false;
     s.OnPcmOverflow = [&] { pcm = true; };
