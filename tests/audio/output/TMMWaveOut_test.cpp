@@ -77,6 +77,17 @@ TEST(TMMWaveOut, PlaysTheSourceThroughAndStopsByItselfOnce) {
     EXPECT_EQ(played.FindSilences(100).front().startMs, 3000);
 }
 
+TEST(TMMWaveOut, TakesAnEmptyLastCallAsTheEndOfTheData) {
+    OutputFixture f;
+    TestSource source(CD, 44100, 0.5, 1000);
+    source.EndWithAnEmptyCall();
+    f.out.SetInput(&source);
+    f.out.Start();
+    f.studio.Run(3000);
+    EXPECT_EQ(f.events, (std::vector<std::string>{"open", "start", "stop"}));
+    EXPECT_NEAR(f.device.Played().RmsLevel({0, 1000}), 0.5 / std::sqrt(2.0), 0.001);
+}
+
 TEST(TMMWaveOut, RaisesItsEventsInOrder) {
     struct Case {
         const char* name;

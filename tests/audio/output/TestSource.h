@@ -24,6 +24,9 @@ public:
     int64_t Delivered() const { return position_; }
     int Calls() const { return calls_; }
     void Rewind() { position_ = 0; }
+    // Reports MoreBuffers with the last data too, and ends with a call that
+    // delivers nothing, as some sources do.
+    void EndWithAnEmptyCall() { emptyEnd_ = true; }
 
     void BufferLoad(BufferHeader* header, bool& moreBuffers) override {
         ++calls_;
@@ -47,7 +50,7 @@ public:
         }
         position_ += n;
         header->bytesFilled = static_cast<uint32_t>(n * f.blockAlign);
-        moreBuffers = position_ < frames_;
+        moreBuffers = emptyEnd_ ? n > 0 : position_ < frames_;
     }
 
 private:
@@ -56,6 +59,7 @@ private:
     double frequency_;
     int64_t position_ = 0;
     int calls_ = 0;
+    bool emptyEnd_ = false;
 };
 
 } // namespace corvane
