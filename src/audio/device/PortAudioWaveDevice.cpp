@@ -2,10 +2,14 @@
 
 #include "audio/device/PortAudioWaveStream.h"
 
+#include <algorithm>
 #include <portaudio.h>
 
 namespace corvane {
 namespace {
+
+// The least the stream buffers (s).
+constexpr double MinimumLatencySeconds = 0.25;
 
 bool SampleFormatFor(const WaveDeviceFormat& format, PaSampleFormat& out) {
     if (!format.IsPcm() || format.channels < 1 || format.samplesPerSec == 0)
@@ -27,9 +31,11 @@ PaStreamParameters ParametersFor(int paIndex, const WaveDeviceFormat& format, Pa
     p.device = paIndex;
     p.channelCount = format.channels;
     p.sampleFormat = sampleFormat;
-    // The console keeps about 1.5 s queued itself; the device needs only a
-    // comfortable margin against scheduling hiccups.
-    p.suggestedLatency = Pa_GetDeviceInfo(paIndex)->defaultHighOutputLatency;
+    // The console keeps about 1.5 s queued itself, but that queue is only
+    // refilled when the main thread gets to it; the stream's own buffer must
+    // ride out a busy machine's scheduling delays, which the sound server's
+    // default (about 35 ms through ALSA) does not.
+    p.suggestedLatency = std::max(Pa_GetDeviceInfo(paIndex)->defaultHighOutputLatency, MinimumLatencySeconds);
     p.hostApiSpecificStreamInfo = nullptr;
     return p;
 }

@@ -153,6 +153,25 @@ void PortAudioWaveStream::WriterLoop() {
         const long held = available >= 0 ? std::max(capacity - available, 0L) : 0;
         CompletePlayed(written - std::min<uint64_t>(static_cast<uint64_t>(held), written));
     };
+    // Writes only what fits, so that a write never blocks on a stalled
+    // sound server and a pause, reset or close is always seen within one
+    // wait; until there is room, follows the stream as it plays.
+    auto roomFor = [&](uint32_t frames) {
+        lock.unlock();
+        const long available = Pa_GetStreamWriteAvailable(stream_);
+        lock.lock();
+        if (available < 0) {
+            failure_ = PortAudioErrorText(static_cast<int>(available));
+            return false;
+        }
+        if (static_cast<unsigned long>(available) >= frames)
+            return true;
+        const auto ms =
+            (static_cast<long>(frames) - available) * 1000 / static_cast<long>(format_.samplesPerSec) + 1;
+        settle();
+        wake_.wait_for(lock, std::chrono::milliseconds(std::min(ms, 20L)));
+        return false;
+    };
     while (!quit_ && failure_.empty()) {
         if (resetsDone_ < resetsRequested_) {
             if (running && !call([&] { return Pa_AbortStream(stream_); }))
@@ -167,6 +186,8 @@ void PortAudioWaveStream::WriterLoop() {
             continue;
         }
         if (paused_ && running) {
+            if (!roomFor(FramesPerPiece))
+                continue;
             const uint64_t resetsBefore = resetsRequested_;
             if (!call([&] { return Pa_WriteStream(stream_, silence.data(), FramesPerPiece); }))
                 break;
@@ -203,6 +224,8 @@ void PortAudioWaveStream::WriterLoop() {
         const uint32_t block = format_.BlockAlign();
         const uint32_t bytes = std::min(head.buffer->bytes - head.offset, FramesPerPiece * block);
         const uint8_t* data = head.buffer->data + head.offset;
+        if (bytes >= block && !roomFor(bytes / block))
+            continue;
         const uint64_t resetsBefore = resetsRequested_;
         if (!call([&] { return Pa_WriteStream(stream_, data, bytes / block); }))
             break;
