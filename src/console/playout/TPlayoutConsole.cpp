@@ -45,8 +45,11 @@ TPlayoutConsole::~TPlayoutConsole() {
 }
 
 // deck → volume stage → mixer port (mmAudio1..4 on ports 0..3) → MasterVolume
-// → mmAudioOut. The output drives the chain and hands each played buffer on to
-// the meters' feed.
+// → MMRingBuffer1 (a pass-through: no queue thread) → mmAudioOut →
+// MMConnector. The output drives the chain; the connector takes each played
+// buffer for the meters and hands it over on the 30 ms tick. The plug-in
+// host's slot between the ring buffer and the output is left out until the
+// engine has one.
 void TPlayoutConsole::WireChain() {
     static const char* const deckNames[] = {"mmAudio1", "mmAudio2", "mmAudio3", "mmAudio4"};
     static const char* const volumeNames[] = {"mmVolume1", "mmVolume2", "mmVolume3", "MMVolume4"};
@@ -59,12 +62,18 @@ void TPlayoutConsole::WireChain() {
     }
     MasterVolume_ = std::make_unique<TMMVolume>("MasterVolume");
     MasterVolume_->SetInput(WaveMixer_.get());
+    MMRingBuffer1_ = std::make_unique<TMMRingBuffer>(seams_.dispatcher, "MMRingBuffer1");
+    MMRingBuffer1_->SetQueueMode(TMMQueueMode::qmNone);
+    MMRingBuffer1_->SetInput(MasterVolume_.get());
     mmAudioOut_ = std::make_unique<TMMWaveOut>(device_, seams_.dispatcher, "mmAudioOut");
     mmAudioOut_->SetBufferSize(4096);
     mmAudioOut_->SetNumBuffers(64);
     mmAudioOut_->SetDeviceID(WaveMapperId);
     mmAudioOut_->SetTimeFormat(TMMTimeFormats::tfMillisecond);
-    mmAudioOut_->SetInput(MasterVolume_.get());
+    mmAudioOut_->SetInput(MMRingBuffer1_.get());
+    MMConnector_ = std::make_unique<TMMConnector>(seams_.clock, seams_.timers, "MMConnector");
+    MMConnector_->SetAutoTrigger(false);
+    MMConnector_->SetInput(mmAudioOut_.get());
 
     WaveMixer_->OnClosePort = [this](TMMDSPComponent*, int port) { WaveMixerClosePort(port); };
     mmAudioOut_->OnStart = [this](TMMComponent*) { mmAudioOutStart(); };
@@ -502,6 +511,7 @@ void TPlayoutConsole::mmAudioOutError() {
 }
 
 void TPlayoutConsole::HiTimerTimer() {
+    MMConnector_->Trigger();
     if (!OutputPlaying() || FTransportBusy)
         return;
     TMMAudioFile& deck = Deck(FCurrentPort);

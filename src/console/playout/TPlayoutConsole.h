@@ -1,6 +1,8 @@
 #pragma once
 
 #include "audio/decks/TMMAudioFile.h"
+#include "audio/output/TMMConnector.h"
+#include "audio/output/TMMRingBuffer.h"
 #include "audio/output/TMMVolume.h"
 #include "audio/output/TMMWaveMixer.h"
 #include "audio/output/TMMWaveOut.h"
@@ -106,7 +108,10 @@ public:
     TMMVolume& DeckVolume(int port) { return *volumes_[static_cast<size_t>(port)]; }
     TMMWaveMixer& WaveMixer() { return *WaveMixer_; }
     TMMVolume& MasterVolume() { return *MasterVolume_; }
+    TMMRingBuffer& MMRingBuffer1() { return *MMRingBuffer1_; }
     TMMWaveOut& mmAudioOut() { return *mmAudioOut_; }
+    // The meters' feed: the window attaches its level meters and spectrum.
+    TMMConnector& MMConnector() { return *MMConnector_; }
 
     // --- State ---
     bool OnAir() const { return FOnAir; }
@@ -186,7 +191,9 @@ private:
     std::array<std::unique_ptr<TMMVolume>, 4> volumes_;
     std::unique_ptr<TMMWaveMixer> WaveMixer_;
     std::unique_ptr<TMMVolume> MasterVolume_;
+    std::unique_ptr<TMMRingBuffer> MMRingBuffer1_;
     std::unique_ptr<TMMWaveOut> mmAudioOut_;
+    std::unique_ptr<TMMConnector> MMConnector_;
     std::unique_ptr<Timer> HiTimer_;
     std::unique_ptr<Timer> tmrFadeStop_;
     std::unique_ptr<Timer> tmrHardwareDelay_;

@@ -80,13 +80,12 @@ TEST_F(Soak, LoopingCrossFadesWithAJingleAndOperatorCommandsNeverStall) {
     settings.AutoCrossFade = true;
     settings.LoopScheduleContinuously = true;
 
-    const std::string fixtures = std::getenv("CORVANE_TEST_DATA") ? std::getenv("CORVANE_TEST_DATA") : "";
     std::vector<int> rows;
     std::map<std::string, int> known;
     for (int i = 0; i < 12; ++i) {
         std::string path;
         if (i % 4 == 3)
-            path = fixtures + (i % 8 == 3 ? "/audio/tone-cbr.mp3" : "/audio/tone-vbr.mp3");
+            path = test::Fixture(i % 8 == 3 ? "tone-cbr.mp3" : "tone-vbr.mp3");
         else
             path = Tone("item" + std::to_string(i) + ".wav", 20 + 3 * i, 200.0 + 100 * i, 0.3);
         rows.push_back(AddRow(path));

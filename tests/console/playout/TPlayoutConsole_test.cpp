@@ -40,10 +40,8 @@ TEST_F(Sequencing, SkipsBadRowsAndLeavesTheOutputOnAndSilentAtTheEnd) {
 }
 
 TEST_F(Sequencing, AnMp3ItemBetweenWaveItemsPlaysWholeAndWithoutGaps) {
-    const char* fixtures = std::getenv("CORVANE_TEST_DATA");
-    ASSERT_NE(fixtures, nullptr);
     const int a = AddRow(Tone("a.wav", 2, 3000));
-    AddRow(std::string(fixtures) + "/audio/tone-cbr.mp3"); // 0.7 s, 1000 Hz at -6 dB on the left
+    AddRow(test::Fixture("tone-cbr.mp3")); // 0.7 s, 1000 Hz at -6 dB on the left
     AddRow(Tone("c.wav", 2, 3000));
     Cursor(a);
     console->StartItem();
