@@ -79,7 +79,7 @@ TEST(TfrmQeLiteMain, CommandsCarryTheirCaptionsAndShortcutsAndOnlyBuiltOnesAreEn
         {"actFadeToSelected", "&Fade to Selected", "Space", false},
         {"actFadeToNext", "Fade to Next", "F6", false},
         {"actFadeToStop", "Fade to Stop", "Ctrl+F6", false},
-        {"actFullScreen", "&Full Screen", "Ctrl+F11", false},
+        {"actFullScreen", "&Full Screen", "Ctrl+F11", true},
         {"actSearchLibrary", "Search &Audio Library...", "Ctrl+F", false},
         {"actLockConsole", "Loc&k Console", "Ctrl+L", false},
         {"actVolumeControls", "&Volume / Mixer Controls", "Ctrl+Shift+V", false},

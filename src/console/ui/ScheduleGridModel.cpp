@@ -3,6 +3,8 @@
 #include "console/ui/GridColumns.h"
 #include "platform/ExceptionGuard.h"
 
+#include <QColor>
+#include <QFont>
 #include <algorithm>
 
 namespace corvane {
@@ -26,9 +28,44 @@ int ScheduleGridModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ScheduleGridModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= static_cast<int>(cells_.size()))
+    if (!index.isValid() || index.row() >= static_cast<int>(cells_.size()))
         return {};
-    return cells_[static_cast<size_t>(index.row())].value(index.column());
+    const size_t row = static_cast<size_t>(index.row());
+    const RowFacts& facts = facts_[row];
+    const auto colour = [](const std::optional<Rgb>& rgb) -> QVariant {
+        return rgb ? QVariant(QColor(rgb->red, rgb->green, rgb->blue)) : QVariant();
+    };
+    switch (role) {
+    case Qt::DisplayRole:
+        return cells_[row].value(index.column());
+    case Qt::BackgroundRole:
+        return colour(LookOfRow(facts.itemPlayOrder, facts.objectType, currentItem_, nextItem_).background);
+    case Qt::ForegroundRole:
+        return colour(LookOfRow(facts.itemPlayOrder, facts.objectType, currentItem_, nextItem_).text);
+    case Qt::FontRole:
+        if (LookOfRow(facts.itemPlayOrder, facts.objectType, currentItem_, nextItem_).bold) {
+            QFont font;
+            font.setBold(true);
+            return font;
+        }
+        return {};
+    case ObjectTypeRole:
+        return QString::fromStdString(facts.objectType);
+    case NotesRole:
+        return facts.notes;
+    default:
+        return {};
+    }
+}
+
+void ScheduleGridModel::SetPlayingItems(int currentItem, int nextItem) {
+    if (currentItem == currentItem_ && nextItem == nextItem_)
+        return;
+    currentItem_ = currentItem;
+    nextItem_ = nextItem;
+    if (!cells_.empty())
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
+                         {Qt::BackgroundRole, Qt::ForegroundRole, Qt::FontRole});
 }
 
 QVariant ScheduleGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -46,6 +83,7 @@ void ScheduleGridModel::Reload() {
     const std::vector<int>& shown = columns.fieldIndexes;
     std::vector<Bookmark> bookmarks;
     std::vector<QStringList> cells;
+    std::vector<RowFacts> facts;
     if (table_.Active()) {
         Guarded("dxgSchedule", [&] {
             Table rows(table_.Name() + "Grid");
@@ -54,7 +92,16 @@ void ScheduleGridModel::Reload() {
                 QStringList line;
                 for (int field : shown)
                     line << QString::fromStdString(rows.FieldAt(field).AsString());
-                bookmarks.push_back(rows.GetBookmark());
+                const auto text = [&](const char* name) {
+                    const Field* field = rows.FindField(name);
+                    return field ? field->AsString() : std::string();
+                };
+                const Field* order = rows.FindField("ItemPlayOrder");
+                RowFacts rowFacts{order ? order->AsInteger() : 0, text("ObjectType"),
+                                  QString::fromStdString(text("Notes"))};
+                const Bookmark bookmark = rows.GetBookmark();
+                facts.push_back(std::move(rowFacts));
+                bookmarks.push_back(bookmark);
                 cells.push_back(std::move(line));
             }
         });
@@ -65,6 +112,7 @@ void ScheduleGridModel::Reload() {
         headers_ = headers;
         bookmarks_ = std::move(bookmarks);
         cells_ = std::move(cells);
+        facts_ = std::move(facts);
         endResetModel();
         emit CurrentRowMoved(CurrentRow());
         return;
@@ -73,12 +121,14 @@ void ScheduleGridModel::Reload() {
         beginRemoveRows({}, 0, static_cast<int>(cells_.size()) - 1);
         bookmarks_.clear();
         cells_.clear();
+        facts_.clear();
         endRemoveRows();
     }
     if (!cells.empty()) {
         beginInsertRows({}, 0, static_cast<int>(cells.size()) - 1);
         bookmarks_ = std::move(bookmarks);
         cells_ = std::move(cells);
+        facts_ = std::move(facts);
         endInsertRows();
     }
     // The rows were replaced: the grid follows the table's cursor again (a

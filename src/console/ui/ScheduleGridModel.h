@@ -1,5 +1,6 @@
 #pragma once
 
+#include "console/displays/ScheduleRowLook.h"
 #include "data/Table.h"
 #include "data/TableObserver.h"
 
@@ -16,6 +17,9 @@ namespace corvane {
 class ScheduleGridModel final : public QAbstractTableModel, private TableObserver {
     Q_OBJECT
 public:
+    // What a row holds besides its cells, for the grid's row looks.
+    enum Role { ObjectTypeRole = Qt::UserRole + 1, NotesRole };
+
     ScheduleGridModel(Table& table, QObject* parent);
     ~ScheduleGridModel() override;
 
@@ -32,6 +36,9 @@ public:
     Bookmark BookmarkAt(int row) const;
     // Moves the table's cursor to the row shown at `row`.
     void MakeCurrent(int row);
+    // The ItemPlayOrder of the item on air and of the next item (0: none):
+    // their rows are highlighted while an item is on air.
+    void SetPlayingItems(int currentItem, int nextItem);
 
 signals:
     // The table's cursor moved to the row shown at `row`.
@@ -48,6 +55,14 @@ private:
     QStringList headers_;
     std::vector<Bookmark> bookmarks_;
     std::vector<QStringList> cells_;
+    struct RowFacts {
+        int itemPlayOrder = 0;
+        std::string objectType;
+        QString notes;
+    };
+    std::vector<RowFacts> facts_;
+    int currentItem_ = 0;
+    int nextItem_ = 0;
 };
 
 } // namespace corvane

@@ -2,9 +2,12 @@
 
 #include "console/IniFile.h"
 #include "console/ui/ConsoleCommands.h"
+#include "console/ui/ConsoleMeterPanel.h"
+#include "console/ui/LedDigit.h"
 #include "console/ui/QtGridAppearance.h"
 #include "console/ui/ScheduleEditing.h"
 #include "console/ui/ScheduleGridModel.h"
+#include "console/ui/ScheduleRowDelegate.h"
 #include "console/ui/SpeedSearchPage.h"
 #include "console/ui/TfrmQelDisplaySetup.h"
 #include "console/ui/TfrmQelProperties.h"
@@ -56,34 +59,36 @@ QLabel* NamedLabel(const char* name, const QString& text, QWidget* parent) {
     return label;
 }
 
-// One digit of a seven-segment style display, 0 to start with.
-QLabel* Digit(const char* name, const QString& color, int pixelSize, QWidget* parent) {
-    auto* digit = NamedLabel(name, "0", parent);
-    digit->setStyleSheet(
-        QString("QLabel { color: %1; background: black; font-family: monospace; font-size: %2px; "
-                "font-weight: bold; } QLabel:disabled { color: #404040; }")
-            .arg(color)
-            .arg(pixelSize));
-    digit->setAlignment(Qt::AlignCenter);
+// An LED digit of the console's displays, 0 to start with.
+LedDigit* Led(const char* name, const QColor& colour, QSize size, QWidget* parent,
+              LedDigit::Face face = LedDigit::Face::Digit) {
+    auto* digit = new LedDigit(name, colour, face, parent);
+    digit->setFixedSize(face == LedDigit::Face::Colon ? QSize(size.width() / 2, size.height()) : size);
     return digit;
 }
 
-// "hh:mm:ss" as six digits with their separators.
-QWidget* SixDigits(const char* const names[6], const QString& color, QWidget* parent) {
+// "hh:mm:ss" as six LED digits with colons; `names` in the order shown.
+QWidget* SixDigits(const char* const names[6], const QColor& colour, QWidget* parent) {
     auto* box = new QWidget(parent);
     auto* row = new QHBoxLayout(box);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(1);
+    row->setContentsMargins(4, 4, 4, 4);
+    row->setSpacing(2);
+    const QSize size(18, 30);
     for (int i = 0; i < 6; ++i) {
         if (i == 2 || i == 4)
-            row->addWidget(Digit("", color, 22, box));
-        row->addWidget(Digit(names[i], color, 22, box));
+            row->addWidget(Led("", colour, size, box, LedDigit::Face::Colon));
+        row->addWidget(Led(names[i], colour, size, box));
     }
-    // The separators are colons.
-    for (auto* label : box->findChildren<QLabel*>())
-        if (label->objectName().isEmpty())
-            label->setText(":");
     return box;
+}
+
+// A panel drawn black behind its LED digits and meters.
+void MakeBlack(QWidget& panel) {
+    panel.setAutoFillBackground(true);
+    QPalette palette = panel.palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    palette.setColor(QPalette::WindowText, QColor(160, 160, 160));
+    panel.setPalette(palette);
 }
 
 QIcon TrayIconImage() {
@@ -122,6 +127,8 @@ TfrmQeLiteMain::TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::p
     dxgSchedule->setContextMenuPolicy(Qt::CustomContextMenu);
     scheduleModel_ = new ScheduleGridModel(data_.cdsSchedule, this);
     dxgSchedule->setModel(scheduleModel_);
+    rowDelegate_ = new ScheduleRowDelegate(*dxgSchedule);
+    dxgSchedule->setItemDelegate(rowDelegate_);
     connect(dxgSchedule->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { scheduleModel_->MakeCurrent(current.row()); });
     connect(scheduleModel_, &ScheduleGridModel::CurrentRowMoved, this, [this](int row) {
@@ -166,8 +173,11 @@ TfrmQeLiteMain::TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::p
         parts.LoadScheduleFile = [this](const std::string& path) {
             scheduleEditing_->LoadScheduleFile(path);
         };
+    DisplayView& displayView = *this;
+    displays_ = std::make_unique<ConsoleDisplays>(displayView, seams_.clock);
     ConsoleView& view = *this;
     core_ = std::make_unique<ConsoleCore>(seams_, data_, view, std::move(programFolder), std::move(parts));
+    core_->ClockTimer().SetOnTimer([this] { displays_->ClockTick(); });
     scheduleEditing_ =
         new ScheduleEditing({*commands_, *dxgSchedule, *scheduleModel_, *edtScheduleFilter, *speedSearch_},
                             data_, seams_, *core_, playout, this);
@@ -248,6 +258,9 @@ void TfrmQeLiteMain::BuildMenus() {
     Implement("actDisplaySettings", &TfrmQeLiteMain::ShowDisplaySetup);
     Implement("actMinimize", &TfrmQeLiteMain::MinimizeCorvane);
     Implement("actOpenCorvane", &TfrmQeLiteMain::OpenCorvane);
+    Implement("actFullScreen", &TfrmQeLiteMain::ToggleFullScreen);
+    commands_->Command("actPreviewNotes")->setCheckable(true);
+    Implement("actPreviewNotes", &TfrmQeLiteMain::ToggleNotesPreview);
 }
 
 void TfrmQeLiteMain::BuildToolBars() {
@@ -302,39 +315,60 @@ QWidget* TfrmQeLiteMain::BuildVisualsPage() {
     auto* page = new QWidget;
     page->setObjectName("tsVisuals");
     auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(3);
     auto* top = new QHBoxLayout;
     auto* info = new QFormLayout;
+    info->setVerticalSpacing(1);
     lblTitle = NamedLabel("lblTitle", "", page);
     lblFile = NamedLabel("lblFile", "", page);
     lblDuration = NamedLabel("lblDuration", "", page);
+    QFont title = lblTitle->font();
+    title.setBold(true);
+    lblTitle->setFont(title);
     info->addRow("Title:", lblTitle);
     info->addRow("File:", lblFile);
     info->addRow("Duration:", lblDuration);
     top->addLayout(info, 1);
-    auto* remaining = new QHBoxLayout;
-    remaining->setSpacing(1);
+    auto* remaining = new QWidget(page);
+    remaining->setObjectName("pnlRemaining");
+    MakeBlack(*remaining);
+    auto* digits = new QHBoxLayout(remaining);
+    digits->setContentsMargins(6, 3, 6, 3);
+    digits->setSpacing(3);
+    const QColor green(0, 255, 0);
     for (const char* name : {"BigMM2", "BigMM1", "", "BigSS2", "BigSS1"}) {
-        QLabel* digit = Digit(name, "#00FF00", 40, page);
-        if (!*name)
-            digit->setText(":");
+        LedDigit* digit =
+            Led(name, green, QSize(22, 40), remaining, *name ? LedDigit::Face::Digit : LedDigit::Face::Colon);
         // Dim until the first item is shown.
         digit->setEnabled(false);
-        remaining->addWidget(digit);
+        bigDigits_.push_back(digit);
+        digits->addWidget(digit);
     }
-    top->addLayout(remaining);
-    layout->addLayout(top, 1);
+    top->addWidget(remaining);
+    layout->addLayout(top);
+    meterPanel_ = new ConsoleMeterPanel(seams_.timers, page);
+    layout->addWidget(meterPanel_);
+    const ConsoleMeterPanel::SmallDigits& small = meterPanel_->Digits();
+    ledGroups_[static_cast<size_t>(DigitGroup::RemainingMinutes)] = {{bigDigits_[0], bigDigits_[1]},
+                                                                     {small.mm2, small.mm1}};
+    ledGroups_[static_cast<size_t>(DigitGroup::RemainingSeconds)] = {{bigDigits_[3], bigDigits_[4]},
+                                                                     {small.ss2, small.ss1}};
     auto* transport = new QHBoxLayout;
     for (const char* name : {"actRestart", "actSkipLeft", "actSkipRight"}) {
         auto* button = new QToolButton(page);
         button->setDefaultAction(commands_->Command(name));
         transport->addWidget(button);
     }
-    auto* gauge = new QProgressBar(page);
-    gauge->setObjectName("Gauge");
-    gauge->setRange(0, 100);
-    gauge->setValue(0);
-    gauge->setTextVisible(false);
-    transport->addWidget(gauge, 1);
+    Gauge = new QProgressBar(page);
+    Gauge->setObjectName("Gauge");
+    Gauge->setRange(0, 100);
+    Gauge->setValue(0);
+    Gauge->setTextVisible(false);
+    Gauge->setMaximumHeight(12);
+    Gauge->setStyleSheet("QProgressBar { background: black; border: 1px solid #404040; } "
+                         "QProgressBar::chunk { background: #00C040; }");
+    transport->addWidget(Gauge, 1);
     layout->addLayout(transport);
     return page;
 }
@@ -417,15 +451,26 @@ QWidget* TfrmQeLiteMain::BuildLiveAssistPage() {
 
     mmLiveTimers = new QWidget(page);
     mmLiveTimers->setObjectName("mmLiveTimers");
+    MakeBlack(*mmLiveTimers);
     auto* clocks = new QGridLayout(mmLiveTimers);
+    clocks->setContentsMargins(8, 4, 8, 4);
     static const char* const time[6] = {"TimeLed1", "TimeLed2", "TimeLed3",
                                         "TimeLed4", "TimeLed5", "TimeLed6"};
     static const char* const down[6] = {"DownLed5", "DownLed6", "DownLed1",
                                         "DownLed2", "DownLed3", "DownLed4"};
     clocks->addWidget(new QLabel("Current Time", mmLiveTimers), 0, 0);
-    clocks->addWidget(SixDigits(time, "#80FFFF", mmLiveTimers), 1, 0);
+    clocks->addWidget(SixDigits(time, QColor(0x80, 0xFF, 0xFF), mmLiveTimers), 1, 0);
     clocks->addWidget(new QLabel("Count Down to Next Commercial", mmLiveTimers), 0, 1);
-    clocks->addWidget(SixDigits(down, "#FF0000", mmLiveTimers), 1, 1);
+    clocks->addWidget(SixDigits(down, QColor(0xFF, 0x00, 0x00), mmLiveTimers), 1, 1);
+    const auto pair = [this](const char* tens, const char* units) {
+        return std::pair{mmLiveTimers->findChild<LedDigit*>(tens), mmLiveTimers->findChild<LedDigit*>(units)};
+    };
+    ledGroups_[static_cast<size_t>(DigitGroup::ClockHours)] = {pair("TimeLed1", "TimeLed2")};
+    ledGroups_[static_cast<size_t>(DigitGroup::ClockMinutes)] = {pair("TimeLed3", "TimeLed4")};
+    ledGroups_[static_cast<size_t>(DigitGroup::ClockSeconds)] = {pair("TimeLed5", "TimeLed6")};
+    ledGroups_[static_cast<size_t>(DigitGroup::CountdownHours)] = {pair("DownLed5", "DownLed6")};
+    ledGroups_[static_cast<size_t>(DigitGroup::CountdownMinutes)] = {pair("DownLed1", "DownLed2")};
+    ledGroups_[static_cast<size_t>(DigitGroup::CountdownSeconds)] = {pair("DownLed3", "DownLed4")};
     layout->addWidget(mmLiveTimers);
     return page;
 }
@@ -483,6 +528,40 @@ void TfrmQeLiteMain::ShowDisplaySetup() {
     displaySetup_->show();
     displaySetup_->raise();
     displaySetup_->activateWindow();
+}
+
+void TfrmQeLiteMain::ToggleFullScreen() {
+    if (windowFlags().testFlag(Qt::FramelessWindowHint)) {
+        setWindowFlag(Qt::FramelessWindowHint, false);
+        showNormal();
+    } else {
+        setWindowFlag(Qt::FramelessWindowHint, true);
+        if (const QScreen* screen = this->screen())
+            setGeometry(screen->availableGeometry());
+        show();
+    }
+    for (QToolBar* toolBar : findChildren<QToolBar*>())
+        toolBar->show();
+    menuBar()->show();
+}
+
+void TfrmQeLiteMain::ToggleNotesPreview() {
+    const bool shown = !NotesPreviewShown();
+    rowDelegate_->SetNotesPreview(shown ? ScheduleRowDelegate::NotesPreview::Shown
+                                        : ScheduleRowDelegate::NotesPreview::Hidden);
+    commands_->Command("actPreviewNotes")->setChecked(shown);
+}
+
+bool TfrmQeLiteMain::NotesPreviewShown() const {
+    return rowDelegate_->Preview() == ScheduleRowDelegate::NotesPreview::Shown;
+}
+
+void TfrmQeLiteMain::SetGauge(int percent) {
+    Gauge->setValue(std::clamp(percent, 0, 100));
+}
+
+void TfrmQeLiteMain::SetPlayingItems(int currentItem, int nextItem) {
+    scheduleModel_->SetPlayingItems(currentItem, nextItem);
 }
 
 void TfrmQeLiteMain::SetGridLook(const GridAppearance& appearance) {
@@ -580,9 +659,7 @@ void TfrmQeLiteMain::SetStatusText(int panel, const std::string& text) {
 }
 
 void TfrmQeLiteMain::ClearItemDisplay() {
-    for (QLabel* label : {lblTitle, lblCurrentItem, lblFile, lblDuration})
-        label->clear();
-    statusPanels_[0]->clear();
+    displays_->ClearItemInfo();
 }
 
 void TfrmQeLiteMain::SetTotalDuration(const std::string& text) {
@@ -599,6 +676,40 @@ void TfrmQeLiteMain::ProcessPendingMessages() {
 
 void TfrmQeLiteMain::Repaint() {
     update();
+}
+
+// --- DisplayView ---
+
+void TfrmQeLiteMain::SetItemTexts(const ItemTexts& texts) {
+    const QString title = QString::fromStdString(texts.title);
+    lblTitle->setText(title);
+    lblCurrentItem->setText(title);
+    lblFile->setText(QString::fromStdString(texts.file));
+    lblDuration->setText(QString::fromStdString(texts.duration));
+}
+
+void TfrmQeLiteMain::ClearItemStatus() {
+    statusPanels_[0]->clear();
+}
+
+void TfrmQeLiteMain::SetDigitGroup(DigitGroup group, int value) {
+    for (const auto& [tens, units] : ledGroups_[static_cast<size_t>(group)])
+        SetLedPair(*tens, *units, value);
+}
+
+void TfrmQeLiteMain::SetRemainingLight(DigitLight light) {
+    const bool lit = light == DigitLight::Lit;
+    for (LedDigit* digit : bigDigits_)
+        digit->setEnabled(lit);
+    const ConsoleMeterPanel::SmallDigits& small = meterPanel_->Digits();
+    for (LedDigit* digit : {small.mm2, small.mm1, small.colon, small.ss2, small.ss1})
+        digit->setEnabled(lit);
+}
+
+void TfrmQeLiteMain::SetRemainingColour(Rgb colour) {
+    // The four digits change colour; the colon between them stays green.
+    for (LedDigit* digit : {bigDigits_[0], bigDigits_[1], bigDigits_[3], bigDigits_[4]})
+        digit->SetColour(QColor(colour.red, colour.green, colour.blue));
 }
 
 // The grid's own column layout: per field its position, width and whether it

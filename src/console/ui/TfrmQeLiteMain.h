@@ -2,6 +2,8 @@
 
 #include "console/ConsoleCore.h"
 #include "console/ConsoleView.h"
+#include "console/displays/ConsoleDisplays.h"
+#include "console/displays/DisplayView.h"
 #include "console/ui/ScheduleEditing.h"
 #include "console/ui/TfrmQelDisplaySetup.h"
 #include "platform/Seams.h"
@@ -9,6 +11,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QPointer>
+#include <array>
 #include <filesystem>
 #include <memory>
 
@@ -26,7 +29,10 @@ class QWidget;
 namespace corvane {
 
 class ConsoleCommands;
+class ConsoleMeterPanel;
+class LedDigit;
 class ScheduleEditing;
+class ScheduleRowDelegate;
 class ScheduleGridModel;
 class SpeedSearchPage;
 class TdmQelData;
@@ -39,7 +45,7 @@ enum class TrayUse { WhenAvailable, Never };
 // control and the status bar. Its rules live in ConsoleCore, which it owns;
 // the window binds widgets to it and implements ConsoleView for it. Creating
 // the window runs FormCreate, showing it FormShow, closing it FormCloseQuery.
-class TfrmQeLiteMain final : public QMainWindow, private ConsoleView {
+class TfrmQeLiteMain final : public QMainWindow, private ConsoleView, private DisplayView {
     Q_OBJECT
 public:
     TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::path programFolder,
@@ -63,12 +69,27 @@ public:
     QLineEdit& ScheduleFilter() { return *edtScheduleFilter; }
     SpeedSearchPage& SpeedSearch() { return *speedSearch_; }
 
+    // The displays playout feeds: item information, remaining time, clock
+    // and countdown (tmrClock ticks it), the meters and the spectrum.
+    ConsoleDisplays& Displays() { return *displays_; }
+    ConsoleMeterPanel& MeterPanel() { return *meterPanel_; }
+    // The played percentage of the item on air, 0..100.
+    void SetGauge(int percent);
+    // The rows of the item on air and the next item (ItemPlayOrder, 0: none).
+    void SetPlayingItems(int currentItem, int nextItem);
+    bool NotesPreviewShown() const;
+
     // The commands the window carries out itself.
     void CloseConsole();
     void MinimizeCorvane();
     void OpenCorvane();
     void ShowProperties();
     void ShowDisplaySetup();
+    // "&Full Screen": borderless over the screen's work area, or back to a
+    // sizeable border; the tool bars and the menu are shown either way.
+    void ToggleFullScreen();
+    // "&Preview Notes": each row's notes under it, or not.
+    void ToggleNotesPreview();
     TfrmQelDisplaySetup* DisplaySetup() { return displaySetup_; }
 
 protected:
@@ -95,6 +116,13 @@ private:
     void SetAcceptDroppedFiles(bool accept) override;
     void ProcessPendingMessages() override;
     void Repaint() override;
+
+    // DisplayView
+    void SetItemTexts(const ItemTexts& texts) override;
+    void ClearItemStatus() override;
+    void SetDigitGroup(DigitGroup group, int value) override;
+    void SetRemainingLight(DigitLight light) override;
+    void SetRemainingColour(Rgb colour) override;
 
     void BuildMenus();
     void BuildToolBars();
@@ -133,6 +161,13 @@ private:
     QLabel* lblTotalDuration = nullptr;
     QLabel* pnlCartRackLabel = nullptr;
     QWidget* mmLiveTimers = nullptr;
+    QProgressBar* Gauge = nullptr;
+    ConsoleMeterPanel* meterPanel_ = nullptr;
+    ScheduleRowDelegate* rowDelegate_ = nullptr;
+    // Per digit group the tens and units digits it feeds.
+    std::array<std::vector<std::pair<LedDigit*, LedDigit*>>, 8> ledGroups_;
+    std::vector<LedDigit*> bigDigits_;
+    std::unique_ptr<ConsoleDisplays> displays_;
     QLineEdit* edtScheduleFilter = nullptr;
     SpeedSearchPage* speedSearch_ = nullptr;
     ScheduleEditing* scheduleEditing_ = nullptr;

@@ -1,0 +1,206 @@
+#include "ConsoleWindow.h"
+#include "audio/meters/ConsoleMeterSettings.h"
+#include "console/ui/ConsoleMeterPanel.h"
+#include "console/ui/LedDigit.h"
+#include "console/ui/ScheduleGridModel.h"
+
+#include <QFont>
+#include <QImage>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QTableView>
+#include <QToolBar>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+namespace corvane::testing {
+namespace {
+
+constexpr int Ms(int h, int m, int s) {
+    return ((h * 60 + m) * 60 + s) * 1000;
+}
+
+struct DisplaysWindow : Window {
+    int Digit(const char* name) { return console->findChild<LedDigit*>(name)->Value(); }
+    LedDigit& Led(const char* name) { return *console->findChild<LedDigit*>(name); }
+    // "mm:ss" as the four digits named show it.
+    QString Shown(const char* m2, const char* m1, const char* s2, const char* s1) {
+        return QString("%1%2:%3%4").arg(Digit(m2)).arg(Digit(m1)).arg(Digit(s2)).arg(Digit(s1));
+    }
+    QString Big() { return Shown("BigMM2", "BigMM1", "BigSS2", "BigSS1"); }
+    QString Small() { return Shown("mm2", "mm1", "ss2", "ss1"); }
+    QString Text(const char* label) { return console->findChild<QLabel*>(label)->text(); }
+
+    void AddScheduleRow(const char* title, const char* path, const char* notes = "") {
+        Table& s = data->cdsSchedule;
+        s.Append();
+        s.FieldByName("TitleName").SetAsString(title);
+        s.FieldByName("LocalPathToFile").SetAsString(path);
+        s.FieldByName("Notes").SetAsString(notes);
+        s.Post();
+    }
+};
+
+// Interleaved 16-bit stereo frames: a sine of `amplitude` on the left (and
+// on the right when `right` is set).
+std::vector<int16_t> Sine(int frames, double hz, int amplitude, bool right) {
+    std::vector<int16_t> samples;
+    for (int i = 0; i < frames; ++i) {
+        const auto v = static_cast<int16_t>(amplitude * std::sin(2 * std::numbers::pi * hz * i / 44100.0));
+        samples.push_back(v);
+        samples.push_back(right ? v : 0);
+    }
+    return samples;
+}
+
+// Pixels of a widget that are not black.
+int LitPixels(QWidget& widget) {
+    const QImage image = widget.grab().toImage();
+    int lit = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            lit += (image.pixel(x, y) & 0xFFFFFF) != 0;
+    return lit;
+}
+
+TEST(ConsoleDisplaysWindow, RemainingDigitsLightWithTheItemAndTurnRedForTheLastTenSeconds) {
+    DisplaysWindow w;
+    EXPECT_FALSE(w.Led("BigMM2").isEnabled());
+    EXPECT_FALSE(w.Led("SmallColon").isEnabled());
+    w.console->Displays().ShowItemInfo("Morning Song", "/music/morning.mp3", Ms(1, 5, 30));
+    w.console->Displays().UpdateRemainingDisplay(Ms(1, 5, 30));
+    EXPECT_TRUE(w.Led("BigMM2").isEnabled());
+    EXPECT_TRUE(w.Led("SmallColon").isEnabled());
+    EXPECT_EQ(w.Text("lblTitle"), "Morning Song");
+    EXPECT_EQ(w.Text("lblCurrentItem"), "Morning Song");
+    EXPECT_EQ(w.Text("lblFile"), "/music/morning.mp3");
+    EXPECT_EQ(w.Text("lblDuration"), "01:05:30");
+    EXPECT_EQ(w.Big(), "05:30");
+    EXPECT_EQ(w.Small(), "05:30");
+    EXPECT_EQ(w.Led("BigSS1").Colour(), QColor(0, 255, 0));
+
+    w.console->Displays().UpdateRemainingDisplay(Ms(0, 0, 10));
+    EXPECT_EQ(w.Big(), "00:10");
+    EXPECT_EQ(w.Led("BigMM2").Colour(), QColor(255, 0, 0));
+    w.console->Displays().UpdateRemainingDisplay(0);
+    EXPECT_EQ(w.Led("BigMM2").Colour(), QColor(0, 255, 0));
+
+    w.console->Displays().ClearItemInfo();
+    for (const char* label : {"lblTitle", "lblCurrentItem", "lblFile", "lblDuration"})
+        EXPECT_EQ(w.Text(label), "") << label;
+    // The digits keep their last values.
+    EXPECT_EQ(w.Big(), "00:00");
+}
+
+TEST(ConsoleDisplaysWindow, ClockTicksTheTimeAndTheCountdownToTheNextBreak) {
+    DisplaysWindow w; // the studio's clock starts at 09:00:00
+    w.console->Displays().SetNextBreakTime("09:30");
+    w.studio.studio.Run(1000);
+    EXPECT_EQ(w.Shown("TimeLed1", "TimeLed2", "TimeLed3", "TimeLed4"), "09:00");
+    EXPECT_EQ(w.Digit("TimeLed6"), 1);
+    EXPECT_EQ(w.Shown("DownLed5", "DownLed6", "DownLed1", "DownLed2"), "00:29");
+    EXPECT_EQ(w.Shown("DownLed1", "DownLed2", "DownLed3", "DownLed4"), "29:59");
+    EXPECT_EQ(w.Led("DownLed1").Colour(), QColor(0xFF, 0, 0));
+    EXPECT_EQ(w.Led("TimeLed1").Colour(), QColor(0x80, 0xFF, 0xFF));
+
+    // With the clock display off the panel hides and the clock stands still.
+    w.console->Core().SetDisplayClock(false);
+    w.studio.studio.Run(5000);
+    EXPECT_TRUE(w.console->ClockPanel().isHidden());
+    EXPECT_EQ(w.Digit("TimeLed6"), 1);
+}
+
+TEST(ConsoleDisplaysWindow, RowsOfTheItemOnAirAndTheNextItemAreColouredUntilStop) {
+    DisplaysWindow w;
+    w.AddScheduleRow("One", "/music/one.mp3");
+    w.AddScheduleRow("Two", "/music/two.wav");
+    w.AddScheduleRow("Spot", "/ads/spot.mp3");
+    Table& s = w.data->cdsSchedule;
+    s.Last();
+    s.Edit();
+    s.FieldByName("ObjectType").SetAsString("AD");
+    s.Post();
+    QAbstractItemModel& model = *w.console->ScheduleGrid().model();
+    const auto background = [&](int row) { return model.index(row, 0).data(Qt::BackgroundRole); };
+    const auto text = [&](int row) { return model.index(row, 0).data(Qt::ForegroundRole); };
+    ASSERT_EQ(model.rowCount(), 3);
+
+    w.console->SetPlayingItems(1, 2);
+    EXPECT_EQ(background(0), QColor(0x00, 0xFF, 0x00));
+    EXPECT_EQ(text(0), QColor(0x00, 0x00, 0xFF));
+    EXPECT_TRUE(model.index(0, 0).data(Qt::FontRole).value<QFont>().bold());
+    EXPECT_EQ(background(1), QColor(0xFF, 0xB3, 0x66));
+    EXPECT_EQ(text(1), QColor(0xFF, 0xFF, 0xFF));
+    EXPECT_EQ(text(2), QColor(0xFF, 0x00, 0x00));
+    EXPECT_EQ(model.index(2, 0).data(ScheduleGridModel::ObjectTypeRole), "AD");
+
+    // "St&op" resets playout, which sets both items to 0.
+    w.console->SetPlayingItems(0, 0);
+    for (int row : {0, 1})
+        EXPECT_FALSE(background(row).isValid()) << row;
+    EXPECT_EQ(text(2), QColor(0xFF, 0x00, 0x00));
+}
+
+TEST(ConsoleDisplaysWindow, FullScreenTwiceReturnsTheBorderAndNotesPreviewGrowsRows) {
+    DisplaysWindow w;
+    w.console->show();
+    w.console->findChild<QToolBar*>("tbTools")->hide();
+    w.Command("actFullScreen")->trigger();
+    EXPECT_TRUE(w.console->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(w.console->findChild<QToolBar*>("tbTools")->isVisible());
+    w.Command("actFullScreen")->trigger();
+    EXPECT_FALSE(w.console->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(w.console->menuBar()->isVisible());
+
+    w.AddScheduleRow("One", "/music/one.mp3", "Talk over the intro");
+    w.AddScheduleRow("Two", "/music/two.mp3");
+    QTableView& grid = w.console->ScheduleGrid();
+    grid.resizeRowsToContents();
+    const int plain = grid.rowHeight(0);
+    w.Command("actPreviewNotes")->trigger();
+    EXPECT_TRUE(w.console->NotesPreviewShown());
+    EXPECT_TRUE(w.Command("actPreviewNotes")->isChecked());
+    EXPECT_GT(grid.rowHeight(0), plain);
+    EXPECT_EQ(grid.rowHeight(1), plain);
+    w.Command("actPreviewNotes")->trigger();
+    EXPECT_EQ(grid.rowHeight(0), plain);
+}
+
+TEST(ConsoleDisplaysWindow, MetersAndSpectrumShowALeftOnlySineAndPeaksFall) {
+    DisplaysWindow w;
+    w.console->resize(900, 700);
+    w.console->show();
+    ConsoleMeterPanel& panel = w.console->MeterPanel();
+    TMMLevel& left = panel.MMLevel1();
+    TMMLevel& right = panel.MMLevel2();
+    ASSERT_GT(left.TotalSpots(), 0);
+    const std::vector<int16_t> chunk = Sine(250, 1000, 32767, false);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(chunk.data());
+    left.RefreshPcmData(bytes);
+    right.RefreshPcmData(bytes);
+    EXPECT_EQ(left.Spots(), left.TotalSpots());
+    EXPECT_EQ(right.Spots(), 0);
+    const std::vector<int16_t> block = Sine(64, 2756.25, 16000, true); // bin 4 of 64 points
+    panel.MMSpectrum1().RefreshPcmData(reinterpret_cast<const unsigned char*>(block.data()));
+    EXPECT_GT(panel.MMSpectrum1().Bars()[4].spots, 0);
+
+    QWidget& level1 = *w.console->findChild<QWidget*>("MMLevel1");
+    QWidget& level2 = *w.console->findChild<QWidget*>("MMLevel2");
+    EXPECT_GT(LitPixels(level1), level1.width() * level1.height() / 2);
+    EXPECT_EQ(LitPixels(level2), 0);
+    EXPECT_GT(LitPixels(*w.console->findChild<QWidget*>("MMSpectrum1")), 0);
+
+    // Silence: the bar falls; the peak holds 41 ticks of 25 ms, then falls a spot a tick.
+    const std::vector<int16_t> silence(500, 0);
+    left.RefreshPcmData(reinterpret_cast<const unsigned char*>(silence.data()));
+    const int peak = left.PeakSpot();
+    w.studio.studio.Run(41 * 25 - 1);
+    EXPECT_EQ(left.PeakSpot(), peak);
+    w.studio.studio.Run(2 * 25);
+    EXPECT_LT(left.PeakSpot(), peak);
+}
+
+} // namespace
+} // namespace corvane::testing
