@@ -287,6 +287,20 @@ TEST_F(Sequencing, AFailedArchiveWriteGoesToTheExceptionLogAndPlayoutGoesOn) {
     EXPECT_NE(ReadText(folder / "zrexcept.log").find("archive.log"), std::string::npos);
 }
 
+TEST_F(Sequencing, AfterShutdownNothingStartsAgain) {
+    const int a = AddRow(Tone("a.wav", 3, 1000));
+    AddRow(Tone("b.wav", 3, 2000));
+    Cursor(a);
+    console->StartItem();
+    Run(500);
+    console->Shutdown();
+    EXPECT_FALSE(console->OutputPlaying());
+    Run(4000);
+    console->StartItem();
+    EXPECT_FALSE(console->OutputPlaying());
+    EXPECT_EQ(ArchiveLines().size(), 1u);
+}
+
 TEST_F(Sequencing, TheCommandTableFollowsTheOnAirState) {
     EXPECT_EQ(console->Commands(), PlayoutCommands{});
     console->SetOnAir(false);
