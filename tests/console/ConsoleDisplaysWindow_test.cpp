@@ -4,6 +4,7 @@
 #include "console/ui/LedDigit.h"
 #include "console/ui/ScheduleGridModel.h"
 
+#include <QApplication>
 #include <QFont>
 #include <QImage>
 #include <QLabel>
@@ -33,9 +34,10 @@ struct DisplaysWindow : Window {
     QString Small() { return Shown("mm2", "mm1", "ss2", "ss1"); }
     QString Text(const char* label) { return console->findChild<QLabel*>(label)->text(); }
 
-    void AddScheduleRow(const char* title, const char* path, const char* notes = "") {
+    void AddScheduleRow(const char* title, const char* path, const char* notes = "", const char* type = "") {
         Table& s = data->cdsSchedule;
         s.Append();
+        s.FieldByName("ObjectType").SetAsString(type);
         s.FieldByName("TitleName").SetAsString(title);
         s.FieldByName("LocalPathToFile").SetAsString(path);
         s.FieldByName("Notes").SetAsString(notes);
@@ -116,12 +118,7 @@ TEST(ConsoleDisplaysWindow, RowsOfTheItemOnAirAndTheNextItemAreColouredUntilStop
     DisplaysWindow w;
     w.AddScheduleRow("One", "/music/one.mp3");
     w.AddScheduleRow("Two", "/music/two.wav");
-    w.AddScheduleRow("Spot", "/ads/spot.mp3");
-    Table& s = w.data->cdsSchedule;
-    s.Last();
-    s.Edit();
-    s.FieldByName("ObjectType").SetAsString("AD");
-    s.Post();
+    w.AddScheduleRow("Spot", "/ads/spot.mp3", "", "AD");
     QAbstractItemModel& model = *w.console->ScheduleGrid().model();
     const auto background = [&](int row) { return model.index(row, 0).data(Qt::BackgroundRole); };
     const auto text = [&](int row) { return model.index(row, 0).data(Qt::ForegroundRole); };
@@ -200,6 +197,70 @@ TEST(ConsoleDisplaysWindow, MetersAndSpectrumShowALeftOnlySineAndPeaksFall) {
     EXPECT_EQ(left.PeakSpot(), peak);
     w.studio.studio.Run(2 * 25);
     EXPECT_LT(left.PeakSpot(), peak);
+}
+
+// The console as it looks on air: rows coloured, an item on air with its
+// remaining time, the meters and spectrum fed programme-like audio for a few
+// seconds, the clock running. With CORVANE_SCREENSHOT_DIR set (run under
+// Xvfb for the real style) the Visuals and Live Assist pages are saved there.
+TEST(ConsoleDisplaysWindow, OnAirSceneLightsDigitsMetersAndRows) {
+    DisplaysWindow w;
+    w.AddScheduleRow("Station Jingle", "/music/jingle.wav");
+    w.AddScheduleRow("Summer Breeze", "/music/summer-breeze.mp3", "Back-announce the weather after this one");
+    w.AddScheduleRow("Night Drive", "/music/night-drive.mp3");
+    w.AddScheduleRow("Garden Centre Spot", "/ads/garden-centre.mp3", "", "AD");
+    w.AddScheduleRow("Old Radio Play", "/music/old-radio.wav");
+    w.data->cdsSchedule.First();
+    w.data->cdsSchedule.Next();
+    w.console->resize(900, 640);
+    w.console->show();
+    w.Command("actPreviewNotes")->trigger();
+    w.console->SetPlayingItems(2, 3);
+    ConsoleDisplays& displays = w.console->Displays();
+    const int length = Ms(0, 5, 10);
+    displays.ShowItemInfo("Summer Breeze", "/music/summer-breeze.mp3", length);
+    displays.SetNextBreakTime("09:15");
+    w.console->Core().ShowTotalDuration(17 * 60 + 25);
+    w.console->findChild<QLabel*>("StatusPanel0")->setText("Playing: summer-breeze.mp3");
+
+    ConsoleMeterPanel& panel = w.console->MeterPanel();
+    // Programme-like audio: a bass line, a voice-range tone and a hiss-like
+    // high tone, louder on the left, swelling over the chunks.
+    std::vector<int16_t> chunk(2 * 250);
+    for (int n = 0; n < 160; ++n) {
+        const double swell = 0.6 + 0.35 * std::sin((n + 25) / 9.0);
+        for (int i = 0; i < 250; ++i) {
+            const double t = (n * 250 + i) / 44100.0;
+            const double v = swell * (15000 * std::sin(2 * std::numbers::pi * 110 * t) +
+                                      9000 * std::sin(2 * std::numbers::pi * 1400 * t) +
+                                      5000 * std::sin(2 * std::numbers::pi * 5200 * t + n));
+            chunk[2 * i] = static_cast<int16_t>(v);
+            chunk[2 * i + 1] = static_cast<int16_t>(v * 0.7);
+        }
+        const auto* bytes = reinterpret_cast<const unsigned char*>(chunk.data());
+        panel.MMLevel1().RefreshPcmData(bytes);
+        panel.MMLevel2().RefreshPcmData(bytes);
+        panel.MMSpectrum1().RefreshPcmData(bytes);
+        w.studio.studio.Run(25);
+        const int remaining = Ms(0, 3, 42) - n * 25;
+        displays.UpdateRemainingDisplay(remaining);
+        w.console->SetGauge((length - remaining) * 100 / length);
+    }
+    w.studio.studio.Run(1000 - 160 * 25 % 1000);
+    EXPECT_EQ(w.Big(), "03:38");
+    EXPECT_GT(panel.MMLevel1().Spots(), panel.MMLevel2().Spots());
+    EXPECT_GT(panel.MMLevel2().Spots(), 0);
+    EXPECT_GT(LitPixels(*w.console->findChild<QWidget*>("MMSpectrum1")), 0);
+    EXPECT_EQ(w.Shown("DownLed1", "DownLed2", "DownLed3", "DownLed4"), "14:55");
+
+    const QByteArray folder = qgetenv("CORVANE_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        return;
+    QApplication::processEvents();
+    w.console->grab().save(QString::fromUtf8(folder) + "/console-visuals.png");
+    w.console->ControlCenter().setCurrentIndex(4);
+    QApplication::processEvents();
+    w.console->grab().save(QString::fromUtf8(folder) + "/console-live-assist.png");
 }
 
 } // namespace

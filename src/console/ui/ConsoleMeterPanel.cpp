@@ -20,17 +20,17 @@ QColor ColourAt(int percent, int yellowAt, int redAt) {
     return percent >= redAt ? Red : percent >= yellowAt ? Yellow : Green;
 }
 
-// The level meters' bitmap: a full bar of spots, green, yellow, then red,
-// 1024 pixels long so any meter width copies from it.
-QPixmap LevelBarBitmap() {
-    constexpr int length = 1024, height = 16;
-    QPixmap pixmap(length, height);
+// The level meters' bitmap: a full bar of spots `length` pixels long, green,
+// yellow, then red.
+QPixmap LevelBarBitmap(int length) {
+    constexpr int height = 16;
+    QPixmap pixmap(std::max(length, 1), height);
     pixmap.fill(Qt::black);
     QPainter painter(&pixmap);
     const int spots = length / LevelMeterWidget::SpotPitch;
     for (int i = 0; i < spots; ++i)
         painter.fillRect(i * LevelMeterWidget::SpotPitch, 0, LevelMeterWidget::SpotPitch - 1, height,
-                         ColourAt(i * 100 / spots, LevelYellowAt, LevelRedAt));
+                         ColourAt((i + 1) * 100 / spots, LevelYellowAt, LevelRedAt));
     return pixmap;
 }
 
@@ -66,7 +66,6 @@ ConsoleMeterPanel::ConsoleMeterPanel(TimerFactory& timers, QWidget* parent)
     ApplyConsoleLevelSettings(MMLevel1(), TMMChannel::chLeft);
     ApplyConsoleLevelSettings(MMLevel2(), TMMChannel::chRight);
     ApplyConsoleSpectrumSettings(MMSpectrum1());
-    BM_BAR1 = LevelBarBitmap();
     BM_BAR2 = SpectrumBarBitmap(MMSpectrum1().Height);
     for (LevelMeterWidget* level : {level1_, level2_})
         level->OnDrawBar = [this](QPainter& p, const QRect& bar, int spots, int peak) {
@@ -77,7 +76,7 @@ ConsoleMeterPanel::ConsoleMeterPanel(TimerFactory& timers, QWidget* parent)
     };
 
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(6, 4, 6, 4);
+    layout->setContentsMargins(6, 4, 8, 4);
     layout->setSpacing(8);
     auto* meters = new QGridLayout;
     meters->setSpacing(2);
@@ -86,8 +85,9 @@ ConsoleMeterPanel::ConsoleMeterPanel(TimerFactory& timers, QWidget* parent)
     meters->addWidget(ChannelLabel("R", this), 1, 0);
     meters->addWidget(level2_, 1, 1);
     meters->addWidget(new DbScaleWidget("MMLevelScale1", MMLevel1().Sensitivy, this), 2, 1);
+    meters->setColumnStretch(1, 1);
     layout->addLayout(meters, 1);
-    spectrum_->setFixedSize(2 * MMSpectrum1().Width, 2 * MMSpectrum1().Height + 6);
+    spectrum_->setFixedSize(2 * MMSpectrum1().Width, 2 * MMSpectrum1().Height);
     layout->addWidget(spectrum_);
 
     auto* digits = new QHBoxLayout;
@@ -108,6 +108,7 @@ ConsoleMeterPanel::ConsoleMeterPanel(TimerFactory& timers, QWidget* parent)
     digits_.ss1 = digit("ss1", LedDigit::Face::Digit);
     layout->addLayout(digits);
 
+    setFixedHeight(2 * MMSpectrum1().Height + 8);
     peakTimer_->SetOnTimer([this] { TickPeaks(); });
     peakTimer_->SetEnabled(true);
 }
@@ -129,7 +130,11 @@ void ConsoleMeterPanel::TickPeaks() {
 }
 
 // Lit spots copied from BM_BAR1 left to right; the peak is a 2-pixel mark.
-void ConsoleMeterPanel::DrawLevelBar(QPainter& painter, const QRect& bar, int spots, int peak) const {
+// The bitmap is made for the meters' length, so its colours fall on the
+// same share of every bar.
+void ConsoleMeterPanel::DrawLevelBar(QPainter& painter, const QRect& bar, int spots, int peak) {
+    if (BM_BAR1.width() != bar.width())
+        BM_BAR1 = LevelBarBitmap(bar.width());
     const int pitch = LevelMeterWidget::SpotPitch;
     const QRect lit(bar.left(), bar.top(), std::min(spots * pitch, BM_BAR1.width()), bar.height());
     painter.drawPixmap(lit, BM_BAR1, QRect(0, 0, lit.width(), BM_BAR1.height()));

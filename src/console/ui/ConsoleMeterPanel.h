@@ -33,7 +33,7 @@ public:
     void ResetMeters();
 
 private:
-    void DrawLevelBar(QPainter& painter, const QRect& bar, int spots, int peak) const;
+    void DrawLevelBar(QPainter& painter, const QRect& bar, int spots, int peak);
     void DrawSpectrumBar(QPainter& painter, const QRect& bar, int spots, int peak) const;
     void TickPeaks();
 
@@ -41,7 +41,7 @@ private:
     LevelMeterWidget* level2_ = nullptr;
     SpectrumWidget* spectrum_ = nullptr;
     SmallDigits digits_{};
-    QPixmap BM_BAR1;
+    QPixmap BM_BAR1; // made at the meters' length when first drawn
     QPixmap BM_BAR2;
     std::unique_ptr<Timer> peakTimer_;
 };

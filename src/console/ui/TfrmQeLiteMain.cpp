@@ -122,6 +122,7 @@ TfrmQeLiteMain::TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::p
     dxgSchedule->setSelectionBehavior(QAbstractItemView::SelectRows);
     dxgSchedule->setSelectionMode(QAbstractItemView::ExtendedSelection);
     dxgSchedule->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    dxgSchedule->setWordWrap(false);
     dxgSchedule->verticalHeader()->hide();
     dxgSchedule->horizontalHeader()->setSectionsMovable(true);
     dxgSchedule->setContextMenuPolicy(Qt::CustomContextMenu);
