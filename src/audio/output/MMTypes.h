@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/chain/TMMComponent.h"
+#include "audio/chain/TMMTimeFormats.h"
 
 #include <functional>
 
@@ -10,9 +11,6 @@ namespace corvane {
 // queue (the console's mode), directly in the platform's callback, or
 // through a worker thread of its own.
 enum class TMMCBMode { cmWindow, cmCallback, cmThread };
-
-// Units of positions and time conversions.
-enum class TMMTimeFormats { tfMillisecond, tfByte, tfSample };
 
 // A plain notification, with the component that raised it.
 using TMMNotifyEvent = std::function<void(TMMComponent* sender)>;

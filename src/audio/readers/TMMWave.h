@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/chain/TMMTimeFormats.h"
 #include "audio/chain/WaveFormat.h"
 #include "audio/platform/RiffFile.h"
 #include "audio/readers/RiffWaveParser.h"
@@ -11,9 +12,6 @@
 #include <string>
 
 namespace corvane {
-
-// The unit of positions and lengths a wave file object reports and takes.
-enum class TMMTimeFormats { tfMillisecond, tfByte, tfSample };
 
 // Whether creating a wave file replaces an existing one or adds to its data.
 enum class WaveWriteMode { Overwrite, Append };
