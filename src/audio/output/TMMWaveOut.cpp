@@ -62,6 +62,14 @@ void TMMWaveOut::FailOperation() {
     std::rethrow_exception(error);
 }
 
+template <typename F> void TMMWaveOut::RunOperation(F&& operation) {
+    try {
+        operation();
+    } catch (...) {
+        FailOperation();
+    }
+}
+
 void TMMWaveOut::CheckClosedForChange() {
     if (state_.open)
         Error(LoadMMString(MMString::ChangeWhileOpen));
@@ -125,7 +133,7 @@ void TMMWaveOut::Open() {
         Error(DeviceErrorText("WaveOutOpen", LoadMMString(MMString::InvalidWaveFormatDevice)));
     if (state_.open)
         Close();
-    try {
+    RunOperation([&] {
         const WaveDeviceFormat format = DeviceFormat();
         bool playable = false;
         try {
@@ -142,9 +150,7 @@ void TMMWaveOut::Open() {
         });
         state_.open = true;
         Fire(OnOpen);
-    } catch (...) {
-        FailOperation();
-    }
+    });
 }
 
 TMMWaveOut::Slot& TMMWaveOut::SlotAt(int index) {
@@ -212,7 +218,7 @@ void TMMWaveOut::Start() {
         Open();
     if (!state_.open || state_.playing)
         return;
-    try {
+    RunOperation([&] {
         bytesPlayed_ = 0;
         lastDevicePosition_ = 0;
         wrapCount_ = wrapSize_ = 0;
@@ -235,9 +241,7 @@ void TMMWaveOut::Start() {
         if (!state_.paused)
             DeviceCall("WaveOutRestart", [&] { stream_->Resume(); });
         Fire(OnStart);
-    } catch (...) {
-        FailOperation();
-    }
+    });
 }
 
 void TMMWaveOut::OnDeviceDone(WaveDeviceBuffer&) {
@@ -324,35 +328,31 @@ void TMMWaveOut::Pause() {
         Open();
     if (!state_.open || state_.paused)
         return;
-    try {
+    RunOperation([&] {
         if (state_.playing)
             DeviceCall("WaveOutPause", [&] { stream_->Pause(); });
         state_.paused = true;
         TMMCustomSoundComponent::Paused();
         Fire(OnPause);
-    } catch (...) {
-        FailOperation();
-    }
+    });
 }
 
 void TMMWaveOut::Restart() {
     if (!state_.playing || !state_.paused)
         return;
-    try {
+    RunOperation([&] {
         resetting_ = false;
         DeviceCall("WaveOutRestart", [&] { stream_->Resume(); });
         state_.paused = false;
         TMMCustomSoundComponent::Restarted();
         Fire(OnRestart);
-    } catch (...) {
-        FailOperation();
-    }
+    });
 }
 
 void TMMWaveOut::Stop() {
     if (!state_.playing && !state_.paused)
         return;
-    try {
+    RunOperation([&] {
         stopRequested_ = true;
         resetting_ = true;
         wrapCount_ = wrapSize_ = 0;
@@ -375,9 +375,7 @@ void TMMWaveOut::Stop() {
             Fire(OnStop);
         if (deferredClose_)
             Close();
-    } catch (...) {
-        FailOperation();
-    }
+    });
 }
 
 void TMMWaveOut::FreeSlots() {
@@ -390,7 +388,7 @@ void TMMWaveOut::FreeSlots() {
 void TMMWaveOut::ResetPlayback() {
     if ((!state_.playing && !state_.paused) || resetting_)
         return;
-    try {
+    RunOperation([&] {
         resetting_ = true;
         DeviceCall("WaveOutPause", [&] { stream_->Pause(); });
         DeviceCall("WaveOutReset", [&] { stream_->Reset(); });
@@ -409,9 +407,7 @@ void TMMWaveOut::ResetPlayback() {
         }
         if (!state_.paused)
             DeviceCall("WaveOutRestart", [&] { stream_->Resume(); });
-    } catch (...) {
-        FailOperation();
-    }
+    });
 }
 
 void TMMWaveOut::Close() {

@@ -108,6 +108,9 @@ private:
     // An error inside one of the operations: OnError (unless Error already
     // fired it), close, and on with the exception.
     [[noreturn]] void FailOperation();
+    // Runs the body of Open, Start, Pause, Restart, Stop or ResetPlayback,
+    // failing the operation on any error.
+    template <typename F> void RunOperation(F&& operation);
     void FireError();
     void Fire(const TMMNotifyEvent& event);
     void CheckClosedForChange();
