@@ -218,7 +218,9 @@ TEST(ConsoleDisplaysWindow, OnAirSceneLightsDigitsMetersAndRows) {
     w.console->SetPlayingItems(2, 3);
     ConsoleDisplays& displays = w.console->Displays();
     const int length = Ms(0, 5, 10);
-    displays.ShowItemInfo("Summer Breeze", "/music/summer-breeze.mp3", length);
+    // The row under the cursor names the item.
+    w.console->ShowItemInfo("/music/summer-breeze.mp3", length);
+    EXPECT_EQ(w.Text("lblTitle"), "Summer Breeze");
     displays.SetNextBreakTime("09:15");
     w.console->Core().ShowTotalDuration(17 * 60 + 25);
     w.console->findChild<QLabel*>("StatusPanel0")->setText("Playing: summer-breeze.mp3");

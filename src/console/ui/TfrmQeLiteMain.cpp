@@ -557,6 +557,14 @@ bool TfrmQeLiteMain::NotesPreviewShown() const {
     return rowDelegate_->Preview() == ScheduleRowDelegate::NotesPreview::Shown;
 }
 
+void TfrmQeLiteMain::ShowItemInfo(const std::string& file, int lengthMs) {
+    Table& schedule = data_.cdsSchedule;
+    const std::string title = schedule.Active() && !schedule.IsEmpty()
+                                  ? schedule.FieldByName("TitleName").AsString()
+                                  : std::string();
+    displays_->ShowItemInfo(title, file, lengthMs);
+}
+
 void TfrmQeLiteMain::SetGauge(int percent) {
     Gauge->setValue(std::clamp(percent, 0, 100));
 }

@@ -73,6 +73,9 @@ public:
     // and countdown (tmrClock ticks it), the meters and the spectrum.
     ConsoleDisplays& Displays() { return *displays_; }
     ConsoleMeterPanel& MeterPanel() { return *meterPanel_; }
+    // The item on air: the title of the schedule row under the cursor, the
+    // deck's file and its length (ms).
+    void ShowItemInfo(const std::string& file, int lengthMs);
     // The played percentage of the item on air, 0..100.
     void SetGauge(int percent);
     // The rows of the item on air and the next item (ItemPlayOrder, 0: none).
