@@ -1,8 +1,15 @@
+// clang-format off
+// Before any Qt header: the connector has a member named like Qt's "slots" macro.
+#include "audio/output/TMMConnector.h"
+// clang-format on
 #include "ConsoleWindow.h"
 #include "audio/meters/ConsoleMeterSettings.h"
+#include "audio/output/TMMWaveOut.h"
+#include "audio/output/TestSource.h"
 #include "console/ui/ConsoleMeterPanel.h"
 #include "console/ui/LedDigit.h"
 #include "console/ui/ScheduleGridModel.h"
+#include "studio/VirtualWaveDevice.h"
 
 #include <QApplication>
 #include <QFont>
@@ -263,6 +270,41 @@ TEST(ConsoleDisplaysWindow, OnAirSceneLightsDigitsMetersAndRows) {
     w.console->ControlCenter().setCurrentIndex(4);
     QApplication::processEvents();
     w.console->grab().save(QString::fromUtf8(folder) + "/console-live-assist.png");
+}
+
+// The panel's displays take their audio from the connector behind the wave
+// output: a left-heavy tone lights both meters, the left more, and the
+// spectrum; stopping the output clears them.
+TEST(ConsoleDisplaysWindow, MetersFollowTheConnectorOfThePlayingOutput) {
+    DisplaysWindow w;
+    w.console->show(); // the meters' bars get their length when laid out
+    VirtualStudio& studio = w.studio.studio;
+    ConsoleMeterPanel& panel = w.console->MeterPanel();
+    const WaveFormat cd = PcmWaveFormat(16, 2, 44100);
+    TestSource source(cd, 44100 * 10, 0.7, 1000);
+    VirtualWaveDevice device(studio);
+    TMMWaveOut out(device, studio);
+    TMMConnector connector(studio.clock(), studio, "MMConnector");
+    out.SetInput(&source);
+    connector.SetInput(&out);
+    connector.SetDisplay(ConnectorDisplayKind::Level, 0, &panel.MMLevel1());
+    connector.SetDisplay(ConnectorDisplayKind::Level, 1, &panel.MMLevel2());
+    connector.SetDisplay(ConnectorDisplayKind::Spectrum, 0, &panel.MMSpectrum1());
+    panel.MMLevel2().Gain = -4; // the right channel half as loud on its meter
+
+    out.Start();
+    studio.Run(1000);
+    EXPECT_GT(panel.MMLevel1().Spots(), panel.MMLevel2().Spots());
+    EXPECT_GT(panel.MMLevel2().Spots(), 0);
+    const auto& bars = panel.MMSpectrum1().Bars();
+    EXPECT_GT(bars[1].spots, 0); // 1 kHz falls in bin 1 (689..1378 Hz)
+    EXPECT_EQ(bars[10].spots, 0);
+
+    out.Stop();
+    studio.Run(100);
+    EXPECT_EQ(panel.MMLevel1().Spots(), 0);
+    EXPECT_EQ(panel.MMSpectrum1().Bars()[1].spots, 0);
+    connector.SetInput(nullptr);
 }
 
 } // namespace
