@@ -5,8 +5,10 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QPainter>
 #include <QTableView>
+#include <QToolTip>
 #include <map>
 
 namespace corvane {
@@ -122,6 +124,19 @@ QSize ScheduleRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QM
     if (preview_ == NotesPreview::Shown && !index.data(ScheduleGridModel::NotesRole).toString().isEmpty())
         size.setHeight(size.height() + option.fontMetrics.height() + 2);
     return size;
+}
+
+bool ScheduleRowDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
+                                    const QStyleOptionViewItem& option, const QModelIndex& index) {
+    if (event && event->type() == QEvent::ToolTip && FirstOnScreen(index)) {
+        const QString type = index.data(ScheduleGridModel::ObjectTypeRole).toString();
+        const char* description = TypeIconDescription(IconOfType(type.toStdString()));
+        if (*description) {
+            QToolTip::showText(event->globalPos(), description, view);
+            return true;
+        }
+    }
+    return QStyledItemDelegate::helpEvent(event, view, option, index);
 }
 
 } // namespace corvane
