@@ -134,7 +134,10 @@ void Table::PlaceInView(TableRow* row, size_t fallback) {
     if (!order_.empty())
         at = std::upper_bound(view_.begin(), view_.end(), row,
                               [this](const TableRow* a, const TableRow* b) { return RowBefore(*a, *b); });
-    MoveTo(static_cast<int>(view_.insert(at, row) - view_.begin()));
+    // Insert first, then measure: the insertion may move the view's storage,
+    // and the two operands of a subtraction are evaluated in no fixed order.
+    const auto inserted = view_.insert(at, row);
+    MoveTo(static_cast<int>(inserted - view_.begin()));
     eof_ = bof_ = false;
 }
 
