@@ -16,7 +16,7 @@ TMMConnector::TMMConnector(Clock& clock, TimerFactory& timers, std::string name)
     : TMMDSPComponent(std::move(name)), clock_(clock),
       timer_(timers.CreateTimer(Name().empty() ? "TMMConnector" : Name().c_str(), AutoTriggerIntervalMs)) {
     for (size_t k = 0; k < groups_.size(); ++k)
-        groups_[k].slots.assign(static_cast<size_t>(SlotCounts[k]), nullptr);
+        groups_[k].displays.assign(static_cast<size_t>(SlotCounts[k]), nullptr);
     timer_->SetOnTimer([this] { HandOver(); });
 }
 
@@ -27,19 +27,19 @@ TMMConnector::~TMMConnector() {
 
 void TMMConnector::SetDisplay(ConnectorDisplayKind kind, int slot, MeterDisplay* display) {
     Group& group = GroupOf(kind);
-    if (slot < 0 || slot >= static_cast<int>(group.slots.size()))
+    if (slot < 0 || slot >= static_cast<int>(group.displays.size()))
         return;
-    if (display != nullptr && std::find(group.slots.begin(), group.slots.end(), display) != group.slots.end())
+    if (display != nullptr && std::find(group.displays.begin(), group.displays.end(), display) != group.displays.end())
         return;
     std::lock_guard lock(lock_);
-    group.slots[static_cast<size_t>(slot)] = display;
+    group.displays[static_cast<size_t>(slot)] = display;
     if (display != nullptr)
         TellFormat(*display);
 }
 
 MeterDisplay* TMMConnector::Display(ConnectorDisplayKind kind, int slot) const {
     const Group& group = groups_[static_cast<size_t>(kind)];
-    return slot >= 0 && slot < static_cast<int>(group.slots.size()) ? group.slots[static_cast<size_t>(slot)]
+    return slot >= 0 && slot < static_cast<int>(group.displays.size()) ? group.displays[static_cast<size_t>(slot)]
                                                                     : nullptr;
 }
 
@@ -53,7 +53,7 @@ void TMMConnector::SetWaveFormat(const WaveFormat* format) {
     TMMDSPComponent::SetWaveFormat(format);
     std::lock_guard lock(lock_);
     for (Group& group : groups_)
-        for (MeterDisplay* display : group.slots)
+        for (MeterDisplay* display : group.displays)
             if (display != nullptr)
                 TellFormat(*display);
 }
@@ -89,7 +89,7 @@ void TMMConnector::Started() {
         valid_ = 0;
         for (Group& group : groups_) {
             group.pending = false;
-            for (MeterDisplay* display : group.slots)
+            for (MeterDisplay* display : group.displays)
                 if (display != nullptr)
                     TellFormat(*display);
         }
@@ -133,7 +133,7 @@ void TMMConnector::FillSilence() {
 
 void TMMConnector::ClearDisplays() {
     for (Group& group : groups_)
-        for (MeterDisplay* display : group.slots)
+        for (MeterDisplay* display : group.displays)
             if (display != nullptr)
                 display->ResetData();
 }
@@ -164,7 +164,7 @@ void TMMConnector::TakeBuffer(const BufferHeader& header) {
         std::memcpy(copy_.data(), header.data, valid_);
         for (Group& group : groups_) {
             group.pending =
-                std::any_of(group.slots.begin(), group.slots.end(), [](auto* d) { return d != nullptr; });
+                std::any_of(group.displays.begin(), group.displays.end(), [](auto* d) { return d != nullptr; });
             group.offset = 0;
         }
     }
@@ -211,7 +211,7 @@ void TMMConnector::HandOver() {
             if (!group.pending)
                 continue;
             uint32_t chunk = f->blockAlign;
-            for (MeterDisplay* display : group.slots)
+            for (MeterDisplay* display : group.displays)
                 if (display != nullptr)
                     chunk = std::max(chunk, static_cast<uint32_t>(display->RequiredBytes()));
             if (synchronize_ && elapsedUs < static_cast<int64_t>(group.offset) * 1'000'000 /
@@ -224,7 +224,7 @@ void TMMConnector::HandOver() {
             const uint32_t at = k == static_cast<size_t>(ConnectorDisplayKind::Oscope)
                                     ? TriggerPoint(group.offset, chunk)
                                     : group.offset;
-            for (MeterDisplay* display : group.slots)
+            for (MeterDisplay* display : group.displays)
                 if (display != nullptr)
                     display->RefreshPcmData(copy_.data() + at);
             group.offset += chunk;

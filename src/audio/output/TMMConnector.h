@@ -15,7 +15,7 @@ namespace corvane {
 
 enum class TMMTriggerMode { tmNone, tmUpFlank, tmDownFlank };
 
-// The kinds of display a connector feeds, with their slots (Level1, Level2,
+// The kinds of display a connector feeds, with their displays (Level1, Level2,
 // Spectrum1..Spectrum4, …).
 enum class ConnectorDisplayKind { Level, Meter, Oscope, Light, Spectrum, Spectrogram };
 
@@ -76,7 +76,7 @@ public:
 
 private:
     struct Group {
-        std::vector<MeterDisplay*> slots;
+        std::vector<MeterDisplay*> displays;
         bool pending = false;
         uint32_t offset = 0;
     };
