@@ -35,8 +35,8 @@ constexpr int64_t EpochOffsetDays = -25569;
 } // namespace
 
 TDateTime EncodeDateTime(const CivilDateTime& c) {
-    const int64_t days = DaysFromCivil(c.year, static_cast<unsigned>(c.month), static_cast<unsigned>(c.day)) -
-                         EpochOffsetDays;
+    const int64_t days =
+        DaysFromCivil(c.year, static_cast<unsigned>(c.month), static_cast<unsigned>(c.day)) - EpochOffsetDays;
     const double ms = ((c.hour * 60.0 + c.minute) * 60.0 + c.second) * 1000.0 + c.millisecond;
     // Dates before the epoch keep the time of day as a positive fraction
     // counted away from zero, as the tables have always stored them.

@@ -26,7 +26,8 @@ public:
     virtual std::optional<std::string> OpenFile(const FileDialogRequest& request) = 0;
     virtual std::vector<std::string> OpenFiles(const FileDialogRequest& request) = 0;
     virtual std::optional<std::string> SaveFile(const FileDialogRequest& request) = 0;
-    virtual std::optional<std::string> BrowseFolder(const std::string& title, const std::string& initialFolder) = 0;
+    virtual std::optional<std::string> BrowseFolder(const std::string& title,
+                                                    const std::string& initialFolder) = 0;
 };
 
 // One filter of a FileDialogRequest: the description and its patterns.

@@ -17,7 +17,8 @@ public:
     std::optional<std::string> OpenFile(const FileDialogRequest& request) override { return One(request); }
     std::vector<std::string> OpenFiles(const FileDialogRequest& request) override { return Next(request); }
     std::optional<std::string> SaveFile(const FileDialogRequest& request) override { return One(request); }
-    std::optional<std::string> BrowseFolder(const std::string& title, const std::string& initialFolder) override {
+    std::optional<std::string> BrowseFolder(const std::string& title,
+                                            const std::string& initialFolder) override {
         FileDialogRequest r;
         r.title = title;
         r.initialFolder = initialFolder;

@@ -53,16 +53,24 @@ private:
 
 } // namespace
 
-TDateTime VirtualClock::Now() const { return studio_.Now(); }
-int64_t VirtualClock::MonotonicMs() const { return studio_.NowMs(); }
+TDateTime VirtualClock::Now() const {
+    return studio_.Now();
+}
+int64_t VirtualClock::MonotonicMs() const {
+    return studio_.NowMs();
+}
 
 VirtualStudio::VirtualStudio(TDateTime start) : clock_(*this), startWall_(start) {}
 
 VirtualStudio::~VirtualStudio() = default;
 
-TDateTime VirtualStudio::Now() const { return startWall_ + static_cast<double>(nowMs_) / MsPerDay; }
+TDateTime VirtualStudio::Now() const {
+    return startWall_ + static_cast<double>(nowMs_) / MsPerDay;
+}
 
-void VirtualStudio::SetWallClock(TDateTime now) { startWall_ = now - static_cast<double>(nowMs_) / MsPerDay; }
+void VirtualStudio::SetWallClock(TDateTime now) {
+    startWall_ = now - static_cast<double>(nowMs_) / MsPerDay;
+}
 
 std::unique_ptr<Timer> VirtualStudio::CreateTimer(const char* name, int intervalMs) {
     return std::make_unique<VirtualTimer>(*this, name, intervalMs);
@@ -73,7 +81,9 @@ void VirtualStudio::Post(std::function<void()> work) {
     posted_.push_back(std::move(work));
 }
 
-void VirtualStudio::AddTimeSource(TimeSource* source) { sources_.push_back(source); }
+void VirtualStudio::AddTimeSource(TimeSource* source) {
+    sources_.push_back(source);
+}
 
 void VirtualStudio::RemoveTimeSource(TimeSource* source) {
     // Null the slot instead of erasing, so that a source removed while the

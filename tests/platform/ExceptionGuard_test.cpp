@@ -29,7 +29,8 @@ TEST_F(ExceptionGuardTest, GuardedHandsEveryKindOfErrorToTheHandler) {
 }
 
 TEST_F(ExceptionGuardTest, AnErrorInsideTheHandlerIsSwallowed) {
-    SetExceptionHandler([](std::string_view, std::exception_ptr) { throw std::runtime_error("log unwritable"); });
+    SetExceptionHandler(
+        [](std::string_view, std::exception_ptr) { throw std::runtime_error("log unwritable"); });
     EXPECT_NO_THROW(Guarded("x", [] { throw std::runtime_error("first"); }));
 }
 

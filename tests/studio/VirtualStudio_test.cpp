@@ -1,6 +1,5 @@
-#include "studio/VirtualStudio.h"
-
 #include "platform/ExceptionGuard.h"
+#include "studio/VirtualStudio.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -107,7 +106,8 @@ TEST(VirtualStudio, AnErrorInATickOrPostedWorkReachesTheHandlerAndTheLoopGoesOn)
 
     EXPECT_TRUE(laterRan);
     EXPECT_EQ(ticks, 3);
-    EXPECT_EQ(handled, (std::vector<std::string>{"Dispatcher: bad posted work", "EventTimer: bad event row"}));
+    EXPECT_EQ(handled,
+              (std::vector<std::string>{"Dispatcher: bad posted work", "EventTimer: bad event row"}));
 }
 
 TEST(VirtualStudio, RunUntilStopsAtTheMomentTheConditionHolds) {

@@ -29,7 +29,8 @@ void TMMConnector::SetDisplay(ConnectorDisplayKind kind, int slot, MeterDisplay*
     Group& group = GroupOf(kind);
     if (slot < 0 || slot >= static_cast<int>(group.displays.size()))
         return;
-    if (display != nullptr && std::find(group.displays.begin(), group.displays.end(), display) != group.displays.end())
+    if (display != nullptr &&
+        std::find(group.displays.begin(), group.displays.end(), display) != group.displays.end())
         return;
     std::lock_guard lock(lock_);
     group.displays[static_cast<size_t>(slot)] = display;
@@ -39,8 +40,9 @@ void TMMConnector::SetDisplay(ConnectorDisplayKind kind, int slot, MeterDisplay*
 
 MeterDisplay* TMMConnector::Display(ConnectorDisplayKind kind, int slot) const {
     const Group& group = groups_[static_cast<size_t>(kind)];
-    return slot >= 0 && slot < static_cast<int>(group.displays.size()) ? group.displays[static_cast<size_t>(slot)]
-                                                                    : nullptr;
+    return slot >= 0 && slot < static_cast<int>(group.displays.size())
+               ? group.displays[static_cast<size_t>(slot)]
+               : nullptr;
 }
 
 void TMMConnector::TellFormat(MeterDisplay& display) {
@@ -163,8 +165,8 @@ void TMMConnector::TakeBuffer(const BufferHeader& header) {
         valid_ = std::min<uint32_t>(header.bytesFilled, static_cast<uint32_t>(copy_.size()));
         std::memcpy(copy_.data(), header.data, valid_);
         for (Group& group : groups_) {
-            group.pending =
-                std::any_of(group.displays.begin(), group.displays.end(), [](auto* d) { return d != nullptr; });
+            group.pending = std::any_of(group.displays.begin(), group.displays.end(),
+                                        [](auto* d) { return d != nullptr; });
             group.offset = 0;
         }
     }

@@ -4,7 +4,9 @@
 
 namespace corvane {
 
-QtClock::QtClock() { elapsed_.start(); }
+QtClock::QtClock() {
+    elapsed_.start();
+}
 
 TDateTime QtClock::Now() const {
     const QDateTime now = QDateTime::currentDateTime();
@@ -13,6 +15,8 @@ TDateTime QtClock::Now() const {
     return EncodeDateTime({d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second(), t.msec()});
 }
 
-int64_t QtClock::MonotonicMs() const { return elapsed_.elapsed(); }
+int64_t QtClock::MonotonicMs() const {
+    return elapsed_.elapsed();
+}
 
 } // namespace corvane

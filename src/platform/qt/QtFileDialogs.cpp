@@ -13,7 +13,8 @@ QString StartPath(const FileDialogRequest& request) {
         return QString::fromStdString(request.initialFolder);
     if (request.initialFolder.empty())
         return QString::fromStdString(request.fileName);
-    return QDir(QString::fromStdString(request.initialFolder)).filePath(QString::fromStdString(request.fileName));
+    return QDir(QString::fromStdString(request.initialFolder))
+        .filePath(QString::fromStdString(request.fileName));
 }
 
 std::string WithDefaultExtension(const QString& path, const std::string& defaultExtension) {
@@ -46,8 +47,8 @@ QString QtFileDialogs::ToQtFilter(const std::string& filter, int filterIndex, QS
 std::optional<std::string> QtFileDialogs::OpenFile(const FileDialogRequest& request) {
     QString selected;
     const QString filter = ToQtFilter(request.filter, request.filterIndex, &selected);
-    const QString path =
-        QFileDialog::getOpenFileName(parent_, QString::fromStdString(request.title), StartPath(request), filter, &selected);
+    const QString path = QFileDialog::getOpenFileName(parent_, QString::fromStdString(request.title),
+                                                      StartPath(request), filter, &selected);
     if (path.isEmpty())
         return std::nullopt;
     return path.toStdString();
@@ -56,8 +57,8 @@ std::optional<std::string> QtFileDialogs::OpenFile(const FileDialogRequest& requ
 std::vector<std::string> QtFileDialogs::OpenFiles(const FileDialogRequest& request) {
     QString selected;
     const QString filter = ToQtFilter(request.filter, request.filterIndex, &selected);
-    const QStringList paths =
-        QFileDialog::getOpenFileNames(parent_, QString::fromStdString(request.title), StartPath(request), filter, &selected);
+    const QStringList paths = QFileDialog::getOpenFileNames(parent_, QString::fromStdString(request.title),
+                                                            StartPath(request), filter, &selected);
     std::vector<std::string> result;
     for (const auto& p : paths)
         result.push_back(p.toStdString());
@@ -67,14 +68,15 @@ std::vector<std::string> QtFileDialogs::OpenFiles(const FileDialogRequest& reque
 std::optional<std::string> QtFileDialogs::SaveFile(const FileDialogRequest& request) {
     QString selected;
     const QString filter = ToQtFilter(request.filter, request.filterIndex, &selected);
-    const QString path =
-        QFileDialog::getSaveFileName(parent_, QString::fromStdString(request.title), StartPath(request), filter, &selected);
+    const QString path = QFileDialog::getSaveFileName(parent_, QString::fromStdString(request.title),
+                                                      StartPath(request), filter, &selected);
     if (path.isEmpty())
         return std::nullopt;
     return WithDefaultExtension(path, request.defaultExtension);
 }
 
-std::optional<std::string> QtFileDialogs::BrowseFolder(const std::string& title, const std::string& initialFolder) {
+std::optional<std::string> QtFileDialogs::BrowseFolder(const std::string& title,
+                                                       const std::string& initialFolder) {
     const QString path = QFileDialog::getExistingDirectory(parent_, QString::fromStdString(title),
                                                            QString::fromStdString(initialFolder));
     if (path.isEmpty())

@@ -17,7 +17,8 @@ public:
     std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
     std::vector<std::string> OpenFiles(const FileDialogRequest& request) override;
     std::optional<std::string> SaveFile(const FileDialogRequest& request) override;
-    std::optional<std::string> BrowseFolder(const std::string& title, const std::string& initialFolder) override;
+    std::optional<std::string> BrowseFolder(const std::string& title,
+                                            const std::string& initialFolder) override;
 
     // "Schedule Files (*.wsl)|*.wsl" → "Schedule Files (*.wsl) (*.wsl)" in Qt's ";;" notation.
     static QString ToQtFilter(const std::string& filter, int filterIndex, QString* selected);
