@@ -6,6 +6,7 @@
 #include "console/ui/TfrmQeLiteMain.h"
 #include "data/TdmQelData.h"
 #include "studio/StudioSeams.h"
+#include "studio/VirtualWaveDevice.h"
 
 #include <QAction>
 #include <functional>
@@ -45,8 +46,8 @@ struct Window {
             prepare(folder);
         data = std::make_unique<TdmQelData>(folder.Path().string(), "Corvane", studio.studio.clock(),
                                             studio.prompter, studio.fileDialogs);
-        console = std::make_unique<TfrmQeLiteMain>(studio.seams(), *data, folder.Path(), ConsoleParts{},
-                                                   TrayUse::Never);
+        console = std::make_unique<TfrmQeLiteMain>(studio.seams(), *data, folder.Path(), device,
+                                                   ConsoleParts{}, TrayUse::Never);
     }
     ~Window() {
         console.reset();
@@ -56,6 +57,8 @@ struct Window {
 
     TempFolder folder;
     StudioSeams studio;
+    // The console's output: what it plays is kept for the tests to examine.
+    VirtualWaveDevice device{studio.studio};
     std::unique_ptr<TdmQelData> data;
     std::unique_ptr<TfrmQeLiteMain> console;
 };

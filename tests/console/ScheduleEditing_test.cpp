@@ -338,8 +338,8 @@ TEST(ScheduleEditing, FirstShowingLoadsTheLastScheduleFile) {
     c.console.reset();
     c.data->cdsSchedule.EmptyDataSet();
 
-    c.console = std::make_unique<TfrmQeLiteMain>(c.studio.seams(), *c.data, c.folder.Path(), ConsoleParts{},
-                                                 TrayUse::Never);
+    c.console = std::make_unique<TfrmQeLiteMain>(c.studio.seams(), *c.data, c.folder.Path(), c.device,
+                                                 ConsoleParts{}, TrayUse::Never);
     EXPECT_EQ(c.Rows(), 0);
     EXPECT_FALSE(c.Enabled("actSaveSchedule"));
     c.console->show();

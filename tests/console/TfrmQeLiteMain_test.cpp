@@ -102,8 +102,8 @@ TEST(TfrmQeLiteMain, CommandsCarryTheirCaptionsAndShortcutsAndOnlyBuiltOnesAreEn
         EXPECT_EQ(action->isEnabled(), c.enabled) << c.name;
     }
     // Enabling rules cannot switch on a command whose work is not there.
-    w.console->Commands().SetEnabled("StartBroadcast", true);
-    EXPECT_FALSE(w.Command("StartBroadcast")->isEnabled());
+    w.console->Commands().SetEnabled("actWizard", true);
+    EXPECT_FALSE(w.Command("actWizard")->isEnabled());
     w.console->Commands().SetEnabled("actProperties", false);
     EXPECT_FALSE(w.Command("actProperties")->isEnabled());
     EXPECT_THROW(w.console->Commands().Command("NoSuchCommand"), std::out_of_range);
@@ -218,8 +218,8 @@ TEST(TfrmQeLiteMain, ClosingSavesTheSettingsAndTheGridKeepsItsColumns) {
     EXPECT_TRUE(std::filesystem::exists(w.folder / "corvane.ini"));
     w.console.reset();
 
-    w.console = std::make_unique<TfrmQeLiteMain>(w.studio.seams(), *w.data, w.folder.Path(), ConsoleParts{},
-                                                 TrayUse::Never);
+    w.console = std::make_unique<TfrmQeLiteMain>(w.studio.seams(), *w.data, w.folder.Path(), w.device,
+                                                 ConsoleParts{}, TrayUse::Never);
     QHeaderView* again = w.console->ScheduleGrid().horizontalHeader();
     EXPECT_EQ(again->sectionSize(3), 321);
     EXPECT_TRUE(again->isSectionHidden(6));

@@ -1,6 +1,7 @@
 // Program entry. No command-line arguments are interpreted. The splash window
 // shows first; then the data module, then the console; then the message loop
 // runs until the console closes.
+#include "audio/device/PortAudioWaveDevice.h"
 #include "console/ui/CorvaneApplication.h"
 #include "console/ui/TfrmQeLiteMain.h"
 #include "console/ui/TfrmQelSplash.h"
@@ -35,7 +36,9 @@ int main(int argc, char** argv) {
     corvane::TdmQelData data(programFolder.toStdString(),
                              QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString(),
                              clock, prompter, fileDialogs);
-    auto console = std::make_unique<corvane::TfrmQeLiteMain>(seams, data, programFolder.toStdString());
+    corvane::PortAudioWaveDevice device(dispatcher);
+    auto console =
+        std::make_unique<corvane::TfrmQeLiteMain>(seams, data, programFolder.toStdString(), device);
     prompter.SetParent(console.get());
     fileDialogs.SetParent(console.get());
     splash->accept();

@@ -10,6 +10,7 @@
 #include "console/ui/ScheduleRowDelegate.h"
 #include "console/ui/SpeedSearchPage.h"
 #include "console/ui/TfrmQelDisplaySetup.h"
+#include "console/playout/TPlayoutConsole.h"
 #include "console/ui/TfrmQelProperties.h"
 #include "data/TdmQelData.h"
 #include "platform/ExceptionGuard.h"
@@ -111,7 +112,7 @@ QIcon TrayIconImage() {
 } // namespace
 
 TfrmQeLiteMain::TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::path programFolder,
-                               ConsoleParts parts, TrayUse tray, QWidget* parent)
+                               WaveDevice& device, ConsoleParts parts, TrayUse tray, QWidget* parent)
     : QMainWindow(parent), seams_(seams), data_(data) {
     setObjectName("frmQeLiteMain");
     setWindowTitle("Vantor Corvane");
@@ -168,6 +169,7 @@ TfrmQeLiteMain::TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::p
     if (const QScreen* screen = QApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
+    FillPlayoutParts(parts);
     // Schedule files are the schedule editing's, bound below once the core exists.
     const ConsoleParts playout = parts;
     if (!parts.LoadScheduleFile)
@@ -179,6 +181,7 @@ TfrmQeLiteMain::TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::p
     ConsoleView& view = *this;
     core_ = std::make_unique<ConsoleCore>(seams_, data_, view, std::move(programFolder), std::move(parts));
     core_->ClockTimer().SetOnTimer([this] { displays_->ClockTick(); });
+    BuildPlayout(device, core_->ProgramFolder());
     scheduleEditing_ =
         new ScheduleEditing({*commands_, *dxgSchedule, *scheduleModel_, *edtScheduleFilter, *speedSearch_},
                             data_, seams_, *core_, playout, this);
@@ -190,6 +193,7 @@ TfrmQeLiteMain::TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::p
 TfrmQeLiteMain::~TfrmQeLiteMain() {
     Guarded("frmQeLiteMain", [&] { WriteColumnLayout(); });
     core_->FormDestroy();
+    playout_.reset();
     // It listens to the schedule table, which outlives the window.
     delete scheduleEditing_;
     if (displaySetup_)

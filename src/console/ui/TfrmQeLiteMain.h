@@ -16,6 +16,7 @@
 #include <memory>
 
 class QFileSystemModel;
+class QKeyEvent;
 class QLineEdit;
 class QMenu;
 class QProgressBar;
@@ -36,6 +37,10 @@ class ScheduleRowDelegate;
 class ScheduleGridModel;
 class SpeedSearchPage;
 class TdmQelData;
+class TPlayoutConsole;
+class WaveDevice;
+struct PlayoutCommands;
+struct PlayoutHost;
 
 // Whether the console may hide to a tray icon; without a tray area on the
 // desktop "Minimize Corvane" minimises the window to the task bar instead.
@@ -45,14 +50,16 @@ enum class TrayUse { WhenAvailable, Never };
 // control and the status bar. Its rules live in ConsoleCore, which it owns;
 // the window binds widgets to it and implements ConsoleView for it. Creating
 // the window runs FormCreate, showing it FormShow, closing it FormCloseQuery.
+// It owns the playout engine on `device` and binds its commands and displays.
 class TfrmQeLiteMain final : public QMainWindow, private ConsoleView, private DisplayView {
     Q_OBJECT
 public:
-    TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::path programFolder,
+    TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::path programFolder, WaveDevice& device,
                    ConsoleParts parts = {}, TrayUse tray = TrayUse::WhenAvailable, QWidget* parent = nullptr);
     ~TfrmQeLiteMain() override;
 
     ConsoleCore& Core() { return *core_; }
+    TPlayoutConsole& Playout() { return *playout_; }
     ConsoleCommands& Commands() { return *commands_; }
     QTableView& ScheduleGrid() { return *dxgSchedule; }
     QTabWidget& ControlCenter() { return *ControlCenter_; }
@@ -96,6 +103,9 @@ public:
     TfrmQelDisplaySetup* DisplaySetup() { return displaySetup_; }
 
 protected:
+    // The console's key preview: function keys and Ctrl+arrows act before the
+    // focused control sees them.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     // Files dropped from the desktop anywhere on the window; library rows
@@ -144,6 +154,17 @@ private:
     // Accepts or refuses a drag entering, moving or dropped, for `target`.
     bool AcceptDrag(QDropEvent& event, DropTarget target);
 
+    // Playout (TfrmQeLiteMainPlayout.cpp): the parts the core calls, the
+    // host's displays, the commands and the key preview.
+    void FillPlayoutParts(ConsoleParts& parts);
+    void BuildPlayout(WaveDevice& device, const std::filesystem::path& programFolder);
+    PlayoutHost PlayoutDisplays();
+    void ApplyPlayoutCommands(const PlayoutCommands& commands);
+    void BindPlayoutCommands();
+    void BindPlayout(const char* command, void (TPlayoutConsole::*operation)());
+    // True when the key was taken by the console.
+    bool PreviewPlayoutKey(const QKeyEvent& key);
+
     Seams seams_;
     TdmQelData& data_;
     ConsoleCommands* commands_ = nullptr;
@@ -179,6 +200,8 @@ private:
     QPointer<TfrmQelDisplaySetup> displaySetup_;
 
     std::unique_ptr<ConsoleCore> core_;
+    // Holds the core's settings by reference: created after it, gone before it.
+    std::unique_ptr<TPlayoutConsole> playout_;
 };
 
 } // namespace corvane

@@ -1,0 +1,257 @@
+// The console window's side of playout: the engine it owns, the displays and
+// commands bound to it, and the key preview. Main thread throughout; every
+// entry from a widget goes through the exception guard.
+#include "console/playout/PlayoutKeys.h"
+#include "console/playout/TPlayoutConsole.h"
+#include "console/ui/ConsoleCommands.h"
+#include "console/ui/ScheduleGridModel.h"
+#include "console/ui/TfrmQeLiteMain.h"
+#include "data/TdmQelData.h"
+#include "platform/ExceptionGuard.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolButton>
+
+namespace corvane {
+namespace {
+
+std::optional<PlayoutKey> KeyOf(int key) {
+    switch (key) {
+    case Qt::Key_F3:
+        return PlayoutKey::F3;
+    case Qt::Key_F4:
+        return PlayoutKey::F4;
+    case Qt::Key_F5:
+        return PlayoutKey::F5;
+    case Qt::Key_F6:
+        return PlayoutKey::F6;
+    case Qt::Key_F7:
+        return PlayoutKey::F7;
+    case Qt::Key_F8:
+        return PlayoutKey::F8;
+    case Qt::Key_F9:
+        return PlayoutKey::F9;
+    case Qt::Key_F12:
+        return PlayoutKey::F12;
+    case Qt::Key_Left:
+        return PlayoutKey::Left;
+    case Qt::Key_Right:
+        return PlayoutKey::Right;
+    default:
+        return std::nullopt;
+    }
+}
+
+KeyModifiers ModifiersOf(Qt::KeyboardModifiers held) {
+    KeyModifiers modifiers = KeyModifiers::None;
+    if (held.testFlag(Qt::ShiftModifier))
+        modifiers = modifiers | KeyModifiers::Shift;
+    if (held.testFlag(Qt::AltModifier))
+        modifiers = modifiers | KeyModifiers::Alt;
+    if (held.testFlag(Qt::ControlModifier))
+        modifiers = modifiers | KeyModifiers::Ctrl;
+    return modifiers;
+}
+
+} // namespace
+
+// The core calls these during start-up and close; playout exists from just
+// before FormCreate until just after FormDestroy.
+void TfrmQeLiteMain::FillPlayoutParts(ConsoleParts& parts) {
+    if (!parts.SetOnAir)
+        parts.SetOnAir = [this](bool on) {
+            if (playout_)
+                playout_->SetOnAir(on);
+        };
+    if (!parts.RefreshCommands)
+        parts.RefreshCommands = [this] {
+            if (playout_)
+                playout_->SetOnAir(playout_->OnAir());
+        };
+    if (!parts.StartItem)
+        parts.StartItem = [this] {
+            if (playout_)
+                playout_->StartItem();
+        };
+    if (!parts.StopOutput)
+        parts.StopOutput = [this] {
+            if (playout_)
+                playout_->Shutdown();
+        };
+}
+
+void TfrmQeLiteMain::BuildPlayout(WaveDevice& device, const std::filesystem::path& programFolder) {
+    playout_ = std::make_unique<TPlayoutConsole>(seams_, data_, core_->Settings(), device, programFolder,
+                                                 PlayoutDisplays());
+    BindPlayoutCommands();
+    qApp->installEventFilter(this);
+}
+
+PlayoutHost TfrmQeLiteMain::PlayoutDisplays() {
+    PlayoutHost host;
+    host.ApplyCommands = [this](const PlayoutCommands& commands) { ApplyPlayoutCommands(commands); };
+    host.SetStatusText = [this](int panel, const std::string& text) { SetStatusText(panel, text); };
+    host.ShowItemInfo = [this](int lengthMs) {
+        Table& schedule = data_.cdsSchedule;
+        ShowItemInfo(schedule.FieldByName("LocalPathToFile").AsString(), lengthMs);
+    };
+    host.ClearItemInfo = [this] {
+        displays_->ClearItemInfo();
+        SetGauge(0);
+    };
+    host.ShowRemaining = [this](int remainingMs) { displays_->UpdateRemainingDisplay(remainingMs); };
+    host.SetGauge = [this](int percent) { SetGauge(percent); };
+    host.ShowDelayedPause = [this](bool visible) {
+        findChild<QLabel*>("lblDelayedPause")->setVisible(visible);
+    };
+    host.HoldGridRepaint = [this](bool hold) { dxgSchedule->setUpdatesEnabled(!hold); };
+    host.RepaintGrid = [this] {
+        if (playout_)
+            SetPlayingItems(playout_->CurrentItem(), playout_->NextItem());
+        dxgSchedule->viewport()->update();
+    };
+    host.SetBusy = [](bool busy) {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    };
+    return host;
+}
+
+void TfrmQeLiteMain::ApplyPlayoutCommands(const PlayoutCommands& c) {
+    const bool onAir = c.Stop;
+    const std::pair<const char*, bool> table[] = {
+        {"actFadeToNext", c.FadeToNext},
+        {"actFadeToNextToolbar", c.FadeToNext},
+        {"actFadeToSelected", c.FadeToSelected},
+        {"StartBroadcast", c.Start},
+        {"StopBroadcast", c.Stop},
+        {"PauseBroadcast", c.Pause},
+        {"DelayPauseBroadcast", onAir},
+        {"actFadeToStop", onAir},
+        {"actSkipRight", onAir},
+        {"actSkipLeft", onAir},
+        {"actRestart", onAir},
+        {"actPlaySelected", c.Start || c.Stop},
+        {"actWizard", c.Wizard},
+        {"actPlayLists", c.PlayLists},
+        {"actLoadSchedule", c.LoadScheduleFile},
+        {"actLoadPlayList", c.LoadPlaylist},
+        {"actClearSchedule", c.ClearSchedule},
+        {"actSaveSchedule", c.SaveScheduleFile},
+        {"actExportSchedule", c.ExportSchedule},
+        {"actMoveUp", c.MoveUp},
+        {"actMoveDown", c.MoveDown},
+    };
+    for (const auto& [name, enabled] : table)
+        commands_->SetEnabled(name, enabled);
+    if (c.Properties)
+        commands_->SetEnabled("actProperties", *c.Properties);
+    findChild<QToolButton*>("btnFadeNext")->setEnabled(c.FadeToSelected);
+    if (QMenu* system = menuBar()->findChild<QMenu*>("mnuSystem"))
+        system->setEnabled(c.SystemMenu);
+    SetStatusText(1, c.Mode == OperatingMode::Automatic ? "Automatic" : "Design");
+}
+
+void TfrmQeLiteMain::BindPlayout(const char* command, void (TPlayoutConsole::*operation)()) {
+    connect(commands_->Command(command), &QAction::triggered, this,
+            [this, command, operation] { Guarded(command, [&] { ((*playout_).*operation)(); }); });
+    commands_->Implement(command);
+}
+
+void TfrmQeLiteMain::BindPlayoutCommands() {
+    BindPlayout("StartBroadcast", &TPlayoutConsole::StartBroadcast);
+    BindPlayout("StopBroadcast", &TPlayoutConsole::StopBroadcast);
+    BindPlayout("PauseBroadcast", &TPlayoutConsole::PauseBroadcast);
+    BindPlayout("DelayPauseBroadcast", &TPlayoutConsole::DelayPauseBroadcast);
+    BindPlayout("actPlaySelected", &TPlayoutConsole::PlaySelected);
+    BindPlayout("actFadeToSelected", &TPlayoutConsole::FadeToSelected);
+    BindPlayout("actFadeToNext", &TPlayoutConsole::actFadeToNext);
+    BindPlayout("actFadeToNextToolbar", &TPlayoutConsole::actFadeToNext);
+    BindPlayout("actFadeToStop", &TPlayoutConsole::actFadeToStop);
+    BindPlayout("actSkipRight", &TPlayoutConsole::actSkipRight);
+    BindPlayout("actSkipLeft", &TPlayoutConsole::actSkipLeft);
+    BindPlayout("actRestart", &TPlayoutConsole::actRestart);
+    connect(findChild<QToolButton*>("btnFadeNext"), &QToolButton::clicked, this,
+            [this] { Guarded("btnFadeNext", [&] { playout_->FadeToSelected(); }); });
+    connect(dxgSchedule, &QTableView::doubleClicked, this,
+            [this] { Guarded("dxgSchedule", [&] { playout_->PlaySelected(); }); });
+    // Connected after the grid's own handler, so the table's cursor has moved.
+    connect(dxgSchedule->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] { Guarded("dxgSchedule", [&] { playout_->ScheduleCursorMoved(); }); });
+}
+
+bool TfrmQeLiteMain::eventFilter(QObject* watched, QEvent* event) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!playout_ || !widget || widget->window() != this)
+        return QMainWindow::eventFilter(watched, event);
+    if (event->type() == QEvent::MouseButtonPress && widget == Gauge) {
+        const int x = static_cast<QMouseEvent*>(event)->position().toPoint().x();
+        Guarded("Gauge", [&] { playout_->GaugeClick(x, Gauge->width()); });
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress) {
+        bool taken = false;
+        Guarded("FormKeyDown", [&] { taken = PreviewPlayoutKey(*static_cast<QKeyEvent*>(event)); });
+        if (taken)
+            return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TfrmQeLiteMain::PreviewPlayoutKey(const QKeyEvent& key) {
+    const std::optional<PlayoutKey> playoutKey = KeyOf(key.key());
+    if (!playoutKey)
+        return false;
+    const PlayoutCommands& enabled = playout_->Commands();
+    const auto page = [this](int step) {
+        ControlCenter_->setCurrentIndex(
+            PageAfterStep(ControlCenter_->currentIndex(), step, ControlCenter_->count()));
+    };
+    switch (PreviewKey(*playoutKey, ModifiersOf(key.modifiers()))) {
+    case KeyCommand::NextPage:
+        page(1);
+        return true;
+    case KeyCommand::PreviousPage:
+        page(-1);
+        return true;
+    case KeyCommand::FadeToStop:
+        playout_->actFadeToStop();
+        return true;
+    case KeyCommand::PauseBroadcast:
+        if (enabled.Pause)
+            playout_->PauseBroadcast();
+        return true;
+    case KeyCommand::StopBroadcast:
+        if (enabled.Stop)
+            playout_->StopBroadcast();
+        return true;
+    case KeyCommand::StartBroadcast:
+        if (enabled.Start)
+            playout_->StartBroadcast();
+        return true;
+    case KeyCommand::DelayPauseBroadcast:
+        playout_->DelayPauseBroadcast();
+        return true;
+    case KeyCommand::FadeToNext:
+        playout_->actFadeToNext();
+        return true;
+    // The sound configuration, audio logging and commercials are not part of this console yet.
+    case KeyCommand::SoundConfig:
+    case KeyCommand::AudioLogging:
+    case KeyCommand::NextCommercial:
+    case KeyCommand::None:
+        return false;
+    }
+    return false;
+}
+
+} // namespace corvane
