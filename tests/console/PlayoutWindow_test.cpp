@@ -1,11 +1,13 @@
 #include "ConsoleWindow.h"
 #include "audio/decks/DeckFixtures.h"
 #include "console/playout/TPlayoutConsole.h"
+#include "console/ui/ConsoleMeterPanel.h"
 #include "console/ui/LedDigit.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -56,6 +58,7 @@ TEST(PlayoutWindow, StartPlaysTheScheduleAndStopClearsTheItemDisplay) {
     EXPECT_EQ(w.Title(), "a.wav");
     EXPECT_TRUE(w.DigitsLit());
     EXPECT_GT(w.console->findChild<QProgressBar*>("Gauge")->value(), 0);
+    EXPECT_GT(w.console->MeterPanel().MMLevel1().Spots(), 0);
     EXPECT_FALSE(w.Enabled("StartBroadcast"));
     for (const char* command : {"StopBroadcast", "PauseBroadcast", "actFadeToNext", "actSkipRight"})
         EXPECT_TRUE(w.Enabled(command)) << command;
@@ -87,10 +90,21 @@ TEST(PlayoutWindow, PlaySelectedAndTheFunctionKeysReachPlayout) {
     w.Press(Qt::Key_F4);
     EXPECT_FALSE(w.console->Playout().OnAir());
 
-    w.data->cdsSchedule.Last();
-    w.Command("actPlaySelected")->trigger();
+    // A double-click on a row plays it.
+    QTableView& grid = w.console->ScheduleGrid();
+    grid.setCurrentIndex(grid.model()->index(1, 0));
+    emit grid.doubleClicked(grid.model()->index(1, 0));
     w.studio.studio.Run(500);
     EXPECT_EQ(w.console->StatusText(0), "Playing: b.wav");
+
+    // A click at the middle of the gauge seeks to the middle of the item.
+    auto* gauge = w.console->findChild<QProgressBar*>("Gauge");
+    const QPointF middle(gauge->width() / 2, gauge->height() / 2);
+    QMouseEvent click(QEvent::MouseButtonPress, middle, gauge->mapToGlobal(middle), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(gauge, &click);
+    w.studio.studio.Run(300);
+    EXPECT_NEAR(w.console->Playout().Remaining(), 1500, 400);
 
     w.Press(Qt::Key_F3);
     w.studio.studio.Run(200);

@@ -4,6 +4,7 @@
 #include "console/playout/PlayoutKeys.h"
 #include "console/playout/TPlayoutConsole.h"
 #include "console/ui/ConsoleCommands.h"
+#include "console/ui/ConsoleMeterPanel.h"
 #include "console/ui/ScheduleGridModel.h"
 #include "console/ui/TfrmQeLiteMain.h"
 #include "data/TdmQelData.h"
@@ -90,6 +91,12 @@ void TfrmQeLiteMain::FillPlayoutParts(ConsoleParts& parts) {
 void TfrmQeLiteMain::BuildPlayout(WaveDevice& device, const std::filesystem::path& programFolder) {
     playout_ = std::make_unique<TPlayoutConsole>(seams_, data_, core_->Settings(), device, programFolder,
                                                  PlayoutDisplays());
+    // The meters and the spectrum show what the output plays; the panel
+    // outlives the engine, which the window deletes first.
+    TMMConnector& connector = playout_->MMConnector();
+    connector.SetDisplay(ConnectorDisplayKind::Level, 0, &meterPanel_->MMLevel1());
+    connector.SetDisplay(ConnectorDisplayKind::Level, 1, &meterPanel_->MMLevel2());
+    connector.SetDisplay(ConnectorDisplayKind::Spectrum, 0, &meterPanel_->MMSpectrum1());
     BindPlayoutCommands();
     qApp->installEventFilter(this);
 }
