@@ -50,8 +50,6 @@ ConsoleCore::ConsoleCore(Seams seams, TdmQelData& data, ConsoleView& view,
     : seams_(seams), data_(data), view_(view), programFolder_(std::move(programFolder)),
       parts_(std::move(parts)), settings_(CorvaneSettings::Defaults(programFolder_)),
       tmrClock(seams.timers.CreateTimer("tmrClock", 1000)),
-      tmrFadeStop(seams.timers.CreateTimer("tmrFadeStop", 0)),
-      tmrHardwareDelay(seams.timers.CreateTimer("tmrHardwareDelay", 1000)),
       EventTimer_(seams.timers.CreateTimer("EventTimer", 1000)) {
     // The clock runs from the start; its display is fed by the clock panel.
     tmrClock->SetEnabled(true);
@@ -85,9 +83,6 @@ void ConsoleCore::FormCreate() {
     FRackFiles.clear();
     view_.SetAcceptDroppedFiles(true);
     FFirstShow = true;
-    FMergingTracks = false;
-    FFadingToStop = false;
-    tmrFadeStop->SetEnabled(false);
     scheduleDialogFolder_ = programFolder_.string();
 
     OpenScheduleTable();

@@ -84,8 +84,6 @@ public:
     bool Stopping() const { return FStopping; }
     int CurrentPort() const { return FCurrentPort; }
     Timer& ClockTimer() { return *tmrClock; }
-    Timer& FadeStopTimer() { return *tmrFadeStop; }
-    Timer& HardwareDelayTimer() { return *tmrHardwareDelay; }
     Timer& EventTimer() { return *EventTimer_; }
 
 private:
@@ -111,8 +109,6 @@ private:
     std::vector<std::string> FRackFiles;
     std::string FCurrentRackFile;
     bool FFirstShow = false;
-    bool FMergingTracks = false;
-    bool FFadingToStop = false;
     bool FDirectJinglePlayout = false;
     bool FDirectCommercialPlayout = false;
     bool FPlayRequest = false;
@@ -122,8 +118,6 @@ private:
     int FCurrentPort = 0;
 
     std::unique_ptr<Timer> tmrClock;
-    std::unique_ptr<Timer> tmrFadeStop;
-    std::unique_ptr<Timer> tmrHardwareDelay;
     std::unique_ptr<Timer> EventTimer_;
 };
 
