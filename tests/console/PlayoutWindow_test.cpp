@@ -106,6 +106,10 @@ TEST(PlayoutWindow, PlaySelectedAndTheFunctionKeysReachPlayout) {
     w.studio.studio.Run(300);
     EXPECT_NEAR(w.console->Playout().Remaining(), 1500, 400);
 
+    w.Press(Qt::Key_F5);
+    EXPECT_TRUE(w.console->Playout().DelayedPause());
+    EXPECT_FALSE(w.console->findChild<QLabel*>("lblDelayedPause")->isHidden());
+
     w.Press(Qt::Key_F3);
     w.studio.studio.Run(200);
     EXPECT_TRUE(w.console->Playout().OutputPaused());
