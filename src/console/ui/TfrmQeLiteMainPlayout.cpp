@@ -223,6 +223,12 @@ bool TfrmQeLiteMain::PreviewPlayoutKey(const QKeyEvent& key) {
         ControlCenter_->setCurrentIndex(
             PageAfterStep(ControlCenter_->currentIndex(), step, ControlCenter_->count()));
     };
+    // The key is the console's even when its command is not available now.
+    const auto Run = [this](void (TPlayoutConsole::*operation)(), bool available) {
+        if (available)
+            ((*playout_).*operation)();
+        return true;
+    };
     switch (PreviewKey(*playoutKey, ModifiersOf(key.modifiers()))) {
     case KeyCommand::NextPage:
         page(1);
@@ -231,26 +237,17 @@ bool TfrmQeLiteMain::PreviewPlayoutKey(const QKeyEvent& key) {
         page(-1);
         return true;
     case KeyCommand::FadeToStop:
-        playout_->actFadeToStop();
-        return true;
+        return Run(&TPlayoutConsole::actFadeToStop, true);
     case KeyCommand::PauseBroadcast:
-        if (enabled.Pause)
-            playout_->PauseBroadcast();
-        return true;
+        return Run(&TPlayoutConsole::PauseBroadcast, enabled.Pause);
     case KeyCommand::StopBroadcast:
-        if (enabled.Stop)
-            playout_->StopBroadcast();
-        return true;
+        return Run(&TPlayoutConsole::StopBroadcast, enabled.Stop);
     case KeyCommand::StartBroadcast:
-        if (enabled.Start)
-            playout_->StartBroadcast();
-        return true;
+        return Run(&TPlayoutConsole::StartBroadcast, enabled.Start);
     case KeyCommand::DelayPauseBroadcast:
-        playout_->DelayPauseBroadcast();
-        return true;
+        return Run(&TPlayoutConsole::DelayPauseBroadcast, true);
     case KeyCommand::FadeToNext:
-        playout_->actFadeToNext();
-        return true;
+        return Run(&TPlayoutConsole::actFadeToNext, true);
     // The sound configuration, audio logging and commercials are not part of this console yet.
     case KeyCommand::SoundConfig:
     case KeyCommand::AudioLogging:
