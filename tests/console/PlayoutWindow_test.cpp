@@ -66,6 +66,13 @@ TEST(PlayoutWindow, StartPlaysTheScheduleAndStopClearsTheItemDisplay) {
     // The end of the first item moves the schedule on by itself.
     w.studio.studio.Run(3000);
     EXPECT_EQ(w.console->StatusText(0), "Playing: b.wav");
+    // The cursor stays on the operator's row, so "&Start" is offered for it;
+    // moving it onto the item on air withdraws the offer.
+    QTableView& grid = w.console->ScheduleGrid();
+    EXPECT_EQ(grid.currentIndex().row(), 0);
+    EXPECT_TRUE(w.Enabled("StartBroadcast"));
+    grid.setCurrentIndex(grid.model()->index(1, 0));
+    EXPECT_FALSE(w.Enabled("StartBroadcast"));
 
     w.Command("StopBroadcast")->trigger();
     w.studio.studio.Run(100);
