@@ -1,6 +1,7 @@
 #include "console/ui/TfrmQeLiteMain.h"
 
 #include "console/IniFile.h"
+#include "console/playout/TPlayoutConsole.h"
 #include "console/ui/ConsoleCommands.h"
 #include "console/ui/ConsoleMeterPanel.h"
 #include "console/ui/LedDigit.h"
@@ -10,7 +11,6 @@
 #include "console/ui/ScheduleRowDelegate.h"
 #include "console/ui/SpeedSearchPage.h"
 #include "console/ui/TfrmQelDisplaySetup.h"
-#include "console/playout/TPlayoutConsole.h"
 #include "console/ui/TfrmQelProperties.h"
 #include "data/TdmQelData.h"
 #include "platform/ExceptionGuard.h"
