@@ -137,5 +137,19 @@ TEST(PlayoutWindow, PlaySelectedAndTheFunctionKeysReachPlayout) {
     EXPECT_EQ(pages.currentIndex(), 0);
 }
 
+TEST(PlayoutWindow, ClosingOnAirStopsTheOutputForGood) {
+    OnAirWindow w;
+    w.Command("StartBroadcast")->trigger();
+    w.studio.studio.Run(500);
+    ASSERT_TRUE(w.console->Playout().OutputPlaying());
+    ASSERT_TRUE(w.console->close());
+    EXPECT_TRUE(w.console->Playout().Closing());
+    EXPECT_FALSE(w.console->Playout().OutputPlaying());
+    // Nothing starts again while the program closes.
+    w.Command("StartBroadcast")->trigger();
+    w.studio.studio.Run(500);
+    EXPECT_FALSE(w.console->Playout().OutputPlaying());
+}
+
 } // namespace
 } // namespace corvane::testing
