@@ -49,8 +49,7 @@ template <typename F> auto TMMWaveOut::DeviceCall(const char* call, F&& f) -> de
     }
 }
 
-void TMMWaveOut::FailOperation() {
-    const std::exception_ptr error = std::current_exception();
+void TMMWaveOut::FireErrorUnlessRaised(const std::exception_ptr& error) {
     try {
         std::rethrow_exception(error);
     } catch (const EMMWaveOutError&) {
@@ -58,6 +57,11 @@ void TMMWaveOut::FailOperation() {
     } catch (...) {
         FireError();
     }
+}
+
+void TMMWaveOut::FailOperation() {
+    const std::exception_ptr error = std::current_exception();
+    FireErrorUnlessRaised(error);
     CloseWith(CloseMode::Forced);
     std::rethrow_exception(error);
 }
@@ -297,12 +301,7 @@ void TMMWaveOut::ProcessCompletion() {
         }
     } catch (...) {
         const std::exception_ptr error = std::current_exception();
-        try {
-            std::rethrow_exception(error);
-        } catch (const EMMWaveOutError&) {
-        } catch (...) {
-            FireError();
-        }
+        FireErrorUnlessRaised(error);
         --processingDepth_;
         std::rethrow_exception(error);
     }

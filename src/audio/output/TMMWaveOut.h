@@ -112,6 +112,8 @@ private:
     // failing the operation on any error.
     template <typename F> void RunOperation(F&& operation);
     void FireError();
+    // OnError for an error that is not the output's own (those fired it when raised).
+    void FireErrorUnlessRaised(const std::exception_ptr& error);
     void Fire(const TMMNotifyEvent& event);
     void CheckClosedForChange();
 
