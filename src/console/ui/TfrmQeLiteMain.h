@@ -1,6 +1,7 @@
 #pragma once
 
 #include "console/ConsoleCore.h"
+#include "console/ConsoleTools.h"
 #include "console/ConsoleView.h"
 #include "console/displays/ConsoleDisplays.h"
 #include "console/displays/DisplayView.h"
@@ -101,6 +102,8 @@ public:
     // "&Preview Notes": each row's notes under it, or not.
     void ToggleNotesPreview();
     TfrmQelDisplaySetup* DisplaySetup() { return displaySetup_; }
+    // The tool windows the parts of the console share (parameter browser, previewer).
+    ConsoleTools& Tools() { return tools_; }
 
 protected:
     // The console's key preview: function keys and Ctrl+arrows act before the
@@ -198,6 +201,7 @@ private:
     QFileSystemModel* commercialFiles_ = nullptr;
     QTreeView* rzCommercials = nullptr;
     QPointer<TfrmQelDisplaySetup> displaySetup_;
+    ConsoleTools tools_;
 
     std::unique_ptr<ConsoleCore> core_;
     // Holds the core's settings by reference: created after it, gone before it.
