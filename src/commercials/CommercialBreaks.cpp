@@ -1,0 +1,282 @@
+#include "commercials/CommercialBreaks.h"
+
+#include "audio/chain/EMMError.h"
+#include "console/CorvaneSettings.h"
+#include "console/playout/FlagScope.h"
+#include "console/playout/TPlayoutConsole.h"
+#include "data/TdmQelData.h"
+#include "platform/ExceptionGuard.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace corvane {
+
+namespace {
+
+constexpr const char* AudioErrorText = "MM Audio Error - Possibly Corrupt File Header";
+
+std::string Lowered(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+bool IsFile(const std::filesystem::path& path) {
+    std::error_code ignored;
+    return !path.empty() && std::filesystem::is_regular_file(path, ignored);
+}
+
+// Holds the grid's repainting for the length of a load, also when it fails.
+class GridHold {
+public:
+    explicit GridHold(const CommercialsView& view) : view_(view) {
+        if (view_.HoldGrid)
+            view_.HoldGrid(true);
+    }
+    ~GridHold() {
+        if (view_.HoldGrid)
+            view_.HoldGrid(false);
+    }
+    GridHold(const GridHold&) = delete;
+    GridHold& operator=(const GridHold&) = delete;
+
+private:
+    const CommercialsView& view_;
+};
+
+} // namespace
+
+CommercialBreaks::CommercialBreaks(TPlayoutConsole& playout, TdmQelData& data,
+                                   const CorvaneSettings& settings, const Clock& clock, CommercialsView view)
+    : playout_(playout), data_(data), settings_(settings), clock_(clock), view_(std::move(view)) {}
+
+Table& CommercialBreaks::List() {
+    return data_.cdsVantorAdList;
+}
+
+// --- The list folder ----------------------------------------------------------
+
+std::vector<std::string> CommercialBreaks::ListEntries() const {
+    std::vector<std::string> entries;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(listFolder_, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::filesystem::path& path = it->path();
+        if (IsFile(path) && SameTextIgnoringCase(path.extension().string(), CommercialListExtension))
+            entries.push_back(path.filename().string());
+    }
+    // By name without regard to case, then by byte, so the order never depends
+    // on the file system's.
+    std::sort(entries.begin(), entries.end(), [](const std::string& a, const std::string& b) {
+        const std::string la = Lowered(a), lb = Lowered(b);
+        return la != lb ? la < lb : a < b;
+    });
+    return entries;
+}
+
+bool CommercialBreaks::CurrentListExists() const {
+    return IsFile(currentList_);
+}
+
+void CommercialBreaks::MakeCurrent(const std::string& entry) {
+    currentList_ = (listFolder_ / entry).string();
+    if (view_.ShowCurrentList)
+        view_.ShowCurrentList(entry);
+}
+
+void CommercialBreaks::SelectList(const std::string& entry) {
+    if (entry.empty())
+        return;
+    MakeCurrent(entry);
+    ReloadCurrentList();
+}
+
+bool CommercialBreaks::SelectTodaysCommercialList() {
+    if (!settings_.AutoGetCommercials)
+        return false;
+    const std::vector<std::string> entries = ListEntries();
+    const std::optional<size_t> today = TodaysListEntry(entries, clock_.Now(), view_.LongDayName);
+    if (!today)
+        return false;
+    MakeCurrent(entries[*today]);
+    return true;
+}
+
+void CommercialBreaks::SelectAndLoadTodaysList() {
+    if (SelectTodaysCommercialList())
+        ReloadCurrentList();
+}
+
+void CommercialBreaks::ReloadCurrentList() {
+    if (CurrentListExists())
+        LoadCommercialList(currentList_, CheckedRows());
+}
+
+void CommercialBreaks::ToggleNextOnly() {
+    nextOnly_ = !nextOnly_;
+    ReloadCurrentList();
+}
+
+// --- The list in use ------------------------------------------------------------
+
+void CommercialBreaks::LoadCommercialList(const std::string& path, ListRows rows) {
+    GridHold hold(view_);
+    Table& list = List();
+    if (!list.Active())
+        list.CreateDataSet();
+    list.LoadFromFile(path);
+    const std::string now = TimeOfDayText(clock_.Now());
+    FNextBreakTime.clear();
+    list.SetFiltered(false);
+    list.First();
+    // Plain text order: "  :  " placeholders sort before every time and are
+    // never the next break; a time written "9:30" sorts after "10:00".
+    for (; !list.Eof(); list.Next()) {
+        const std::string time = list.FieldByName("BOOK_TIME").AsString();
+        if (time >= now) {
+            FNextBreakTime = time;
+            break;
+        }
+    }
+    if (rows == ListRows::NextBreakOnly) {
+        std::string quoted;
+        for (char c : FNextBreakTime)
+            quoted += c == '\'' ? std::string("''") : std::string(1, c);
+        list.SetFilter("book_time='" + quoted + "'");
+        list.SetFiltered(true);
+        list.First();
+    }
+    if (view_.ShowNextBreakTime)
+        view_.ShowNextBreakTime(FNextBreakTime);
+}
+
+// --- Breaks -------------------------------------------------------------------------
+
+void CommercialBreaks::SetBreakActive(bool active) {
+    playout_.SetCommercialBreak(active);
+    if (view_.ShowBreakActive)
+        view_.ShowBreakActive(active);
+}
+
+void CommercialBreaks::TripCommercial() {
+    if (playout_.CommercialBreak())
+        actStopCommercialResume();
+    else
+        StartCommercialBreak(settings_.FadeOutCommercial);
+}
+
+void CommercialBreaks::StartCommercialBreak(int fadeMs) {
+    Table& list = List();
+    if (!list.Active()) {
+        if (ListEntries().empty())
+            return;
+        SelectTodaysCommercialList();
+    }
+    // The break is found before anything is faded: with no break left in the
+    // list the music plays on.
+    if (CurrentListExists())
+        LoadCommercialList(currentList_, ListRows::NextBreakOnly);
+    if (!list.Active() || list.Eof()) {
+        ReloadCurrentList();
+        return;
+    }
+    FResumeItem = playout_.CurrentItem();
+    SetBreakActive(true);
+    playout_.Deck(playout_.CurrentPort()).FadeOut(fadeMs);
+    PlayFromCursor();
+}
+
+bool CommercialBreaks::PlayCommercial(const std::string& path) {
+    const bool direct = !playout_.OnAir();
+    playout_.SetDirectCommercialPlayout(direct);
+    if (direct)
+        playout_.ResetPlayout();
+    FlagScope loading(loadingSpot_);
+    TMMWaveMixer& mixer = playout_.WaveMixer();
+    TMMAudioFile& deck = playout_.Deck(CommercialPort);
+    mixer.HoldPort(CommercialPort, true);
+    try {
+        // The same spot twice in a row plays again from its start.
+        if (!path.empty() && deck.FileName() == path)
+            deck.Seek(0);
+        else
+            deck.SetFileName(path);
+    } catch (const EMMError&) {
+        return false;
+    }
+    // A missing file leaves the deck empty; the port stays held, so no close
+    // of an empty port is waited for.
+    if (deck.IsEmpty())
+        return false;
+    mixer.HoldPort(CommercialPort, false);
+    if (direct) {
+        playout_.mmAudioOut().Stop();
+        playout_.mmAudioOut().Start();
+    }
+    return true;
+}
+
+void CommercialBreaks::PlaySelectedItem() {
+    Table& list = List();
+    if (!list.Active() || list.Eof())
+        return;
+    const std::string path = list.FieldByName("NetworkPathToFile").AsString();
+    if (IsFile(path) && !PlayCommercial(path))
+        WriteArchiveLine(path, AudioErrorText);
+}
+
+void CommercialBreaks::PlayFromCursor() {
+    Table& list = List();
+    for (; list.Active() && !list.Eof(); list.Next()) {
+        const std::string path = list.FieldByName("NetworkPathToFile").AsString();
+        if (PlayCommercial(path))
+            return;
+        WriteArchiveLine(path, AudioErrorText);
+    }
+    if (playout_.CommercialBreak())
+        EndBreak();
+}
+
+void CommercialBreaks::actStopCommercialResume() {
+    if (!playout_.CommercialBreak())
+        return;
+    Table& list = List();
+    if (list.Active()) {
+        list.Last();
+        list.Next();
+    }
+    if (playout_.WaveMixer().PortDone(CommercialPort)) {
+        EndBreak();
+        return;
+    }
+    playout_.Deck(CommercialPort).FadeOut(StopFadeMs);
+}
+
+void CommercialBreaks::CommercialPortClosed(int) {
+    if (loadingSpot_ || !playout_.CommercialBreak() || !playout_.WaveMixer().PortDone(CommercialPort))
+        return;
+    Table& list = List();
+    if (list.Active())
+        list.Next();
+    PlayFromCursor();
+}
+
+void CommercialBreaks::EndBreak() {
+    SetBreakActive(false);
+    // The list shows again as the operator asked, on the following break.
+    ReloadCurrentList();
+    if (FResumeItem <= 0)
+        return;
+    data_.cdsSchedule.Locate("ItemPlayOrder", int64_t{FResumeItem});
+    playout_.AdvanceSchedule();
+}
+
+void CommercialBreaks::WriteArchiveLine(const std::string& file, const std::string& text) {
+    try {
+        playout_.Archive().WriteArchiveLine(file, text);
+    } catch (...) {
+        HandleException("WriteArchiveLine", std::current_exception());
+    }
+}
+
+} // namespace corvane
