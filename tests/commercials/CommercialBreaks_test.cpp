@@ -218,6 +218,23 @@ TEST_F(BreakOnAir, NoBreakLeftInTheListLeavesTheMusicAlone) {
     EXPECT_EQ(List().RecordCount(), 2) << "the list is shown as before";
 }
 
+TEST_F(BreakOnAir, AutomaticCrossFadeWaitsForTheEndOfTheBreak) {
+    // Tripped in the item's last seconds, where the automatic cross-fade
+    // would otherwise bring the next item in over the spots.
+    settings.AutoCrossFade = true;
+    WriteList("today.ads", {{"09:00", s1}, {"09:00", s2}, {"09:00", s3}});
+    breaks->SelectList("today.ads");
+    StartMusic();
+    while (console->Remaining() > 6300)
+        Run(30);
+    ASSERT_EQ(console->CurrentItem(), a);
+    breaks->TripCommercial();
+    Run(10000);
+    EXPECT_FALSE(console->CommercialBreak());
+    EXPECT_EQ(console->CurrentItem(), b);
+    EXPECT_EQ(TonesHeard(0, PlayedMs(), tones), (std::vector<double>{1000, 400, 500, 600, 3000}));
+}
+
 TEST_F(BreakOnAir, TrippedOffAirTheFirstSpotPlaysAlone) {
     WriteList("today.ads", {{"09:00", s1}, {"09:00", s2}});
     breaks->SelectList("today.ads");

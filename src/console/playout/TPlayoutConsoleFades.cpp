@@ -87,6 +87,10 @@ void TPlayoutConsole::actFadeToNext() {
 }
 
 void TPlayoutConsole::AutoCrossFadeTest() {
+    // The interrupted item's fade-out leaves little time "remaining", but the
+    // break owns the output until it resumes the schedule itself.
+    if (FCommercialBreak)
+        return;
     const int remaining = FRemaining < 1 ? 0 : FRemaining;
     const int hours = remaining / 3600000;
     const int minutes = (remaining / 60000) % 60;
