@@ -78,6 +78,18 @@ const CommandDef Commands[] = {
     {"actAdBreakConfiguration", "&Ad-Break Configuration", "", "Ad-break times"},
     {"actRackConfiguration", "Audio Rack &Configuration", "", "Audio rack"},
     {"actRackManager", "Rack &Manager", "", "Audio Rack Manager"},
+    // Commercials: the System menu's ad schedule, the "Commercials" page's
+    // popups ("&Play Selected Item" leaves Ctrl+F6 to "Fade to Stop").
+    {"actImportAdSchedule", "&Import Vantor Ad Schedule", "", "Fetch today's ad schedule"},
+    {"actRefreshAdSchedule", "&Refresh Ad Schedule", "", "Load today's ad schedule"},
+    {"actRefreshCommercialLists", "&Refresh", "", "List the commercial lists again"},
+    {"actNewCommercialList", "&New Commercial List", "", "Set up a new commercial list"},
+    {"actEditCommercialList", "&Edit Commercial List", "", "Edit the selected commercial list"},
+    {"actRapidFadeToNextCommercial", "&Rapid Fade to Next Commercial", "Ctrl+F5", "Start the next break"},
+    {"actStopCommercialResume", "&Stop Commercial Break and Resume", "", "End the break and resume"},
+    {"actViewNextCommercialOnly", "View Next Commercial Only", "", "Show only the next break"},
+    {"actPlaySelectedCommercial", "&Play Selected Item", "", "Play the selected commercial (Ctrl+F6)"},
+    {"actRefreshCommercials", "&Refresh Commercials", "Ctrl+R", "Load the commercial list again"},
     // Help menu
     {"actHelpContents", "&Contents", "", "Help contents"},
     {"actHelpSearch", "&Search for help on...", "", "Search the help"},

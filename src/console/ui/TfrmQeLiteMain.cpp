@@ -1,5 +1,7 @@
 #include "console/ui/TfrmQeLiteMain.h"
 
+#include "commercials/AdSchedule.h"
+#include "commercials/CommercialBreaks.h"
 #include "console/IniFile.h"
 #include "console/playout/TPlayoutConsole.h"
 #include "console/ui/ConsoleCommands.h"
@@ -18,10 +20,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileSystemModel>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -170,6 +170,7 @@ TfrmQeLiteMain::TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::p
         move(screen->availableGeometry().center() - rect().center());
 
     FillPlayoutParts(parts);
+    FillCommercialParts(parts);
     // Schedule files are the schedule editing's, bound below once the core exists.
     const ConsoleParts playout = parts;
     if (!parts.LoadScheduleFile)
@@ -182,6 +183,7 @@ TfrmQeLiteMain::TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::p
     core_ = std::make_unique<ConsoleCore>(seams_, data_, view, std::move(programFolder), std::move(parts));
     core_->ClockTimer().SetOnTimer([this] { displays_->ClockTick(); });
     BuildPlayout(device, core_->ProgramFolder());
+    BuildCommercials();
     scheduleEditing_ =
         new ScheduleEditing({*commands_, *dxgSchedule, *scheduleModel_, *edtScheduleFilter, *speedSearch_},
                             data_, seams_, *core_, playout, this);
@@ -193,6 +195,7 @@ TfrmQeLiteMain::TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::p
 TfrmQeLiteMain::~TfrmQeLiteMain() {
     Guarded("frmQeLiteMain", [&] { WriteColumnLayout(); });
     core_->FormDestroy();
+    commercials_.reset();
     playout_.reset();
     // It listens to the schedule table, which outlives the window.
     delete scheduleEditing_;
@@ -387,22 +390,6 @@ QWidget* TfrmQeLiteMain::BuildAudioRackPage() {
     pnlCartRackLabel->setFrameShadow(QFrame::Sunken);
     layout->addWidget(pnlCartRackLabel);
     layout->addStretch(1);
-    return page;
-}
-
-QWidget* TfrmQeLiteMain::BuildCommercialsPage() {
-    auto* page = new QWidget;
-    page->setObjectName("tsCommercials");
-    auto* layout = new QHBoxLayout(page);
-    commercialFiles_ = new QFileSystemModel(this);
-    commercialFiles_->setFilter(QDir::Files);
-    commercialFiles_->setNameFilters({"*.ads"});
-    commercialFiles_->setNameFilterDisables(false);
-    rzCommercials = new QTreeView(page);
-    rzCommercials->setObjectName("rzCommercials");
-    rzCommercials->setRootIsDecorated(false);
-    rzCommercials->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    layout->addWidget(rzCommercials, 1);
     return page;
 }
 
@@ -658,13 +645,7 @@ void TfrmQeLiteMain::SetRackCaption(const std::string& caption) {
 }
 
 void TfrmQeLiteMain::ShowCommercialFolder(const std::string& folder) {
-    const QString path = QString::fromStdString(folder);
-    if (!QDir(path).exists())
-        throw std::runtime_error("Directory not found: " + folder);
-    rzCommercials->setModel(commercialFiles_);
-    rzCommercials->setRootIndex(commercialFiles_->setRootPath(path));
-    for (int column = 1; column < commercialFiles_->columnCount(); ++column)
-        rzCommercials->setColumnHidden(column, column != 1);
+    ShowCommercialListFolder(folder);
 }
 
 void TfrmQeLiteMain::SetStatusText(int panel, const std::string& text) {

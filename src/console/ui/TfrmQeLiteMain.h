@@ -16,7 +16,6 @@
 #include <filesystem>
 #include <memory>
 
-class QFileSystemModel;
 class QKeyEvent;
 class QLineEdit;
 class QMenu;
@@ -30,6 +29,9 @@ class QWidget;
 
 namespace corvane {
 
+class AdSchedule;
+class CommercialBreaks;
+class CommercialsPage;
 class ConsoleCommands;
 class ConsoleMeterPanel;
 class LedDigit;
@@ -104,6 +106,10 @@ public:
     TfrmQelDisplaySetup* DisplaySetup() { return displaySetup_; }
     // The tool windows the parts of the console share (parameter browser, previewer).
     ConsoleTools& Tools() { return tools_; }
+    // Commercials: the breaks on air, the ad schedule and the "Commercials" page.
+    CommercialBreaks& Commercials() { return *commercials_; }
+    AdSchedule& AdScheduleImport() { return *adSchedule_; }
+    CommercialsPage& CommercialsPageWidget() { return *commercialsPage_; }
 
 protected:
     // The console's key preview: function keys and Ctrl+arrows act before the
@@ -168,6 +174,14 @@ private:
     // True when the key was taken by the console.
     bool PreviewPlayoutKey(const QKeyEvent& key);
 
+    // Commercials (TfrmQeLiteMainCommercials.cpp): the parts the core calls,
+    // playout's break hand-over, the page and the commands.
+    void FillCommercialParts(ConsoleParts& parts);
+    void FillCommercialsHost(PlayoutHost& host);
+    void BuildCommercials();
+    void ShowCommercialListFolder(const std::string& folder);
+    void BindCommercialCommands();
+
     Seams seams_;
     TdmQelData& data_;
     ConsoleCommands* commands_ = nullptr;
@@ -198,14 +212,16 @@ private:
     QLineEdit* edtScheduleFilter = nullptr;
     SpeedSearchPage* speedSearch_ = nullptr;
     ScheduleEditing* scheduleEditing_ = nullptr;
-    QFileSystemModel* commercialFiles_ = nullptr;
-    QTreeView* rzCommercials = nullptr;
+    CommercialsPage* commercialsPage_ = nullptr;
     QPointer<TfrmQelDisplaySetup> displaySetup_;
     ConsoleTools tools_;
 
     std::unique_ptr<ConsoleCore> core_;
     // Holds the core's settings by reference: created after it, gone before it.
     std::unique_ptr<TPlayoutConsole> playout_;
+    // Drive playout: created after it, gone before it.
+    std::unique_ptr<CommercialBreaks> commercials_;
+    std::unique_ptr<AdSchedule> adSchedule_;
 };
 
 } // namespace corvane

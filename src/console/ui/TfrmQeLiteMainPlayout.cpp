@@ -130,6 +130,7 @@ PlayoutHost TfrmQeLiteMain::PlayoutDisplays() {
         else
             QApplication::restoreOverrideCursor();
     };
+    FillCommercialsHost(host);
     return host;
 }
 
@@ -248,10 +249,12 @@ bool TfrmQeLiteMain::PreviewPlayoutKey(const QKeyEvent& key) {
         return Run(&TPlayoutConsole::DelayPauseBroadcast, true);
     case KeyCommand::FadeToNext:
         return Run(&TPlayoutConsole::actFadeToNext, true);
-    // The sound configuration, audio logging and commercials are not part of this console yet.
+    case KeyCommand::NextCommercial:
+        findChild<QToolButton*>("btnTripCommercial")->click();
+        return true;
+    // The sound configuration and audio logging are not part of this console yet.
     case KeyCommand::SoundConfig:
     case KeyCommand::AudioLogging:
-    case KeyCommand::NextCommercial:
     case KeyCommand::None:
         return false;
     }
