@@ -8,19 +8,12 @@
 #include "platform/ExceptionGuard.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace corvane {
 
 namespace {
 
 constexpr const char* AudioErrorText = "MM Audio Error - Possibly Corrupt File Header";
-
-std::string Lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 bool IsFile(const std::filesystem::path& path) {
     std::error_code ignored;
@@ -65,12 +58,7 @@ std::vector<std::string> CommercialBreaks::ListEntries() const {
         if (IsFile(path) && SameTextIgnoringCase(path.extension().string(), CommercialListExtension))
             entries.push_back(path.filename().string());
     }
-    // By name without regard to case, then by byte, so the order never depends
-    // on the file system's.
-    std::sort(entries.begin(), entries.end(), [](const std::string& a, const std::string& b) {
-        const std::string la = Lowered(a), lb = Lowered(b);
-        return la != lb ? la < lb : a < b;
-    });
+    std::sort(entries.begin(), entries.end(), NameBefore);
     return entries;
 }
 

@@ -34,6 +34,16 @@ std::string EnglishDayName(TDateTime when) {
     return names[(DayOfWeek(when) + 6) % 7];
 }
 
+bool NameBefore(const std::string& a, const std::string& b) {
+    const auto lowered = [](std::string text) {
+        std::transform(text.begin(), text.end(), text.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return text;
+    };
+    const std::string la = lowered(a), lb = lowered(b);
+    return la != lb ? la < lb : a < b;
+}
+
 bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) ==

@@ -38,6 +38,10 @@ std::string EnglishDayName(TDateTime when);
 std::optional<size_t> TodaysListEntry(const std::vector<std::string>& entries, TDateTime today,
                                       const DayNameSource& dayName);
 
+// File names in the order the console lists them: by name without regard to
+// letter case, then by byte, so the order never depends on the file system's.
+bool NameBefore(const std::string& a, const std::string& b);
+
 // Whether two texts are equal without regard to ASCII letter case.
 bool SameTextIgnoringCase(const std::string& a, const std::string& b);
 

@@ -206,6 +206,29 @@ const std::string* IniFile::FindRawValue(std::string_view section, std::string_v
     return line == npos ? nullptr : &lines_[line];
 }
 
+std::vector<std::string> IniFile::SectionNames() const {
+    std::vector<std::string> names;
+    for (const std::string& line : lines_) {
+        std::string_view name;
+        if (SectionName(line, name))
+            names.emplace_back(name);
+    }
+    return names;
+}
+
+std::vector<std::string> IniFile::SectionKeys(std::string_view section) const {
+    std::vector<std::string> keys;
+    const size_t body = FindSection(section);
+    for (size_t i = body; body != npos && i < lines_.size(); ++i) {
+        std::string_view name, value;
+        if (SectionName(lines_[i], name))
+            break;
+        if (KeyName(lines_[i], name, value))
+            keys.emplace_back(name);
+    }
+    return keys;
+}
+
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
                                 std::string_view defaultValue) const {
     const std::string* line = FindRawValue(section, key);

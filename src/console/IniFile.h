@@ -48,6 +48,11 @@ public:
     // Read as an integer: non-zero is true.
     bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
 
+    // The section names in file order, and the key names of the first section
+    // of that name in file order (an unknown section has none).
+    std::vector<std::string> SectionNames() const;
+    std::vector<std::string> SectionKeys(std::string_view section) const;
+
     // Line breaks cannot live inside one line of the file: they are written as
     // blanks rather than letting a value add lines (and keys) of its own.
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
