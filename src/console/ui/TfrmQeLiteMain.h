@@ -32,6 +32,7 @@ namespace corvane {
 class AdSchedule;
 class CommercialBreaks;
 class CommercialsPage;
+class TfrmQelCommercials;
 class ConsoleCommands;
 class ConsoleMeterPanel;
 class LedDigit;
@@ -110,6 +111,9 @@ public:
     CommercialBreaks& Commercials() { return *commercials_; }
     AdSchedule& AdScheduleImport() { return *adSchedule_; }
     CommercialsPage& CommercialsPageWidget() { return *commercialsPage_; }
+    // The commercials editor: opened (once) with a list file or none.
+    void OpenCommercialsEditor(const std::string& listFile);
+    TfrmQelCommercials* CommercialsEditor();
 
 protected:
     // The console's key preview: function keys and Ctrl+arrows act before the
@@ -213,6 +217,7 @@ private:
     SpeedSearchPage* speedSearch_ = nullptr;
     ScheduleEditing* scheduleEditing_ = nullptr;
     CommercialsPage* commercialsPage_ = nullptr;
+    QPointer<TfrmQelCommercials> commercialsEditor_;
     QPointer<TfrmQelDisplaySetup> displaySetup_;
     ConsoleTools tools_;
 

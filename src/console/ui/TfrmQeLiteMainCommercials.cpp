@@ -3,6 +3,7 @@
 // thread throughout; every entry from a widget goes through the exception guard.
 #include "commercials/AdSchedule.h"
 #include "commercials/CommercialBreaks.h"
+#include "commercials/ui/TfrmQelCommercials.h"
 #include "console/playout/TPlayoutConsole.h"
 #include "console/ui/CommercialsPage.h"
 #include "console/ui/ConsoleCommands.h"
@@ -132,6 +133,54 @@ void TfrmQeLiteMain::BindCommercialCommands() {
     });
     // The grid popup's shortcuts work wherever the console has the focus.
     addActions(commercialsPage_->GridPopup().actions());
+
+    // The editor: the tool bar's check-style button opens and closes it; the
+    // list popup opens it empty or on the current list, unless it is open.
+    QAction* editor = commands_->Command("actCommercials");
+    editor->setCheckable(true);
+    bind("actCommercials", [this] {
+        if (commercialsEditor_)
+            commercialsEditor_->close();
+        else
+            OpenCommercialsEditor("");
+        commands_->Command("actCommercials")->setChecked(!commercialsEditor_.isNull());
+    });
+    bind("actNewCommercialList", [this] {
+        if (!commercialsEditor_)
+            OpenCommercialsEditor("");
+    });
+    bind("actEditCommercialList", [this, &breaks] {
+        if (!commercialsEditor_)
+            OpenCommercialsEditor(breaks.CurrentList());
+    });
+}
+
+TfrmQelCommercials* TfrmQeLiteMain::CommercialsEditor() {
+    return commercialsEditor_;
+}
+
+void TfrmQeLiteMain::OpenCommercialsEditor(const std::string& listFile) {
+    if (!commercialsEditor_) {
+        TfrmQelCommercials::Previewer preview;
+        if (tools_.PreviewAudio)
+            preview = [this](const std::string& path) {
+                if (tools_.PreviewAudio)
+                    tools_.PreviewAudio(path, PreviewMode::Play);
+            };
+        commercialsEditor_ = new TfrmQelCommercials(seams_, data_, commercials_->ListFolder(),
+                                                    core_->ProgramFolder(), std::move(preview), this);
+        // Closing frees the editor: the button comes up and the page lists
+        // what was saved meanwhile. The command list, the window's first
+        // child, is gone before the window's children are, so an editor freed
+        // with the window calls nothing here.
+        connect(commercialsEditor_, &QObject::destroyed, commands_, [this] {
+            commands_->Command("actCommercials")->setChecked(false);
+            if (commercials_)
+                commercialsPage_->ShowLists(commercials_->ListFolder(), commercials_->ListEntries());
+        });
+    }
+    commands_->Command("actCommercials")->setChecked(true);
+    commercialsEditor_->ShowWith(listFile);
 }
 
 } // namespace corvane
