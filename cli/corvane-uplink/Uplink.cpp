@@ -1,0 +1,114 @@
+#include "Uplink.h"
+
+#include "BookingsCsv.h"
+#include "data/QelTableSchemas.h"
+#include "data/Table.h"
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace corvane::uplink {
+namespace {
+
+std::string Now() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return text;
+}
+
+// Every report goes to the error stream and, stamped, to the log.
+class Report {
+public:
+    Report(std::ostream& err, const std::filesystem::path& log) : err_(err) {
+        if (!log.empty()) {
+            log_.open(log, std::ios::app | std::ios::binary);
+            if (!log_)
+                err_ << "corvane-uplink: cannot write the log " << log.string() << "\n";
+        }
+    }
+    void Line(const std::string& text) {
+        err_ << "corvane-uplink: " << text << "\n";
+        if (log_)
+            log_ << Now() << " " << text << "\n" << std::flush;
+    }
+
+private:
+    std::ostream& err_;
+    std::ofstream log_;
+};
+
+} // namespace
+
+UplinkOptions DefaultOptions(const std::filesystem::path& programFolder, const std::string& today) {
+    UplinkOptions options;
+    options.date = today;
+    options.bookings = programFolder / "Ads" / "Updates" / ("Bookings_" + today + ".csv");
+    options.outFolder = programFolder;
+    options.log = programFolder / "corvane-uplink.log";
+    return options;
+}
+
+int RunUplink(const UplinkOptions& options, std::ostream& err) {
+    Report report(err, options.log);
+    std::ifstream in(options.bookings, std::ios::binary);
+    if (!in) {
+        report.Line("cannot read " + options.bookings.string() + ": " + std::strerror(errno) +
+                    "; nothing written");
+        return Failed;
+    }
+    BookingsCsv csv;
+    try {
+        csv = ReadBookingsCsv(in);
+    } catch (const std::exception& e) {
+        report.Line(options.bookings.string() + ": " + e.what() + "; nothing written");
+        return Failed;
+    }
+    for (const RejectedRow& row : csv.rejected)
+        report.Line(options.bookings.filename().string() + ":" + std::to_string(row.line) + ": " +
+                    row.reason + "; row left out");
+
+    Table schedule("cdsVantorAdList", VantorAdListFields());
+    schedule.CreateDataSet();
+    int otherDays = 0;
+    for (const Booking& b : csv.bookings) {
+        if (b.date != options.date) {
+            ++otherDays;
+            continue;
+        }
+        schedule.Append();
+        schedule.FieldByName("BOOK_NO").SetAsInteger(b.bookNo);
+        schedule.FieldByName("BOOK_TIME").SetAsString(b.breakTime);
+        schedule.FieldByName("CART").SetAsFloat(b.cart);
+        schedule.FieldByName("AUDIO_NO").SetAsInteger(b.audioNo);
+        schedule.FieldByName("Campaign_Details").SetAsString(b.campaign);
+        schedule.FieldByName("CUST_NO").SetAsInteger(b.custNo);
+        schedule.FieldByName("NAME").SetAsString(b.custName);
+        schedule.FieldByName("DURATION").SetAsInteger(b.durationSeconds);
+        schedule.FieldByName("NetworkPathToFile").SetAsString(b.audioFile);
+        schedule.Post();
+    }
+    const std::filesystem::path out = options.outFolder / ("AdSched_" + options.date + ".xml");
+    try {
+        schedule.SaveToFile(out.string());
+    } catch (const std::exception& e) {
+        report.Line("cannot write " + out.string() + ": " + e.what());
+        return Failed;
+    }
+    std::ostringstream summary;
+    summary << "wrote " << schedule.RecordCount() << " spots of " << options.date << " to " << out.string();
+    if (!csv.rejected.empty())
+        summary << "; " << csv.rejected.size() << " rows left out";
+    if (otherDays > 0)
+        summary << "; " << otherDays << " rows of other days ignored";
+    report.Line(summary.str());
+    return csv.rejected.empty() ? Written : WrittenWithRejects;
+}
+
+} // namespace corvane::uplink
