@@ -14,15 +14,6 @@
 namespace corvane::uplink {
 namespace {
 
-std::string Now() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    return text;
-}
-
 // Every report goes to the error stream and, stamped, to the log.
 class Report {
 public:
@@ -36,7 +27,7 @@ public:
     void Line(const std::string& text) {
         err_ << "corvane-uplink: " << text << "\n";
         if (log_)
-            log_ << Now() << " " << text << "\n" << std::flush;
+            log_ << LocalTimeText("%Y-%m-%d %H:%M:%S") << " " << text << "\n" << std::flush;
     }
 
 private:
@@ -45,6 +36,14 @@ private:
 };
 
 } // namespace
+
+std::string LocalTimeText(const char* format) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[64];
+    return std::string(text, std::strftime(text, sizeof text, format, &local));
+}
 
 UplinkOptions DefaultOptions(const std::filesystem::path& programFolder, const std::string& today) {
     UplinkOptions options;

@@ -23,6 +23,9 @@ enum ExitCode { Written = 0, Failed = 1, WrittenWithRejects = 2 };
 // header lacks a column, leaves any earlier schedule of the day untouched.
 int RunUplink(const UplinkOptions& options, std::ostream& err);
 
+// The local time now in a strftime format ("%Y%m%d" is today).
+std::string LocalTimeText(const char* format);
+
 // The defaults when the console starts the uplink without parameters: today,
 // "Ads/Updates/Bookings_yyyymmdd.csv" in the program folder, the schedule
 // into the program folder, the log "corvane-uplink.log" beside it.

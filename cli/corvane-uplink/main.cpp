@@ -5,9 +5,9 @@
 //   corvane-uplink [--date yyyymmdd] [--bookings FILE] [--out FOLDER] [--log FILE]
 #include "Uplink.h"
 
-#include <ctime>
 #include <exception>
 #include <iostream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,46 +16,34 @@ namespace {
 constexpr const char* Usage =
     "usage: corvane-uplink [--date yyyymmdd] [--bookings FILE] [--out FOLDER] [--log FILE]\n";
 
-std::string Today() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[16];
-    std::strftime(text, sizeof text, "%Y%m%d", &local);
-    return text;
-}
-
 int Run(const std::vector<std::string>& args) {
-    std::error_code ec;
-    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
-    const std::filesystem::path folder = ec ? std::filesystem::current_path() : program.parent_path();
-    std::string date = Today();
-    for (size_t i = 0; i + 1 < args.size(); i += 2)
-        if (args[i] == "--date")
-            date = args[i + 1];
-    corvane::uplink::UplinkOptions options = corvane::uplink::DefaultOptions(folder, date);
-    if (args.size() % 2 != 0) {
-        std::cerr << Usage;
-        return corvane::uplink::Failed;
-    }
+    std::map<std::string, std::string> given;
     for (size_t i = 0; i < args.size(); i += 2) {
-        const std::string& value = args[i + 1];
-        if (args[i] == "--date") {
-            if (value.size() != 8 || value.find_first_not_of("0123456789") != std::string::npos) {
-                std::cerr << "corvane-uplink: --date wants yyyymmdd\n";
-                return corvane::uplink::Failed;
-            }
-        } else if (args[i] == "--bookings") {
-            options.bookings = value;
-        } else if (args[i] == "--out") {
-            options.outFolder = value;
-        } else if (args[i] == "--log") {
-            options.log = value;
-        } else {
+        const bool known =
+            args[i] == "--date" || args[i] == "--bookings" || args[i] == "--out" || args[i] == "--log";
+        if (!known || i + 1 >= args.size()) {
             std::cerr << Usage;
             return corvane::uplink::Failed;
         }
+        given[args[i]] = args[i + 1];
     }
+    const std::string date =
+        given.count("--date") ? given["--date"] : corvane::uplink::LocalTimeText("%Y%m%d");
+    if (date.size() != 8 || date.find_first_not_of("0123456789") != std::string::npos) {
+        std::cerr << "corvane-uplink: --date wants yyyymmdd\n";
+        return corvane::uplink::Failed;
+    }
+    // The program folder is the folder of this program, as for the console.
+    std::error_code ec;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
+    corvane::uplink::UplinkOptions options =
+        corvane::uplink::DefaultOptions(ec ? std::filesystem::current_path() : program.parent_path(), date);
+    if (given.count("--bookings"))
+        options.bookings = given["--bookings"];
+    if (given.count("--out"))
+        options.outFolder = given["--out"];
+    if (given.count("--log"))
+        options.log = given["--log"];
     return corvane::uplink::RunUplink(options, std::cerr);
 }
 

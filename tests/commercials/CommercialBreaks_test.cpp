@@ -1,6 +1,6 @@
+#include "CommercialListFiles.h"
 #include "commercials/CommercialBreaks.h"
 #include "console/playout/PlayoutFixture.h"
-#include "data/QelTableSchemas.h"
 
 #include <algorithm>
 
@@ -10,11 +10,6 @@ namespace {
 // A spot follows the one before in the mixing pass after the one that found
 // its deck dry: under two buffers of the mix between them.
 constexpr int64_t NoGapMs = 50;
-
-struct Spot {
-    std::string time;
-    std::string path;
-};
 
 // Playout on the virtual studio with the commercial breaks over it, the
 // program folder's "ads" folder as the list folder, and the trip button's
@@ -58,16 +53,8 @@ protected:
     }
     // Writes a commercial list into the list folder; returns its path.
     std::string WriteList(const std::string& name, const std::vector<Spot>& spots) {
-        Table list("list", VantorAdListFields());
-        list.CreateDataSet();
-        for (const Spot& spot : spots) {
-            list.Append();
-            list.FieldByName("BOOK_TIME").SetAsString(spot.time);
-            list.FieldByName("NetworkPathToFile").SetAsString(spot.path);
-            list.Post();
-        }
         const std::string path = (folder / "ads" / name).string();
-        list.SaveToFile(path);
+        WriteCommercialList(path, spots);
         return path;
     }
     Table& List() { return data.cdsVantorAdList; }

@@ -1,3 +1,4 @@
+#include "CommercialListFiles.h"
 #include "audio/decks/DeckFixtures.h"
 #include "commercials/AdSchedule.h"
 #include "commercials/CommercialBreaks.h"
@@ -5,7 +6,6 @@
 #include "console/playout/TPlayoutConsole.h"
 #include "console/ui/CommercialsPage.h"
 #include "console/ui/LedDigit.h"
-#include "data/QelTableSchemas.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -22,26 +22,6 @@ namespace {
 [[maybe_unused]] ::testing::Environment* const environment =
     ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
 
-struct Spot {
-    std::string time;
-    std::string path;
-    int duration = 0;
-};
-
-void WriteList(const std::filesystem::path& path, const std::vector<Spot>& spots) {
-    Table list("list", VantorAdListFields());
-    list.CreateDataSet();
-    for (const Spot& spot : spots) {
-        list.Append();
-        list.FieldByName("BOOK_TIME").SetAsString(spot.time);
-        list.FieldByName("NetworkPathToFile").SetAsString(spot.path);
-        list.FieldByName("Campaign_Details").SetAsString(std::filesystem::path(spot.path).stem().string());
-        list.FieldByName("DURATION").SetAsInteger(spot.duration);
-        list.Post();
-    }
-    list.SaveToFile(path.string());
-}
-
 std::string Tone(const std::filesystem::path& path, double seconds, int16_t level = 4000) {
     test::WriteWave16(path.string(), 44100, 2,
                       std::vector<int16_t>(static_cast<size_t>(seconds * 44100) * 2, level));
@@ -57,8 +37,9 @@ struct CommercialsWindow : Window {
               const std::filesystem::path ads = folder / "Ads";
               std::filesystem::create_directories(ads);
               const std::string s1 = Tone(folder / "spot1.wav", 1), s2 = Tone(folder / "spot2.wav", 1);
-              WriteList(ads / "20260105.ads", {{"09:30", s1, 1}, {"09:30", s2, 1}, {"11:00", s1, 1}});
-              WriteList(ads / "Other.ads", {{"10:15", s2, 1}});
+              WriteCommercialList(ads / "20260105.ads",
+                                  {{"09:30", s1, 1}, {"09:30", s2, 1}, {"11:00", s1, 1}});
+              WriteCommercialList(ads / "Other.ads", {{"10:15", s2, 1}});
           }) {
         for (const char* name : {"a.wav", "b.wav"}) {
             Table& s = data->cdsSchedule;
@@ -130,6 +111,16 @@ TEST(CommercialsWindow, StartUpLoadsTodaysListAndTheCountdownRuns) {
     w.console->grab().save(QString::fromUtf8(shots) + "/commercials-countdown.png");
 }
 
+TEST(CommercialsWindow, AListTheStoreCannotReadIsLoggedWithoutAMessage) {
+    Window w([](const TempFolder& folder) {
+        std::filesystem::create_directories(folder / "Ads");
+        WriteText(folder / "Ads" / "20260105.ads", "not a table");
+    });
+    EXPECT_TRUE(w.studio.prompter.Messages().empty());
+    EXPECT_NE(ReadText(w.folder / "zrexcept.log").find("SelectTodaysCommercialList"), std::string::npos);
+    EXPECT_EQ(w.console->Commercials().NextBreakTime(), "");
+}
+
 TEST(CommercialsWindow, F8TripsTheBreakAndStopsIt) {
     CommercialsWindow w;
     w.Command("StartBroadcast")->trigger();
@@ -177,12 +168,12 @@ TEST(CommercialsWindow, TheAdScheduleIsRefreshedLinkedToTheBreakTimesAndImported
         times.Post();
     }
     times.First();
-    WriteList(w.folder / "AdSched_20260104.xml", {{"08:00", "yesterday.wav"}});
+    WriteCommercialList(w.folder / "AdSched_20260104.xml", {{"08:00", "yesterday.wav"}});
     w.Command("actRefreshAdSchedule")->trigger();
     EXPECT_EQ(w.Groups().size(), 2) << "only today's file is taken";
 
-    WriteList(w.folder / "AdSched_20260105.xml",
-              {{"08:00", "a1.wav"}, {"08:00", "a2.wav"}, {"12:00", "b1.wav"}, {"10:00", "c1.wav"}});
+    WriteCommercialList(w.folder / "AdSched_20260105.xml",
+                        {{"08:00", "a1.wav"}, {"08:00", "a2.wav"}, {"12:00", "b1.wav"}, {"10:00", "c1.wav"}});
     w.Command("actRefreshAdSchedule")->trigger();
     EXPECT_EQ(w.Groups(), (QStringList{"Break Time: 08:00 x2"}));
     times.Next();

@@ -1,9 +1,9 @@
+#include "CommercialListFiles.h"
 #include "audio/decks/DeckFixtures.h"
 #include "commercials/CommercialBreaks.h"
 #include "commercials/ui/TfrmQelCommercials.h"
 #include "console/ConsoleWindow.h"
 #include "console/ui/CommercialsPage.h"
-#include "data/QelTableSchemas.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -27,16 +27,8 @@ struct EditorWindow : Window {
         : Window([](const TempFolder& folder) {
               std::filesystem::create_directories(folder / "Ads");
               const std::string a = Wave(folder / "s1.wav"), b = Wave(folder / "s2.wav");
-              Table list("list", VantorAdListFields());
-              list.CreateDataSet();
-              for (const auto& [time, path] : {std::pair{"09:30", a}, {"09:30", b}, {"11:00", a}}) {
-                  list.Append();
-                  list.FieldByName("BOOK_TIME").SetAsString(time);
-                  list.FieldByName("NetworkPathToFile").SetAsString(path);
-                  list.FieldByName("DURATION").SetAsInteger(1);
-                  list.Post();
-              }
-              list.SaveToFile((folder / "Ads" / "20260105.ads").string());
+              WriteCommercialList(folder / "Ads" / "20260105.ads",
+                                  {{"09:30", a, 1}, {"09:30", b, 1}, {"11:00", a, 1}});
           }) {
         s1 = (folder / "s1.wav").string();
         s2 = (folder / "s2.wav").string();

@@ -38,9 +38,10 @@ void TfrmQeLiteMain::FillCommercialParts(ConsoleParts& parts) {
                 commercials_->SetBreakActive(active);
         };
     if (!parts.SelectTodaysCommercialList)
+        // A list the store cannot read is logged, not a failed start-up stage.
         parts.SelectTodaysCommercialList = [this] {
             if (commercials_)
-                commercials_->SelectAndLoadTodaysList();
+                Guarded("SelectTodaysCommercialList", [&] { commercials_->SelectAndLoadTodaysList(); });
         };
 }
 
