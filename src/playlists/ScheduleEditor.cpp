@@ -4,6 +4,7 @@
 #include "data/DateTimeText.h"
 #include "data/TdmQelData.h"
 #include "data/facts/AudioFileFacts.h"
+#include "playlists/UnsavedScheduleQuestion.h"
 
 #include <algorithm>
 #include <cctype>
@@ -158,9 +159,7 @@ void ScheduleEditor::OpenClipSchedule() {
 
 bool ScheduleEditor::LoadScheduleFile(std::optional<std::string> path, LoadOrigin origin) {
     Table& schedule = data_.cdsSchedule;
-    if (schedule.Active() && schedule.ChangesPending() &&
-        seams_.prompter.Show("The current schedule is not saved, proceed anyway?", MessageType::Confirmation,
-                             MessageButtons::YesNo) != MessageAnswer::Yes)
+    if (!MayReplaceSchedule(schedule, seams_.prompter))
         return false;
     if (!path) {
         FileDialogRequest request;
