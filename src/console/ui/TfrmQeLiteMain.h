@@ -31,7 +31,9 @@ class QWidget;
 namespace corvane {
 
 class ConsoleCommands;
+class ConsoleDialogCommands;
 class ConsoleMeterPanel;
+class ConsolePlayLists;
 class LedDigit;
 class ScheduleEditing;
 class ScheduleRowDelegate;
@@ -104,6 +106,9 @@ public:
     TfrmQelDisplaySetup* DisplaySetup() { return displaySetup_; }
     // The tool windows the parts of the console share (parameter browser, previewer).
     ConsoleTools& Tools() { return tools_; }
+    // Play lists and the smaller dialogs (TfrmQeLiteMainPlayLists.cpp).
+    ConsolePlayLists& PlayLists() { return *playLists_; }
+    ConsoleDialogCommands& Dialogs() { return *dialogs_; }
 
 protected:
     // The console's key preview: function keys and Ctrl+arrows act before the
@@ -167,6 +172,13 @@ private:
     void BindPlayout(const char* command, void (TPlayoutConsole::*operation)());
     // True when the key was taken by the console.
     bool PreviewPlayoutKey(const QKeyEvent& key);
+
+    // Play lists and the smaller dialogs (TfrmQeLiteMainPlayLists.cpp): the
+    // parts start-up calls, the "&Recent" menu and the commands.
+    void FillPlayListParts(ConsoleParts& parts);
+    void BuildPlayListsAndDialogs(WaveDevice& device);
+    ConsolePlayLists* playLists_ = nullptr;
+    ConsoleDialogCommands* dialogs_ = nullptr;
 
     Seams seams_;
     TdmQelData& data_;

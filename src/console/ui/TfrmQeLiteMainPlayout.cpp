@@ -4,6 +4,7 @@
 #include "console/playout/PlayoutKeys.h"
 #include "console/playout/TPlayoutConsole.h"
 #include "console/ui/ConsoleCommands.h"
+#include "console/ui/ConsoleDialogCommands.h"
 #include "console/ui/ConsoleMeterPanel.h"
 #include "console/ui/ScheduleGridModel.h"
 #include "console/ui/TfrmQeLiteMain.h"
@@ -248,8 +249,11 @@ bool TfrmQeLiteMain::PreviewPlayoutKey(const QKeyEvent& key) {
         return Run(&TPlayoutConsole::DelayPauseBroadcast, true);
     case KeyCommand::FadeToNext:
         return Run(&TPlayoutConsole::actFadeToNext, true);
-    // The sound configuration, audio logging and commercials are not part of this console yet.
     case KeyCommand::SoundConfig:
+        if (!playout_->OnAir())
+            dialogs_->ShowSoundConfiguration();
+        return true;
+    // Audio logging and commercials are not part of this console yet.
     case KeyCommand::AudioLogging:
     case KeyCommand::NextCommercial:
     case KeyCommand::None:
