@@ -224,6 +224,24 @@ TEST(PlayListsWindow, SoundConfigurationChoosesTheDeviceTheNextStartPlaysOn) {
     EXPECT_TRUE(shown);
 }
 
+TEST(PlayListsWindow, ADeviceThatVanishedGivesTheOutputsErrorNotACrash) {
+    PlayListConsole c;
+    c.PlayList("p.ply", {1});
+    c.studio.fileDialogs.Choose({(c.folder / "p.ply").string()});
+    c.Command("actLoadPlayList")->trigger();
+    WhenShown<TfrmQelConfigSound>([](TfrmQelConfigSound& dialog) {
+        dialog.DeviceBox().setCurrentIndex(3);
+        dialog.accept();
+    });
+    c.PressCtrlAltF12();
+    c.devices.SetDeviceCount(1);
+    c.Command("StartBroadcast")->trigger();
+    c.studio.studio.Run(500);
+    EXPECT_FALSE(c.console->Playout().OutputPlaying());
+    EXPECT_TRUE(c.recorder.opened.empty());
+    EXPECT_NE(ReadText(c.folder / TdmQelData::ExceptionLogFile).find("Invalid DeviceID"), std::string::npos);
+}
+
 TEST(PlayListsWindow, TheWizardWalksItsPagesAndItsButtonsOpenTheManager) {
     PlayListConsole c;
     EXPECT_EQ(c.Command("actWizard")->shortcut(), QKeySequence("Ctrl+W"));

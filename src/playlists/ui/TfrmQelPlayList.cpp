@@ -88,7 +88,7 @@ TfrmQelPlayList::TfrmQelPlayList(TdmQelData& data, Seams seams, const ConsoleToo
     setObjectName("frmQelPlayList");
     setWindowTitle(PlayListManager::ManagerCaption);
     setModal(true);
-    resize(640, 480);
+    resize(780, 480);
     manager_.Prepare();
 
     BuildCommands();
