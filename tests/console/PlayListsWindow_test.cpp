@@ -1,4 +1,5 @@
 #include "ConsoleWindow.h"
+#include "audio/chain/EMMError.h"
 #include "audio/decks/DeckFixtures.h"
 #include "console/playout/TPlayoutConsole.h"
 #include "console/ui/ConsoleDialogCommands.h"
@@ -218,6 +219,16 @@ TEST(PlayListsWindow, SoundConfigurationChoosesTheDeviceTheNextStartPlaysOn) {
     for (int i = 0; i < 5; ++i)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     EXPECT_FALSE(shown);
+    // The open output refuses the first change and the rest is not applied.
+    SoundConfiguration whileOpen(c.console->Playout().mmAudioOut(), c.recorder);
+    try {
+        whileOpen.Apply(1, 100, PlaybackMode::Window);
+        ADD_FAILURE() << "the open output took a change";
+    } catch (const EMMWaveOutError& e) {
+        EXPECT_EQ(std::string(e.what()), "Change to property while device was open");
+    }
+    EXPECT_EQ(c.console->Playout().mmAudioOut().DeviceID(), 2);
+    EXPECT_EQ(c.console->Playout().mmAudioOut().NumBuffers(), 200);
     c.Command("StopBroadcast")->trigger();
     c.studio.studio.Run(100);
     c.PressCtrlAltF12(); // the pending poll closes this one
