@@ -4,6 +4,8 @@
 #include "data/DateTimeText.h"
 #include "data/TdmQelData.h"
 #include "data/facts/AudioFileFacts.h"
+#include "playlists/TableScopes.h"
+#include "playlists/UnsavedScheduleQuestion.h"
 
 #include <algorithm>
 #include <cctype>
@@ -19,37 +21,6 @@ namespace fs = std::filesystem;
 
 constexpr const char* ItemOrderField = "ItemPlayOrderAbsolute";
 constexpr const char* ItemOrderIndex = "ixItemOrder";
-
-// Keeps a table's grids from redrawing while several rows change, and lets
-// them redraw once afterwards, also after an error.
-class SuspendedGrid {
-public:
-    explicit SuspendedGrid(Table& table) : table_(table) { table_.DisableControls(); }
-    ~SuspendedGrid() { table_.EnableControls(); }
-    SuspendedGrid(const SuspendedGrid&) = delete;
-    SuspendedGrid& operator=(const SuspendedGrid&) = delete;
-
-private:
-    Table& table_;
-};
-
-// The hourglass for the length of a scope.
-class BusyCursor {
-public:
-    explicit BusyCursor(const ScheduleEditorHost& host) : host_(host) {
-        if (host_.SetBusy)
-            host_.SetBusy(true);
-    }
-    ~BusyCursor() {
-        if (host_.SetBusy)
-            host_.SetBusy(false);
-    }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-
-private:
-    const ScheduleEditorHost& host_;
-};
 
 // The play position of the current row, as the single-precision float the
 // schedule's arithmetic has always used.
@@ -158,9 +129,7 @@ void ScheduleEditor::OpenClipSchedule() {
 
 bool ScheduleEditor::LoadScheduleFile(std::optional<std::string> path, LoadOrigin origin) {
     Table& schedule = data_.cdsSchedule;
-    if (schedule.Active() && schedule.ChangesPending() &&
-        seams_.prompter.Show("The current schedule is not saved, proceed anyway?", MessageType::Confirmation,
-                             MessageButtons::YesNo) != MessageAnswer::Yes)
+    if (!MayReplaceSchedule(schedule, seams_.prompter))
         return false;
     if (!path) {
         FileDialogRequest request;
@@ -203,7 +172,7 @@ bool ScheduleEditor::SaveScheduleFile() {
     const auto path = seams_.fileDialogs.SaveFile(request);
     if (!path)
         return false;
-    BusyCursor busy(host_);
+    BusyScope busy(host_.SetBusy);
     data_.cdsSchedule.SaveToFile(*path);
     return true;
 }
@@ -370,7 +339,7 @@ void ScheduleEditor::AddTitlesToSchedule(const std::vector<Bookmark>& selectedLi
                                          const std::function<void()>& clearGridSelection) {
     Table& library = data_.cdsAudioLibrary;
     Table& schedule = data_.cdsSchedule;
-    BusyCursor busy(host_);
+    BusyScope busy(host_.SetBusy);
     SuspendedGrid scheduleSuspended(schedule);
     SuspendedGrid librarySuspended(library);
     const Bookmark libraryRow = library.IsEmpty() ? 0 : library.GetBookmark();
@@ -433,7 +402,7 @@ void ScheduleEditor::AddFilesFromFolder(const std::string& folder,
                                         const std::vector<std::string>& fileNames) {
     if (fileNames.empty())
         return;
-    BusyCursor busy(host_);
+    BusyScope busy(host_.SetBusy);
     // The grid shows the added rows once, not after every file.
     SuspendedGrid suspended(data_.cdsSchedule);
     const bool endsWithSeparator = !folder.empty() && folder.back() == '/';
@@ -445,7 +414,7 @@ void ScheduleEditor::AddFilesFromFolder(const std::string& folder,
 }
 
 int ScheduleEditor::AddDroppedFiles(const std::vector<std::string>& paths) {
-    BusyCursor busy(host_);
+    BusyScope busy(host_.SetBusy);
     SuspendedGrid suspended(data_.cdsSchedule);
     int added = 0;
     for (const auto& path : paths) {
@@ -513,7 +482,7 @@ std::string ScheduleEditor::ExportSpreadsheet(const std::vector<Column>& columns
 }
 
 void ScheduleEditor::CommitDatabase() {
-    BusyCursor busy(host_);
+    BusyScope busy(host_.SetBusy);
     data_.SaveAllTables();
 }
 

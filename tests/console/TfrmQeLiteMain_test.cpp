@@ -82,9 +82,9 @@ TEST(TfrmQeLiteMain, CommandsCarryTheirCaptionsAndShortcutsAndOnlyBuiltOnesAreEn
         {"actFullScreen", "&Full Screen", "Ctrl+F11", true},
         {"actSearchLibrary", "Search &Audio Library...", "Ctrl+F", false},
         {"actLockConsole", "Loc&k Console", "Ctrl+L", false},
-        {"actVolumeControls", "&Volume / Mixer Controls", "Ctrl+Shift+V", false},
-        {"actWizard", "&Wizard", "Ctrl+W", false},
-        {"actLoadPlayList", "&Load Playlist", "Ctrl+O", false},
+        {"actVolumeControls", "&Volume / Mixer Controls", "Ctrl+Shift+V", true},
+        {"actWizard", "&Wizard", "Ctrl+W", true},
+        {"actLoadPlayList", "&Load Playlist", "Ctrl+O", true},
         {"actDeleteItem", "&Delete Selected Item", "Ctrl+D", true},
         {"actCustomiseColumns", "&Customise Columns", "Ctrl+Alt+C", true},
         {"actProperties", "&Properties", "", true},
@@ -102,8 +102,8 @@ TEST(TfrmQeLiteMain, CommandsCarryTheirCaptionsAndShortcutsAndOnlyBuiltOnesAreEn
         EXPECT_EQ(action->isEnabled(), c.enabled) << c.name;
     }
     // Enabling rules cannot switch on a command whose work is not there.
-    w.console->Commands().SetEnabled("actWizard", true);
-    EXPECT_FALSE(w.Command("actWizard")->isEnabled());
+    w.console->Commands().SetEnabled("actVolume", true);
+    EXPECT_FALSE(w.Command("actVolume")->isEnabled());
     w.console->Commands().SetEnabled("actProperties", false);
     EXPECT_FALSE(w.Command("actProperties")->isEnabled());
     EXPECT_THROW(w.console->Commands().Command("NoSuchCommand"), std::out_of_range);

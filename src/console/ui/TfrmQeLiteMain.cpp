@@ -171,6 +171,7 @@ TfrmQeLiteMain::TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::p
 
     FillPlayoutParts(parts);
     FillCommercialParts(parts);
+    FillPlayListParts(parts);
     // Schedule files are the schedule editing's, bound below once the core exists.
     const ConsoleParts playout = parts;
     if (!parts.LoadScheduleFile)
@@ -187,6 +188,7 @@ TfrmQeLiteMain::TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::p
     scheduleEditing_ =
         new ScheduleEditing({*commands_, *dxgSchedule, *scheduleModel_, *edtScheduleFilter, *speedSearch_},
                             data_, seams_, *core_, playout, this);
+    BuildPlayListsAndDialogs(device);
     Guarded("dxgSchedule", [&] { ReadColumnLayout(); });
     core_->FormCreate();
     scheduleEditing_->RefreshCommands();

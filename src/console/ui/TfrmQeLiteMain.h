@@ -34,7 +34,9 @@ class CommercialBreaks;
 class CommercialsPage;
 class TfrmQelCommercials;
 class ConsoleCommands;
+class ConsoleDialogCommands;
 class ConsoleMeterPanel;
+class ConsolePlayLists;
 class LedDigit;
 class ScheduleEditing;
 class ScheduleRowDelegate;
@@ -114,6 +116,9 @@ public:
     // The commercials editor: opened (once) with a list file or none.
     void OpenCommercialsEditor(const std::string& listFile);
     TfrmQelCommercials* CommercialsEditor();
+    // Play lists and the smaller dialogs (TfrmQeLiteMainPlayLists.cpp).
+    ConsolePlayLists& PlayLists() { return *playLists_; }
+    ConsoleDialogCommands& Dialogs() { return *dialogs_; }
 
 protected:
     // The console's key preview: function keys and Ctrl+arrows act before the
@@ -185,6 +190,12 @@ private:
     void BuildCommercials();
     void ShowCommercialListFolder(const std::string& folder);
     void BindCommercialCommands();
+    // Play lists and the smaller dialogs (TfrmQeLiteMainPlayLists.cpp): the
+    // parts start-up calls, the "&Recent" menu and the commands.
+    void FillPlayListParts(ConsoleParts& parts);
+    void BuildPlayListsAndDialogs(WaveDevice& device);
+    ConsolePlayLists* playLists_ = nullptr;
+    ConsoleDialogCommands* dialogs_ = nullptr;
 
     Seams seams_;
     TdmQelData& data_;

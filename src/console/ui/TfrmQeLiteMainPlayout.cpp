@@ -4,6 +4,7 @@
 #include "console/playout/PlayoutKeys.h"
 #include "console/playout/TPlayoutConsole.h"
 #include "console/ui/ConsoleCommands.h"
+#include "console/ui/ConsoleDialogCommands.h"
 #include "console/ui/ConsoleMeterPanel.h"
 #include "console/ui/ScheduleGridModel.h"
 #include "console/ui/TfrmQeLiteMain.h"
@@ -252,8 +253,11 @@ bool TfrmQeLiteMain::PreviewPlayoutKey(const QKeyEvent& key) {
     case KeyCommand::NextCommercial:
         findChild<QToolButton*>("btnTripCommercial")->click();
         return true;
-    // The sound configuration and audio logging are not part of this console yet.
     case KeyCommand::SoundConfig:
+        if (!playout_->OnAir())
+            dialogs_->ShowSoundConfiguration();
+        return true;
+    // Audio logging is not part of this console yet.
     case KeyCommand::AudioLogging:
     case KeyCommand::None:
         return false;

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "console/ConfigWizard.h"
+#include "console/MixerProgram.h"
+#include "platform/Seams.h"
+
+#include <QObject>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+class QWidget;
+
+namespace corvane {
+
+class ConsoleCommands;
+class ConsolePlayLists;
+class TMMWaveOut;
+class WaveDevice;
+struct WizardActions;
+
+// The console's smaller windows and commands: the sound configuration
+// (Ctrl+Alt+F12, off air), the configuration wizard ("&Wizard", Ctrl+W, and
+// the first run), the About box, "&Volume / Mixer Controls" and the help
+// commands, which open the operator's manual in the browser. Main thread.
+class ConsoleDialogCommands final : public QObject {
+    Q_OBJECT
+public:
+    struct Context {
+        QWidget& window;
+        ConsoleCommands& commands;
+        Seams seams;
+        ConsolePlayLists& playLists;
+        TMMWaveOut& output;
+        WaveDevice& device;
+        // Playout's on-air state.
+        std::function<bool()> onAir;
+        // The folder of the program, where the manual is installed.
+        std::filesystem::path programFolder;
+        // Finds the mixer programs; the desktop the console runs on.
+        ProgramLocator locateProgram;
+        std::string desktop;
+    };
+
+    ConsoleDialogCommands(Context context, QObject* parent);
+
+    // The manual's page, and the manual opened at a topic ("Overview",
+    // "AudioLibraryManager", "PlayListManager") in the browser.
+    std::filesystem::path ManualPage() const;
+    void ShowHelpTopic(const std::string& topic);
+    // Ctrl+Alt+F12: nothing while on air.
+    void ShowSoundConfiguration();
+    // "&Wizard": modal, on its "Welcome" page.
+    void ShowWizard();
+    // The first run: the wizard on its greeting, modal over the console but
+    // without holding up the console's first showing.
+    void ShowFirstRunWizard();
+    void ShowAbout();
+    void OpenMixer();
+
+private:
+    void Bind(const char* command, std::function<void()> work);
+    WizardActions Actions();
+
+    Context c_;
+};
+
+} // namespace corvane

@@ -1,0 +1,60 @@
+// The console window's side of the play lists and of its smaller dialogs:
+// the parts start-up calls (the recent play-list menu, the first-run wizard),
+// the "&Recent" menu of the File menu, and the commands bound to them. Main
+// thread throughout; every entry from a widget goes through the exception guard.
+#include "console/playout/TPlayoutConsole.h"
+#include "console/ui/ConsoleCommands.h"
+#include "console/ui/ConsoleDialogCommands.h"
+#include "console/ui/ConsolePlayLists.h"
+#include "console/ui/TfrmQeLiteMain.h"
+
+#include <QMenu>
+#include <QMenuBar>
+#include <QStandardPaths>
+
+namespace corvane {
+
+// Start-up rebuilds the recent menu (before the window is shown) and shows the
+// wizard at the first showing; both exist from just before FormCreate.
+void TfrmQeLiteMain::FillPlayListParts(ConsoleParts& parts) {
+    if (!parts.RefreshRecentPlayLists)
+        parts.RefreshRecentPlayLists = [this] {
+            if (playLists_)
+                playLists_->RefreshRecentPlayLists();
+        };
+    if (!parts.ShowFirstRunWizard)
+        parts.ShowFirstRunWizard = [this] {
+            if (dialogs_)
+                dialogs_->ShowFirstRunWizard();
+        };
+}
+
+void TfrmQeLiteMain::BuildPlayListsAndDialogs(WaveDevice& device) {
+    auto* recent = new QMenu("&Recent", this);
+    recent->setObjectName("mnuRecentPlayLists");
+    QMenu* file = menuBar()->findChild<QMenu*>("mnuFile");
+    file->insertMenu(commands_->Command("actWizard"), recent);
+    file->insertSeparator(commands_->Command("actWizard"));
+
+    const auto onAir = [this] { return playout_ && playout_->OnAir(); };
+    playLists_ = new ConsolePlayLists({*this, *commands_, *recent, data_, seams_, *core_, tools_, onAir,
+                                       [this](bool on) {
+                                           if (playout_)
+                                               playout_->SetOnAir(on);
+                                       },
+                                       [this](const std::string& topic) { dialogs_->ShowHelpTopic(topic); }},
+                                      this);
+    dialogs_ = new ConsoleDialogCommands({*this, *commands_, seams_, *playLists_, playout_->mmAudioOut(),
+                                          device, onAir, core_->ProgramFolder(),
+                                          [](const std::string& name) -> std::optional<std::string> {
+                                              const QString path = QStandardPaths::findExecutable(
+                                                  QString::fromStdString(name));
+                                              if (path.isEmpty())
+                                                  return std::nullopt;
+                                              return path.toStdString();
+                                          },
+                                          qEnvironmentVariable("XDG_CURRENT_DESKTOP").toStdString()},
+                                         this);
+}
+
+} // namespace corvane

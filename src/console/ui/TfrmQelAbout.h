@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+namespace corvane {
+
+// The program's version (the project's version) and build (the commit it
+// was built from, "-dirty" when built with uncommitted changes).
+QString ProgramVersion();
+QString ProgramBuild();
+
+// The About box ("About Vantor Corvane"): the program's name, picture,
+// version and build. Modal. Main thread.
+class TfrmQelAbout final : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmQelAbout(QWidget* parent = nullptr);
+};
+
+} // namespace corvane
