@@ -187,7 +187,8 @@ TEST_F(AudioRackTest, APlayListRackSkipsTitlesNoLongerInTheLibrary) {
         library.Post();
         ids.push_back(library.FieldByName("TitleID").AsInteger());
     }
-    Table& list = data.cdsAudioRack;
+    // Saved as the play-list manager saves its lists.
+    Table& list = data.cdsPlayList;
     list.CreateDataSet();
     for (const int64_t id : {ids[1], int64_t{999}, ids[0]}) {
         list.Append();

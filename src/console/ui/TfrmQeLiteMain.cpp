@@ -2,8 +2,10 @@
 
 #include "console/IniFile.h"
 #include "console/playout/TPlayoutConsole.h"
+#include "console/ui/AudioRackPage.h"
 #include "console/ui/ConsoleCommands.h"
 #include "console/ui/ConsoleMeterPanel.h"
+#include "console/ui/EventsPage.h"
 #include "console/ui/LedDigit.h"
 #include "console/ui/QtGridAppearance.h"
 #include "console/ui/ScheduleEditing.h"
@@ -170,6 +172,8 @@ TfrmQeLiteMain::TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::p
         move(screen->availableGeometry().center() - rect().center());
 
     FillPlayoutParts(parts);
+    FillEventParts(parts);
+    FillRackParts(parts);
     // Schedule files are the schedule editing's, bound below once the core exists.
     const ConsoleParts playout = parts;
     if (!parts.LoadScheduleFile)
@@ -182,6 +186,8 @@ TfrmQeLiteMain::TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::p
     core_ = std::make_unique<ConsoleCore>(seams_, data_, view, std::move(programFolder), std::move(parts));
     core_->ClockTimer().SetOnTimer([this] { displays_->ClockTick(); });
     BuildPlayout(device, core_->ProgramFolder());
+    BindEventsPage();
+    BindAudioRackPage();
     scheduleEditing_ =
         new ScheduleEditing({*commands_, *dxgSchedule, *scheduleModel_, *edtScheduleFilter, *speedSearch_},
                             data_, seams_, *core_, playout, this);
@@ -193,6 +199,8 @@ TfrmQeLiteMain::TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::p
 TfrmQeLiteMain::~TfrmQeLiteMain() {
     Guarded("frmQeLiteMain", [&] { WriteColumnLayout(); });
     core_->FormDestroy();
+    eventsPage_.reset();
+    rackPage_.reset();
     playout_.reset();
     // It listens to the schedule table, which outlives the window.
     delete scheduleEditing_;

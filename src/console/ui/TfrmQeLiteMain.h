@@ -30,7 +30,9 @@ class QWidget;
 
 namespace corvane {
 
+class AudioRackPage;
 class ConsoleCommands;
+class EventsPage;
 class ConsoleMeterPanel;
 class LedDigit;
 class ScheduleEditing;
@@ -104,6 +106,9 @@ public:
     TfrmQelDisplaySetup* DisplaySetup() { return displaySetup_; }
     // The tool windows the parts of the console share (parameter browser, previewer).
     ConsoleTools& Tools() { return tools_; }
+    // The Events and Audio Rack pages (TfrmQeLiteMainEvents.cpp, TfrmQeLiteMainRack.cpp).
+    EventsPage& Events() { return *eventsPage_; }
+    AudioRackPage& AudioRack() { return *rackPage_; }
 
 protected:
     // The console's key preview: function keys and Ctrl+arrows act before the
@@ -168,6 +173,12 @@ private:
     // True when the key was taken by the console.
     bool PreviewPlayoutKey(const QKeyEvent& key);
 
+    // Events (TfrmQeLiteMainEvents.cpp) and the audio rack (TfrmQeLiteMainRack.cpp).
+    void FillEventParts(ConsoleParts& parts);
+    void BindEventsPage();
+    void FillRackParts(ConsoleParts& parts);
+    void BindAudioRackPage();
+
     Seams seams_;
     TdmQelData& data_;
     ConsoleCommands* commands_ = nullptr;
@@ -206,6 +217,9 @@ private:
     std::unique_ptr<ConsoleCore> core_;
     // Holds the core's settings by reference: created after it, gone before it.
     std::unique_ptr<TPlayoutConsole> playout_;
+    // They drive playout and the core's EventTimer: created after them, gone before them.
+    std::unique_ptr<EventsPage> eventsPage_;
+    std::unique_ptr<AudioRackPage> rackPage_;
 };
 
 } // namespace corvane
