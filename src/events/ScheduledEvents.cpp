@@ -1,5 +1,6 @@
 #include "events/ScheduledEvents.h"
 
+#include "data/ControlsSuspended.h"
 #include "data/DateTimeText.h"
 #include "data/Table.h"
 #include "events/EventTypes.h"
@@ -9,23 +10,16 @@ namespace {
 
 constexpr const char* Completed = "Completed";
 
-// Clears a flag and resumes the grid however the tick ends.
-class TickScope {
+// Set for the length of a tick, however it ends.
+class BusyScope {
 public:
-    TickScope(bool& busy, Table& table) : busy_(busy), table_(table) {
-        busy_ = true;
-        table_.DisableControls();
-    }
-    ~TickScope() {
-        table_.EnableControls();
-        busy_ = false;
-    }
-    TickScope(const TickScope&) = delete;
-    TickScope& operator=(const TickScope&) = delete;
+    explicit BusyScope(bool& busy) : busy_(busy) { busy_ = true; }
+    ~BusyScope() { busy_ = false; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
 
 private:
     bool& busy_;
-    Table& table_;
 };
 
 } // namespace
@@ -58,7 +52,8 @@ void ScheduledEvents::EventTimerTimer() {
 void ScheduledEvents::CheckScheduledEvents() {
     if (!EventLog.Active())
         return;
-    TickScope scope(busy_, EventLog);
+    BusyScope busy(busy_);
+    ControlsSuspended suspended(EventLog);
     if (FNextEventID == 0) {
         FindNextEvent();
         if (FNextEventID == 0)

@@ -1,5 +1,6 @@
 #include "playlists/ScheduleEditor.h"
 
+#include "data/ControlsSuspended.h"
 #include "data/DataErrors.h"
 #include "data/DateTimeText.h"
 #include "data/TdmQelData.h"
@@ -19,19 +20,6 @@ namespace fs = std::filesystem;
 
 constexpr const char* ItemOrderField = "ItemPlayOrderAbsolute";
 constexpr const char* ItemOrderIndex = "ixItemOrder";
-
-// Keeps a table's grids from redrawing while several rows change, and lets
-// them redraw once afterwards, also after an error.
-class SuspendedGrid {
-public:
-    explicit SuspendedGrid(Table& table) : table_(table) { table_.DisableControls(); }
-    ~SuspendedGrid() { table_.EnableControls(); }
-    SuspendedGrid(const SuspendedGrid&) = delete;
-    SuspendedGrid& operator=(const SuspendedGrid&) = delete;
-
-private:
-    Table& table_;
-};
 
 // The hourglass for the length of a scope.
 class BusyCursor {
@@ -234,7 +222,7 @@ void ScheduleEditor::MoveScheduleRow(MoveDirection direction) {
         return;
     if (schedule.IndexFieldNames() != ItemOrderField)
         schedule.SetIndexFieldNames(ItemOrderField);
-    SuspendedGrid suspended(schedule);
+    ControlsSuspended suspended(schedule);
     const bool up = direction == MoveDirection::Up;
     const Bookmark row = schedule.GetBookmark();
     up ? schedule.Prior() : schedule.Next();
@@ -292,7 +280,7 @@ void ScheduleEditor::CutScheduleRows(const std::vector<Bookmark>& selected) {
             editor.SetCutPaste(false, true);
         }
     };
-    SuspendedGrid suspended(schedule);
+    ControlsSuspended suspended(schedule);
     Finish finish{*this};
     OpenClipSchedule();
     if (selected.empty())
@@ -314,7 +302,7 @@ void ScheduleEditor::PasteScheduleRows() {
     // stay in the clip table until a schedule is there again.
     if (!schedule.Active())
         return;
-    SuspendedGrid suspended(schedule);
+    ControlsSuspended suspended(schedule);
     OpenClipSchedule();
     const Bookmark row = schedule.IsEmpty() ? 0 : schedule.GetBookmark();
     struct Finish {
@@ -339,7 +327,7 @@ void ScheduleEditor::PasteScheduleRows() {
         q = p - 1.0f;
     const float step = (p - q) / static_cast<float>(clip.RecordCount() + 1);
     {
-        SuspendedGrid clipSuspended(clip);
+        ControlsSuspended clipSuspended(clip);
         int i = 1;
         for (clip.First(); !clip.Eof(); clip.Next(), ++i) {
             clip.Edit();
@@ -371,8 +359,8 @@ void ScheduleEditor::AddTitlesToSchedule(const std::vector<Bookmark>& selectedLi
     Table& library = data_.cdsAudioLibrary;
     Table& schedule = data_.cdsSchedule;
     BusyCursor busy(host_);
-    SuspendedGrid scheduleSuspended(schedule);
-    SuspendedGrid librarySuspended(library);
+    ControlsSuspended scheduleSuspended(schedule);
+    ControlsSuspended librarySuspended(library);
     const Bookmark libraryRow = library.IsEmpty() ? 0 : library.GetBookmark();
     const Bookmark scheduleRow = schedule.IsEmpty() ? 0 : schedule.GetBookmark();
     struct Finish {
@@ -435,7 +423,7 @@ void ScheduleEditor::AddFilesFromFolder(const std::string& folder,
         return;
     BusyCursor busy(host_);
     // The grid shows the added rows once, not after every file.
-    SuspendedGrid suspended(data_.cdsSchedule);
+    ControlsSuspended suspended(data_.cdsSchedule);
     const bool endsWithSeparator = !folder.empty() && folder.back() == '/';
     for (const auto& name : fileNames) {
         AddFileToSchedule(endsWithSeparator ? folder + name : folder + "/" + name);
@@ -446,7 +434,7 @@ void ScheduleEditor::AddFilesFromFolder(const std::string& folder,
 
 int ScheduleEditor::AddDroppedFiles(const std::vector<std::string>& paths) {
     BusyCursor busy(host_);
-    SuspendedGrid suspended(data_.cdsSchedule);
+    ControlsSuspended suspended(data_.cdsSchedule);
     int added = 0;
     for (const auto& path : paths) {
         const std::string ext = LowerExtension(path);
@@ -483,7 +471,7 @@ ExportTable ScheduleEditor::BuildExportTable(const std::vector<Column>& columns)
         table.headers.push_back(c.caption);
     if (!schedule.Active())
         return table;
-    SuspendedGrid suspended(schedule);
+    ControlsSuspended suspended(schedule);
     const Bookmark row = schedule.IsEmpty() ? 0 : schedule.GetBookmark();
     for (schedule.First(); !schedule.Eof(); schedule.Next()) {
         std::vector<ExportTable::Cell> cells;

@@ -1,5 +1,6 @@
 #include "rack/TAudioRack.h"
 
+#include "data/ControlsSuspended.h"
 #include "data/TdmQelData.h"
 
 #include <algorithm>
@@ -23,18 +24,6 @@ std::string CartName(const std::vector<std::string>& files, size_t index) {
 const char* TrueFalse(bool value) {
     return value ? "True" : "False";
 }
-
-// Resumes a table's display however the block ends.
-class ControlsHeld {
-public:
-    explicit ControlsHeld(Table& table) : table_(table) { table_.DisableControls(); }
-    ~ControlsHeld() { table_.EnableControls(); }
-    ControlsHeld(const ControlsHeld&) = delete;
-    ControlsHeld& operator=(const ControlsHeld&) = delete;
-
-private:
-    Table& table_;
-};
 
 } // namespace
 
@@ -84,7 +73,7 @@ void TAudioRack::ShowRackListPlace(const std::string& path) {
     Table& rackList = data_.cdsRackList;
     if (!rackList.Active())
         return;
-    ControlsHeld held(rackList);
+    ControlsSuspended suspended(rackList);
     rackList.Locate("FileList", path);
     const int count = rackList.RecordCount();
     const int place = rackList.RecNo();
@@ -96,7 +85,7 @@ void TAudioRack::BuildRackDisplay() {
     Table& display = data_.cdsAudioRackDisplay;
     if (!display.Active())
         display.CreateDataSet();
-    ControlsHeld held(display);
+    ControlsSuspended suspended(display);
     display.EmptyDataSet();
     for (int i = 0; i < DisplayRows; ++i) {
         display.Append();
