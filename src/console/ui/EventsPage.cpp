@@ -48,7 +48,14 @@ EventsPage::EventsPage(QWidget& window, QWidget& page, Clock& clock, TdmQelData&
     dxgEvents->setSelectionBehavior(QAbstractItemView::SelectRows);
     dxgEvents->setSelectionMode(QAbstractItemView::SingleSelection);
     dxgEvents->verticalHeader()->hide();
-    dxgEvents->horizontalHeader()->setStretchLastSection(true);
+    dxgEvents->setWordWrap(false);
+    QHeaderView* columns = dxgEvents->horizontalHeader();
+    columns->setSectionResizeMode(QHeaderView::Interactive);
+    columns->resizeSection(0, 70);
+    columns->resizeSection(1, 150);
+    columns->resizeSection(2, 130);
+    columns->setSectionResizeMode(3, QHeaderView::Stretch);
+    columns->resizeSection(4, 90);
     dxgEvents->setColumnHidden(5, true);
     dxgEvents->setColumnHidden(6, true);
     dxgEvents->setContextMenuPolicy(Qt::CustomContextMenu);
