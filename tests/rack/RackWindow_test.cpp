@@ -3,6 +3,7 @@
 #include "console/playout/TPlayoutConsole.h"
 #include "console/ui/AudioRackPage.h"
 #include "console/ui/EventsPage.h"
+#include "data/QelTableSchemas.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -89,6 +90,28 @@ TEST(RackWindow, TheRackPageShowsTheLoadedRackAndADigitTypedAnywhereFiresItsCart
     QKeyEvent beyond(QEvent::KeyPress, Qt::Key_5, Qt::NoModifier, "5");
     QApplication::sendEvent(&filter, &beyond);
     EXPECT_EQ(playout.Deck(1).FileName(), "");
+}
+
+// The rack named in the settings is loaded as the console starts.
+TEST(RackWindow, StartUpLoadsTheRackOfTheSettings) {
+    std::string rackFile;
+    Window w([&](const TempFolder& folder) {
+        const std::string cart = (folder.Path() / "ident.WAV").string();
+        test::WriteWave16(cart, 44100, 2, std::vector<int16_t>(4410 * 2, 3000));
+        Table list("cdsFileList", FileListFields());
+        list.CreateDataSet();
+        list.Append();
+        list.FieldByName("LocalPathToFile").SetAsString(cart);
+        list.Post();
+        rackFile = (folder.Path() / "Start.RCK").string();
+        list.SaveToFile(rackFile);
+        WriteText(folder.Path() / SettingsFileName,
+                  "[Corvane_AudioRack]\nAudioRackPlayList=" + rackFile + "\n");
+    });
+    EXPECT_EQ(w.console->AudioRack().Rack().RackFiles().size(), 1u);
+    EXPECT_EQ(w.console->Core().CurrentRackFile(), rackFile);
+    EXPECT_EQ(w.console->findChild<QLabel*>("pnlCartRackLabel")->text(), "Cart Rack - DEFAULT");
+    EXPECT_EQ(w.console->AudioRack().Grid().model()->index(0, 1).data().toString(), "ident.WAV");
 }
 
 TEST(RackWindow, RackManagerClosingReloadsTheCurrentRack) {
