@@ -80,7 +80,7 @@ fs::path MakeMp3(const fs::path& wave) {
 
 // The console's playout and rack over `device`, a long music item on air.
 struct Console {
-    Console(Seams seams, WaveDevice& device, int buffers)
+    Console(Seams seams, WaveDevice& device, int buffers, double musicSeconds)
         : data(Folder().string(), "corvane", seams.clock, seams.prompter, seams.fileDialogs),
           settings(CorvaneSettings::Defaults(Folder())) {
         data.OpenTables();
@@ -90,7 +90,8 @@ struct Console {
         rack = std::make_unique<TAudioRack>(data, AudioRackPlayout(*playout), RackConsole{});
         Table& s = data.cdsSchedule;
         s.Append();
-        s.FieldByName("LocalPathToFile").SetAsString(MakeWave("music.wav", 120, MusicHz, 0.25).string());
+        s.FieldByName("LocalPathToFile")
+            .SetAsString(MakeWave("music.wav", musicSeconds, MusicHz, 0.25).string());
         s.Post();
         s.First();
         playout->StartItem();
@@ -108,7 +109,7 @@ void FireOnAir(benchmark::State& state, const fs::path& cart) {
     }
     StudioSeams studio;
     VirtualWaveDevice device(studio.studio, KeepSamples::No);
-    Console console(studio.seams(), device, 8);
+    Console console(studio.seams(), device, 8, 120);
     studio.studio.Run(500);
     double worst = 0;
     for (auto _ : state) {
@@ -140,7 +141,7 @@ BENCHMARK(BM_PlayCartWave10s)->UseManualTime()->Unit(benchmark::kMillisecond)->I
 BENCHMARK(BM_PlayCartMp3Vbr30s)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
 BENCHMARK(BM_PlayCartMp3Vbr5min)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 
-// Live: a cart every 20 s; one line per firing "fire <ms after start> <PlayCart ms>".
+// Live: a cart every 20 s; one line per firing "fire <output position, ms> <PlayCart ms>".
 int RunLive(int seconds) {
     int argc = 1;
     char name[] = "bench_rack_carts";
@@ -155,18 +156,22 @@ int RunLive(int seconds) {
     PortAudioWaveDevice device(dispatcher);
     const fs::path cart = MakeWave("cart.wav", 2, CartHz, 0.4);
     const auto start = Clock::now();
-    Console console(Seams{clock, timers, dispatcher, prompter, dialogs, shell}, device, 8);
+    // One item for the whole run: what is measured is the carts, not the joins between items.
+    Console console(Seams{clock, timers, dispatcher, prompter, dialogs, shell}, device, 8, seconds + 30);
     const auto since = [&start] {
         return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     };
     QTimer fire;
     double worst = 0;
     QObject::connect(&fire, &QTimer::timeout, [&] {
+        // Where the device's clock stands at the key: the recording's time
+        // axis, counted from the output's first sound.
+        const auto position = static_cast<double>(console.playout->mmAudioOut().Position());
         const double at = since();
         console.rack->PlayCart(cart.string());
         const double took = since() - at;
         worst = std::max(worst, took);
-        std::printf("fire %.1f %.3f\n", at, took);
+        std::printf("fire %.1f %.3f\n", position, took);
         std::fflush(stdout);
     });
     fire.start(20000);
@@ -190,7 +195,8 @@ double Tone(const std::vector<int16_t>& pcm, size_t first, size_t frames, double
 }
 
 // Reads the sink's recording (s16le stereo 44.1 kHz) and the firings: time
-// zero is the music's first sound, as the output's start is the firings'.
+// zero is the music's first sound, where the output's position starts. The
+// sound server's own buffering delays both alike and is not counted.
 int Analyse(const std::string& recording, const std::string& firings) {
     std::ifstream in(recording, std::ios::binary);
     const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
@@ -204,16 +210,24 @@ int Analyse(const std::string& recording, const std::string& firings) {
         std::puts("nothing heard");
         return 1;
     }
-    // Dropouts: runs of 5 ms or more at silence once the music has started.
+    size_t last = frames - 1;
+    while (last > first && std::abs(samples[2 * last]) < 200)
+        --last;
+    // Dropouts: runs of 5 ms or more at silence between the music's first and last sound.
     const size_t minRun = Rate * 5 / 1000;
-    int dropouts = 0;
+    std::vector<std::pair<size_t, size_t>> dropouts; // first frame, frames
     size_t run = 0;
-    for (size_t f = first; f < frames; ++f) {
-        run = std::abs(samples[2 * f]) < 4 ? run + 1 : 0;
-        if (run == minRun) {
-            ++dropouts;
-            std::printf("dropout at %.3f s\n", static_cast<double>(f - first) / Rate);
+    for (size_t f = first; f <= last; ++f) {
+        if (std::abs(samples[2 * f]) < 4) {
+            ++run;
+            continue;
         }
+        if (run >= minRun) {
+            dropouts.emplace_back(f - run, run);
+            std::printf("dropout at %.3f s, %.1f ms\n", static_cast<double>(f - run - first) / Rate,
+                        static_cast<double>(run) * 1000 / Rate);
+        }
+        run = 0;
     }
     // Latency: from each firing to the cart's tone in the recording.
     std::ifstream keys(firings);
@@ -224,7 +238,12 @@ int Analyse(const std::string& recording, const std::string& firings) {
     while (keys >> word) {
         if (word != "fire" || !(keys >> at >> took))
             continue;
-        const auto from = first + static_cast<size_t>(at / 1000 * Rate);
+        // Silence the server filled in while the output starved is in the
+        // recording but not in the output's position.
+        auto from = first + static_cast<size_t>(at / 1000 * Rate);
+        for (const auto& [start, length] : dropouts)
+            if (start < from)
+                from += length;
         for (size_t f = from; f + window < frames && f < from + Rate; f += Rate / 1000)
             if (Tone(samples, f, window, CartHz) > 0.15) {
                 const double latency = static_cast<double>(f - from) * 1000 / Rate;
@@ -234,8 +253,8 @@ int Analyse(const std::string& recording, const std::string& firings) {
                 break;
             }
     }
-    std::printf("%d carts heard, worst latency %.0f ms; %d dropouts of 5 ms or more over %.0f s\n", carts,
-                worst, dropouts, static_cast<double>(frames - first) / Rate);
+    std::printf("%d carts heard, worst latency %.0f ms; %zu dropouts of 5 ms or more over %.0f s\n", carts,
+                worst, dropouts.size(), static_cast<double>(last - first) / Rate);
     return 0;
 }
 
