@@ -50,8 +50,8 @@ void GeneratePlayList(TdmQelData& data, int count, const std::function<void()>& 
     if (!playList.Active() || count <= 0)
         return;
     std::mt19937_64 random = SeededFromClock();
-    SuspendedGrid librarySuspended(library);
-    SuspendedGrid playListSuspended(playList);
+    ControlsSuspended librarySuspended(library);
+    ControlsSuspended playListSuspended(playList);
     RememberedRow libraryRow(library);
     const int titles = library.Active() ? library.RecordCount() : 0;
     std::uniform_int_distribution<int> draw(0, titles > 0 ? titles - 1 : 0);

@@ -88,9 +88,9 @@ PlayListLoad LoadPlayListIntoSchedule(TdmQelData& data, Seams seams, const PlayL
         host.SetPlayListDefaultDirectory(fs::path(*path).parent_path().string());
 
     BusyScope busy(host.SetBusy);
-    SuspendedGrid librarySuspended(library);
-    SuspendedGrid playListSuspended(data.cdsPlayList);
-    SuspendedGrid scheduleSuspended(schedule);
+    ControlsSuspended librarySuspended(library);
+    ControlsSuspended playListSuspended(data.cdsPlayList);
+    ControlsSuspended scheduleSuspended(schedule);
     RememberedRow libraryRow(library);
     struct Finish {
         TdmQelData& data;

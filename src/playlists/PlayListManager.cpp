@@ -170,8 +170,8 @@ bool PlayListManager::AddSong() {
 void PlayListManager::AddSongs(const std::vector<Bookmark>& selectedLibraryRows) {
     Table& library = data_.cdsAudioLibrary;
     BusyScope busy(host_.SetBusy);
-    SuspendedGrid librarySuspended(library);
-    SuspendedGrid playListSuspended(data_.cdsPlayList);
+    ControlsSuspended librarySuspended(library);
+    ControlsSuspended playListSuspended(data_.cdsPlayList);
     struct ClearSelection {
         const PlayListManagerHost& host;
         ~ClearSelection() {

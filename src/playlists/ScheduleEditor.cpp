@@ -1,5 +1,6 @@
 #include "playlists/ScheduleEditor.h"
 
+#include "data/ControlsSuspended.h"
 #include "data/DataErrors.h"
 #include "data/DateTimeText.h"
 #include "data/TdmQelData.h"
@@ -203,7 +204,7 @@ void ScheduleEditor::MoveScheduleRow(MoveDirection direction) {
         return;
     if (schedule.IndexFieldNames() != ItemOrderField)
         schedule.SetIndexFieldNames(ItemOrderField);
-    SuspendedGrid suspended(schedule);
+    ControlsSuspended suspended(schedule);
     const bool up = direction == MoveDirection::Up;
     const Bookmark row = schedule.GetBookmark();
     up ? schedule.Prior() : schedule.Next();
@@ -261,7 +262,7 @@ void ScheduleEditor::CutScheduleRows(const std::vector<Bookmark>& selected) {
             editor.SetCutPaste(false, true);
         }
     };
-    SuspendedGrid suspended(schedule);
+    ControlsSuspended suspended(schedule);
     Finish finish{*this};
     OpenClipSchedule();
     if (selected.empty())
@@ -283,7 +284,7 @@ void ScheduleEditor::PasteScheduleRows() {
     // stay in the clip table until a schedule is there again.
     if (!schedule.Active())
         return;
-    SuspendedGrid suspended(schedule);
+    ControlsSuspended suspended(schedule);
     OpenClipSchedule();
     const Bookmark row = schedule.IsEmpty() ? 0 : schedule.GetBookmark();
     struct Finish {
@@ -308,7 +309,7 @@ void ScheduleEditor::PasteScheduleRows() {
         q = p - 1.0f;
     const float step = (p - q) / static_cast<float>(clip.RecordCount() + 1);
     {
-        SuspendedGrid clipSuspended(clip);
+        ControlsSuspended clipSuspended(clip);
         int i = 1;
         for (clip.First(); !clip.Eof(); clip.Next(), ++i) {
             clip.Edit();
@@ -340,8 +341,8 @@ void ScheduleEditor::AddTitlesToSchedule(const std::vector<Bookmark>& selectedLi
     Table& library = data_.cdsAudioLibrary;
     Table& schedule = data_.cdsSchedule;
     BusyScope busy(host_.SetBusy);
-    SuspendedGrid scheduleSuspended(schedule);
-    SuspendedGrid librarySuspended(library);
+    ControlsSuspended scheduleSuspended(schedule);
+    ControlsSuspended librarySuspended(library);
     const Bookmark libraryRow = library.IsEmpty() ? 0 : library.GetBookmark();
     const Bookmark scheduleRow = schedule.IsEmpty() ? 0 : schedule.GetBookmark();
     struct Finish {
@@ -404,7 +405,7 @@ void ScheduleEditor::AddFilesFromFolder(const std::string& folder,
         return;
     BusyScope busy(host_.SetBusy);
     // The grid shows the added rows once, not after every file.
-    SuspendedGrid suspended(data_.cdsSchedule);
+    ControlsSuspended suspended(data_.cdsSchedule);
     const bool endsWithSeparator = !folder.empty() && folder.back() == '/';
     for (const auto& name : fileNames) {
         AddFileToSchedule(endsWithSeparator ? folder + name : folder + "/" + name);
@@ -415,7 +416,7 @@ void ScheduleEditor::AddFilesFromFolder(const std::string& folder,
 
 int ScheduleEditor::AddDroppedFiles(const std::vector<std::string>& paths) {
     BusyScope busy(host_.SetBusy);
-    SuspendedGrid suspended(data_.cdsSchedule);
+    ControlsSuspended suspended(data_.cdsSchedule);
     int added = 0;
     for (const auto& path : paths) {
         const std::string ext = LowerExtension(path);
@@ -452,7 +453,7 @@ ExportTable ScheduleEditor::BuildExportTable(const std::vector<Column>& columns)
         table.headers.push_back(c.caption);
     if (!schedule.Active())
         return table;
-    SuspendedGrid suspended(schedule);
+    ControlsSuspended suspended(schedule);
     const Bookmark row = schedule.IsEmpty() ? 0 : schedule.GetBookmark();
     for (schedule.First(); !schedule.Eof(); schedule.Next()) {
         std::vector<ExportTable::Cell> cells;

@@ -1,23 +1,11 @@
 #pragma once
 
+#include "data/ControlsSuspended.h"
 #include "data/Table.h"
 
 #include <functional>
 
 namespace corvane {
-
-// Keeps a table's grids from redrawing while several rows change; they redraw
-// once when the scope ends, also after an error.
-class SuspendedGrid {
-public:
-    explicit SuspendedGrid(Table& table) : table_(table) { table_.DisableControls(); }
-    ~SuspendedGrid() { table_.EnableControls(); }
-    SuspendedGrid(const SuspendedGrid&) = delete;
-    SuspendedGrid& operator=(const SuspendedGrid&) = delete;
-
-private:
-    Table& table_;
-};
 
 // Returns a table to the row it was on when the scope began (if that row is
 // still there), also after an error.

@@ -4,8 +4,10 @@
 #include "commercials/CommercialBreaks.h"
 #include "console/IniFile.h"
 #include "console/playout/TPlayoutConsole.h"
+#include "console/ui/AudioRackPage.h"
 #include "console/ui/ConsoleCommands.h"
 #include "console/ui/ConsoleMeterPanel.h"
+#include "console/ui/EventsPage.h"
 #include "console/ui/LedDigit.h"
 #include "console/ui/QtGridAppearance.h"
 #include "console/ui/ScheduleEditing.h"
@@ -172,6 +174,8 @@ TfrmQeLiteMain::TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::p
     FillPlayoutParts(parts);
     FillCommercialParts(parts);
     FillPlayListParts(parts);
+    FillEventParts(parts);
+    FillRackParts(parts);
     // Schedule files are the schedule editing's, bound below once the core exists.
     const ConsoleParts playout = parts;
     if (!parts.LoadScheduleFile)
@@ -185,6 +189,8 @@ TfrmQeLiteMain::TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::p
     core_->ClockTimer().SetOnTimer([this] { displays_->ClockTick(); });
     BuildPlayout(device, core_->ProgramFolder());
     BuildCommercials();
+    BindEventsPage();
+    BindAudioRackPage();
     scheduleEditing_ =
         new ScheduleEditing({*commands_, *dxgSchedule, *scheduleModel_, *edtScheduleFilter, *speedSearch_},
                             data_, seams_, *core_, playout, this);
@@ -198,6 +204,8 @@ TfrmQeLiteMain::~TfrmQeLiteMain() {
     Guarded("frmQeLiteMain", [&] { WriteColumnLayout(); });
     core_->FormDestroy();
     commercials_.reset();
+    eventsPage_.reset();
+    rackPage_.reset();
     playout_.reset();
     // It listens to the schedule table, which outlives the window.
     delete scheduleEditing_;

@@ -30,13 +30,15 @@ class QWidget;
 namespace corvane {
 
 class AdSchedule;
+class AudioRackPage;
 class CommercialBreaks;
 class CommercialsPage;
-class TfrmQelCommercials;
 class ConsoleCommands;
 class ConsoleDialogCommands;
 class ConsoleMeterPanel;
 class ConsolePlayLists;
+class EventsPage;
+class TfrmQelCommercials;
 class LedDigit;
 class ScheduleEditing;
 class ScheduleRowDelegate;
@@ -119,6 +121,9 @@ public:
     // Play lists and the smaller dialogs (TfrmQeLiteMainPlayLists.cpp).
     ConsolePlayLists& PlayLists() { return *playLists_; }
     ConsoleDialogCommands& Dialogs() { return *dialogs_; }
+    // The Events and Audio Rack pages (TfrmQeLiteMainEvents.cpp, TfrmQeLiteMainRack.cpp).
+    EventsPage& Events() { return *eventsPage_; }
+    AudioRackPage& AudioRack() { return *rackPage_; }
 
 protected:
     // The console's key preview: function keys and Ctrl+arrows act before the
@@ -196,6 +201,11 @@ private:
     void BuildPlayListsAndDialogs(WaveDevice& device);
     ConsolePlayLists* playLists_ = nullptr;
     ConsoleDialogCommands* dialogs_ = nullptr;
+    // Events (TfrmQeLiteMainEvents.cpp) and the audio rack (TfrmQeLiteMainRack.cpp).
+    void FillEventParts(ConsoleParts& parts);
+    void BindEventsPage();
+    void FillRackParts(ConsoleParts& parts);
+    void BindAudioRackPage();
 
     Seams seams_;
     TdmQelData& data_;
@@ -238,6 +248,9 @@ private:
     // Drive playout: created after it, gone before it.
     std::unique_ptr<CommercialBreaks> commercials_;
     std::unique_ptr<AdSchedule> adSchedule_;
+    // They drive playout and the core's EventTimer: created after them, gone before them.
+    std::unique_ptr<EventsPage> eventsPage_;
+    std::unique_ptr<AudioRackPage> rackPage_;
 };
 
 } // namespace corvane

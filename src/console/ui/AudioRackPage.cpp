@@ -1,0 +1,193 @@
+#include "console/ui/AudioRackPage.h"
+
+#include "console/ConsoleCore.h"
+#include "console/ConsoleTools.h"
+#include "console/playout/PlayoutKeys.h"
+#include "console/ui/AudioRackPlayout.h"
+#include "console/ui/ConsoleCommands.h"
+#include "data/TdmQelData.h"
+#include "platform/ExceptionGuard.h"
+#include "rack/ui/TableGridModel.h"
+#include "rack/ui/TfrmQelFileList.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace corvane {
+namespace {
+
+// The cart wall's look: numbers centred in bold red, names in yellow, on black.
+class RackCellDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const bool number = index.column() % 2 == 0;
+        option->palette.setColor(QPalette::Text, number ? QColor(Qt::red) : QColor(Qt::yellow));
+        option->palette.setColor(QPalette::HighlightedText, number ? QColor(Qt::red) : QColor(Qt::yellow));
+        if (number) {
+            option->font.setBold(true);
+            option->displayAlignment = Qt::AlignCenter;
+        }
+    }
+};
+
+} // namespace
+
+AudioRackPage::AudioRackPage(Widgets widgets, Seams seams, TdmQelData& data, ConsoleCore& core,
+                             TPlayoutConsole& playout, ConsoleTools& tools)
+    : w_(widgets), seams_(seams), data_(data), core_(core), tools_(tools) {
+    setObjectName("AudioRackPage");
+    RackConsole console;
+    console.EnableRackButtons = [this](bool up, bool down) {
+        btnRackUp->setEnabled(up);
+        btnRackDown->setEnabled(down);
+    };
+    console.SetRackCaption = [this](const std::string& caption) {
+        w_.label.setText(QString::fromStdString(caption));
+    };
+    console.LoadRack = [this](const std::string& path) { core_.LoadRack(path); };
+    console.CurrentRackFile = [this] { return core_.CurrentRackFile(); };
+    rack_ = std::make_unique<TAudioRack>(data_, AudioRackPlayout(playout), console);
+    BuildPage();
+
+    QAction* manager = w_.commands.Command("actRackManager");
+    connect(manager, &QAction::triggered, this,
+            [this] { Guarded("actRackManager", [&] { ShowRackManager(); }); });
+    w_.commands.Implement("actRackManager");
+    QAction* configuration = w_.commands.Command("actRackConfiguration");
+    connect(configuration, &QAction::triggered, this,
+            [this] { Guarded("actRackConfiguration", [&] { ShowRackConfiguration(); }); });
+    // The parameter browser belongs to the library; the command is offered
+    // once the console has one, looked at whenever a menu opens.
+    for (QMenu* menu : w_.window.findChildren<QMenu*>())
+        if (menu->actions().contains(configuration))
+            connect(menu, &QMenu::aboutToShow, this, [this] { OfferRackConfiguration(); });
+    OfferRackConfiguration();
+    qApp->installEventFilter(this);
+}
+
+AudioRackPage::~AudioRackPage() {
+    qApp->removeEventFilter(this);
+    // The model listens to cdsAudioRackDisplay, which outlives the window.
+    dxAudioRack->setModel(nullptr);
+    delete model_;
+}
+
+void AudioRackPage::BuildPage() {
+    Table& display = data_.cdsAudioRackDisplay;
+    if (!display.Active())
+        display.CreateDataSet();
+    rack_->BuildRackDisplay();
+    model_ = new TableGridModel(
+        display, {{"Num1", "Num1"}, {"Desc1", "Desc1"}, {"Num2", "Num2"}, {"Desc2", "Desc2"}}, nullptr);
+    dxAudioRack = new QTableView(&w_.page);
+    dxAudioRack->setObjectName("dxAudioRack");
+    dxAudioRack->setModel(model_);
+    dxAudioRack->setItemDelegate(new RackCellDelegate(dxAudioRack));
+    dxAudioRack->horizontalHeader()->hide();
+    dxAudioRack->verticalHeader()->hide();
+    dxAudioRack->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    dxAudioRack->setSelectionMode(QAbstractItemView::NoSelection);
+    dxAudioRack->setFocusPolicy(Qt::NoFocus);
+    dxAudioRack->setShowGrid(true);
+    dxAudioRack->setStyleSheet("QTableView { background: black; gridline-color: #303030; }");
+    QHeaderView* columns = dxAudioRack->horizontalHeader();
+    columns->setSectionResizeMode(QHeaderView::Stretch);
+    columns->setSectionResizeMode(0, QHeaderView::Fixed);
+    columns->setSectionResizeMode(2, QHeaderView::Fixed);
+    columns->resizeSection(0, 32);
+    columns->resizeSection(2, 32);
+    dxAudioRack->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+
+    btnRackUp = new QToolButton(&w_.page);
+    btnRackUp->setObjectName("btnRackUp");
+    btnRackUp->setArrowType(Qt::UpArrow);
+    btnRackUp->setToolTip("Previous rack");
+    btnRackDown = new QToolButton(&w_.page);
+    btnRackDown->setObjectName("btnRackDown");
+    btnRackDown->setArrowType(Qt::DownArrow);
+    btnRackDown->setToolTip("Next rack");
+    connect(btnRackUp, &QToolButton::clicked, this,
+            [this] { Guarded("btnRackUp", [&] { rack_->btnRackUpClick(); }); });
+    connect(btnRackDown, &QToolButton::clicked, this,
+            [this] { Guarded("btnRackDown", [&] { rack_->btnRackDownClick(); }); });
+
+    // The label stays on top; the grid and the buttons take the rest of the page.
+    auto* row = new QHBoxLayout;
+    row->addWidget(dxAudioRack, 1);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(btnRackUp);
+    buttons->addWidget(btnRackDown);
+    buttons->addStretch(1);
+    row->addLayout(buttons);
+    auto* layout = qobject_cast<QVBoxLayout*>(w_.page.layout());
+    const int stretch = layout->count() - 1;
+    if (stretch >= 0 && layout->itemAt(stretch)->spacerItem())
+        delete layout->takeAt(stretch);
+    layout->addLayout(row, 1);
+}
+
+void AudioRackPage::OfferRackConfiguration() {
+    if (tools_.BrowseParameters && !w_.commands.Implemented("actRackConfiguration"))
+        w_.commands.Implement("actRackConfiguration");
+}
+
+void AudioRackPage::ShowRackConfiguration() {
+    if (!tools_.BrowseParameters)
+        return;
+    tools_.BrowseParameters(data_.cdsRackList);
+    core_.LoadRack(core_.CurrentRackFile());
+}
+
+void AudioRackPage::ShowRackManager() {
+    std::function<void(const std::string&)> preview;
+    if (tools_.PreviewAudio)
+        preview = [this](const std::string& path) { tools_.PreviewAudio(path, PreviewMode::Play); };
+    {
+        TfrmQelFileList manager(seams_, data_, std::move(preview), &w_.window);
+        manager.exec();
+    }
+    core_.LoadRack(core_.CurrentRackFile());
+}
+
+// A typed digit fires its cart; the key goes on to the focused control too,
+// so a digit typed into a search box also fires the cart.
+bool AudioRackPage::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != &w_.window)
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    // Seen once, by the control it was typed into: not again as it climbs to
+    // that control's parents.
+    const bool climbing = key == lastKey_ && key->timestamp() == lastKeyTime_ && lastReceiver_ &&
+                          widget != lastReceiver_ && widget->isAncestorOf(lastReceiver_);
+    lastKey_ = key;
+    lastKeyTime_ = key->timestamp();
+    lastReceiver_ = widget;
+    if (climbing)
+        return false;
+    // A held key does not machine-gun the cart from its start.
+    if (key->isAutoRepeat() || key->text().size() != 1)
+        return false;
+    const char typed = key->text().at(0).toLatin1();
+    Guarded("FormKeyPress", [&] {
+        if (const auto cart = HotKeyCart(typed, rack_->RackFiles()))
+            rack_->PlayCart(*cart);
+    });
+    return false;
+}
+
+} // namespace corvane

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "platform/Seams.h"
+#include "rack/TAudioRack.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+
+class QKeyEvent;
+class QLabel;
+class QTableView;
+class QToolButton;
+
+namespace corvane {
+
+class ConsoleCommands;
+class ConsoleCore;
+class TableGridModel;
+class TdmQelData;
+class TPlayoutConsole;
+struct ConsoleTools;
+
+// The console's "Audio Rack" page and its commands, bound to the rack's rules
+// (TAudioRack) on the console's playout: the cart grid dxAudioRack, the label
+// pnlCartRackLabel, btnRackUp / btnRackDown, the digit keys (seen before the
+// focused control, which still receives them), "Audio Rack &Configuration"
+// and "Rack &Manager". Main thread; every entry from a widget is guarded.
+class AudioRackPage final : public QObject {
+    Q_OBJECT
+public:
+    struct Widgets {
+        QWidget& window; // the console window
+        QWidget& page;   // tsAudioRack, holding the label
+        QLabel& label;   // pnlCartRackLabel
+        ConsoleCommands& commands;
+    };
+    AudioRackPage(Widgets widgets, Seams seams, TdmQelData& data, ConsoleCore& core, TPlayoutConsole& playout,
+                  ConsoleTools& tools);
+    ~AudioRackPage() override;
+
+    TAudioRack& Rack() { return *rack_; }
+    QTableView& Grid() { return *dxAudioRack; }
+    QToolButton& RackUp() { return *btnRackUp; }
+    QToolButton& RackDown() { return *btnRackDown; }
+    // "Rack &Manager" and "Audio Rack &Configuration".
+    void ShowRackManager();
+    void ShowRackConfiguration();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildPage();
+    void OfferRackConfiguration();
+
+    Widgets w_;
+    Seams seams_;
+    TdmQelData& data_;
+    ConsoleCore& core_;
+    ConsoleTools& tools_;
+    std::unique_ptr<TAudioRack> rack_;
+    TableGridModel* model_ = nullptr;
+    QTableView* dxAudioRack = nullptr;
+    QToolButton* btnRackUp = nullptr;
+    QToolButton* btnRackDown = nullptr;
+    // The key press last looked at, to know it again as it climbs to the parents.
+    const QKeyEvent* lastKey_ = nullptr;
+    quint64 lastKeyTime_ = 0;
+    QPointer<QWidget> lastReceiver_;
+};
+
+} // namespace corvane

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "platform/Clock.h"
+#include "platform/DateTime.h"
+#include "platform/Timer.h"
+
+#include <functional>
+#include <string>
+
+namespace corvane {
+
+class Table;
+
+// What the event dispatch asks of the console: its broadcast actions, its
+// message list and the check mark of "&Run Scheduled Events". An empty
+// action is a console without playout; the event is completed all the same.
+struct EventConsole {
+    std::function<void()> StartBroadcast;
+    std::function<void()> StopBroadcast;
+    std::function<void()> PauseBroadcast;
+    std::function<void()> DelayPauseBroadcast;
+    std::function<void(const std::string& line)> AddMessage;
+    std::function<void(bool checked)> ShowRunScheduledEvents;
+};
+
+// How the event editor was closed.
+enum class EditorAnswer { Apply, Cancel };
+
+// The event list's dispatch, Qt-free: EventTimer ticks every second; the tick
+// finds the next pending event of EventLog through the table's filter, waits
+// for its time, marks it "Completed" and carries it out through the console.
+// The table is shown by the Events page, whose grid sees the filter too.
+// Main thread; re-entered ticks (a modal window opened by an action lets the
+// timer tick again) are kept out by the busy flag.
+class ScheduledEvents {
+public:
+    // `eventTimer` is the console's EventTimer; this object sets its tick.
+    ScheduledEvents(Clock& clock, Table& eventLog, Timer& eventTimer, EventConsole console);
+    ~ScheduledEvents();
+    ScheduledEvents(const ScheduledEvents&) = delete;
+    ScheduledEvents& operator=(const ScheduledEvents&) = delete;
+
+    // Start-up: no next event known, "&Run Scheduled Events" checked, the timer running.
+    void StartEventProcessing();
+    // The timer's tick: CheckScheduledEvents unless a tick is still running.
+    void EventTimerTimer();
+    void CheckScheduledEvents();
+
+    // "&Run Scheduled Events": ignored while busy; otherwise toggles processing.
+    void ToggleRunScheduledEvents();
+    bool RunScheduledEvents() const { return runChecked_; }
+
+    // "New Event" / "Edit Event": the timer rests while `showEditor` runs on
+    // the new or current row; Apply posts the row and has the next tick look
+    // for the next event again, Cancel drops the change.
+    void NewEvent(const std::function<EditorAnswer()>& showEditor);
+    void EditEvent(const std::function<EditorAnswer()>& showEditor);
+    // "Remove Event": the current row goes, without a question.
+    void RemoveEvent();
+
+    bool Busy() const { return busy_; }
+    int NextEventID() const { return FNextEventID; }
+    TDateTime NextEventStart() const { return FNextEventStart; }
+
+    // The filter that leaves the events due strictly after `now` and not yet
+    // completed; the date-time is written in the table's own text form so
+    // that the filter reads back exactly that moment.
+    static std::string PendingFilter(TDateTime now);
+
+private:
+    enum class EditRow { Append, Current };
+
+    void FindNextEvent();
+    void FireDueEvent();
+    // Takes the event under the table's cursor as the next one, or stops
+    // processing when the cursor is past the last pending event.
+    void TakeEventAtCursor();
+    void StopProcessing();
+    void SetRunChecked(bool checked);
+    void SetNextEventID(int id);
+    void SetNextEventStart(TDateTime start);
+    void AddMessage(const std::string& line);
+    void Carry(const std::string& typeName);
+    void EditWith(EditRow row, const std::function<EditorAnswer()>& showEditor);
+
+    Clock& clock_;
+    Table& EventLog;
+    Timer& EventTimer;
+    EventConsole console_;
+    int FNextEventID = 0;
+    TDateTime FNextEventStart = 0;
+    bool busy_ = false;
+    bool runChecked_ = false;
+};
+
+} // namespace corvane

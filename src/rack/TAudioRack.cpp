@@ -1,0 +1,142 @@
+#include "rack/TAudioRack.h"
+
+#include "data/ControlsSuspended.h"
+#include "data/TdmQelData.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+namespace corvane {
+namespace {
+
+std::string UpperExtension(const std::string& path) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return ext;
+}
+
+std::string CartName(const std::vector<std::string>& files, size_t index) {
+    return index < files.size() ? std::filesystem::path(files[index]).filename().string() : std::string();
+}
+
+const char* TrueFalse(bool value) {
+    return value ? "True" : "False";
+}
+
+} // namespace
+
+TAudioRack::TAudioRack(TdmQelData& data, CartPlayout playout, RackConsole console)
+    : data_(data), playout_(std::move(playout)), console_(std::move(console)) {}
+
+void TAudioRack::LoadRack(const std::string& path) {
+    std::error_code ec;
+    if (path.empty() || !std::filesystem::is_regular_file(path, ec))
+        return;
+    const std::string ext = UpperExtension(path);
+    if (ext == ".PLY")
+        LoadPlayList(path);
+    else if (ext == ".RCK")
+        LoadRackFile(path);
+    BuildRackDisplay();
+}
+
+// A play list names library titles: each cart is its title's file; titles
+// no longer in the library are left out.
+void TAudioRack::LoadPlayList(const std::string& path) {
+    Table& list = data_.cdsAudioRack;
+    list.LoadFromFile(path);
+    std::vector<std::string> files;
+    for (list.First(); !list.Eof(); list.Next()) {
+        const Value file = data_.cdsAudioLibrary.Lookup(
+            "TitleID", int64_t{list.FieldByName("TitleID").AsInteger()}, "LocalPathToFile");
+        if (const auto* text = std::get_if<std::string>(&file))
+            files.push_back(*text);
+    }
+    FRackFiles = std::move(files);
+}
+
+void TAudioRack::LoadRackFile(const std::string& path) {
+    Table& list = data_.cdsFileList;
+    list.LoadFromFile(path);
+    std::vector<std::string> files;
+    for (list.First(); !list.Eof(); list.Next())
+        files.push_back(list.FieldByName("LocalPathToFile").AsString());
+    list.Close();
+    FRackFiles = std::move(files);
+    ShowRackListPlace(path);
+}
+
+// The rack list follows the loaded rack; its buttons offer the rows on either side.
+void TAudioRack::ShowRackListPlace(const std::string& path) {
+    Table& rackList = data_.cdsRackList;
+    if (!rackList.Active())
+        return;
+    ControlsSuspended suspended(rackList);
+    rackList.Locate("FileList", path);
+    const int count = rackList.RecordCount();
+    const int place = rackList.RecNo();
+    if (console_.EnableRackButtons)
+        console_.EnableRackButtons(count > 0 && place != 1, count > 0 && place != count);
+}
+
+void TAudioRack::BuildRackDisplay() {
+    Table& display = data_.cdsAudioRackDisplay;
+    if (!display.Active())
+        display.CreateDataSet();
+    ControlsSuspended suspended(display);
+    display.EmptyDataSet();
+    for (int i = 0; i < DisplayRows; ++i) {
+        display.Append();
+        display.FieldByName("Num1").SetAsInteger(i);
+        display.FieldByName("Desc1").SetAsString(CartName(FRackFiles, static_cast<size_t>(i)));
+        display.FieldByName("Num2").SetAsInteger(i + DisplayRows);
+        display.FieldByName("Desc2").SetAsString(CartName(FRackFiles, static_cast<size_t>(i + DisplayRows)));
+        display.Post();
+    }
+    display.First();
+}
+
+// On air the cart joins the mix on its own port and the item on air plays on;
+// off air the console is reset and the output started for the cart alone.
+// The direct flag keeps the cart's end from advancing the schedule.
+void TAudioRack::PlayCart(const std::string& path) {
+    const bool onAir = playout_.OnAir();
+    AddMessage(std::string("Broadcasting Live=") + TrueFalse(onAir));
+    AddMessage(std::string("DirectPlayout=") + TrueFalse(playout_.DirectJinglePlayout()));
+    const bool direct = !onAir;
+    playout_.SetDirectJinglePlayout(direct);
+    if (direct)
+        playout_.ResetPlayout();
+    playout_.LoadJinglePort(path);
+    if (direct) {
+        playout_.StopOutput();
+        // Stopping the output may have cleared it.
+        playout_.SetDirectJinglePlayout(true);
+        playout_.StartOutput();
+    }
+}
+
+void TAudioRack::RackButton(int step) {
+    Table& rackList = data_.cdsRackList;
+    if (!rackList.Active() || rackList.IsEmpty())
+        return;
+    if (step < 0)
+        rackList.Prior();
+    else
+        rackList.Next();
+    const std::string description = rackList.FieldByName("Description").AsString();
+    if (console_.SetRackCaption)
+        console_.SetRackCaption(description.empty() ? "Cart Rack - No Description Available" : description);
+    const std::string file = rackList.FieldByName("FileList").AsString();
+    if (console_.LoadRack && (!console_.CurrentRackFile || file != console_.CurrentRackFile()))
+        console_.LoadRack(file);
+}
+
+void TAudioRack::AddMessage(const std::string& line) {
+    if (playout_.AddMessage)
+        playout_.AddMessage(line);
+}
+
+} // namespace corvane

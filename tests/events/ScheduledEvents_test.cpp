@@ -1,0 +1,289 @@
+#include "audio/decks/DeckFixtures.h"
+#include "data/DateTimeText.h"
+#include "data/TdmQelData.h"
+#include "events/EventTypes.h"
+#include "events/ScheduledEvents.h"
+#include "studio/StudioSeams.h"
+
+#include <algorithm>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <stdexcept>
+
+namespace corvane {
+namespace {
+
+constexpr double Second = 1.0 / SecondsPerDay;
+
+std::string ReadFileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The event dispatch on the virtual studio with a data module in a scratch
+// program folder; the console's actions are recorded by name.
+class ScheduledEventsTest : public ::testing::Test {
+protected:
+    explicit ScheduledEventsTest(TDateTime start = EncodeDateTime({2026, 1, 5, 9, 0, 0, 0})) : seams(start) {}
+
+    void SetUp() override { Start(); }
+
+    // Start-up as the console does it: the table from its file, processing on.
+    void Start() {
+        events.reset();
+        timer.reset();
+        data = std::make_unique<TdmQelData>(folder.Path(), "corvane", seams.studio.clock(), seams.prompter,
+                                            seams.fileDialogs);
+        data->OpenTables();
+        timer = seams.studio.CreateTimer("EventTimer", 1000);
+        EventConsole console;
+        console.StartBroadcast = [this] { actions.push_back("StartBroadcast"); };
+        console.StopBroadcast = [this] { actions.push_back("StopBroadcast"); };
+        console.PauseBroadcast = [this] { actions.push_back("PauseBroadcast"); };
+        console.DelayPauseBroadcast = [this] {
+            actions.push_back("DelayPauseBroadcast");
+            if (failAction)
+                throw std::runtime_error("output gone");
+        };
+        console.AddMessage = [this](const std::string& line) { messages.push_back(line); };
+        console.ShowRunScheduledEvents = [this](bool checked) { runShown = checked; };
+        events = std::make_unique<ScheduledEvents>(seams.studio.clock(), data->EventLog, *timer, console);
+        events->StartEventProcessing();
+    }
+    void Restart() {
+        events.reset();
+        timer.reset();
+        data.reset(); // the table writes eventlog.cds as it closes
+        Start();
+    }
+
+    // An event `seconds` after the studio's start; returns its EventID.
+    int AddEvent(double seconds, const std::string& type, const std::string& status = "Queued") {
+        return AddEventAt(start + seconds * Second, type, status);
+    }
+    int AddEventAt(TDateTime when, const std::string& type, const std::string& status = "Queued") {
+        Table& t = data->EventLog;
+        t.Append();
+        t.FieldByName("EventStart").SetAsDateTime(when);
+        t.FieldByName("EventType").SetAsString(type);
+        t.FieldByName("EventStatus").SetAsString(status);
+        t.Post();
+        return static_cast<int>(t.FieldByName("EventID").AsInteger());
+    }
+    std::string Status(int id) {
+        const Value status = data->EventLog.Lookup("EventID", int64_t{id}, "EventStatus");
+        return std::holds_alternative<std::string>(status) ? std::get<std::string>(status) : "";
+    }
+    // The EventIDs the filtered table shows, in its order.
+    std::vector<int64_t> Shown() {
+        std::vector<int64_t> ids;
+        Table& t = data->EventLog;
+        for (t.First(); !t.Eof(); t.Next())
+            ids.push_back(t.FieldByName("EventID").AsInteger());
+        return ids;
+    }
+    void Run(int64_t ms) { seams.studio.Run(ms); }
+
+    test::ScratchFolder folder;
+    StudioSeams seams;
+    TDateTime start = seams.studio.Now();
+    std::unique_ptr<TdmQelData> data;
+    std::unique_ptr<Timer> timer;
+    std::unique_ptr<ScheduledEvents> events;
+    std::vector<std::string> actions;
+    std::vector<std::string> messages;
+    bool runShown = false;
+    bool failAction = false;
+};
+
+TEST_F(ScheduledEventsTest, EventsAtTheSameTimeFireOnConsecutiveTicks) {
+    const int first = AddEvent(5, "Pause");
+    const int second = AddEvent(5, "Start");
+    Run(4900);
+    EXPECT_EQ(events->NextEventID(), first);
+    EXPECT_TRUE(actions.empty());
+    Run(100); // the tick at 5 s
+    EXPECT_EQ(actions, (std::vector<std::string>{"PauseBroadcast"}));
+    EXPECT_EQ(Status(first), "Completed");
+    EXPECT_EQ(Status(second), "Queued");
+    EXPECT_EQ(events->NextEventID(), second);
+    Run(1000);
+    EXPECT_EQ(actions, (std::vector<std::string>{"PauseBroadcast", "StartBroadcast"}));
+    EXPECT_EQ(Status(second), "Completed");
+    // Nothing pending is left: processing switches itself off.
+    EXPECT_FALSE(events->RunScheduledEvents());
+    EXPECT_FALSE(runShown);
+    EXPECT_FALSE(timer->Enabled());
+    EXPECT_NE(std::find(messages.begin(), messages.end(), "Pause Broadcast"), messages.end());
+    EXPECT_NE(std::find(messages.begin(), messages.end(), "Start Broadcast"), messages.end());
+    EXPECT_NE(std::find(messages.begin(), messages.end(),
+                        "Debug: NextScheduledEventID = " + std::to_string(second)),
+              messages.end());
+}
+
+TEST_F(ScheduledEventsTest, EveryTypeIsCompletedAndOnlyTheFirstFourAct) {
+    const std::map<std::string, std::string> acting{{"Start", "StartBroadcast"},
+                                                    {"Stop", "StopBroadcast"},
+                                                    {"Pause", "PauseBroadcast"},
+                                                    {"Delayed Pause", "DelayPauseBroadcast"}};
+    ASSERT_EQ(EventTypes().size(), 17u);
+    std::vector<int> ids;
+    for (size_t i = 0; i < EventTypes().size(); ++i)
+        ids.push_back(AddEvent(10 + 10.0 * static_cast<double>(i), EventTypes()[i].name));
+    // Type names count exactly: a different case is no type at all.
+    const int lowerCase = AddEvent(500, "start");
+    for (size_t i = 0; i < ids.size(); ++i) {
+        actions.clear();
+        Run(10000);
+        EXPECT_EQ(Status(ids[i]), "Completed") << EventTypes()[i].name;
+        const auto found = acting.find(EventTypes()[i].name);
+        EXPECT_EQ(actions, found == acting.end() ? std::vector<std::string>{}
+                                                 : std::vector<std::string>{found->second})
+            << EventTypes()[i].name;
+    }
+    actions.clear();
+    Run(400000);
+    EXPECT_EQ(Status(lowerCase), "Completed");
+    EXPECT_TRUE(actions.empty());
+}
+
+TEST_F(ScheduledEventsTest, AnEventMissedWhileProcessingWasOffStaysQueued) {
+    const int missed = AddEvent(3, "Stop");
+    const int later = AddEvent(20, "Start");
+    events->ToggleRunScheduledEvents();
+    EXPECT_FALSE(timer->Enabled());
+    EXPECT_EQ(events->NextEventID(), 0);
+    Run(10000);
+    events->ToggleRunScheduledEvents();
+    Run(11000);
+    EXPECT_EQ(Status(missed), "Queued");
+    EXPECT_EQ(Status(later), "Completed");
+    EXPECT_EQ(actions, (std::vector<std::string>{"StartBroadcast"}));
+}
+
+TEST_F(ScheduledEventsTest, ProcessingSwitchedOnWithNothingPendingSwitchesOffAgain) {
+    Run(1000);
+    EXPECT_FALSE(events->RunScheduledEvents());
+    events->ToggleRunScheduledEvents();
+    EXPECT_TRUE(timer->Enabled());
+    Run(1000);
+    EXPECT_FALSE(events->RunScheduledEvents());
+    EXPECT_FALSE(timer->Enabled());
+}
+
+TEST_F(ScheduledEventsTest, ARemovedEventIsNotCarriedOutAndTheNextOneStillIs) {
+    const int removed = AddEvent(5, "Stop");
+    AddEvent(8, "Pause");
+    Run(1000);
+    ASSERT_EQ(events->NextEventID(), removed);
+    ASSERT_TRUE(data->EventLog.Locate("EventID", int64_t{removed}));
+    events->RemoveEvent();
+    Run(9000);
+    EXPECT_EQ(actions, (std::vector<std::string>{"PauseBroadcast"}));
+}
+
+TEST_F(ScheduledEventsTest, AFailingActionIsLoggedAndTheTickEndsCleanly) {
+    failAction = true;
+    const int failing = AddEvent(2, "Delayed Pause");
+    const int next = AddEvent(4, "Pause");
+    Run(2000);
+    EXPECT_EQ(Status(failing), "Completed");
+    EXPECT_FALSE(events->Busy());
+    EXPECT_FALSE(data->EventLog.ControlsDisabled());
+    EXPECT_NE(ReadFileText(folder.File(TdmQelData::ExceptionLogFile)).find("output gone"), std::string::npos);
+    Run(2000);
+    EXPECT_EQ(Status(next), "Completed");
+    EXPECT_EQ(actions, (std::vector<std::string>{"DelayPauseBroadcast", "PauseBroadcast"}));
+}
+
+TEST_F(ScheduledEventsTest, NewEventAppliedUnchangedIsDueInFiveMinutes) {
+    events->NewEvent([] { return EditorAnswer::Apply; });
+    ASSERT_EQ(data->EventLog.RecordCount(), 1);
+    Table& t = data->EventLog;
+    t.First();
+    EXPECT_EQ(t.FieldByName("EventStatus").AsString(), "Queued");
+    EXPECT_NEAR(t.FieldByName("EventStart").AsDateTime(), start + 300 * Second, 1e-3 * Second);
+    EXPECT_TRUE(timer->Enabled());
+    // The timer rests while the editor is open; Cancel leaves the table as it was.
+    bool enabledInEditor = true;
+    events->NewEvent([&] {
+        enabledInEditor = timer->Enabled();
+        return EditorAnswer::Cancel;
+    });
+    EXPECT_FALSE(enabledInEditor);
+    EXPECT_EQ(t.RecordCount(), 1);
+    t.First();
+    t.Edit();
+    t.FieldByName("EventType").SetAsString("Stop");
+    t.Post();
+    Run(299000);
+    EXPECT_TRUE(actions.empty());
+    Run(1000);
+    EXPECT_EQ(actions, (std::vector<std::string>{"StopBroadcast"}));
+}
+
+TEST_F(ScheduledEventsTest, EditingWhileProcessingIsOffLeavesItOff) {
+    AddEvent(5, "Stop");
+    events->ToggleRunScheduledEvents();
+    data->EventLog.First();
+    events->EditEvent([this] {
+        data->EventLog.FieldByName("EventType").SetAsString("Pause");
+        return EditorAnswer::Apply;
+    });
+    EXPECT_FALSE(timer->Enabled());
+    EXPECT_EQ(data->EventLog.FieldByName("EventType").AsString(), "Pause");
+    Run(10000);
+    EXPECT_TRUE(actions.empty());
+}
+
+// The filter's date-time text must read back as the very moment it was
+// written from, on any date: a day that could pass for a month, midnight,
+// and a time with milliseconds.
+TEST(ScheduledEventsFilter, TheDateTimeTextReadsBackExactly) {
+    const TDateTime moments[] = {
+        EncodeDateTime({2026, 4, 3, 10, 15, 0, 0}),
+        EncodeDateTime({2026, 3, 4, 10, 15, 0, 0}),
+        EncodeDateTime({2026, 12, 1, 0, 0, 0, 0}),
+        EncodeDateTime({2027, 1, 12, 23, 59, 59, 999}),
+    };
+    for (const TDateTime t : moments) {
+        const std::string filter = ScheduledEvents::PendingFilter(t);
+        const size_t open = filter.find('\'');
+        const size_t close = filter.find('\'', open + 1);
+        const auto read = ParseLocalDateTime(filter.substr(open + 1, close - open - 1));
+        ASSERT_TRUE(read) << filter;
+        EXPECT_EQ(DecodeDateTime(*read), DecodeDateTime(t)) << filter;
+    }
+}
+
+// 3 April: the day of the month could be read as a month and back.
+class ScheduledEventsRestartTest : public ScheduledEventsTest {
+protected:
+    ScheduledEventsRestartTest() : ScheduledEventsTest(EncodeDateTime({2026, 4, 3, 10, 0, 0, 0})) {}
+};
+
+TEST_F(ScheduledEventsRestartTest, TheFilterAfterARestartShowsOnlyWhatIsStillToCome) {
+    const int past = AddEventAt(EncodeDateTime({2026, 3, 4, 12, 0, 0, 0}), "Stop");
+    const int earlierToday = AddEventAt(EncodeDateTime({2026, 4, 3, 9, 0, 0, 0}), "Stop");
+    const int tomorrow = AddEventAt(EncodeDateTime({2026, 4, 4, 0, 0, 0, 0}), "Pause");
+    const int nextMonth = AddEventAt(EncodeDateTime({2026, 5, 3, 8, 30, 0, 0}), "Start");
+    const int thisAfternoon = AddEventAt(EncodeDateTime({2026, 4, 3, 15, 0, 0, 0}), "Start");
+    AddEventAt(EncodeDateTime({2026, 4, 10, 8, 0, 0, 0}), "Start", "Completed");
+    Restart();
+    Run(1000);
+    EXPECT_TRUE(data->EventLog.Filtered());
+    EXPECT_EQ(Shown(), (std::vector<int64_t>{thisAfternoon, tomorrow, nextMonth}));
+    EXPECT_EQ(events->NextEventID(), thisAfternoon);
+    EXPECT_EQ(Status(past), "Queued");
+    EXPECT_EQ(Status(earlierToday), "Queued");
+    // Midnight tomorrow: the afternoon's event and then the one at 00:00.
+    Run(14 * 3600 * 1000 + 1000);
+    EXPECT_EQ(actions, (std::vector<std::string>{"StartBroadcast", "PauseBroadcast"}));
+    EXPECT_EQ(events->NextEventID(), nextMonth);
+}
+
+} // namespace
+} // namespace corvane

@@ -1,0 +1,46 @@
+#include "audio/decks/DeckFixtures.h"
+#include "data/TdmQelData.h"
+#include "events/ui/TfrmQelEventWiz.h"
+#include "studio/StudioSeams.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QLineEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace corvane {
+namespace {
+
+TEST(TfrmQelEventWiz, EditsTheRowItIsOpenedOn) {
+    int argc = 1;
+    char name[] = "events_ui_tests";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    test::ScratchFolder folder;
+    StudioSeams seams;
+    TdmQelData data(folder.Path(), "corvane", seams.studio.clock(), seams.prompter, seams.fileDialogs);
+    data.OpenTables();
+    Table& t = data.EventLog;
+    t.Append();
+    TfrmQelEventWiz wiz(t);
+    EXPECT_EQ(wiz.windowTitle(), "Corvane Wizard -  Event Scheduling");
+    EXPECT_EQ(wiz.EventType().count(), 17);
+    EXPECT_EQ(wiz.Date().dateTime(), QDateTime(QDate(2026, 1, 5), QTime(9, 5, 0)));
+    wiz.EventType().setCurrentText("Delayed Pause");
+    wiz.Description().setText("Top of the hour");
+    wiz.Params().setText("x=1");
+    wiz.Date().setDateTime(QDateTime(QDate(2026, 3, 4), QTime(7, 30, 15)));
+    wiz.findChild<QPushButton*>("btnApply")->click();
+    EXPECT_EQ(wiz.result(), QDialog::Accepted);
+    t.Post();
+    EXPECT_EQ(t.FieldByName("EventType").AsString(), "Delayed Pause");
+    EXPECT_EQ(t.FieldByName("EventDescription").AsString(), "Top of the hour");
+    EXPECT_EQ(t.FieldByName("EventParams").AsString(), "x=1");
+    EXPECT_EQ(DecodeDateTime(t.FieldByName("EventStart").AsDateTime()),
+              (CivilDateTime{2026, 3, 4, 7, 30, 15, 0}));
+}
+
+} // namespace
+} // namespace corvane
