@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unistd.h>
 
 namespace corvane {
 
@@ -191,6 +192,26 @@ RiffResult RiffFile::Ascend(RiffChunk& chunk) {
     }
     const int64_t next = chunk.dataOffset + chunk.size + (chunk.size & 1);
     return Seek(next, RiffSeekOrigin::Begin) < 0 ? RiffResult::CannotSeek : RiffResult::Ok;
+}
+
+RiffResult RiffFile::RefreshSize(const RiffChunk& chunk) {
+    const int64_t end = position_;
+    const int64_t length = end - chunk.dataOffset;
+    if (length < 0 || length > UINT32_MAX)
+        return RiffResult::CannotWrite;
+    uint8_t size[4];
+    PutLittleEndian32(size, static_cast<uint32_t>(length));
+    if (Seek(chunk.dataOffset - 4, RiffSeekOrigin::Begin) < 0)
+        return RiffResult::CannotSeek;
+    if (Write(size, sizeof size) != 4)
+        return RiffResult::CannotWrite;
+    return Seek(end, RiffSeekOrigin::Begin) < 0 ? RiffResult::CannotSeek : RiffResult::Ok;
+}
+
+bool RiffFile::Sync() {
+    if (file_ == nullptr)
+        return true;
+    return std::fflush(file_) == 0 && ::fdatasync(::fileno(file_)) == 0;
 }
 
 RiffResult RiffFile::CreateChunk(RiffChunk& chunk, RiffCreate kind) {

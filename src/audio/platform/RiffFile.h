@@ -77,6 +77,13 @@ public:
     // Writes the header of a new chunk (and the form type of a RIFF or LIST
     // chunk) at the current position; Ascend completes it.
     RiffResult CreateChunk(RiffChunk& chunk, RiffCreate kind);
+    // For a chunk begun by CreateChunk and still being written: writes into
+    // its header the size written so far (up to the current position) and
+    // returns to where writing stands, so that the file read at this moment
+    // is whole.
+    RiffResult RefreshSize(const RiffChunk& chunk);
+    // Flushes, then has the operating system put the file's data on disk.
+    bool Sync();
 
 private:
     RiffFile() = default;
