@@ -5,10 +5,13 @@
 #include "studio/ScriptedPrompter.h"
 #include "studio/VirtualWaveInDevice.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -93,6 +96,22 @@ struct RecorderFixture {
         recorder.OnStop = note("stop");
         recorder.OnPause = note("pause");
         recorder.OnRestart = note("restart");
+    }
+
+    // Runs the studio while recording. On the input's own thread buffers come
+    // back to the device in real time, while virtual time races ahead: the
+    // studio moves in steps shorter than a buffer, each waiting until the
+    // thread has given every buffer back, so that no frame finds the queue
+    // empty.
+    void Record(int64_t ms) {
+        const size_t all = static_cast<size_t>(recorder.NumBuffers());
+        for (int64_t done = 0; done < ms; done += 10) {
+            studio.Run(std::min<int64_t>(10, ms - done));
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (device.IsRecording() && device.QueuedBuffers() < all &&
+                   std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
     }
 };
 

@@ -18,7 +18,7 @@ TEST(TMMWaveRecorder, RecordsTheInputSampleExact) {
         const std::string path = f.folder.File("snoop001.wav");
         f.recorder.SetRecordFileName(path);
         f.recorder.StartRecording();
-        f.studio.Run(2000);
+        f.Record(2000);
         EXPECT_EQ(f.recorder.GetRecordPosition(), 2000);
         f.recorder.StopRecording();
         EXPECT_EQ(f.events, (std::vector<std::string>{"start", "stop"}));
