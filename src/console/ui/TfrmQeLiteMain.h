@@ -1,5 +1,8 @@
 #pragma once
 
+#include "audio/device/WaveInDevice.h"
+#include "audio/plugins/PluginCommands.h"
+#include "audio/plugins/TMMDSPPlugin.h"
 #include "console/ConsoleCore.h"
 #include "console/ConsoleTools.h"
 #include "console/ConsoleView.h"
@@ -105,6 +108,17 @@ public:
     // The tool windows the parts of the console share (parameter browser, previewer).
     ConsoleTools& Tools() { return tools_; }
 
+    // Tools and plug-ins (TfrmQeLiteMainTools.cpp, TfrmQeLiteMainPlugins.cpp):
+    // audio logging (F7) records from this input (the default input through
+    // PortAudio unless set before first use); "Loc&k Console" (Ctrl+L); the
+    // DspPlugin between MMRingBuffer1 and mmAudioOut with its "Plugins" menu.
+    void SetRecordingDevice(WaveInDevice& device) { recordingDevice_ = &device; }
+    void OpenAudioLogging();
+    QWidget* AudioLogging() { return snoop_; }
+    void LockConsole();
+    TMMDSPPlugin& DspPlugin() { return *DspPlugin_; }
+    QMenu& PluginsMenu() { return *mnuPlugins; }
+
 protected:
     // The console's key preview: function keys and Ctrl+arrows act before the
     // focused control sees them.
@@ -167,6 +181,16 @@ private:
     void BindPlayout(const char* command, void (TPlayoutConsole::*operation)());
     // True when the key was taken by the console.
     bool PreviewPlayoutKey(const QKeyEvent& key);
+
+    // Tools and plug-ins.
+    void BuildTools();
+    void BuildPlugins();
+    std::unique_ptr<WaveInDevice> ownRecordingDevice_;
+    WaveInDevice* recordingDevice_ = nullptr;
+    QPointer<QWidget> snoop_;
+    std::unique_ptr<TMMDSPPlugin> DspPlugin_;
+    std::unique_ptr<PluginCommands> pluginCommands_;
+    QMenu* mnuPlugins = nullptr;
 
     Seams seams_;
     TdmQelData& data_;

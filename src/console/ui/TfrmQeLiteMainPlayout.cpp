@@ -248,9 +248,11 @@ bool TfrmQeLiteMain::PreviewPlayoutKey(const QKeyEvent& key) {
         return Run(&TPlayoutConsole::DelayPauseBroadcast, true);
     case KeyCommand::FadeToNext:
         return Run(&TPlayoutConsole::actFadeToNext, true);
-    // The sound configuration, audio logging and commercials are not part of this console yet.
-    case KeyCommand::SoundConfig:
     case KeyCommand::AudioLogging:
+        OpenAudioLogging();
+        return true;
+    // The sound configuration and commercials are not part of this console yet.
+    case KeyCommand::SoundConfig:
     case KeyCommand::NextCommercial:
     case KeyCommand::None:
         return false;
