@@ -5,7 +5,10 @@
 #include "tools/ui/TfrmQelLockConsole.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDoubleSpinBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QTableView>
 #include <QTimer>
@@ -112,6 +115,33 @@ TEST(ToolsWindow, ThePluginSitsBeforeTheOutputAndActsOnlyOnceStarted) {
     w.studio.studio.Run(3000);
     EXPECT_NEAR(w.LevelAt(8900), 4000.0 / 32768, 1e-4);
     EXPECT_TRUE(w.studio.prompter.Messages().empty());
+}
+
+} // namespace
+} // namespace corvane::testing
+
+namespace corvane::testing {
+namespace {
+
+TEST(ToolsWindow, ConfiguringALadspaPluginShowsItsControlsAsAForm) {
+    ToolsWindow w;
+    w.studio.fileDialogs.Choose({"/usr/lib/ladspa/hard_limiter_1413.so"});
+    QMenu& plugins = w.console->PluginsMenu();
+    plugins.actions()[0]->trigger();
+    ASSERT_TRUE(w.console->DspPlugin().PluginLoaded());
+    QStringList names;
+    QTimer::singleShot(0, [&] {
+        auto* form = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(form, nullptr);
+        EXPECT_EQ(form->windowTitle(), "Hard Limiter");
+        for (auto* label : form->findChildren<QLabel*>())
+            names << label->text();
+        form->findChild<QDoubleSpinBox*>("edtControl0")->setValue(-6);
+        form->accept();
+    });
+    plugins.actions()[3]->trigger();
+    EXPECT_TRUE(names.contains("dB limit"));
+    EXPECT_FLOAT_EQ(w.console->DspPlugin().Controls()[0].value, -6.0f);
 }
 
 } // namespace

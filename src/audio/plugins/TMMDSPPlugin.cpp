@@ -67,6 +67,11 @@ void TMMDSPPlugin::ConfigureModule() {
     TDSPModule* m = Current();
     if (m == nullptr)
         return;
+    if (plugIn_->isLadspa) {
+        if (OnConfigureControls)
+            OnConfigureControls(*this);
+        return;
+    }
     try {
         if (m->engine && m->engine->Config)
             m->engine->Config(m->engine);
@@ -75,6 +80,19 @@ void TMMDSPPlugin::ConfigureModule() {
     } catch (...) {
         // The module's own dialog; what it raises is its own business.
     }
+}
+
+std::vector<LadspaControl> TMMDSPPlugin::Controls() {
+    std::lock_guard guard(lock_);
+    if (!plugIn_ || !plugIn_->ladspaEffect)
+        return {};
+    return plugIn_->ladspaEffect->Controls();
+}
+
+void TMMDSPPlugin::SetControl(size_t index, float value) {
+    std::lock_guard guard(lock_);
+    if (plugIn_ && plugIn_->ladspaEffect)
+        plugIn_->ladspaEffect->SetControl(index, value);
 }
 
 void TMMDSPPlugin::InitModule() {

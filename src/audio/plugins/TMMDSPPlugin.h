@@ -4,6 +4,7 @@
 #include "audio/plugins/TMMCriticalSection.h"
 #include "audio/plugins/TPlugInDSP.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,8 +42,13 @@ public:
     // Raises "Invalid Module index" for an index not below the module count.
     void SelectModule(int index);
     int CurrentModule() const { return current_; }
-    // The current module's own configuration (errors ignored).
+    // The current module's own configuration (errors ignored); a LADSPA
+    // plug-in has none of its own: OnConfigureControls shows its controls.
     void ConfigureModule();
+    std::function<void(TMMDSPPlugin& sender)> OnConfigureControls;
+    // The control inputs of a loaded LADSPA plug-in (none for other plug-ins).
+    std::vector<LadspaControl> Controls();
+    void SetControl(size_t index, float value);
     // Opens the modules and initialises the current one for the chain's
     // format and buffer size ("Unable to initialise Module"), then restarts it.
     void InitModule();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstddef>
+#include <ladspa.h>
 
 namespace corvane {
 namespace {
@@ -86,6 +87,18 @@ std::optional<std::unique_ptr<TPlugInDSP>> ReadPlugIn(const std::string& path) {
     if (!library.Loaded())
         return std::nullopt;
     const FoundHeader found = FindHeader(library);
+    if (found.header == nullptr) {
+        if (const LADSPA_Descriptor* d = LadspaEffect::FindPlugin(library)) {
+            auto plugIn = std::make_unique<TPlugInDSP>();
+            plugIn->path = path;
+            plugIn->fileName = Upper(path);
+            plugIn->isLadspa = true;
+            plugIn->description = LadspaEffect(*d).Name();
+            plugIn->modules[0] = TDSPModule{plugIn->description, false, nullptr, nullptr, nullptr};
+            plugIn->moduleCount = 1;
+            return plugIn;
+        }
+    }
     if (!Acceptable(found.header))
         return std::nullopt;
     auto plugIn = std::make_unique<TPlugInDSP>();
@@ -98,7 +111,8 @@ std::optional<std::unique_ptr<TPlugInDSP>> ReadPlugIn(const std::string& path) {
             break;
         // Both layouts begin with the description.
         const char* name = *static_cast<char**>(module);
-        plugIn->modules[static_cast<size_t>(i)] = TDSPModule{name ? name : "", false, nullptr, nullptr};
+        plugIn->modules[static_cast<size_t>(i)] =
+            TDSPModule{name ? name : "", false, nullptr, nullptr, nullptr};
         plugIn->moduleCount = i + 1;
     }
     return plugIn;
@@ -108,6 +122,18 @@ bool OpenPlugInModules(TPlugInDSP& plugIn) {
     auto library = std::make_unique<DynamicLibrary>(plugIn.path);
     if (!library->Loaded())
         return false;
+    if (plugIn.isLadspa) {
+        const LADSPA_Descriptor* d = LadspaEffect::FindPlugin(*library);
+        if (d == nullptr)
+            return false;
+        plugIn.ladspaEffect = std::make_unique<LadspaEffect>(*d);
+        plugIn.modules[0].initialised = false;
+        plugIn.modules[0].ladspa = plugIn.ladspaEffect.get();
+        plugIn.moduleCount = 1;
+        plugIn.library = std::move(library);
+        plugIn.opened = true;
+        return true;
+    }
     const FoundHeader found = FindHeader(*library);
     if (!Acceptable(found.header))
         return false; // the library goes again with `library`
@@ -156,6 +182,13 @@ bool InitPlugInModule(TDSPModule& module, const WaveFormat* format, int bufferBy
         module.initialised = ModuleCall([&] { return m.Init(&m) == 0; });
         return module.initialised;
     }
+    if (module.ladspa != nullptr) {
+        if (restart)
+            return module.ladspa->Restart();
+        const WaveFormat fallback = PcmWaveFormat(16, 1, 22050);
+        module.initialised = module.ladspa->Init(format ? *format : fallback, bufferBytes);
+        return module.initialised;
+    }
     if (module.winamp != nullptr) {
         winampDSPModule& m = *module.winamp;
         if (restart)
@@ -186,6 +219,8 @@ uint32_t ProcessWithPlugInModule(TDSPModule& module, const WaveFormat& format, u
         });
         return failed ? 0 : bytes;
     }
+    if (module.ladspa != nullptr)
+        return module.ladspa->Process(data, bytes);
     if (module.winamp != nullptr) {
         winampDSPModule& m = *module.winamp;
         const uint32_t frame = std::max<uint32_t>(format.bitsPerSample / 8u * format.channels, 1u);
@@ -223,7 +258,9 @@ void QuitPlugIn(TPlugInDSP& plugIn) {
             if (!module.initialised)
                 continue;
             ModuleCall([&] {
-                if (module.engine && module.engine->Quit)
+                if (module.ladspa)
+                    module.ladspa->Quit();
+                else if (module.engine && module.engine->Quit)
                     module.engine->Quit(module.engine);
                 else if (module.winamp && module.winamp->Quit)
                     module.winamp->Quit(module.winamp);
@@ -235,7 +272,10 @@ void QuitPlugIn(TPlugInDSP& plugIn) {
     for (int i = 0; i < plugIn.moduleCount; ++i) {
         plugIn.modules[static_cast<size_t>(i)].engine = nullptr;
         plugIn.modules[static_cast<size_t>(i)].winamp = nullptr;
+        plugIn.modules[static_cast<size_t>(i)].ladspa = nullptr;
     }
+    // The plug-in's code is in the library: gone before it.
+    plugIn.ladspaEffect.reset();
     plugIn.header = nullptr;
     plugIn.opened = false;
     plugIn.library.reset();

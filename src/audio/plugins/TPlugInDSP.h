@@ -2,6 +2,7 @@
 
 #include "audio/chain/WaveFormat.h"
 #include "audio/plugins/DynamicLibrary.h"
+#include "audio/plugins/LadspaEffect.h"
 #include "audio/plugins/MMPlugInDSP.h"
 
 #include <array>
@@ -12,12 +13,14 @@
 namespace corvane {
 
 // One module of a loaded plug-in. While the modules are open exactly one of
-// the two pointers is set, by the layout the library's header gave.
+// the pointers is set, by the layout the library's header gave (or the
+// LADSPA plug-in of a LADSPA library).
 struct TDSPModule {
     std::string name;
     bool initialised = false;
     MMDSPModule* engine = nullptr;
     winampDSPModule* winamp = nullptr;
+    LadspaEffect* ladspa = nullptr;
 };
 
 // A plug-in library: its header's description and its modules. The library
@@ -34,11 +37,15 @@ struct TPlugInDSP {
     int moduleCount = 0;
     bool opened = false;
     winampDSPHeader* header = nullptr;
+    // A LADSPA library: its one module is the library's first plug-in with
+    // one or two audio inputs and as many outputs.
+    bool isLadspa = false;
+    std::unique_ptr<LadspaEffect> ladspaEffect;
 };
 
 // Reads a plug-in library's description and module names, then unloads it
 // again; none when the file is no plug-in (no header export, no header, or
-// a version below 16).
+// a version below 16) and no LADSPA library with a usable plug-in either.
 std::optional<std::unique_ptr<TPlugInDSP>> ReadPlugIn(const std::string& path);
 // Loads the library again and opens its modules; false when that failed (the
 // library is then unloaded).

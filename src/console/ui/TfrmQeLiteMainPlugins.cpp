@@ -2,6 +2,7 @@
 // mmAudioOut, disabled at start, and the "Plugins" menu of the schedule
 // grid's popup.
 #include "console/playout/TPlayoutConsole.h"
+#include "console/ui/PluginControlsDialog.h"
 #include "console/ui/TfrmQeLiteMain.h"
 #include "platform/ExceptionGuard.h"
 
@@ -16,6 +17,17 @@ void TfrmQeLiteMain::BuildPlugins() {
     // output: each link is exclusive, so the two steps move the plug-in in.
     DspPlugin_->SetInput(&playout_->MMRingBuffer1());
     playout_->mmAudioOut().SetInput(DspPlugin_.get());
+    // A LADSPA plug-in has no window of its own: its controls as a small form.
+    DspPlugin_->OnConfigureControls = [this](TMMDSPPlugin& plugin) {
+        const std::vector<LadspaControl> controls = plugin.Controls();
+        const QString title = QString::fromStdString(plugin.PlugIn()->description);
+        PluginControlsDialog form(title, controls, this);
+        if (form.exec() != QDialog::Accepted)
+            return;
+        const std::vector<float> values = form.Values();
+        for (size_t i = 0; i < values.size(); ++i)
+            plugin.SetControl(i, values[i]);
+    };
     pluginCommands_ = std::make_unique<PluginCommands>(*DspPlugin_, seams_.fileDialogs, seams_.prompter);
 
     mnuPlugins = new QMenu("Plugins", pmSchedule);

@@ -3,6 +3,7 @@
 #include "audio/plugins/DynamicLibrary.h"
 #include "audio/plugins/TMMDSPPlugin.h"
 
+#include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
@@ -245,6 +246,62 @@ TEST(TMMDSPPlugin, TheEchoAddsTheSignalBackAQuarterSecondLater) {
     EXPECT_EQ(all[0], 8192);
     EXPECT_EQ(all[11025 * 2 - 1], 8192);
     EXPECT_EQ(all[11025 * 2], 8192 + 4096);
+}
+
+} // namespace
+} // namespace corvane
+
+namespace corvane {
+namespace {
+
+// The stations' own LADSPA limiters from Debian's swh-plugins, set 6 dB
+// under a 0.9 full-scale sine: what comes out stays at the limit.
+TEST(TMMDSPPlugin, ALadspaLimiterHoldsTheSignalAtTheLimit) {
+    struct Case {
+        const char* library;
+        const char* firstControl;
+        size_t limitControl;
+    };
+    for (const Case& c : {Case{"/usr/lib/ladspa/hard_limiter_1413.so", "dB limit", 0},
+                          Case{"/usr/lib/ladspa/fast_lookahead_limiter_1913.so", "Input gain (dB)", 1}}) {
+        TestSource source(CD, 44100 * 4, 0.9, 440);
+        TMMDSPPlugin plugin;
+        plugin.SetInput(&source);
+        plugin.SetBufferSize(BufferSize);
+        plugin.Opened();
+        plugin.Started();
+        ASSERT_TRUE(plugin.LoadPlugin(c.library)) << c.library;
+        plugin.OpenModules();
+        plugin.SelectModule(0);
+        plugin.InitModule();
+        const std::vector<LadspaControl> controls = plugin.Controls();
+        ASSERT_FALSE(controls.empty());
+        EXPECT_EQ(controls[0].name, c.firstControl);
+        plugin.SetControl(c.limitControl, -6.0f);
+        EXPECT_FLOAT_EQ(plugin.Controls()[c.limitControl].value, -6.0f);
+
+        std::vector<uint8_t> data(BufferSize);
+        int peakAfterSettling = 0;
+        for (int i = 0; i < 4 * 44100 * 4 / BufferSize - 1; ++i) {
+            BufferHeader h;
+            h.data = data.data();
+            h.bufferLength = BufferSize;
+            bool more = false;
+            plugin.BufferLoad(&h, more);
+            ASSERT_EQ(h.bytesFilled, static_cast<uint32_t>(BufferSize));
+            if (i < 44100 * 4 / BufferSize)
+                continue; // the first second: look-ahead and attack
+            for (uint32_t b = 0; b < h.bytesFilled; b += 2) {
+                int16_t s;
+                std::memcpy(&s, data.data() + b, 2);
+                peakAfterSettling = std::max(peakAfterSettling, std::abs(static_cast<int>(s)));
+            }
+        }
+        const double limit = 32768 * std::pow(10.0, -6.0 / 20);
+        EXPECT_LE(peakAfterSettling, limit * 1.01) << c.library;
+        EXPECT_GE(peakAfterSettling, limit * 0.9) << c.library;
+        EXPECT_EQ(plugin.Failures(), 0);
+    }
 }
 
 } // namespace
