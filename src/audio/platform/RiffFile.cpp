@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace corvane {
@@ -211,7 +213,32 @@ RiffResult RiffFile::RefreshSize(const RiffChunk& chunk) {
 bool RiffFile::Sync() {
     if (file_ == nullptr)
         return true;
-    return std::fflush(file_) == 0 && ::fdatasync(::fileno(file_)) == 0;
+    if (std::fflush(file_) != 0)
+        return false;
+    // Putting the data on disk can take longer than a recording's buffers
+    // last on a busy disk: it runs on a thread of its own, one at a time,
+    // on a duplicate of the descriptor so that closing the file does not
+    // wait for it.
+    if (syncing_ && syncing_->load())
+        return true;
+    const int fd = ::dup(::fileno(file_));
+    if (fd < 0)
+        return false;
+    if (!syncing_)
+        syncing_ = std::make_shared<std::atomic<bool>>(false);
+    syncing_->store(true);
+    try {
+        std::thread([fd, flag = syncing_] {
+            ::fdatasync(fd);
+            ::close(fd);
+            flag->store(false);
+        }).detach();
+    } catch (const std::system_error&) {
+        ::close(fd);
+        syncing_->store(false);
+        return false;
+    }
+    return true;
 }
 
 RiffResult RiffFile::CreateChunk(RiffChunk& chunk, RiffCreate kind) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -82,7 +83,8 @@ public:
     // returns to where writing stands, so that the file read at this moment
     // is whole.
     RiffResult RefreshSize(const RiffChunk& chunk);
-    // Flushes, then has the operating system put the file's data on disk.
+    // Flushes, then has the operating system put the file's data on disk
+    // (in the background: the call does not wait for the disk).
     bool Sync();
 
 private:
@@ -96,6 +98,7 @@ private:
     bool writable_ = false;
     bool lastWasWrite_ = false;
     int64_t position_ = 0;
+    std::shared_ptr<std::atomic<bool>> syncing_; // a background sync is under way
 };
 
 } // namespace corvane
