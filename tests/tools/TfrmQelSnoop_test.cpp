@@ -96,6 +96,13 @@ TEST(TfrmQelSnoop, StartErrorsShowOnlyInTheErrorLabel) {
     w.Button("btnRecStart")->click();
     EXPECT_EQ(w.Label("lblRecError"), "Last Error: Unable to create wave file");
     EXPECT_EQ(w.Enabled(), (std::vector<bool>{true, false, false, false}));
+    // A device that fails once the input is open: the buttons are idle again.
+    w.SetFile(QString::fromStdString((w.folder / "x.wav").string()));
+    w.device.FailNext(VirtualWaveInDevice::Call::Start, "The device is gone");
+    w.Button("btnRecStart")->click();
+    EXPECT_EQ(w.Label("lblRecError"), "Last Error: WaveInStart:\n\rThe device is gone");
+    EXPECT_EQ(w.Enabled(), (std::vector<bool>{true, false, false, false}));
+    EXPECT_FALSE(w.window->RecordTimer().Enabled());
     EXPECT_TRUE(w.seams.prompter.Messages().empty());
 }
 

@@ -1,41 +1,15 @@
 #include "audio/device/PortAudioWaveInDevice.h"
 
+#include "audio/device/PortAudioParameters.h"
 #include "audio/device/PortAudioWaveInStream.h"
 #include "audio/device/PortAudioWaveStream.h"
-
-#include <algorithm>
-#include <portaudio.h>
 
 namespace corvane {
 namespace {
 
-// The least the input stream buffers (s): the reader thread may be late
-// on a busy machine, and what the stream cannot hold is lost.
-constexpr double MinimumLatencySeconds = 0.25;
-
-bool SampleFormatFor(const WaveDeviceFormat& format, PaSampleFormat& out) {
-    if (!format.IsPcm() || format.channels < 1 || format.samplesPerSec == 0)
-        return false;
-    switch (format.bitsPerSample) {
-    case 8:
-        out = paUInt8;
-        return true;
-    case 16:
-        out = paInt16;
-        return true;
-    default:
-        return false;
-    }
-}
-
 PaStreamParameters ParametersFor(int paIndex, const WaveDeviceFormat& format, PaSampleFormat sampleFormat) {
-    PaStreamParameters p{};
-    p.device = paIndex;
-    p.channelCount = format.channels;
-    p.sampleFormat = sampleFormat;
-    p.suggestedLatency = std::max(Pa_GetDeviceInfo(paIndex)->defaultHighInputLatency, MinimumLatencySeconds);
-    p.hostApiSpecificStreamInfo = nullptr;
-    return p;
+    return StreamParametersFor(paIndex, format, sampleFormat,
+                               Pa_GetDeviceInfo(paIndex)->defaultHighInputLatency);
 }
 
 } // namespace

@@ -288,6 +288,7 @@ void TMMCustomWaveIn::Start() {
             DeviceCall("WaveInAddBuffer", [&] { stream_->AddBuffer(block->device); });
         }
         state_.started = true;
+        accepting_ = true;
         // The chain is ready before the first buffer can reach it.
         TMMCustomSoundComponent::Started();
         if (!state_.paused)
@@ -342,7 +343,7 @@ void TMMCustomWaveIn::HandleDoneGuarded(WaveInBuffer& buffer) {
 }
 
 void TMMCustomWaveIn::HandleDone(WaveInBuffer& buffer) {
-    if (!state_.started || handlerFailed_)
+    if (!accepting_ || handlerFailed_)
         return;
     Block& block = *blocks_[static_cast<size_t>(buffer.tag)];
     block.header.flags |= WHDR_DONE;
@@ -442,6 +443,7 @@ void TMMCustomWaveIn::Stop() {
 
 void TMMCustomWaveIn::FinishStop() {
     stopPending_ = false;
+    accepting_ = false;
     state_.started = false;
     state_.paused = false;
     bufferIndex_ = 0;
@@ -495,6 +497,7 @@ void TMMCustomWaveIn::CloseWith(CloseMode mode) {
         StopThread();
         done_.Clear();
         stream_.reset();
+        accepting_ = false;
         const bool wasOpen = state_.open;
         if (state_.started || state_.paused)
             TMMCustomSoundComponent::Stopped();

@@ -155,6 +155,8 @@ private:
     std::atomic<uint64_t> bytesRecorded_{0};
     int64_t byteLimit_ = INT64_MAX;
     int bufferIndex_ = 0;
+    // Whether handlers deliver: read on the input's thread, so not the state.
+    std::atomic<bool> accepting_{false};
     std::atomic<bool> resetting_{false};
     std::atomic<bool> limitReached_{false};
     std::atomic<bool> stopPosted_{false};

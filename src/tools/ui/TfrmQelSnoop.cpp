@@ -108,6 +108,12 @@ template <typename F> void TfrmQelSnoop::Run(F&& command) {
         command();
     } catch (const std::exception& e) {
         lblRecError->setText(QString("Last Error: ") + QString::fromStdString(e.what()));
+        // The recorder announces its start when the input opens; an input
+        // that failed after that is closed again, and the buttons say so.
+        if (!WaveRecorder_->Input().State().open && !buttons_.record) {
+            buttons_.Stopped();
+            ShowButtons();
+        }
     }
 }
 

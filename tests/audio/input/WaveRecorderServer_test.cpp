@@ -1,3 +1,4 @@
+#include "../device/AlsaPluginsKept.h"
 #include "../device/SoundServerRecorder.h"
 #include "../output/TestSource.h"
 #include "PrivateSoundServer.h"
@@ -8,30 +9,13 @@
 #include "audio/output/TMMWaveOut.h"
 
 #include <cmath>
-#include <dlfcn.h>
-#include <glob.h>
 #include <gtest/gtest.h>
 #include <numbers>
-
-// PortAudio's ALSA plug-ins keep memory until the process ends (see the
-// device tests); kept loaded, the leak checker can name and pass over them.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libasound_module\nleak:libjack\nleak:libpulse\nleak:libasound.so\n";
-}
 
 namespace corvane {
 namespace {
 
 using namespace std::chrono_literals;
-
-const bool AlsaPluginsKept = [] {
-    glob_t found{};
-    if (glob("/usr/lib/*/alsa-lib/libasound_module_*.so", 0, nullptr, &found) == 0)
-        for (size_t i = 0; i < found.gl_pathc; ++i)
-            dlopen(found.gl_pathv[i], RTLD_LAZY | RTLD_NODELETE);
-    globfree(&found);
-    return true;
-}();
 
 // The audio logging recorder records the sound server's null sink monitor,
 // on a server of the test's own, while the console's output plays a tone
