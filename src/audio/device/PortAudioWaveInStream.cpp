@@ -19,7 +19,8 @@ constexpr uint32_t FramesPerPiece = 1024;
 
 PortAudioWaveInStream::PortAudioWaveInStream(void* paStream, const WaveDeviceFormat& format,
                                              WaveInDone onDone)
-    : stream_(paStream), format_(format), onDone_(std::move(onDone)) {
+    : stream_(paStream), format_(format), onDone_(std::move(onDone)),
+      backlogLimit_(static_cast<size_t>(format.samplesPerSec) * format.BlockAlign() * BacklogSeconds) {
     try {
         reader_ = std::thread([this] { ReaderLoop(); });
     } catch (const std::system_error& e) {
@@ -70,6 +71,7 @@ std::vector<WaveInBuffer*> PortAudioWaveInStream::Reset() {
     std::lock_guard lock(mutex_);
     std::vector<WaveInBuffer*> returned(queue_.begin(), queue_.end());
     queue_.clear();
+    backlog_.clear();
     position_ = 0;
     return returned;
 }
@@ -98,17 +100,22 @@ void PortAudioWaveInStream::DeliverHead() {
 }
 
 void PortAudioWaveInStream::Store(const uint8_t* data, uint32_t bytes) {
-    while (bytes > 0 && !queue_.empty()) {
+    // Frames that find no buffer wait in the backlog until the input gives
+    // buffers back: a handler held up for a while (a busy disk, a busy
+    // machine) costs no audio. Only beyond the backlog's room are frames lost.
+    const size_t room = backlogLimit_ - std::min(backlog_.size(), backlogLimit_);
+    backlog_.insert(backlog_.end(), data, data + std::min<size_t>(bytes, room));
+    size_t taken = 0;
+    while (taken < backlog_.size() && !queue_.empty()) {
         WaveInBuffer& head = *queue_.front();
-        const uint32_t n = std::min(bytes, head.bytes - head.recorded);
-        std::memcpy(head.data + head.recorded, data, n);
-        head.recorded += n;
-        data += n;
-        bytes -= n;
+        const size_t n = std::min<size_t>(backlog_.size() - taken, head.bytes - head.recorded);
+        std::memcpy(head.data + head.recorded, backlog_.data() + taken, n);
+        head.recorded += static_cast<uint32_t>(n);
+        taken += n;
         if (head.recorded == head.bytes)
             DeliverHead();
     }
-    // What finds no buffer is lost, as with any recording device.
+    backlog_.erase(backlog_.begin(), backlog_.begin() + static_cast<std::ptrdiff_t>(taken));
 }
 
 void PortAudioWaveInStream::ReaderLoop() {
@@ -132,8 +139,11 @@ void PortAudioWaveInStream::ReaderLoop() {
                 continue;
             }
             running_ = start;
-            if (!start && !queue_.empty() && queue_.front()->recorded > 0)
-                DeliverHead();
+            if (!start) {
+                Store(nullptr, 0); // what waits goes into the buffers given back since
+                if (!queue_.empty() && queue_.front()->recorded > 0)
+                    DeliverHead();
+            }
             acknowledged_.notify_all();
             continue;
         }

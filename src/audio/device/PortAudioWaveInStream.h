@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace corvane {
 
@@ -18,7 +19,8 @@ namespace corvane {
 // and waits until the reader has done it. The reader reads short pieces from
 // the blocking stream into the queued buffers and hands every full buffer to
 // WaveInDone, under the stream's lock, so that nothing is delivered once
-// Stop, Reset or Close returned.
+// Stop, Reset or Close returned. What is read while no buffer is queued waits
+// (up to 10 s) until buffers come back, instead of being lost.
 class PortAudioWaveInStream final : public WaveInStream {
 public:
     // Takes an opened, not yet started PortAudio stream.
@@ -38,7 +40,8 @@ private:
     // Has the reader bring the stream to `running` and waits for it.
     void RequestRunning(bool running);
     // Copies a piece read from the stream into the queue, delivering the
-    // buffers it fills. Caller holds the lock.
+    // buffers it fills; what finds no buffer waits in the backlog. Caller
+    // holds the lock.
     void Store(const uint8_t* data, uint32_t bytes);
     // Delivers the head buffer and drops it from the queue. Caller holds the lock.
     void DeliverHead();
@@ -52,6 +55,10 @@ private:
     std::condition_variable wake_;
     std::condition_variable acknowledged_;
     std::deque<WaveInBuffer*> queue_;
+    // Audio read while no buffer was queued, at most BacklogSeconds of it.
+    static constexpr size_t BacklogSeconds = 10;
+    std::vector<uint8_t> backlog_;
+    size_t backlogLimit_;
     bool wantRunning_ = false;
     bool running_ = false;
     bool quit_ = false;
