@@ -81,7 +81,7 @@ TEST(TfrmQeLiteMain, CommandsCarryTheirCaptionsAndShortcutsAndOnlyBuiltOnesAreEn
         {"actFadeToStop", "Fade to Stop", "Ctrl+F6", false},
         {"actFullScreen", "&Full Screen", "Ctrl+F11", true},
         {"actSearchLibrary", "Search &Audio Library...", "Ctrl+F", false},
-        {"actLockConsole", "Loc&k Console", "Ctrl+L", false},
+        {"actLockConsole", "Loc&k Console", "Ctrl+L", true},
         {"actVolumeControls", "&Volume / Mixer Controls", "Ctrl+Shift+V", true},
         {"actWizard", "&Wizard", "Ctrl+W", true},
         {"actLoadPlayList", "&Load Playlist", "Ctrl+O", true},

@@ -40,6 +40,8 @@ const char* LoadMMString(MMString id) {
         return "Invalid DeviceID";
     case MMString::DeviceCantPlayFormat:
         return "The actual device can't play this format";
+    case MMString::DeviceCantRecordFormat:
+        return "The actual device can't record this format";
     case MMString::UnableToOpenDevice:
         return "Unable to open device";
     case MMString::UnableToStartDevice:

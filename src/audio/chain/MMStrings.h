@@ -26,6 +26,7 @@ enum class MMString {
     NoWaveInDevice,          // "No wave audio recording device found"
     InvalidDeviceID,         // "Invalid DeviceID"
     DeviceCantPlayFormat,    // "The actual device can't play this format"
+    DeviceCantRecordFormat,  // "The actual device can't record this format"
     UnableToOpenDevice,      // "Unable to open device"
     UnableToStartDevice,     // "Unable to start device"
     UnableToCloseDevice,     // "Unable to close device"

@@ -1,43 +1,18 @@
 #include "audio/device/PortAudioWaveDevice.h"
 
+#include "audio/device/PortAudioParameters.h"
 #include "audio/device/PortAudioWaveStream.h"
-
-#include <algorithm>
-#include <portaudio.h>
 
 namespace corvane {
 namespace {
 
-// The least the stream buffers (s).
-constexpr double MinimumLatencySeconds = 0.25;
-
-bool SampleFormatFor(const WaveDeviceFormat& format, PaSampleFormat& out) {
-    if (!format.IsPcm() || format.channels < 1 || format.samplesPerSec == 0)
-        return false;
-    switch (format.bitsPerSample) {
-    case 8:
-        out = paUInt8;
-        return true;
-    case 16:
-        out = paInt16;
-        return true;
-    default:
-        return false;
-    }
-}
-
+// The console keeps about 1.5 s queued itself, but that queue is only
+// refilled when the main thread gets to it; the stream's own buffer must ride
+// out a busy machine's scheduling delays, which the sound server's default
+// (about 35 ms through ALSA) does not.
 PaStreamParameters ParametersFor(int paIndex, const WaveDeviceFormat& format, PaSampleFormat sampleFormat) {
-    PaStreamParameters p{};
-    p.device = paIndex;
-    p.channelCount = format.channels;
-    p.sampleFormat = sampleFormat;
-    // The console keeps about 1.5 s queued itself, but that queue is only
-    // refilled when the main thread gets to it; the stream's own buffer must
-    // ride out a busy machine's scheduling delays, which the sound server's
-    // default (about 35 ms through ALSA) does not.
-    p.suggestedLatency = std::max(Pa_GetDeviceInfo(paIndex)->defaultHighOutputLatency, MinimumLatencySeconds);
-    p.hostApiSpecificStreamInfo = nullptr;
-    return p;
+    return StreamParametersFor(paIndex, format, sampleFormat,
+                               Pa_GetDeviceInfo(paIndex)->defaultHighOutputLatency);
 }
 
 } // namespace

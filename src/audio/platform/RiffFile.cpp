@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
+#include <thread>
+#include <unistd.h>
 
 namespace corvane {
 
@@ -191,6 +194,51 @@ RiffResult RiffFile::Ascend(RiffChunk& chunk) {
     }
     const int64_t next = chunk.dataOffset + chunk.size + (chunk.size & 1);
     return Seek(next, RiffSeekOrigin::Begin) < 0 ? RiffResult::CannotSeek : RiffResult::Ok;
+}
+
+RiffResult RiffFile::RefreshSize(const RiffChunk& chunk) {
+    const int64_t end = position_;
+    const int64_t length = end - chunk.dataOffset;
+    if (length < 0 || length > UINT32_MAX)
+        return RiffResult::CannotWrite;
+    uint8_t size[4];
+    PutLittleEndian32(size, static_cast<uint32_t>(length));
+    if (Seek(chunk.dataOffset - 4, RiffSeekOrigin::Begin) < 0)
+        return RiffResult::CannotSeek;
+    if (Write(size, sizeof size) != 4)
+        return RiffResult::CannotWrite;
+    return Seek(end, RiffSeekOrigin::Begin) < 0 ? RiffResult::CannotSeek : RiffResult::Ok;
+}
+
+bool RiffFile::Sync() {
+    if (file_ == nullptr)
+        return true;
+    if (std::fflush(file_) != 0)
+        return false;
+    // Putting the data on disk can take longer than a recording's buffers
+    // last on a busy disk: it runs on a thread of its own, one at a time,
+    // on a duplicate of the descriptor so that closing the file does not
+    // wait for it.
+    if (syncing_ && syncing_->load())
+        return true;
+    const int fd = ::dup(::fileno(file_));
+    if (fd < 0)
+        return false;
+    if (!syncing_)
+        syncing_ = std::make_shared<std::atomic<bool>>(false);
+    syncing_->store(true);
+    try {
+        std::thread([fd, flag = syncing_] {
+            ::fdatasync(fd);
+            ::close(fd);
+            flag->store(false);
+        }).detach();
+    } catch (const std::system_error&) {
+        ::close(fd);
+        syncing_->store(false);
+        return false;
+    }
+    return true;
 }
 
 RiffResult RiffFile::CreateChunk(RiffChunk& chunk, RiffCreate kind) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -77,6 +78,14 @@ public:
     // Writes the header of a new chunk (and the form type of a RIFF or LIST
     // chunk) at the current position; Ascend completes it.
     RiffResult CreateChunk(RiffChunk& chunk, RiffCreate kind);
+    // For a chunk begun by CreateChunk and still being written: writes into
+    // its header the size written so far (up to the current position) and
+    // returns to where writing stands, so that the file read at this moment
+    // is whole.
+    RiffResult RefreshSize(const RiffChunk& chunk);
+    // Flushes, then has the operating system put the file's data on disk
+    // (in the background: the call does not wait for the disk).
+    bool Sync();
 
 private:
     RiffFile() = default;
@@ -89,6 +98,7 @@ private:
     bool writable_ = false;
     bool lastWasWrite_ = false;
     int64_t position_ = 0;
+    std::shared_ptr<std::atomic<bool>> syncing_; // a background sync is under way
 };
 
 } // namespace corvane

@@ -235,6 +235,14 @@ void TMMWave::Write(const uint8_t* data, size_t bytes) {
         throw EMMWaveError(MMString::UnableToCreateWave);
 }
 
+void TMMWave::RefreshSizes() {
+    if (!writing_)
+        return;
+    if (file_->RefreshSize(dataChunk_) != RiffResult::Ok ||
+        file_->RefreshSize(riffChunk_) != RiffResult::Ok || !file_->Sync())
+        throw EMMWaveError(MMString::UnableToCreateWave);
+}
+
 int64_t TMMWave::MsToSamples(int64_t ms) const {
     return RoundedQuotient(ms * layout_.format.samplesPerSec, 1000);
 }

@@ -81,6 +81,10 @@ public:
     // CloseFile completes the chunk sizes. Raises "Unable to create wave file".
     void CreateFile(const WaveFormat& format, WaveWriteMode mode);
     void Write(const uint8_t* data, size_t bytes);
+    // Brings the RIFF and data sizes in the header up to what was written and
+    // puts the file on disk, so that a recording cut off by a crash or a power
+    // failure plays up to this moment. Raises "Unable to create wave file".
+    void RefreshSizes();
     bool IsWriting() const { return writing_; }
 
     // Conversions between the units (64-bit, rounded to nearest; samples to

@@ -44,6 +44,7 @@ void TMMCustomWaveFile::Seek(int64_t position) {
 void TMMCustomWaveFile::Opened() {
     if (!IsOpened()) {
         if (Writing()) {
+            bytesSinceRefresh_ = 0;
             if (GetWaveFormat() != nullptr && !wave_.FileName().empty())
                 wave_.CreateFile(*GetWaveFormat(),
                                  overwriteExisting_ ? WaveWriteMode::Overwrite : WaveWriteMode::Append);
@@ -122,8 +123,15 @@ void TMMCustomWaveFile::BufferLoad(BufferHeader* header, bool& moreBuffers) {
 }
 
 void TMMCustomWaveFile::BufferReady(BufferHeader* header) {
-    if (Writing() && enabled_ && IsStarted() && wave_.IsWriting())
+    if (Writing() && enabled_ && IsStarted() && wave_.IsWriting()) {
         wave_.Write(header->data, header->bufferLength);
+        bytesSinceRefresh_ += header->bufferLength;
+        const WaveFormat* f = GetWaveFormat();
+        if (f != nullptr && bytesSinceRefresh_ * 1000 >= RefreshEveryMs * f->avgBytesPerSec) {
+            wave_.RefreshSizes();
+            bytesSinceRefresh_ = 0;
+        }
+    }
     TMMDSPComponent::BufferReady(header);
 }
 

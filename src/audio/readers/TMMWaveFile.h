@@ -51,7 +51,12 @@ private:
     void PublishFormat();
     void FillSilence(BufferHeader* header) const;
 
+    // How much audio a writer writes between bringing the file's header up
+    // to date: a crash loses at most this much of a recording.
+    static constexpr int64_t RefreshEveryMs = 2000;
+
     TMMWave wave_;
+    int64_t bytesSinceRefresh_ = 0;
     bool enabled_ = true;
     bool overwriteExisting_ = true;
     bool endMarkerSent_ = false;

@@ -191,6 +191,9 @@ TfrmQeLiteMain::TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::p
     BuildCommercials();
     BindEventsPage();
     BindAudioRackPage();
+    // Tools and plug-ins.
+    BuildTools();
+    BuildPlugins();
     scheduleEditing_ =
         new ScheduleEditing({*commands_, *dxgSchedule, *scheduleModel_, *edtScheduleFilter, *speedSearch_},
                             data_, seams_, *core_, playout, this);
@@ -211,6 +214,9 @@ TfrmQeLiteMain::~TfrmQeLiteMain() {
     delete scheduleEditing_;
     if (displaySetup_)
         delete displaySetup_.data();
+    // Audio logging records from a device the window owns: gone before it.
+    if (snoop_)
+        delete snoop_.data();
     // The grid's model listens to the schedule table, which outlives the window.
     dxgSchedule->setModel(nullptr);
     delete scheduleModel_;
@@ -442,6 +448,11 @@ QWidget* TfrmQeLiteMain::BuildLiveAssistPage() {
     fadeNext->setText("F6: Fade -> Next     ");
     fadeNext->setEnabled(false);
     buttons->addWidget(fadeNext);
+    // Audio logging: bound in TfrmQeLiteMainTools.cpp.
+    auto* snooping = new QToolButton(page);
+    snooping->setObjectName("btnSnooping");
+    snooping->setText("F7: Snooping         ");
+    buttons->addWidget(snooping);
     auto* trip = new QToolButton(page);
     trip->setObjectName("btnTripCommercial");
     trip->setText("F8: Next Commercial");

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "audio/device/WaveInDevice.h"
+#include "audio/plugins/PluginCommands.h"
+#include "audio/plugins/TMMDSPPlugin.h"
 #include "console/ConsoleCore.h"
 #include "console/ConsoleTools.h"
 #include "console/ConsoleView.h"
@@ -125,6 +128,17 @@ public:
     EventsPage& Events() { return *eventsPage_; }
     AudioRackPage& AudioRack() { return *rackPage_; }
 
+    // Tools and plug-ins (TfrmQeLiteMainTools.cpp, TfrmQeLiteMainPlugins.cpp):
+    // audio logging (F7) records from this input (the default input through
+    // PortAudio unless set before first use); "Loc&k Console" (Ctrl+L); the
+    // DspPlugin between MMRingBuffer1 and mmAudioOut with its "Plugins" menu.
+    void SetRecordingDevice(WaveInDevice& device) { recordingDevice_ = &device; }
+    void OpenAudioLogging();
+    QWidget* AudioLogging() { return snoop_; }
+    void LockConsole();
+    TMMDSPPlugin& DspPlugin() { return *DspPlugin_; }
+    QMenu& PluginsMenu() { return *mnuPlugins; }
+
 protected:
     // The console's key preview: function keys and Ctrl+arrows act before the
     // focused control sees them.
@@ -206,6 +220,15 @@ private:
     void BindEventsPage();
     void FillRackParts(ConsoleParts& parts);
     void BindAudioRackPage();
+    // Tools and plug-ins.
+    void BuildTools();
+    void BuildPlugins();
+    std::unique_ptr<WaveInDevice> ownRecordingDevice_;
+    WaveInDevice* recordingDevice_ = nullptr;
+    QPointer<QWidget> snoop_;
+    std::unique_ptr<TMMDSPPlugin> DspPlugin_;
+    std::unique_ptr<PluginCommands> pluginCommands_;
+    QMenu* mnuPlugins = nullptr;
 
     Seams seams_;
     TdmQelData& data_;

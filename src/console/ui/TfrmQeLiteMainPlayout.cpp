@@ -257,8 +257,9 @@ bool TfrmQeLiteMain::PreviewPlayoutKey(const QKeyEvent& key) {
         if (!playout_->OnAir())
             dialogs_->ShowSoundConfiguration();
         return true;
-    // Audio logging is not part of this console yet.
     case KeyCommand::AudioLogging:
+        OpenAudioLogging();
+        return true;
     case KeyCommand::None:
         return false;
     }
