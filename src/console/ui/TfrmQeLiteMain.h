@@ -168,6 +168,10 @@ private:
     // True when the key was taken by the console.
     bool PreviewPlayoutKey(const QKeyEvent& key);
 
+    // Audio library and previewer (TfrmQeLiteMainLibrary.cpp): the shared
+    // tool windows, the library manager and the database commands.
+    void BuildLibrary(WaveDevice& device);
+
     Seams seams_;
     TdmQelData& data_;
     ConsoleCommands* commands_ = nullptr;
