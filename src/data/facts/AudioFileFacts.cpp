@@ -1,6 +1,7 @@
 #include "data/facts/AudioFileFacts.h"
 
 #include "data/TdmQelData.h"
+#include "data/facts/OtherAudioTags.h"
 #include "platform/ExceptionGuard.h"
 
 #include <algorithm>
@@ -103,13 +104,22 @@ bool AudioFileFacts::AddFileToLibrary(const std::string& path) {
         return answer == MessageAnswer::Yes;
     }
     library.Append();
+    const std::string extension = UpperExtension(path);
     std::optional<Mp3Tag> tag;
-    if (UpperExtension(path) == ".MP3")
+    if (extension == ".MP3")
         tag = ReadMp3Tag(path);
-    if (tag)
+    if (tag) {
         ApplyMp3Tag(library, *tag);
-    else
-        library.FieldByName("TitleName").SetAsString(std::filesystem::path(path).filename().string());
+    } else {
+        // Most files today carry ID3v2 or RIFF INFO tags instead of the
+        // trailer; a title they leave empty is still named after the file.
+        if (extension == ".MP3" || extension == ".WAV")
+            tag = ReadOtherAudioTags(path);
+        if (tag)
+            ApplyMp3Tag(library, *tag);
+        if (!tag || tag->title.empty())
+            library.FieldByName("TitleName").SetAsString(std::filesystem::path(path).filename().string());
+    }
     library.FieldByName("LocalPathToFile").SetAsString(path);
     library.FieldByName("TitleDuration").SetAsDateTime(GetFileDuration(path));
     library.Post();

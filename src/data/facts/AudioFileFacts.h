@@ -32,7 +32,8 @@ public:
     // Records a file found on disk as awaiting import, unless the library or
     // the scan list already holds its path (letter case ignored). Always true.
     bool AddPathToScanList(const std::string& path);
-    // Makes the file a library title (named and described from its tag, else
+    // Makes the file a library title (named and described from its ID3v1
+    // trailer, else from its ID3v2 or RIFF INFO tags, else
     // named after the file). For a path already in the library it asks
     // whether to drop it from the import list: the answer Yes gives true, No
     // false; nothing is added. Otherwise true.
