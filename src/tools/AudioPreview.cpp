@@ -1,5 +1,6 @@
 #include "tools/AudioPreview.h"
 
+#include "audio/device/WaveDevice.h"
 #include "platform/DateTime.h"
 #include "tools/PreviewPlayer.h"
 
@@ -31,6 +32,15 @@ double PreviewAudio(const PreviewSetup& setup, const std::string& path, PreviewM
     if (setup.ShowModal)
         setup.ShowModal(player);
     return ms / MsPerDay;
+}
+
+int PreviewDeviceId(const WaveDevice& device, const std::string& deviceName) {
+    if (deviceName.empty())
+        return WaveMapperId;
+    for (int id = 0; id < device.DeviceCount(); ++id)
+        if (device.ProductName(id) == deviceName)
+            return id;
+    return WaveMapperId;
 }
 
 } // namespace corvane

@@ -33,4 +33,9 @@ struct PreviewSetup {
 // deck's error (a missing file measures 0). Main thread.
 double PreviewAudio(const PreviewSetup& setup, const std::string& path, PreviewMode mode);
 
+// The preview output for the device chosen by name ("" for the system's
+// default): its id, or WaveMapperId when no device of that name is present
+// (the system's default then plays the preview).
+int PreviewDeviceId(const WaveDevice& device, const std::string& deviceName);
+
 } // namespace corvane

@@ -182,7 +182,7 @@ TfrmQeLiteMain::TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::p
     core_ = std::make_unique<ConsoleCore>(seams_, data_, view, std::move(programFolder), std::move(parts));
     core_->ClockTimer().SetOnTimer([this] { displays_->ClockTick(); });
     BuildPlayout(device, core_->ProgramFolder());
-    BuildLibrary(device);
+    BuildLibrary(device, playout);
     scheduleEditing_ =
         new ScheduleEditing({*commands_, *dxgSchedule, *scheduleModel_, *edtScheduleFilter, *speedSearch_},
                             data_, seams_, *core_, playout, this);
@@ -524,7 +524,7 @@ void TfrmQeLiteMain::CloseConsole() {
 }
 
 void TfrmQeLiteMain::ShowProperties() {
-    TfrmQelProperties dialog(*core_, seams_.fileDialogs, this);
+    TfrmQelProperties dialog(*core_, seams_.fileDialogs, this, PreviewOutputs());
     dialog.exec();
 }
 

@@ -15,6 +15,7 @@
 #include <array>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 class QFileSystemModel;
 class QKeyEvent;
@@ -38,8 +39,10 @@ class ScheduleRowDelegate;
 class ScheduleGridModel;
 class SpeedSearchPage;
 class TdmQelData;
+class TfrmQelFileImport;
 class TPlayoutConsole;
 class WaveDevice;
+struct FileArgumentRoutes;
 struct PlayoutCommands;
 struct PlayoutHost;
 
@@ -104,6 +107,14 @@ public:
     TfrmQelDisplaySetup* DisplaySetup() { return displaySetup_; }
     // The tool windows the parts of the console share (parameter browser, previewer).
     ConsoleTools& Tools() { return tools_; }
+    // Audio library: "&Audio Library" opens the library manager, the wizard
+    // opens it with an automatic scan; one window, brought up when open.
+    enum class LibraryOpening { Plain, WithAutoScan };
+    TfrmQelFileImport& OpenAudioLibrary(LibraryOpening opening);
+    // A file named on the command line, opened as its type suggests; the
+    // rack's and the commercial list's routes are filled by those parts.
+    void OpenFileArgument(const std::string& path);
+    FileArgumentRoutes& FileRoutes();
 
 protected:
     // The console's key preview: function keys and Ctrl+arrows act before the
@@ -170,7 +181,14 @@ private:
 
     // Audio library and previewer (TfrmQeLiteMainLibrary.cpp): the shared
     // tool windows, the library manager and the database commands.
-    void BuildLibrary(WaveDevice& device);
+    void BuildLibrary(WaveDevice& device, const ConsoleParts& parts);
+    void LoadPlayListIntoSchedule(const std::string& path);
+    // The outputs the previewer may use, for the Properties dialog.
+    std::vector<std::string> PreviewOutputs() const;
+    struct LibraryBinding;
+    struct LibraryBindingDeleter {
+        void operator()(LibraryBinding* binding) const;
+    };
 
     Seams seams_;
     TdmQelData& data_;
@@ -210,6 +228,8 @@ private:
     std::unique_ptr<ConsoleCore> core_;
     // Holds the core's settings by reference: created after it, gone before it.
     std::unique_ptr<TPlayoutConsole> playout_;
+    // Audio library: the library manager, its facts reader and the file routes.
+    std::unique_ptr<LibraryBinding, LibraryBindingDeleter> library_;
 };
 
 } // namespace corvane

@@ -90,7 +90,7 @@ void PropertyInspector::AddRowButton(const std::string& field, const QString& ca
         auto* line = new QHBoxLayout(holder);
         line->setContentsMargins(0, 0, 0, 0);
         QWidget* editor = editors_[i];
-        form_->replaceWidget(editor, holder);
+        delete form_->replaceWidget(editor, holder); // the layout item that held the editor
         line->addWidget(editor, 1);
         auto* button = new QPushButton(caption, holder);
         button->setObjectName(QString::fromStdString("btn" + field));
