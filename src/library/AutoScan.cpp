@@ -76,12 +76,13 @@ void AutoScan::RecordPortion() {
         return;
     }
     try {
-        for (int n = 0; n < PortionSize && next_ < found_.size(); ++n, ++next_) {
-            const std::string path = Trimmed(found_[next_]);
-            facts_.AddPathToScanList(path);
-            if (view_.ListFound)
+        std::vector<std::string> portion;
+        for (; portion.size() < static_cast<size_t>(PortionSize) && next_ < found_.size(); ++next_)
+            portion.push_back(Trimmed(found_[next_]));
+        facts_.AddPathsToScanList(portion);
+        if (view_.ListFound)
+            for (const std::string& path : portion)
                 view_.ListFound(path);
-        }
     } catch (...) {
         Finish(ScanOutcome::Complete);
         throw;

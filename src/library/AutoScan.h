@@ -25,7 +25,7 @@ class TdmQelData;
 class AutoScan {
 public:
     // Paths recorded per portion of main-thread work.
-    static constexpr int PortionSize = 200;
+    static constexpr int PortionSize = 1000;
 
     struct View {
         // Every found path, also those already known.

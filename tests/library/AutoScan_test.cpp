@@ -51,6 +51,17 @@ TEST_F(AutoScanTest, RecordsNewFilesListsEveryFoundFileAndWritesTheScanList) {
     EXPECT_EQ(ScanPaths().size(), 2u);
 }
 
+TEST_F(AutoScanTest, RecordingManyPathsAtOnceIgnoresCaseAsRecordingOneDoes) {
+    AddTitle("/Music/Known.mp3");
+    facts.AddPathToScanList("/music/waiting.WAV");
+    EXPECT_EQ(
+        facts.AddPathsToScanList({"/MUSIC/known.mp3", "/Music/Waiting.wav", "/music/new.mp3",
+                                  "/MUSIC/NEW.MP3", "/music/caf\xC3\xA9.mp3", "/music/CAF\xC3\x89.mp3"}),
+        3); // only ASCII letters fold, as the tables compare
+    EXPECT_EQ(ScanPaths(), (std::vector<std::string>{"/music/waiting.WAV", "/music/new.mp3",
+                                                     "/music/caf\xC3\xA9.mp3", "/music/CAF\xC3\x89.mp3"}));
+}
+
 TEST_F(AutoScanTest, ManyFilesAreRecordedInPortionsBetweenOtherMainThreadWork) {
     const int files = AutoScan::PortionSize * 2 + 5;
     for (int i = 0; i < files; ++i)

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <unordered_set>
 
 namespace corvane {
 
@@ -87,10 +88,45 @@ bool AudioFileFacts::AddPathToScanList(const std::string& path) {
     if (HoldsPath(data_.cdsAudioLibrary, "LocalPathToFile", path) ||
         HoldsPath(data_.cdsFileScan, "PathToFile", path))
         return true;
+    AppendScanPath(path);
+    return true;
+}
+
+void AudioFileFacts::AppendScanPath(const std::string& path) {
     data_.cdsFileScan.Append();
     data_.cdsFileScan.FieldByName("PathToFile").SetAsString(path);
     data_.cdsFileScan.Post();
-    return true;
+}
+
+int AudioFileFacts::AddPathsToScanList(const std::vector<std::string>& paths) {
+    OpenIfClosed(data_.cdsFileScan);
+    OpenIfClosed(data_.cdsAudioLibrary);
+    // Paths compare as the tables compare text without regard to case: ASCII
+    // letters folded, every other byte as it is.
+    const auto folded = [](std::string text) {
+        for (char& c : text)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        return text;
+    };
+    std::unordered_set<std::string> known;
+    for (auto [table, field] :
+         {std::pair{&data_.cdsAudioLibrary, "LocalPathToFile"}, {&data_.cdsFileScan, "PathToFile"}}) {
+        Table rows(table->Name() + "Paths");
+        rows.CloneCursor(*table);
+        rows.SetFiltered(false);
+        const int index = rows.FieldIndex(field);
+        for (rows.First(); !rows.Eof(); rows.Next())
+            known.insert(folded(rows.FieldAt(index).AsString()));
+    }
+    int added = 0;
+    for (const std::string& path : paths) {
+        if (!known.insert(folded(path)).second)
+            continue;
+        AppendScanPath(path);
+        ++added;
+    }
+    return added;
 }
 
 bool AudioFileFacts::AddFileToLibrary(const std::string& path) {

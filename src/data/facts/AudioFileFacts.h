@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace corvane {
 
@@ -32,6 +33,10 @@ public:
     // Records a file found on disk as awaiting import, unless the library or
     // the scan list already holds its path (letter case ignored). Always true.
     bool AddPathToScanList(const std::string& path);
+    // AddPathToScanList for many paths at once, with the paths already known
+    // gathered once instead of searched for each path (a scan finds tens of
+    // thousands). Returns how many were added.
+    int AddPathsToScanList(const std::vector<std::string>& paths);
     // Makes the file a library title (named and described from its ID3v1
     // trailer, else from its ID3v2 or RIFF INFO tags, else
     // named after the file). For a path already in the library it asks
@@ -49,6 +54,7 @@ private:
         std::string error;
     };
     Measured Measure(const std::string& path);
+    void AppendScanPath(const std::string& path);
 
     TdmQelData& data_;
     TMMAudioFile mmAudioFile_{"mmAudioFile"};
