@@ -1,5 +1,6 @@
 #include "data/facts/AudioFileFacts.h"
 
+#include "audio/readers/TMMMPEGFile.h"
 #include "data/TdmQelData.h"
 #include "data/facts/OtherAudioTags.h"
 #include "platform/ExceptionGuard.h"
@@ -40,6 +41,8 @@ AudioFileFacts::Measured AudioFileFacts::Measure(const std::string& path) {
     try {
         mmAudioFile_.SetFileName(path);
         m.ms = std::max(mmAudioFile_.Duration(), 0);
+        if (!mmAudioFile_.IsEmpty() && mmAudioFile_.FileType() == TMMAudioFileType::ftMpeg)
+            m.trailer = ParseMp3Tag(mmAudioFile_.MpegReader().Info().id3v1);
         mmAudioFile_.SetFileName({});
         // A time of day cannot reach 24 hours.
         if (m.ms >= MsPerDayInt)
@@ -56,7 +59,10 @@ AudioFileFacts::Measured AudioFileFacts::Measure(const std::string& path) {
 }
 
 double AudioFileFacts::GetFileDuration(const std::string& path) {
-    const Measured m = Measure(path);
+    return DurationOrMessage(Measure(path));
+}
+
+double AudioFileFacts::DurationOrMessage(const Measured& m) {
     if (!m.error.empty()) {
         data_.prompter().Show("GetFileDuration: " + m.error, MessageType::Information, MessageButtons::Ok);
         return 0;
@@ -141,9 +147,12 @@ bool AudioFileFacts::AddFileToLibrary(const std::string& path) {
     }
     library.Append();
     const std::string extension = UpperExtension(path);
+    // One opening of the file gives both its length and its trailer (the same
+    // MPEG decoder reads both); a length scan is the dearest part of an import.
+    const Measured measured = Measure(path);
     std::optional<Mp3Tag> tag;
     if (extension == ".MP3")
-        tag = ReadMp3Tag(path);
+        tag = measured.trailer;
     if (tag) {
         ApplyMp3Tag(library, *tag);
     } else {
@@ -157,7 +166,7 @@ bool AudioFileFacts::AddFileToLibrary(const std::string& path) {
             library.FieldByName("TitleName").SetAsString(std::filesystem::path(path).filename().string());
     }
     library.FieldByName("LocalPathToFile").SetAsString(path);
-    library.FieldByName("TitleDuration").SetAsDateTime(GetFileDuration(path));
+    library.FieldByName("TitleDuration").SetAsDateTime(DurationOrMessage(measured));
     library.Post();
     return true;
 }

@@ -52,8 +52,12 @@ private:
     struct Measured {
         int64_t ms = 0;
         std::string error;
+        // The MPEG file's trailer as the decoder reported it while measuring.
+        std::optional<Mp3Tag> trailer;
     };
     Measured Measure(const std::string& path);
+    // "GetFileDuration: " + the error for a file that could not be measured, and 0.
+    double DurationOrMessage(const Measured& measured);
     void AppendScanPath(const std::string& path);
 
     TdmQelData& data_;
