@@ -3,12 +3,14 @@
 // floor: reading each file once and libmpg123's length scan on their own.
 // The files are hard links of one encoded file, so both runs read from the
 // page cache alike.
+#include "audio/decks/TMMAudioFile.h"
 #include "data/TdmQelData.h"
 #include "data/facts/AudioFileFacts.h"
+#include "data/facts/OtherAudioTags.h"
 #include "studio/StudioSeams.h"
 
-#include <benchmark/benchmark.h>
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -65,7 +67,7 @@ mpg123_ssize_t ReadMemory(void* handle, void* into, size_t count) {
 
 off_t SeekMemory(void* handle, off_t offset, int whence) {
     auto* memory = static_cast<Memory*>(handle);
-    const off_t base = whence == SEEK_SET ? 0
+    const off_t base = whence == SEEK_SET   ? 0
                        : whence == SEEK_CUR ? static_cast<off_t>(memory->position)
                                             : static_cast<off_t>(memory->bytes.size());
     const off_t target = base + offset;
@@ -96,6 +98,26 @@ void Floor(benchmark::State& state) {
     state.counters["files"] = static_cast<double>(Files().size());
 }
 BENCHMARK(Floor)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Where an import's time goes: the deck's opening of each file (its length
+// scan and trailer) and the tag reading for files without a trailer.
+void DeckLoadOnly(benchmark::State& state) {
+    TMMAudioFile deck("mmAudioFile");
+    for (auto _ : state)
+        for (const std::string& path : Files()) {
+            deck.SetFileName(path);
+            benchmark::DoNotOptimize(deck.Duration());
+            deck.SetFileName({});
+        }
+}
+BENCHMARK(DeckLoadOnly)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void OtherTagsOnly(benchmark::State& state) {
+    for (auto _ : state)
+        for (const std::string& path : Files())
+            benchmark::DoNotOptimize(ReadOtherAudioTags(path));
+}
+BENCHMARK(OtherTagsOnly)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void Import(benchmark::State& state) {
     const fs::path app = fs::temp_directory_path() / "corvane-import-bench-app";

@@ -3,6 +3,8 @@
 // there (it reads only the rows it shows). Offscreen; run from a release build.
 #include "data/TdmQelData.h"
 #include "data/facts/AudioFileFacts.h"
+#include "library/LibraryManager.h"
+#include "library/ui/TableGridModel.h"
 #include "library/ui/TfrmQelFileImport.h"
 #include "studio/StudioSeams.h"
 
@@ -10,6 +12,7 @@
 #include <QTableView>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 int main(int argc, char** argv) {
@@ -35,6 +38,21 @@ int main(int argc, char** argv) {
     library.EnableControls();
     corvane::AudioFileFacts facts(data);
 
+    if (std::getenv("CORVANE_BENCH_STEPS")) {
+        const auto t0 = std::chrono::steady_clock::now();
+        corvane::LibraryManager rules(data, facts, s.seams(), {});
+        rules.Open();
+        const auto t1 = std::chrono::steady_clock::now();
+        corvane::TableGridModel model(library, {"TitleID", "TitleName"}, nullptr);
+        const auto t2 = std::chrono::steady_clock::now();
+        library.First();
+        library.Next();
+        const auto t3 = std::chrono::steady_clock::now();
+        std::printf("steps: open %.1f model %.1f move %.1f ms\n",
+                    std::chrono::duration<double, std::milli>(t1 - t0).count(),
+                    std::chrono::duration<double, std::milli>(t2 - t1).count(),
+                    std::chrono::duration<double, std::milli>(t3 - t2).count());
+    }
     const auto start = std::chrono::steady_clock::now();
     auto window =
         std::make_unique<corvane::TfrmQelFileImport>(data, facts, s.seams(), corvane::FileImportLinks{});

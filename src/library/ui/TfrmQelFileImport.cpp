@@ -57,6 +57,34 @@ private:
     QWidget& grid_;
 };
 
+// "&Search": the library's titles by name. They are read on demand like the
+// grid's rows, and listed only once the drop-down is first opened, so that a
+// large library costs nothing until the operator searches.
+class TitleSearchBox final : public QComboBox {
+public:
+    TitleSearchBox(Table& library, QWidget* parent) : QComboBox(parent), library_(library) {
+        // Sizing to the contents would read every title.
+        setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        setMinimumContentsLength(24);
+    }
+    TableGridModel& Titles() {
+        if (!titles_) {
+            titles_ = new TableGridModel(library_, {"TitleName"}, this);
+            setModel(titles_);
+            setCurrentIndex(-1);
+        }
+        return *titles_;
+    }
+    void showPopup() override {
+        Titles();
+        QComboBox::showPopup();
+    }
+
+private:
+    Table& library_;
+    TableGridModel* titles_ = nullptr;
+};
+
 } // namespace
 
 TfrmQelFileImport::TfrmQelFileImport(TdmQelData& data, AudioFileFacts& facts, Seams seams,
@@ -203,7 +231,6 @@ void TfrmQelFileImport::BuildMenus() {
                                       GridUpdatesHeld libraryHeld(*dxgLibrary);
                                       rules_.ImportScanEntries(Selected(*dxgScan, *scanModel_));
                                       dxgScan->clearSelection();
-                                      FillSearch();
                                   }),
                        AddCommand("actRemoveFiles", "&Remove File(s)", Qt::Key_Delete,
                                   [this] {
@@ -219,7 +246,6 @@ void TfrmQelFileImport::BuildMenus() {
                          [this] {
                              rules_.RemoveTitles(Selected(*dxgLibrary, *libraryModel_));
                              dxgLibrary->clearSelection();
-                             FillSearch();
                          }),
               AddCommand("actAddToSchedule", "&Add Selected File(s) to Playout Schedule", Qt::Key_F9, [this] {
                   if (links_.AddTitlesToSchedule)
@@ -232,37 +258,24 @@ void TfrmQelFileImport::BuildMenus() {
     bar->setObjectName("tbAudioLibrary");
     bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
     bar->addAction(upload);
-    cbSearch = new QComboBox(bar);
+    cbSearch = new TitleSearchBox(data_.cdsAudioLibrary, bar);
     cbSearch->setObjectName("cbSearch");
     cbSearch->setToolTip("Search Library for Specific Audio File");
     cbSearch->setPlaceholderText("&Search");
     cbSearch->setMinimumWidth(220);
-    cbSearch->setEditable(true);
-    cbSearch->setInsertPolicy(QComboBox::NoInsert);
     bar->addWidget(cbSearch);
     // Choosing a title makes it the library's current title.
     connect(cbSearch, &QComboBox::activated, this, [this](int index) {
-        const Bookmark row = cbSearch->itemData(index).value<Bookmark>();
+        const Bookmark row = static_cast<TitleSearchBox*>(cbSearch)->Titles().BookmarkAt(index);
         Guarded("cbSearch", [&] {
-            if (data_.cdsAudioLibrary.State() == TableState::Browse)
+            if (row && data_.cdsAudioLibrary.State() == TableState::Browse)
                 data_.cdsAudioLibrary.GotoBookmark(row);
         });
     });
-    FillSearch();
 }
 
 QAction* TfrmQelFileImport::Command(const QString& objectName) const {
     return findChild<QAction*>(objectName);
-}
-
-void TfrmQelFileImport::FillSearch() {
-    cbSearch->clear();
-    Table rows(data_.cdsAudioLibrary.Name() + "Search");
-    rows.CloneCursor(data_.cdsAudioLibrary);
-    for (rows.First(); !rows.Eof(); rows.Next())
-        cbSearch->addItem(QString::fromStdString(rows.FieldByName("TitleName").AsString()),
-                          QVariant::fromValue<Bookmark>(rows.GetBookmark()));
-    cbSearch->setCurrentIndex(-1);
 }
 
 void TfrmQelFileImport::SetScanListShown(bool shown) {

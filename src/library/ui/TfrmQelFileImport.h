@@ -69,7 +69,6 @@ private:
                         std::function<void()> work);
     void BuildMenus();
     void SetScanListShown(bool shown);
-    void FillSearch();
     std::vector<Bookmark> Selected(QTableView& grid, TableGridModel& model) const;
     void RunModal(QDialog& dialog);
 
