@@ -8,6 +8,7 @@
 #include "library/ui/TfrmQelTitleDetail.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMimeData>
@@ -190,6 +191,43 @@ TEST_F(FileImportWindow, LongDescriptionPreviewShowsEachTitlesDescription) {
     auto* preview = qobject_cast<DescriptionPreviewDelegate*>(window->LibraryGrid().itemDelegate());
     ASSERT_NE(preview, nullptr);
     EXPECT_EQ(preview->Description(0), "A long story");
+}
+
+// A station's library of a few hundred titles, with files waiting in the
+// scan list: every title is in the grid, listed by name; with
+// CORVANE_SCREENSHOT_DIR set the window is saved as a picture there.
+TEST_F(FileImportWindow, AFewHundredTitlesAreListedByName) {
+    const char* artists[] = {"The Lanterns", "Mara Quinn", "Northbound",
+                             "Delta Hours",  "Ivo Sands",  "Red Parade"};
+    const char* words[] = {"Morning", "Harbour", "Lights", "Slow", "River",
+                           "Echo",    "Summer",  "Static", "Gold", "Drive"};
+    Table& library = data.cdsAudioLibrary;
+    for (int i = 0; i < 300; ++i) {
+        library.Append();
+        library.FieldByName("TitleName")
+            .SetAsString(std::string(words[i % 10]) + " " + words[(i / 10) % 10] +
+                         (i >= 100 ? " (Radio Edit)" : ""));
+        library.FieldByName("TitleArtistName").SetAsString(artists[i % 6]);
+        library.FieldByName("TitleComposer").SetAsString(artists[(i + 2) % 6]);
+        library.FieldByName("TitleAlbum").SetAsString(std::string(words[(i + 3) % 10]) + " Sessions");
+        library.FieldByName("LocalPathToFile").SetAsString("/srv/music/" + std::to_string(i) + ".mp3");
+        library.FieldByName("TitleDuration").SetAsFloat((150.0 + i % 120) / 86400.0);
+        library.Post();
+    }
+    for (const char* path : {"/srv/incoming/Jingle Top of Hour.wav", "/srv/incoming/Promo Weekend.mp3"})
+        facts.AddPathToScanList(path);
+    auto window = Open();
+    QTableView& grid = window->LibraryGrid();
+    ASSERT_EQ(grid.model()->rowCount(), 300);
+    EXPECT_EQ(grid.model()->index(0, 1).data().toString(), "Drive Drive");
+    grid.selectRow(4);
+    const QByteArray folder = qgetenv("CORVANE_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        return;
+    window->resize(1100, 680);
+    grid.resizeColumnsToContents();
+    QApplication::processEvents();
+    window->grab().save(QString::fromUtf8(folder) + "/library-manager.png");
 }
 
 TEST_F(FileImportWindow, TitleDetailsFollowTheLibraryCursorAndEditInPlace) {

@@ -150,6 +150,9 @@ TfrmQelFileImport::TfrmQelFileImport(TdmQelData& data, AudioFileFacts& facts, Se
                          {"TimesPlayed", "Status", "UploadDate", "TitleDuration", "LastPlayed"}));
     inspector_->AddRowButton("LocalPathToFile", "\u25B6",
                              [this] { rules_.PlayTitle(LibraryManager::PlayFrom::DoubleClick); });
+    right->setStretchFactor(0, 3);
+    right->setStretchFactor(1, 2);
+    right->setSizes({360, 240});
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 2);
     setCentralWidget(split);
@@ -261,7 +264,8 @@ void TfrmQelFileImport::BuildMenus() {
     cbSearch = new TitleSearchBox(data_.cdsAudioLibrary, bar);
     cbSearch->setObjectName("cbSearch");
     cbSearch->setToolTip("Search Library for Specific Audio File");
-    cbSearch->setPlaceholderText("&Search");
+    // "&Search": a placeholder shows the caption without its accelerator.
+    cbSearch->setPlaceholderText("Search");
     cbSearch->setMinimumWidth(220);
     bar->addWidget(cbSearch);
     // Choosing a title makes it the library's current title.
