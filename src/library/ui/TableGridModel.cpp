@@ -71,6 +71,7 @@ void TableGridModel::SetCaption(int column, const QString& caption) {
     if (column < 0 || column >= captions_.size())
         return;
     captions_[column] = caption;
+    customCaptions_.insert(fields_[column], caption);
     emit headerDataChanged(Qt::Horizontal, column, column);
 }
 
@@ -118,13 +119,13 @@ void TableGridModel::TableStateChanged(Table&) {
 }
 
 // The table may have been opened, reloaded, re-sorted or filtered since: the
-// second cursor starts again with its order and filter.
+// second cursor is made afresh with the table's order and filter, so the grid
+// shows what the table's cursor shows. Rows that only changed keep the
+// grid's selection.
 void TableGridModel::Reload() {
-    beginResetModel();
-    fields_.clear();
-    captions_.clear();
-    fieldIndexes_.clear();
-    rowCount_ = 0;
+    QStringList fields, captions;
+    std::vector<int> indexes;
+    int count = 0;
     Guarded(table_.Name().c_str(), [&] {
         if (rows_.Active())
             rows_.Close();
@@ -134,10 +135,11 @@ void TableGridModel::Reload() {
         const auto& defs = table_.FieldDefinitions();
         const auto add = [&](int index) {
             const FieldDef& def = defs[static_cast<size_t>(index)];
-            fields_.push_back(QString::fromStdString(def.name));
-            captions_.push_back(
-                QString::fromStdString(def.displayLabel.empty() ? def.name : def.displayLabel));
-            fieldIndexes_.push_back(index);
+            fields.push_back(QString::fromStdString(def.name));
+            const QString name = QString::fromStdString(def.name);
+            captions.push_back(customCaptions_.value(
+                name, QString::fromStdString(def.displayLabel.empty() ? def.name : def.displayLabel)));
+            indexes.push_back(index);
         };
         if (requested_.isEmpty()) {
             for (int i = 0; i < static_cast<int>(defs.size()); ++i)
@@ -148,10 +150,19 @@ void TableGridModel::Reload() {
                 if (const int i = table_.FieldIndex(name.toStdString()); i >= 0)
                     add(i);
         }
-        rowCount_ = rows_.RecordCount();
+        count = rows_.RecordCount();
         rows_.First();
     });
-    endResetModel();
+    if (fields != fields_ || count != rowCount_) {
+        beginResetModel();
+        fields_ = fields;
+        captions_ = captions;
+        fieldIndexes_ = std::move(indexes);
+        rowCount_ = count;
+        endResetModel();
+    } else if (rowCount_ > 0) {
+        emit dataChanged(index(0, 0), index(rowCount_ - 1, static_cast<int>(fields_.size()) - 1));
+    }
     emit CurrentRowMoved(CurrentRow());
 }
 

@@ -4,6 +4,7 @@
 #include "data/TableObserver.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -17,7 +18,7 @@ namespace corvane {
 // hundred thousand titles opens without copying anything and drawing never
 // moves the table's cursor. Optionally a drag source of its rows.
 // Main thread.
-class TableGridModel final : public QAbstractTableModel, private TableObserver {
+class TableGridModel : public QAbstractTableModel, private TableObserver {
     Q_OBJECT
 public:
     // How dragged rows are packed for their drop target (the schedule grid
@@ -30,6 +31,8 @@ public:
     // `fields` empty: every field not hidden. `drag` without a packing: no drag.
     TableGridModel(Table& table, QStringList fields, QObject* parent, RowDrag drag = {});
     ~TableGridModel() override;
+    TableGridModel(const TableGridModel&) = delete;
+    TableGridModel& operator=(const TableGridModel&) = delete;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -66,6 +69,7 @@ private:
     QStringList requested_;
     QStringList fields_;
     QStringList captions_;
+    QHash<QString, QString> customCaptions_; // by field name, set by the window
     std::vector<int> fieldIndexes_;
     RowDrag drag_;
     int rowCount_ = 0;
