@@ -313,6 +313,7 @@ void ConsoleCore::ApplyProperties(const PropertiesValues& v) {
     settings_.AutoGetCommercials = v.autoGetCommercials;
     settings_.AutoCrossFade = v.autoCrossFade;
     SetDisplayClock(v.displayClock);
+    settings_.PreviewDevice = v.previewDevice;
     SaveSettings();
 }
 

@@ -100,6 +100,7 @@ const KeyOf<S> TrailingKeys[] = {
     // Long read as "PlayListDefaultDirectory" and written with this spelling;
     // names match without regard to case, so both are this one key.
     {General, "PlaylistDefaultDirectory", &S::PlayListDefaultDirectory},
+    {Audio, "PreviewDevice", &S::PreviewDevice},
 };
 
 template <typename S2> KeyOf<S2> Prefixed(const KeyOf<S2>& k, const std::string& name) {

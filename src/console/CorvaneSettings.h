@@ -34,6 +34,8 @@ struct CorvaneSettings {
     int32_t FadeOutCommercial = 500;
     std::string FileBrowseDefaultDirectory;
     std::string PlayListDefaultDirectory;
+    // The output previews play on, by device name; "" is the system's default.
+    std::string PreviewDevice;
 
     // The defaults; two of them depend on where the program lives.
     static CorvaneSettings Defaults(const std::filesystem::path& programFolder);

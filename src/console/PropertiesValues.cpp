@@ -18,6 +18,7 @@ PropertiesValues PropertiesValues::FromSettings(const CorvaneSettings& s,
     v.autoGetCommercials = s.AutoGetCommercials;
     v.autoCrossFade = s.AutoCrossFade;
     v.displayClock = s.DisplayClock;
+    v.previewDevice = s.PreviewDevice;
     return v;
 }
 

@@ -22,6 +22,7 @@ struct PropertiesValues {
     bool autoGetCommercials = true;
     bool autoCrossFade = false;
     bool displayClock = true;
+    std::string previewDevice; // "" for the system's default output
 
     // The values the dialog opens with: the in-memory settings and the rack
     // file the audio rack holds.

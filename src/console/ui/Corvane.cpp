@@ -1,11 +1,13 @@
-// Program entry. No command-line arguments are interpreted. The splash window
-// shows first; then the data module, then the console; then the message loop
-// runs until the console closes.
+// Program entry. The splash window shows first; then the data module, then the
+// console; then the message loop runs until the console closes. A file named
+// as the first argument (the desktop's "open" of one of the program's file
+// types) is opened once the console shows.
 #include "audio/device/PortAudioWaveDevice.h"
 #include "console/ui/CorvaneApplication.h"
 #include "console/ui/TfrmQeLiteMain.h"
 #include "console/ui/TfrmQelSplash.h"
 #include "data/TdmQelData.h"
+#include "library/FileTypeRegistration.h"
 #include "platform/qt/QtClock.h"
 #include "platform/qt/QtDispatcher.h"
 #include "platform/qt/QtFileDialogs.h"
@@ -37,13 +39,21 @@ int main(int argc, char** argv) {
                              QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString(),
                              clock, prompter, fileDialogs);
     corvane::PortAudioWaveDevice device(dispatcher);
-    auto console =
-        std::make_unique<corvane::TfrmQeLiteMain>(seams, data, programFolder.toStdString(), device);
+    // The file types are associated for this user at start-up.
+    corvane::ConsoleParts parts;
+    const std::string programPath = QCoreApplication::applicationFilePath().toStdString();
+    parts.RegisterFileTypes = [programPath] {
+        corvane::RegisterFileTypes(programPath, corvane::UserXdgFolders());
+    };
+    auto console = std::make_unique<corvane::TfrmQeLiteMain>(seams, data, programFolder.toStdString(), device,
+                                                             std::move(parts));
     prompter.SetParent(console.get());
     fileDialogs.SetParent(console.get());
     splash->accept();
     splash.reset();
     console->show();
+    if (argc > 1)
+        console->OpenFileArgument(argv[1]);
     const int result = app.exec();
     // The console goes before the data module, which writes its tables as it closes them.
     console.reset();

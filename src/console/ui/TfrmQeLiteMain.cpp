@@ -194,6 +194,7 @@ TfrmQeLiteMain::TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::p
     // Tools and plug-ins.
     BuildTools();
     BuildPlugins();
+    BuildLibrary(device, playout);
     scheduleEditing_ =
         new ScheduleEditing({*commands_, *dxgSchedule, *scheduleModel_, *edtScheduleFilter, *speedSearch_},
                             data_, seams_, *core_, playout, this);
@@ -531,7 +532,7 @@ void TfrmQeLiteMain::CloseConsole() {
 }
 
 void TfrmQeLiteMain::ShowProperties() {
-    TfrmQelProperties dialog(*core_, seams_.fileDialogs, this);
+    TfrmQelProperties dialog(*core_, seams_.fileDialogs, this, PreviewOutputs());
     dialog.exec();
 }
 

@@ -18,6 +18,7 @@
 #include <array>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 class QKeyEvent;
 class QLineEdit;
@@ -48,8 +49,10 @@ class ScheduleRowDelegate;
 class ScheduleGridModel;
 class SpeedSearchPage;
 class TdmQelData;
+class TfrmQelFileImport;
 class TPlayoutConsole;
 class WaveDevice;
+struct FileArgumentRoutes;
 struct PlayoutCommands;
 struct PlayoutHost;
 
@@ -138,6 +141,14 @@ public:
     void LockConsole();
     TMMDSPPlugin& DspPlugin() { return *DspPlugin_; }
     QMenu& PluginsMenu() { return *mnuPlugins; }
+    // Audio library: "&Audio Library" opens the library manager, the wizard
+    // opens it with an automatic scan; one window, brought up when open.
+    enum class LibraryOpening { Plain, WithAutoScan };
+    TfrmQelFileImport& OpenAudioLibrary(LibraryOpening opening);
+    // A file named on the command line, opened as its type suggests; the
+    // rack's and the commercial list's routes are filled by those parts.
+    void OpenFileArgument(const std::string& path);
+    FileArgumentRoutes& FileRoutes();
 
 protected:
     // The console's key preview: function keys and Ctrl+arrows act before the
@@ -229,6 +240,15 @@ private:
     std::unique_ptr<TMMDSPPlugin> DspPlugin_;
     std::unique_ptr<PluginCommands> pluginCommands_;
     QMenu* mnuPlugins = nullptr;
+    // Audio library and previewer (TfrmQeLiteMainLibrary.cpp): the shared
+    // tool windows, the library manager and the database commands.
+    void BuildLibrary(WaveDevice& device, const ConsoleParts& parts);
+    // The outputs the previewer may use, for the Properties dialog.
+    std::vector<std::string> PreviewOutputs() const;
+    struct LibraryBinding;
+    struct LibraryBindingDeleter {
+        void operator()(LibraryBinding* binding) const;
+    };
 
     Seams seams_;
     TdmQelData& data_;
@@ -274,6 +294,8 @@ private:
     // They drive playout and the core's EventTimer: created after them, gone before them.
     std::unique_ptr<EventsPage> eventsPage_;
     std::unique_ptr<AudioRackPage> rackPage_;
+    // Audio library: the library manager, its facts reader and the file routes.
+    std::unique_ptr<LibraryBinding, LibraryBindingDeleter> library_;
 };
 
 } // namespace corvane

@@ -4,6 +4,7 @@
 #include "platform/ExceptionGuard.h"
 #include "platform/FileDialogs.h"
 
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -44,7 +45,8 @@ void FadeEdit::keyPressEvent(QKeyEvent* event) {
     QLineEdit::keyPressEvent(event);
 }
 
-TfrmQelProperties::TfrmQelProperties(ConsoleCore& core, FileDialogs& fileDialogs, QWidget* parent)
+TfrmQelProperties::TfrmQelProperties(ConsoleCore& core, FileDialogs& fileDialogs, QWidget* parent,
+                                     std::vector<std::string> previewOutputs)
     : QDialog(parent), core_(core), fileDialogs_(fileDialogs) {
     setObjectName("frmQelProperties");
     setWindowTitle("Properties");
@@ -99,6 +101,19 @@ TfrmQelProperties::TfrmQelProperties(ConsoleCore& core, FileDialogs& fileDialogs
     for (int i = 0; i < static_cast<int>(std::size(order)); ++i)
         checks->addWidget(order[i], i % 5, i / 5);
     page->addLayout(checks);
+    // With more than one output the previews get one of their own, so that
+    // they need not go to air.
+    if (previewOutputs.size() > 1) {
+        auto* preview = new QHBoxLayout;
+        cbPreviewDevice = new QComboBox(general);
+        cbPreviewDevice->setObjectName("cbPreviewDevice");
+        cbPreviewDevice->addItem("(System Default Output)", QString());
+        for (const std::string& name : previewOutputs)
+            cbPreviewDevice->addItem(QString::fromStdString(name), QString::fromStdString(name));
+        preview->addWidget(new QLabel("Audio File Previewer Output", general));
+        preview->addWidget(cbPreviewDevice, 1);
+        page->addLayout(preview);
+    }
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -131,6 +146,17 @@ void TfrmQelProperties::Show(const PropertiesValues& v) {
     chkResume->setChecked(v.attemptResumeOnAudioError);
     chkAutoCommercials->setChecked(v.autoGetCommercials);
     chkDisplayClock->setChecked(v.displayClock);
+    if (cbPreviewDevice) {
+        const int index = cbPreviewDevice->findData(QString::fromStdString(v.previewDevice));
+        if (index >= 0) {
+            cbPreviewDevice->setCurrentIndex(index);
+        } else {
+            // A device chosen earlier that is not present now stays chosen.
+            cbPreviewDevice->addItem(QString::fromStdString(v.previewDevice),
+                                     QString::fromStdString(v.previewDevice));
+            cbPreviewDevice->setCurrentIndex(cbPreviewDevice->count() - 1);
+        }
+    }
 }
 
 PropertiesValues TfrmQelProperties::Values() const {
@@ -148,6 +174,8 @@ PropertiesValues TfrmQelProperties::Values() const {
     v.attemptResumeOnAudioError = chkResume->isChecked();
     v.autoGetCommercials = chkAutoCommercials->isChecked();
     v.displayClock = chkDisplayClock->isChecked();
+    v.previewDevice = cbPreviewDevice ? cbPreviewDevice->currentData().toString().toStdString()
+                                      : core_.Settings().PreviewDevice;
     return v;
 }
 

@@ -5,6 +5,10 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QLineEdit>
+#include <string>
+#include <vector>
+
+class QComboBox;
 
 namespace corvane {
 
@@ -28,7 +32,10 @@ protected:
 class TfrmQelProperties final : public QDialog {
     Q_OBJECT
 public:
-    TfrmQelProperties(ConsoleCore& core, FileDialogs& fileDialogs, QWidget* parent);
+    // `previewOutputs` lists the outputs previews may go to; with more than
+    // one, the dialog offers the choice ("" stands for the system's default).
+    TfrmQelProperties(ConsoleCore& core, FileDialogs& fileDialogs, QWidget* parent,
+                      std::vector<std::string> previewOutputs = {});
 
     PropertiesValues Values() const;
     void Show(const PropertiesValues& values);
@@ -53,6 +60,7 @@ private:
     QCheckBox* chkResume = nullptr;
     QCheckBox* chkAutoCommercials = nullptr;
     QCheckBox* chkDisplayClock = nullptr;
+    QComboBox* cbPreviewDevice = nullptr; // only with more than one output
 };
 
 } // namespace corvane

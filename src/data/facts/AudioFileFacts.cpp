@@ -1,11 +1,14 @@
 #include "data/facts/AudioFileFacts.h"
 
+#include "audio/readers/TMMMPEGFile.h"
 #include "data/TdmQelData.h"
+#include "data/facts/OtherAudioTags.h"
 #include "platform/ExceptionGuard.h"
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <unordered_set>
 
 namespace corvane {
 
@@ -38,6 +41,8 @@ AudioFileFacts::Measured AudioFileFacts::Measure(const std::string& path) {
     try {
         mmAudioFile_.SetFileName(path);
         m.ms = std::max(mmAudioFile_.Duration(), 0);
+        if (!mmAudioFile_.IsEmpty() && mmAudioFile_.FileType() == TMMAudioFileType::ftMpeg)
+            m.trailer = ParseMp3Tag(mmAudioFile_.MpegReader().Info().id3v1);
         mmAudioFile_.SetFileName({});
         // A time of day cannot reach 24 hours.
         if (m.ms >= MsPerDayInt)
@@ -54,7 +59,10 @@ AudioFileFacts::Measured AudioFileFacts::Measure(const std::string& path) {
 }
 
 double AudioFileFacts::GetFileDuration(const std::string& path) {
-    const Measured m = Measure(path);
+    return DurationOrMessage(Measure(path));
+}
+
+double AudioFileFacts::DurationOrMessage(const Measured& m) {
     if (!m.error.empty()) {
         data_.prompter().Show("GetFileDuration: " + m.error, MessageType::Information, MessageButtons::Ok);
         return 0;
@@ -86,10 +94,45 @@ bool AudioFileFacts::AddPathToScanList(const std::string& path) {
     if (HoldsPath(data_.cdsAudioLibrary, "LocalPathToFile", path) ||
         HoldsPath(data_.cdsFileScan, "PathToFile", path))
         return true;
+    AppendScanPath(path);
+    return true;
+}
+
+void AudioFileFacts::AppendScanPath(const std::string& path) {
     data_.cdsFileScan.Append();
     data_.cdsFileScan.FieldByName("PathToFile").SetAsString(path);
     data_.cdsFileScan.Post();
-    return true;
+}
+
+int AudioFileFacts::AddPathsToScanList(const std::vector<std::string>& paths) {
+    OpenIfClosed(data_.cdsFileScan);
+    OpenIfClosed(data_.cdsAudioLibrary);
+    // Paths compare as the tables compare text without regard to case: ASCII
+    // letters folded, every other byte as it is.
+    const auto folded = [](std::string text) {
+        for (char& c : text)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        return text;
+    };
+    std::unordered_set<std::string> known;
+    for (auto [table, field] :
+         {std::pair{&data_.cdsAudioLibrary, "LocalPathToFile"}, {&data_.cdsFileScan, "PathToFile"}}) {
+        Table rows(table->Name() + "Paths");
+        rows.CloneCursor(*table);
+        rows.SetFiltered(false);
+        const int index = rows.FieldIndex(field);
+        for (rows.First(); !rows.Eof(); rows.Next())
+            known.insert(folded(rows.FieldAt(index).AsString()));
+    }
+    int added = 0;
+    for (const std::string& path : paths) {
+        if (!known.insert(folded(path)).second)
+            continue;
+        AppendScanPath(path);
+        ++added;
+    }
+    return added;
 }
 
 bool AudioFileFacts::AddFileToLibrary(const std::string& path) {
@@ -103,15 +146,27 @@ bool AudioFileFacts::AddFileToLibrary(const std::string& path) {
         return answer == MessageAnswer::Yes;
     }
     library.Append();
+    const std::string extension = UpperExtension(path);
+    // One opening of the file gives both its length and its trailer (the same
+    // MPEG decoder reads both); a length scan is the dearest part of an import.
+    const Measured measured = Measure(path);
     std::optional<Mp3Tag> tag;
-    if (UpperExtension(path) == ".MP3")
-        tag = ReadMp3Tag(path);
-    if (tag)
+    if (extension == ".MP3")
+        tag = measured.trailer;
+    if (tag) {
         ApplyMp3Tag(library, *tag);
-    else
-        library.FieldByName("TitleName").SetAsString(std::filesystem::path(path).filename().string());
+    } else {
+        // Most files today carry ID3v2 or RIFF INFO tags instead of the
+        // trailer; a title they leave empty is still named after the file.
+        if (extension == ".MP3" || extension == ".WAV")
+            tag = ReadOtherAudioTags(path);
+        if (tag)
+            ApplyMp3Tag(library, *tag);
+        if (!tag || tag->title.empty())
+            library.FieldByName("TitleName").SetAsString(std::filesystem::path(path).filename().string());
+    }
     library.FieldByName("LocalPathToFile").SetAsString(path);
-    library.FieldByName("TitleDuration").SetAsDateTime(GetFileDuration(path));
+    library.FieldByName("TitleDuration").SetAsDateTime(DurationOrMessage(measured));
     library.Post();
     return true;
 }

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace corvane {
 
@@ -32,7 +33,12 @@ public:
     // Records a file found on disk as awaiting import, unless the library or
     // the scan list already holds its path (letter case ignored). Always true.
     bool AddPathToScanList(const std::string& path);
-    // Makes the file a library title (named and described from its tag, else
+    // AddPathToScanList for many paths at once, with the paths already known
+    // gathered once instead of searched for each path (a scan finds tens of
+    // thousands). Returns how many were added.
+    int AddPathsToScanList(const std::vector<std::string>& paths);
+    // Makes the file a library title (named and described from its ID3v1
+    // trailer, else from its ID3v2 or RIFF INFO tags, else
     // named after the file). For a path already in the library it asks
     // whether to drop it from the import list: the answer Yes gives true, No
     // false; nothing is added. Otherwise true.
@@ -46,8 +52,13 @@ private:
     struct Measured {
         int64_t ms = 0;
         std::string error;
+        // The MPEG file's trailer as the decoder reported it while measuring.
+        std::optional<Mp3Tag> trailer;
     };
     Measured Measure(const std::string& path);
+    // "GetFileDuration: " + the error for a file that could not be measured, and 0.
+    double DurationOrMessage(const Measured& measured);
+    void AppendScanPath(const std::string& path);
 
     TdmQelData& data_;
     TMMAudioFile mmAudioFile_{"mmAudioFile"};

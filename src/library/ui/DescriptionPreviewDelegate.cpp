@@ -1,0 +1,55 @@
+#include "library/ui/DescriptionPreviewDelegate.h"
+
+#include "data/Table.h"
+#include "library/ui/TableGridModel.h"
+#include "platform/ExceptionGuard.h"
+
+#include <QPainter>
+
+namespace corvane {
+
+DescriptionPreviewDelegate::DescriptionPreviewDelegate(Table& library, TableGridModel& model, QObject* parent)
+    : QStyledItemDelegate(parent), library_(library), model_(model) {}
+
+QString DescriptionPreviewDelegate::Description(int row) const {
+    QString text;
+    Guarded("dxgAudioLibrary", [&] {
+        const Bookmark title = model_.BookmarkAt(row);
+        // The description is read through a second cursor, never moving the library's.
+        Table rows(library_.Name() + "Description");
+        rows.CloneCursor(library_);
+        if (title && rows.GotoBookmark(title))
+            text = QString::fromStdString(rows.FieldByName("TitleDescription").AsString());
+    });
+    return text;
+}
+
+void DescriptionPreviewDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                                       const QModelIndex& index) const {
+    if (!Shown() || model_.ColumnField(index.column()) != "TitleName") {
+        QStyleOptionViewItem first = option;
+        if (Shown())
+            first.rect.setHeight(option.rect.height() / 2);
+        QStyledItemDelegate::paint(painter, first, index);
+        return;
+    }
+    QStyleOptionViewItem top = option;
+    top.rect.setHeight(option.rect.height() / 2);
+    QStyledItemDelegate::paint(painter, top, index);
+    painter->save();
+    painter->setPen(option.palette.color(QPalette::Disabled, QPalette::Text));
+    const QRect line = option.rect.adjusted(4, option.rect.height() / 2, -2, 0);
+    painter->drawText(line, Qt::AlignLeft | Qt::AlignVCenter,
+                      option.fontMetrics.elidedText(Description(index.row()), Qt::ElideRight, line.width()));
+    painter->restore();
+}
+
+QSize DescriptionPreviewDelegate::sizeHint(const QStyleOptionViewItem& option,
+                                           const QModelIndex& index) const {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    if (Shown())
+        size.setHeight(size.height() * 2);
+    return size;
+}
+
+} // namespace corvane

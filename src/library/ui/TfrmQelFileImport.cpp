@@ -1,0 +1,340 @@
+#include "library/ui/TfrmQelFileImport.h"
+
+#include "data/TdmQelData.h"
+#include "library/InspectorRows.h"
+#include "library/ui/DescriptionPreviewDelegate.h"
+#include "library/ui/PropertyInspector.h"
+#include "library/ui/TfrmQelAudioVerify.h"
+#include "library/ui/TfrmQelScanLocal.h"
+#include "platform/ExceptionGuard.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QTableView>
+#include <QTimer>
+#include <QToolBar>
+
+namespace corvane {
+namespace {
+
+QTableView* Grid(const char* name, QWidget* parent) {
+    auto* grid = new QTableView(parent);
+    grid->setObjectName(name);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->verticalHeader()->hide();
+    grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    grid->horizontalHeader()->setStretchLastSection(true);
+    return grid;
+}
+
+// Keeps a grid and its model's table cursor together in both directions.
+void FollowCursor(QTableView* grid, TableGridModel* model) {
+    QObject::connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, grid,
+                     [model](const QModelIndex& current) { model->MakeCurrent(current.row()); });
+    QObject::connect(model, &TableGridModel::CurrentRowMoved, grid, [grid, model](int row) {
+        if (row >= 0 && grid->currentIndex().row() != row)
+            grid->selectionModel()->setCurrentIndex(model->index(row, 0), QItemSelectionModel::NoUpdate);
+    });
+}
+
+// Suspends the updates of a grid while a scope runs.
+class GridUpdatesHeld {
+public:
+    explicit GridUpdatesHeld(QWidget& grid) : grid_(grid) { grid_.setUpdatesEnabled(false); }
+    ~GridUpdatesHeld() { grid_.setUpdatesEnabled(true); }
+    GridUpdatesHeld(const GridUpdatesHeld&) = delete;
+    GridUpdatesHeld& operator=(const GridUpdatesHeld&) = delete;
+
+private:
+    QWidget& grid_;
+};
+
+// "&Search": the library's titles by name. They are read on demand like the
+// grid's rows, and listed only once the drop-down is first opened, so that a
+// large library costs nothing until the operator searches.
+class TitleSearchBox final : public QComboBox {
+public:
+    TitleSearchBox(Table& library, QWidget* parent) : QComboBox(parent), library_(library) {
+        // Sizing to the contents would read every title.
+        setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        setMinimumContentsLength(24);
+    }
+    TableGridModel& Titles() {
+        if (!titles_) {
+            titles_ = new TableGridModel(library_, {"TitleName"}, this);
+            setModel(titles_);
+            setCurrentIndex(-1);
+        }
+        return *titles_;
+    }
+    void showPopup() override {
+        Titles();
+        QComboBox::showPopup();
+    }
+
+private:
+    Table& library_;
+    TableGridModel* titles_ = nullptr;
+};
+
+} // namespace
+
+TfrmQelFileImport::TfrmQelFileImport(TdmQelData& data, AudioFileFacts& facts, Seams seams,
+                                     FileImportLinks links, QWidget* parent)
+    : QMainWindow(parent, Qt::Window), data_(data), facts_(facts), seams_(seams), links_(std::move(links)),
+      rules_(data, facts, seams, links_.rules) {
+    setObjectName("frmQelFileImport");
+    setWindowTitle("Audio Library - [File Import]");
+    setAttribute(Qt::WA_DeleteOnClose);
+    const bool scanRows = rules_.Open();
+
+    auto* split = new QSplitter(Qt::Horizontal, this);
+    dxgScan = Grid("dxgFileScan", split);
+    scanModel_ = new TableGridModel(data_.cdsFileScan, {"PathToFile"}, this);
+    scanModel_->SetCaption(0, "Files to Import");
+    dxgScan->setModel(scanModel_);
+    FollowCursor(dxgScan, scanModel_);
+
+    auto* right = new QSplitter(Qt::Vertical, split);
+    dxgLibrary = Grid("dxgAudioLibrary", right);
+    libraryModel_ =
+        new TableGridModel(data_.cdsAudioLibrary,
+                           {"TitleID", "TitleName", "TitleComposer", "TitleArtistName"}, this, links_.drag);
+    dxgLibrary->setModel(libraryModel_);
+    dxgLibrary->setDragEnabled(static_cast<bool>(links_.drag.pack));
+    dxgLibrary->setDragDropMode(QAbstractItemView::DragOnly);
+    dxgLibrary->setItemDelegate(
+        new DescriptionPreviewDelegate(data_.cdsAudioLibrary, *libraryModel_, dxgLibrary));
+    FollowCursor(dxgLibrary, libraryModel_);
+
+    inspector_ = new PropertyInspector(data_.cdsAudioLibrary, "dxInspector", right);
+    inspector_->SetRows(
+        InspectorRowsFor(data_.cdsAudioLibrary,
+                         {"TitleID",
+                          "TitleName",
+                          "TitleDescription",
+                          "TitleComposer",
+                          "TitleArtistName",
+                          "TitleDiscID",
+                          "TitleReleaseYear",
+                          "TitleHighestChartPosition",
+                          "TitleChartYear",
+                          "NetworkPathToFile",
+                          "Category",
+                          "Tempo",
+                          "TimesPlayed",
+                          "Rating",
+                          "Notes",
+                          "Status",
+                          "UploadDate",
+                          "TitleDuration",
+                          "TitleOutroDuration",
+                          "TitleIntroDuration",
+                          "LocalPathToFile",
+                          "LastPlayed",
+                          "OutroType",
+                          "Interpret",
+                          "TitleGenre",
+                          "TitlePublisher",
+                          "TitleTrackNo",
+                          "TitleLabel",
+                          "TitleAlbum"},
+                         {"TimesPlayed", "Status", "UploadDate", "TitleDuration", "LastPlayed"}));
+    inspector_->AddRowButton("LocalPathToFile", "\u25B6",
+                             [this] { rules_.PlayTitle(LibraryManager::PlayFrom::DoubleClick); });
+    right->setStretchFactor(0, 3);
+    right->setStretchFactor(1, 2);
+    right->setSizes({360, 240});
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 2);
+    setCentralWidget(split);
+
+    BuildMenus();
+    SetScanListShown(scanRows);
+    connect(dxgScan, &QTableView::doubleClicked, this,
+            [this] { Guarded("dxgFileScan", [&] { rules_.PlayScanEntry(); }); });
+    connect(dxgLibrary, &QTableView::doubleClicked, this, [this] {
+        Guarded("dxgAudioLibrary", [&] { rules_.PlayTitle(LibraryManager::PlayFrom::DoubleClick); });
+    });
+    resize(900, 600);
+}
+
+TfrmQelFileImport::~TfrmQelFileImport() {
+    // The models and the inspector listen to tables that outlive the window.
+    dxgScan->setModel(nullptr);
+    dxgLibrary->setModel(nullptr);
+    delete scanModel_;
+    delete libraryModel_;
+    delete inspector_;
+}
+
+QAction* TfrmQelFileImport::AddCommand(const char* name, const QString& caption, const QKeySequence& key,
+                                       std::function<void()> work) {
+    auto* action = new QAction(caption, this);
+    action->setObjectName(name);
+    if (!key.isEmpty())
+        action->setShortcut(key);
+    connect(action, &QAction::triggered, this, [name, work = std::move(work)] { Guarded(name, work); });
+    return action;
+}
+
+void TfrmQelFileImport::BuildMenus() {
+    QAction* close = AddCommand("actClose", "&Close", {}, [this] { this->close(); });
+    QAction* autoScan = AddCommand("actAutoScan", "&AutoScan Upload Audio Files", {}, [this] { AutoScan(); });
+    QAction* manual = AddCommand("actManualUpload", "&Manually Upload Audio File", {},
+                                 [this] { rules_.UploadAudioFile(); });
+    QAction* upload =
+        AddCommand("actUploadAudioFile", "&Upload Audio File", {}, [this] { rules_.UploadAudioFile(); });
+    QAction* verify = AddCommand("actVerificationReport", "&Audio File Verification Report", {},
+                                 [this] { RunVerificationReport(); });
+    QAction* pending = AddCommand("actFilesPendingUpload", "&Files Pending Upload", {}, [this] {
+        SetScanListShown(Command("actFilesPendingUpload")->isChecked());
+    });
+    pending->setCheckable(true);
+    QAction* preview = AddCommand("actLongDescriptionPreview", "Long Description Preview", {}, [this] {
+        dxgLibrary->resizeRowsToContents();
+        dxgLibrary->viewport()->update();
+    });
+    preview->setCheckable(true);
+    static_cast<DescriptionPreviewDelegate*>(dxgLibrary->itemDelegate())->SetShown([preview] {
+        return preview->isChecked();
+    });
+
+    QMenu* file = menuBar()->addMenu("&File");
+    file->addAction(close);
+    QMenu* actions = menuBar()->addMenu("&Actions");
+    actions->addActions({autoScan, manual});
+    QMenu* utilities = menuBar()->addMenu("&Utilities");
+    utilities->addAction(verify);
+    QMenu* view = menuBar()->addMenu("&View");
+    view->addActions({pending, preview});
+
+    // The grids' own menus; their keys act while the grid has the focus.
+    const auto gridMenu = [](QTableView* grid, std::initializer_list<QAction*> items) {
+        auto* menu = new QMenu(grid);
+        for (QAction* item : items) {
+            item->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+            grid->addAction(item);
+            menu->addAction(item);
+        }
+        connect(grid, &QWidget::customContextMenuRequested, menu,
+                [menu, grid](const QPoint& at) { menu->popup(grid->viewport()->mapToGlobal(at)); });
+    };
+    gridMenu(dxgScan, {AddCommand("actAddFilesToLibrary", "&Add File(s) to Library", Qt::Key_Return,
+                                  [this] {
+                                      GridUpdatesHeld held(*dxgScan);
+                                      GridUpdatesHeld libraryHeld(*dxgLibrary);
+                                      rules_.ImportScanEntries(Selected(*dxgScan, *scanModel_));
+                                      dxgScan->clearSelection();
+                                  }),
+                       AddCommand("actRemoveFiles", "&Remove File(s)", Qt::Key_Delete,
+                                  [this] {
+                                      rules_.RemoveScanEntries(Selected(*dxgScan, *scanModel_));
+                                      dxgScan->clearSelection();
+                                  }),
+                       AddCommand("actPlayScanEntry", "&Play Selected", Qt::Key_Space,
+                                  [this] { rules_.PlayScanEntry(); })});
+    gridMenu(dxgLibrary,
+             {AddCommand("actPlayTitle", "&Play Selected", Qt::Key_Space,
+                         [this] { rules_.PlayTitle(LibraryManager::PlayFrom::Menu); }),
+              AddCommand("actRemoveTitles", "&Remove from Audio Library", Qt::Key_Delete,
+                         [this] {
+                             rules_.RemoveTitles(Selected(*dxgLibrary, *libraryModel_));
+                             dxgLibrary->clearSelection();
+                         }),
+              AddCommand("actAddToSchedule", "&Add Selected File(s) to Playout Schedule", Qt::Key_F9, [this] {
+                  if (links_.AddTitlesToSchedule)
+                      links_.AddTitlesToSchedule(Selected(*dxgLibrary, *libraryModel_),
+                                                 [this] { dxgLibrary->clearSelection(); });
+              })});
+    Command("actAddToSchedule")->setEnabled(static_cast<bool>(links_.AddTitlesToSchedule));
+
+    QToolBar* bar = addToolBar("Audio Library");
+    bar->setObjectName("tbAudioLibrary");
+    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    bar->addAction(upload);
+    cbSearch = new TitleSearchBox(data_.cdsAudioLibrary, bar);
+    cbSearch->setObjectName("cbSearch");
+    cbSearch->setToolTip("Search Library for Specific Audio File");
+    // "&Search": a placeholder shows the caption without its accelerator.
+    cbSearch->setPlaceholderText("Search");
+    cbSearch->setMinimumWidth(220);
+    bar->addWidget(cbSearch);
+    // Choosing a title makes it the library's current title.
+    connect(cbSearch, &QComboBox::activated, this, [this](int index) {
+        const Bookmark row = static_cast<TitleSearchBox*>(cbSearch)->Titles().BookmarkAt(index);
+        Guarded("cbSearch", [&] {
+            if (row && data_.cdsAudioLibrary.State() == TableState::Browse)
+                data_.cdsAudioLibrary.GotoBookmark(row);
+        });
+    });
+}
+
+QAction* TfrmQelFileImport::Command(const QString& objectName) const {
+    return findChild<QAction*>(objectName);
+}
+
+void TfrmQelFileImport::SetScanListShown(bool shown) {
+    dxgScan->setVisible(shown);
+    Command("actFilesPendingUpload")->setChecked(shown);
+}
+
+bool TfrmQelFileImport::ScanListShown() const {
+    return !dxgScan->isHidden();
+}
+
+bool TfrmQelFileImport::DescriptionPreviewShown() const {
+    return Command("actLongDescriptionPreview")->isChecked();
+}
+
+std::vector<Bookmark> TfrmQelFileImport::Selected(QTableView& grid, TableGridModel& model) const {
+    return model.Bookmarks(grid.selectionModel()->selectedRows());
+}
+
+void TfrmQelFileImport::RunModal(QDialog& dialog) {
+    if (OnDialogShown)
+        QTimer::singleShot(0, &dialog, [this, &dialog] { OnDialogShown(dialog); });
+    dialog.exec();
+}
+
+void TfrmQelFileImport::AutoScan() {
+    {
+        GridUpdatesHeld scanHeld(*dxgScan);
+        GridUpdatesHeld libraryHeld(*dxgLibrary);
+        TfrmQelScanLocal dialog(data_, facts_, seams_.dispatcher, this);
+        RunModal(dialog);
+    }
+    if (!ScanListShown() && rules_.ScanListHasRows())
+        SetScanListShown(true);
+}
+
+void TfrmQelFileImport::RunVerificationReport() {
+    TfrmQelAudioVerify dialog(data_.cdsAudioLibrary, seams_.dispatcher, this);
+    RunModal(dialog);
+}
+
+void TfrmQelFileImport::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (shownOnce_)
+        return;
+    shownOnce_ = true;
+    if (autoScanRequested_) {
+        autoScanRequested_ = false;
+        QTimer::singleShot(0, this, [this] { Guarded("frmQelFileImport", [&] { AutoScan(); }); });
+    }
+}
+
+void TfrmQelFileImport::closeEvent(QCloseEvent* event) {
+    Guarded("frmQelFileImport", [&] { rules_.Close(); });
+    QMainWindow::closeEvent(event);
+}
+
+} // namespace corvane
