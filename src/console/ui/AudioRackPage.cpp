@@ -7,7 +7,7 @@
 #include "console/ui/ConsoleCommands.h"
 #include "data/TdmQelData.h"
 #include "platform/ExceptionGuard.h"
-#include "rack/ui/TableGridModel.h"
+#include "rack/ui/EditableGridModel.h"
 #include "rack/ui/TfrmQelFileList.h"
 
 #include <QApplication>
@@ -89,7 +89,7 @@ void AudioRackPage::BuildPage() {
     if (!display.Active())
         display.CreateDataSet();
     rack_->BuildRackDisplay();
-    model_ = new TableGridModel(
+    model_ = new EditableGridModel(
         display, {{"Num1", "Num1"}, {"Desc1", "Desc1"}, {"Num2", "Num2"}, {"Desc2", "Desc2"}}, nullptr);
     dxAudioRack = new QTableView(&w_.page);
     dxAudioRack->setObjectName("dxAudioRack");

@@ -5,7 +5,7 @@
 #include "data/TdmQelData.h"
 #include "events/ui/TfrmQelEventWiz.h"
 #include "platform/ExceptionGuard.h"
-#include "rack/ui/TableGridModel.h"
+#include "rack/ui/EditableGridModel.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -32,7 +32,7 @@ EventsPage::EventsPage(QWidget& window, QWidget& page, Clock& clock, TdmQelData&
             actRunScheduledEvents->setChecked(checked);
     };
 
-    model_ = new TableGridModel(data_.EventLog,
+    model_ = new EditableGridModel(data_.EventLog,
                                 {{"EventID", "Event ID"},
                                  {"EventStart", "Time"},
                                  {"EventType", "Type"},

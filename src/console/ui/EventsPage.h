@@ -13,7 +13,7 @@ class QWidget;
 namespace corvane {
 
 class ConsoleCore;
-class TableGridModel;
+class EditableGridModel;
 class TdmQelData;
 class TPlayoutConsole;
 
@@ -42,7 +42,7 @@ private:
     QWidget& window_;
     TdmQelData& data_;
     std::unique_ptr<ScheduledEvents> events_;
-    TableGridModel* model_ = nullptr;
+    EditableGridModel* model_ = nullptr;
     QTableView* dxgEvents = nullptr;
     QMenu* pmEvents = nullptr;
     QAction* actRunScheduledEvents = nullptr;

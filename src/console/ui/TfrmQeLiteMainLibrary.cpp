@@ -5,6 +5,7 @@
 // Main thread.
 #include "console/playout/TPlayoutConsole.h"
 #include "console/ui/ConsoleCommands.h"
+#include "console/ui/ConsolePlayLists.h"
 #include "console/ui/LibraryRowsMime.h"
 #include "console/ui/ScheduleEditing.h"
 #include "console/ui/TfrmQeLiteMain.h"

@@ -12,7 +12,7 @@ class QTableView;
 
 namespace corvane {
 
-class TableGridModel;
+class EditableGridModel;
 class TdmQelData;
 
 // The rack manager's window ("Audio Rack Manager"): a tool bar, a menu, the
@@ -54,7 +54,7 @@ private:
     Seams seams_;
     TdmQelData& data_;
     RackManager rules_;
-    TableGridModel* model_ = nullptr;
+    EditableGridModel* model_ = nullptr;
     QTableView* grid_ = nullptr;
 };
 

@@ -9,7 +9,7 @@
 
 namespace corvane {
 
-// One column of a TableGridModel: the field it shows and its caption.
+// One column of a EditableGridModel: the field it shows and its caption.
 struct GridColumn {
     QString field;
     QString header;
@@ -21,11 +21,11 @@ struct GridColumn {
 // its order and through its filter. The rows are read through a second
 // cursor, so drawing never moves the table's own; an editable cell writes
 // through the table's cursor (edit, set, post). Main thread.
-class TableGridModel final : public QAbstractTableModel, private TableObserver {
+class EditableGridModel final : public QAbstractTableModel, private TableObserver {
     Q_OBJECT
 public:
-    TableGridModel(Table& table, std::vector<GridColumn> columns, QObject* parent);
-    ~TableGridModel() override;
+    EditableGridModel(Table& table, std::vector<GridColumn> columns, QObject* parent);
+    ~EditableGridModel() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

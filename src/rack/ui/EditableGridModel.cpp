@@ -1,4 +1,4 @@
-#include "rack/ui/TableGridModel.h"
+#include "rack/ui/EditableGridModel.h"
 
 #include "platform/ExceptionGuard.h"
 
@@ -6,32 +6,32 @@
 
 namespace corvane {
 
-TableGridModel::TableGridModel(Table& table, std::vector<GridColumn> columns, QObject* parent)
+EditableGridModel::EditableGridModel(Table& table, std::vector<GridColumn> columns, QObject* parent)
     : QAbstractTableModel(parent), table_(table), rows_(table.Name() + "Grid"), columns_(std::move(columns)) {
     table_.AddObserver(*this);
     Reload();
 }
 
-TableGridModel::~TableGridModel() {
+EditableGridModel::~EditableGridModel() {
     table_.RemoveObserver(*this);
 }
 
-int TableGridModel::rowCount(const QModelIndex& parent) const {
+int EditableGridModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(cells_.size());
 }
 
-int TableGridModel::columnCount(const QModelIndex& parent) const {
+int EditableGridModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(columns_.size());
 }
 
-QVariant TableGridModel::data(const QModelIndex& index, int role) const {
+QVariant EditableGridModel::data(const QModelIndex& index, int role) const {
     if ((role != Qt::DisplayRole && role != Qt::EditRole) || !index.isValid() || index.row() >= rowCount() ||
         index.column() >= columnCount())
         return {};
     return cells_[static_cast<size_t>(index.row())].value(index.column());
 }
 
-bool TableGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+bool EditableGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
         return false;
     bool written = false;
@@ -54,13 +54,13 @@ bool TableGridModel::setData(const QModelIndex& index, const QVariant& value, in
     return written;
 }
 
-QVariant TableGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+QVariant EditableGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section >= columnCount())
         return {};
     return columns_[static_cast<size_t>(section)].header;
 }
 
-Qt::ItemFlags TableGridModel::flags(const QModelIndex& index) const {
+Qt::ItemFlags EditableGridModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags flags = QAbstractTableModel::flags(index);
     if (index.isValid() && index.column() < columnCount() &&
         columns_[static_cast<size_t>(index.column())].editable)
@@ -68,24 +68,24 @@ Qt::ItemFlags TableGridModel::flags(const QModelIndex& index) const {
     return flags;
 }
 
-void TableGridModel::MakeCurrent(int row) {
+void EditableGridModel::MakeCurrent(int row) {
     if (row < 0 || row >= rowCount() || table_.State() != TableState::Browse)
         return;
     Guarded(table_.Name(), [&] { table_.GotoBookmark(bookmarks_[static_cast<size_t>(row)]); });
 }
 
-int TableGridModel::CurrentRow() {
+int EditableGridModel::CurrentRow() {
     if (!table_.Active() || table_.IsEmpty())
         return -1;
     const auto found = std::find(bookmarks_.begin(), bookmarks_.end(), table_.GetBookmark());
     return found == bookmarks_.end() ? -1 : static_cast<int>(found - bookmarks_.begin());
 }
 
-void TableGridModel::TableDataChanged(Table&) {
+void EditableGridModel::TableDataChanged(Table&) {
     Reload();
 }
 
-void TableGridModel::Reload() {
+void EditableGridModel::Reload() {
     beginResetModel();
     bookmarks_.clear();
     cells_.clear();
