@@ -286,6 +286,7 @@ void TMMWaveOut::QueueBuffer(Slot& slot) {
         slot.header.flags = WHDR_PREPARED;
         slot.device = WaveDeviceBuffer{slot.header.data, slot.header.bufferLength};
         DeviceCall("WaveOutWrite", [&] { stream_->Write(slot.device); });
+        framesWritten_ += slot.header.bufferLength / std::max<uint32_t>(GetWaveFormat()->blockAlign, 1);
     }
     slot.header.bytesFilled = slot.header.bufferLength;
     ++queued_;
@@ -311,6 +312,7 @@ void TMMWaveOut::Start() {
         return;
     RunOperation([&] {
         bytesPlayed_ = 0;
+        framesWritten_ = 0;
         lastDevicePosition_ = 0;
         wrapCount_ = wrapSize_ = 0;
         samplesBeforeReset_ = 0;
@@ -482,6 +484,7 @@ void TMMWaveOut::ResetPlayback() {
         DeviceCall("WaveOutReset", [&] { stream_->Reset(); });
         queued_ = 0;
         completionIndex_ = 0;
+        framesWritten_ = 0;
         lastDevicePosition_ = 0;
         wrapCount_ = wrapSize_ = 0;
         samplesBeforeReset_ = 0;
@@ -551,6 +554,20 @@ void TMMWaveOut::CloseDevice() {
         Fire(OnClose);
     if (!failure.empty())
         Error(DeviceErrorText("WaveOutClose", failure));
+}
+
+int64_t TMMWaveOut::HeldMs() const {
+    if (!state_.playing || stream_ == nullptr || GetWaveFormat() == nullptr || resetting_)
+        return 0;
+    uint64_t played = 0;
+    try {
+        played = stream_->PositionSamples();
+    } catch (const WaveDeviceError&) {
+        return 0;
+    }
+    if (wrapSize_ == 0 && played < framesWritten_)
+        return static_cast<int64_t>((framesWritten_ - played) * 1000 / GetWaveFormat()->samplesPerSec);
+    return 0;
 }
 
 int64_t TMMWaveOut::Position() {

@@ -86,6 +86,10 @@ public:
     int64_t Position();
     // Bytes played since the last Start.
     uint64_t BytesPlayed() const { return bytesPlayed_; }
+    // What the device still holds of the audio handed to it (ms): the chain
+    // has delivered it, nobody has heard it yet. 0 while not playing or when
+    // the device cannot say.
+    int64_t HeldMs() const;
 
     void Open();
     void Close();
@@ -185,6 +189,7 @@ private:
     std::string errorMessage_;
     int processingDepth_ = 0;
     uint64_t bytesPlayed_ = 0;
+    uint64_t framesWritten_ = 0; // handed to the device since its position was last 0
     uint64_t lastDevicePosition_ = 0;
     uint64_t wrapCount_ = 0;
     uint64_t wrapSize_ = 0;

@@ -204,7 +204,9 @@ TEST_F(Sequencing, AnOutputErrorMarksTheRowBadAndResumesWithTheNextOne) {
     Cursor(a);
     console->StartItem();
     Run(1000);
-    device.FailNext(Call::Write, "device gone");
+    // An error of the output that is not the device's, as a file that
+    // cannot be decoded raises.
+    EXPECT_THROW(console->mmAudioOut().Error("Error reading wave file"), EMMWaveOutError);
     Run(200);
     EXPECT_FALSE(console->OnAir());
     EXPECT_EQ(RowType(a), "BAD");
@@ -214,7 +216,7 @@ TEST_F(Sequencing, AnOutputErrorMarksTheRowBadAndResumesWithTheNextOne) {
     EXPECT_TRUE(console->OnAir());
     EXPECT_EQ(console->CurrentItem(), b);
 
-    // With resuming off the console just stops.
+    // With resuming off the console just stops, also on a device fault.
     settings.AttemptResumeOnAudioError = false;
     device.FailNext(Call::Write, "device gone");
     Run(3000);
