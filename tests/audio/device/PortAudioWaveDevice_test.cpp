@@ -8,34 +8,15 @@
 #include <cmath>
 #include <condition_variable>
 #include <deque>
-#include <dlfcn.h>
-#include <glob.h>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <numbers>
 #include <thread>
 
-// PortAudio opens every ALSA device when it starts, and some of ALSA's
-// plug-ins (JACK, OSS, PulseAudio) keep memory until the process ends; once
-// ALSA unloads them the leak checker can no longer name them. Keeping the
-// plug-ins loaded lets it name, and pass over, what is theirs.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libasound_module\nleak:libjack\nleak:libpulse\nleak:libasound.so\n";
-}
-
 namespace corvane {
 namespace {
 
 using namespace std::chrono_literals;
-
-const bool AlsaPluginsKept = [] {
-    glob_t found{};
-    if (glob("/usr/lib/*/alsa-lib/libasound_module_*.so", 0, nullptr, &found) == 0)
-        for (size_t i = 0; i < found.gl_pathc; ++i)
-            dlopen(found.gl_pathv[i], RTLD_LAZY | RTLD_NODELETE);
-    globfree(&found);
-    return true;
-}();
 
 const WaveFormat CD = PcmWaveFormat(16, 2, 44100);
 constexpr double Amplitude = 0.5;
