@@ -3,6 +3,7 @@
 // runs until the console closes.
 #include "audio/device/PortAudioWaveDevice.h"
 #include "console/ui/CorvaneApplication.h"
+#include "console/ui/TerminationSignals.h"
 #include "console/ui/TfrmQeLiteMain.h"
 #include "console/ui/TfrmQelSplash.h"
 #include "data/TdmQelData.h"
@@ -44,6 +45,9 @@ int main(int argc, char** argv) {
     splash->accept();
     splash.reset();
     console->show();
+    // A logout, a service manager or Ctrl+C closes the console as its own
+    // close does: output stopped, tables and settings written.
+    const corvane::TerminationSignals terminationSignals([&console](int) { console->close(); });
     const int result = app.exec();
     // The console goes before the data module, which writes its tables as it closes them.
     console.reset();
