@@ -3,6 +3,7 @@
 #include "console/ConsoleView.h"
 #include "console/IniFile.h"
 #include "console/IntegerText.h"
+#include "data/TableAutosave.h"
 #include "data/TdmQelData.h"
 #include "platform/ExceptionGuard.h"
 
@@ -50,9 +51,11 @@ ConsoleCore::ConsoleCore(Seams seams, TdmQelData& data, ConsoleView& view,
     : seams_(seams), data_(data), view_(view), programFolder_(std::move(programFolder)),
       parts_(std::move(parts)), settings_(CorvaneSettings::Defaults(programFolder_)),
       tmrClock(seams.timers.CreateTimer("tmrClock", 1000)),
-      EventTimer_(seams.timers.CreateTimer("EventTimer", 1000)) {
+      EventTimer_(seams.timers.CreateTimer("EventTimer", 1000)),
+      tmrAutosave_(seams.timers.CreateTimer("tmrAutosave", AutosaveIntervalMs)), savedSettings_(settings_) {
     // The clock runs from the start; its display is fed by the clock panel.
     tmrClock->SetEnabled(true);
+    tmrAutosave_->SetOnTimer([this] { Autosave(); });
 }
 
 ConsoleCore::~ConsoleCore() = default;
@@ -108,6 +111,9 @@ void ConsoleCore::FormCreate() {
     ShowTotalDuration(data_.ScheduleTotalSeconds);
     FPlayRequest = false;
     FTransportBusy = false;
+    // From here on the files follow the tables.
+    autosave_ = std::make_unique<TableAutosave>(data_);
+    tmrAutosave_->SetEnabled(true);
 }
 
 void ConsoleCore::OpenScheduleTable() {
@@ -220,6 +226,9 @@ bool ConsoleCore::FormCloseQuery() {
     FStopping = true;
     if (parts_.StopOutput)
         Guarded("FormCloseQuery", [&] { parts_.StopOutput(); });
+    // The close writes the same files: the writes under way end first.
+    tmrAutosave_->SetEnabled(false);
+    Guarded("FormCloseQuery", [&] { autosave_.reset(); });
     Guarded("FormCloseQuery", [&] { data_.SaveAllTables(); });
     Guarded("FormCloseQuery", [&] { SaveSettings(); });
     return true;
@@ -250,6 +259,8 @@ void ConsoleCore::LoadSettings() {
     }
     if (settings_.AudioRackPlayList.empty())
         LoadRackFromRackList();
+    // What was read is what the file holds.
+    savedSettings_ = SettingsToSave();
 }
 
 // Without a rack named in the settings the rack list's current row decides.
@@ -266,13 +277,34 @@ void ConsoleCore::LoadRackFromRackList() {
     LoadRack(fileList->AsString());
 }
 
+CorvaneSettings ConsoleCore::SettingsToSave() const {
+    CorvaneSettings settings = settings_;
+    settings.AudioRackPlayList = FCurrentRackFile;
+    settings.Grid = view_.CurrentGridAppearance();
+    settings.FileBrowseDefaultDirectory = view_.FolderBrowserFolder();
+    return settings;
+}
+
 void ConsoleCore::SaveSettings() {
     IniFile ini = IniFile::Load(SettingsPath());
-    settings_.AudioRackPlayList = FCurrentRackFile;
-    settings_.Grid = view_.CurrentGridAppearance();
-    settings_.FileBrowseDefaultDirectory = view_.FolderBrowserFolder();
+    settings_ = SettingsToSave();
     WriteSettings(ini, settings_);
     ini.Save(SettingsPath());
+    savedSettings_ = settings_;
+}
+
+void ConsoleCore::FinishAutosave() {
+    if (autosave_)
+        autosave_->Finish();
+}
+
+void ConsoleCore::Autosave() {
+    if (FClosing)
+        return;
+    if (autosave_)
+        autosave_->WriteChanged();
+    if (!(SettingsToSave() == savedSettings_))
+        SaveSettings();
 }
 
 void ConsoleCore::LoadRack(const std::string& path) {

@@ -223,6 +223,19 @@ void Table::LoadFromFile(const std::string& path) {
     Activate();
 }
 
+std::shared_ptr<const TableStorage> Table::Snapshot() const {
+    auto copy = std::make_shared<TableStorage>();
+    copy->defs = storage_->defs;
+    copy->nextAutoInc = storage_->nextAutoInc;
+    copy->nextSeq = storage_->nextSeq;
+    copy->changesPending = storage_->changesPending;
+    copy->version = storage_->version;
+    copy->rows.reserve(storage_->rows.size());
+    for (const auto& row : storage_->rows)
+        copy->rows.push_back(std::make_unique<TableRow>(*row));
+    return copy;
+}
+
 void Table::SaveToFile(const std::string& path) {
     CheckActive();
     WriteTableFile(path, *storage_);
