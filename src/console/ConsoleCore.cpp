@@ -111,9 +111,45 @@ void ConsoleCore::FormCreate() {
     ShowTotalDuration(data_.ScheduleTotalSeconds);
     FPlayRequest = false;
     FTransportBusy = false;
+    StartSession();
+}
+
+void ConsoleCore::StartSession() {
+    const std::filesystem::path session = programFolder_ / SessionFile;
+    uncleanExit_ = FileExists(session.string());
+    if (uncleanExit_) {
+        try {
+            const IniFile ini = IniFile::Load(session);
+            recoveredPlace_ = {ini.ReadInteger("Session", "OnAirItem", 0),
+                               ini.ReadInteger("Session", "PositionMs", 0)};
+        } catch (...) {
+            recoveredPlace_ = {0, 0};
+        }
+    }
     // From here on the files follow the tables.
     autosave_ = std::make_unique<TableAutosave>(data_);
+    autosave_->AlsoKeep(data_.cdsSchedule, (programFolder_ / RecoveryScheduleFile).string());
     tmrAutosave_->SetEnabled(true);
+    WriteSession();
+}
+
+void ConsoleCore::WriteSession() {
+    const std::pair<int, int> place = parts_.OnAirPlace ? parts_.OnAirPlace() : std::pair{0, 0};
+    IniFile ini;
+    ini.WriteInteger("Session", "OnAirItem", place.first);
+    ini.WriteInteger("Session", "PositionMs", place.second);
+    std::string text = ini.Text();
+    if (text == sessionText_)
+        return;
+    sessionText_ = text;
+    autosave_->WriteText((programFolder_ / SessionFile).string(), std::move(text));
+}
+
+// A clean end: nothing to recover at the next start.
+void ConsoleCore::EndSession() {
+    std::error_code ec;
+    std::filesystem::remove(programFolder_ / SessionFile, ec);
+    std::filesystem::remove(programFolder_ / RecoveryScheduleFile, ec);
 }
 
 void ConsoleCore::OpenScheduleTable() {
@@ -203,19 +239,38 @@ void ConsoleCore::FormShow() {
     if (!FFirstShow)
         return;
     FFirstShow = false;
+    const std::string recoveryCopy = (programFolder_ / RecoveryScheduleFile).string();
+    const bool recovering = uncleanExit_ && FileExists(recoveryCopy);
+    bool recoveryUsed = false;
     try {
-        if (settings_.AutoLoadLastSchedule && FileExists(settings_.LastScheduleLocation) &&
+        if (settings_.AutoLoadLastSchedule && (recovering || FileExists(settings_.LastScheduleLocation)) &&
             parts_.LoadScheduleFile) {
             view_.ProcessPendingMessages();
-            parts_.LoadScheduleFile(settings_.LastScheduleLocation);
+            if (recovering) {
+                // The schedule as it was on air; the schedule file it came
+                // from stays the one to load next time.
+                recoveryUsed = true;
+                const std::string last = settings_.LastScheduleLocation;
+                parts_.LoadScheduleFile(recoveryCopy);
+                settings_.LastScheduleLocation = last;
+            } else {
+                parts_.LoadScheduleFile(settings_.LastScheduleLocation);
+            }
             if (parts_.SetOnAir)
                 parts_.SetOnAir(false);
-            if (settings_.AutoStartSchedule && parts_.StartItem)
+            if (settings_.AutoStartSchedule && recovering && recoveredPlace_.first != 0 && parts_.ResumeItem)
+                parts_.ResumeItem(recoveredPlace_.first, recoveredPlace_.second);
+            else if (settings_.AutoStartSchedule && parts_.StartItem)
                 parts_.StartItem();
             view_.Repaint();
         }
     } catch (...) {
         Inform("Boot error encountered\r\n" + ExceptionMessage(std::current_exception()));
+    }
+    // A recovery copy not taken now would be stale at the next unclean end.
+    if (!recoveryUsed) {
+        std::error_code ec;
+        std::filesystem::remove(recoveryCopy, ec);
     }
 }
 
@@ -231,6 +286,7 @@ bool ConsoleCore::FormCloseQuery() {
     Guarded("FormCloseQuery", [&] { autosave_.reset(); });
     Guarded("FormCloseQuery", [&] { data_.SaveAllTables(); });
     Guarded("FormCloseQuery", [&] { SaveSettings(); });
+    EndSession();
     return true;
 }
 
@@ -301,8 +357,10 @@ void ConsoleCore::FinishAutosave() {
 void ConsoleCore::Autosave() {
     if (FClosing)
         return;
-    if (autosave_)
+    if (autosave_) {
         autosave_->WriteChanged();
+        WriteSession();
+    }
     if (!(SettingsToSave() == savedSettings_))
         SaveSettings();
 }

@@ -90,6 +90,14 @@ public:
     // since their last write and corvane.ini when the settings changed are
     // written, so that an unclean end loses seconds, not the session.
     static constexpr int AutosaveIntervalMs = 5000;
+    // Beside the program while it runs: the schedule's rows (it has no table
+    // file of its own) and the session file with the item on air and its
+    // position. A session file found at start-up means the last run ended
+    // uncleanly; the automatic load then takes the recovery copy, and an
+    // automatic start goes on with the item that was on air.
+    static constexpr const char* RecoveryScheduleFile = "Schedule.recovery";
+    static constexpr const char* SessionFile = "corvane.session";
+    bool RecoveringFromUncleanExit() const { return uncleanExit_; }
     void Autosave();
     // Waits until the table writes handed over by Autosave are done.
     void FinishAutosave();
@@ -135,6 +143,12 @@ private:
     std::unique_ptr<TableAutosave> autosave_;
     // What corvane.ini holds as far as this run knows.
     CorvaneSettings savedSettings_;
+    bool uncleanExit_ = false;
+    std::pair<int, int> recoveredPlace_{0, 0};
+    std::string sessionText_;
+    void StartSession();
+    void WriteSession();
+    void EndSession();
 };
 
 } // namespace corvane

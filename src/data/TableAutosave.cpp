@@ -1,5 +1,6 @@
 #include "data/TableAutosave.h"
 
+#include "data/AtomicFile.h"
 #include "data/TableFile.h"
 #include "data/TdmQelData.h"
 #include "platform/ExceptionGuard.h"
@@ -22,20 +23,41 @@ TableAutosave::~TableAutosave() {
     writer_.join();
 }
 
+void TableAutosave::AlsoKeep(Table& table, std::string path) {
+    kept_.push_back({&table, std::move(path), table.CurrentDataVersion()});
+}
+
+void TableAutosave::Hand(Job job) {
+    std::lock_guard lock(mutex_);
+    jobs_.push_back(std::move(job));
+    wake_.notify_all();
+}
+
+void TableAutosave::WriteText(std::string path, std::string text) {
+    Hand([path = std::move(path), text = std::move(text)] {
+        WriteFileAtomically(path, [&](const std::string& temp) { WriteNewFile(temp, text); });
+    });
+}
+
 int TableAutosave::WriteChanged() {
     ReportFailures();
     int handed = 0;
+    for (Kept& kept : kept_) {
+        const Table::DataVersion now = kept.table->CurrentDataVersion();
+        if (!kept.table->Active() || kept.written == now)
+            continue;
+        kept.written = now;
+        Hand([path = kept.path, rows = kept.table->Snapshot()] { WriteTableFile(path, *rows); });
+        ++handed;
+    }
     for (Table* table : data_.SavedTables()) {
         const Table::DataVersion now = table->CurrentDataVersion();
         if (!table->Active() || table->FileName().empty() || written_[table] == now)
             continue;
         if (table == &data_.cdsAudioLibrary && data_.LibraryShrank())
             continue;
-        auto rows = table->Snapshot();
         written_[table] = now;
-        std::lock_guard lock(mutex_);
-        jobs_.push_back({table->FileName(), std::move(rows)});
-        wake_.notify_all();
+        Hand([path = table->FileName(), rows = table->Snapshot()] { WriteTableFile(path, *rows); });
         ++handed;
     }
     return handed;
@@ -70,7 +92,7 @@ void TableAutosave::WriterLoop() {
         lock.unlock();
         std::exception_ptr failure;
         try {
-            WriteTableFile(job.path, *job.rows);
+            job();
         } catch (...) {
             failure = std::current_exception();
         }

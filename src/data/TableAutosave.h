@@ -5,11 +5,14 @@
 #include <condition_variable>
 #include <deque>
 #include <exception>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace corvane {
 
@@ -32,23 +35,32 @@ public:
     TableAutosave(const TableAutosave&) = delete;
     TableAutosave& operator=(const TableAutosave&) = delete;
 
+    // Also keeps a copy of `table` at `path` (a table without a file of its
+    // own, such as the schedule), written after every change from now on.
+    void AlsoKeep(Table& table, std::string path);
     // Main thread. Returns how many tables it handed to the writer.
     int WriteChanged();
+    // Hands a small file to the writer, to be replaced atomically.
+    void WriteText(std::string path, std::string text);
     // Waits until every write handed over is done (before the close writes
     // the same files itself).
     void Finish();
 
 private:
-    struct Job {
-        std::string path;
-        std::shared_ptr<const TableStorage> rows;
-    };
+    using Job = std::function<void()>;
+    void Hand(Job job);
     void WriterLoop();
     void ReportFailures();
 
     TdmQelData& data_;
     // What each table's file holds (as far as this run wrote or loaded it).
     std::map<const Table*, Table::DataVersion> written_;
+    struct Kept {
+        Table* table;
+        std::string path;
+        std::optional<Table::DataVersion> written;
+    };
+    std::vector<Kept> kept_;
 
     std::mutex mutex_;
     std::condition_variable wake_;

@@ -23,7 +23,16 @@ struct RunningConsole {
     explicit RunningConsole(const std::filesystem::path& folder) {
         data = std::make_unique<TdmQelData>(folder.string(), "Corvane", studio.studio.clock(),
                                             studio.prompter, studio.fileDialogs);
-        core = std::make_unique<ConsoleCore>(studio.seams(), *data, view, folder, ConsoleParts{});
+        // Playout and the schedule file as the window connects them, recorded.
+        ConsoleParts parts;
+        parts.LoadScheduleFile = [this](const std::string& path) {
+            data->cdsSchedule.LoadFromFile(path);
+            core->MutableSettings().LastScheduleLocation = path;
+        };
+        parts.OnAirPlace = [this] { return onAir; };
+        parts.ResumeItem = [this](int item, int positionMs) { resumed = {item, positionMs}; };
+        parts.StartItem = [this] { startedFirstRow = true; };
+        core = std::make_unique<ConsoleCore>(studio.seams(), *data, view, folder, parts);
         core->FormCreate();
     }
     ~RunningConsole() {
@@ -44,6 +53,9 @@ struct RunningConsole {
 
     StudioSeams studio;
     RecordingConsoleView view;
+    std::pair<int, int> onAir{0, 0};
+    std::pair<int, int> resumed{0, 0};
+    bool startedFirstRow = false;
     std::unique_ptr<TdmQelData> data;
     std::unique_ptr<ConsoleCore> core;
 };
@@ -125,6 +137,77 @@ TEST(Autosave, AfterAKillTheNextStartHasTheSessionsChanges) {
     EXPECT_EQ(next.data->PlayListHistory.StoredRowCount(), 1);
     EXPECT_EQ(next.core->Settings().FadeInDefault, 777);
     EXPECT_TRUE(next.studio.prompter.Messages().empty());
+}
+
+// Killed in the middle of a show: the next start loads the schedule as it
+// was on air (rows and BAD marks) and goes on with the item on air from where
+// it was, rather than with the first row of the last schedule file.
+TEST(Autosave, AfterAKillTheScheduleOnAirComesBackAndTheItemOnAirGoesOn) {
+    TempFolder folder;
+    const std::string showFile = (folder / "show.wsl").string();
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(ready[0]);
+        RunningConsole console(folder.Path());
+        CorvaneSettings& settings = console.core->MutableSettings();
+        settings.WelcomeDone = true;
+        settings.AutoLoadLastSchedule = true;
+        settings.AutoStartSchedule = true;
+        Table& schedule = console.data->cdsSchedule;
+        for (const char* file : {"a.wav", "b.wav", "c.wav"}) {
+            schedule.Append();
+            schedule.FieldByName("LocalPathToFile").SetAsString(file);
+            schedule.Post();
+        }
+        schedule.SaveToFile(showFile);
+        settings.LastScheduleLocation = showFile;
+        // Later in the show: the first row turned out bad, the second is on air.
+        schedule.First();
+        console.data->MarkScheduleItemBad();
+        schedule.Next();
+        console.onAir = {schedule.FieldByName("ItemPlayOrder").AsInteger(), 12345};
+        console.Run(ConsoleCore::AutosaveIntervalMs);
+        const char byte = 1;
+        if (write(ready[1], &byte, 1) != 1)
+            _exit(2);
+        for (;;)
+            pause();
+    }
+    close(ready[1]);
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    close(ready[0]);
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+
+    {
+        RunningConsole next(folder.Path());
+        EXPECT_TRUE(next.core->RecoveringFromUncleanExit());
+        next.core->FormShow();
+        Table& schedule = next.data->cdsSchedule;
+        ASSERT_EQ(schedule.StoredRowCount(), 3);
+        schedule.First();
+        EXPECT_EQ(schedule.FieldByName("ObjectType").AsString(), "BAD");
+        schedule.Next();
+        EXPECT_EQ(next.resumed,
+                  std::pair(static_cast<int>(schedule.FieldByName("ItemPlayOrder").AsInteger()), 12345));
+        EXPECT_FALSE(next.startedFirstRow);
+        EXPECT_EQ(next.core->Settings().LastScheduleLocation, showFile);
+        EXPECT_TRUE(next.core->FormCloseQuery());
+    }
+    // After a clean close there is nothing to recover: the schedule file loads
+    // and its first row starts.
+    EXPECT_FALSE(std::filesystem::exists(folder / ConsoleCore::SessionFile));
+    EXPECT_FALSE(std::filesystem::exists(folder / ConsoleCore::RecoveryScheduleFile));
+    RunningConsole again(folder.Path());
+    EXPECT_FALSE(again.core->RecoveringFromUncleanExit());
+    again.core->FormShow();
+    EXPECT_TRUE(again.startedFirstRow);
+    again.data->cdsSchedule.First();
+    EXPECT_NE(again.data->cdsSchedule.FieldByName("ObjectType").AsString(), "BAD");
 }
 
 } // namespace

@@ -75,6 +75,12 @@ public:
     void PlaySelected();
     // The program is closing: nothing starts from now on; the output stops.
     void Shutdown();
+    // The item on air and the ms heard of it ({0, 0} when nothing is on air),
+    // kept for a start after an unclean exit.
+    std::pair<int, int> OnAirPlace();
+    // Starts the row of `item` at `positionMs` (the row under the cursor
+    // when that item is gone).
+    void ResumeItem(int item, int positionMs);
 
     // --- Actions ---
     void StartBroadcast();

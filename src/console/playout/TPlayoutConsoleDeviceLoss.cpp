@@ -103,6 +103,21 @@ void TPlayoutConsole::RetryDevice() {
     SetOnAir(OutputPlaying());
 }
 
+std::pair<int, int> TPlayoutConsole::OnAirPlace() {
+    if (waitingForDevice_ && resumePoint_)
+        return {resumePoint_->item, resumePoint_->positionMs.value_or(0)};
+    if (!FOnAir || FCurrentItem == 0)
+        return {0, 0};
+    const bool heard = OutputPlaying() && !Deck(FCurrentPort).IsEmpty();
+    return {FCurrentItem, heard ? HeardPosition() : 0};
+}
+
+void TPlayoutConsole::ResumeItem(int item, int positionMs) {
+    if (LocateItem(item))
+        startAtMs_ = positionMs;
+    StartItem();
+}
+
 void TPlayoutConsole::EndDeviceWait() {
     if (!waitingForDevice_)
         return;

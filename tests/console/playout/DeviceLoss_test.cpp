@@ -125,5 +125,29 @@ TEST_F(DeviceLoss, ADeviceMissingAtTheStartPlaysTheChosenRowOnceItIsBack) {
     EXPECT_EQ(RowType(b), "WAV");
 }
 
+// The place kept for a start after an unclean exit is what was heard, and
+// resuming it plays the rest of that item only.
+TEST_F(DeviceLoss, ThePlaceOnAirIsWhatWasHeardAndResumingItPlaysTheRest) {
+    AddRow(Tone("a.wav", 10, 1000));
+    const int b = AddRow(Tone("b.wav", 10, 2000));
+    const int c = AddRow(Tone("c.wav", 10, 3000));
+    EXPECT_EQ(console->OnAirPlace(), std::pair(0, 0));
+    Cursor(b);
+    console->StartItem();
+    Run(4000);
+    const auto [item, position] = console->OnAirPlace();
+    EXPECT_EQ(item, b);
+    EXPECT_NEAR(position, 4000, 40);
+    console->StopBroadcast();
+
+    const int64_t start = seams.studio.NowMs();
+    console->ResumeItem(b, 4000);
+    Run(8000);
+    const PlayedAudio& resumed = device.Streams().back();
+    EXPECT_GT(ToneLevel(resumed, {start, start + 500}, 2000), 0.4);
+    EXPECT_NEAR(static_cast<double>(Onset(resumed, start, 3000) - start), 6000, 60);
+    EXPECT_EQ(console->CurrentItem(), c);
+}
+
 } // namespace
 } // namespace corvane::testing
