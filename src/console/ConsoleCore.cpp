@@ -127,7 +127,7 @@ void ConsoleCore::StartSession() {
         }
     }
     // From here on the files follow the tables.
-    autosave_ = std::make_unique<TableAutosave>(data_);
+    autosave_ = std::make_unique<TableAutosave>(data_, seams_.dispatcher);
     autosave_->AlsoKeep(data_.cdsSchedule, (programFolder_ / RecoveryScheduleFile).string());
     tmrAutosave_->SetEnabled(true);
     WriteSession();

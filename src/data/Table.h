@@ -125,6 +125,12 @@ public:
     // A copy of the stored fields and rows as the file keeps them, to be
     // written elsewhere (on another thread) while the table goes on.
     std::shared_ptr<const TableStorage> Snapshot() const;
+    // The same in pieces, for a large table copied over several main-thread
+    // turns: the fields and file values without rows, then rows [from,
+    // from + count) appended; returns how many were copied. The pieces make
+    // one copy only while CurrentDataVersion stays the same.
+    std::shared_ptr<TableStorage> SnapshotHead() const;
+    size_t SnapshotRows(TableStorage& into, size_t from, size_t count) const;
 
     // --- Fields ---
     int FieldCount() const { return static_cast<int>(fields_.size()); }

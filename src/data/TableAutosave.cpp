@@ -7,14 +7,16 @@
 
 namespace corvane {
 
-TableAutosave::TableAutosave(TdmQelData& data) : data_(data) {
+TableAutosave::TableAutosave(TdmQelData& data, Dispatcher& dispatcher)
+    : data_(data), dispatcher_(dispatcher) {
     // What is loaded is what the files hold.
-    for (const Table* table : data_.SavedTables())
-        written_[table] = table->CurrentDataVersion();
+    for (Table* table : data_.SavedTables())
+        entries_.push_back({table, {}, table->CurrentDataVersion()});
     writer_ = std::thread([this] { WriterLoop(); });
 }
 
 TableAutosave::~TableAutosave() {
+    *alive_ = false;
     {
         std::lock_guard lock(mutex_);
         quit_ = true;
@@ -24,7 +26,71 @@ TableAutosave::~TableAutosave() {
 }
 
 void TableAutosave::AlsoKeep(Table& table, std::string path) {
-    kept_.push_back({&table, std::move(path), table.CurrentDataVersion()});
+    entries_.push_back({&table, std::move(path), table.CurrentDataVersion()});
+}
+
+bool TableAutosave::MayWrite(const Entry& entry) const {
+    return entry.table->Active() && !(entry.path.empty() && entry.table->FileName().empty()) &&
+           !(entry.table == &data_.cdsAudioLibrary && data_.LibraryShrank());
+}
+
+int TableAutosave::WriteChanged() {
+    ReportFailures();
+    int started = 0;
+    for (Entry& entry : entries_) {
+        const Table::DataVersion now = entry.table->CurrentDataVersion();
+        if (entry.copying || entry.written == now || !MayWrite(entry))
+            continue;
+        entry.copying = true;
+        copies_.push_back({&entry, entry.path.empty() ? entry.table->FileName() : entry.path, now,
+                           entry.table->SnapshotHead()});
+        ++started;
+    }
+    if (started > 0)
+        CopyTurn();
+    return started;
+}
+
+void TableAutosave::CopyTurn() {
+    for (auto it = copies_.begin(); it != copies_.end();) {
+        Copy& copy = *it;
+        Entry& entry = *copy.entry;
+        const Table::DataVersion now = entry.table->CurrentDataVersion();
+        if (now != copy.version) {
+            // Changed since the last slice: copy the new rows from the start.
+            copy.version = now;
+            copy.rows = entry.table->SnapshotHead();
+            copy.next = 0;
+        }
+        if (!MayWrite(entry)) {
+            entry.copying = false;
+            it = copies_.erase(it);
+            continue;
+        }
+        copy.next += entry.table->SnapshotRows(*copy.rows, copy.next, RowsPerTurn);
+        if (copy.next < static_cast<size_t>(entry.table->StoredRowCount())) {
+            ++it;
+            continue;
+        }
+        entry.written = copy.version;
+        entry.copying = false;
+        Hand([path = copy.path, rows = std::move(copy.rows)] { WriteTableFile(path, *rows); });
+        it = copies_.erase(it);
+    }
+    PostTurn();
+}
+
+void TableAutosave::PostTurn() {
+    if (copies_.empty() || turnPosted_)
+        return;
+    turnPosted_ = true;
+    dispatcher_.Post([this, alive = std::weak_ptr<bool>(alive_)] {
+        const auto live = alive.lock();
+        if (!live || !*live)
+            return;
+        turnPosted_ = false;
+        CopyTurn();
+    });
 }
 
 void TableAutosave::Hand(Job job) {
@@ -39,31 +105,9 @@ void TableAutosave::WriteText(std::string path, std::string text) {
     });
 }
 
-int TableAutosave::WriteChanged() {
-    ReportFailures();
-    int handed = 0;
-    for (Kept& kept : kept_) {
-        const Table::DataVersion now = kept.table->CurrentDataVersion();
-        if (!kept.table->Active() || kept.written == now)
-            continue;
-        kept.written = now;
-        Hand([path = kept.path, rows = kept.table->Snapshot()] { WriteTableFile(path, *rows); });
-        ++handed;
-    }
-    for (Table* table : data_.SavedTables()) {
-        const Table::DataVersion now = table->CurrentDataVersion();
-        if (!table->Active() || table->FileName().empty() || written_[table] == now)
-            continue;
-        if (table == &data_.cdsAudioLibrary && data_.LibraryShrank())
-            continue;
-        written_[table] = now;
-        Hand([path = table->FileName(), rows = table->Snapshot()] { WriteTableFile(path, *rows); });
-        ++handed;
-    }
-    return handed;
-}
-
 void TableAutosave::Finish() {
+    while (!copies_.empty())
+        CopyTurn();
     std::unique_lock lock(mutex_);
     wake_.wait(lock, [&] { return jobs_.empty() && !writing_; });
     lock.unlock();
