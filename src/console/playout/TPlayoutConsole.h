@@ -63,6 +63,10 @@ public:
     // Stops and closes the output, unloads every deck and resets the state.
     void ResetPlayout();
     void SetOnAir(bool on);
+    // Applies the on-air command table again for the current state (the
+    // schedule's rows changed) without counting as an on-air change: the
+    // two-hourly device refresh keeps its time.
+    void RefreshCommands() { ApplyCommands(); }
     void SetCurrentItem(int item);
     void SetNextItem(int item);
     void SetDelayedPause(bool on);

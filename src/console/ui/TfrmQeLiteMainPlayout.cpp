@@ -74,7 +74,7 @@ void TfrmQeLiteMain::FillPlayoutParts(ConsoleParts& parts) {
     if (!parts.RefreshCommands)
         parts.RefreshCommands = [this] {
             if (playout_)
-                playout_->SetOnAir(playout_->OnAir());
+                playout_->RefreshCommands();
         };
     if (!parts.StartItem)
         parts.StartItem = [this] {

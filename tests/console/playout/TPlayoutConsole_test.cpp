@@ -224,6 +224,18 @@ TEST_F(Sequencing, AnOutputErrorMarksTheRowBadAndResumesWithTheNextOne) {
     EXPECT_EQ(RowType(b), "WAV");
 }
 
+TEST_F(Sequencing, RefreshingTheCommandsLeavesTheDeviceRefreshTimeAlone) {
+    const int a = AddRow(Tone("a.wav", 3, 1000));
+    Cursor(a);
+    console->StartItem();
+    Run(500);
+    const TDateTime changed = console->LastStateChange();
+    seams.studio.SetWallClock(seams.studio.Now() + 1.0 / 24);
+    console->RefreshCommands();
+    EXPECT_EQ(console->LastStateChange(), changed);
+    EXPECT_TRUE(console->Commands().Stop);
+}
+
 TEST_F(Sequencing, StatisticsStampTheLibraryAndTheRowOnlyWhenOn) {
     for (const bool on : {true, false}) {
         SCOPED_TRACE(on);
