@@ -7,6 +7,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <sys/wait.h>
@@ -65,6 +66,32 @@ std::filesystem::file_time_type Stamp(const std::filesystem::path& path) {
     return std::filesystem::last_write_time(path, ec);
 }
 
+// Runs `session` in a child process, which then waits to be killed with
+// SIGKILL: no close, no destructor, as a crash or a kill -9 ends a program.
+void RunAndKill(const std::function<void()>& session) {
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(ready[0]);
+        session();
+        const char byte = 1;
+        if (write(ready[1], &byte, 1) != 1)
+            _exit(2);
+        for (;;)
+            pause();
+    }
+    close(ready[1]);
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    close(ready[0]);
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+}
+
 TEST(Autosave, ChangedTablesAndSettingsAreWrittenWithinSecondsWithoutAQuestion) {
     TempFolder folder;
     {
@@ -104,12 +131,7 @@ TEST(Autosave, ChangedTablesAndSettingsAreWrittenWithinSecondsWithoutAQuestion) 
 // the tables and settings as they were seconds before.
 TEST(Autosave, AfterAKillTheNextStartHasTheSessionsChanges) {
     TempFolder folder;
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        close(ready[0]);
+    RunAndKill([&] {
         RunningConsole console(folder.Path());
         console.AddTitle("Played this morning");
         Table& history = console.data->PlayListHistory;
@@ -117,20 +139,8 @@ TEST(Autosave, AfterAKillTheNextStartHasTheSessionsChanges) {
         history.Post();
         console.core->MutableSettings().FadeInDefault = 777;
         console.Run(ConsoleCore::AutosaveIntervalMs);
-        const char byte = 1;
-        if (write(ready[1], &byte, 1) != 1)
-            _exit(2);
-        for (;;)
-            pause(); // until killed: no close, no destructor
-    }
-    close(ready[1]);
-    char byte = 0;
-    ASSERT_EQ(read(ready[0], &byte, 1), 1);
-    close(ready[0]);
-    kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFSIGNALED(status));
+    });
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
 
     RunningConsole next(folder.Path());
     EXPECT_EQ(next.data->cdsAudioLibrary.StoredRowCount(), 1);
@@ -145,12 +155,7 @@ TEST(Autosave, AfterAKillTheNextStartHasTheSessionsChanges) {
 TEST(Autosave, AfterAKillTheScheduleOnAirComesBackAndTheItemOnAirGoesOn) {
     TempFolder folder;
     const std::string showFile = (folder / "show.wsl").string();
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        close(ready[0]);
+    RunAndKill([&] {
         RunningConsole console(folder.Path());
         CorvaneSettings& settings = console.core->MutableSettings();
         settings.WelcomeDone = true;
@@ -170,18 +175,8 @@ TEST(Autosave, AfterAKillTheScheduleOnAirComesBackAndTheItemOnAirGoesOn) {
         schedule.Next();
         console.onAir = {schedule.FieldByName("ItemPlayOrder").AsInteger(), 12345};
         console.Run(ConsoleCore::AutosaveIntervalMs);
-        const char byte = 1;
-        if (write(ready[1], &byte, 1) != 1)
-            _exit(2);
-        for (;;)
-            pause();
-    }
-    close(ready[1]);
-    char byte = 0;
-    ASSERT_EQ(read(ready[0], &byte, 1), 1);
-    close(ready[0]);
-    kill(child, SIGKILL);
-    waitpid(child, nullptr, 0);
+    });
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
 
     {
         RunningConsole next(folder.Path());
