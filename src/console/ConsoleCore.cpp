@@ -3,6 +3,7 @@
 #include "console/ConsoleView.h"
 #include "console/IniFile.h"
 #include "console/IntegerText.h"
+#include "data/TableAutosave.h"
 #include "data/TdmQelData.h"
 #include "platform/ExceptionGuard.h"
 
@@ -50,9 +51,11 @@ ConsoleCore::ConsoleCore(Seams seams, TdmQelData& data, ConsoleView& view,
     : seams_(seams), data_(data), view_(view), programFolder_(std::move(programFolder)),
       parts_(std::move(parts)), settings_(CorvaneSettings::Defaults(programFolder_)),
       tmrClock(seams.timers.CreateTimer("tmrClock", 1000)),
-      EventTimer_(seams.timers.CreateTimer("EventTimer", 1000)) {
+      EventTimer_(seams.timers.CreateTimer("EventTimer", 1000)),
+      tmrAutosave_(seams.timers.CreateTimer("tmrAutosave", AutosaveIntervalMs)), savedSettings_(settings_) {
     // The clock runs from the start; its display is fed by the clock panel.
     tmrClock->SetEnabled(true);
+    tmrAutosave_->SetOnTimer([this] { Autosave(); });
 }
 
 ConsoleCore::~ConsoleCore() = default;
@@ -108,6 +111,45 @@ void ConsoleCore::FormCreate() {
     ShowTotalDuration(data_.ScheduleTotalSeconds);
     FPlayRequest = false;
     FTransportBusy = false;
+    StartSession();
+}
+
+void ConsoleCore::StartSession() {
+    const std::filesystem::path session = programFolder_ / SessionFile;
+    uncleanExit_ = FileExists(session.string());
+    if (uncleanExit_) {
+        try {
+            const IniFile ini = IniFile::Load(session);
+            recoveredPlace_ = {ini.ReadInteger("Session", "OnAirItem", 0),
+                               ini.ReadInteger("Session", "PositionMs", 0)};
+        } catch (...) {
+            recoveredPlace_ = {0, 0};
+        }
+    }
+    // From here on the files follow the tables.
+    autosave_ = std::make_unique<TableAutosave>(data_, seams_.dispatcher);
+    autosave_->AlsoKeep(data_.cdsSchedule, (programFolder_ / RecoveryScheduleFile).string());
+    tmrAutosave_->SetEnabled(true);
+    WriteSession();
+}
+
+void ConsoleCore::WriteSession() {
+    const std::pair<int, int> place = parts_.OnAirPlace ? parts_.OnAirPlace() : std::pair{0, 0};
+    IniFile ini;
+    ini.WriteInteger("Session", "OnAirItem", place.first);
+    ini.WriteInteger("Session", "PositionMs", place.second);
+    std::string text = ini.Text();
+    if (text == sessionText_)
+        return;
+    sessionText_ = text;
+    autosave_->WriteText((programFolder_ / SessionFile).string(), std::move(text));
+}
+
+// A clean end: nothing to recover at the next start.
+void ConsoleCore::EndSession() {
+    std::error_code ec;
+    std::filesystem::remove(programFolder_ / SessionFile, ec);
+    std::filesystem::remove(programFolder_ / RecoveryScheduleFile, ec);
 }
 
 void ConsoleCore::OpenScheduleTable() {
@@ -197,19 +239,38 @@ void ConsoleCore::FormShow() {
     if (!FFirstShow)
         return;
     FFirstShow = false;
+    const std::string recoveryCopy = (programFolder_ / RecoveryScheduleFile).string();
+    const bool recovering = uncleanExit_ && FileExists(recoveryCopy);
+    bool recoveryUsed = false;
     try {
-        if (settings_.AutoLoadLastSchedule && FileExists(settings_.LastScheduleLocation) &&
+        if (settings_.AutoLoadLastSchedule && (recovering || FileExists(settings_.LastScheduleLocation)) &&
             parts_.LoadScheduleFile) {
             view_.ProcessPendingMessages();
-            parts_.LoadScheduleFile(settings_.LastScheduleLocation);
+            if (recovering) {
+                // The schedule as it was on air; the schedule file it came
+                // from stays the one to load next time.
+                recoveryUsed = true;
+                const std::string last = settings_.LastScheduleLocation;
+                parts_.LoadScheduleFile(recoveryCopy);
+                settings_.LastScheduleLocation = last;
+            } else {
+                parts_.LoadScheduleFile(settings_.LastScheduleLocation);
+            }
             if (parts_.SetOnAir)
                 parts_.SetOnAir(false);
-            if (settings_.AutoStartSchedule && parts_.StartItem)
+            if (settings_.AutoStartSchedule && recovering && recoveredPlace_.first != 0 && parts_.ResumeItem)
+                parts_.ResumeItem(recoveredPlace_.first, recoveredPlace_.second);
+            else if (settings_.AutoStartSchedule && parts_.StartItem)
                 parts_.StartItem();
             view_.Repaint();
         }
     } catch (...) {
         Inform("Boot error encountered\r\n" + ExceptionMessage(std::current_exception()));
+    }
+    // A recovery copy not taken now would be stale at the next unclean end.
+    if (!recoveryUsed) {
+        std::error_code ec;
+        std::filesystem::remove(recoveryCopy, ec);
     }
 }
 
@@ -220,8 +281,12 @@ bool ConsoleCore::FormCloseQuery() {
     FStopping = true;
     if (parts_.StopOutput)
         Guarded("FormCloseQuery", [&] { parts_.StopOutput(); });
+    // The close writes the same files: the writes under way end first.
+    tmrAutosave_->SetEnabled(false);
+    Guarded("FormCloseQuery", [&] { autosave_.reset(); });
     Guarded("FormCloseQuery", [&] { data_.SaveAllTables(); });
     Guarded("FormCloseQuery", [&] { SaveSettings(); });
+    EndSession();
     return true;
 }
 
@@ -250,6 +315,8 @@ void ConsoleCore::LoadSettings() {
     }
     if (settings_.AudioRackPlayList.empty())
         LoadRackFromRackList();
+    // What was read is what the file holds.
+    savedSettings_ = SettingsToSave();
 }
 
 // Without a rack named in the settings the rack list's current row decides.
@@ -266,13 +333,36 @@ void ConsoleCore::LoadRackFromRackList() {
     LoadRack(fileList->AsString());
 }
 
+CorvaneSettings ConsoleCore::SettingsToSave() const {
+    CorvaneSettings settings = settings_;
+    settings.AudioRackPlayList = FCurrentRackFile;
+    settings.Grid = view_.CurrentGridAppearance();
+    settings.FileBrowseDefaultDirectory = view_.FolderBrowserFolder();
+    return settings;
+}
+
 void ConsoleCore::SaveSettings() {
     IniFile ini = IniFile::Load(SettingsPath());
-    settings_.AudioRackPlayList = FCurrentRackFile;
-    settings_.Grid = view_.CurrentGridAppearance();
-    settings_.FileBrowseDefaultDirectory = view_.FolderBrowserFolder();
+    settings_ = SettingsToSave();
     WriteSettings(ini, settings_);
     ini.Save(SettingsPath());
+    savedSettings_ = settings_;
+}
+
+void ConsoleCore::FinishAutosave() {
+    if (autosave_)
+        autosave_->Finish();
+}
+
+void ConsoleCore::Autosave() {
+    if (FClosing)
+        return;
+    if (autosave_) {
+        autosave_->WriteChanged();
+        WriteSession();
+    }
+    if (!(SettingsToSave() == savedSettings_))
+        SaveSettings();
 }
 
 void ConsoleCore::LoadRack(const std::string& path) {

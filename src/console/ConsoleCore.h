@@ -12,6 +12,8 @@
 
 namespace corvane {
 
+class TableAutosave;
+
 class ConsoleView;
 class Table;
 class TdmQelData;
@@ -84,6 +86,22 @@ public:
     bool Stopping() const { return FStopping; }
     int CurrentPort() const { return FCurrentPort; }
     Timer& ClockTimer() { return *tmrClock; }
+    // Every AutosaveIntervalMs while the console runs: the tables changed
+    // since their last write and corvane.ini when the settings changed are
+    // written, so that an unclean end loses seconds, not the session.
+    static constexpr int AutosaveIntervalMs = 5000;
+    // Beside the program while it runs: the schedule's rows (it has no table
+    // file of its own) and the session file with the item on air and its
+    // position. A session file found at start-up means the last run ended
+    // uncleanly; the automatic load then takes the recovery copy, and an
+    // automatic start goes on with the item that was on air.
+    static constexpr const char* RecoveryScheduleFile = "Schedule.recovery";
+    static constexpr const char* SessionFile = "corvane.session";
+    bool RecoveringFromUncleanExit() const { return uncleanExit_; }
+    void Autosave();
+    // Waits until the table writes handed over by Autosave are done.
+    void FinishAutosave();
+    Timer& AutosaveTimer() { return *tmrAutosave_; }
     Timer& EventTimer() { return *EventTimer_; }
 
 private:
@@ -95,6 +113,8 @@ private:
     void Inform(const std::string& text, MessageType type = MessageType::Information);
     void OpenOrCreate(Table& table);
     bool FileExists(const std::string& path) const;
+    // The settings as SaveSettings writes them (with what the window holds).
+    CorvaneSettings SettingsToSave() const;
 
     Seams seams_;
     TdmQelData& data_;
@@ -119,6 +139,16 @@ private:
 
     std::unique_ptr<Timer> tmrClock;
     std::unique_ptr<Timer> EventTimer_;
+    std::unique_ptr<Timer> tmrAutosave_;
+    std::unique_ptr<TableAutosave> autosave_;
+    // What corvane.ini holds as far as this run knows.
+    CorvaneSettings savedSettings_;
+    bool uncleanExit_ = false;
+    std::pair<int, int> recoveredPlace_{0, 0};
+    std::string sessionText_;
+    void StartSession();
+    void WriteSession();
+    void EndSession();
 };
 
 } // namespace corvane

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace corvane {
 
@@ -18,6 +19,11 @@ struct ConsoleParts {
     std::function<void()> RefreshCommands;
     // Playout: starts the schedule row under the cursor.
     std::function<void()> StartItem;
+    // Reliability (the recovery copy after an unclean exit): the item on air
+    // and the ms heard of it ({0, 0} when none); starting the row of an item
+    // from a position.
+    std::function<std::pair<int, int>()> OnAirPlace;
+    std::function<void(int item, int positionMs)> ResumeItem;
     // Sound output: stops the output device (at close, before anything is saved).
     std::function<void()> StopOutput;
     // Schedule files: loads a schedule file into the schedule.

@@ -223,6 +223,31 @@ void Table::LoadFromFile(const std::string& path) {
     Activate();
 }
 
+std::shared_ptr<TableStorage> Table::SnapshotHead() const {
+    auto copy = std::make_shared<TableStorage>();
+    copy->defs = storage_->defs;
+    copy->nextAutoInc = storage_->nextAutoInc;
+    copy->nextSeq = storage_->nextSeq;
+    copy->changesPending = storage_->changesPending;
+    copy->version = storage_->version;
+    copy->rows.reserve(storage_->rows.size());
+    return copy;
+}
+
+size_t Table::SnapshotRows(TableStorage& into, size_t from, size_t count) const {
+    const auto& rows = storage_->rows;
+    const size_t end = std::min(rows.size(), from + count);
+    for (size_t i = from; i < end; ++i)
+        into.rows.push_back(std::make_unique<TableRow>(*rows[i]));
+    return end > from ? end - from : 0;
+}
+
+std::shared_ptr<const TableStorage> Table::Snapshot() const {
+    auto copy = SnapshotHead();
+    SnapshotRows(*copy, 0, storage_->rows.size());
+    return copy;
+}
+
 void Table::SaveToFile(const std::string& path) {
     CheckActive();
     WriteTableFile(path, *storage_);

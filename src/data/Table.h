@@ -114,6 +114,23 @@ public:
     bool ChangesPending() const { return storage_->changesPending; }
     // The next value an AutoInc field will get.
     int64_t NextAutoIncValue() const { return storage_->nextAutoInc; }
+    // Differs after every change of the rows, also after they were replaced
+    // by a load, so that a writer can tell whether its last copy is current.
+    struct DataVersion {
+        const void* storage = nullptr;
+        uint64_t version = 0;
+        friend bool operator==(const DataVersion&, const DataVersion&) = default;
+    };
+    DataVersion CurrentDataVersion() const { return {storage_.get(), storage_->version}; }
+    // A copy of the stored fields and rows as the file keeps them, to be
+    // written elsewhere (on another thread) while the table goes on.
+    std::shared_ptr<const TableStorage> Snapshot() const;
+    // The same in pieces, for a large table copied over several main-thread
+    // turns: the fields and file values without rows, then rows [from,
+    // from + count) appended; returns how many were copied. The pieces make
+    // one copy only while CurrentDataVersion stays the same.
+    std::shared_ptr<TableStorage> SnapshotHead() const;
+    size_t SnapshotRows(TableStorage& into, size_t from, size_t count) const;
 
     // --- Fields ---
     int FieldCount() const { return static_cast<int>(fields_.size()); }

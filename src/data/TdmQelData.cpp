@@ -165,10 +165,14 @@ void TdmQelData::SaveTableIfChanged(Table& table) {
     table.SaveToFile(table.FileName());
 }
 
+std::vector<Table*> TdmQelData::SavedTables() {
+    return {&cdsFileScan, &cdsAudioLibrary, &PlayListHistory, &cdsAdTimes, &cdsRackList, &CommercialHistory};
+}
+
 void TdmQelData::SaveAllTables() {
     SaveTableIfChanged(cdsFileScan);
     const int titles = cdsAudioLibrary.StoredRowCount();
-    if (titles < StartTitleCount) {
+    if (LibraryShrank()) {
         const std::string text = "At the start of this session there were " +
                                  std::to_string(StartTitleCount) + " titles in the database." +
                                  "  The system about to save the database with " + std::to_string(titles) +
@@ -179,8 +183,9 @@ void TdmQelData::SaveAllTables() {
         }
     }
     libraryWriteWithheld_ = false;
-    for (Table* table : {&cdsAudioLibrary, &PlayListHistory, &cdsAdTimes, &cdsRackList, &CommercialHistory})
-        SaveTableIfChanged(*table);
+    for (Table* table : SavedTables())
+        if (table != &cdsFileScan)
+            SaveTableIfChanged(*table);
 }
 
 bool TdmQelData::MarkTitlePlayed(int titleId) {

@@ -85,6 +85,11 @@ public:
     // --- Operations ---
     void SaveAllTables();
     void SaveTableIfChanged(Table& table);
+    // The tables SaveAllTables writes, in its order.
+    std::vector<Table*> SavedTables();
+    // The library holds fewer titles than at the start of the session: only
+    // the operator's own save, with its warning, may write it.
+    bool LibraryShrank() const { return cdsAudioLibrary.StoredRowCount() < StartTitleCount; }
     bool MarkTitlePlayed(int titleId);
     void MarkScheduleItemBad();
     // cdsPlayList loaded from the file, or nullptr when loading failed.

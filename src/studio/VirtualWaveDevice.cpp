@@ -16,6 +16,13 @@ public:
     }
 
     const WaveDeviceFormat& Format() const override { return format_; }
+    void SetOnFault(WaveDeviceFault onFault) override { poster_.SetOnFault(std::move(onFault)); }
+    void Break(const std::string& call, const std::string& text) {
+        device_.CatchUp();
+        EndStarving();
+        broken_ = true;
+        poster_.PostFault(call, text);
+    }
 
     void Write(WaveDeviceBuffer& buffer) override {
         Enter(Call::Write);
@@ -52,7 +59,13 @@ public:
     void Close() override {
         if (device_.stream_ != this)
             return;
-        Enter(Call::Close);
+        // A failing close still lets go of the device, as a real one does.
+        try {
+            Enter(Call::Close);
+        } catch (...) {
+            Detach();
+            throw;
+        }
         Detach();
     }
 
@@ -60,7 +73,7 @@ public:
     size_t QueuedCount() const { return queue_.size(); }
 
     int64_t NextDueMs() const {
-        if (paused_ || queue_.empty())
+        if (paused_ || broken_ || queue_.empty())
             return -1;
         const uint64_t endFrame = played_.Frames() + FramesLeft(queue_.front());
         const uint64_t rate = format_.samplesPerSec;
@@ -71,7 +84,7 @@ public:
     void PlayUntil(int64_t nowMs) {
         const uint64_t target = played_.MsToFrame(nowMs);
         while (played_.Frames() < target) {
-            if (paused_ || queue_.empty()) {
+            if (paused_ || broken_ || queue_.empty()) {
                 played_.AppendSilence(target - played_.Frames());
                 break;
             }
@@ -133,6 +146,7 @@ private:
     CompletionPoster poster_;
     std::deque<Queued> queue_;
     bool paused_ = false;
+    bool broken_ = false;
     uint64_t position_ = 0;
     bool starving_ = false;
     int64_t starvingSinceMs_ = 0;
@@ -158,7 +172,7 @@ std::string VirtualWaveDevice::ProductName(int deviceId) const {
 
 bool VirtualWaveDevice::CanPlay(int deviceId, const WaveDeviceFormat& format) const {
     ProductName(deviceId);
-    if (failNext_.erase(Call::CanPlay) > 0)
+    if (failNext_.erase(Call::CanPlay) > 0 || failAlways_.contains(Call::CanPlay))
         return false;
     return format.IsPcm() && (format.bitsPerSample == 8 || format.bitsPerSample == 16) &&
            (format.channels == 1 || format.channels == 2) && format.samplesPerSec >= 4000 &&
@@ -183,7 +197,23 @@ void VirtualWaveDevice::FailNext(Call call, std::string text) {
     failNext_[call] = std::move(text);
 }
 
+void VirtualWaveDevice::FailAlways(Call call, std::string text) {
+    failAlways_[call] = std::move(text);
+}
+
+void VirtualWaveDevice::Heal() {
+    failNext_.clear();
+    failAlways_.clear();
+}
+
+void VirtualWaveDevice::BreakStream(const std::string& call, const std::string& text) {
+    if (stream_)
+        stream_->Break(call, text);
+}
+
 void VirtualWaveDevice::ThrowIfFailing(Call call) const {
+    if (const auto always = failAlways_.find(call); always != failAlways_.end())
+        throw WaveDeviceError(always->second);
     const auto it = failNext_.find(call);
     if (it == failNext_.end())
         return;

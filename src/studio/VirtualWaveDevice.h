@@ -16,7 +16,8 @@ namespace corvane {
 // consumed at the stream's sample rate as the studio runs, each completion is
 // posted to the studio's main-thread queue in queue order, and everything
 // played is kept (PlayedAudio) for the test to inspect. A test can make the
-// next call of a kind fail, or present no device at all. One stream may be
+// next call of a kind fail, make calls fail until healed, break the open
+// stream as a dying sound system would, or present no device at all. One stream may be
 // open at a time. Runs entirely on the studio's thread.
 class VirtualWaveDevice final : public WaveDevice, public TimeSource {
 public:
@@ -42,6 +43,15 @@ public:
     // The next call of this kind throws WaveDeviceError with the text (a
     // failing CanPlay answers false).
     void FailNext(Call call, std::string text);
+    // Every call of this kind fails with the text until Heal (a failing
+    // CanPlay answers false): a device that has gone away.
+    void FailAlways(Call call, std::string text);
+    // Ends every failure set with FailNext or FailAlways.
+    void Heal();
+    // The open stream stops taking audio, as when the sound system dies:
+    // nothing more plays or completes, and the stream tells its fault
+    // handler (call, text) through the studio's queue.
+    void BreakStream(const std::string& call, const std::string& text);
 
     bool IsOpen() const { return stream_ != nullptr; }
     bool IsPaused() const;
@@ -69,6 +79,7 @@ private:
     int deviceCount_ = 1;
     uint64_t positionWrap_ = 0;
     mutable std::map<Call, std::string> failNext_;
+    std::map<Call, std::string> failAlways_;
     std::deque<PlayedAudio> played_;
     Stream* stream_ = nullptr;
 };

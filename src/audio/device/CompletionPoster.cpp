@@ -26,6 +26,19 @@ void CompletionPoster::Post(WaveDeviceBuffer* buffer, uint64_t epoch) {
     });
 }
 
+void CompletionPoster::SetOnFault(WaveDeviceFault onFault) {
+    state_->onFault = std::move(onFault);
+}
+
+void CompletionPoster::PostFault(const std::string& call, const std::string& text) {
+    dispatcher_.Post([state = state_, call, text] {
+        if (!state->attached || state->faultDelivered || !state->onFault)
+            return;
+        state->faultDelivered = true;
+        state->onFault(call, text);
+    });
+}
+
 void CompletionPoster::Invalidate() {
     ++state_->epoch;
 }

@@ -12,8 +12,9 @@ namespace corvane {
 // that went stale in the meantime: a completion posted before a Reset or a
 // Close must not reach the wave output, which has already taken those buffers
 // back. Each queued buffer carries the epoch it was written in; Invalidate
-// starts a new epoch. Epoch, Invalidate and Detach run on the main thread,
-// Post on any thread.
+// starts a new epoch. A failure of the stream is handed over the same way,
+// once, and never after Detach. Epoch, Invalidate, SetOnFault and Detach run
+// on the main thread, Post and PostFault on any thread.
 class CompletionPoster {
 public:
     CompletionPoster(Dispatcher& dispatcher, WaveDeviceDone onDone);
@@ -24,6 +25,8 @@ public:
     uint64_t Epoch() const;
     void Post(WaveDeviceBuffer* buffer, uint64_t epoch);
     void Invalidate();
+    void SetOnFault(WaveDeviceFault onFault);
+    void PostFault(const std::string& call, const std::string& text);
     // No completion is delivered any more, posted or not.
     void Detach();
 
@@ -31,7 +34,9 @@ private:
     struct State {
         uint64_t epoch = 0;
         bool attached = true;
+        bool faultDelivered = false;
         WaveDeviceDone onDone;
+        WaveDeviceFault onFault;
     };
     Dispatcher& dispatcher_;
     std::shared_ptr<State> state_;

@@ -14,6 +14,14 @@ namespace {
 // make those waits longer.
 constexpr uint32_t FramesPerPiece = 1024;
 
+// How long a reset may wait for the writer to let go of the queue. The
+// writer never blocks inside PortAudio for long, so this is only reached
+// when the sound system hangs a call; the stream then counts as failed.
+constexpr auto ResetWaitLimit = std::chrono::seconds(2);
+
+constexpr const char* StalledText = "The sound device stopped taking audio";
+constexpr const char* HungText = "The sound device does not answer";
+
 } // namespace
 
 std::string PortAudioErrorText(int error) {
@@ -86,7 +94,10 @@ std::vector<WaveDeviceBuffer*> PortAudioWaveStream::Reset() {
     // it has let go of them and dropped what the stream still holds.
     const uint64_t ticket = ++resetsRequested_;
     wake_.notify_all();
-    wake_.wait(lock, [&] { return resetsDone_ >= ticket || quit_; });
+    if (!wake_.wait_for(lock, ResetWaitLimit, [&] { return resetsDone_ >= ticket || quit_; })) {
+        failure_ = HungText;
+        failedCall_ = "WaveOutReset";
+    }
     position_ = 0;
     ThrowIfFailed();
     return returned;
@@ -133,14 +144,35 @@ void PortAudioWaveStream::WriterLoop() {
     const std::vector<uint8_t> silence(FramesPerPiece * format_.BlockAlign(),
                                        format_.bitsPerSample == 8 ? 128 : 0);
     std::unique_lock lock(mutex_);
-    // Runs a stream call without the lock; a failure stops the writer and is
-    // reported by the next call from the main thread.
-    auto call = [&](auto&& paCall) {
+    auto fail = [&](const char* callName, std::string text) {
+        failure_ = std::move(text);
+        failedCall_ = callName;
+    };
+    // Runs a stream call without the lock; a failure stops the writer, is
+    // posted to the fault handler and reported by every later call.
+    auto call = [&](const char* callName, auto&& paCall) {
         lock.unlock();
         const PaError error = paCall();
         lock.lock();
         if (error != paNoError && error != paOutputUnderflowed) {
-            failure_ = PortAudioErrorText(error);
+            fail(callName, PortAudioErrorText(error));
+            return false;
+        }
+        return true;
+    };
+    // The stall watch: the stream holds audio but its room has not grown
+    // (nothing was played) for longer than the limit. `expected` is the room
+    // there would be had nothing played since the last look.
+    using Clock = std::chrono::steady_clock;
+    long expected = 0;
+    Clock::time_point lastProgress = Clock::now();
+    auto watch = [&](long available) {
+        const Clock::time_point now = Clock::now();
+        if (available > expected || available >= capacity)
+            lastProgress = now;
+        expected = available;
+        if (now - lastProgress > std::chrono::milliseconds(StallLimitMs)) {
+            fail("WaveOutWrite", StalledText);
             return false;
         }
         return true;
@@ -150,6 +182,12 @@ void PortAudioWaveStream::WriterLoop() {
         lock.unlock();
         const long available = Pa_GetStreamWriteAvailable(stream_);
         lock.lock();
+        if (available < 0) {
+            fail("WaveOutGetPosition", PortAudioErrorText(static_cast<int>(available)));
+            return;
+        }
+        if (!watch(available))
+            return;
         const long held = available >= 0 ? std::max(capacity - available, 0L) : 0;
         CompletePlayed(written - std::min<uint64_t>(static_cast<uint64_t>(held), written));
     };
@@ -161,9 +199,11 @@ void PortAudioWaveStream::WriterLoop() {
         const long available = Pa_GetStreamWriteAvailable(stream_);
         lock.lock();
         if (available < 0) {
-            failure_ = PortAudioErrorText(static_cast<int>(available));
+            fail("WaveOutWrite", PortAudioErrorText(static_cast<int>(available)));
             return false;
         }
+        if (!watch(available))
+            return false;
         if (static_cast<unsigned long>(available) >= frames)
             return true;
         const auto ms =
@@ -174,7 +214,7 @@ void PortAudioWaveStream::WriterLoop() {
     };
     while (!quit_ && failure_.empty()) {
         if (resetsDone_ < resetsRequested_) {
-            if (running && !call([&] { return Pa_AbortStream(stream_); }))
+            if (running && !call("WaveOutReset", [&] { return Pa_AbortStream(stream_); }))
                 break;
             running = false;
             written = 0;
@@ -189,8 +229,10 @@ void PortAudioWaveStream::WriterLoop() {
             if (!roomFor(FramesPerPiece))
                 continue;
             const uint64_t resetsBefore = resetsRequested_;
-            if (!call([&] { return Pa_WriteStream(stream_, silence.data(), FramesPerPiece); }))
+            if (!call("WaveOutWrite",
+                      [&] { return Pa_WriteStream(stream_, silence.data(), FramesPerPiece); }))
                 break;
+            expected -= FramesPerPiece;
             if (resetsRequested_ != resetsBefore || quit_)
                 continue;
             if (!silences_.empty() && silences_.back().second == written)
@@ -212,12 +254,14 @@ void PortAudioWaveStream::WriterLoop() {
             continue;
         }
         if (!running) {
-            if (!call([&] { return Pa_StartStream(stream_); }))
+            if (!call("WaveOutWrite", [&] { return Pa_StartStream(stream_); }))
                 break;
             running = true;
             lock.unlock();
             capacity = Pa_GetStreamWriteAvailable(stream_);
             lock.lock();
+            expected = capacity;
+            lastProgress = Clock::now();
             continue;
         }
         Queued& head = queue_.front();
@@ -227,8 +271,9 @@ void PortAudioWaveStream::WriterLoop() {
         if (bytes >= block && !roomFor(bytes / block))
             continue;
         const uint64_t resetsBefore = resetsRequested_;
-        if (!call([&] { return Pa_WriteStream(stream_, data, bytes / block); }))
+        if (!call("WaveOutWrite", [&] { return Pa_WriteStream(stream_, data, bytes / block); }))
             break;
+        expected -= static_cast<long>(bytes / block);
         if (resetsRequested_ != resetsBefore || quit_)
             continue; // the queue was taken back while we wrote
         written += bytes / block;
@@ -246,6 +291,9 @@ void PortAudioWaveStream::WriterLoop() {
         Pa_AbortStream(stream_);
         lock.lock();
     }
+    // A failure met here, not asked for by Close, is the stream's own fault.
+    if (!failure_.empty() && !quit_)
+        poster_.PostFault(failedCall_, failure_);
     // Whoever waits for a reset must not wait for a writer that has ended.
     quit_ = true;
     wake_.notify_all();

@@ -33,6 +33,12 @@ std::string PortAudioErrorText(int error);
 // stream still holds), not when it was handed to PortAudio: otherwise a stop
 // at the end of the data would cut off the tail still in the stream, and the
 // position would run ahead of what is heard.
+//
+// A stream that fails by itself (a write, start or query fails, or the sound
+// system stops taking audio for more than StallLimitMs while the stream holds
+// some) ends its writer and tells the fault handler on the main thread; from
+// then on every call throws the failure, and no call waits for the writer
+// longer than a reset takes.
 class PortAudioWaveStream final : public WaveDeviceStream {
 public:
     // Takes an opened, not yet started PortAudio stream.
@@ -40,7 +46,10 @@ public:
                         WaveDeviceDone onDone);
     ~PortAudioWaveStream() override;
 
+    static constexpr int StallLimitMs = 1000;
+
     const WaveDeviceFormat& Format() const override { return format_; }
+    void SetOnFault(WaveDeviceFault onFault) override { poster_.SetOnFault(std::move(onFault)); }
     void Write(WaveDeviceBuffer& buffer) override;
     void Pause() override;
     void Resume() override;
@@ -81,6 +90,7 @@ private:
     uint64_t resetsRequested_ = 0;
     uint64_t resetsDone_ = 0;
     std::string failure_;
+    std::string failedCall_;
     std::atomic<uint64_t> position_{0};
     std::thread writer_;
     bool closed_ = false;

@@ -45,6 +45,12 @@ struct WaveDeviceBuffer {
 // returned, nor after the stream was closed.
 using WaveDeviceDone = std::function<void(WaveDeviceBuffer& buffer)>;
 
+// Called on the main thread (through the Dispatcher) when a stream fails by
+// itself, between calls: the sound system went away or stopped taking audio.
+// `call` names the device call that met the failure, `text` is the device
+// layer's own description. At most once per stream, never after Close.
+using WaveDeviceFault = std::function<void(const std::string& call, const std::string& text)>;
+
 // An open output. Every operation is called on the main thread and throws
 // WaveDeviceError when the device fails.
 class WaveDeviceStream {
@@ -52,6 +58,9 @@ public:
     virtual ~WaveDeviceStream() = default;
 
     virtual const WaveDeviceFormat& Format() const = 0;
+    // Who hears of a failure the stream meets by itself. Set right after
+    // opening, before the main thread goes back to its queue.
+    virtual void SetOnFault(WaveDeviceFault onFault) = 0;
     // Appends a buffer to the play queue.
     virtual void Write(WaveDeviceBuffer& buffer) = 0;
     // Holds playback where it is; queued buffers stay queued.

@@ -31,12 +31,32 @@ void TMMWaveOut::Fire(const TMMNotifyEvent& event) {
 }
 
 void TMMWaveOut::FireError() {
-    Fire(OnError);
+    // A fault already being told (or closing the output after it) is not
+    // told again: a handler that stops the output on a dead device would
+    // otherwise start the same error over and over.
+    if (reportingError_ || failing_)
+        return;
+    reportingError_ = true;
+    try {
+        Fire(OnError);
+    } catch (...) {
+        reportingError_ = false;
+        throw;
+    }
+    reportingError_ = false;
+}
+
+void TMMWaveOut::Raise(const std::string& message, TMMWaveOutErrorSource source) {
+    if (!reportingError_ && !failing_) {
+        errorSource_ = source;
+        errorMessage_ = message;
+    }
+    FireError();
+    throw EMMWaveOutError(message);
 }
 
 void TMMWaveOut::Error(const std::string& message) {
-    FireError();
-    throw EMMWaveOutError(message);
+    Raise(message, TMMWaveOutErrorSource::Output);
 }
 
 template <typename F> auto TMMWaveOut::DeviceCall(const char* call, F&& f) -> decltype(f()) {
@@ -45,7 +65,7 @@ template <typename F> auto TMMWaveOut::DeviceCall(const char* call, F&& f) -> de
     } catch (const WaveDeviceError& e) {
         const std::string text =
             *e.what() ? e.what() : "Specified error number is out of range (unknown error)";
-        Error(DeviceErrorText(call, text));
+        Raise(DeviceErrorText(call, text), TMMWaveOutErrorSource::Device);
     }
 }
 
@@ -55,6 +75,10 @@ void TMMWaveOut::FireErrorUnlessRaised(const std::exception_ptr& error) {
     } catch (const EMMWaveOutError&) {
         // Error has fired OnError already.
     } catch (...) {
+        if (!reportingError_ && !failing_) {
+            errorSource_ = TMMWaveOutErrorSource::Chain;
+            errorMessage_ = ExceptionMessage(error);
+        }
         FireError();
     }
 }
@@ -62,7 +86,9 @@ void TMMWaveOut::FireErrorUnlessRaised(const std::exception_ptr& error) {
 void TMMWaveOut::FailOperation() {
     const std::exception_ptr error = std::current_exception();
     FireErrorUnlessRaised(error);
+    failing_ = true;
     CloseWith(CloseMode::Forced);
+    failing_ = false;
     std::rethrow_exception(error);
 }
 
@@ -70,7 +96,65 @@ template <typename F> void TMMWaveOut::RunOperation(F&& operation) {
     try {
         operation();
     } catch (...) {
+        stopping_ = false;
+        if (failing_ || reportingError_ || closing_) {
+            // Raised while the output is already reporting a fault or
+            // closing: that fault has been told; let go of the device and
+            // end here, so the caller (often OnError's own handler) goes on.
+            FireErrorUnlessRaised(std::current_exception());
+            DropDevice();
+            return;
+        }
         FailOperation();
+    }
+}
+
+void TMMWaveOut::DropDevice() {
+    const bool wasPlaying = state_.playing || state_.paused;
+    const bool wasOpen = stream_ != nullptr;
+    if (stream_) {
+        try {
+            stream_->Close();
+        } catch (const WaveDeviceError&) {
+            // The device is already gone; there is nothing more to tell.
+        }
+        stream_.reset();
+    }
+    state_ = TMMWaveOutState{};
+    stopRequested_ = true;
+    deferredStop_ = deferredClose_ = resetting_ = false;
+    queued_ = 0;
+    wrapCount_ = wrapSize_ = 0;
+    // The slots stay allocated: buffer processing may still be unwinding
+    // over one of them. The next Start or Close frees them.
+    Guarded(Name(), [&] {
+        if (wasPlaying)
+            TMMCustomSoundComponent::Stopped();
+        if (wasOpen)
+            TMMCustomSoundComponent::Closed();
+    });
+    if (Destroying())
+        return;
+    if (wasPlaying)
+        Fire(OnStop);
+    if (wasOpen)
+        Fire(OnClose);
+}
+
+void TMMWaveOut::EndFault(const std::exception_ptr& error) {
+    failing_ = true;
+    CloseWith(CloseMode::Forced);
+    failing_ = false;
+    HandleException(Name().empty() ? "TMMWaveOut" : Name(), error);
+}
+
+void TMMWaveOut::OnDeviceFault(const std::string& call, const std::string& text) {
+    if (stream_ == nullptr)
+        return;
+    try {
+        Raise(DeviceErrorText(call, text), TMMWaveOutErrorSource::Device);
+    } catch (...) {
+        EndFault(std::current_exception());
     }
 }
 
@@ -130,9 +214,9 @@ void TMMWaveOut::BufferReady(BufferHeader*) {
 void TMMWaveOut::Open() {
     const int count = device_.DeviceCount();
     if (count == 0)
-        Error(LoadMMString(MMString::NoWaveOutDevice));
+        Raise(LoadMMString(MMString::NoWaveOutDevice), TMMWaveOutErrorSource::Device);
     if (deviceId_ != WaveMapperId && (deviceId_ < 0 || deviceId_ >= count))
-        Error(LoadMMString(MMString::InvalidDeviceID));
+        Raise(LoadMMString(MMString::InvalidDeviceID), TMMWaveOutErrorSource::Device);
     if (GetWaveFormat() == nullptr)
         Error(DeviceErrorText("WaveOutOpen", LoadMMString(MMString::InvalidWaveFormatDevice)));
     if (state_.open)
@@ -146,12 +230,15 @@ void TMMWaveOut::Open() {
             playable = false;
         }
         if (!playable)
-            Error(DeviceErrorText("WaveOutOpen", LoadMMString(MMString::DeviceCantPlayFormat)));
+            Raise(DeviceErrorText("WaveOutOpen", LoadMMString(MMString::DeviceCantPlayFormat)),
+                  TMMWaveOutErrorSource::Device);
         TMMCustomSoundComponent::Opened();
         stream_ = DeviceCall("WaveOutOpen", [&] {
             return device_.Open(deviceId_, format,
                                 [this](WaveDeviceBuffer& buffer) { OnDeviceDone(buffer); });
         });
+        stream_->SetOnFault(
+            [this](const std::string& call, const std::string& text) { OnDeviceFault(call, text); });
         state_.open = true;
         Fire(OnOpen);
     });
@@ -199,6 +286,7 @@ void TMMWaveOut::QueueBuffer(Slot& slot) {
         slot.header.flags = WHDR_PREPARED;
         slot.device = WaveDeviceBuffer{slot.header.data, slot.header.bufferLength};
         DeviceCall("WaveOutWrite", [&] { stream_->Write(slot.device); });
+        framesWritten_ += slot.header.bufferLength / std::max<uint32_t>(GetWaveFormat()->blockAlign, 1);
     }
     slot.header.bytesFilled = slot.header.bufferLength;
     ++queued_;
@@ -224,6 +312,7 @@ void TMMWaveOut::Start() {
         return;
     RunOperation([&] {
         bytesPlayed_ = 0;
+        framesWritten_ = 0;
         lastDevicePosition_ = 0;
         wrapCount_ = wrapSize_ = 0;
         samplesBeforeReset_ = 0;
@@ -258,12 +347,10 @@ void TMMWaveOut::OnDeviceDone(WaveDeviceBuffer&) {
     try {
         ProcessCompletion();
     } catch (...) {
-        // As a window procedure would: tell, close, and hand the error to the
+        // As a window procedure would: close, and hand the error to the
         // application's handler; the program plays on without this output.
-        const std::exception_ptr error = std::current_exception();
-        FireError();
-        CloseWith(CloseMode::Forced);
-        HandleException(Name().empty() ? "TMMWaveOut" : Name(), error);
+        // The processing has told OnError already, once.
+        EndFault(std::current_exception());
     }
 }
 
@@ -349,14 +436,18 @@ void TMMWaveOut::Restart() {
 }
 
 void TMMWaveOut::Stop() {
-    if (!state_.playing && !state_.paused)
+    // A stop asked for while this one talks to the device (from OnError, say)
+    // has nothing to add.
+    if ((!state_.playing && !state_.paused) || stopping_)
         return;
     RunOperation([&] {
+        stopping_ = true;
         stopRequested_ = true;
         resetting_ = true;
         wrapCount_ = wrapSize_ = 0;
         if (stream_)
             DeviceCall("WaveOutReset", [&] { stream_->Reset(); });
+        stopping_ = false;
         if (processingDepth_ > 0) {
             deferredStop_ = true;
             return;
@@ -393,6 +484,7 @@ void TMMWaveOut::ResetPlayback() {
         DeviceCall("WaveOutReset", [&] { stream_->Reset(); });
         queued_ = 0;
         completionIndex_ = 0;
+        framesWritten_ = 0;
         lastDevicePosition_ = 0;
         wrapCount_ = wrapSize_ = 0;
         samplesBeforeReset_ = 0;
@@ -416,6 +508,12 @@ void TMMWaveOut::Close() {
 void TMMWaveOut::CloseWith(CloseMode mode) {
     if (mode == CloseMode::Normal && (!state_.open || closing_) && !deferredClose_)
         return;
+    if (stopping_) {
+        // Asked from OnError while a stop's device call failed: the device
+        // is gone, and stopping it again would only fail again.
+        DropDevice();
+        return;
+    }
     closing_ = true;
     try {
         if (state_.playing || state_.paused) {
@@ -456,6 +554,20 @@ void TMMWaveOut::CloseDevice() {
         Fire(OnClose);
     if (!failure.empty())
         Error(DeviceErrorText("WaveOutClose", failure));
+}
+
+int64_t TMMWaveOut::HeldMs() const {
+    if (!state_.playing || stream_ == nullptr || GetWaveFormat() == nullptr || resetting_)
+        return 0;
+    uint64_t played = 0;
+    try {
+        played = stream_->PositionSamples();
+    } catch (const WaveDeviceError&) {
+        return 0;
+    }
+    if (wrapSize_ == 0 && played < framesWritten_)
+        return static_cast<int64_t>((framesWritten_ - played) * 1000 / GetWaveFormat()->samplesPerSec);
+    return 0;
 }
 
 int64_t TMMWaveOut::Position() {

@@ -13,6 +13,11 @@ namespace corvane {
 
 // The state flags of a wave output; playing and paused may both be set (a
 // started but paused output).
+// Where the error being reported came from: the sound device (a failed
+// device call, no device, a stream that stopped by itself), the output's own
+// rules, or the chain it plays (a deck that cannot decode).
+enum class TMMWaveOutErrorSource { None, Device, Output, Chain };
+
 struct TMMWaveOutState {
     bool open = false;
     bool playing = false;
@@ -32,6 +37,11 @@ struct TMMWaveOutState {
 // events, take place (the console's callback mode, cmWindow, is the one mode
 // offered). A Stop requested inside buffer processing (from OnClosePort, say)
 // completes once the processing has unwound.
+//
+// Errors never recurse: OnError fires once per fault, and an error raised
+// while the output is already stopping, closing or reporting an error drops
+// the device and ends there, so a handler that stops the output on a dead
+// device cannot start the error over again.
 class TMMWaveOut : public TMMCustomSoundComponent {
 public:
     static constexpr int MinBufferSize = 32;
@@ -76,6 +86,10 @@ public:
     int64_t Position();
     // Bytes played since the last Start.
     uint64_t BytesPlayed() const { return bytesPlayed_; }
+    // What the device still holds of the audio handed to it (ms): the chain
+    // has delivered it, nobody has heard it yet. 0 while not playing or when
+    // the device cannot say.
+    int64_t HeldMs() const;
 
     void Open();
     void Close();
@@ -88,6 +102,10 @@ public:
     void ResetPlayback();
     // Fires OnError, then throws EMMWaveOutError with the message.
     [[noreturn]] void Error(const std::string& message);
+    // Where the error being reported (or the last one) came from, and its
+    // message; valid inside OnError and after the error.
+    TMMWaveOutErrorSource ErrorSource() const { return errorSource_; }
+    const std::string& ErrorMessage() const { return errorMessage_; }
 
     // The chain's notifications, as when another sound component drives this one.
     void Opened() override { Open(); }
@@ -111,9 +129,19 @@ private:
     // Runs the body of Open, Start, Pause, Restart, Stop or ResetPlayback,
     // failing the operation on any error.
     template <typename F> void RunOperation(F&& operation);
+    [[noreturn]] void Raise(const std::string& message, TMMWaveOutErrorSource source);
+    // OnError, unless it is already being fired for this fault.
     void FireError();
     // OnError for an error that is not the output's own (those fired it when raised).
     void FireErrorUnlessRaised(const std::exception_ptr& error);
+    // The device failed while the output was already stopping, closing or
+    // reporting an error: let go of it without another device call.
+    void DropDevice();
+    // The stream failed by itself (the sound system went away).
+    void OnDeviceFault(const std::string& call, const std::string& text);
+    // Ends a fault met outside any operation: OnError, close, and the error
+    // to the application's handler under the output's name.
+    void EndFault(const std::exception_ptr& error);
     void Fire(const TMMNotifyEvent& event);
     void CheckClosedForChange();
 
@@ -154,8 +182,14 @@ private:
     bool deferredClose_ = false;
     bool closing_ = false;
     bool resetting_ = false;
+    bool stopping_ = false;
+    bool failing_ = false;        // a failed operation is closing the output
+    bool reportingError_ = false; // OnError is running
+    TMMWaveOutErrorSource errorSource_ = TMMWaveOutErrorSource::None;
+    std::string errorMessage_;
     int processingDepth_ = 0;
     uint64_t bytesPlayed_ = 0;
+    uint64_t framesWritten_ = 0; // handed to the device since its position was last 0
     uint64_t lastDevicePosition_ = 0;
     uint64_t wrapCount_ = 0;
     uint64_t wrapSize_ = 0;

@@ -103,7 +103,9 @@ void TMMADPCMConverter::Pull(BufferHeader* header) {
         decoded_.resize(at + samples_.size());
         for (size_t i = 0; i < samples_.size(); ++i)
             decoded_[at + i] = static_cast<uint8_t>((samples_[i] >> 8) + 128);
-    } else {
+    } else if (!samples_.empty()) {
+        // (An empty vector's data may be null, which memcpy may not be given
+        // even for no bytes.)
         decoded_.resize(at + samples_.size() * 2);
         std::memcpy(decoded_.data() + at, samples_.data(), samples_.size() * 2);
     }
@@ -123,7 +125,8 @@ void TMMADPCMConverter::BufferLoad(BufferHeader* header, bool& moreBuffers) {
     while (decoded_.size() - readPosition_ < wanted && inputMore_)
         Pull(header);
     const size_t n = std::min(wanted, (decoded_.size() - readPosition_) / frame * frame);
-    std::memcpy(header->data, decoded_.data() + readPosition_, n);
+    if (n > 0)
+        std::memcpy(header->data, decoded_.data() + readPosition_, n);
     readPosition_ += n;
     header->bytesFilled = static_cast<uint32_t>(n);
     moreBuffers = inputMore_ || decoded_.size() - readPosition_ >= frame;

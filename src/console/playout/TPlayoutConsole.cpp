@@ -200,6 +200,7 @@ void TPlayoutConsole::UpdateStatistics(const std::string& path, bool alsoSchedul
 
 void TPlayoutConsole::StartItem() {
     FlagScope request(FPlayRequest);
+    const std::optional<int> startAt = std::exchange(startAtMs_, std::nullopt);
     HiTimer_->SetEnabled(false);
     HiTimer_->SetEnabled(true);
     FDirectJinglePlayout = false;
@@ -243,13 +244,17 @@ void TPlayoutConsole::StartItem() {
         return;
     }
     unplayableRun_ = 0;
+    if (startAt)
+        deck.Seek(*startAt);
     ShowItemInfo(deck);
     if (!OutputPlaying()) {
+        itemStarting_ = RowItem();
         mmAudioOut_->Stop();
         mmAudioOut_->Start();
+        itemStarting_.reset();
     }
     ShowPlaying(path);
-    WriteArchiveLine(path, "Start Playout Event");
+    WriteArchiveLine(path, startAt ? "Restart Playout Event" : "Start Playout Event");
     SetCurrentItem(RowItem());
 
     const Bookmark row = s.GetBookmark();
@@ -259,7 +264,9 @@ void TPlayoutConsole::StartItem() {
         SetNextItem(0);
     s.GotoBookmark(row);
 
-    UpdateStatistics(path, true);
+    // A resumed item was counted when it first started.
+    if (!startAt)
+        UpdateStatistics(path, true);
     if (host_.RepaintGrid)
         host_.RepaintGrid();
     // An item shorter than the output's queue runs dry while the output fills
@@ -396,6 +403,10 @@ void TPlayoutConsole::RefreshAudioDevice(RefreshResume resume) {
 
 void TPlayoutConsole::HardwareDelayTimer() {
     tmrHardwareDelay_->SetEnabled(false);
+    if (waitingForDevice_) {
+        RetryDevice();
+        return;
+    }
     if (host_.SetStatusText)
         host_.SetStatusText(0, "Refreshing Audio Device Driver");
     SetOnAir(true);
@@ -410,6 +421,7 @@ void TPlayoutConsole::HardwareDelayTimer() {
 }
 
 void TPlayoutConsole::Shutdown() {
+    EndDeviceWait();
     FClosing = true;
     FStopping = true;
     mmAudioOut_->Stop();
@@ -425,6 +437,7 @@ void TPlayoutConsole::StartBroadcast() {
 }
 
 void TPlayoutConsole::StopBroadcast() {
+    EndDeviceWait();
     ResetPlayout();
 }
 
@@ -489,6 +502,12 @@ void TPlayoutConsole::mmAudioOutStop() {
 // Raised inside the output's failing call, before it closes itself: the
 // console is reset first, so the ports closing with the output do not advance.
 void TPlayoutConsole::mmAudioOutError() {
+    // A fault of the device is not a fault of the file: nothing is marked,
+    // and playout waits for the device.
+    if (mmAudioOut_->ErrorSource() == TMMWaveOutErrorSource::Device && settings_.AttemptResumeOnAudioError) {
+        DeviceLost();
+        return;
+    }
     Table& s = Schedule();
     if (host_.SetBusy)
         host_.SetBusy(true);

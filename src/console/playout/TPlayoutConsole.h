@@ -63,6 +63,10 @@ public:
     // Stops and closes the output, unloads every deck and resets the state.
     void ResetPlayout();
     void SetOnAir(bool on);
+    // Applies the on-air command table again for the current state (the
+    // schedule's rows changed) without counting as an on-air change: the
+    // two-hourly device refresh keeps its time.
+    void RefreshCommands() { ApplyCommands(); }
     void SetCurrentItem(int item);
     void SetNextItem(int item);
     void SetDelayedPause(bool on);
@@ -75,6 +79,12 @@ public:
     void PlaySelected();
     // The program is closing: nothing starts from now on; the output stops.
     void Shutdown();
+    // The item on air and the ms heard of it ({0, 0} when nothing is on air),
+    // kept for a start after an unclean exit.
+    std::pair<int, int> OnAirPlace();
+    // Starts the row of `item` at `positionMs` (the row under the cursor
+    // when that item is gone).
+    void ResumeItem(int item, int positionMs);
 
     // --- Actions ---
     void StartBroadcast();
@@ -124,6 +134,8 @@ public:
     TDateTime LastStateChange() const { return FLastStateChange; }
     bool DelayedPause() const { return FDelayedPause; }
     bool DeviceRefresh() const { return FDeviceRefresh; }
+    // The sound device failed and playout waits for it to come back.
+    bool WaitingForDevice() const { return waitingForDevice_; }
     bool FadingToStop() const { return FFadingToStop; }
     bool Closing() const { return FClosing; }
     bool CommercialBreak() const { return FCommercialBreak; }
@@ -174,6 +186,18 @@ private:
     void ApplyCommands();
     void AutoCrossFadeTest();
     void HardwareDelayTimer();
+    // --- Waiting for a lost device (TPlayoutConsoleDeviceLoss.cpp) ---
+    // The output's error came from the device: keep where the listener was,
+    // reset, and try the device again every tmrHardwareDelay interval.
+    void DeviceLost();
+    // One attempt: start the interrupted item where it was heard (or the
+    // next row); a device still missing sets up the next attempt.
+    void RetryDevice();
+    // "St&op" or the close: no more attempts.
+    void EndDeviceWait();
+    void ShowWaitingForDevice();
+    // The deck on air's position less what the output still holds unheard.
+    int HeardPosition();
     void FadeStopTimer();
     // Pauses, moves the deck on air to what `target` gives, and resumes.
     template <typename Target> void MoveOnAirPosition(Target target);
@@ -225,6 +249,18 @@ private:
     int unplayableRun_ = 0;
     // The item on air whose cross-fade found no playable row: not retried.
     int fadeGivenUpFor_ = -1;
+    // Where a lost device's playout goes on: the item and the ms heard of it
+    // (none: the row after the item on air).
+    struct ResumePoint {
+        int item = 0;
+        std::optional<int> positionMs;
+    };
+    std::optional<ResumePoint> resumePoint_;
+    bool waitingForDevice_ = false;
+    // The row StartItem is starting, until the output runs.
+    std::optional<int> itemStarting_;
+    // StartItem seeks the loaded deck here (a resumed item).
+    std::optional<int> startAtMs_;
     // Lets work posted to the main thread find out the console is gone.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

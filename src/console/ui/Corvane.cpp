@@ -4,6 +4,7 @@
 // types) is opened once the console shows.
 #include "audio/device/PortAudioWaveDevice.h"
 #include "console/ui/CorvaneApplication.h"
+#include "console/ui/TerminationSignals.h"
 #include "console/ui/TfrmQeLiteMain.h"
 #include "console/ui/TfrmQelSplash.h"
 #include "data/TdmQelData.h"
@@ -52,6 +53,9 @@ int main(int argc, char** argv) {
     splash->accept();
     splash.reset();
     console->show();
+    // A logout, a service manager or Ctrl+C closes the console as its own
+    // close does: output stopped, tables and settings written.
+    const corvane::TerminationSignals terminationSignals([&console](int) { console->close(); });
     if (argc > 1)
         console->OpenFileArgument(argv[1]);
     const int result = app.exec();

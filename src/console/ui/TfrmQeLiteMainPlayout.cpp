@@ -75,12 +75,20 @@ void TfrmQeLiteMain::FillPlayoutParts(ConsoleParts& parts) {
     if (!parts.RefreshCommands)
         parts.RefreshCommands = [this] {
             if (playout_)
-                playout_->SetOnAir(playout_->OnAir());
+                playout_->RefreshCommands();
         };
     if (!parts.StartItem)
         parts.StartItem = [this] {
             if (playout_)
                 playout_->StartItem();
+        };
+    // Reliability: the place on air for the recovery copy, and resuming it.
+    if (!parts.OnAirPlace)
+        parts.OnAirPlace = [this] { return playout_ ? playout_->OnAirPlace() : std::pair{0, 0}; };
+    if (!parts.ResumeItem)
+        parts.ResumeItem = [this](int item, int positionMs) {
+            if (playout_)
+                playout_->ResumeItem(item, positionMs);
         };
     if (!parts.StopOutput)
         parts.StopOutput = [this] {

@@ -2,6 +2,7 @@
 #include "audio/device/MainThreadQueue.h"
 
 #include <gtest/gtest.h>
+#include <string>
 #include <vector>
 
 namespace corvane {
@@ -26,6 +27,27 @@ TEST(CompletionPoster, DeliversOnlyCompletionsOfTheCurrentEpoch) {
     poster.reset();
     dispatcher.RunPending();
     EXPECT_EQ(delivered.size(), 1u);
+}
+
+// A stream's own failure reaches the main thread once, and never after the
+// stream was closed.
+TEST(CompletionPoster, DeliversAFaultOnceAndNotAfterDetach) {
+    MainThreadQueue dispatcher;
+    std::vector<std::string> faults;
+    CompletionPoster poster(dispatcher, {});
+    poster.SetOnFault(
+        [&](const std::string& call, const std::string& text) { faults.push_back(call + ": " + text); });
+    poster.PostFault("WaveOutWrite", "Connection refused");
+    poster.PostFault("WaveOutWrite", "again");
+    dispatcher.RunPending();
+    EXPECT_EQ(faults, (std::vector<std::string>{"WaveOutWrite: Connection refused"}));
+
+    CompletionPoster closed(dispatcher, {});
+    closed.SetOnFault([&](const std::string&, const std::string&) { faults.push_back("after close"); });
+    closed.PostFault("WaveOutWrite", "late");
+    closed.Detach();
+    dispatcher.RunPending();
+    EXPECT_EQ(faults.size(), 1u);
 }
 
 } // namespace

@@ -1,5 +1,4 @@
 #include "../output/TestSource.h"
-#include "AlsaPluginsKept.h"
 #include "SoundServerRecorder.h"
 #include "audio/device/MainThreadQueue.h"
 #include "audio/device/PortAudioWaveDevice.h"

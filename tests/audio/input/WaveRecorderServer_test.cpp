@@ -1,4 +1,3 @@
-#include "../device/AlsaPluginsKept.h"
 #include "../device/SoundServerRecorder.h"
 #include "../output/TestSource.h"
 #include "PrivateSoundServer.h"

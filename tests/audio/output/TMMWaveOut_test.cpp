@@ -345,8 +345,82 @@ TEST(TMMWaveOut, AnErrorWhileStreamingClosesTheOutputAndReachesTheHandler) {
     f.studio.Run(1000);
     SetExceptionHandler(previous);
     EXPECT_EQ(handled, (std::vector<std::string>{"mmAudioOut: Error reading wave file"}));
-    EXPECT_EQ(f.events, (std::vector<std::string>{"open", "start", "error", "error", "stop", "close"}));
+    // OnError once per fault, from where it happened.
+    EXPECT_EQ(f.events, (std::vector<std::string>{"open", "start", "error", "stop", "close"}));
+    EXPECT_EQ(f.out.ErrorSource(), TMMWaveOutErrorSource::Chain);
     EXPECT_TRUE(f.out.State().Closed());
+}
+
+// The console's own reaction to OnError is to stop and close the output. On a
+// device that has gone away every one of those calls fails again; that must
+// end in a closed output after one OnError, not in an endless recursion.
+TEST(TMMWaveOut, ErrorsOnADeadDeviceNeverRecurseThroughOnError) {
+    struct Case {
+        const char* name;
+        std::function<void(OutputFixture&)> fault;
+        const char* message;
+        size_t reports; // raised to the caller or handed to the application's handler
+    };
+    const std::vector<Case> cases = {
+        {"the operator stops", [](OutputFixture& f) { f.out.Stop(); }, "WaveOutReset:\n\rgone", 1},
+        // Closing never fails its caller; OnError told.
+        {"the operator closes", [](OutputFixture& f) { f.out.Close(); }, "WaveOutReset:\n\rgone", 0},
+        {"a write fails while streaming",
+         [](OutputFixture& f) {
+             f.device.FailAlways(Call::Write, "gone");
+             f.studio.Run(200);
+         },
+         "WaveOutWrite:\n\rgone", 1},
+        {"the stream breaks by itself",
+         [](OutputFixture& f) {
+             f.device.BreakStream("WaveOutWrite", "server died");
+             f.studio.Run(200);
+         },
+         "WaveOutWrite:\n\rserver died", 1},
+    };
+    for (const Case& c : cases) {
+        OutputFixture f;
+        TestSource source(CD, 44100 * 10);
+        f.out.SetInput(&source);
+        int handlerRuns = 0;
+        f.out.OnError = [&](TMMComponent*) {
+            f.events.push_back("error");
+            ++handlerRuns;
+            f.out.Stop();
+            f.out.Close();
+            f.out.Stop();
+        };
+        std::vector<std::string> handled;
+        const auto previous = SetExceptionHandler(
+            [&](std::string_view, std::exception_ptr e) { handled.push_back(ExceptionMessage(e)); });
+        f.out.Start();
+        f.studio.Run(500);
+        for (const Call call : {Call::Reset, Call::Close, Call::Pause, Call::Resume})
+            f.device.FailAlways(call, "gone");
+        std::string raised;
+        try {
+            c.fault(f);
+        } catch (const EMMWaveOutError& e) {
+            raised = e.what();
+        }
+        SetExceptionHandler(previous);
+        EXPECT_EQ(handlerRuns, 1) << c.name;
+        EXPECT_TRUE(f.out.State().Closed()) << c.name;
+        EXPECT_FALSE(f.device.IsOpen()) << c.name;
+        EXPECT_EQ(f.out.ErrorSource(), TMMWaveOutErrorSource::Device) << c.name;
+        EXPECT_EQ(f.out.ErrorMessage(), c.message) << c.name;
+        // Raised to the caller, or handed to the application's handler when
+        // the fault came between calls; never both, never twice.
+        EXPECT_EQ((raised.empty() ? 0u : 1u) + handled.size(), c.reports) << c.name;
+        EXPECT_EQ(std::count(f.events.begin(), f.events.end(), "stop"), 1) << c.name;
+
+        // The device back: the output plays again.
+        f.device.Heal();
+        f.out.Start();
+        f.studio.Run(300);
+        EXPECT_TRUE(f.out.State().playing) << c.name;
+        EXPECT_GT(f.out.Position(), 250) << c.name;
+    }
 }
 
 TEST(TMMWaveOut, StartingClearsEveryHoldOfTheMixer) {

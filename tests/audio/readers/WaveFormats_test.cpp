@@ -171,6 +171,27 @@ TEST_P(WaveFormats, ToneComesOutAsTheSameTone) {
 INSTANTIATE_TEST_SUITE_P(Supported, WaveFormats, ::testing::ValuesIn(Cases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Files whose data decodes to nothing (no data, less than one block, a
+// format extension with nothing behind it) end at once and quietly.
+TEST(WaveFormats, CompressedDataThatDecodesToNothingEndsCleanly) {
+    const struct {
+        const char* name;
+        WaveFormat format;
+        std::vector<uint8_t> data;
+    } cases[] = {
+        {"ImaEmpty", Record(0x11, 1, 44100, 256, 4), {}},
+        {"MsAdpcmEmpty", Record(2, 1, 44100, 256, 4, MsAdpcmExtra(500)), {}},
+        {"MsAdpcmPartBlock", Record(2, 2, 44100, 512, 4, MsAdpcmExtra(500)), std::vector<uint8_t>(7, 0x11)},
+        {"AntexEmpty", Record(0x33, 1, 44100, 1, 4), {}},
+    };
+    for (const auto& c : cases) {
+        test::ReaderChain chain;
+        chain.Load(WaveBuilder().Format(c.format).Data(c.data).Write(std::string(c.name) + ".wav"));
+        chain.Start();
+        EXPECT_LE(chain.PullAll().size(), 4u) << c.name;
+    }
+}
+
 TEST(WaveFormatsMixing, SixChannelsAreMixedDownToStereo) {
     test::ReaderChain chain;
     chain.Load(

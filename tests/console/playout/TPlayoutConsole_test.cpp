@@ -204,7 +204,9 @@ TEST_F(Sequencing, AnOutputErrorMarksTheRowBadAndResumesWithTheNextOne) {
     Cursor(a);
     console->StartItem();
     Run(1000);
-    device.FailNext(Call::Write, "device gone");
+    // An error of the output that is not the device's, as a file that
+    // cannot be decoded raises.
+    EXPECT_THROW(console->mmAudioOut().Error("Error reading wave file"), EMMWaveOutError);
     Run(200);
     EXPECT_FALSE(console->OnAir());
     EXPECT_EQ(RowType(a), "BAD");
@@ -214,12 +216,24 @@ TEST_F(Sequencing, AnOutputErrorMarksTheRowBadAndResumesWithTheNextOne) {
     EXPECT_TRUE(console->OnAir());
     EXPECT_EQ(console->CurrentItem(), b);
 
-    // With resuming off the console just stops.
+    // With resuming off the console just stops, also on a device fault.
     settings.AttemptResumeOnAudioError = false;
     device.FailNext(Call::Write, "device gone");
     Run(3000);
     EXPECT_FALSE(console->OnAir());
     EXPECT_EQ(RowType(b), "WAV");
+}
+
+TEST_F(Sequencing, RefreshingTheCommandsLeavesTheDeviceRefreshTimeAlone) {
+    const int a = AddRow(Tone("a.wav", 3, 1000));
+    Cursor(a);
+    console->StartItem();
+    Run(500);
+    const TDateTime changed = console->LastStateChange();
+    seams.studio.SetWallClock(seams.studio.Now() + 1.0 / 24);
+    console->RefreshCommands();
+    EXPECT_EQ(console->LastStateChange(), changed);
+    EXPECT_TRUE(console->Commands().Stop);
 }
 
 TEST_F(Sequencing, StatisticsStampTheLibraryAndTheRowOnlyWhenOn) {
