@@ -192,8 +192,12 @@ TEST(CommercialsWindow, TheAdScheduleIsRefreshedLinkedToTheBreakTimesAndImported
 TEST(CommercialsWindow, AdBreakConfigurationBrowsesTheBreakTimesWhenTheBrowserIsThere) {
     CommercialsWindow w;
     QMenu* system = w.console->menuBar()->findChild<QMenu*>("mnuSystem");
+    // Without a parameter browser in the console the command is off.
+    const auto browser = w.console->Tools().BrowseParameters;
+    w.console->Tools().BrowseParameters = nullptr;
     emit system->aboutToShow();
     EXPECT_FALSE(w.Command("actAdBreakConfiguration")->isEnabled());
+    ASSERT_TRUE(browser) << "the library part provides the browser";
     Table* browsed = nullptr;
     w.console->Tools().BrowseParameters = [&](Table& table) { browsed = &table; };
     emit system->aboutToShow();

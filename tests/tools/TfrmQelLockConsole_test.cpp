@@ -1,4 +1,4 @@
-#include "QtApp.h"
+#include "library/WidgetTestApplication.h"
 #include "platform/qt/QtTimerFactory.h"
 #include "tools/ui/TfrmQelLockConsole.h"
 
@@ -42,7 +42,6 @@ TEST(ConsoleLock, OnlyF9WithExactlyCtrlAndAltUnlocks) {
 // The lock shown modally: it refuses every close and every other key, a
 // timer of the console goes on firing underneath, and Ctrl+Alt+F9 ends it.
 TEST(TfrmQelLockConsole, RefusesToCloseWhileTimersRunUnderneathUntilCtrlAltF9) {
-    testing::ToolsApp();
     QtTimerFactory timers;
     int ticks = 0;
     auto eventTimer = timers.CreateTimer("EventTimer", 20);
@@ -84,7 +83,6 @@ TEST(TfrmQelLockConsole, RefusesToCloseWhileTimersRunUnderneathUntilCtrlAltF9) {
 }
 
 TEST(TfrmQelLockConsole, ShowsItsTexts) {
-    testing::ToolsApp();
     TfrmQelLockConsole lock;
     EXPECT_EQ(lock.findChild<QLabel*>("lblLocked")->text(), "The Vantor Corvane console has been locked.");
     EXPECT_EQ(lock.findChild<QLabel*>("lblUnlock")->text(), "(Press CTRL+ALT+F9  to unlock)");
@@ -96,7 +94,3 @@ TEST(TfrmQelLockConsole, ShowsItsTexts) {
 
 } // namespace
 } // namespace corvane
-
-namespace {
-const auto* const toolsApp = ::testing::AddGlobalTestEnvironment(new corvane::testing::ToolsAppEnvironment);
-}

@@ -1,4 +1,4 @@
-#include "QtApp.h"
+#include "library/WidgetTestApplication.h"
 #include "audio/input/TMMWaveIn.h"
 #include "studio/StudioSeams.h"
 #include "studio/VirtualWaveInDevice.h"
@@ -17,7 +17,6 @@ namespace {
 
 struct SnoopWindow {
     SnoopWindow() {
-        testing::ToolsApp();
         folder = std::filesystem::temp_directory_path() / ("corvane-snoop-" + std::to_string(::getpid()));
         std::filesystem::create_directories(folder);
         window = new TfrmQelSnoop(device, seams.seams());
@@ -107,7 +106,6 @@ TEST(TfrmQelSnoop, StartErrorsShowOnlyInTheErrorLabel) {
 }
 
 TEST(TfrmQelSnoop, WithoutAnInputDeviceTheErrorIsShown) {
-    testing::ToolsApp();
     StudioSeams seams;
     VirtualWaveInDevice device{seams.studio};
     device.SetDeviceCount(0);
