@@ -1,7 +1,7 @@
 #pragma once
 
+#include "data/ui/TableGridModel.h"
 #include "library/LibraryManager.h"
-#include "library/ui/TableGridModel.h"
 #include "platform/Seams.h"
 
 #include <QMainWindow>
