@@ -321,6 +321,14 @@ void TfrmQelFileImport::RunVerificationReport() {
     RunModal(dialog);
 }
 
+void TfrmQelFileImport::AutoScanWhenShown() {
+    // A manager already up scans at once, once the caller is done with it.
+    if (shownOnce_)
+        QTimer::singleShot(0, this, [this] { Guarded("frmQelFileImport", [&] { AutoScan(); }); });
+    else
+        autoScanRequested_ = true;
+}
+
 void TfrmQelFileImport::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (shownOnce_)

@@ -45,7 +45,7 @@ public:
     // Runs the auto-scan dialog (from the Actions menu, or once when the
     // window is first shown after OpenWithAutoScan).
     void AutoScan();
-    void AutoScanWhenShown() { autoScanRequested_ = true; }
+    void AutoScanWhenShown();
     void RunVerificationReport();
 
     QTableView& ScanGrid() { return *dxgScan; }

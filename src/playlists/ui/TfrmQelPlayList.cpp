@@ -168,6 +168,11 @@ void TfrmQelPlayList::BuildCommands() {
         if (showHelpTopic_)
             showHelpTopic_("PlayListManager");
     });
+    AddCommand("actTitleDetails", "&Title Details", QKeySequence(Qt::Key_F11), [this] {
+        if (tools_.ShowTitleDetails)
+            tools_.ShowTitleDetails(*this);
+    });
+    Command("actTitleDetails")->setEnabled(static_cast<bool>(tools_.ShowTitleDetails));
     const bool previewer = static_cast<bool>(tools_.PreviewAudio);
     Command("actPlayLibrarySong")->setEnabled(previewer);
     Command("actPlayPlayListSong")->setEnabled(previewer);
@@ -189,6 +194,9 @@ void TfrmQelPlayList::BuildMenus() {
     QMenu* actions = menuBar->addMenu("&Actions");
     actions->setObjectName("mnuActions");
     actions->addAction(Command("actGeneratePlayList"));
+    QMenu* view = menuBar->addMenu("&View");
+    view->setObjectName("mnuView");
+    view->addAction(Command("actTitleDetails"));
 
     auto* libraryPopup = new QMenu(this);
     libraryPopup->setObjectName("pmLibrary");
