@@ -3,8 +3,8 @@
 // there (it reads only the rows it shows). Offscreen; run from a release build.
 #include "data/TdmQelData.h"
 #include "data/facts/AudioFileFacts.h"
+#include "data/ui/TableGridModel.h"
 #include "library/LibraryManager.h"
-#include "library/ui/TableGridModel.h"
 #include "library/ui/TfrmQelFileImport.h"
 #include "studio/StudioSeams.h"
 
@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
         corvane::LibraryManager rules(data, facts, s.seams(), {});
         rules.Open();
         const auto t1 = std::chrono::steady_clock::now();
-        corvane::TableGridModel model(library, {"TitleID", "TitleName"}, nullptr);
+        corvane::TableGridModel model(library, {{"TitleID"}, {"TitleName"}}, nullptr);
         const auto t2 = std::chrono::steady_clock::now();
         library.First();
         library.Next();

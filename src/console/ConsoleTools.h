@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+class QWidget;
+
 namespace corvane {
 
 class Table;
@@ -20,6 +22,13 @@ struct ConsoleTools {
     // Previews one audio file away from the broadcast chain; returns the file's
     // duration as a date-time (days).
     std::function<double(const std::string& path, PreviewMode mode)> PreviewAudio;
+    // Opens the library manager and starts its automatic scan for audio
+    // files as soon as it shows.
+    std::function<void()> AutoScanLibrary;
+    // Shows the details of the library's current title beside `owner`, a
+    // window of the caller's, without blocking it: made on the first call for
+    // that owner, brought up again on the next, and destroyed with the owner.
+    std::function<void(QWidget& owner)> ShowTitleDetails;
 };
 
 } // namespace corvane

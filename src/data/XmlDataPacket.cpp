@@ -2,6 +2,7 @@
 
 #include "data/Base64.h"
 #include "data/DateTimeText.h"
+#include "data/XmlText.h"
 
 #include <algorithm>
 #include <charconv>
@@ -344,38 +345,11 @@ std::string PacketText(const Value& v, FieldType type) {
     return ValueText(v, FieldType::Float);
 }
 
-// Attribute text with the markup characters and line breaks escaped, so that
-// memo text keeps its CR LF pairs.
-void AppendEscaped(std::string& out, std::string_view text) {
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                out += "&#" + std::to_string(static_cast<int>(c)) + ";";
-            } else {
-                out += c;
-            }
-        }
-    }
-}
-
 void AppendAttribute(std::string& out, std::string_view name, std::string_view value) {
     out += ' ';
     out += name;
     out += "=\"";
-    AppendEscaped(out, value);
+    AppendXmlEscaped(out, value);
     out += '"';
 }
 

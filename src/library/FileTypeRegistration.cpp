@@ -1,6 +1,7 @@
 #include "library/FileTypeRegistration.h"
 
 #include "data/AtomicFile.h"
+#include "data/XmlText.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -36,29 +37,6 @@ std::string ReadAll(const fs::path& path) {
     return text.str();
 }
 
-std::string XmlEscaped(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 // Quoted for the desktop entry's Exec key: the path in double quotes, with
 // the characters that need it escaped.
 std::string ExecQuoted(const std::string& program) {
@@ -76,7 +54,9 @@ std::string MimePackage() {
                       "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n";
     for (const ProgramFileType& type : ProgramFileTypes()) {
         xml += "  <mime-type type=\"" + type.MimeType() + "\">\n";
-        xml += "    <comment>" + XmlEscaped(type.description) + "</comment>\n";
+        xml += "    <comment>";
+        AppendXmlEscaped(xml, type.description);
+        xml += "</comment>\n";
         xml += "    <glob pattern=\"*" + std::string(type.extension) + "\"/>\n";
         xml += "  </mime-type>\n";
     }

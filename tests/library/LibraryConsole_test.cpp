@@ -1,14 +1,23 @@
 #include "audio/decks/DeckFixtures.h"
 #include "console/ConsoleWindow.h"
+#include "console/WhenShown.h"
+#include "console/ui/ConsoleDialogCommands.h"
+#include "console/ui/TfrmQelConfigWizard.h"
 #include "console/ui/TfrmQelProperties.h"
 #include "library/FileArgument.h"
 #include "library/LibraryBackup.h"
 #include "library/ui/TfrmQelFileImport.h"
 #include "library/ui/TfrmQelParameterBrowse.h"
+#include "library/ui/TfrmQelScanLocal.h"
+#include "library/ui/TfrmQelTitleDetail.h"
+#include "playlists/ui/TfrmQelPlayList.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <fstream>
@@ -56,6 +65,68 @@ TEST(LibraryConsole, AudioLibraryOpensOneManagerAndBringsItUpAgain) {
     open->trigger();
     EXPECT_EQ(w.console->findChildren<TfrmQelFileImport*>().size(), 1);
     EXPECT_EQ(&w.console->OpenAudioLibrary(TfrmQeLiteMain::LibraryOpening::Plain), managers[0]);
+}
+
+TEST(LibraryConsole, TheWizardsAutoScanOpensTheManagerAndRunsItsScan) {
+    Window w;
+    w.console->Dialogs().ShowFirstRunWizard();
+    auto* wizard = w.console->findChild<TfrmQelConfigWizard*>();
+    ASSERT_NE(wizard, nullptr);
+    QPushButton* autoScan = wizard->TaskButton("btnAutoScan");
+    ASSERT_TRUE(autoScan->isEnabled());
+    bool scanShown = false;
+    testing::WhenShown<TfrmQelScanLocal>([&](TfrmQelScanLocal& scan) {
+        scanShown = true;
+        static_cast<QDialog&>(scan).reject();
+    });
+    autoScan->click();
+    const auto managers = w.console->findChildren<TfrmQelFileImport*>();
+    ASSERT_EQ(managers.size(), 1);
+    EXPECT_TRUE(managers[0]->isVisible());
+    for (int i = 0; i < 400 && !scanShown; ++i) {
+        QCoreApplication::processEvents();
+        QThread::msleep(5);
+    }
+    EXPECT_TRUE(scanShown);
+
+    // A manager already up scans again when asked.
+    scanShown = false;
+    testing::WhenShown<TfrmQelScanLocal>([&](TfrmQelScanLocal& scan) {
+        scanShown = true;
+        static_cast<QDialog&>(scan).reject();
+    });
+    autoScan->click();
+    for (int i = 0; i < 400 && !scanShown; ++i) {
+        QCoreApplication::processEvents();
+        QThread::msleep(5);
+    }
+    EXPECT_TRUE(scanShown);
+    EXPECT_EQ(w.console->findChildren<TfrmQelFileImport*>().size(), 1);
+    wizard->close();
+}
+
+TEST(LibraryConsole, ThePlayListManagersTitleDetailsFollowItWithoutBlockingAndCloseWithIt) {
+    Window w;
+    QPointer<TfrmQelTitleDetail> details;
+    bool shownTwiceIsOne = false;
+    testing::WhenShown<TfrmQelPlayList>([&](TfrmQelPlayList& manager) {
+        QAction* open = manager.Command("actTitleDetails");
+        EXPECT_TRUE(open->isEnabled());
+        EXPECT_EQ(open->shortcut(), QKeySequence(Qt::Key_F11));
+        open->trigger();
+        details = manager.findChild<TfrmQelTitleDetail*>();
+        open->trigger();
+        shownTwiceIsOne = manager.findChildren<TfrmQelTitleDetail*>().size() == 1;
+        if (details) {
+            EXPECT_TRUE(details->isVisible());
+            EXPECT_EQ(details->windowModality(), Qt::NonModal);
+            EXPECT_EQ(details->windowTitle(), "Details");
+        }
+        manager.reject();
+    });
+    w.Command("actPlayLists")->trigger();
+    EXPECT_TRUE(shownTwiceIsOne);
+    EXPECT_TRUE(details.isNull()) << "the details go when the playlist manager closes";
 }
 
 TEST(LibraryConsole, DatabaseManagementBacksUpAndAdvisesOnRestore) {

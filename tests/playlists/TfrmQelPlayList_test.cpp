@@ -2,7 +2,6 @@
 #include "Screenshot.h"
 #include "playlists/RecentPlayLists.h"
 #include "playlists/ui/TfrmQelPlayList.h"
-#include "playlists/ui/TitleColumnModel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -113,7 +112,7 @@ TEST_F(PlayListWindowTest, ShowsTheLibraryByTitleAndBuildsThePlayListFromIt) {
     // Library rows dropped on the play list are added like "&Add Song(s)".
     SelectRows(window->LibraryGrid(), {4});
     QMimeData mime;
-    mime.setData(TitleColumnModel::TitleRowsMimeType, {});
+    mime.setData(TfrmQelPlayList::TitleRowsMimeType, {});
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(window->PlayListGrid().viewport(), &enter);
     EXPECT_TRUE(enter.isAccepted());

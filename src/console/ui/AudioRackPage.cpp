@@ -6,8 +6,8 @@
 #include "console/ui/AudioRackPlayout.h"
 #include "console/ui/ConsoleCommands.h"
 #include "data/TdmQelData.h"
+#include "data/ui/TableGridModel.h"
 #include "platform/ExceptionGuard.h"
-#include "rack/ui/EditableGridModel.h"
 #include "rack/ui/TfrmQelFileList.h"
 
 #include <QApplication>
@@ -89,7 +89,7 @@ void AudioRackPage::BuildPage() {
     if (!display.Active())
         display.CreateDataSet();
     rack_->BuildRackDisplay();
-    model_ = new EditableGridModel(
+    model_ = new TableGridModel(
         display, {{"Num1", "Num1"}, {"Desc1", "Desc1"}, {"Num2", "Num2"}, {"Desc2", "Desc2"}}, nullptr);
     dxAudioRack = new QTableView(&w_.page);
     dxAudioRack->setObjectName("dxAudioRack");

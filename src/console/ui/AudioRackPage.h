@@ -17,7 +17,7 @@ namespace corvane {
 
 class ConsoleCommands;
 class ConsoleCore;
-class EditableGridModel;
+class TableGridModel;
 class TdmQelData;
 class TPlayoutConsole;
 struct ConsoleTools;
@@ -61,7 +61,7 @@ private:
     ConsoleCore& core_;
     ConsoleTools& tools_;
     std::unique_ptr<TAudioRack> rack_;
-    EditableGridModel* model_ = nullptr;
+    TableGridModel* model_ = nullptr;
     QTableView* dxAudioRack = nullptr;
     QToolButton* btnRackUp = nullptr;
     QToolButton* btnRackDown = nullptr;

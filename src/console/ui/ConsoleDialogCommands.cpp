@@ -1,6 +1,7 @@
 #include "console/ui/ConsoleDialogCommands.h"
 
 #include "audio/output/TMMWaveOut.h"
+#include "console/ConsoleTools.h"
 #include "console/SoundConfiguration.h"
 #include "console/ui/ConsoleCommands.h"
 #include "console/ui/ConsolePlayLists.h"
@@ -63,6 +64,8 @@ WizardActions ConsoleDialogCommands::Actions() {
     // the library is part of the console.
     if (c_.commands.Implemented("actAudioLibrary"))
         actions.ViewAudioLibrary = [this] { c_.commands.Command("actAudioLibrary")->trigger(); };
+    if (c_.tools.AutoScanLibrary)
+        actions.AutoScan = [this] { c_.tools.AutoScanLibrary(); };
     return actions;
 }
 

@@ -15,6 +15,7 @@ namespace corvane {
 
 class ConsoleCommands;
 class ConsolePlayLists;
+struct ConsoleTools;
 class TMMWaveOut;
 class WaveDevice;
 struct WizardActions;
@@ -40,6 +41,8 @@ public:
         // Finds the mixer programs; the desktop the console runs on.
         ProgramLocator locateProgram;
         std::string desktop;
+        // The tools the library offers (its automatic scan for the wizard).
+        const ConsoleTools& tools;
     };
 
     ConsoleDialogCommands(Context context, QObject* parent);

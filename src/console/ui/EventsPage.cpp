@@ -3,9 +3,9 @@
 #include "console/ConsoleCore.h"
 #include "console/playout/TPlayoutConsole.h"
 #include "data/TdmQelData.h"
+#include "data/ui/TableGridModel.h"
 #include "events/ui/TfrmQelEventWiz.h"
 #include "platform/ExceptionGuard.h"
-#include "rack/ui/EditableGridModel.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -32,7 +32,7 @@ EventsPage::EventsPage(QWidget& window, QWidget& page, Clock& clock, TdmQelData&
             actRunScheduledEvents->setChecked(checked);
     };
 
-    model_ = new EditableGridModel(data_.EventLog,
+    model_ = new TableGridModel(data_.EventLog,
                                 {{"EventID", "Event ID"},
                                  {"EventStart", "Time"},
                                  {"EventType", "Type"},

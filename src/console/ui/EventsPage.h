@@ -13,7 +13,7 @@ class QWidget;
 namespace corvane {
 
 class ConsoleCore;
-class EditableGridModel;
+class TableGridModel;
 class TdmQelData;
 class TPlayoutConsole;
 
@@ -42,7 +42,7 @@ private:
     QWidget& window_;
     TdmQelData& data_;
     std::unique_ptr<ScheduledEvents> events_;
-    EditableGridModel* model_ = nullptr;
+    TableGridModel* model_ = nullptr;
     QTableView* dxgEvents = nullptr;
     QMenu* pmEvents = nullptr;
     QAction* actRunScheduledEvents = nullptr;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "library/ui/TableGridModel.h"
+#include "data/ui/TableGridModel.h"
 
 namespace corvane {
 

@@ -15,6 +15,7 @@
 #include "library/LibraryBackup.h"
 #include "library/ui/TfrmQelFileImport.h"
 #include "library/ui/TfrmQelParameterBrowse.h"
+#include "library/ui/TfrmQelTitleDetail.h"
 #include "platform/ExceptionGuard.h"
 #include "playlists/ScheduleEditor.h"
 #include "tools/AudioPreview.h"
@@ -55,6 +56,14 @@ void TfrmQeLiteMain::BuildLibrary(WaveDevice& device, const ConsoleParts& parts)
             window.RunModal();
         };
         return PreviewAudio(setup, path, mode);
+    };
+    tools_.AutoScanLibrary = [this] { OpenAudioLibrary(LibraryOpening::WithAutoScan); };
+    tools_.ShowTitleDetails = [this](QWidget& owner) {
+        auto* details = owner.findChild<TfrmQelTitleDetail*>(QString(), Qt::FindDirectChildrenOnly);
+        if (!details)
+            details = new TfrmQelTitleDetail(data_.cdsAudioLibrary, &owner);
+        details->show();
+        details->raise();
     };
 
     connect(commands_->Command("actAudioLibrary"), &QAction::triggered, this,

@@ -53,7 +53,7 @@ void TfrmQeLiteMain::BuildPlayListsAndDialogs(WaveDevice& device) {
                                                   return std::nullopt;
                                               return path.toStdString();
                                           },
-                                          qEnvironmentVariable("XDG_CURRENT_DESKTOP").toStdString()},
+                                          qEnvironmentVariable("XDG_CURRENT_DESKTOP").toStdString(), tools_},
                                          this);
 }
 

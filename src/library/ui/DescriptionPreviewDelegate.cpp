@@ -1,7 +1,7 @@
 #include "library/ui/DescriptionPreviewDelegate.h"
 
 #include "data/Table.h"
-#include "library/ui/TableGridModel.h"
+#include "data/ui/TableGridModel.h"
 #include "platform/ExceptionGuard.h"
 
 #include <QPainter>

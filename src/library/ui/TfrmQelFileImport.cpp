@@ -69,7 +69,7 @@ public:
     }
     TableGridModel& Titles() {
         if (!titles_) {
-            titles_ = new TableGridModel(library_, {"TitleName"}, this);
+            titles_ = new TableGridModel(library_, {{"TitleName"}}, this);
             setModel(titles_);
             setCurrentIndex(-1);
         }
@@ -98,16 +98,16 @@ TfrmQelFileImport::TfrmQelFileImport(TdmQelData& data, AudioFileFacts& facts, Se
 
     auto* split = new QSplitter(Qt::Horizontal, this);
     dxgScan = Grid("dxgFileScan", split);
-    scanModel_ = new TableGridModel(data_.cdsFileScan, {"PathToFile"}, this);
+    scanModel_ = new TableGridModel(data_.cdsFileScan, {{"PathToFile"}}, this);
     scanModel_->SetCaption(0, "Files to Import");
     dxgScan->setModel(scanModel_);
     FollowCursor(dxgScan, scanModel_);
 
     auto* right = new QSplitter(Qt::Vertical, split);
     dxgLibrary = Grid("dxgAudioLibrary", right);
-    libraryModel_ =
-        new TableGridModel(data_.cdsAudioLibrary,
-                           {"TitleID", "TitleName", "TitleComposer", "TitleArtistName"}, this, links_.drag);
+    libraryModel_ = new TableGridModel(data_.cdsAudioLibrary,
+                                       {{"TitleID"}, {"TitleName"}, {"TitleComposer"}, {"TitleArtistName"}},
+                                       this, links_.drag);
     dxgLibrary->setModel(libraryModel_);
     dxgLibrary->setDragEnabled(static_cast<bool>(links_.drag.pack));
     dxgLibrary->setDragDropMode(QAbstractItemView::DragOnly);
@@ -319,6 +319,14 @@ void TfrmQelFileImport::AutoScan() {
 void TfrmQelFileImport::RunVerificationReport() {
     TfrmQelAudioVerify dialog(data_.cdsAudioLibrary, seams_.dispatcher, this);
     RunModal(dialog);
+}
+
+void TfrmQelFileImport::AutoScanWhenShown() {
+    // A manager already up scans at once, once the caller is done with it.
+    if (shownOnce_)
+        QTimer::singleShot(0, this, [this] { Guarded("frmQelFileImport", [&] { AutoScan(); }); });
+    else
+        autoScanRequested_ = true;
 }
 
 void TfrmQelFileImport::showEvent(QShowEvent* event) {

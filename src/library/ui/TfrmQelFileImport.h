@@ -1,7 +1,7 @@
 #pragma once
 
+#include "data/ui/TableGridModel.h"
 #include "library/LibraryManager.h"
-#include "library/ui/TableGridModel.h"
 #include "platform/Seams.h"
 
 #include <QMainWindow>
@@ -45,7 +45,7 @@ public:
     // Runs the auto-scan dialog (from the Actions menu, or once when the
     // window is first shown after OpenWithAutoScan).
     void AutoScan();
-    void AutoScanWhenShown() { autoScanRequested_ = true; }
+    void AutoScanWhenShown();
     void RunVerificationReport();
 
     QTableView& ScanGrid() { return *dxgScan; }

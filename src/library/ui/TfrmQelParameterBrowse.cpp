@@ -1,9 +1,9 @@
 #include "library/ui/TfrmQelParameterBrowse.h"
 
 #include "data/Table.h"
+#include "data/ui/TableGridModel.h"
 #include "library/InspectorRows.h"
 #include "library/ui/PropertyInspector.h"
-#include "library/ui/TableGridModel.h"
 #include "platform/ExceptionGuard.h"
 
 #include <QHeaderView>

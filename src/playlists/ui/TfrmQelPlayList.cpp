@@ -1,9 +1,9 @@
 #include "playlists/ui/TfrmQelPlayList.h"
 
 #include "data/TdmQelData.h"
+#include "data/ui/TableGridModel.h"
 #include "platform/ExceptionGuard.h"
 #include "playlists/ui/RecentPlayListMenu.h"
-#include "playlists/ui/TitleColumnModel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <memory>
 #include <set>
 #include <stdexcept>
 
@@ -167,6 +168,11 @@ void TfrmQelPlayList::BuildCommands() {
         if (showHelpTopic_)
             showHelpTopic_("PlayListManager");
     });
+    AddCommand("actTitleDetails", "&Title Details", QKeySequence(Qt::Key_F11), [this] {
+        if (tools_.ShowTitleDetails)
+            tools_.ShowTitleDetails(*this);
+    });
+    Command("actTitleDetails")->setEnabled(static_cast<bool>(tools_.ShowTitleDetails));
     const bool previewer = static_cast<bool>(tools_.PreviewAudio);
     Command("actPlayLibrarySong")->setEnabled(previewer);
     Command("actPlayPlayListSong")->setEnabled(previewer);
@@ -188,6 +194,9 @@ void TfrmQelPlayList::BuildMenus() {
     QMenu* actions = menuBar->addMenu("&Actions");
     actions->setObjectName("mnuActions");
     actions->addAction(Command("actGeneratePlayList"));
+    QMenu* view = menuBar->addMenu("&View");
+    view->setObjectName("mnuView");
+    view->addAction(Command("actTitleDetails"));
 
     auto* libraryPopup = new QMenu(this);
     libraryPopup->setObjectName("pmLibrary");
@@ -237,12 +246,29 @@ void TfrmQelPlayList::BuildToolBar(QWidget& widget) {
     bar.addAction(Command("actHelp"));
 }
 
+namespace {
+
+// Title rows dragged between the manager's grids carry only their kind: what
+// they are is taken from the source grid's selection.
+TableGridModel::RowDrag TitleRowsDrag() {
+    return {TfrmQelPlayList::TitleRowsMimeType,
+            [](const std::vector<Bookmark>&) {
+                auto mime = std::make_unique<QMimeData>();
+                mime->setData(TfrmQelPlayList::TitleRowsMimeType, {});
+                return mime;
+            },
+            true};
+}
+
+} // namespace
+
 void TfrmQelPlayList::BuildGrids() {
     dxgLibrary = TitleGrid("dxgLibrary", this);
     dxgLibrary->setSelectionMode(QAbstractItemView::ExtendedSelection);
     dxgLibrary->setDragEnabled(true);
     dxgLibrary->setDragDropMode(QAbstractItemView::DragOnly);
-    libraryModel_ = new TitleColumnModel(data_.cdsAudioLibrary, "TitleName", "Audio Library", nullptr);
+    libraryModel_ =
+        new TableGridModel(data_.cdsAudioLibrary, {{"TitleName", "Audio Library"}}, nullptr, TitleRowsDrag());
     dxgLibrary->setModel(libraryModel_);
     FollowCursor(*dxgLibrary, *libraryModel_);
 
@@ -253,18 +279,18 @@ void TfrmQelPlayList::BuildGrids() {
     // Drops reach the viewport first; it takes them here, before the view's own handling.
     dxgPlayList->viewport()->setAcceptDrops(true);
     dxgPlayList->viewport()->installEventFilter(this);
-    playListModel_ = new TitleColumnModel(data_.cdsPlayList, "TitleName", "Play List", nullptr);
+    playListModel_ =
+        new TableGridModel(data_.cdsPlayList, {{"TitleName", "Play List"}}, nullptr, TitleRowsDrag());
     dxgPlayList->setModel(playListModel_);
     FollowCursor(*dxgPlayList, *playListModel_);
 }
 
 // The table's cursor follows the grid's current row, so the commands act on
 // the row the operator sees.
-void TfrmQelPlayList::FollowCursor(QTableView& grid, TitleColumnModel& model) {
+void TfrmQelPlayList::FollowCursor(QTableView& grid, TableGridModel& model) {
     connect(grid.selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [&model](const QModelIndex& current) { model.MakeCurrent(current.row()); });
-    connect(&model, &QAbstractItemModel::modelReset, this, [&grid, &model] {
-        const int row = model.CurrentRow();
+    connect(&model, &TableGridModel::CurrentRowMoved, this, [&grid, &model](int row) {
         if (row >= 0)
             grid.selectionModel()->setCurrentIndex(model.index(row, 0), QItemSelectionModel::NoUpdate);
     });
@@ -353,7 +379,7 @@ bool TfrmQelPlayList::eventFilter(QObject* watched, QEvent* event) {
         return QDialog::eventFilter(watched, event);
     // Only the library grid gives rows of this kind; what they are is its selection.
     const auto fromLibrary = [](const QDropEvent& drop) {
-        return drop.mimeData()->hasFormat(TitleColumnModel::TitleRowsMimeType);
+        return drop.mimeData()->hasFormat(TitleRowsMimeType);
     };
     switch (event->type()) {
     case QEvent::DragEnter:

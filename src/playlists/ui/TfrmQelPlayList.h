@@ -17,7 +17,7 @@ class QTableView;
 namespace corvane {
 
 class TdmQelData;
-class TitleColumnModel;
+class TableGridModel;
 
 // Whether the manager fills the play list at random as soon as it is shown
 // (opened from the wizard's "&Generate Play List").
@@ -31,6 +31,9 @@ enum class GenerateOnOpen { No, Yes };
 class TfrmQelPlayList final : public QDialog {
     Q_OBJECT
 public:
+    // The kind of title rows dragged from one of the manager's grids.
+    static constexpr const char* TitleRowsMimeType = "application/x-corvane-playlist-titles";
+
     // `tools` gives the previewer for "&Play Selected Song" (unavailable while
     // it is not set); `showHelpTopic` opens the manual at a topic.
     TfrmQelPlayList(TdmQelData& data, Seams seams, const ConsoleTools& tools,
@@ -73,7 +76,7 @@ private:
     void FindTitle(int index);
     void ShowCaption();
     void Preview(const std::string& path);
-    void FollowCursor(QTableView& grid, TitleColumnModel& model);
+    void FollowCursor(QTableView& grid, TableGridModel& model);
     std::vector<Bookmark> SelectedLibraryRows() const;
     void SetBusy(bool busy);
 
@@ -85,8 +88,8 @@ private:
     QHash<QString, QAction*> commands_;
     QTableView* dxgLibrary = nullptr;
     QTableView* dxgPlayList = nullptr;
-    TitleColumnModel* libraryModel_ = nullptr;
-    TitleColumnModel* playListModel_ = nullptr;
+    TableGridModel* libraryModel_ = nullptr;
+    TableGridModel* playListModel_ = nullptr;
     QComboBox* cbSearch = nullptr;
     QMenu* mnuRecent = nullptr;
 };

@@ -1,8 +1,8 @@
 #include "rack/ui/TfrmQelFileList.h"
 
 #include "data/TdmQelData.h"
+#include "data/ui/TableGridModel.h"
 #include "platform/ExceptionGuard.h"
-#include "rack/ui/EditableGridModel.h"
 
 #include <QAction>
 #include <QDragEnterEvent>
@@ -53,7 +53,7 @@ TfrmQelFileList::TfrmQelFileList(Seams seams, TdmQelData& data,
     tools->addAction(AddCommand("btnRemoveSong", "&Remove Song", &TfrmQelFileList::Remove));
     layout->addWidget(tools);
 
-    model_ = new EditableGridModel(data_.cdsFileList, {{"LocalPathToFile", "Filename", true}}, this);
+    model_ = new TableGridModel(data_.cdsFileList, {{"LocalPathToFile", "Filename", true}}, this);
     grid_ = new QTableView(this);
     grid_->setObjectName("dxgFileList");
     grid_->setModel(model_);
@@ -72,8 +72,8 @@ TfrmQelFileList::TfrmQelFileList(Seams seams, TdmQelData& data,
     grid_->addAction(play);
     layout->addWidget(grid_, 1);
 
-    connect(model_, &EditableGridModel::RowEdited, this, [this] { rules_.RowEdited(); });
-    connect(model_, &QAbstractItemModel::modelReset, this, [this] { FollowCursor(); });
+    connect(model_, &TableGridModel::RowEdited, this, [this] { rules_.RowEdited(); });
+    connect(model_, &TableGridModel::CurrentRowMoved, this, [this] { FollowCursor(); });
     connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { model_->MakeCurrent(current.row()); });
     connect(grid_, &QTableView::doubleClicked, this,

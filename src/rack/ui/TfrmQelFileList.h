@@ -12,7 +12,7 @@ class QTableView;
 
 namespace corvane {
 
-class EditableGridModel;
+class TableGridModel;
 class TdmQelData;
 
 // The rack manager's window ("Audio Rack Manager"): a tool bar, a menu, the
@@ -54,7 +54,7 @@ private:
     Seams seams_;
     TdmQelData& data_;
     RackManager rules_;
-    EditableGridModel* model_ = nullptr;
+    TableGridModel* model_ = nullptr;
     QTableView* grid_ = nullptr;
 };
 

@@ -1,6 +1,6 @@
+#include "../device/PrivateSoundServer.h"
 #include "../device/SoundServerRecorder.h"
 #include "../output/TestSource.h"
-#include "PrivateSoundServer.h"
 #include "RecordingFixture.h"
 #include "audio/device/MainThreadQueue.h"
 #include "audio/device/PortAudioWaveDevice.h"
@@ -21,7 +21,9 @@ using namespace std::chrono_literals;
 // into that sink: the file holds the tone.
 TEST(WaveRecorderServer, RecordsWhatTheOutputPlays) {
     testing::PrivateSoundServer server;
-    ASSERT_TRUE(server.Running()) << "pulseaudio and pactl (pulseaudio-utils) are needed";
+    ASSERT_TRUE(server.Start() && server.MakeSinkTheDefault())
+        << "pulseaudio and pactl (pulseaudio-utils) are needed";
+    server.UseForThisProcess();
     testing::ScratchFolder folder;
     const std::string path = folder.File("snoop001.wav");
     MainThreadQueue main;

@@ -3,6 +3,7 @@
 // killing it touches nobody else), the console's playout engine on
 // PortAudio and the Qt event loop, and recordings of the server's null sink.
 #include "../../audio/decks/DeckFixtures.h"
+#include "../../audio/device/PrivateSoundServer.h"
 #include "../TempFolder.h"
 #include "audio/device/PortAudioWaveDevice.h"
 #include "audio/device/SoundServerRecorder.h"
@@ -21,95 +22,13 @@
 #include <QTimer>
 #include <chrono>
 #include <cmath>
-#include <csignal>
-#include <fcntl.h>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 namespace corvane::testing {
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
-
-// A PulseAudio server of this test's own, with a null sink "private_null",
-// listening on <folder>/native. Its state and runtime folders are private
-// too, so it never meets the shared server.
-class PrivateSoundServer {
-public:
-    explicit PrivateSoundServer(const std::filesystem::path& folder) : folder_(folder) {
-        std::filesystem::create_directories(folder_ / "run");
-        std::filesystem::create_directories(folder_ / "state");
-        // A client that finds no server must not start one of its own.
-        std::ofstream(folder_ / "client.conf") << "autospawn = no\n";
-    }
-    ~PrivateSoundServer() { Kill(); }
-
-    std::string Socket() const { return (folder_ / "native").string(); }
-    std::string ClientConfig() const { return (folder_ / "client.conf").string(); }
-
-    // Starts it and waits until it takes connections.
-    bool Start() {
-        const std::string runtime = "PULSE_RUNTIME_PATH=" + (folder_ / "run").string();
-        const std::string state = "PULSE_STATE_PATH=" + (folder_ / "state").string();
-        const std::string home = "HOME=" + folder_.string();
-        const std::string protocol = "--load=module-native-protocol-unix auth-anonymous=1 socket=" + Socket();
-        const char* argv[] = {"pulseaudio",
-                              "-n",
-                              "--daemonize=no",
-                              "--exit-idle-time=-1",
-                              "--use-pid-file=no",
-                              "--disallow-exit",
-                              "--load=module-null-sink sink_name=private_null rate=44100",
-                              protocol.c_str(),
-                              nullptr};
-        const char* envp[] = {runtime.c_str(), state.c_str(), home.c_str(), nullptr};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        const int rc = posix_spawnp(&pid_, "pulseaudio", &actions, nullptr, const_cast<char**>(argv),
-                                    const_cast<char**>(envp));
-        posix_spawn_file_actions_destroy(&actions);
-        if (rc != 0) {
-            pid_ = -1;
-            return false;
-        }
-        for (int i = 0; i < 100; ++i) {
-            if (Answers())
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return false;
-    }
-    void Kill() {
-        if (pid_ <= 0)
-            return;
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
-
-private:
-    bool Answers() const {
-        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        const std::string path = Socket();
-        path.copy(address.sun_path, sizeof(address.sun_path) - 1);
-        const bool connected = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
-        close(fd);
-        return connected;
-    }
-
-    std::filesystem::path folder_;
-    pid_t pid_ = -1;
-};
 
 // Runs the Qt event loop (the console's main thread) for `ms`.
 void Pump(int ms) {
@@ -124,10 +43,9 @@ double Since(SteadyClock::time_point start) {
 
 TEST(DeviceLossOnARealServer, PlayoutComesBackWithinThreeSecondsOfEachOfFiveServerRestarts) {
     TempFolder folder;
-    PrivateSoundServer server(folder / "pulse");
+    PrivateSoundServer server;
     ASSERT_TRUE(server.Start()) << "PulseAudio (package pulseaudio) must be installed for this test";
-    setenv("PULSE_SERVER", ("unix:" + server.Socket()).c_str(), 1);
-    setenv("PULSE_CLIENTCONFIG", server.ClientConfig().c_str(), 1);
+    server.UseForThisProcess();
 
     int argc = 1;
     char name[] = "playout_server_tests";
@@ -169,7 +87,7 @@ TEST(DeviceLossOnARealServer, PlayoutComesBackWithinThreeSecondsOfEachOfFiveServ
 
     for (int round = 1; round <= 5; ++round) {
         {
-            SoundServerRecorder playing("private_null.monitor");
+            SoundServerRecorder playing(PrivateSoundServer::MonitorName);
             ASSERT_TRUE(playing.WaitForFrames(Rate / 20)) << "round " << round;
             Pump(1200);
             const ToneSpan tone = FindTone(playing.Stop());
@@ -180,7 +98,7 @@ TEST(DeviceLossOnARealServer, PlayoutComesBackWithinThreeSecondsOfEachOfFiveServ
         EXPECT_TRUE(console.WaitingForDevice()) << "round " << round;
         ASSERT_TRUE(server.Start()) << "round " << round;
         const SteadyClock::time_point back = SteadyClock::now();
-        SoundServerRecorder recorder("private_null.monitor");
+        SoundServerRecorder recorder(PrivateSoundServer::MonitorName);
         ASSERT_TRUE(recorder.WaitForFrames(Rate / 20)) << "round " << round;
         // The recording holds the sink's own silence from its first frame,
         // so a sample's index is its time from when the recording began.

@@ -12,24 +12,40 @@
 
 namespace corvane {
 
-// A grid's view of any table: the fields named (or every field not hidden)
-// as columns, one row per row the table shows. Cells are read on demand
-// through a second cursor over the table's own rows, so a library of a
-// hundred thousand titles opens without copying anything and drawing never
-// moves the table's cursor. Optionally a drag source of its rows.
+// One column of a TableGridModel: the field it shows, its caption (empty:
+// the field's display label) and whether its cells are edited in place.
+struct GridColumn {
+    QString field;
+    QString header = {};
+    bool editable = false;
+};
+
+// How a TableGridModel's dragged rows are packed for their drop target (the
+// schedule grid for library rows): its MIME type and the packing of the rows.
+struct GridRowDrag {
+    QString mimeType;
+    std::function<std::unique_ptr<QMimeData>(const std::vector<Bookmark>&)> pack;
+    // The grid's empty space takes rows of this type dropped on it; the view
+    // handles the drop.
+    bool acceptsDrops = false;
+};
+
+// A grid's view of any table: the columns named (or every field not hidden),
+// one row per row the table shows, in its order and through its filter.
+// Cells are read on demand through a second cursor over the table's own
+// rows, so a library of a hundred thousand titles opens without copying
+// anything and drawing never moves the table's cursor. An editable cell
+// writes through the table's cursor (edit, set, post). Optionally a drag
+// source of its rows, and a drop target for rows of the same kind.
 // Main thread.
 class TableGridModel : public QAbstractTableModel, private TableObserver {
     Q_OBJECT
 public:
-    // How dragged rows are packed for their drop target (the schedule grid
-    // for library rows): its MIME type and the packing of the rows.
-    struct RowDrag {
-        QString mimeType;
-        std::function<std::unique_ptr<QMimeData>(const std::vector<Bookmark>&)> pack;
-    };
+    using RowDrag = GridRowDrag;
 
-    // `fields` empty: every field not hidden. `drag` without a packing: no drag.
-    TableGridModel(Table& table, QStringList fields, QObject* parent, RowDrag drag = {});
+    // `columns` empty: every field not hidden; a column naming no field of
+    // the table (or of a table not open) shows empty cells. `drag` without a packing: no drag.
+    TableGridModel(Table& table, std::vector<GridColumn> columns, QObject* parent, RowDrag drag = {});
     ~TableGridModel() override;
     TableGridModel(const TableGridModel&) = delete;
     TableGridModel& operator=(const TableGridModel&) = delete;
@@ -37,6 +53,7 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QStringList mimeTypes() const override;
@@ -56,6 +73,8 @@ public:
 signals:
     // The table's cursor moved to another row (-1: none).
     void CurrentRowMoved(int row);
+    // A cell was changed in place.
+    void RowEdited();
 
 private:
     void TableDataChanged(Table&) override;
@@ -66,9 +85,10 @@ private:
 
     Table& table_;
     mutable Table rows_;
-    QStringList requested_;
+    std::vector<GridColumn> requested_;
     QStringList fields_;
     QStringList captions_;
+    std::vector<bool> editable_;
     QHash<QString, QString> customCaptions_; // by field name, set by the window
     std::vector<int> fieldIndexes_;
     RowDrag drag_;

@@ -1,4 +1,4 @@
-#include "library/ui/TableGridModel.h"
+#include "data/ui/TableGridModel.h"
 
 #include "platform/ExceptionGuard.h"
 
@@ -7,9 +7,9 @@
 
 namespace corvane {
 
-TableGridModel::TableGridModel(Table& table, QStringList fields, QObject* parent, RowDrag drag)
-    : QAbstractTableModel(parent), table_(table), rows_(table.Name() + "Grid"), requested_(std::move(fields)),
-      drag_(std::move(drag)) {
+TableGridModel::TableGridModel(Table& table, std::vector<GridColumn> columns, QObject* parent, RowDrag drag)
+    : QAbstractTableModel(parent), table_(table), rows_(table.Name() + "Grid"),
+      requested_(std::move(columns)), drag_(std::move(drag)) {
     table_.AddObserver(*this);
     Reload();
 }
@@ -34,16 +34,40 @@ bool TableGridModel::MoveTo(int row) const {
 }
 
 QVariant TableGridModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() ||
+    if ((role != Qt::DisplayRole && role != Qt::EditRole) || !index.isValid() ||
         index.column() >= static_cast<int>(fieldIndexes_.size()))
         return {};
     QVariant value;
     Guarded(table_.Name().c_str(), [&] {
-        if (MoveTo(index.row()))
-            value = QString::fromStdString(
-                rows_.FieldAt(fieldIndexes_[static_cast<size_t>(index.column())]).AsString());
+        const int field = fieldIndexes_[static_cast<size_t>(index.column())];
+        if (field >= 0 && MoveTo(index.row()))
+            value = QString::fromStdString(rows_.FieldAt(field).AsString());
     });
     return value;
+}
+
+bool TableGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
+        return false;
+    const Bookmark bookmark = BookmarkAt(index.row());
+    bool written = false;
+    Guarded(table_.Name().c_str(), [&] {
+        const int field = fieldIndexes_[static_cast<size_t>(index.column())];
+        if (field < 0 || !bookmark || table_.State() != TableState::Browse || !table_.GotoBookmark(bookmark))
+            return;
+        table_.Edit();
+        try {
+            table_.FieldAt(field).SetAsString(value.toString().toStdString());
+            table_.Post();
+        } catch (...) {
+            table_.Cancel();
+            throw;
+        }
+        written = true;
+    });
+    if (written)
+        emit RowEdited();
+    return written;
 }
 
 QVariant TableGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -53,12 +77,18 @@ QVariant TableGridModel::headerData(int section, Qt::Orientation orientation, in
 }
 
 Qt::ItemFlags TableGridModel::flags(const QModelIndex& index) const {
-    const Qt::ItemFlags flags = QAbstractTableModel::flags(index);
-    return index.isValid() && drag_.pack ? flags | Qt::ItemIsDragEnabled : flags;
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (!index.isValid())
+        return drag_.acceptsDrops ? flags | Qt::ItemIsDropEnabled : flags;
+    if (drag_.pack)
+        flags |= Qt::ItemIsDragEnabled;
+    if (index.column() < static_cast<int>(editable_.size()) && editable_[static_cast<size_t>(index.column())])
+        flags |= Qt::ItemIsEditable;
+    return flags;
 }
 
 QStringList TableGridModel::mimeTypes() const {
-    return drag_.pack ? QStringList{drag_.mimeType} : QStringList{};
+    return drag_.pack || drag_.acceptsDrops ? QStringList{drag_.mimeType} : QStringList{};
 }
 
 QMimeData* TableGridModel::mimeData(const QModelIndexList& indexes) const {
@@ -124,39 +154,49 @@ void TableGridModel::TableStateChanged(Table&) {
 // grid's selection.
 void TableGridModel::Reload() {
     QStringList fields, captions;
+    std::vector<bool> editable;
     std::vector<int> indexes;
     int count = 0;
+    const auto add = [&](const QString& name, const QString& label, bool canEdit, int index) {
+        fields.push_back(name);
+        captions.push_back(customCaptions_.value(name, label));
+        editable.push_back(canEdit);
+        indexes.push_back(index);
+    };
     Guarded(table_.Name().c_str(), [&] {
         if (rows_.Active())
             rows_.Close();
         if (!table_.Active())
             return;
         rows_.CloneCursor(table_);
-        const auto& defs = table_.FieldDefinitions();
-        const auto add = [&](int index) {
-            const FieldDef& def = defs[static_cast<size_t>(index)];
-            fields.push_back(QString::fromStdString(def.name));
-            const QString name = QString::fromStdString(def.name);
-            captions.push_back(customCaptions_.value(
-                name, QString::fromStdString(def.displayLabel.empty() ? def.name : def.displayLabel)));
-            indexes.push_back(index);
-        };
-        if (requested_.isEmpty()) {
-            for (int i = 0; i < static_cast<int>(defs.size()); ++i)
-                if (!defs[static_cast<size_t>(i)].hidden)
-                    add(i);
-        } else {
-            for (const QString& name : requested_)
-                if (const int i = table_.FieldIndex(name.toStdString()); i >= 0)
-                    add(i);
-        }
         count = rows_.RecordCount();
         rows_.First();
     });
+    const FieldDefs& defs = table_.FieldDefinitions();
+    const auto labelOf = [&](int index) {
+        const FieldDef& def = defs[static_cast<size_t>(index)];
+        return QString::fromStdString(def.displayLabel.empty() ? def.name : def.displayLabel);
+    };
+    if (requested_.empty()) {
+        for (int i = 0; i < static_cast<int>(defs.size()); ++i)
+            if (!defs[static_cast<size_t>(i)].hidden)
+                add(QString::fromStdString(defs[static_cast<size_t>(i)].name), labelOf(i), false, i);
+    } else {
+        // Named columns stay while the table is closed, so a window can lay
+        // out its grid before the table opens.
+        for (const GridColumn& column : requested_) {
+            const int i = table_.FieldIndex(column.field.toStdString());
+            const QString label = !column.header.isEmpty() ? column.header
+                                  : i >= 0                 ? labelOf(i)
+                                                           : column.field;
+            add(column.field, label, column.editable, i);
+        }
+    }
     if (fields != fields_ || count != rowCount_) {
         beginResetModel();
         fields_ = fields;
         captions_ = captions;
+        editable_ = std::move(editable);
         fieldIndexes_ = std::move(indexes);
         rowCount_ = count;
         endResetModel();
