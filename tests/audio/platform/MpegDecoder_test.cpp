@@ -94,8 +94,17 @@ TEST_P(MpegFixtures, SeeksAreSampleExact) {
 INSTANTIATE_TEST_SUITE_P(Files, MpegFixtures,
                          ::testing::Values(FixtureFacts{"tone-cbr.mp3", 1, 44100, 2, 30870, 700},
                                            FixtureFacts{"tone-vbr.mp3", 1, 44100, 1, 48510, 1100},
-                                           FixtureFacts{"tone-lsf.mp3", 0, 22050, 1, 11025, 500}),
+                                           FixtureFacts{"tone-lsf.mp3", 0, 22050, 1, 11025, 500},
+                                           FixtureFacts{"tone-free.mp3", 1, 44100, 1, 22050, 500}),
                          [](const auto& info) { return std::string(info.param.file).substr(5, 3); });
+
+// Free-format frames name no bit rate; the file's average stands for it.
+TEST(MpegDecoder, FreeFormatHasItsAverageBitRate) {
+    MpegDecoder decoder;
+    ASSERT_EQ(decoder.SetFileName(Fixture("tone-free.mp3")), MpegOk);
+    EXPECT_GE(decoder.Info().bitRate, 100);
+    EXPECT_LE(decoder.Info().bitRate, 120);
+}
 
 TEST(MpegDecoder, KeepsTheId3v1BlockAsStored) {
     MpegDecoder decoder;
