@@ -24,6 +24,8 @@ constexpr int64_t SearchWindow = 65536;
 // The longest free-format frame: 640 kbit/s (the most a decoder must take)
 // at 32 kHz in 1152-sample frames, with its padding slot.
 constexpr int MaxFreeFrameBytes = 1152 / 8 * 640000 / 32000 + 4;
+// The shortest: a header and the smallest layer III side information.
+constexpr size_t MinFreeFrameBytes = 4 + 9;
 
 struct FileView {
     const MpegByteSource& source;
@@ -108,7 +110,7 @@ bool FreeFormatChainsFrom(const FileView& file, int64_t offset, const MpegFrameH
         static_cast<size_t>(std::min<int64_t>(MaxFreeFrameBytes + 4, file.size - offset)));
     if (!file.Read(offset, frame.data(), static_cast<int64_t>(frame.size())))
         return false;
-    for (size_t next = 5; next + 4 <= frame.size(); ++next) {
+    for (size_t next = MinFreeFrameBytes; next + 4 <= frame.size(); ++next) {
         if (frame[next] != 0xFF || (frame[next + 1] & 0xE0) != 0xE0)
             continue;
         const auto header = ParseMpegFrameHeader(&frame[next]);
@@ -119,8 +121,13 @@ bool FreeFormatChainsFrom(const FileView& file, int64_t offset, const MpegFrameH
     return false;
 }
 
+// Free format is taken for layer III only, the one encoders write: in PCM
+// samples near zero, bytes such as FF FF 00 00 repeat at short distances and
+// would chain as free-format layer I frames.
 bool StreamStartsAt(const FileView& file, int64_t offset, const MpegFrameHeader& header) {
-    return header.freeFormat ? FreeFormatChainsFrom(file, offset, header) : FramesChainFrom(file, offset);
+    if (header.freeFormat)
+        return header.layer == 3 && FreeFormatChainsFrom(file, offset, header);
+    return FramesChainFrom(file, offset);
 }
 
 } // namespace

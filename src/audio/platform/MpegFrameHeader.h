@@ -35,8 +35,8 @@ using MpegByteSource = std::function<int64_t(int64_t offset, uint8_t* data, int6
 // with the same version, layer and rate (or where at least two such frames
 // fill the file to its end or to an ID3v1 tag), so text, pictures and random
 // bytes, which hold a plausible single header now and then, are refused.
-// Free-format streams are recognised the same way, with the frame length
-// taken from the distance to the next frame header of the stream.
+// Free-format layer III streams are recognised the same way, with the frame
+// length taken from the distance to the next frame header of the stream.
 std::optional<int64_t> FindMpegAudioStart(const MpegByteSource& source, int64_t fileSize);
 
 } // namespace corvane

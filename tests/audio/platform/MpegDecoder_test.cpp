@@ -126,8 +126,14 @@ TEST(MpegDecoder, RefusesWhatIsNotMpegAudio) {
     std::vector<uint8_t> jpeg = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J',
                                  'F',  'I',  'F',  0x00, 0xFF, 0xFB, 0x90};
     jpeg.resize(5000, 0xFF);
-    const std::vector<std::vector<uint8_t>> inputs = {
-        noise, {text.begin(), text.end()}, jpeg, {}, {0xFF, 0xFB, 0x90, 0x64}};
+    // 16-bit PCM of -1 and 0: "FF FF 00 00" again and again reads as
+    // free-format layer I headers four bytes apart.
+    std::vector<uint8_t> quietPcm;
+    for (int i = 0; i < 4000; ++i)
+        quietPcm.insert(quietPcm.end(),
+                        {0xFF, 0xFF, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00});
+    const std::vector<std::vector<uint8_t>> inputs = {noise, {text.begin(), text.end()}, jpeg, quietPcm,
+                                                      {},    {0xFF, 0xFB, 0x90, 0x64}};
     for (const auto& input : inputs) {
         MpegDecoder decoder;
         EXPECT_EQ(decoder.SetMemory(input), MpegNotMpegAudio) << input.size();
