@@ -18,6 +18,7 @@ struct RenderResult {
     int rows = 0;              // schedule rows loaded
     int64_t renderedMs = 0;    // virtual time the output ran
     uint64_t bytesWritten = 0; // PCM bytes in the WAVE file
+    int itemsStarted = 0;      // rows that went on air (unplayable ones are skipped)
     bool stalled = false;      // ended after a minute of silence on air
 };
 

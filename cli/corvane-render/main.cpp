@@ -6,6 +6,9 @@
 // folder (default: the schedule's folder): its "corvane.ini" gives the fades
 // and AutoCrossFade, its audio library serves play lists and its
 // "archive.log" receives the log lines.
+//
+// Exit status: 0 rendered, 1 error, 2 usage, 3 stalled in silence, 4 no row
+// of the schedule could be played.
 
 #include "ScheduleRender.h"
 
@@ -50,6 +53,14 @@ int main(int argc, char** argv) {
         });
         std::fprintf(stderr, "\r%d rows, %.1f s of playout written to %s\n", result.rows,
                      static_cast<double>(result.bytesWritten) / (44100.0 * 4), request.output.c_str());
+        if (result.itemsStarted == 0) {
+            // A render of nothing but silence must not pass for a checked show.
+            std::fprintf(stderr,
+                         "corvane-render: no row of %s could be played (missing or unreadable "
+                         "files, see archive.log)\n",
+                         request.schedule.c_str());
+            return 4;
+        }
         if (result.stalled)
             std::fprintf(stderr, "the schedule stood still in silence for a minute; render ended there\n");
         return result.stalled ? 3 : 0;

@@ -2,6 +2,7 @@
 
 #include "audio/device/PortAudioParameters.h"
 #include "audio/device/PortAudioWaveStream.h"
+#include "audio/device/QuietAudioLibraries.h"
 
 namespace corvane {
 namespace {
@@ -20,6 +21,7 @@ PaStreamParameters ParametersFor(int paIndex, const WaveDeviceFormat& format, Pa
 PortAudioWaveDevice::PortAudioWaveDevice(Dispatcher& dispatcher) : dispatcher_(dispatcher) {
     // Without a working PortAudio there is simply no device; the wave output
     // reports that in its own words.
+    QuietAudioLibraries();
     initialized_ = Pa_Initialize() == paNoError;
     if (!initialized_)
         return;

@@ -3,6 +3,7 @@
 #include "audio/device/PortAudioParameters.h"
 #include "audio/device/PortAudioWaveInStream.h"
 #include "audio/device/PortAudioWaveStream.h"
+#include "audio/device/QuietAudioLibraries.h"
 
 namespace corvane {
 namespace {
@@ -17,6 +18,7 @@ PaStreamParameters ParametersFor(int paIndex, const WaveDeviceFormat& format, Pa
 PortAudioWaveInDevice::PortAudioWaveInDevice() {
     // Without a working PortAudio there is simply no device; the wave input
     // reports that in its own words.
+    QuietAudioLibraries();
     initialized_ = Pa_Initialize() == paNoError;
     if (!initialized_)
         return;

@@ -206,7 +206,8 @@ int MpegDecoder::ReadInfo() {
     info.samplesPerFrame = mpg123_spf(handle_);
     info.frameDurationMs = mpg123_tpf(handle_) * 1000.0;
     const int64_t audioBytes = source_->size - source_->base;
-    if (frame.vbr != MPG123_CBR && info.timeMs > 0)
+    // Free-format frames carry no bit rate (0): their average is the rate.
+    if ((frame.vbr != MPG123_CBR || frame.bitrate <= 0) && info.timeMs > 0)
         info.bitRate = static_cast<int>(audioBytes * 8 / info.timeMs);
     else
         info.bitRate = frame.bitrate;

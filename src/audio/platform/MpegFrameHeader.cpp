@@ -21,6 +21,11 @@ constexpr std::array<int, 3> MpegOneRates{44100, 48000, 32000};
 // How many chained frames make a stream, and how far into a file audio may begin.
 constexpr int FramesToConfirm = 4;
 constexpr int64_t SearchWindow = 65536;
+// The longest free-format frame: 640 kbit/s (the most a decoder must take)
+// at 32 kHz in 1152-sample frames, with its padding slot.
+constexpr int MaxFreeFrameBytes = 1152 / 8 * 640000 / 32000 + 4;
+// The shortest: a header and the smallest layer III side information.
+constexpr size_t MinFreeFrameBytes = 4 + 9;
 
 struct FileView {
     const MpegByteSource& source;
@@ -63,7 +68,8 @@ std::optional<int64_t> RiffDataStart(const FileView& file) {
 }
 
 bool SameStream(const MpegFrameHeader& a, const MpegFrameHeader& b) {
-    return a.version == b.version && a.layer == b.layer && a.sampleRate == b.sampleRate;
+    return a.version == b.version && a.layer == b.layer && a.sampleRate == b.sampleRate &&
+           a.freeFormat == b.freeFormat;
 }
 
 bool IsId3v1At(const FileView& file, int64_t offset) {
@@ -73,7 +79,8 @@ bool IsId3v1At(const FileView& file, int64_t offset) {
 
 // True when frames chain from `offset` on: FramesToConfirm of them, or at
 // least two that end exactly at the end of the file (or its ID3v1 tag).
-bool FramesChainFrom(const FileView& file, int64_t offset) {
+// `freeBytes` is the length of a free-format frame without its padding.
+bool FramesChainFrom(const FileView& file, int64_t offset, int freeBytes = 0) {
     std::optional<MpegFrameHeader> first;
     for (int count = 0; count < FramesToConfirm; ++count) {
         if (count >= 2 && (offset == file.size || IsId3v1At(file, offset)))
@@ -86,9 +93,41 @@ bool FramesChainFrom(const FileView& file, int64_t offset) {
             return false;
         if (!first)
             first = header;
-        offset += header->frameBytes;
+        const int bytes = header->freeFormat ? freeBytes + header->paddingBytes : header->frameBytes;
+        if (bytes <= 4)
+            return false;
+        offset += bytes;
     }
     return offset <= file.size;
+}
+
+// A free-format stream from `offset` on: some next header of the same stream
+// within the longest frame gives the frame length, and the frames chain
+// with it. Each candidate is tried, since a header's bytes may also occur
+// inside a frame's data.
+bool FreeFormatChainsFrom(const FileView& file, int64_t offset, const MpegFrameHeader& first) {
+    std::vector<uint8_t> frame(
+        static_cast<size_t>(std::min<int64_t>(MaxFreeFrameBytes + 4, file.size - offset)));
+    if (!file.Read(offset, frame.data(), static_cast<int64_t>(frame.size())))
+        return false;
+    for (size_t next = MinFreeFrameBytes; next + 4 <= frame.size(); ++next) {
+        if (frame[next] != 0xFF || (frame[next + 1] & 0xE0) != 0xE0)
+            continue;
+        const auto header = ParseMpegFrameHeader(&frame[next]);
+        if (header && SameStream(first, *header) &&
+            FramesChainFrom(file, offset, static_cast<int>(next) - first.paddingBytes))
+            return true;
+    }
+    return false;
+}
+
+// Free format is taken for layer III only, the one encoders write: in PCM
+// samples near zero, bytes such as FF FF 00 00 repeat at short distances and
+// would chain as free-format layer I frames.
+bool StreamStartsAt(const FileView& file, int64_t offset, const MpegFrameHeader& header) {
+    if (header.freeFormat)
+        return header.layer == 3 && FreeFormatChainsFrom(file, offset, header);
+    return FramesChainFrom(file, offset);
 }
 
 } // namespace
@@ -101,8 +140,7 @@ std::optional<MpegFrameHeader> ParseMpegFrameHeader(const uint8_t* h) {
     const int bitRateIndex = h[2] >> 4;
     const int rateIndex = (h[2] >> 2) & 3;
     const int padding = (h[2] >> 1) & 1;
-    if (versionBits == 1 || layerBits == 0 || bitRateIndex == 0 || bitRateIndex == 15 || rateIndex == 3 ||
-        (h[3] & 3) == 2)
+    if (versionBits == 1 || layerBits == 0 || bitRateIndex == 15 || rateIndex == 3 || (h[3] & 3) == 2)
         return std::nullopt;
     MpegFrameHeader f;
     f.version = versionBits == 3 ? 10 : versionBits == 2 ? 20 : 25;
@@ -112,14 +150,16 @@ std::optional<MpegFrameHeader> ParseMpegFrameHeader(const uint8_t* h) {
     const size_t table = f.version == 10 ? static_cast<size_t>(f.layer - 1) : f.layer == 1 ? 3 : 4;
     f.bitRate = BitRates[table][static_cast<size_t>(bitRateIndex)];
     f.channelMode = h[3] >> 6;
+    f.freeFormat = bitRateIndex == 0;
+    f.paddingBytes = padding * (f.layer == 1 ? 4 : 1);
+    f.samplesPerFrame = f.layer == 1 ? 384 : f.layer == 3 && f.version != 10 ? 576 : 1152;
+    if (f.freeFormat)
+        return f;
     const int bitsPerSecond = f.bitRate * 1000;
-    if (f.layer == 1) {
-        f.samplesPerFrame = 384;
+    if (f.layer == 1)
         f.frameBytes = (12 * bitsPerSecond / f.sampleRate + padding) * 4;
-    } else {
-        f.samplesPerFrame = f.layer == 3 && f.version != 10 ? 576 : 1152;
+    else
         f.frameBytes = f.samplesPerFrame / 8 * bitsPerSecond / f.sampleRate + padding;
-    }
     return f;
 }
 
@@ -133,8 +173,10 @@ std::optional<int64_t> FindMpegAudioStart(const MpegByteSource& source, int64_t 
     if (!file.Read(start, window.data(), end - start))
         return std::nullopt;
     for (size_t i = 0; i + 4 <= window.size(); ++i) {
-        if (window[i] == 0xFF && (window[i + 1] & 0xE0) == 0xE0 && ParseMpegFrameHeader(&window[i]) &&
-            FramesChainFrom(file, start + static_cast<int64_t>(i)))
+        if (window[i] != 0xFF || (window[i + 1] & 0xE0) != 0xE0)
+            continue;
+        const auto header = ParseMpegFrameHeader(&window[i]);
+        if (header && StreamStartsAt(file, start + static_cast<int64_t>(i), *header))
             return start + static_cast<int64_t>(i);
     }
     return std::nullopt;

@@ -8,18 +8,21 @@ namespace corvane {
 
 // The 4-byte header that begins every MPEG audio frame.
 struct MpegFrameHeader {
-    int version = 0;     // 10 = MPEG-1, 20 = MPEG-2, 25 = MPEG-2.5
-    int layer = 0;       // 1..3
-    int bitRate = 0;     // kbit/s
-    int sampleRate = 0;  // Hz
-    int channelMode = 0; // 0 stereo, 1 joint stereo, 2 dual channel, 3 single channel
-    int frameBytes = 0;  // whole frame including the header
+    int version = 0;         // 10 = MPEG-1, 20 = MPEG-2, 25 = MPEG-2.5
+    int layer = 0;           // 1..3
+    int bitRate = 0;         // kbit/s; 0 in free format
+    int sampleRate = 0;      // Hz
+    int channelMode = 0;     // 0 stereo, 1 joint stereo, 2 dual channel, 3 single channel
+    int frameBytes = 0;      // whole frame including the header; 0 in free format
+    int paddingBytes = 0;    // the padding slot this frame carries (0, 1 or 4 bytes)
+    bool freeFormat = false; // bit-rate index 0: the stream's rate is in no header
     int samplesPerFrame = 0;
 };
 
-// Parses a frame header; nothing for bytes that are no valid header. Free
-// format (bit-rate index 0) is not accepted: its frame length is not in the
-// header, so a chain of frames cannot be verified from headers alone.
+// Parses a frame header; nothing for bytes that are no valid header. In free
+// format the frame length is not in the header: every frame of the stream
+// has the same length apart from its padding slot, found from where the next
+// frame begins.
 std::optional<MpegFrameHeader> ParseMpegFrameHeader(const uint8_t* header);
 
 // Reads up to `bytes` bytes at a file offset into `data`; returns how many
@@ -32,6 +35,8 @@ using MpegByteSource = std::function<int64_t(int64_t offset, uint8_t* data, int6
 // with the same version, layer and rate (or where at least two such frames
 // fill the file to its end or to an ID3v1 tag), so text, pictures and random
 // bytes, which hold a plausible single header now and then, are refused.
+// Free-format layer III streams are recognised the same way, with the frame
+// length taken from the distance to the next frame header of the stream.
 std::optional<int64_t> FindMpegAudioStart(const MpegByteSource& source, int64_t fileSize);
 
 } // namespace corvane

@@ -89,6 +89,71 @@ std::optional<int64_t> FindChunkHeader(RiffFile& file, int64_t from, int64_t fil
     return std::nullopt;
 }
 
+uint32_t LittleEndian32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0] | p[1] << 8 | p[2] << 16) | static_cast<uint32_t>(p[3]) << 24;
+}
+
+uint64_t LittleEndian64(const uint8_t* p) {
+    uint64_t value = 0;
+    for (int i = 7; i >= 0; --i)
+        value = value << 8 | p[i];
+    return value;
+}
+
+// The 64-bit sizes of an RF64 or BW64 file: a 32-bit size of 0xFFFFFFFF
+// stands for the one given here (the RIFF size, the data size, or a table
+// entry for any other chunk).
+struct WideSizes {
+    int64_t riff = 0;
+    int64_t data = 0;
+    std::vector<std::pair<FourCC, int64_t>> table;
+
+    std::optional<int64_t> Of(FourCC id) const {
+        if (id == MakeFourCC("data"))
+            return data;
+        for (const auto& [chunk, size] : table)
+            if (chunk == id)
+                return size;
+        return std::nullopt;
+    }
+};
+
+constexpr uint32_t SizeInDs64 = 0xFFFFFFFF;
+// Sizes past this are damage (they would overflow the offsets).
+constexpr uint64_t MaxWideSize = uint64_t{1} << 62;
+constexpr uint32_t MaxDs64Entries = 4096;
+
+// The "ds64" chunk, first after the header of an RF64 or BW64 file.
+WideSizes ReadDs64(RiffFile& file) {
+    const std::vector<uint8_t> head = ReadBody(file, 12, 8 + 28);
+    if (head.size() < 8 + 28 || !std::equal(head.begin(), head.begin() + 4, "ds64"))
+        Invalid();
+    const uint32_t chunkSize = LittleEndian32(&head[4]);
+    const uint8_t* body = head.data() + 8;
+    const uint64_t riff = LittleEndian64(body);
+    const uint64_t data = LittleEndian64(body + 8);
+    if (chunkSize < 28 || riff > MaxWideSize || data > MaxWideSize)
+        Invalid();
+    WideSizes sizes{static_cast<int64_t>(riff), static_cast<int64_t>(data), {}};
+    const uint32_t entries = LittleEndian32(body + 24);
+    if (entries > 0 && entries <= MaxDs64Entries && chunkSize >= 28 + 12 * entries) {
+        const std::vector<uint8_t> table = ReadBody(file, 12 + 8 + 28, 12 * int64_t{entries});
+        for (size_t at = 0; at + 12 <= table.size(); at += 12) {
+            const uint64_t size = LittleEndian64(&table[at + 4]);
+            if (size <= MaxWideSize)
+                sizes.table.emplace_back(LittleEndian32(&table[at]), static_cast<int64_t>(size));
+        }
+    }
+    return sizes;
+}
+
+bool IsWideWave(RiffFile& file) {
+    const auto id = IdAt(file, 0);
+    const auto form = IdAt(file, 8);
+    return id && form && (*id == MakeFourCC("RF64") || *id == MakeFourCC("BW64")) &&
+           *form == MakeFourCC("WAVE");
+}
+
 int64_t CountSamples(const WaveFormat& f, int64_t bytes) {
     const int perBlock = SamplesPerBlock(f);
     if (perBlock > 0)
@@ -100,9 +165,10 @@ int64_t CountSamples(const WaveFormat& f, int64_t bytes) {
 
 bool IsRiffWave(RiffFile& file) {
     RiffChunk riff;
-    return file.Seek(0, RiffSeekOrigin::Begin) == 0 &&
-           file.Descend(riff, nullptr, RiffSearch::Next) == RiffResult::Ok && riff.id == MakeFourCC("RIFF") &&
-           riff.formType == MakeFourCC("WAVE");
+    return (file.Seek(0, RiffSeekOrigin::Begin) == 0 &&
+            file.Descend(riff, nullptr, RiffSearch::Next) == RiffResult::Ok &&
+            riff.id == MakeFourCC("RIFF") && riff.formType == MakeFourCC("WAVE")) ||
+           IsWideWave(file);
 }
 
 RiffWaveLayout ParseRiffWave(RiffFile& file) {
@@ -114,7 +180,10 @@ RiffWaveLayout ParseRiffWave(RiffFile& file) {
     file.Seek(0, RiffSeekOrigin::Begin);
     RiffChunk riff;
     file.Descend(riff, nullptr, RiffSearch::Next);
-    const int64_t claimedEnd = std::min<int64_t>(riff.dataOffset + riff.size, layout.fileSize);
+    layout.wide = riff.id != MakeFourCC("RIFF");
+    const WideSizes wide = layout.wide ? ReadDs64(file) : WideSizes{};
+    const int64_t riffSize = layout.wide && riff.size == SizeInDs64 ? wide.riff : int64_t{riff.size};
+    const int64_t claimedEnd = std::min<int64_t>(8 + riffSize, layout.fileSize);
     bool haveFormat = false, haveData = false;
     int64_t dataEnd = 0;
     int64_t at = 12;
@@ -123,7 +192,10 @@ RiffWaveLayout ParseRiffWave(RiffFile& file) {
         RiffChunk chunk;
         if (file.Descend(chunk, nullptr, RiffSearch::Next) != RiffResult::Ok)
             break;
-        const int64_t end = chunk.dataOffset + chunk.size;
+        const int64_t size = layout.wide && chunk.size == SizeInDs64
+                                 ? wide.Of(chunk.id).value_or(int64_t{chunk.size})
+                                 : int64_t{chunk.size};
+        const int64_t end = chunk.dataOffset + size;
         // Past the RIFF chunk's claimed end lie trailing bytes, unless the
         // claim is too short to hold the format and the data.
         if ((end > claimedEnd || at >= claimedEnd) && haveFormat && haveData)
@@ -148,7 +220,7 @@ RiffWaveLayout ParseRiffWave(RiffFile& file) {
         } else if (chunk.id == MakeFourCC("data") && !haveData) {
             haveData = true;
             layout.dataOffset = chunk.dataOffset;
-            if (chunk.size == 0 || end > layout.fileSize) {
+            if (size == 0 || end > layout.fileSize) {
                 // An unfinished or damaged header: the data runs to the end of
                 // the file, and nothing after it can be found.
                 dataEnd = layout.fileSize;

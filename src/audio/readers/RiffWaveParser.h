@@ -27,9 +27,11 @@ struct RiffWaveLayout {
     std::optional<uint32_t> factSamples; // as the "fact" chunk claims; never used for the length
     std::vector<WaveInfoItem> info;
     std::vector<std::vector<uint8_t>> disp;
+    bool wide = false; // an RF64 or BW64 file: its sizes beyond 4 GiB are in its "ds64" chunk
 };
 
-// True when the file begins as a RIFF WAVE file. Leaves the position anywhere.
+// True when the file begins as a RIFF WAVE file, or as its 64-bit forms for
+// long recordings (EBU "RF64" and "BW64"). Leaves the position anywhere.
 bool IsRiffWave(RiffFile& file);
 
 // Reads the layout of a RIFF WAVE file, tolerant of what real files do:
@@ -37,7 +39,9 @@ bool IsRiffWave(RiffFile& file);
 // the file means the data runs to the end of the file, odd-sized chunks are
 // found with or without their pad byte, unknown chunks ("bext", "JUNK",
 // "PEAK", "cue ", "smpl", "id3 ", …) are skipped wherever they stand, and
-// bytes after the RIFF chunk are ignored. For PCM the block align and bytes
+// bytes after the RIFF chunk are ignored. An RF64 or BW64 file reads the
+// same, with the sizes its 32-bit fields mark as 0xFFFFFFFF taken from the
+// "ds64" chunk that must come first. For PCM the block align and bytes
 // per second are recomputed from channels, bits and rate. Throws
 // EMMWaveError "Invalid wave file..." for a file without a usable "fmt " or
 // "data" chunk, or whose format has no channels, no rate or no block size.

@@ -200,7 +200,9 @@ void TMMWave::CreateFile(const WaveFormat& format, WaveWriteMode mode) {
             throw EMMWaveError(MMString::UnableToCreateWave);
         }
         const int64_t dataEnd = layout.dataOffset + layout.dataBytes;
-        if (!SameSampleFormat(layout.format, format) || dataEnd < layout.fileSize - 1 ||
+        // An RF64 or BW64 file's sizes live in its "ds64" chunk, which the
+        // writer does not keep: it is never added to.
+        if (layout.wide || !SameSampleFormat(layout.format, format) || dataEnd < layout.fileSize - 1 ||
             file->Seek(dataEnd, RiffSeekOrigin::Begin) < 0)
             throw EMMWaveError(MMString::UnableToCreateWave);
         riffChunk_ = RiffChunk{MakeFourCC("RIFF"), 0, MakeFourCC("WAVE"), 8, true};

@@ -114,6 +114,71 @@ TEST(RiffWaveParser, KeepsInfoAndDispLists) {
     EXPECT_EQ(layout.disp[0].size(), 5u);
 }
 
+// The 64-bit forms for long recordings: sizes marked 0xFFFFFFFF come from
+// the "ds64" chunk, so the data ends where it says and a chunk after it
+// (here the INFO list) is still found.
+TEST(RiffWaveParser, Rf64AndBw64TakeTheirSizesFromDs64) {
+    const std::vector<uint8_t> info = {'I', 'N', 'F', 'O', 'I', 'N', 'A', 'M',
+                                       4,   0,   0,   0,   'L', 'o', 'n', 'g'};
+    constexpr uint32_t InDs64 = 0xFFFFFFFF;
+    const std::vector<uint8_t> bext(602, 0);
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        int64_t frames;
+    };
+    const auto wide = [&](const std::string& form, uint64_t dataSize) {
+        return WaveBuilder()
+            .Form(form)
+            .RiffSize(InDs64)
+            .Ds64(4 + 44 + 8 + 16 + 8 + 400 + 8 + info.size(), dataSize, 100)
+            .Format(Stereo16)
+            .ChunkClaiming("data", InDs64, Frames100)
+            .Chunk("LIST", info)
+            .Bytes();
+    };
+    const std::vector<Case> cases = {
+        {"RF64", wide("RF64", 400), 100},
+        {"BW64", wide("BW64", 400), 100},
+        {"DataShorterThanPresent", wide("RF64", 200), 50},
+        {"OtherChunkSizedInTheTable",
+         WaveBuilder()
+             .Form("RF64")
+             .RiffSize(InDs64)
+             .Ds64(1u << 20, 400, 100, {{"bext", bext.size()}})
+             .ChunkClaiming("bext", InDs64, bext)
+             .Format(Stereo16)
+             .ChunkClaiming("data", InDs64, Frames100)
+             .Chunk("LIST", info)
+             .Bytes(),
+         100},
+        // A recorder may keep the 32-bit sizes while they fit.
+        {"SmallSizesInTheirOwnFields",
+         WaveBuilder()
+             .Form("RF64")
+             .Ds64(0, 0, 0)
+             .Format(Stereo16)
+             .Data(Frames100)
+             .Chunk("LIST", info)
+             .Bytes(),
+         100},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const RiffWaveLayout layout = Parse(c.bytes);
+        EXPECT_TRUE(layout.wide);
+        EXPECT_EQ(layout.format, Stereo16);
+        EXPECT_EQ(layout.sampleCount, c.frames);
+        EXPECT_EQ(layout.dataBytes, c.frames * 4);
+        EXPECT_EQ(c.bytes[static_cast<size_t>(layout.dataOffset) + 4], 1);
+        // Where the data claims less than is there, the rest is not walked.
+        if (c.frames == 100) {
+            ASSERT_EQ(layout.info.size(), 1u);
+            EXPECT_EQ(layout.info[0].text, "Long");
+        }
+    }
+}
+
 TEST(RiffWaveParser, BadFilesAreInvalid) {
     WaveFormat noChannels = Stereo16;
     noChannels.channels = 0;
@@ -142,6 +207,14 @@ TEST(RiffWaveParser, BadFilesAreInvalid) {
         WaveBuilder().Format(noRate).Data(Frames100).Bytes(),
         WaveBuilder().Format(noBlock).Data(Frames100).Bytes(),
         WaveBuilder().Format(wideBits).Data(Frames100).Bytes(),
+        // RF64 without its "ds64" chunk, and one too short to hold the sizes.
+        WaveBuilder().Form("RF64").RiffSize(0xFFFFFFFF).Format(Stereo16).Data(Frames100).Bytes(),
+        WaveBuilder()
+            .Form("BW64")
+            .Chunk("ds64", std::vector<uint8_t>(20, 0))
+            .Format(Stereo16)
+            .Data(Frames100)
+            .Bytes(),
         // Binary garbage where the chunks should be, and no format or data after it.
         WaveBuilder().Chunk("\x01\x02\x03\x04", std::vector<uint8_t>(64, 7)).Bytes(),
     };

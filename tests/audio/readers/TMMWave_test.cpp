@@ -149,5 +149,29 @@ TEST(TMMWave, WritesAndAppends) {
     EXPECT_EQ(FrameAt(&back[4000]), 0);
 }
 
+// An RF64 file plays; its sizes live in "ds64", which the writer does not
+// keep, so adding to it is refused and the file stays as it was.
+TEST(TMMWave, Rf64PlaysButIsNotAppendedTo) {
+    const auto samples = Counting(1000);
+    const std::string path = WaveBuilder()
+                                 .Form("RF64")
+                                 .RiffSize(0xFFFFFFFF)
+                                 .Ds64(4 + 36 + 8 + 16 + 8 + 4000, 4000, 1000)
+                                 .Format(PcmWaveFormat(16, 2, 44100))
+                                 .ChunkClaiming("data", 0xFFFFFFFF, samples)
+                                 .Write("long.rf64.wav");
+    const auto size = std::filesystem::file_size(path);
+    TMMWave wave;
+    wave.SetFileName(path);
+    EXPECT_EQ(wave.SampleCount(), 1000);
+    wave.OpenFile();
+    std::vector<uint8_t> back(4000);
+    ASSERT_EQ(wave.Read(back.data(), back.size()), 4000);
+    EXPECT_EQ(FrameAt(&back[3996]), 999);
+    wave.CloseFile();
+    EXPECT_THROW(wave.CreateFile(PcmWaveFormat(16, 2, 44100), WaveWriteMode::Append), EMMWaveError);
+    EXPECT_EQ(std::filesystem::file_size(path), size);
+}
+
 } // namespace
 } // namespace corvane

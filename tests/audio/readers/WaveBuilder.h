@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace corvane::test {
@@ -40,9 +41,33 @@ public:
         riffSize_ = size;
         return *this;
     }
+    // The header's id instead of "RIFF" ("RF64", "BW64").
+    WaveBuilder& Form(const std::string& id) {
+        form_ = id;
+        return *this;
+    }
+    // The "ds64" chunk of an RF64 or BW64 file: 64-bit RIFF and data sizes,
+    // the sample count, and sizes of other chunks by id.
+    WaveBuilder& Ds64(uint64_t riff, uint64_t data, uint64_t samples,
+                      const std::vector<std::pair<std::string, uint64_t>>& table = {}) {
+        std::vector<uint8_t> body;
+        const auto put = [&body](uint64_t v, int bytes) {
+            for (int i = 0; i < bytes; ++i)
+                body.push_back(static_cast<uint8_t>(v >> (8 * i)));
+        };
+        put(riff, 8);
+        put(data, 8);
+        put(samples, 8);
+        put(table.size(), 4);
+        for (const auto& [id, size] : table) {
+            body.insert(body.end(), id.begin(), id.end());
+            put(size, 8);
+        }
+        return Chunk("ds64", body);
+    }
 
     std::vector<uint8_t> Bytes() const {
-        std::vector<uint8_t> out = {'R', 'I', 'F', 'F'};
+        std::vector<uint8_t> out(form_.begin(), form_.end());
         const uint32_t size = riffSize_ != 0 ? riffSize_ : static_cast<uint32_t>(4 + chunks_.size());
         for (int i = 0; i < 4; ++i)
             out.push_back(static_cast<uint8_t>(size >> (8 * i)));
@@ -70,6 +95,7 @@ private:
 
     std::vector<uint8_t> chunks_, trailing_;
     uint32_t riffSize_ = 0;
+    std::string form_ = "RIFF";
 };
 
 // 16-bit little-endian samples as bytes.
