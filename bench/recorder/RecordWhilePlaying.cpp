@@ -2,7 +2,7 @@
 #include "audio/device/PortAudioWaveDevice.h"
 #include "audio/device/PortAudioWaveInDevice.h"
 #include "audio/device/SoundServerRecorder.h"
-#include "audio/input/PrivateSoundServer.h"
+#include "audio/device/PrivateSoundServer.h"
 #include "audio/input/TMMWaveRecorder.h"
 #include "audio/output/TMMWaveOut.h"
 #include "audio/readers/TMMWave.h"
@@ -55,10 +55,11 @@ public:
 int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 600;
     testing::PrivateSoundServer server;
-    if (!server.Running()) {
+    if (!server.Start() || !server.MakeSinkTheDefault()) {
         std::fprintf(stderr, "could not start a PulseAudio server\n");
         return 1;
     }
+    server.UseForThisProcess();
     const std::string path = (std::filesystem::temp_directory_path() / "corvane-bench-snoop.wav").string();
     MainThreadQueue main;
     NoPrompts prompter;
