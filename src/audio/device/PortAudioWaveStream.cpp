@@ -165,13 +165,17 @@ void PortAudioWaveStream::WriterLoop() {
     // there would be had nothing played since the last look.
     using Clock = std::chrono::steady_clock;
     long expected = 0;
+    bool tookAudio = false;
     Clock::time_point lastProgress = Clock::now();
     auto watch = [&](long available) {
         const Clock::time_point now = Clock::now();
+        if (available > expected)
+            tookAudio = true;
         if (available > expected || available >= capacity)
             lastProgress = now;
         expected = available;
-        if (now - lastProgress > std::chrono::milliseconds(StallLimitMs)) {
+        const int limitMs = tookAudio ? StallLimitMs : StartStallLimitMs;
+        if (now - lastProgress > std::chrono::milliseconds(limitMs)) {
             fail("WaveOutWrite", StalledText);
             return false;
         }
@@ -261,6 +265,7 @@ void PortAudioWaveStream::WriterLoop() {
             capacity = Pa_GetStreamWriteAvailable(stream_);
             lock.lock();
             expected = capacity;
+            tookAudio = false;
             lastProgress = Clock::now();
             continue;
         }

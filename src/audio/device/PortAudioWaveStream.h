@@ -36,7 +36,8 @@ std::string PortAudioErrorText(int error);
 //
 // A stream that fails by itself (a write, start or query fails, or the sound
 // system stops taking audio for more than StallLimitMs while the stream holds
-// some) ends its writer and tells the fault handler on the main thread; from
+// some; before it has taken any, StartStallLimitMs, since a sound server may
+// take longer than that to start a new stream on a busy machine) ends its writer and tells the fault handler on the main thread; from
 // then on every call throws the failure, and no call waits for the writer
 // longer than a reset takes.
 class PortAudioWaveStream final : public WaveDeviceStream {
@@ -47,6 +48,7 @@ public:
     ~PortAudioWaveStream() override;
 
     static constexpr int StallLimitMs = 1000;
+    static constexpr int StartStallLimitMs = 3000;
 
     const WaveDeviceFormat& Format() const override { return format_; }
     void SetOnFault(WaveDeviceFault onFault) override { poster_.SetOnFault(std::move(onFault)); }
