@@ -95,7 +95,7 @@ RenderResult RenderSchedule(const RenderRequest& request, const std::function<vo
         result.bytesWritten += length;
         silentBuffers = Silent(bytes, length) ? silentBuffers + 1 : 0;
     };
-    host.ShowItemInfo = [&](int) { ++result.itemsStarted; };
+    host.ShowItemInfo = [&](const std::string&, const std::string&, int) { ++result.itemsStarted; };
     TPlayoutConsole console(seams.seams(), data, settings, device, folder, host);
     console.StartItem();
     for (;;) {

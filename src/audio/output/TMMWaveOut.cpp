@@ -570,6 +570,13 @@ int64_t TMMWaveOut::HeldMs() const {
     return 0;
 }
 
+int64_t TMMWaveOut::WrittenMs() const {
+    const WaveFormat* format = GetWaveFormat();
+    if (format == nullptr || format->samplesPerSec == 0)
+        return 0;
+    return static_cast<int64_t>(framesWritten_ * 1000 / format->samplesPerSec);
+}
+
 int64_t TMMWaveOut::Position() {
     if (!state_.open || closing_ || stream_ == nullptr || GetWaveFormat() == nullptr)
         return 0;

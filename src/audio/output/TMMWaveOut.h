@@ -90,6 +90,9 @@ public:
     // has delivered it, nobody has heard it yet. 0 while not playing or when
     // the device cannot say.
     int64_t HeldMs() const;
+    // The audio handed to the device since the last Start (ms); less HeldMs,
+    // what has been heard of it.
+    int64_t WrittenMs() const;
 
     void Open();
     void Close();

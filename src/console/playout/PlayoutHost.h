@@ -15,10 +15,10 @@ struct PlayoutHost {
     std::function<void(const PlayoutCommands& commands)> ApplyCommands;
     // Status bar panel 0 or 1.
     std::function<void(int panel, const std::string& text)> SetStatusText;
-    // The item display: the row under the cursor has come on air with this length (ms).
-    std::function<void(int lengthMs)> ShowItemInfo;
+    // The item display: an item on air is heard now (its title, file and length in ms).
+    std::function<void(const std::string& title, const std::string& file, int lengthMs)> ShowItemInfo;
     std::function<void()> ClearItemInfo;
-    // Remaining time of the item on air (ms) and the progress gauge (0..100).
+    // Remaining time of the item heard (ms) and the progress gauge (0..100).
     std::function<void(int remainingMs)> ShowRemaining;
     std::function<void(int percent)> SetGauge;
     // The label "Delayed Pause".

@@ -20,6 +20,7 @@ constexpr const char* AudioErrorText = "MM Audio Error - Possibly Corrupt File H
 TPlayoutConsole::TPlayoutConsole(Seams seams, TdmQelData& data, const CorvaneSettings& settings,
                                  WaveDevice& device, std::filesystem::path programFolder, PlayoutHost host)
     : seams_(seams), data_(data), settings_(settings), device_(device), host_(std::move(host)),
+      heard_({host_.ShowItemInfo, host_.ShowRemaining, host_.SetGauge}),
       archive_(std::move(programFolder), seams.clock) {
     WireChain();
     HiTimer_ = seams_.timers.CreateTimer("HiTimer", HiTimerIntervalMs);
@@ -167,8 +168,15 @@ bool TPlayoutConsole::MoveToNextPlayableRow() {
 
 void TPlayoutConsole::ShowItemInfo(TMMAudioFile& deck) {
     FItemLength = FRemaining = deck.Duration();
-    if (host_.ShowItemInfo)
-        host_.ShowItemInfo(FItemLength);
+    Table& s = Schedule();
+    // A stopped output starts its time line afresh with this item.
+    heard_.ItemStarted(
+        {s.FieldByName("TitleName").AsString(), s.FieldByName("LocalPathToFile").AsString(), FItemLength},
+        deck.Position(), OutputPlaying() ? mmAudioOut_->WrittenMs() : 0);
+}
+
+int64_t TPlayoutConsole::HeardMs() const {
+    return mmAudioOut_->WrittenMs() - mmAudioOut_->HeldMs();
 }
 
 void TPlayoutConsole::ShowPlaying(const std::string& path) {
@@ -489,6 +497,7 @@ void TPlayoutConsole::mmAudioOutRestart() {
 
 void TPlayoutConsole::mmAudioOutStop() {
     HiTimer_->SetEnabled(false);
+    heard_.Clear();
     if (host_.SetGauge)
         host_.SetGauge(0);
     mmAudioOut_->Close();
@@ -533,15 +542,10 @@ void TPlayoutConsole::HiTimerTimer() {
     MMConnector_->Trigger();
     if (!OutputPlaying() || FTransportBusy)
         return;
-    TMMAudioFile& deck = Deck(FCurrentPort);
-    const int position = deck.Position();
-    FRemaining = FItemLength - position;
-    if (host_.ShowRemaining)
-        host_.ShowRemaining(FRemaining);
+    // The cross-fade is timed by the deck; the displays follow the speakers.
+    FRemaining = FItemLength - Deck(FCurrentPort).Position();
     AutoCrossFadeTest();
-    const int duration = deck.Duration();
-    if (host_.SetGauge && duration > 0)
-        host_.SetGauge(static_cast<int>((int64_t{position} * 100 + duration / 2) / duration));
+    heard_.Tick(HeardMs());
 }
 
 } // namespace corvane

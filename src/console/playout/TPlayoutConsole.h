@@ -8,6 +8,7 @@
 #include "audio/output/TMMWaveOut.h"
 #include "console/CorvaneSettings.h"
 #include "console/playout/ArchiveLog.h"
+#include "console/playout/HeardItemDisplay.h"
 #include "console/playout/MessageList.h"
 #include "console/playout/PlayoutCommands.h"
 #include "console/playout/PlayoutHost.h"
@@ -198,6 +199,8 @@ private:
     void ShowWaitingForDevice();
     // The deck on air's position less what the output still holds unheard.
     int HeardPosition();
+    // How far the output's time line since its start has been heard (ms).
+    int64_t HeardMs() const;
     void FadeStopTimer();
     // Pauses, moves the deck on air to what `target` gives, and resumes.
     template <typename Target> void MoveOnAirPosition(Target target);
@@ -208,6 +211,7 @@ private:
     const CorvaneSettings& settings_;
     WaveDevice& device_;
     PlayoutHost host_;
+    HeardItemDisplay heard_;
     ArchiveLog archive_;
     PlayoutCommands commands_;
 

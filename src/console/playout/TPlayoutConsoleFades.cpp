@@ -119,6 +119,7 @@ template <typename Target> void TPlayoutConsole::MoveOnAirPosition(Target target
     FlagScope busy(FTransportBusy);
     mmAudioOut_->Pause();
     deck.Seek(target(deck.Position()));
+    heard_.Repositioned(deck.Position(), mmAudioOut_->WrittenMs());
     mmAudioOut_->Restart();
     FItemLength = FRemaining = deck.Duration();
 }
@@ -155,6 +156,7 @@ void TPlayoutConsole::GaugeClick(int x, int width) {
     mmAudioOut_->Pause();
     if (target < duration) {
         deck.Seek(static_cast<int32_t>(target));
+        heard_.Repositioned(deck.Position(), mmAudioOut_->WrittenMs());
         FRemaining = static_cast<int>(duration);
         mmAudioOut_->Restart();
         FItemLength = FRemaining;

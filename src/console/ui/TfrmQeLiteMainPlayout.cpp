@@ -114,9 +114,8 @@ PlayoutHost TfrmQeLiteMain::PlayoutDisplays() {
     PlayoutHost host;
     host.ApplyCommands = [this](const PlayoutCommands& commands) { ApplyPlayoutCommands(commands); };
     host.SetStatusText = [this](int panel, const std::string& text) { SetStatusText(panel, text); };
-    host.ShowItemInfo = [this](int lengthMs) {
-        Table& schedule = data_.cdsSchedule;
-        ShowItemInfo(schedule.FieldByName("LocalPathToFile").AsString(), lengthMs);
+    host.ShowItemInfo = [this](const std::string& title, const std::string& file, int lengthMs) {
+        displays_->ShowItemInfo(title, file, lengthMs);
     };
     host.ClearItemInfo = [this] {
         displays_->ClearItemInfo();

@@ -1,0 +1,115 @@
+#include "PlayoutFixture.h"
+#include "console/playout/HeardItemDisplay.h"
+
+namespace corvane::testing {
+namespace {
+
+// What the displays were told, in order.
+struct ShownLog {
+    std::vector<std::string> items;
+    int remaining = -1;
+    int gauge = -1;
+    HeardItemDisplay::View View() {
+        return {[this](const std::string&, const std::string& file, int) { items.push_back(file); },
+                [this](int ms) { remaining = ms; }, [this](int percent) { gauge = percent; }};
+    }
+};
+
+TEST(HeardItemDisplay, ChangesOnAirAreShownWhenTheyAreHeard) {
+    ShownLog log;
+    HeardItemDisplay display(log.View());
+    // From a stopped output the item shows at once, full length until heard.
+    display.ItemStarted({"", "a", 60000}, 0, 0);
+    display.Tick(0);
+    EXPECT_EQ(log.items, std::vector<std::string>{"a"});
+    EXPECT_EQ(log.remaining, 60000);
+    display.Tick(30000);
+    EXPECT_EQ(log.remaining, 30000);
+    EXPECT_EQ(log.gauge, 50);
+
+    // A cross-fade 5 s before a's end: b comes on air when 56.5 s are written
+    // and 55 s heard, so a goes on counting down until b is heard.
+    display.ItemStarted({"", "b", 20000}, 0, 56500);
+    display.Tick(56000);
+    EXPECT_EQ(log.items.size(), 1u);
+    EXPECT_EQ(log.remaining, 4000);
+    display.Tick(56500);
+    EXPECT_EQ(log.items.back(), "b");
+    EXPECT_EQ(log.remaining, 20000);
+
+    // A one-second jingle and the next song both come on air within one
+    // queue: each is shown in its turn.
+    display.ItemStarted({"", "jingle", 1000}, 0, 76500);
+    display.ItemStarted({"", "song", 9000}, 0, 77500);
+    display.Tick(76400);
+    EXPECT_EQ(log.remaining, 100);
+    display.Tick(77000);
+    EXPECT_EQ(log.items.back(), "jingle");
+    EXPECT_EQ(log.remaining, 500);
+    display.Tick(77600);
+    EXPECT_EQ(log.items.back(), "song");
+    EXPECT_EQ(log.remaining, 8900);
+
+    // The transport moves the song to 6 s: heard after the queue before it.
+    display.Repositioned(6000, 79000);
+    display.Tick(78900);
+    EXPECT_EQ(log.remaining, 7600);
+    display.Tick(79500);
+    EXPECT_EQ(log.remaining, 2500);
+    EXPECT_EQ(log.items.size(), 4u) << "a move shows no new item";
+
+    // After a stop the next item shows at once.
+    display.Clear();
+    display.ItemStarted({"", "e", 9000}, 0, 0);
+    EXPECT_EQ(log.items.back(), "e");
+}
+
+class HeardOnAir : public PlayoutFixture {
+protected:
+    struct Shown {
+        int64_t atMs;
+        std::string file;
+    };
+    std::vector<Shown> shown;
+    std::vector<std::pair<int64_t, int>> remaining;
+
+    PlayoutHost Host() override {
+        PlayoutHost host = PlayoutFixture::Host();
+        host.ShowItemInfo = [this](const std::string&, const std::string& file, int) {
+            shown.push_back({seams.studio.NowMs(), file});
+        };
+        host.ShowRemaining = [this](int ms) { remaining.emplace_back(seams.studio.NowMs(), ms); };
+        return host;
+    }
+};
+
+TEST_F(HeardOnAir, TheCountdownEndsWhenTheItemFallsSilentAndTheNextIsShownAsItIsHeard) {
+    const int first = AddRow(Tone("first.wav", 4, 1000));
+    AddRow(Tone("second.wav", 4, 2000));
+    Cursor(first);
+    console->StartItem();
+    Run(2000);
+    // The output keeps enough queued for the difference to matter.
+    ASSERT_GT(console->mmAudioOut().HeldMs(), 500);
+    Run(7000);
+
+    // The two items are heard back to back from the stream's start.
+    const int64_t origin = Heard().OriginMs();
+    const int64_t secondHeard = origin + 4000;
+    ASSERT_GT(Tone(secondHeard - 300, secondHeard - 50, 1000), 0.4);
+    ASSERT_GT(Tone(secondHeard + 50, secondHeard + 300, 2000), 0.4);
+
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_NE(shown[1].file.find("second.wav"), std::string::npos);
+    EXPECT_GE(shown[1].atMs, secondHeard);
+    EXPECT_LE(shown[1].atMs, secondHeard + 60);
+    // While the first item is shown its digits count what is left to hear.
+    for (const auto& [at, ms] : remaining) {
+        if (at < origin + 100 || at >= shown[1].atMs)
+            continue;
+        EXPECT_NEAR(ms, secondHeard - at, 60) << "at " << at - origin << " ms";
+    }
+}
+
+} // namespace
+} // namespace corvane::testing
