@@ -5,7 +5,7 @@
 
 namespace corvane {
 
-class VirtualWaveDevice::Stream final : public WaveDeviceStream {
+class VirtualWaveDevice::Stream final : public WaveDeviceStream, public VirtualDevice::TimedStream {
 public:
     Stream(VirtualWaveDevice& device, const WaveDeviceFormat& format, PlayedAudio& played,
            WaveDeviceDone onDone)
@@ -52,7 +52,7 @@ public:
         return returned;
     }
     uint64_t PositionSamples() const override {
-        device_.ThrowIfFailing(Call::Position);
+        device_.failures_.ThrowIfFailing(Call::Position);
         const_cast<VirtualWaveDevice&>(device_).CatchUp();
         return device_.positionWrap_ ? position_ % device_.positionWrap_ : position_;
     }
@@ -72,13 +72,15 @@ public:
     bool Paused() const { return paused_; }
     size_t QueuedCount() const { return queue_.size(); }
 
-    int64_t NextDueMs() const {
+    int64_t NextDueMs() const override {
         if (paused_ || broken_ || queue_.empty())
             return -1;
         const uint64_t endFrame = played_.Frames() + FramesLeft(queue_.front());
         const uint64_t rate = format_.samplesPerSec;
         return played_.OriginMs() + static_cast<int64_t>((endFrame * 1000 + rate - 1) / rate);
     }
+
+    void RunUntil(int64_t nowMs) override { PlayUntil(nowMs); }
 
     // Plays up to the frame that sounds at nowMs.
     void PlayUntil(int64_t nowMs) {
@@ -107,7 +109,7 @@ private:
     uint64_t FramesLeft(const Queued& q) const { return (q.buffer->bytes - q.offset) / format_.BlockAlign(); }
 
     void Enter(Call call) {
-        device_.ThrowIfFailing(call);
+        device_.failures_.ThrowIfFailing(call);
         device_.CatchUp();
     }
 
@@ -152,36 +154,26 @@ private:
     int64_t starvingSinceMs_ = 0;
 };
 
-VirtualWaveDevice::VirtualWaveDevice(VirtualStudio& studio, KeepSamples keep) : studio_(studio), keep_(keep) {
-    studio_.AddTimeSource(this);
-}
+VirtualWaveDevice::VirtualWaveDevice(VirtualStudio& studio, KeepSamples keep)
+    : VirtualDevice(studio, "Virtual Wave Device"), keep_(keep) {}
 
 VirtualWaveDevice::~VirtualWaveDevice() {
-    studio_.RemoveTimeSource(this);
     if (stream_)
         stream_->Close();
 }
 
-std::string VirtualWaveDevice::ProductName(int deviceId) const {
-    if (deviceId == WaveMapperId && deviceCount_ > 0)
-        deviceId = 0;
-    if (deviceId < 0 || deviceId >= deviceCount_)
-        throw WaveDeviceError("The specified device identifier is out of range");
-    return "Virtual Wave Device " + std::to_string(deviceId + 1);
+VirtualDevice::TimedStream* VirtualWaveDevice::OpenStream() const {
+    return stream_;
 }
 
 bool VirtualWaveDevice::CanPlay(int deviceId, const WaveDeviceFormat& format) const {
     ProductName(deviceId);
-    if (failNext_.erase(Call::CanPlay) > 0 || failAlways_.contains(Call::CanPlay))
-        return false;
-    return format.IsPcm() && (format.bitsPerSample == 8 || format.bitsPerSample == 16) &&
-           (format.channels == 1 || format.channels == 2) && format.samplesPerSec >= 4000 &&
-           format.samplesPerSec <= 100000;
+    return !failures_.Fails(Call::CanPlay) && TakesFormat(format);
 }
 
 std::unique_ptr<WaveDeviceStream> VirtualWaveDevice::Open(int deviceId, const WaveDeviceFormat& format,
                                                           WaveDeviceDone onDone) {
-    ThrowIfFailing(Call::Open);
+    failures_.ThrowIfFailing(Call::Open);
     ProductName(deviceId);
     if (stream_)
         throw WaveDeviceError("The specified device is already in use");
@@ -193,33 +185,9 @@ std::unique_ptr<WaveDeviceStream> VirtualWaveDevice::Open(int deviceId, const Wa
     return stream;
 }
 
-void VirtualWaveDevice::FailNext(Call call, std::string text) {
-    failNext_[call] = std::move(text);
-}
-
-void VirtualWaveDevice::FailAlways(Call call, std::string text) {
-    failAlways_[call] = std::move(text);
-}
-
-void VirtualWaveDevice::Heal() {
-    failNext_.clear();
-    failAlways_.clear();
-}
-
 void VirtualWaveDevice::BreakStream(const std::string& call, const std::string& text) {
     if (stream_)
         stream_->Break(call, text);
-}
-
-void VirtualWaveDevice::ThrowIfFailing(Call call) const {
-    if (const auto always = failAlways_.find(call); always != failAlways_.end())
-        throw WaveDeviceError(always->second);
-    const auto it = failNext_.find(call);
-    if (it == failNext_.end())
-        return;
-    const std::string text = it->second;
-    failNext_.erase(it);
-    throw WaveDeviceError(text);
 }
 
 bool VirtualWaveDevice::IsPaused() const {
@@ -245,15 +213,6 @@ const PlayedAudio& VirtualWaveDevice::Played() {
 void VirtualWaveDevice::CatchUp() {
     if (stream_)
         stream_->PlayUntil(studio_.NowMs());
-}
-
-int64_t VirtualWaveDevice::NextDueMs() const {
-    return stream_ ? stream_->NextDueMs() : -1;
-}
-
-void VirtualWaveDevice::Fire(int64_t nowMs) {
-    if (stream_)
-        stream_->PlayUntil(nowMs);
 }
 
 } // namespace corvane

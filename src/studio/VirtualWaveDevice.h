@@ -3,10 +3,10 @@
 #include "audio/device/CompletionPoster.h"
 #include "audio/device/WaveDevice.h"
 #include "studio/PlayedAudio.h"
-#include "studio/VirtualStudio.h"
+#include "studio/ScriptedFailures.h"
+#include "studio/VirtualDevice.h"
 
 #include <deque>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -19,18 +19,16 @@ namespace corvane {
 // next call of a kind fail, make calls fail until healed, break the open
 // stream as a dying sound system would, or present no device at all. One stream may be
 // open at a time. Runs entirely on the studio's thread.
-class VirtualWaveDevice final : public WaveDevice, public TimeSource {
+class VirtualWaveDevice final : public WaveDevice, public VirtualDevice {
 public:
     // The device calls a test can make fail.
     enum class Call { CanPlay, Open, Write, Pause, Resume, Reset, Position, Close };
 
     explicit VirtualWaveDevice(VirtualStudio& studio, KeepSamples keep = KeepSamples::Yes);
     ~VirtualWaveDevice() override;
-    VirtualWaveDevice(const VirtualWaveDevice&) = delete;
-    VirtualWaveDevice& operator=(const VirtualWaveDevice&) = delete;
 
     int DeviceCount() const override { return deviceCount_; }
-    std::string ProductName(int deviceId) const override;
+    std::string ProductName(int deviceId) const override { return NameOf(deviceId); }
     bool CanPlay(int deviceId, const WaveDeviceFormat& format) const override;
     std::unique_ptr<WaveDeviceStream> Open(int deviceId, const WaveDeviceFormat& format,
                                            WaveDeviceDone onDone) override;
@@ -38,16 +36,14 @@ public:
     // Makes streams report their position modulo `frames` (0: never), as a
     // device whose sample counter wraps.
     void SetPositionWrap(uint64_t frames) { positionWrap_ = frames; }
-    // 0 presents a system without any output device.
-    void SetDeviceCount(int count) { deviceCount_ = count; }
     // The next call of this kind throws WaveDeviceError with the text (a
     // failing CanPlay answers false).
-    void FailNext(Call call, std::string text);
+    void FailNext(Call call, std::string text) { failures_.FailNext(call, std::move(text)); }
     // Every call of this kind fails with the text until Heal (a failing
     // CanPlay answers false): a device that has gone away.
-    void FailAlways(Call call, std::string text);
+    void FailAlways(Call call, std::string text) { failures_.FailAlways(call, std::move(text)); }
     // Ends every failure set with FailNext or FailAlways.
-    void Heal();
+    void Heal() { failures_.Heal(); }
     // The open stream stops taking audio, as when the sound system dies:
     // nothing more plays or completes, and the stream tells its fault
     // handler (call, text) through the studio's queue.
@@ -63,23 +59,17 @@ public:
     // opened.
     const PlayedAudio& Played();
 
-    int64_t NextDueMs() const override;
-    void Fire(int64_t nowMs) override;
-
 private:
     class Stream;
     friend class Stream;
 
-    void ThrowIfFailing(Call call) const;
+    TimedStream* OpenStream() const override;
     // Plays the open stream up to the studio's present moment.
     void CatchUp();
 
-    VirtualStudio& studio_;
     KeepSamples keep_;
-    int deviceCount_ = 1;
     uint64_t positionWrap_ = 0;
-    mutable std::map<Call, std::string> failNext_;
-    std::map<Call, std::string> failAlways_;
+    ScriptedFailures<Call> failures_;
     std::deque<PlayedAudio> played_;
     Stream* stream_ = nullptr;
 };

@@ -6,7 +6,7 @@
 
 namespace corvane {
 
-class VirtualWaveInDevice::Stream final : public WaveInStream {
+class VirtualWaveInDevice::Stream final : public WaveInStream, public VirtualDevice::TimedStream {
 public:
     Stream(VirtualWaveInDevice& device, const WaveDeviceFormat& format, WaveInDone onDone)
         : device_(device), format_(format), onDone_(std::move(onDone)) {}
@@ -50,7 +50,7 @@ public:
     }
     uint64_t PositionSamples() const override {
         std::lock_guard lock(mutex_);
-        device_.ThrowIfFailing(Call::Position);
+        device_.failures_.ThrowIfFailing(Call::Position);
         const_cast<Stream*>(this)->RecordUntil(device_.studio_.NowMs());
         return position_;
     }
@@ -73,7 +73,7 @@ public:
         return queue_.size();
     }
 
-    int64_t NextDueMs() const {
+    int64_t NextDueMs() const override {
         std::lock_guard lock(mutex_);
         if (!recording_ || queue_.empty())
             return -1;
@@ -81,6 +81,8 @@ public:
         const uint64_t end = frames_ + (head.bytes - head.recorded) / format_.BlockAlign();
         return FrameToMs(end);
     }
+
+    void RunUntil(int64_t nowMs) override { RecordUntil(nowMs); }
 
     // Records every frame that has arrived by nowMs.
     void RecordUntil(int64_t nowMs) {
@@ -135,7 +137,7 @@ private:
     }
 
     void Enter(Call call) {
-        device_.ThrowIfFailing(call);
+        device_.failures_.ThrowIfFailing(call);
         RecordUntil(device_.studio_.NowMs());
     }
 
@@ -153,22 +155,16 @@ private:
     uint64_t position_ = 0;
 };
 
-VirtualWaveInDevice::VirtualWaveInDevice(VirtualStudio& studio) : studio_(studio) {
-    studio_.AddTimeSource(this);
-}
+VirtualWaveInDevice::VirtualWaveInDevice(VirtualStudio& studio)
+    : VirtualDevice(studio, "Virtual Wave Input") {}
 
 VirtualWaveInDevice::~VirtualWaveInDevice() {
-    studio_.RemoveTimeSource(this);
     if (stream_)
         stream_->Close();
 }
 
-std::string VirtualWaveInDevice::ProductName(int deviceId) const {
-    if (deviceId == WaveMapperId && deviceCount_ > 0)
-        deviceId = 0;
-    if (deviceId < 0 || deviceId >= deviceCount_)
-        throw WaveDeviceError("The specified device identifier is out of range");
-    return "Virtual Wave Input " + std::to_string(deviceId + 1);
+VirtualDevice::TimedStream* VirtualWaveInDevice::OpenStream() const {
+    return stream_;
 }
 
 uint32_t VirtualWaveInDevice::StandardFormats(int deviceId) const {
@@ -178,16 +174,12 @@ uint32_t VirtualWaveInDevice::StandardFormats(int deviceId) const {
 
 bool VirtualWaveInDevice::CanRecord(int deviceId, const WaveDeviceFormat& format) const {
     ProductName(deviceId);
-    if (failNext_.erase(Call::CanRecord) > 0)
-        return false;
-    return format.IsPcm() && (format.bitsPerSample == 8 || format.bitsPerSample == 16) &&
-           (format.channels == 1 || format.channels == 2) && format.samplesPerSec >= 4000 &&
-           format.samplesPerSec <= 100000;
+    return !failures_.Fails(Call::CanRecord) && TakesFormat(format);
 }
 
 std::unique_ptr<WaveInStream> VirtualWaveInDevice::Open(int deviceId, const WaveDeviceFormat& format,
                                                         WaveInDone onDone) {
-    ThrowIfFailing(Call::Open);
+    failures_.ThrowIfFailing(Call::Open);
     if (stream_)
         throw WaveDeviceError("The specified device is already in use");
     if (!CanRecord(deviceId, format))
@@ -197,34 +189,12 @@ std::unique_ptr<WaveInStream> VirtualWaveInDevice::Open(int deviceId, const Wave
     return stream;
 }
 
-void VirtualWaveInDevice::FailNext(Call call, std::string text) {
-    failNext_[call] = std::move(text);
-}
-
-void VirtualWaveInDevice::ThrowIfFailing(Call call) const {
-    const auto it = failNext_.find(call);
-    if (it == failNext_.end())
-        return;
-    const std::string text = it->second;
-    failNext_.erase(it);
-    throw WaveDeviceError(text);
-}
-
 bool VirtualWaveInDevice::IsRecording() const {
     return stream_ && stream_->Recording();
 }
 
 size_t VirtualWaveInDevice::QueuedBuffers() const {
     return stream_ ? stream_->QueuedCount() : 0;
-}
-
-int64_t VirtualWaveInDevice::NextDueMs() const {
-    return stream_ ? stream_->NextDueMs() : -1;
-}
-
-void VirtualWaveInDevice::Fire(int64_t nowMs) {
-    if (stream_)
-        stream_->RecordUntil(nowMs);
 }
 
 } // namespace corvane

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "audio/device/WaveInDevice.h"
-#include "studio/VirtualStudio.h"
+#include "studio/ScriptedFailures.h"
+#include "studio/VirtualDevice.h"
 
 #include <functional>
-#include <map>
 #include <string>
 
 namespace corvane {
@@ -19,49 +19,41 @@ using ScriptedSignal = std::function<int16_t(uint64_t frame, int channel)>;
 // moment its last frame arrived. A test can make the next call of a kind
 // fail, present any number of devices (or none) and choose the standard
 // formats they declare. One stream may be open at a time.
-class VirtualWaveInDevice final : public WaveInDevice, public TimeSource {
+class VirtualWaveInDevice final : public WaveInDevice, public VirtualDevice {
 public:
     enum class Call { CanRecord, Open, AddBuffer, Start, Stop, Reset, Position, Close };
 
     explicit VirtualWaveInDevice(VirtualStudio& studio);
     ~VirtualWaveInDevice() override;
-    VirtualWaveInDevice(const VirtualWaveInDevice&) = delete;
-    VirtualWaveInDevice& operator=(const VirtualWaveInDevice&) = delete;
 
     int DeviceCount() const override { return deviceCount_; }
-    std::string ProductName(int deviceId) const override;
+    std::string ProductName(int deviceId) const override { return NameOf(deviceId); }
     uint32_t StandardFormats(int deviceId) const override;
     bool CanRecord(int deviceId, const WaveDeviceFormat& format) const override;
     std::unique_ptr<WaveInStream> Open(int deviceId, const WaveDeviceFormat& format,
                                        WaveInDone onDone) override;
 
-    void SetDeviceCount(int count) { deviceCount_ = count; }
     void SetStandardFormats(uint32_t bits) { formats_ = bits; }
     // Silence until set.
     void SetSignal(ScriptedSignal signal) { signal_ = std::move(signal); }
     // The next call of this kind throws WaveDeviceError with the text (a
     // failing CanRecord answers false).
-    void FailNext(Call call, std::string text);
+    void FailNext(Call call, std::string text) { failures_.FailNext(call, std::move(text)); }
 
     bool IsOpen() const { return stream_ != nullptr; }
     bool IsRecording() const;
     size_t QueuedBuffers() const;
 
-    int64_t NextDueMs() const override;
-    void Fire(int64_t nowMs) override;
-
 private:
     class Stream;
     friend class Stream;
 
-    void ThrowIfFailing(Call call) const;
+    TimedStream* OpenStream() const override;
     int16_t Sample(uint64_t frame, int channel) const { return signal_ ? signal_(frame, channel) : 0; }
 
-    VirtualStudio& studio_;
-    int deviceCount_ = 1;
     uint32_t formats_ = AllStandardWaveInFormats;
     ScriptedSignal signal_;
-    mutable std::map<Call, std::string> failNext_;
+    ScriptedFailures<Call> failures_;
     Stream* stream_ = nullptr;
 };
 

@@ -2,6 +2,7 @@
 
 #include "audio/chain/EMMError.h"
 #include "audio/platform/RiffFile.h"
+#include "audio/readers/RiffWaveParser.h"
 #include "audio/readers/TMMADPCMConverter.h"
 #include "audio/readers/TMMMPEGFile.h"
 #include "audio/readers/TMMPCMConverter.h"
@@ -30,22 +31,18 @@ bool IsStreamName(const std::string& name) {
     return upper.find("RESOURCE://") != std::string::npos || upper.find("POINTER://") != std::string::npos;
 }
 
-// The format tag of a RIFF WAVE file's "fmt " chunk; nothing when the file is
-// not a RIFF WAVE file or has no readable format.
+// The format tag of a WAVE file (RIFF, RF64 or BW64) as the wave reader
+// reads it; nothing when the file is not a WAVE file or has no usable format
+// and data.
 std::optional<uint16_t> RiffWaveTag(const std::string& name) {
     auto file = RiffFile::Open(name, RiffOpenMode::Read, 4096);
-    if (!file)
+    if (!file || !IsRiffWave(*file))
         return std::nullopt;
-    RiffChunk riff;
-    if (file->Descend(riff, nullptr, RiffSearch::Next) != RiffResult::Ok || riff.id != MakeFourCC("RIFF") ||
-        riff.formType != MakeFourCC("WAVE"))
+    try {
+        return ParseRiffWave(*file).format.formatTag;
+    } catch (const EMMWaveError&) {
         return std::nullopt;
-    RiffChunk fmt;
-    fmt.id = MakeFourCC("fmt ");
-    uint8_t tag[2] = {};
-    if (file->Descend(fmt, &riff, RiffSearch::Chunk) != RiffResult::Ok || file->Read(tag, 2) != 2)
-        return std::nullopt;
-    return static_cast<uint16_t>(tag[0] | (tag[1] << 8));
+    }
 }
 
 } // namespace
@@ -112,7 +109,7 @@ void TMMCustomAudioFile::SetFileName(const std::string& name) {
         OnChange(this);
 }
 
-// A RIFF WAVE file plays as MPEG when its format is MPEG audio; any other
+// A WAVE file plays as MPEG when its format is MPEG audio; any other
 // file when the MPEG reader takes it. Trying the reader itself, rather than a
 // separate decoder first, reads a large file's frame index once instead of
 // twice.

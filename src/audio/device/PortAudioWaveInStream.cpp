@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 #include <portaudio.h>
-#include <system_error>
 #include <vector>
 
 namespace corvane {
@@ -20,14 +19,8 @@ constexpr uint32_t FramesPerPiece = 1024;
 PortAudioWaveInStream::PortAudioWaveInStream(void* paStream, const WaveDeviceFormat& format,
                                              WaveInDone onDone)
     : stream_(paStream), format_(format), onDone_(std::move(onDone)),
-      backlogLimit_(static_cast<size_t>(format.samplesPerSec) * format.BlockAlign() * BacklogSeconds) {
-    try {
-        reader_ = std::thread([this] { ReaderLoop(); });
-    } catch (const std::system_error& e) {
-        Pa_CloseStream(stream_);
-        throw WaveDeviceError(std::string("Could not create the device thread: ") + e.what());
-    }
-}
+      backlogLimit_(static_cast<size_t>(format.samplesPerSec) * format.BlockAlign() * BacklogSeconds),
+      reader_(paStream, [this] { ReaderLoop(); }) {}
 
 PortAudioWaveInStream::~PortAudioWaveInStream() {
     try {
@@ -86,11 +79,7 @@ void PortAudioWaveInStream::Close() {
         queue_.clear();
         wake_.notify_all();
     }
-    if (reader_.joinable())
-        reader_.join();
-    const PaError error = Pa_CloseStream(stream_);
-    if (error != paNoError)
-        throw WaveDeviceError(PortAudioErrorText(error));
+    reader_.JoinAndClose();
 }
 
 void PortAudioWaveInStream::DeliverHead() {

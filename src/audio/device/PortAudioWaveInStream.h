@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/device/PortAudioStreamThread.h"
 #include "audio/device/WaveInDevice.h"
 
 #include <atomic>
@@ -8,7 +9,6 @@
 #include <deque>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace corvane {
@@ -64,8 +64,8 @@ private:
     bool quit_ = false;
     std::string failure_;
     std::atomic<uint64_t> position_{0};
-    std::thread reader_;
     bool closed_ = false;
+    PortAudioStreamThread reader_; // last: the loop uses everything above
 };
 
 } // namespace corvane

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <portaudio.h>
-#include <system_error>
 #include <vector>
 
 namespace corvane {
@@ -36,14 +35,8 @@ std::string PortAudioErrorText(int error) {
 
 PortAudioWaveStream::PortAudioWaveStream(void* paStream, const WaveDeviceFormat& format,
                                          Dispatcher& dispatcher, WaveDeviceDone onDone)
-    : stream_(paStream), format_(format), poster_(dispatcher, std::move(onDone)) {
-    try {
-        writer_ = std::thread([this] { WriterLoop(); });
-    } catch (const std::system_error& e) {
-        Pa_CloseStream(stream_);
-        throw WaveDeviceError(std::string("Could not create the device thread: ") + e.what());
-    }
-}
+    : stream_(paStream), format_(format), poster_(dispatcher, std::move(onDone)),
+      writer_(paStream, [this] { WriterLoop(); }) {}
 
 PortAudioWaveStream::~PortAudioWaveStream() {
     try {
@@ -115,11 +108,7 @@ void PortAudioWaveStream::Close() {
         wake_.notify_all();
     }
     poster_.Detach();
-    if (writer_.joinable())
-        writer_.join();
-    const PaError error = Pa_CloseStream(stream_);
-    if (error != paNoError)
-        throw WaveDeviceError(PortAudioErrorText(error));
+    writer_.JoinAndClose();
 }
 
 void PortAudioWaveStream::CompletePlayed(uint64_t streamPlayed) {
@@ -160,26 +149,12 @@ void PortAudioWaveStream::WriterLoop() {
         }
         return true;
     };
-    // The stall watch: the stream holds audio but its room has not grown
-    // (nothing was played) for longer than the limit. `expected` is the room
-    // there would be had nothing played since the last look.
-    using Clock = std::chrono::steady_clock;
-    long expected = 0;
-    bool tookAudio = false;
-    Clock::time_point lastProgress = Clock::now();
+    StreamStallWatch stall;
     auto watch = [&](long available) {
-        const Clock::time_point now = Clock::now();
-        if (available > expected)
-            tookAudio = true;
-        if (available > expected || available >= capacity)
-            lastProgress = now;
-        expected = available;
-        const int limitMs = tookAudio ? StallLimitMs : StartStallLimitMs;
-        if (now - lastProgress > std::chrono::milliseconds(limitMs)) {
-            fail("WaveOutWrite", StalledText);
-            return false;
-        }
-        return true;
+        if (stall.Look(available, std::chrono::steady_clock::now()))
+            return true;
+        fail("WaveOutWrite", StalledText);
+        return false;
     };
     // What has been heard: what was written, less what the stream still holds.
     auto settle = [&] {
@@ -236,7 +211,7 @@ void PortAudioWaveStream::WriterLoop() {
             if (!call("WaveOutWrite",
                       [&] { return Pa_WriteStream(stream_, silence.data(), FramesPerPiece); }))
                 break;
-            expected -= FramesPerPiece;
+            stall.Wrote(FramesPerPiece);
             if (resetsRequested_ != resetsBefore || quit_)
                 continue;
             if (!silences_.empty() && silences_.back().second == written)
@@ -264,9 +239,7 @@ void PortAudioWaveStream::WriterLoop() {
             lock.unlock();
             capacity = Pa_GetStreamWriteAvailable(stream_);
             lock.lock();
-            expected = capacity;
-            tookAudio = false;
-            lastProgress = Clock::now();
+            stall.Started(capacity, std::chrono::steady_clock::now());
             continue;
         }
         Queued& head = queue_.front();
@@ -278,7 +251,7 @@ void PortAudioWaveStream::WriterLoop() {
         const uint64_t resetsBefore = resetsRequested_;
         if (!call("WaveOutWrite", [&] { return Pa_WriteStream(stream_, data, bytes / block); }))
             break;
-        expected -= static_cast<long>(bytes / block);
+        stall.Wrote(static_cast<long>(bytes / block));
         if (resetsRequested_ != resetsBefore || quit_)
             continue; // the queue was taken back while we wrote
         written += bytes / block;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "audio/device/CompletionPoster.h"
+#include "audio/device/PortAudioStreamThread.h"
+#include "audio/device/StreamStallWatch.h"
 #include "audio/device/WaveDevice.h"
 
 #include <atomic>
@@ -9,7 +11,6 @@
 #include <deque>
 #include <mutex>
 #include <string>
-#include <thread>
 
 namespace corvane {
 
@@ -36,8 +37,8 @@ std::string PortAudioErrorText(int error);
 //
 // A stream that fails by itself (a write, start or query fails, or the sound
 // system stops taking audio for more than StallLimitMs while the stream holds
-// some; before it has taken any, StartStallLimitMs, since a sound server may
-// take longer than that to start a new stream on a busy machine) ends its writer and tells the fault handler on the main thread; from
+// some; before it has taken any, StartStallLimitMs: StreamStallWatch) ends
+// its writer and tells the fault handler on the main thread; from
 // then on every call throws the failure, and no call waits for the writer
 // longer than a reset takes.
 class PortAudioWaveStream final : public WaveDeviceStream {
@@ -47,8 +48,8 @@ public:
                         WaveDeviceDone onDone);
     ~PortAudioWaveStream() override;
 
-    static constexpr int StallLimitMs = 1000;
-    static constexpr int StartStallLimitMs = 3000;
+    static constexpr int StallLimitMs = StreamStallWatch::StallLimitMs;
+    static constexpr int StartStallLimitMs = StreamStallWatch::StartStallLimitMs;
 
     const WaveDeviceFormat& Format() const override { return format_; }
     void SetOnFault(WaveDeviceFault onFault) override { poster_.SetOnFault(std::move(onFault)); }
@@ -94,8 +95,8 @@ private:
     std::string failure_;
     std::string failedCall_;
     std::atomic<uint64_t> position_{0};
-    std::thread writer_;
     bool closed_ = false;
+    PortAudioStreamThread writer_; // last: the loop uses everything above
 };
 
 } // namespace corvane

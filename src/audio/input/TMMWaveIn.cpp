@@ -31,7 +31,7 @@ struct TMMCustomWaveIn::Block {
 
 TMMCustomWaveIn::TMMCustomWaveIn(WaveInDevice& device, Dispatcher& dispatcher, Prompter& prompter,
                                  std::string name)
-    : TMMCustomSoundComponent(std::move(name), PublishedLinks::Output), device_(device),
+    : TMMWaveDeviceComponent(std::move(name), PublishedLinks::Output), device_(device),
       dispatcher_(dispatcher), prompter_(prompter), self_(std::make_shared<TMMCustomWaveIn*>(this)) {
     deviceCount_ = device_.DeviceCount();
     RebuildFormat();
@@ -48,11 +48,6 @@ TMMCustomWaveIn::~TMMCustomWaveIn() {
     }
     self_.reset();
     Unlink();
-}
-
-void TMMCustomWaveIn::Fire(const TMMNotifyEvent& event) {
-    if (event)
-        event(this);
 }
 
 void TMMCustomWaveIn::Error(const std::string& message) {
@@ -91,11 +86,6 @@ template <typename F> void TMMCustomWaveIn::RunOperation(F&& operation) {
     }
 }
 
-void TMMCustomWaveIn::CheckClosedForChange() {
-    if (state_.open)
-        Error(LoadMMString(MMString::ChangeWhileOpen));
-}
-
 void TMMCustomWaveIn::SetDeviceID(int id) {
     CheckClosedForChange();
     productName_ = LoadMMString(MMString::NoWaveInDevice);
@@ -130,18 +120,6 @@ void TMMCustomWaveIn::SetMode(TMMMode mode) {
     CheckClosedForChange();
     mode_ = mode;
     RebuildFormat();
-}
-
-void TMMCustomWaveIn::SetBufferSize(int value) {
-    CheckClosedForChange();
-    TMMCustomSoundComponent::SetBufferSize(std::max(value, MinBufferSize));
-}
-
-void TMMCustomWaveIn::SetNumBuffers(int value) {
-    CheckClosedForChange();
-    if (value < 2)
-        return;
-    numBuffers_ = std::min(value, MaxNumBuffers);
 }
 
 void TMMCustomWaveIn::SetCallBackMode(TMMCBMode mode) {

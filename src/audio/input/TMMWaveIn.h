@@ -1,10 +1,10 @@
 #pragma once
 
-#include "audio/chain/TMMCustomSoundComponent.h"
 #include "audio/device/WaveInDevice.h"
 #include "audio/input/BufferDoneQueue.h"
 #include "audio/meters/MeterTypes.h"
 #include "audio/output/MMTypes.h"
+#include "audio/output/TMMWaveDeviceComponent.h"
 #include "platform/Dispatcher.h"
 #include "platform/Prompter.h"
 
@@ -39,10 +39,8 @@ struct TMMWaveInState {
 // through the Dispatcher) or on the input's own thread (cmThread). A stop the
 // handling asks for (the byte limit reached) runs on the main thread. All
 // operations and property changes are main thread.
-class TMMCustomWaveIn : public TMMCustomSoundComponent {
+class TMMCustomWaveIn : public TMMWaveDeviceComponent<TMMCustomWaveIn> {
 public:
-    static constexpr int MinBufferSize = 32;
-    static constexpr int MaxNumBuffers = 500;
     static constexpr int MinSampleRate = 8000;
     static constexpr int MaxSampleRate = 100000;
 
@@ -50,13 +48,10 @@ public:
     TMMCustomWaveIn(WaveInDevice& device, Dispatcher& dispatcher, Prompter& prompter, std::string name = {});
     ~TMMCustomWaveIn() override;
 
-    TMMNotifyEvent OnError, OnOpen, OnStart, OnPause, OnRestart, OnStop, OnClose;
-
     // DeviceID, SampleRate, BitLength, Mode, BufferSize, NumBuffers and
     // CallBackMode may not change while the device is open ("Change to
     // property while device was open").
     void SetDeviceID(int id);
-    int DeviceID() const { return deviceId_; }
     const std::string& ProductName() const { return productName_; }
     void SetSampleRate(int rate);
     int SampleRate() const { return sampleRate_; }
@@ -64,17 +59,12 @@ public:
     TMMBits BitLength() const { return bitLength_; }
     void SetMode(TMMMode mode);
     TMMMode Mode() const { return mode_; }
-    void SetBufferSize(int value) override;
-    // Values below 2 are ignored, values above 500 limited.
-    void SetNumBuffers(int value);
-    int NumBuffers() const { return numBuffers_; }
     // cmCallback is refused with a message: the device's callbacks run on
     // its own thread, which must never wait for the chain.
     void SetCallBackMode(TMMCBMode mode);
     TMMCBMode CallBackMode() const { return callBackMode_; }
     // Changing the unit re-expresses a set limit in it.
     void SetTimeFormat(TMMTimeFormats format);
-    TMMTimeFormats TimeFormat() const { return timeFormat_; }
     // Recording limit in TimeFormat units; negative: none.
     void SetMaxRecordTime(int64_t value);
     int64_t MaxRecordTime() const { return maxRecordTime_; }
@@ -94,26 +84,17 @@ public:
     // Fires OnError, then throws EMMWaveInError with the message.
     [[noreturn]] void Error(const std::string& message);
 
-    // The chain's notifications, as when another sound component drives this one.
-    void Opened() override { Open(); }
-    void Closed() override { Close(); }
-    void Started() override { Start(); }
-    void Paused() override { Pause(); }
-    void Restarted() override { Restart(); }
-    void Stopped() override { Stop(); }
     // Only the input's own format (built from its properties) or none.
     void SetWaveFormat(const WaveFormat* format) override;
 
 private:
     struct Block;
 
-    void CheckClosedForChange();
     void RebuildFormat();
     int64_t ComputeByteLimit() const;
     template <typename F> auto DeviceCall(const char* call, F&& f) -> decltype(f());
     template <typename F> void RunOperation(F&& operation);
     [[noreturn]] void FailOperation();
-    void Fire(const TMMNotifyEvent& event);
 
     // From the device's thread: routes a filled buffer to its handler.
     void DeviceDone(WaveInBuffer& buffer);
@@ -135,15 +116,12 @@ private:
     std::unique_ptr<WaveInStream> stream_;
     TMMWaveInState state_;
     int deviceCount_ = 0;
-    int deviceId_ = 0;
     std::string productName_;
     uint32_t formatBits_ = 0;
     int sampleRate_ = 11025;
     TMMBits bitLength_ = TMMBits::b8Bit;
     TMMMode mode_ = TMMMode::mMono;
-    int numBuffers_ = 10;
     TMMCBMode callBackMode_ = TMMCBMode::cmWindow;
-    TMMTimeFormats timeFormat_ = TMMTimeFormats::tfByte;
     int64_t maxRecordTime_ = -1;
 
     std::vector<std::unique_ptr<Block>> blocks_;

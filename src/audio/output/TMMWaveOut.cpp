@@ -15,7 +15,7 @@ struct TMMWaveOut::Slot {
 };
 
 TMMWaveOut::TMMWaveOut(WaveDevice& device, Dispatcher& dispatcher, std::string name)
-    : TMMCustomSoundComponent(std::move(name)), device_(device), dispatcher_(dispatcher),
+    : TMMWaveDeviceComponent(std::move(name)), device_(device), dispatcher_(dispatcher),
       self_(std::make_shared<TMMWaveOut*>(this)) {}
 
 TMMWaveOut::~TMMWaveOut() {
@@ -23,11 +23,6 @@ TMMWaveOut::~TMMWaveOut() {
     Close();
     self_.reset();
     Unlink();
-}
-
-void TMMWaveOut::Fire(const TMMNotifyEvent& event) {
-    if (event)
-        event(this);
 }
 
 void TMMWaveOut::FireError() {
@@ -156,23 +151,6 @@ void TMMWaveOut::OnDeviceFault(const std::string& call, const std::string& text)
     } catch (...) {
         EndFault(std::current_exception());
     }
-}
-
-void TMMWaveOut::CheckClosedForChange() {
-    if (state_.open)
-        Error(LoadMMString(MMString::ChangeWhileOpen));
-}
-
-void TMMWaveOut::SetBufferSize(int value) {
-    CheckClosedForChange();
-    TMMCustomSoundComponent::SetBufferSize(std::max(value, MinBufferSize));
-}
-
-void TMMWaveOut::SetNumBuffers(int value) {
-    CheckClosedForChange();
-    if (value < 2)
-        return;
-    numBuffers_ = std::min(value, MaxNumBuffers);
 }
 
 void TMMWaveOut::SetDeviceID(int id) {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "audio/chain/TMMCustomSoundComponent.h"
 #include "audio/device/WaveDevice.h"
 #include "audio/output/MMTypes.h"
+#include "audio/output/TMMWaveDeviceComponent.h"
 #include "platform/Dispatcher.h"
 
 #include <memory>
@@ -42,37 +42,21 @@ struct TMMWaveOutState {
 // while the output is already stopping, closing or reporting an error drops
 // the device and ends there, so a handler that stops the output on a dead
 // device cannot start the error over again.
-class TMMWaveOut : public TMMCustomSoundComponent {
+class TMMWaveOut : public TMMWaveDeviceComponent<TMMWaveOut> {
 public:
-    static constexpr int MinBufferSize = 32;
-    static constexpr int MaxNumBuffers = 500;
-
     TMMWaveOut(WaveDevice& device, Dispatcher& dispatcher, std::string name = {});
     ~TMMWaveOut() override;
 
-    TMMNotifyEvent OnError;
-    TMMNotifyEvent OnOpen;
-    TMMNotifyEvent OnStart;
-    TMMNotifyEvent OnPause;
-    TMMNotifyEvent OnRestart;
-    TMMNotifyEvent OnStop;
-    TMMNotifyEvent OnClose;
     TMMNotifyEvent OnLooping;
     TMMBufferEvent OnBufferFilled;
 
     // BufferSize, NumBuffers, DeviceID and CallBackMode may not change while
     // the device is open ("Change to property while device was open").
-    void SetBufferSize(int value) override;
-    // Values below 2 are ignored, values above 500 limited.
-    void SetNumBuffers(int value);
-    int NumBuffers() const { return numBuffers_; }
     // WaveMapperId is the default device.
     void SetDeviceID(int id);
-    int DeviceID() const { return deviceId_; }
     // The device's name, or "No wave audio playing device found".
     std::string ProductName() const;
     void SetTimeFormat(TMMTimeFormats format) { timeFormat_ = format; }
-    TMMTimeFormats TimeFormat() const { return timeFormat_; }
     // Only cmWindow is offered; other modes are refused and the mode stays.
     void SetCallBackMode(TMMCBMode mode);
     TMMCBMode CallBackMode() const { return TMMCBMode::cmWindow; }
@@ -110,13 +94,6 @@ public:
     TMMWaveOutErrorSource ErrorSource() const { return errorSource_; }
     const std::string& ErrorMessage() const { return errorMessage_; }
 
-    // The chain's notifications, as when another sound component drives this one.
-    void Opened() override { Open(); }
-    void Closed() override { Close(); }
-    void Started() override { Start(); }
-    void Paused() override { Pause(); }
-    void Restarted() override { Restart(); }
-    void Stopped() override { Stop(); }
     void SetWaveFormat(const WaveFormat* format) override;
     void BufferReady(BufferHeader* header) override;
 
@@ -145,8 +122,6 @@ private:
     // Ends a fault met outside any operation: OnError, close, and the error
     // to the application's handler under the output's name.
     void EndFault(const std::exception_ptr& error);
-    void Fire(const TMMNotifyEvent& event);
-    void CheckClosedForChange();
 
     Slot& SlotAt(int index);
     // Returns the chain's MoreBuffers answer.
@@ -169,9 +144,6 @@ private:
     std::shared_ptr<TMMWaveOut*> self_; // lets posted work find out the component is gone
     std::unique_ptr<WaveDeviceStream> stream_;
     TMMWaveOutState state_;
-    int numBuffers_ = 10;
-    int deviceId_ = 0;
-    TMMTimeFormats timeFormat_ = TMMTimeFormats::tfByte;
     bool looping_ = false;
     uint16_t loopCount_ = 0;
 

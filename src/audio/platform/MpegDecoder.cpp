@@ -22,8 +22,9 @@ void InitLibraryOnce() {
 
 mpg123_ssize_t ReadCallback(void* handle, void* data, size_t bytes) {
     auto* source = static_cast<MpegDecoder::Source*>(handle);
-    const int64_t n = source->ReadAt(source->base + source->position, static_cast<uint8_t*>(data),
-                                     static_cast<int64_t>(bytes));
+    const int64_t at = source->base + source->position;
+    const int64_t n = source->ReadAt(at, static_cast<uint8_t*>(data),
+                                     std::clamp<int64_t>(source->end - at, 0, static_cast<int64_t>(bytes)));
     if (n < 0)
         return -1;
     source->position += n;
@@ -32,7 +33,7 @@ mpg123_ssize_t ReadCallback(void* handle, void* data, size_t bytes) {
 
 off_t SeekCallback(void* handle, off_t offset, int whence) {
     auto* source = static_cast<MpegDecoder::Source*>(handle);
-    const int64_t length = source->size - source->base;
+    const int64_t length = source->end - source->base;
     const int64_t origin = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? source->position : length;
     const int64_t target = origin + offset;
     if (target < 0) {
@@ -127,11 +128,12 @@ int MpegDecoder::SetMemory(std::span<const uint8_t> bytes) {
 
 int MpegDecoder::Load(std::unique_ptr<Source> source) {
     Source& s = *source;
-    const auto start = FindMpegAudioStart(
+    const auto span = FindMpegAudio(
         [&s](int64_t offset, uint8_t* data, int64_t bytes) { return s.ReadAt(offset, data, bytes); }, s.size);
-    if (!start)
+    if (!span)
         return MpegNotMpegAudio;
-    s.base = *start;
+    s.base = span->start;
+    s.end = span->end;
     source_ = std::move(source);
     const int status = Attach();
     if (status != MpegOk) {
@@ -205,7 +207,7 @@ int MpegDecoder::ReadInfo() {
     info.timeMs = static_cast<int32_t>((info.samples * 1000 + rate / 2) / rate);
     info.samplesPerFrame = mpg123_spf(handle_);
     info.frameDurationMs = mpg123_tpf(handle_) * 1000.0;
-    const int64_t audioBytes = source_->size - source_->base;
+    const int64_t audioBytes = source_->end - source_->base;
     // Free-format frames carry no bit rate (0): their average is the rate.
     if ((frame.vbr != MPG123_CBR || frame.bitrate <= 0) && info.timeMs > 0)
         info.bitRate = static_cast<int>(audioBytes * 8 / info.timeMs);

@@ -95,6 +95,7 @@ public:
         std::FILE* file = nullptr;
         std::span<const uint8_t> memory;
         int64_t base = 0; // first byte of the MPEG audio
+        int64_t end = 0;  // after the last byte of the MPEG audio
         int64_t size = 0; // whole file
         int64_t position = 0;
         int64_t filePosition = -1; // where the stdio stream stands; -1 unknown

@@ -1,5 +1,6 @@
 #include "audio/platform/MpegFrameHeader.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
@@ -51,17 +52,36 @@ int64_t SkipId3v2(const FileView& file, int64_t offset) {
     return offset;
 }
 
-// The start of the "data" chunk of a RIFF WAVE file, or nothing.
-std::optional<int64_t> RiffDataStart(const FileView& file) {
+uint64_t LittleEndian64(const uint8_t* p) {
+    return LittleEndian32(p) | uint64_t{LittleEndian32(p + 4)} << 32;
+}
+
+// The "data" chunk of a RIFF WAVE file, or of its 64-bit forms RF64 and
+// BW64, or nothing. Its end is where its size says, cut to the file; a size
+// of 0 (a recorder that never finished) runs to the end of the file. In the
+// 64-bit forms a size of 0xFFFFFFFF stands for the data size in the "ds64"
+// chunk that follows the header.
+std::optional<MpegAudioSpan> RiffData(const FileView& file) {
     uint8_t h[12];
-    if (!file.Read(0, h, sizeof h) || std::memcmp(h, "RIFF", 4) != 0 || std::memcmp(h + 8, "WAVE", 4) != 0)
+    if (!file.Read(0, h, sizeof h) || std::memcmp(h + 8, "WAVE", 4) != 0)
+        return std::nullopt;
+    const bool wide = std::memcmp(h, "RF64", 4) == 0 || std::memcmp(h, "BW64", 4) == 0;
+    if (!wide && std::memcmp(h, "RIFF", 4) != 0)
         return std::nullopt;
     int64_t offset = 12;
     uint8_t chunk[8];
     while (file.Read(offset, chunk, sizeof chunk)) {
-        const int64_t size = LittleEndian32(chunk + 4);
-        if (std::memcmp(chunk, "data", 4) == 0)
-            return offset + 8;
+        int64_t size = LittleEndian32(chunk + 4);
+        if (std::memcmp(chunk, "data", 4) == 0) {
+            // "ds64" at 12: its id and size, the RIFF size, then the data size.
+            uint8_t id[4], dataSize[8];
+            if (wide && size == 0xFFFFFFFF && file.Read(12, id, sizeof id) &&
+                std::memcmp(id, "ds64", 4) == 0 && file.Read(12 + 8 + 8, dataSize, sizeof dataSize))
+                size = static_cast<int64_t>(std::min<uint64_t>(LittleEndian64(dataSize), uint64_t{1} << 62));
+            const int64_t start = offset + 8;
+            const int64_t end = size == 0 ? file.size : std::min(file.size, start + size);
+            return MpegAudioSpan{start, end};
+        }
         offset += 8 + size + (size & 1);
     }
     return std::nullopt;
@@ -163,21 +183,25 @@ std::optional<MpegFrameHeader> ParseMpegFrameHeader(const uint8_t* h) {
     return f;
 }
 
-std::optional<int64_t> FindMpegAudioStart(const MpegByteSource& source, int64_t fileSize) {
+std::optional<MpegAudioSpan> FindMpegAudio(const MpegByteSource& source, int64_t fileSize) {
     const FileView file{source, fileSize};
-    const int64_t start = RiffDataStart(file).value_or(SkipId3v2(file, 0));
-    const int64_t end = std::min(fileSize, start + SearchWindow);
-    if (start >= end)
+    const MpegAudioSpan span = RiffData(file).value_or(MpegAudioSpan{SkipId3v2(file, 0), fileSize});
+    // Frames are chained within the span only, so the data chunk's end is
+    // the stream's end also while it is recognised.
+    const FileView audio{source, span.end};
+    const int64_t end = std::min(span.end, span.start + SearchWindow);
+    if (span.start >= end)
         return std::nullopt;
-    std::vector<uint8_t> window(static_cast<size_t>(end - start));
-    if (!file.Read(start, window.data(), end - start))
+    std::vector<uint8_t> window(static_cast<size_t>(end - span.start));
+    if (!audio.Read(span.start, window.data(), end - span.start))
         return std::nullopt;
     for (size_t i = 0; i + 4 <= window.size(); ++i) {
         if (window[i] != 0xFF || (window[i + 1] & 0xE0) != 0xE0)
             continue;
         const auto header = ParseMpegFrameHeader(&window[i]);
-        if (header && StreamStartsAt(file, start + static_cast<int64_t>(i), *header))
-            return start + static_cast<int64_t>(i);
+        const int64_t at = span.start + static_cast<int64_t>(i);
+        if (header && StreamStartsAt(audio, at, *header))
+            return MpegAudioSpan{at, span.end};
     }
     return std::nullopt;
 }

@@ -29,14 +29,22 @@ std::optional<MpegFrameHeader> ParseMpegFrameHeader(const uint8_t* header);
 // were read (fewer at the end of the file).
 using MpegByteSource = std::function<int64_t(int64_t offset, uint8_t* data, int64_t bytes)>;
 
-// Where the MPEG audio of a file begins (after an ID3v2 tag, or inside the
-// "data" chunk of a RIFF WAVE file), or nothing when the file holds no MPEG
+// Where a file's MPEG audio lies: from the first frame to `end`, the end of
+// the "data" chunk of a RIFF WAVE file (or of its 64-bit forms RF64 and
+// BW64, whose sizes may be in their "ds64" chunk), else the end of the file.
+struct MpegAudioSpan {
+    int64_t start = 0;
+    int64_t end = 0;
+};
+
+// Where the MPEG audio of a file lies (after an ID3v2 tag, or inside the
+// "data" chunk of a WAVE file), or nothing when the file holds no MPEG
 // audio. Audio is recognised only where several frames follow one another
 // with the same version, layer and rate (or where at least two such frames
 // fill the file to its end or to an ID3v1 tag), so text, pictures and random
 // bytes, which hold a plausible single header now and then, are refused.
 // Free-format layer III streams are recognised the same way, with the frame
 // length taken from the distance to the next frame header of the stream.
-std::optional<int64_t> FindMpegAudioStart(const MpegByteSource& source, int64_t fileSize);
+std::optional<MpegAudioSpan> FindMpegAudio(const MpegByteSource& source, int64_t fileSize);
 
 } // namespace corvane

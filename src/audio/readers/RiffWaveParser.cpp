@@ -233,10 +233,14 @@ RiffWaveLayout ParseRiffWave(RiffFile& file) {
                 layout.factSamples = static_cast<uint32_t>(body[0] | body[1] << 8 | body[2] << 16 |
                                                            static_cast<uint32_t>(body[3]) << 24);
         } else if (chunk.id == MakeFourCC("LIST") && chunk.formType == MakeFourCC("INFO") &&
-                   chunk.size <= MaxListBytes) {
+                   size <= MaxListBytes) {
             ReadInfoList(ReadBody(file, chunk.dataOffset, bodyEnd - chunk.dataOffset), layout.info);
-        } else if (chunk.id == MakeFourCC("DISP") && chunk.size <= MaxListBytes) {
+        } else if (chunk.id == MakeFourCC("DISP") && size <= MaxListBytes) {
             layout.disp.push_back(ReadBody(file, chunk.dataOffset, bodyEnd - chunk.dataOffset));
+        } else if ((chunk.id == MakeFourCC("id3 ") || chunk.id == MakeFourCC("ID3 ")) &&
+                   layout.id3Bytes == 0) {
+            layout.id3Offset = chunk.dataOffset;
+            layout.id3Bytes = bodyEnd - chunk.dataOffset;
         }
         if (end >= layout.fileSize) {
             // A chunk that claims the rest of the file may hide what is missing.

@@ -27,6 +27,10 @@ struct RiffWaveLayout {
     std::optional<uint32_t> factSamples; // as the "fact" chunk claims; never used for the length
     std::vector<WaveInfoItem> info;
     std::vector<std::vector<uint8_t>> disp;
+    // Where the first "id3 " (or "ID3 ") chunk's body lies, an ID3v2 tag;
+    // read only by those who describe the file, not by the player.
+    int64_t id3Offset = 0;
+    int64_t id3Bytes = 0;
     bool wide = false; // an RF64 or BW64 file: its sizes beyond 4 GiB are in its "ds64" chunk
 };
 

@@ -1,10 +1,12 @@
 #include "DeckFixtures.h"
 #include "audio/chain/EMMError.h"
 #include "audio/decks/TMMAudioFile.h"
+#include "audio/readers/WaveBuilder.h"
 
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 
 namespace corvane {
 namespace {
@@ -292,6 +294,49 @@ TEST_F(Deck, Mp3SeeksLandOnTheSameSamples) {
             for (size_t k = 200; k < 400; ++k)
                 ASSERT_EQ(s[k], all[first + k]) << "seek to " << at << " ms, sample " << k;
         }
+        deck.StopChain();
+        deck.CloseChain();
+    }
+}
+
+// MPEG audio as a WAVE file's data, in each WAVE form, with another copy of
+// the same stream in a chunk after the data: the deck plays the data chunk
+// alone, its end taken from the header (or from "ds64").
+TEST_F(Deck, MpegInsideWaveFilesPlaysItsDataChunkOnly) {
+    std::ifstream in(Fixture("tone-lsf.mp3"), std::ios::binary);
+    const std::vector<uint8_t> mp3{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    ASSERT_FALSE(mp3.empty());
+    const WaveFormat layer3{.formatTag = 0x0055,
+                            .channels = 1,
+                            .samplesPerSec = 22050,
+                            .avgBytesPerSec = 8000,
+                            .blockAlign = 1,
+                            .bitsPerSample = 0,
+                            .extra = {1, 0, 2, 0, 0, 0, 0x20, 0x01, 1, 0, 0x71, 0x05}};
+    constexpr uint32_t InDs64 = 0xFFFFFFFF;
+    const auto wide = [&](const std::string& form) {
+        return test::WaveBuilder()
+            .Form(form)
+            .RiffSize(InDs64)
+            .Ds64(test::WaveBuilder::TrueSize, mp3.size(), 11025)
+            .Format(layer3)
+            .ChunkClaiming("data", InDs64, mp3)
+            .Chunk("junk", mp3);
+    };
+    const std::pair<const char*, test::WaveBuilder> forms[] = {
+        {"RIFF", test::WaveBuilder().Format(layer3).Data(mp3).Chunk("junk", mp3)},
+        {"RF64", wide("RF64")},
+        {"BW64", wide("BW64")},
+    };
+    for (const auto& [name, builder] : forms) {
+        SCOPED_TRACE(name);
+        deck.SetFileName(builder.Write(std::string("mpeg-in-") + name + ".wav"));
+        ASSERT_EQ(deck.FileType(), TMMAudioFileType::ftMpeg);
+        EXPECT_EQ(deck.Duration(), 500);
+        ASSERT_NE(deck.GetWaveFormat(), nullptr);
+        EXPECT_EQ(*deck.GetWaveFormat(), PcmWaveFormat(16, 1, 22050));
+        Play(deck);
+        EXPECT_EQ(Pull(deck, 4096, 1000).Samples16().size(), 11025u);
         deck.StopChain();
         deck.CloseChain();
     }

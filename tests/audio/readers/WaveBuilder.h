@@ -46,10 +46,15 @@ public:
         form_ = id;
         return *this;
     }
+    // For Ds64's RIFF size: the file's true one, filled in by Bytes().
+    static constexpr uint64_t TrueSize = ~uint64_t{0};
+
     // The "ds64" chunk of an RF64 or BW64 file: 64-bit RIFF and data sizes,
     // the sample count, and sizes of other chunks by id.
     WaveBuilder& Ds64(uint64_t riff, uint64_t data, uint64_t samples,
                       const std::vector<std::pair<std::string, uint64_t>>& table = {}) {
+        if (riff == TrueSize)
+            ds64RiffAt_ = chunks_.size() + 8;
         std::vector<uint8_t> body;
         const auto put = [&body](uint64_t v, int bytes) {
             for (int i = 0; i < bytes; ++i)
@@ -72,7 +77,12 @@ public:
         for (int i = 0; i < 4; ++i)
             out.push_back(static_cast<uint8_t>(size >> (8 * i)));
         out.insert(out.end(), {'W', 'A', 'V', 'E'});
+        const size_t chunksAt = out.size();
         out.insert(out.end(), chunks_.begin(), chunks_.end());
+        if (ds64RiffAt_ != 0)
+            for (int i = 0; i < 8; ++i)
+                out[chunksAt + ds64RiffAt_ + static_cast<size_t>(i)] =
+                    static_cast<uint8_t>(uint64_t{4 + chunks_.size()} >> (8 * i));
         out.insert(out.end(), trailing_.begin(), trailing_.end());
         return out;
     }
@@ -95,6 +105,7 @@ private:
 
     std::vector<uint8_t> chunks_, trailing_;
     uint32_t riffSize_ = 0;
+    size_t ds64RiffAt_ = 0; // where in the chunks the true RIFF size goes
     std::string form_ = "RIFF";
 };
 

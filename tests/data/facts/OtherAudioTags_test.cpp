@@ -1,4 +1,5 @@
 #include "audio/decks/DeckFixtures.h"
+#include "audio/readers/WaveBuilder.h"
 #include "data/TdmQelData.h"
 #include "data/facts/AudioFileFacts.h"
 #include "data/facts/OtherAudioTags.h"
@@ -89,6 +90,48 @@ TEST_F(OtherTags, AnUntitledTagOrNoTagLeavesTheFileName) {
     test::WriteWave16(plain, 8000, 1, std::vector<int16_t>(800, 0));
     EXPECT_FALSE(ReadOtherAudioTags(plain).has_value());
     EXPECT_FALSE(ReadOtherAudioTags(folder.File("absent.mp3")).has_value());
+}
+
+// TagLib reads no RF64 or BW64 file: their INFO list and "id3 " chunk are
+// found by the wave reader's walk, here behind a data chunk sized in "ds64".
+TEST_F(OtherTags, Rf64AndBw64TagsFillTheSameItemsAsRiff) {
+    TagLib::RIFF::Info::Tag info;
+    info.setTitle(TagLib::String("Caf\xC3\xA9 Ident", TagLib::String::UTF8));
+    info.setArtist("Wide Artist");
+    info.setGenre("Jingle");
+    info.setYear(2001);
+    info.setTrack(3);
+    TagLib::ID3v2::Tag id3;
+    id3.setTitle("Id3 Title");
+    id3.setAlbum("Id3 Album");
+    const auto bytes = [](const TagLib::ByteVector& v) { return std::vector<uint8_t>(v.begin(), v.end()); };
+    const std::vector<uint8_t> second(8000 * 2, 0);
+    const auto wide = [&](const std::string& name, const std::string& form, bool withId3) {
+        test::WaveBuilder wave;
+        wave.Form(form)
+            .RiffSize(0xFFFFFFFF)
+            .Ds64(test::WaveBuilder::TrueSize, second.size(), 8000)
+            .Format(PcmWaveFormat(16, 1, 8000))
+            .ChunkClaiming("data", 0xFFFFFFFF, second)
+            .Chunk("LIST", bytes(info.render()));
+        if (withId3)
+            wave.Chunk("id3 ", bytes(id3.render()));
+        return wave.Write(name);
+    };
+
+    ASSERT_TRUE(facts.AddFileToLibrary(wide("tags-info.wav", "RF64", false)));
+    EXPECT_EQ(Field("TitleName"), "Caf\xC3\xA9 Ident");
+    EXPECT_EQ(Field("TitleArtistName"), "Wide Artist");
+    EXPECT_EQ(Field("TitleGenre"), "Jingle");
+    EXPECT_EQ(Field("TitleTrackNo"), "3");
+    EXPECT_EQ(dm.cdsAudioLibrary.FieldByName("TitleReleaseYear").AsInteger(), 2001);
+    EXPECT_NEAR(dm.cdsAudioLibrary.FieldByName("TitleDuration").AsFloat() * 86400.0, 1.0, 1e-6);
+
+    // The "id3 " chunk wins over the list, as in a RIFF file.
+    ASSERT_TRUE(facts.AddFileToLibrary(wide("tags-id3.wav", "BW64", true)));
+    EXPECT_EQ(Field("TitleName"), "Id3 Title");
+    EXPECT_EQ(Field("TitleAlbum"), "Id3 Album");
+    EXPECT_EQ(Field("TitleArtistName"), "");
 }
 
 } // namespace
