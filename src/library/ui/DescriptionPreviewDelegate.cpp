@@ -1,14 +1,15 @@
 #include "library/ui/DescriptionPreviewDelegate.h"
 
 #include "data/Table.h"
-#include "data/ui/TableGridModel.h"
+#include "library/ui/GroupedGridModel.h"
 #include "platform/ExceptionGuard.h"
 
 #include <QPainter>
 
 namespace corvane {
 
-DescriptionPreviewDelegate::DescriptionPreviewDelegate(Table& library, TableGridModel& model, QObject* parent)
+DescriptionPreviewDelegate::DescriptionPreviewDelegate(Table& library, GroupedGridModel& model,
+                                                       QObject* parent)
     : QStyledItemDelegate(parent), library_(library), model_(model) {}
 
 QString DescriptionPreviewDelegate::Description(int row) const {

@@ -6,7 +6,7 @@
 namespace corvane {
 
 class Table;
-class TableGridModel;
+class GroupedGridModel;
 
 // The library grid's "Long Description Preview": while shown, each row is
 // two lines high and its TitleName cell carries the title's TitleDescription
@@ -14,7 +14,7 @@ class TableGridModel;
 class DescriptionPreviewDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 public:
-    DescriptionPreviewDelegate(Table& library, TableGridModel& model, QObject* parent);
+    DescriptionPreviewDelegate(Table& library, GroupedGridModel& model, QObject* parent);
 
     void SetShown(std::function<bool()> shown) { shown_ = std::move(shown); }
     // The description of the title at a grid row.
@@ -28,7 +28,7 @@ private:
     bool Shown() const { return shown_ && shown_(); }
 
     Table& library_;
-    TableGridModel& model_;
+    GroupedGridModel& model_;
     std::function<bool()> shown_;
 };
 
