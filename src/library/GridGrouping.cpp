@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdio>
 #include <numeric>
+#include <string_view>
+#include <unordered_map>
 
 namespace corvane {
 namespace {
@@ -80,7 +82,6 @@ void GridGrouping::Regroup(int rowCount, const CellReader& cells) {
     rowCount_ = std::max(rowCount, 0);
     groups_.clear();
     roots_.clear();
-    groupOfKey_.clear();
     order_.clear();
     rowGroup_.clear();
     lines_.clear();
@@ -91,22 +92,54 @@ void GridGrouping::Regroup(int rowCount, const CellReader& cells) {
     Flatten();
 }
 
+GridGrouping GridGrouping::Regrouped(int rowCount, const CellReader& cells) const {
+    GridGrouping next;
+    next.columns_ = columns_;
+    next.expandedKeys_ = expandedKeys_;
+    next.Regroup(rowCount, cells);
+    return next;
+}
+
 void GridGrouping::Build(int rowCount, const CellReader& cells) {
     const size_t levels = columns_.size();
-    std::vector<CellKey> keys(static_cast<size_t>(rowCount) * levels);
-    for (int row = 0; row < rowCount; ++row)
-        for (size_t level = 0; level < levels; ++level)
-            keys[static_cast<size_t>(row) * levels + level] = KeyOf(cells(row, columns_[level]));
-    const auto key = [&](int row, size_t level) -> const CellKey& {
-        return keys[static_cast<size_t>(row) * levels + level];
-    };
+    const auto at = [&](int row, size_t level) { return static_cast<size_t>(row) * levels + level; };
+    // Each distinct value is kept once (as the first row in grid order has
+    // it) and ordered once; a row carries only the rank of its value.
+    std::vector<int> rank(static_cast<size_t>(rowCount) * levels);
+    std::vector<std::vector<CellKey>> values(levels);
+    for (size_t level = 0; level < levels; ++level) {
+        std::unordered_map<std::string, int> idOf;
+        std::vector<CellKey>& distinct = values[level];
+        for (int row = 0; row < rowCount; ++row) {
+            CellKey key = KeyOf(cells(row, columns_[level]));
+            const auto [known, added] = idOf.try_emplace(key.folded, static_cast<int>(distinct.size()));
+            if (added)
+                distinct.push_back(std::move(key));
+            rank[at(row, level)] = known->second;
+        }
+        std::vector<int> byValue(distinct.size());
+        std::iota(byValue.begin(), byValue.end(), 0);
+        std::sort(byValue.begin(), byValue.end(), [&](int a, int b) {
+            return Compare(distinct[static_cast<size_t>(a)], distinct[static_cast<size_t>(b)]) < 0;
+        });
+        std::vector<int> rankOfId(distinct.size());
+        for (size_t r = 0; r < byValue.size(); ++r)
+            rankOfId[static_cast<size_t>(byValue[r])] = static_cast<int>(r);
+        for (int row = 0; row < rowCount; ++row)
+            rank[at(row, level)] = rankOfId[static_cast<size_t>(rank[at(row, level)])];
+        std::vector<CellKey> ordered;
+        ordered.reserve(distinct.size());
+        for (const int id : byValue)
+            ordered.push_back(std::move(distinct[static_cast<size_t>(id)]));
+        distinct = std::move(ordered);
+    }
     order_.resize(static_cast<size_t>(rowCount));
     std::iota(order_.begin(), order_.end(), 0);
     // Stable: the rows of a group keep the grid's order.
     std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) {
         for (size_t level = 0; level < levels; ++level)
-            if (const int c = Compare(key(a, level), key(b, level)); c != 0)
-                return c < 0;
+            if (rank[at(a, level)] != rank[at(b, level)])
+                return rank[at(a, level)] < rank[at(b, level)];
         return false;
     });
     rowGroup_.assign(static_cast<size_t>(rowCount), -1);
@@ -114,10 +147,11 @@ void GridGrouping::Build(int rowCount, const CellReader& cells) {
     std::function<void(int, int, size_t, int)> buildLevel;
     buildLevel = [&](int begin, int end, size_t level, int parent) {
         for (int i = begin; i < end;) {
-            const CellKey& first = key(order_[static_cast<size_t>(i)], level);
+            const int value = rank[at(order_[static_cast<size_t>(i)], level)];
             int j = i + 1;
-            while (j < end && Compare(key(order_[static_cast<size_t>(j)], level), first) == 0)
+            while (j < end && rank[at(order_[static_cast<size_t>(j)], level)] == value)
                 ++j;
+            const CellKey& first = values[level][static_cast<size_t>(value)];
             Node node;
             node.head.level = static_cast<int>(level);
             node.head.value = first.text;
@@ -130,7 +164,6 @@ void GridGrouping::Build(int rowCount, const CellReader& cells) {
             node.begin = i;
             node.end = j;
             const int index = static_cast<int>(groups_.size());
-            groupOfKey_.emplace(node.key, index);
             groups_.push_back(std::move(node));
             (parent >= 0 ? groups_[static_cast<size_t>(parent)].children : roots_).push_back(index);
             if (level + 1 < levels)
@@ -201,11 +234,10 @@ int GridGrouping::LineOfKey(const std::string& key) const {
         return -1;
     if (key[0] == 'r')
         return LineOfRow(std::stoi(key.substr(1)));
-    const auto group = groupOfKey_.find(key.substr(1));
-    if (group == groupOfKey_.end())
-        return -1;
-    const auto at = std::find_if(lines_.begin(), lines_.end(),
-                                 [&](const Line& line) { return line.group == group->second; });
+    const std::string_view group = std::string_view(key).substr(1);
+    const auto at = std::find_if(lines_.begin(), lines_.end(), [&](const Line& line) {
+        return line.group >= 0 && groups_[static_cast<size_t>(line.group)].key == group;
+    });
     return at == lines_.end() ? -1 : static_cast<int>(at - lines_.begin());
 }
 

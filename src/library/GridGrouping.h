@@ -1,9 +1,8 @@
 #pragma once
 
 #include <functional>
-#include <set>
 #include <string>
-#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace corvane {
@@ -46,6 +45,8 @@ public:
 
     // Reads the grouped columns of `rowCount` rows afresh.
     void Regroup(int rowCount, const CellReader& cells);
+    // The same grouping (columns, open groups) of rows read afresh, this one unchanged.
+    GridGrouping Regrouped(int rowCount, const CellReader& cells) const;
 
     int LineCount() const;
     Line LineAt(int line) const;
@@ -87,8 +88,7 @@ private:
     std::vector<Node> groups_;
     std::vector<int> roots_;
     std::vector<int> rowGroup_; // innermost group of each row
-    std::unordered_map<std::string, int> groupOfKey_;
-    std::set<std::string> expandedKeys_;
+    std::unordered_set<std::string> expandedKeys_;
     std::vector<Line> lines_;
     std::vector<int> lineOfRow_;
 };

@@ -16,11 +16,16 @@ QString DescriptionPreviewDelegate::Description(int row) const {
     QString text;
     Guarded("dxgAudioLibrary", [&] {
         const Bookmark title = model_.BookmarkAt(row);
+        if (!title)
+            return;
         // The description is read through a second cursor, never moving the library's.
-        Table rows(library_.Name() + "Description");
-        rows.CloneCursor(library_);
-        if (title && rows.GotoBookmark(title))
-            text = QString::fromStdString(rows.FieldByName("TitleDescription").AsString());
+        if (!titles_ || !titles_->Active() || titlesVersion_ != library_.CurrentDataVersion()) {
+            titles_ = std::make_unique<Table>(library_.Name() + "Description");
+            titles_->CloneCursor(library_);
+            titlesVersion_ = library_.CurrentDataVersion();
+        }
+        if (titles_->GotoBookmark(title))
+            text = QString::fromStdString(titles_->FieldByName("TitleDescription").AsString());
     });
     return text;
 }

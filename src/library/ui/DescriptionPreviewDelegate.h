@@ -1,11 +1,13 @@
 #pragma once
 
+#include "data/Table.h"
+
 #include <QStyledItemDelegate>
 #include <functional>
+#include <memory>
 
 namespace corvane {
 
-class Table;
 class GroupedGridModel;
 
 // The library grid's "Long Description Preview": while shown, each row is
@@ -29,6 +31,10 @@ private:
 
     Table& library_;
     GroupedGridModel& model_;
+    // A second cursor over the titles, made again only when they change:
+    // making one orders every title.
+    mutable std::unique_ptr<Table> titles_;
+    mutable Table::DataVersion titlesVersion_;
     std::function<bool()> shown_;
 };
 

@@ -45,7 +45,7 @@ void GroupedGridModel::SourceDataChanged(const QModelIndex& topLeft, const QMode
         return;
     if (grouping_.Active())
         // Changed values may move titles to other groups.
-        ChangeLines([&](GridGrouping& next) { next.Regroup(rows_.rowCount(), Cells()); });
+        ShowLines(grouping_.Regrouped(rows_.rowCount(), Cells()));
     if (!grouping_.Active()) {
         emit dataChanged(index(topLeft.row(), topLeft.column()),
                          index(bottomRight.row(), bottomRight.column()));
@@ -58,6 +58,10 @@ void GroupedGridModel::SourceDataChanged(const QModelIndex& topLeft, const QMode
 void GroupedGridModel::ChangeLines(const std::function<void(GridGrouping& next)>& change) {
     GridGrouping next = grouping_;
     change(next);
+    ShowLines(std::move(next));
+}
+
+void GroupedGridModel::ShowLines(GridGrouping next) {
     if (next.LineCount() != grouping_.LineCount()) {
         // Lines came or went: the view starts afresh.
         beginResetModel();

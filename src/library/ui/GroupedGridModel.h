@@ -64,10 +64,12 @@ signals:
 
 private:
     GridGrouping::CellReader Cells() const;
-    // Changes the lines through a copy of the grouping, as a layout change
-    // that keeps the view's current row and selection on what they showed,
-    // or, when the number of lines changes, as a reset.
+    // Changes the lines through a copy of the grouping, then shows them.
     void ChangeLines(const std::function<void(GridGrouping& next)>& change);
+    // Shows new lines: as a layout change that keeps the view's current row
+    // and selection on what they showed, or, when the number of lines
+    // changes, as a reset.
+    void ShowLines(GridGrouping next);
     void SourceReset();
     void SourceDataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight);
 

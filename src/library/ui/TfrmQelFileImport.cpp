@@ -219,10 +219,16 @@ void TfrmQelFileImport::BuildMenus() {
         SetScanListShown(Command("actFilesPendingUpload")->isChecked());
     });
     pending->setCheckable(true);
-    QAction* preview = AddCommand("actLongDescriptionPreview", "Long Description Preview", {}, [this] {
-        dxgLibrary->resizeRowsToContents();
-        dxgLibrary->viewport()->update();
-    });
+    // Every row is one line high, or two with the description: set as the
+    // rows' common height, since sizing each row to its contents would read
+    // every title of a large library.
+    const int lineHeight = dxgLibrary->verticalHeader()->defaultSectionSize();
+    QAction* preview =
+        AddCommand("actLongDescriptionPreview", "Long Description Preview", {}, [this, lineHeight] {
+            dxgLibrary->verticalHeader()->setDefaultSectionSize(DescriptionPreviewShown() ? 2 * lineHeight
+                                                                                          : lineHeight);
+            dxgLibrary->viewport()->update();
+        });
     preview->setCheckable(true);
     descriptionPreview_->SetShown([preview] { return preview->isChecked(); });
 
