@@ -264,6 +264,7 @@ TEST_F(FileImportWindow, AHeaderDroppedOnThePanelGroupsTheTitlesUnderGroupRowsTh
     data.cdsAudioLibrary.Edit();
     data.cdsAudioLibrary.FieldByName("TitleArtistName").SetAsString("ABBA");
     data.cdsAudioLibrary.Post();
+    QApplication::processEvents();
     EXPECT_EQ(cell(1, 0), "TitleArtistName: abba (3)");
     EXPECT_EQ(cell(5, 0), "TitleArtistName: Queen (1)");
 

@@ -7,6 +7,9 @@ namespace corvane {
 GroupedGridModel::GroupedGridModel(TableGridModel& rows, QObject* parent)
     : QAbstractProxyModel(parent), rows_(rows) {
     setSourceModel(&rows_);
+    regroup_.setSingleShot(true);
+    regroup_.setInterval(0);
+    connect(&regroup_, &QTimer::timeout, this, &GroupedGridModel::RegroupChangedRows);
     grouping_.Regroup(rows_.rowCount(), {});
     connect(&rows_, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
         beginResetModel();
@@ -35,6 +38,7 @@ GridGrouping::CellReader GroupedGridModel::Cells() const {
 }
 
 void GroupedGridModel::SourceReset() {
+    regroup_.stop();
     grouping_.Regroup(rows_.rowCount(), Cells());
     resetting_ = false;
     endResetModel();
@@ -43,16 +47,21 @@ void GroupedGridModel::SourceReset() {
 void GroupedGridModel::SourceDataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight) {
     if (resetting_ || rowCount() == 0)
         return;
-    if (grouping_.Active())
-        // Changed values may move titles to other groups.
-        ShowLines(grouping_.Regrouped(rows_.rowCount(), Cells()));
     if (!grouping_.Active()) {
         emit dataChanged(index(topLeft.row(), topLeft.column()),
                          index(bottomRight.row(), bottomRight.column()));
         return;
     }
-    if (rowCount() > 0)
-        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    // Changed values may move titles to other groups. One change of a title
+    // is announced more than once (the row, then the table leaving edit):
+    // they are regrouped together, once the announcements are over.
+    regroup_.start();
+}
+
+void GroupedGridModel::RegroupChangedRows() {
+    if (grouping_.Active())
+        ShowLines(grouping_.Regrouped(rows_.rowCount(), Cells()));
 }
 
 void GroupedGridModel::ChangeLines(const std::function<void(GridGrouping& next)>& change) {

@@ -4,6 +4,7 @@
 #include "library/GridGrouping.h"
 
 #include <QAbstractProxyModel>
+#include <QTimer>
 
 namespace corvane {
 
@@ -11,9 +12,10 @@ namespace corvane {
 // group-by panel): group rows ("Artist: ABBA (12)") over the rows of the
 // expanded groups, through GridGrouping. Without a grouping column it shows
 // the table grid's rows as they are and costs nothing. The grouping is read
-// when it is asked for and again when the table's rows change, never while
-// the grid only scrolls. Its helpers answer in its own rows what the table
-// grid answers in its rows. Main thread.
+// when it is asked for and again when the table's rows change (a change of
+// values once the event loop is back, so that the announcements of one
+// change make one regrouping), never while the grid only scrolls. Its helpers answer in its own rows what the
+// table grid answers in its rows. Main thread.
 class GroupedGridModel final : public QAbstractProxyModel {
     Q_OBJECT
 public:
@@ -72,9 +74,11 @@ private:
     void ShowLines(GridGrouping next);
     void SourceReset();
     void SourceDataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight);
+    void RegroupChangedRows();
 
     TableGridModel& rows_;
     GridGrouping grouping_;
+    QTimer regroup_;
     bool resetting_ = false;
     int currentSourceRow_ = -1;
 };
