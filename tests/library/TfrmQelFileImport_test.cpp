@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTableView>
 #include <QToolButton>
@@ -275,6 +276,24 @@ TEST_F(FileImportWindow, AHeaderDroppedOnThePanelGroupsTheTitlesUnderGroupRowsTh
     window->Command("actRemoveTitles")->trigger();
     EXPECT_TRUE(s.prompter.Messages().empty());
     EXPECT_EQ(data.cdsAudioLibrary.RecordCount(), 5);
+    // A double-click on a group row's band opens it, and previews nothing.
+    const QPoint band = grid.visualRect(grid.model()->index(1, 1)).center();
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                                    QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+        QMouseEvent mouse(type, band, grid.viewport()->mapToGlobal(band), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(grid.viewport(), &mouse);
+    }
+    EXPECT_EQ(grid.model()->rowCount(), 7);
+    EXPECT_TRUE(previewed.empty());
+    // A click on its arrow closes it again.
+    const QPoint arrow(grid.visualRect(grid.model()->index(1, 0)).left() + 8, band.y());
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent mouse(type, arrow, grid.viewport()->mapToGlobal(arrow), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(grid.viewport(), &mouse);
+    }
+    EXPECT_EQ(grid.model()->rowCount(), 4);
     panel.findChild<QToolButton*>("btnGroupByTitleArtistName")->click();
     EXPECT_TRUE(panel.HintShown());
     ASSERT_EQ(grid.model()->rowCount(), 5);

@@ -1,5 +1,6 @@
 #include "library/ui/GroupByPanel.h"
 
+#include "library/ui/GroupRowDelegate.h"
 #include "library/ui/GroupedGridModel.h"
 #include "platform/ExceptionGuard.h"
 
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QStyle>
 #include <QTableView>
 #include <QToolButton>
@@ -52,6 +54,12 @@ GroupByPanel::GroupByPanel(QTableView& grid, GroupedGridModel& model, QWidget* p
     connect(header, &QWidget::customContextMenuRequested, this, &GroupByPanel::ShowHeaderMenu);
     connect(this, &QWidget::customContextMenuRequested, this, &GroupByPanel::ShowPanelMenu);
     grid_.installEventFilter(this);
+    gridViewport_ = grid_.viewport();
+    gridViewport_->installEventFilter(this);
+    connect(&grid_, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& at) {
+        if (model_.IsGroupRow(at.row()))
+            model_.SetExpanded(at.row(), !model_.IsExpanded(at.row()));
+    });
     connect(&model_, &GroupedGridModel::GroupingChanged, this, &GroupByPanel::ShowGrouping);
     ShowGrouping();
 }
@@ -98,8 +106,10 @@ void GroupByPanel::dropEvent(QDropEvent* event) {
 bool GroupByPanel::eventFilter(QObject* watched, QEvent* event) {
     if (watched == &grid_ && event->type() == QEvent::KeyPress)
         return GridKey(*static_cast<QKeyEvent*>(event));
-    // Compared as a pointer only: while the grid is being destroyed it may
+    // Compared as pointers only: while the grid is being destroyed it may
     // still send events here.
+    if (watched == gridViewport_ && event->type() == QEvent::MouseButtonRelease)
+        return ArrowClicked(*static_cast<QMouseEvent*>(event));
     if (watched != headerViewport_)
         return false;
     switch (event->type()) {
@@ -146,6 +156,15 @@ void GroupByPanel::StartHeaderDrag(int column) {
     drag->setPixmap(header->viewport()->grab(
         QRect(header->sectionViewportPosition(column), 0, header->sectionSize(column), header->height())));
     drag->exec(Qt::MoveAction);
+}
+
+bool GroupByPanel::ArrowClicked(const QMouseEvent& mouse) {
+    const QPoint at = mouse.position().toPoint();
+    const QModelIndex index = grid_.indexAt(at);
+    if (mouse.button() != Qt::LeftButton || !GroupRowDelegate::OnArrow(grid_, index, at.x()))
+        return false;
+    model_.SetExpanded(index.row(), !model_.IsExpanded(index.row()));
+    return false; // the grid still ends its press
 }
 
 bool GroupByPanel::GridKey(const QKeyEvent& key) {

@@ -6,6 +6,7 @@
 class QHBoxLayout;
 class QLabel;
 class QMimeData;
+class QMouseEvent;
 class QTableView;
 
 namespace corvane {
@@ -17,8 +18,9 @@ class GroupedGridModel;
 // by that column, nested under the columns already there. Each grouping
 // column shows as a button on the panel; clicking it ends that grouping.
 // The panel's menu expands or collapses every group or ends the grouping.
-// On the grid, "+" or Right opens the current group row, "-" or Left
-// closes it.
+// On the grid, a click on a group row's arrow or a double-click on the row
+// opens or closes it, and so do "+" or Right and "-" or Left on the current
+// group row.
 class GroupByPanel final : public QFrame {
     Q_OBJECT
 public:
@@ -46,12 +48,14 @@ private:
     void ShowHeaderMenu(const QPoint& at);
     void ShowPanelMenu(const QPoint& at);
     bool GridKey(const QKeyEvent& key);
+    bool ArrowClicked(const QMouseEvent& mouse);
 
     QTableView& grid_;
     GroupedGridModel& model_;
     QHBoxLayout* layout_ = nullptr;
     QLabel* hint_ = nullptr;
     QObject* headerViewport_ = nullptr;
+    QObject* gridViewport_ = nullptr;
     QPoint pressedAt_;
     int pressedColumn_ = -1;
 };

@@ -3,14 +3,13 @@
 #include "library/ui/GroupedGridModel.h"
 
 #include <QHeaderView>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QTableView>
 
 namespace corvane {
 
-GroupRowDelegate::GroupRowDelegate(GroupedGridModel& model, QTableView& grid, QAbstractItemDelegate* titles)
-    : QStyledItemDelegate(&grid), model_(model), grid_(grid), titles_(titles) {
+GroupRowDelegate::GroupRowDelegate(QTableView& grid, QAbstractItemDelegate* titles)
+    : QStyledItemDelegate(&grid), grid_(grid), titles_(titles) {
     titles_->setParent(this);
     connect(titles_, &QAbstractItemDelegate::sizeHintChanged, this, &QAbstractItemDelegate::sizeHintChanged);
 }
@@ -19,10 +18,14 @@ bool GroupRowDelegate::IsGroupRow(const QModelIndex& index) {
     return index.data(GroupedGridModel::GroupLevelRole).isValid();
 }
 
-int GroupRowDelegate::ArrowLeft(const QModelIndex& index) const {
+int GroupRowDelegate::ArrowLeft(const QTableView& grid, const QModelIndex& index) {
     // The band starts where the row starts, however far the grid is scrolled.
-    return -grid_.horizontalHeader()->offset() +
-           index.data(GroupedGridModel::GroupLevelRole).toInt() * Indent;
+    return -grid.horizontalHeader()->offset() + index.data(GroupedGridModel::GroupLevelRole).toInt() * Indent;
+}
+
+bool GroupRowDelegate::OnArrow(const QTableView& grid, const QModelIndex& index, int x) {
+    const int offset = x - ArrowLeft(grid, index);
+    return IsGroupRow(index) && offset >= 0 && offset < ArrowWidth;
 }
 
 void GroupRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -40,7 +43,7 @@ void GroupRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     QFont bold = option.font;
     bold.setBold(true);
     painter->setFont(bold);
-    const int left = ArrowLeft(index);
+    const int left = ArrowLeft(grid_, index);
     const QRect band(left, option.rect.top(), grid_.viewport()->width() - left, option.rect.height());
     const QString arrow = index.data(GroupedGridModel::ExpandedRole).toBool() ? "\u25BE" : "\u25B8";
     painter->drawText(band.adjusted(4, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, arrow);
@@ -51,26 +54,6 @@ void GroupRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
 
 QSize GroupRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
     return titles_->sizeHint(option, index);
-}
-
-bool GroupRowDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,
-                                   const QStyleOptionViewItem& option, const QModelIndex& index) {
-    if (!IsGroupRow(index))
-        return titles_->editorEvent(event, model, option, index);
-    if (event->type() != QEvent::MouseButtonRelease && event->type() != QEvent::MouseButtonDblClick)
-        return false;
-    const auto* mouse = static_cast<QMouseEvent*>(event);
-    if (mouse->button() != Qt::LeftButton)
-        return false;
-    const int x = mouse->position().toPoint().x() - ArrowLeft(index);
-    const bool onArrow = x >= 0 && x < Indent + 4;
-    // A click on the arrow toggles, and so does a double-click anywhere on
-    // the band. (On the arrow a double-click's clicks toggle twice more: the
-    // group still ends up toggled once.)
-    if (event->type() == QEvent::MouseButtonRelease && !onArrow)
-        return false;
-    model_.SetExpanded(index.row(), !model_.IsExpanded(index.row()));
-    return true;
 }
 
 } // namespace corvane

@@ -6,33 +6,31 @@ class QTableView;
 
 namespace corvane {
 
-class GroupedGridModel;
-
 // Draws a grouped grid's group rows: one band across the whole row (its
 // text flowing over the column borders), indented by its depth, with an
-// arrow that expands or collapses the group when clicked; a double-click
-// anywhere on the band does the same. Title rows are drawn by the grid's
-// own delegate.
+// arrow that shows whether the group is open. Title rows are drawn by the
+// grid's own delegate.
 class GroupRowDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 public:
     static constexpr int Indent = 16;
+    static constexpr int ArrowWidth = Indent + 4;
 
     // `titles` draws the title rows; it becomes this delegate's child.
-    GroupRowDelegate(GroupedGridModel& model, QTableView& grid, QAbstractItemDelegate* titles);
+    GroupRowDelegate(QTableView& grid, QAbstractItemDelegate* titles);
+
+    // Whether a grid's viewport position `x` is on the arrow of a group row.
+    static bool OnArrow(const QTableView& grid, const QModelIndex& index, int x);
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-    bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
-                     const QModelIndex& index) override;
 
 private:
     static bool IsGroupRow(const QModelIndex& index);
     // Where the arrow of a group row's band begins, in viewport coordinates.
-    int ArrowLeft(const QModelIndex& index) const;
+    static int ArrowLeft(const QTableView& grid, const QModelIndex& index);
 
-    GroupedGridModel& model_;
     QTableView& grid_;
     QAbstractItemDelegate* titles_;
 };

@@ -126,7 +126,7 @@ TfrmQelFileImport::TfrmQelFileImport(TdmQelData& data, AudioFileFacts& facts, Se
     dxgLibrary->setDragEnabled(static_cast<bool>(links_.drag.pack));
     dxgLibrary->setDragDropMode(QAbstractItemView::DragOnly);
     descriptionPreview_ = new DescriptionPreviewDelegate(data_.cdsAudioLibrary, *groupedModel_, nullptr);
-    dxgLibrary->setItemDelegate(new GroupRowDelegate(*groupedModel_, *dxgLibrary, descriptionPreview_));
+    dxgLibrary->setItemDelegate(new GroupRowDelegate(*dxgLibrary, descriptionPreview_));
     FollowCursor(dxgLibrary, groupedModel_);
     groupPanel_ = new GroupByPanel(*dxgLibrary, *groupedModel_, libraryPane);
     libraryLayout->addWidget(groupPanel_);
@@ -179,7 +179,7 @@ TfrmQelFileImport::TfrmQelFileImport(TdmQelData& data, AudioFileFacts& facts, Se
     connect(dxgScan, &QTableView::doubleClicked, this,
             [this] { Guarded("dxgFileScan", [&] { rules_.PlayScanEntry(); }); });
     connect(dxgLibrary, &QTableView::doubleClicked, this, [this](const QModelIndex& at) {
-        // A group row opens or closes instead (its band handles that).
+        // A group row opens or closes instead (its panel handles that).
         if (!groupedModel_->IsGroupRow(at.row()))
             Guarded("dxgAudioLibrary", [&] { rules_.PlayTitle(LibraryManager::PlayFrom::DoubleClick); });
     });
