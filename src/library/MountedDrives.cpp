@@ -4,6 +4,7 @@
 #include <optional>
 #include <set>
 #include <sstream>
+#include <stdexcept>
 
 namespace corvane {
 namespace {
@@ -61,10 +62,13 @@ std::vector<MountedDrive> DrivesOfMountTable(const std::string& mountTable) {
     return drives;
 }
 
-std::vector<MountedDrive> MountedDrives() {
-    std::ifstream in("/proc/self/mounts");
+std::vector<MountedDrive> MountedDrives(const std::string& mountTable) {
+    std::ifstream in(mountTable);
     std::ostringstream text;
-    text << in.rdbuf();
+    if (in)
+        text << in.rdbuf();
+    if (!in || in.bad())
+        throw std::runtime_error("Cannot read the mount table " + mountTable);
     return DrivesOfMountTable(text.str());
 }
 

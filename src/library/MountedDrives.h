@@ -21,7 +21,11 @@ struct MountedDrive {
 // The drives of a mount table in the format of /proc/self/mounts (octal
 // escapes such as "\040" for a blank decoded), "/" first, each folder once.
 std::vector<MountedDrive> DrivesOfMountTable(const std::string& mountTable);
-// The drives of this system's mount table; just "/" when it cannot be read.
-std::vector<MountedDrive> MountedDrives();
+// This system's mount table.
+inline constexpr const char* MountTablePath = "/proc/self/mounts";
+
+// The drives of the mount table in the file `mountTable`. A table that cannot
+// be read raises std::runtime_error: which drives exist is then unknown.
+std::vector<MountedDrive> MountedDrives(const std::string& mountTable = MountTablePath);
 
 } // namespace corvane

@@ -23,6 +23,10 @@ PreviewPlayer::PreviewPlayer(WaveDevice& device, const Seams& seams, int deviceI
     connector_.SetAutoTrigger(false);
     connector_.SetDisplay(ConnectorDisplayKind::Level, 0, &left_);
     connector_.SetDisplay(ConnectorDisplayKind::Level, 1, &right_);
+    ApplyConsoleSpectrumSettings(spectrum_);
+    spectrum_.DrawsBarsItself = true;
+    spectrum_.Configure();
+    connector_.SetDisplay(ConnectorDisplayKind::Spectrum, 0, &spectrum_);
     out_.OnStart = [this](TMMComponent*) { hiTimer_->SetEnabled(true); };
     out_.OnStop = [this](TMMComponent*) { hiTimer_->SetEnabled(false); };
     out_.OnError = [this](TMMComponent*) { Failed(); };
@@ -84,6 +88,7 @@ void PreviewPlayer::Tick() {
     connector_.Trigger();
     left_.Tick();
     right_.Tick();
+    spectrum_.Tick();
     if (view_.RefreshMeters)
         view_.RefreshMeters();
     if (out_.State().playing) {

@@ -2,6 +2,7 @@
 
 #include "audio/decks/TMMAudioFile.h"
 #include "audio/meters/TMMLevel.h"
+#include "audio/meters/TMMSpectrum.h"
 #include "audio/output/TMMConnector.h"
 #include "audio/output/TMMWaveOut.h"
 #include "platform/Seams.h"
@@ -32,7 +33,8 @@ public:
     // What the previewer window shows; every callback is optional.
     struct View {
         std::function<void(int minutes, int seconds)> ShowRemaining;
-        // The meters changed; repaint them.
+        // The level meters changed; repaint them (the spectrum tells its
+        // own drawing through its OnChange).
         std::function<void()> RefreshMeters;
         // The output failed: close the window (the message follows).
         std::function<void()> Close;
@@ -70,17 +72,20 @@ public:
     TMMWaveOut& MMWaveOut1() { return out_; }
     TMMLevel& LevelLeft() { return left_; }
     TMMLevel& LevelRight() { return right_; }
+    TMMSpectrum& Spectrum() { return spectrum_; }
 
 private:
     void ShowRemaining();
     void Failed();
 
     Seams seams_;
+    // The displays outlive the connector, which clears them as it goes.
+    TMMLevel left_;
+    TMMLevel right_;
+    TMMSpectrum spectrum_;
     TMMAudioFile deck_{"MMAudioFile1"};
     TMMWaveOut out_;
     TMMConnector connector_;
-    TMMLevel left_;
-    TMMLevel right_;
     std::unique_ptr<Timer> hiTimer_;
     View view_;
     int32_t totalMs_ = 0;

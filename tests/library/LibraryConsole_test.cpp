@@ -65,6 +65,13 @@ TEST(LibraryConsole, AudioLibraryOpensOneManagerAndBringsItUpAgain) {
     open->trigger();
     EXPECT_EQ(w.console->findChildren<TfrmQelFileImport*>().size(), 1);
     EXPECT_EQ(&w.console->OpenAudioLibrary(TfrmQeLiteMain::LibraryOpening::Plain), managers[0]);
+    // "&Help" opens the manual beside the program at the manager's topic.
+    std::filesystem::create_directories(w.folder.Path() / "manual");
+    std::ofstream(w.folder.Path() / "manual" / "index.html") << "<html></html>";
+    managers[0]->Command("actHelp")->trigger();
+    ASSERT_EQ(w.studio.shell.OpenedTargets().size(), 1u);
+    EXPECT_TRUE(w.studio.shell.OpenedTargets()[0].target.ends_with("/manual/index.html#AudioLibraryManager"))
+        << w.studio.shell.OpenedTargets()[0].target;
 }
 
 TEST(LibraryConsole, TheWizardsAutoScanOpensTheManagerAndRunsItsScan) {
@@ -151,7 +158,8 @@ TEST(LibraryConsole, CommandLineFilesGoWhereTheirTypeSays) {
     std::ofstream(notes) << "x";
     w.console->OpenFileArgument(notes.string());
     ASSERT_EQ(w.studio.prompter.Messages().size(), 1u);
-    EXPECT_NE(w.studio.prompter.Messages()[0].text.find("not a file Vantor Corvane can open"), std::string::npos);
+    EXPECT_NE(w.studio.prompter.Messages()[0].text.find("not a file Vantor Corvane can open"),
+              std::string::npos);
     // Every type of the program's own has its part's route in this console.
     EXPECT_TRUE(w.console->FileRoutes().LoadSchedule);
     EXPECT_TRUE(w.console->FileRoutes().LoadPlayList);

@@ -27,6 +27,7 @@ TEST(MountedDrives, RootFirstThenLocalAndNetworkFileSystemsPseudoOnesLeftOut) {
     EXPECT_EQ(drives[4].folder, "/mnt/ssh");
     EXPECT_EQ(DrivesOfMountTable("").size(), 1u);
     EXPECT_FALSE(MountedDrives().empty());
+    EXPECT_THROW(MountedDrives("/nonexistent/mounts"), std::runtime_error);
 }
 
 } // namespace

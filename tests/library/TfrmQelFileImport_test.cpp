@@ -1,6 +1,8 @@
 #include "LibraryFixture.h"
 #include "library/WidgetTestApplication.h"
 #include "library/ui/DescriptionPreviewDelegate.h"
+#include "library/ui/GroupByPanel.h"
+#include "library/ui/GroupedGridModel.h"
 #include "library/ui/PropertyInspector.h"
 #include "library/ui/TfrmQelAudioVerify.h"
 #include "library/ui/TfrmQelFileImport.h"
@@ -10,11 +12,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTableView>
+#include <QToolButton>
 #include <QTreeWidget>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace corvane {
@@ -157,6 +164,142 @@ TEST_F(FileImportWindow, CancelStopsAScanFirstAndClosesTheDialogAfter) {
     EXPECT_EQ(data.cdsFileScan.RecordCount(), 0);
 }
 
+TEST_F(FileImportWindow, AScanDialogThatCannotBeMadeIsReportedAndTheManagerGoesOn) {
+    facts.AddPathToScanList(Wave("waiting.wav"));
+    auto window = Open();
+    window->Command("actFilesPendingUpload")->trigger(); // hidden by the operator
+    window->SetMountTable(folder.File("no-such-mount-table"));
+    bool shown = false;
+    window->OnDialogShown = [&](QDialog&) { shown = true; };
+    window->Command("actAutoScan")->trigger();
+    EXPECT_FALSE(shown);
+    ASSERT_EQ(s.prompter.Messages().size(), 1u);
+    EXPECT_EQ(s.prompter.Messages()[0].text, "Error Creating Form");
+    EXPECT_EQ(s.prompter.Messages()[0].type, MessageType::Information);
+    EXPECT_TRUE(window->ScanListShown()); // as after a scan: rows are waiting
+    EXPECT_TRUE(window->LibraryGrid().updatesEnabled());
+    std::ifstream log(folder.File("zrexcept.log"));
+    const std::string line((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+    EXPECT_NE(line.find("Cannot read the mount table"), std::string::npos) << line;
+}
+
+TEST_F(FileImportWindow, HelpOpensTheManagersTopic) {
+    std::vector<std::string> topics;
+    auto window = Open();
+    EXPECT_FALSE(window->Command("actHelp")->isEnabled()); // no manual to open
+    window.reset();
+    FileImportLinks links;
+    links.ShowHelpTopic = [&](const std::string& topic) { topics.push_back(topic); };
+    TfrmQelFileImport manager(data, facts, s.seams(), std::move(links));
+    manager.setAttribute(Qt::WA_DeleteOnClose, false);
+    ASSERT_TRUE(manager.Command("actHelp")->isEnabled());
+    EXPECT_EQ(manager.Command("actHelp")->text(), "&Help");
+    manager.Command("actHelp")->trigger();
+    EXPECT_EQ(topics, (std::vector<std::string>{"AudioLibraryManager"}));
+}
+
+// Drops the header of a library grid's column on its group-by panel;
+// returns whether the panel took it.
+bool DropHeader(GroupByPanel& panel, QTableView& from, int column) {
+    QMimeData mime;
+    mime.setData(GroupByPanel::ColumnMimeType, GroupByPanel::ColumnDragData(from, column));
+    QDragEnterEvent enter(QPoint(5, 5), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&panel, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(QPointF(5, 5), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&panel, &drop);
+    return true;
+}
+
+void PressKey(QWidget& widget, Qt::Key key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(&widget, &press);
+}
+
+TEST_F(FileImportWindow, AHeaderDroppedOnThePanelGroupsTheTitlesUnderGroupRowsThatOpenAndClose) {
+    for (const auto& [name, artist] :
+         std::vector<std::pair<std::string, std::string>>{{"Waterloo", "ABBA"},
+                                                          {"Dancing Queen", "abba"},
+                                                          {"Bohemian Rhapsody", "Queen"},
+                                                          {"Radio Ga Ga", "Queen"},
+                                                          {"Untitled Jingle", ""}}) {
+        data.cdsAudioLibrary.Append();
+        data.cdsAudioLibrary.FieldByName("TitleName").SetAsString(name);
+        data.cdsAudioLibrary.FieldByName("TitleArtistName").SetAsString(artist);
+        data.cdsAudioLibrary.Post();
+    }
+    auto window = Open();
+    QTableView& grid = window->LibraryGrid();
+    GroupByPanel& panel = window->GroupPanel();
+    const auto cell = [&](int row, int column) { return grid.model()->index(row, column).data().toString(); };
+    EXPECT_TRUE(panel.HintShown());
+    EXPECT_FALSE(DropHeader(panel, window->ScanGrid(), 0)); // another grid's header
+    ASSERT_TRUE(DropHeader(panel, grid, 3));
+    EXPECT_FALSE(panel.HintShown());
+    ASSERT_NE(panel.findChild<QToolButton*>("btnGroupByTitleArtistName"), nullptr);
+    // Collapsed groups, blanks first, letter case ignored.
+    ASSERT_EQ(grid.model()->rowCount(), 3);
+    EXPECT_EQ(cell(0, 0), "TitleArtistName: (empty) (1)");
+    EXPECT_EQ(cell(1, 0), "TitleArtistName: abba (2)");
+    EXPECT_EQ(cell(2, 0), "TitleArtistName: Queen (2)");
+
+    grid.setCurrentIndex(grid.model()->index(1, 0));
+    PressKey(grid, Qt::Key_Right);
+    ASSERT_EQ(grid.model()->rowCount(), 5);
+    EXPECT_EQ(cell(2, 1), "Dancing Queen"); // by title within the group
+    EXPECT_EQ(cell(3, 1), "Waterloo");
+    // The group rows carry no title to schedule or drag.
+    grid.selectAll();
+    std::unique_ptr<QMimeData> drag(grid.model()->mimeData(grid.selectionModel()->selectedIndexes()));
+    EXPECT_EQ(drag->data("application/x-test-rows"), "2");
+    window->Command("actAddToSchedule")->trigger();
+    EXPECT_EQ(scheduled.size(), 2u);
+
+    // The cursor moving to a title in a closed group (the search) opens it.
+    data.cdsAudioLibrary.Locate("TitleName", Value(std::string("Radio Ga Ga")));
+    ASSERT_EQ(grid.model()->rowCount(), 7);
+    EXPECT_EQ(grid.currentIndex().row(), 6);
+    EXPECT_EQ(cell(6, 1), "Radio Ga Ga");
+    // An edit that moves a title to another group regroups it there.
+    data.cdsAudioLibrary.Edit();
+    data.cdsAudioLibrary.FieldByName("TitleArtistName").SetAsString("ABBA");
+    data.cdsAudioLibrary.Post();
+    QApplication::processEvents();
+    EXPECT_EQ(cell(1, 0), "TitleArtistName: abba (3)");
+    EXPECT_EQ(cell(5, 0), "TitleArtistName: Queen (1)");
+
+    grid.setCurrentIndex(grid.model()->index(1, 0));
+    PressKey(grid, Qt::Key_Left);
+    EXPECT_EQ(grid.model()->rowCount(), 4);
+    // On a group row with no title chosen the library's commands have nothing to act on.
+    window->Command("actRemoveTitles")->trigger();
+    EXPECT_TRUE(s.prompter.Messages().empty());
+    EXPECT_EQ(data.cdsAudioLibrary.RecordCount(), 5);
+    // A double-click on a group row's band opens it, and previews nothing.
+    const QPoint band = grid.visualRect(grid.model()->index(1, 1)).center();
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                                    QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+        QMouseEvent mouse(type, band, grid.viewport()->mapToGlobal(band), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(grid.viewport(), &mouse);
+    }
+    EXPECT_EQ(grid.model()->rowCount(), 7);
+    EXPECT_TRUE(previewed.empty());
+    // A click on its arrow closes it again.
+    const QPoint arrow(grid.visualRect(grid.model()->index(1, 0)).left() + 8, band.y());
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent mouse(type, arrow, grid.viewport()->mapToGlobal(arrow), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(grid.viewport(), &mouse);
+    }
+    EXPECT_EQ(grid.model()->rowCount(), 4);
+    panel.findChild<QToolButton*>("btnGroupByTitleArtistName")->click();
+    EXPECT_TRUE(panel.HintShown());
+    ASSERT_EQ(grid.model()->rowCount(), 5);
+    EXPECT_EQ(cell(0, 1), "Bohemian Rhapsody");
+}
+
 TEST_F(FileImportWindow, VerificationReportRunsFromTheUtilitiesMenu) {
     AddTitle(Wave("fine.wav"));
     AddTitle(folder.File("lost.wav"));
@@ -188,14 +331,13 @@ TEST_F(FileImportWindow, LongDescriptionPreviewShowsEachTitlesDescription) {
     window->Command("actLongDescriptionPreview")->trigger();
     EXPECT_TRUE(window->DescriptionPreviewShown());
     EXPECT_GT(window->LibraryGrid().rowHeight(0), plain);
-    auto* preview = qobject_cast<DescriptionPreviewDelegate*>(window->LibraryGrid().itemDelegate());
-    ASSERT_NE(preview, nullptr);
-    EXPECT_EQ(preview->Description(0), "A long story");
+    EXPECT_EQ(window->DescriptionPreview().Description(0), "A long story");
 }
 
 // A station's library of a few hundred titles, with files waiting in the
 // scan list: every title is in the grid, listed by name; with
-// CORVANE_SCREENSHOT_DIR set the window is saved as a picture there.
+// CORVANE_SCREENSHOT_DIR set the window is saved as a picture there, and
+// again with the titles grouped by artist.
 TEST_F(FileImportWindow, AFewHundredTitlesAreListedByName) {
     const char* artists[] = {"The Lanterns", "Mara Quinn", "Northbound",
                              "Delta Hours",  "Ivo Sands",  "Red Parade"};
@@ -228,6 +370,13 @@ TEST_F(FileImportWindow, AFewHundredTitlesAreListedByName) {
     grid.resizeColumnsToContents();
     QApplication::processEvents();
     window->grab().save(QString::fromUtf8(folder) + "/library-manager.png");
+    // The same titles grouped by artist, two groups open.
+    window->LibraryRows().GroupBy(3);
+    window->LibraryRows().SetExpanded(2, true);
+    window->LibraryRows().SetExpanded(1, true);
+    grid.selectRow(3);
+    QApplication::processEvents();
+    window->grab().save(QString::fromUtf8(folder) + "/library-manager-grouped.png");
 }
 
 TEST_F(FileImportWindow, TitleDetailsFollowTheLibraryCursorAndEditInPlace) {

@@ -4,8 +4,10 @@
 #include "tools/AudioPreview.h"
 #include "tools/PreviewPlayer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <numbers>
 
 namespace corvane {
 namespace {
@@ -21,6 +23,18 @@ std::string ToneFile(const ScratchFolder& folder, const std::string& name, int m
         samples[i] = static_cast<int16_t>(8000 * std::sin(static_cast<double>(i) * 0.3));
     const std::string path = folder.File(name);
     test::WriteWave16(path, Rate, 1, samples);
+    return path;
+}
+
+// A stereo 44.1 kHz sine of `hz`, half of full scale, `ms` long.
+std::string StereoSine(const ScratchFolder& folder, const std::string& name, double hz, int ms) {
+    constexpr int rate = 44100;
+    std::vector<int16_t> samples(static_cast<size_t>(rate) * ms / 1000 * 2);
+    for (size_t i = 0; i < samples.size(); i += 2)
+        samples[i] = samples[i + 1] = static_cast<int16_t>(
+            16000 * std::sin(2 * std::numbers::pi * hz * static_cast<double>(i / 2) / rate));
+    const std::string path = folder.File(name);
+    test::WriteWave16(path, rate, 2, samples);
     return path;
 }
 
@@ -130,6 +144,32 @@ TEST_F(Preview, AnOutputErrorClosesTheWindowThenWarns) {
     };
     PreviewAudio(MakeSetup(), path, PreviewMode::Play);
     EXPECT_EQ(order, (std::vector<std::string>{"close", PreviewProblemMessage}));
+}
+
+// The spectrum shows the lower half of the band in 16 bars of 689 Hz: a
+// tone lands in its own bar, the far bars stay dark, and the display empties
+// again once the preview stops.
+TEST_F(Preview, TheSpectrumShowsATonesBandWhilePlaying) {
+    for (const auto& [hz, bar] : std::vector<std::pair<double, int>>{{1378.1, 2}, {5512.5, 8}, {9650, 14}}) {
+        const std::string path = StereoSine(folder, "tone.wav", hz, 3000);
+        PreviewPlayer player(device, s.seams(), WaveMapperId);
+        player.Load(path);
+        const TMMSpectrum& spectrum = player.Spectrum();
+        ASSERT_EQ(spectrum.Bars().size(), 16u);
+        player.Play();
+        s.studio.Run(1000);
+        const auto& bars = spectrum.Bars();
+        const auto loudest = std::max_element(bars.begin(), bars.end(),
+                                              [](const auto& a, const auto& b) { return a.value < b.value; });
+        EXPECT_EQ(loudest - bars.begin(), bar) << hz;
+        EXPECT_GT(loudest->spots, 3) << hz;
+        for (int far : {bar - 4, bar + 4})
+            if (far >= 0 && far < 16)
+                EXPECT_LT(bars[static_cast<size_t>(far)].spots, loudest->spots / 2) << hz << " bar " << far;
+        player.Stop();
+        s.studio.Run(100);
+        EXPECT_EQ(spectrum.Bars()[static_cast<size_t>(bar)].spots, 0) << hz;
+    }
 }
 
 } // namespace

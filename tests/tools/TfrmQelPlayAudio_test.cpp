@@ -9,7 +9,9 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTimer>
+#include <cmath>
 #include <gtest/gtest.h>
+#include <numbers>
 
 namespace corvane {
 namespace {
@@ -45,6 +47,35 @@ TEST(PlayAudioWindow, ShowsTheFileAndTimeStartsOnShowAndClosesWithEscOrOff) {
         EXPECT_FALSE(window.isVisible()) << closer;
         EXPECT_FALSE(player.Playing()) << closer;
     }
+}
+
+TEST(PlayAudioWindow, TheSpectrumDisplayDrawsTheTonesBar) {
+    test::ScratchFolder folder;
+    const std::string path = folder.File("tone.wav");
+    std::vector<int16_t> samples(44100 * 2 * 2);
+    for (size_t i = 0; i < samples.size(); i += 2)
+        samples[i] = samples[i + 1] =
+            static_cast<int16_t>(16000 * std::sin(2 * std::numbers::pi * 5512.5 * (i / 2) / 44100.0));
+    test::WriteWave16(path, 44100, 2, samples);
+    StudioSeams s;
+    VirtualWaveDevice device(s.studio);
+    PreviewPlayer player(device, s.seams(), WaveMapperId);
+    player.Load(path);
+    TfrmQelPlayAudio window(player);
+    auto* display = window.findChild<QWidget*>("MMSpectrum1");
+    ASSERT_NE(display, nullptr);
+    display->resize(256, 50); // two pixels for each of the spectrum's
+    const auto lit = [&](int column) {
+        // The bottom spot of the column's bar.
+        return display->grab().toImage().pixelColor(2 * column + 1, 49) != QColor(Qt::black);
+    };
+    EXPECT_FALSE(lit(8 * 8));
+    player.Play();
+    s.studio.Run(1000);
+    EXPECT_TRUE(lit(8 * 8));      // bar 8: 5512 Hz
+    EXPECT_FALSE(lit(15 * 8));    // bar 15: nothing up there
+    EXPECT_FALSE(lit(8 * 8 + 7)); // the gap between bars
+    player.Stop();
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 // Main thread.
 #include "console/playout/TPlayoutConsole.h"
 #include "console/ui/ConsoleCommands.h"
+#include "console/ui/ConsoleDialogCommands.h"
 #include "console/ui/ConsolePlayLists.h"
 #include "console/ui/LibraryRowsMime.h"
 #include "console/ui/ScheduleEditing.h"
@@ -110,6 +111,10 @@ TfrmQelFileImport& TfrmQeLiteMain::OpenAudioLibrary(LibraryOpening opening) {
         };
         links.drag = {LibraryRowsMimeType,
                       [](const std::vector<Bookmark>& rows) { return LibraryRowsMimeData(rows); }};
+        links.ShowHelpTopic = [this](const std::string& topic) {
+            if (dialogs_)
+                dialogs_->ShowHelpTopic(topic);
+        };
         library_->fileImport = new TfrmQelFileImport(data_, library_->facts, seams_, std::move(links), this);
     }
     TfrmQelFileImport& window = *library_->fileImport;

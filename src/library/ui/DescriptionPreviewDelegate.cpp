@@ -1,25 +1,31 @@
 #include "library/ui/DescriptionPreviewDelegate.h"
 
 #include "data/Table.h"
-#include "data/ui/TableGridModel.h"
+#include "library/ui/GroupedGridModel.h"
 #include "platform/ExceptionGuard.h"
 
 #include <QPainter>
 
 namespace corvane {
 
-DescriptionPreviewDelegate::DescriptionPreviewDelegate(Table& library, TableGridModel& model, QObject* parent)
+DescriptionPreviewDelegate::DescriptionPreviewDelegate(Table& library, GroupedGridModel& model,
+                                                       QObject* parent)
     : QStyledItemDelegate(parent), library_(library), model_(model) {}
 
 QString DescriptionPreviewDelegate::Description(int row) const {
     QString text;
     Guarded("dxgAudioLibrary", [&] {
         const Bookmark title = model_.BookmarkAt(row);
+        if (!title)
+            return;
         // The description is read through a second cursor, never moving the library's.
-        Table rows(library_.Name() + "Description");
-        rows.CloneCursor(library_);
-        if (title && rows.GotoBookmark(title))
-            text = QString::fromStdString(rows.FieldByName("TitleDescription").AsString());
+        if (!titles_ || !titles_->Active() || titlesVersion_ != library_.CurrentDataVersion()) {
+            titles_ = std::make_unique<Table>(library_.Name() + "Description");
+            titles_->CloneCursor(library_);
+            titlesVersion_ = library_.CurrentDataVersion();
+        }
+        if (titles_->GotoBookmark(title))
+            text = QString::fromStdString(titles_->FieldByName("TitleDescription").AsString());
     });
     return text;
 }

@@ -3,6 +3,9 @@
 #include "data/TdmQelData.h"
 #include "library/InspectorRows.h"
 #include "library/ui/DescriptionPreviewDelegate.h"
+#include "library/ui/GroupByPanel.h"
+#include "library/ui/GroupRowDelegate.h"
+#include "library/ui/GroupedGridModel.h"
 #include "library/ui/PropertyInspector.h"
 #include "library/ui/TfrmQelAudioVerify.h"
 #include "library/ui/TfrmQelScanLocal.h"
@@ -19,6 +22,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <QToolBar>
+#include <QVBoxLayout>
 
 namespace corvane {
 namespace {
@@ -36,13 +40,18 @@ QTableView* Grid(const char* name, QWidget* parent) {
 }
 
 // Keeps a grid and its model's table cursor together in both directions.
-void FollowCursor(QTableView* grid, TableGridModel* model) {
+template <typename Model> void FollowCursor(QTableView* grid, Model* model) {
     QObject::connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, grid,
                      [model](const QModelIndex& current) { model->MakeCurrent(current.row()); });
-    QObject::connect(model, &TableGridModel::CurrentRowMoved, grid, [grid, model](int row) {
+    QObject::connect(model, &Model::CurrentRowMoved, grid, [grid, model](int row) {
         if (row >= 0 && grid->currentIndex().row() != row)
             grid->selectionModel()->setCurrentIndex(model->index(row, 0), QItemSelectionModel::NoUpdate);
     });
+}
+
+// The rows selected in a grid, as bookmarks of its table.
+template <typename Model> std::vector<Bookmark> Selected(QTableView& grid, Model& model) {
+    return model.Bookmarks(grid.selectionModel()->selectedRows());
 }
 
 // Suspends the updates of a grid while a scope runs.
@@ -104,16 +113,24 @@ TfrmQelFileImport::TfrmQelFileImport(TdmQelData& data, AudioFileFacts& facts, Se
     FollowCursor(dxgScan, scanModel_);
 
     auto* right = new QSplitter(Qt::Vertical, split);
-    dxgLibrary = Grid("dxgAudioLibrary", right);
+    auto* libraryPane = new QWidget(right);
+    auto* libraryLayout = new QVBoxLayout(libraryPane);
+    libraryLayout->setContentsMargins(0, 0, 0, 0);
+    libraryLayout->setSpacing(0);
+    dxgLibrary = Grid("dxgAudioLibrary", libraryPane);
     libraryModel_ = new TableGridModel(data_.cdsAudioLibrary,
                                        {{"TitleID"}, {"TitleName"}, {"TitleComposer"}, {"TitleArtistName"}},
                                        this, links_.drag);
-    dxgLibrary->setModel(libraryModel_);
+    groupedModel_ = new GroupedGridModel(*libraryModel_, this);
+    dxgLibrary->setModel(groupedModel_);
     dxgLibrary->setDragEnabled(static_cast<bool>(links_.drag.pack));
     dxgLibrary->setDragDropMode(QAbstractItemView::DragOnly);
-    dxgLibrary->setItemDelegate(
-        new DescriptionPreviewDelegate(data_.cdsAudioLibrary, *libraryModel_, dxgLibrary));
-    FollowCursor(dxgLibrary, libraryModel_);
+    descriptionPreview_ = new DescriptionPreviewDelegate(data_.cdsAudioLibrary, *groupedModel_, nullptr);
+    dxgLibrary->setItemDelegate(new GroupRowDelegate(*dxgLibrary, descriptionPreview_));
+    FollowCursor(dxgLibrary, groupedModel_);
+    groupPanel_ = new GroupByPanel(*dxgLibrary, *groupedModel_, libraryPane);
+    libraryLayout->addWidget(groupPanel_);
+    libraryLayout->addWidget(dxgLibrary, 1);
 
     inspector_ = new PropertyInspector(data_.cdsAudioLibrary, "dxInspector", right);
     inspector_->SetRows(
@@ -161,8 +178,10 @@ TfrmQelFileImport::TfrmQelFileImport(TdmQelData& data, AudioFileFacts& facts, Se
     SetScanListShown(scanRows);
     connect(dxgScan, &QTableView::doubleClicked, this,
             [this] { Guarded("dxgFileScan", [&] { rules_.PlayScanEntry(); }); });
-    connect(dxgLibrary, &QTableView::doubleClicked, this, [this] {
-        Guarded("dxgAudioLibrary", [&] { rules_.PlayTitle(LibraryManager::PlayFrom::DoubleClick); });
+    connect(dxgLibrary, &QTableView::doubleClicked, this, [this](const QModelIndex& at) {
+        // A group row opens or closes instead (its panel handles that).
+        if (!groupedModel_->IsGroupRow(at.row()))
+            Guarded("dxgAudioLibrary", [&] { rules_.PlayTitle(LibraryManager::PlayFrom::DoubleClick); });
     });
     resize(900, 600);
 }
@@ -172,6 +191,7 @@ TfrmQelFileImport::~TfrmQelFileImport() {
     dxgScan->setModel(nullptr);
     dxgLibrary->setModel(nullptr);
     delete scanModel_;
+    delete groupedModel_;
     delete libraryModel_;
     delete inspector_;
 }
@@ -199,14 +219,18 @@ void TfrmQelFileImport::BuildMenus() {
         SetScanListShown(Command("actFilesPendingUpload")->isChecked());
     });
     pending->setCheckable(true);
-    QAction* preview = AddCommand("actLongDescriptionPreview", "Long Description Preview", {}, [this] {
-        dxgLibrary->resizeRowsToContents();
-        dxgLibrary->viewport()->update();
-    });
+    // Every row is one line high, or two with the description: set as the
+    // rows' common height, since sizing each row to its contents would read
+    // every title of a large library.
+    const int lineHeight = dxgLibrary->verticalHeader()->defaultSectionSize();
+    QAction* preview =
+        AddCommand("actLongDescriptionPreview", "Long Description Preview", {}, [this, lineHeight] {
+            dxgLibrary->verticalHeader()->setDefaultSectionSize(DescriptionPreviewShown() ? 2 * lineHeight
+                                                                                          : lineHeight);
+            dxgLibrary->viewport()->update();
+        });
     preview->setCheckable(true);
-    static_cast<DescriptionPreviewDelegate*>(dxgLibrary->itemDelegate())->SetShown([preview] {
-        return preview->isChecked();
-    });
+    descriptionPreview_->SetShown([preview] { return preview->isChecked(); });
 
     QMenu* file = menuBar()->addMenu("&File");
     file->addAction(close);
@@ -244,16 +268,19 @@ void TfrmQelFileImport::BuildMenus() {
                                   [this] { rules_.PlayScanEntry(); })});
     gridMenu(dxgLibrary,
              {AddCommand("actPlayTitle", "&Play Selected", Qt::Key_Space,
-                         [this] { rules_.PlayTitle(LibraryManager::PlayFrom::Menu); }),
+                         [this] {
+                             if (ChosenTitles())
+                                 rules_.PlayTitle(LibraryManager::PlayFrom::Menu);
+                         }),
               AddCommand("actRemoveTitles", "&Remove from Audio Library", Qt::Key_Delete,
                          [this] {
-                             rules_.RemoveTitles(Selected(*dxgLibrary, *libraryModel_));
+                             if (const auto titles = ChosenTitles())
+                                 rules_.RemoveTitles(*titles);
                              dxgLibrary->clearSelection();
                          }),
               AddCommand("actAddToSchedule", "&Add Selected File(s) to Playout Schedule", Qt::Key_F9, [this] {
-                  if (links_.AddTitlesToSchedule)
-                      links_.AddTitlesToSchedule(Selected(*dxgLibrary, *libraryModel_),
-                                                 [this] { dxgLibrary->clearSelection(); });
+                  if (const auto titles = ChosenTitles(); titles && links_.AddTitlesToSchedule)
+                      links_.AddTitlesToSchedule(*titles, [this] { dxgLibrary->clearSelection(); });
               })});
     Command("actAddToSchedule")->setEnabled(static_cast<bool>(links_.AddTitlesToSchedule));
 
@@ -268,6 +295,12 @@ void TfrmQelFileImport::BuildMenus() {
     cbSearch->setPlaceholderText("Search");
     cbSearch->setMinimumWidth(220);
     bar->addWidget(cbSearch);
+    QAction* help = AddCommand("actHelp", "&Help", {}, [this] {
+        if (links_.ShowHelpTopic)
+            links_.ShowHelpTopic("AudioLibraryManager");
+    });
+    help->setEnabled(static_cast<bool>(links_.ShowHelpTopic));
+    bar->addAction(help);
     // Choosing a title makes it the library's current title.
     connect(cbSearch, &QComboBox::activated, this, [this](int index) {
         const Bookmark row = static_cast<TitleSearchBox*>(cbSearch)->Titles().BookmarkAt(index);
@@ -295,8 +328,18 @@ bool TfrmQelFileImport::DescriptionPreviewShown() const {
     return Command("actLongDescriptionPreview")->isChecked();
 }
 
-std::vector<Bookmark> TfrmQelFileImport::Selected(QTableView& grid, TableGridModel& model) const {
-    return model.Bookmarks(grid.selectionModel()->selectedRows());
+std::optional<std::vector<Bookmark>> TfrmQelFileImport::ChosenTitles() {
+    std::vector<Bookmark> titles = Selected(*dxgLibrary, *groupedModel_);
+    if (!groupedModel_->IsGroupRow(dxgLibrary->currentIndex().row()))
+        return titles;
+    // On a group row the library's current title is not one the operator
+    // sees chosen: a single selected title becomes current, and with none
+    // there is nothing to act on.
+    if (titles.empty())
+        return std::nullopt;
+    if (titles.size() == 1 && data_.cdsAudioLibrary.State() == TableState::Browse)
+        data_.cdsAudioLibrary.GotoBookmark(titles.front());
+    return titles;
 }
 
 void TfrmQelFileImport::RunModal(QDialog& dialog) {
@@ -309,8 +352,17 @@ void TfrmQelFileImport::AutoScan() {
     {
         GridUpdatesHeld scanHeld(*dxgScan);
         GridUpdatesHeld libraryHeld(*dxgLibrary);
-        TfrmQelScanLocal dialog(data_, facts_, seams_.dispatcher, this);
-        RunModal(dialog);
+        std::unique_ptr<TfrmQelScanLocal> dialog;
+        try {
+            dialog = std::make_unique<TfrmQelScanLocal>(data_, facts_, seams_.dispatcher, this, mountTable_);
+        } catch (...) {
+            // The operator is told in the dialog's place, the reason goes to
+            // the exception log, and the manager goes on.
+            data_.LogException("frmQelScanLocal", std::current_exception());
+            seams_.prompter.Show(ErrorCreatingForm, MessageType::Information, MessageButtons::Ok);
+        }
+        if (dialog)
+            RunModal(*dialog);
     }
     if (!ScanListShown() && rules_.ScanListHasRows())
         SetScanListShown(true);

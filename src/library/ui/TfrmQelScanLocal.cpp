@@ -32,8 +32,8 @@ QTreeWidgetItem* FolderItem(const QString& path, const QString& caption) {
 } // namespace
 
 TfrmQelScanLocal::TfrmQelScanLocal(TdmQelData& data, AudioFileFacts& facts, Dispatcher& dispatcher,
-                                   QWidget* parent)
-    : QDialog(parent) {
+                                   QWidget* parent, std::string mountTable)
+    : QDialog(parent), mountTable_(std::move(mountTable)) {
     setObjectName("frmQelScanLocal");
     setWindowTitle("Auto-Scan: Find Files [Local Drives]");
     auto* layout = new QVBoxLayout(this);
@@ -97,7 +97,7 @@ void TfrmQelScanLocal::ShowDrives() {
             delete tree_->takeTopLevelItem(i);
     const bool withNetwork = chkNetwork->isChecked();
     const bool first = tree_->topLevelItemCount() == 0;
-    for (const MountedDrive& drive : MountedDrives()) {
+    for (const MountedDrive& drive : MountedDrives(mountTable_)) {
         const bool network = drive.kind == DriveKind::Network;
         if ((network && !withNetwork) || (!network && !first))
             continue;

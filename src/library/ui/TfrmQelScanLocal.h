@@ -1,6 +1,7 @@
 #pragma once
 
 #include "library/AutoScan.h"
+#include "library/MountedDrives.h"
 
 #include <QDialog>
 #include <memory>
@@ -22,12 +23,15 @@ class TdmQelData;
 // drives (network drives too while "&Show Network Drives" is ticked), the
 // list of audio files found, "Import All Audio" and "Cancel". The scan runs
 // off the main thread with a running count; "Cancel" stops a scan under way,
-// and closes the dialog otherwise. A finished scan closes it with OK.
+// and closes the dialog otherwise. A finished scan closes it with OK. The
+// drives come from the mount table `mountTable`; a mount table that cannot
+// be read leaves no tree to offer, and the dialog is not made (its
+// constructor raises the reason).
 class TfrmQelScanLocal final : public QDialog {
     Q_OBJECT
 public:
     TfrmQelScanLocal(TdmQelData& data, AudioFileFacts& facts, Dispatcher& dispatcher,
-                     QWidget* parent = nullptr);
+                     QWidget* parent = nullptr, std::string mountTable = MountTablePath);
     ~TfrmQelScanLocal() override;
 
     QTreeWidget& FolderTree() { return *tree_; }
@@ -48,6 +52,7 @@ private:
     void ShowDrives();
     void FillChildren(QTreeWidgetItem* item);
 
+    std::string mountTable_;
     std::unique_ptr<AutoScan> scan_;
     QTreeWidget* tree_ = nullptr;
     QCheckBox* chkNetwork = nullptr;

@@ -2,6 +2,7 @@
 
 #include "platform/ExceptionGuard.h"
 #include "tools/PreviewPlayer.h"
+#include "tools/ui/SpectrumBarsWidget.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -61,6 +62,7 @@ TfrmQelPlayAudio::TfrmQelPlayAudio(PreviewPlayer& player, QWidget* parent)
     levelRight_ = Meter("MMLevel2", this);
     layout->addWidget(levelLeft_);
     layout->addWidget(levelRight_);
+    layout->addWidget(new SpectrumBarsWidget("MMSpectrum1", player_.Spectrum(), this), 0, Qt::AlignHCenter);
     auto* buttons = new QHBoxLayout;
     layout->addLayout(buttons);
     Button(btnStop, "btnStop", "Stop", &PreviewPlayer::Stop);

@@ -12,8 +12,8 @@ namespace corvane {
 class PreviewPlayer;
 
 // The previewer window "Audio Player": borderless, on top, centred; the file
-// name on an LED label, the remaining minutes and seconds, two level meters
-// and the buttons Stop, Play, Pause and Off. It drives a loaded
+// name on an LED label, the remaining minutes and seconds, two level meters,
+// the spectrum display and the buttons Stop, Play, Pause and Off. It drives a loaded
 // PreviewPlayer; Esc and "Off" close it. Dragging on its panels moves it.
 class TfrmQelPlayAudio final : public QDialog {
     Q_OBJECT
