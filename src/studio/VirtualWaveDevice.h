@@ -65,6 +65,8 @@ public:
 
     int64_t NextDueMs() const override;
     void Fire(int64_t nowMs) override;
+    // The card plays on while the main thread is busy.
+    bool ActsWhileMainThreadBusy() const override { return true; }
 
 private:
     class Stream;
