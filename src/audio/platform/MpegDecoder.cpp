@@ -100,8 +100,10 @@ int64_t MpegDecoder::Source::ReadAt(int64_t offset, uint8_t* data, int64_t bytes
             done += take;
             continue;
         }
-        // A read as large as a block goes straight to the caller.
-        if (n - done >= ReadAheadBytes) {
+        // A read larger than a block goes straight to the caller. One of a
+        // block's size (the search for the first frame) fills the block, which
+        // the length scan then starts from.
+        if (n - done > ReadAheadBytes) {
             const int64_t got = ReadFile(at, data + done, n - done);
             if (got < 0)
                 return -1;
