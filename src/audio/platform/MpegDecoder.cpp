@@ -90,6 +90,11 @@ int64_t MpegDecoder::Source::ReadAt(int64_t offset, uint8_t* data, int64_t bytes
         std::memcpy(data, memory.data() + offset, static_cast<size_t>(n));
         return n;
     }
+    // Nearly every read lies within the block.
+    if (offset >= blockStart && offset + n <= blockStart + static_cast<int64_t>(block.size())) {
+        std::memcpy(data, block.data() + (offset - blockStart), static_cast<size_t>(n));
+        return n;
+    }
     int64_t done = 0;
     while (done < n) {
         const int64_t at = offset + done;
