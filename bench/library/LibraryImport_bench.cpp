@@ -15,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <mpg123.h>
 #include <stdexcept>
 #include <vector>
@@ -51,9 +52,20 @@ const std::vector<std::string>& Files() {
 }
 
 // The file in memory, handed to libmpg123 through its reader callbacks, so
-// that the file is read exactly once.
+// that the file is read exactly once. The buffer is not zero-filled first, so
+// that the floor holds nothing but the reading and the scan.
 struct Memory {
-    std::vector<char> bytes;
+    struct Bytes {
+        std::unique_ptr<char[]> data_;
+        size_t size_ = 0;
+        void resize(size_t size) {
+            data_.reset(new char[size]);
+            size_ = size;
+        }
+        char* data() { return data_.get(); }
+        const char* data() const { return data_.get(); }
+        size_t size() const { return size_; }
+    } bytes;
     size_t position = 0;
 };
 

@@ -33,6 +33,8 @@ public:
 
     int64_t NextDueMs() const final;
     void Fire(int64_t nowMs) final;
+    // A sound card plays and records on while the main thread is busy.
+    bool ActsWhileMainThreadBusy() const final { return true; }
 
 protected:
     VirtualDevice(VirtualStudio& studio, std::string kind);

@@ -92,6 +92,7 @@ void VirtualStudio::RemoveTimeSource(TimeSource* source) {
 }
 
 void VirtualStudio::RunPending() {
+    ChargeBusyTime();
     for (int count = 0;; ++count) {
         std::function<void()> work;
         {
@@ -103,8 +104,56 @@ void VirtualStudio::RunPending() {
         }
         if (count >= MaxWorkPerInstant)
             throw std::logic_error("VirtualStudio: posted work never settles at one virtual moment");
-        Guarded("Dispatcher", work);
+        if (workTakesRealTime_)
+            RunWork([&] { Guarded("Dispatcher", work); });
+        else
+            Guarded("Dispatcher", work);
     }
+}
+
+void VirtualStudio::RunWork(const std::function<void()>& work) {
+    if (workDepth_++ == 0)
+        busySince_ = std::chrono::steady_clock::now();
+    struct Leave {
+        VirtualStudio& studio;
+        ~Leave() {
+            studio.ChargeBusyTime();
+            --studio.workDepth_;
+        }
+    } leave{*this};
+    work();
+}
+
+void VirtualStudio::ChargeBusyTime() {
+    if (!workTakesRealTime_ || workDepth_ == 0)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    busyMicros_ += std::chrono::duration_cast<std::chrono::microseconds>(now - busySince_).count();
+    busySince_ = now;
+    const int64_t ms = busyMicros_ / 1000;
+    busyMicros_ %= 1000;
+    if (ms > 0)
+        Stall(ms);
+}
+
+void VirtualStudio::Stall(int64_t ms) {
+    const int64_t until = nowMs_ + std::max<int64_t>(ms, 0);
+    for (;;) {
+        TimeSource* next = nullptr;
+        int64_t nextDue = 0;
+        for (TimeSource* s : sources_) {
+            const int64_t due = s && s->ActsWhileMainThreadBusy() ? s->NextDueMs() : -1;
+            if (due >= 0 && due <= until && (!next || due < nextDue)) {
+                next = s;
+                nextDue = due;
+            }
+        }
+        if (!next)
+            break;
+        nowMs_ = std::max(nowMs_, nextDue);
+        next->Fire(nowMs_);
+    }
+    nowMs_ = until;
 }
 
 bool VirtualStudio::RunOneDue(int64_t untilMs) {
@@ -121,21 +170,27 @@ bool VirtualStudio::RunOneDue(int64_t untilMs) {
     if (!next)
         return false;
     nowMs_ = std::max(nowMs_, nextDue);
-    next->Fire(nowMs_);
+    if (workTakesRealTime_ && !next->ActsWhileMainThreadBusy())
+        RunWork([&] { next->Fire(nowMs_); });
+    else
+        next->Fire(nowMs_);
     RunPending();
     return true;
 }
 
 void VirtualStudio::Run(int64_t ms) {
+    ChargeBusyTime();
     const int64_t until = nowMs_ + std::max<int64_t>(ms, 0);
     RunPending();
     while (RunOneDue(until)) {
     }
-    nowMs_ = until;
+    // Work that took real time may have carried the clock past `until`.
+    nowMs_ = std::max(nowMs_, until);
     RunPending();
 }
 
 bool VirtualStudio::RunUntil(const std::function<bool()>& done, int64_t limitMs) {
+    ChargeBusyTime();
     const int64_t until = nowMs_ + std::max<int64_t>(limitMs, 0);
     RunPending();
     if (done())
@@ -143,7 +198,7 @@ bool VirtualStudio::RunUntil(const std::function<bool()>& done, int64_t limitMs)
     while (RunOneDue(until))
         if (done())
             return true;
-    nowMs_ = until;
+    nowMs_ = std::max(nowMs_, until);
     RunPending();
     return done();
 }

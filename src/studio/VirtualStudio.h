@@ -2,6 +2,7 @@
 
 #include "platform/Seams.h"
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -21,6 +22,9 @@ public:
     virtual int64_t NextDueMs() const = 0;
     // Called with the studio's clock at NextDueMs().
     virtual void Fire(int64_t nowMs) = 0;
+    // Whether the source acts by itself, as a sound card plays on while the
+    // main thread is busy; a timer tick needs the main thread.
+    virtual bool ActsWhileMainThreadBusy() const { return false; }
 };
 
 class VirtualStudio;
@@ -57,6 +61,17 @@ public:
     // has passed; returns whether `done` became true.
     bool RunUntil(const std::function<bool()>& done, int64_t limitMs);
 
+    // Whether posted work and timer ticks take as long in virtual time as they
+    // take in real time (off: they take no time). While such work runs, the
+    // main thread is busy: the sources that act by themselves (the wave
+    // device) go on, and posted work and timers wait. Work that lets the
+    // studio run in between (a loop that pumps) is busy only until it does.
+    // This shows whether long main-thread work starves the output.
+    void SetWorkTakesRealTime(bool on) { workTakesRealTime_ = on; }
+    // The main thread is busy for `ms`: time moves on, only the sources that
+    // act by themselves act; posted work and due timers wait for the next Run.
+    void Stall(int64_t ms);
+
     int64_t NowMs() const { return nowMs_; }
     TDateTime Now() const;
     // Moves the wall clock (not the monotonic count), as when the operator
@@ -75,11 +90,20 @@ public:
 
 private:
     bool RunOneDue(int64_t untilMs);
+    // Runs main-thread work that takes real time, timing it.
+    void RunWork(const std::function<void()>& work);
+    // Stalls for the real time the work under way has taken since it began
+    // or was last charged.
+    void ChargeBusyTime();
 
     VirtualClock clock_;
     TDateTime startWall_;
     int64_t nowMs_ = 0;
     std::vector<TimeSource*> sources_;
+    bool workTakesRealTime_ = false;
+    int workDepth_ = 0;
+    std::chrono::steady_clock::time_point busySince_;
+    int64_t busyMicros_ = 0; // charged but not yet a whole ms
     std::mutex postMutex_;
     std::deque<std::function<void()>> posted_;
 };

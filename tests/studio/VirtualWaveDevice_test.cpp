@@ -1,7 +1,9 @@
 #include "studio/VirtualWaveDevice.h"
 
+#include <chrono>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <thread>
 #include <vector>
 
 namespace corvane {
@@ -108,6 +110,38 @@ TEST(VirtualWaveDevice, AQueueThatRunsDryIsAnUnderrun) {
     f.studio.Run(10);
     EXPECT_EQ(f.device.Played().Underruns(), (std::vector<TimeSpan>{{10, 30}}));
     EXPECT_EQ(f.done, (std::vector<int>{0, 1}));
+}
+
+TEST(VirtualWaveDevice, MainThreadWorkThatOutlastsTheQueueStarvesItPumpedWorkDoesNot) {
+    using namespace std::chrono_literals;
+    VirtualStudio studio;
+    studio.SetWorkTakesRealTime(true);
+    VirtualWaveDevice device(studio);
+    // Two buffers of 100 ms, each queued again as soon as it comes back, as
+    // the output does.
+    std::vector<uint8_t> bytes(800 * 4, 1);
+    std::vector<WaveDeviceBuffer> buffers(2, {bytes.data(), static_cast<uint32_t>(bytes.size())});
+    std::unique_ptr<WaveDeviceStream> stream;
+    stream = device.Open(0, {1, 2, 8000, 16}, [&](WaveDeviceBuffer& b) { stream->Write(b); });
+    for (auto& b : buffers)
+        stream->Write(b);
+
+    // 300 ms of work that lets the studio run every 10 ms.
+    studio.Post([&] {
+        for (int i = 0; i < 30; ++i) {
+            std::this_thread::sleep_for(10ms);
+            studio.Run(0);
+        }
+    });
+    studio.Run(100);
+    EXPECT_TRUE(device.Played().Underruns().empty());
+    EXPECT_GE(studio.NowMs(), 300); // the work's real time
+
+    // 400 ms in one go: the 200 ms queue runs dry for the rest.
+    studio.Post([] { std::this_thread::sleep_for(400ms); });
+    studio.Run(100);
+    ASSERT_EQ(device.Played().Underruns().size(), 1u);
+    EXPECT_GE(device.Played().Underruns()[0].LengthMs(), 200);
 }
 
 TEST(VirtualWaveDevice, FailsTheCallItIsToldTo) {

@@ -6,9 +6,12 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <fcntl.h>
 #include <mpg123.h>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 namespace corvane {
 
@@ -61,29 +64,67 @@ long ChannelFlag(MpegChannelMode mode) {
 } // namespace
 
 MpegDecoder::Source::~Source() {
-    if (file != nullptr)
-        std::fclose(file);
+    if (fd >= 0)
+        ::close(fd);
+}
+
+int64_t MpegDecoder::Source::ReadFile(int64_t offset, uint8_t* data, int64_t bytes) const {
+    int64_t total = 0;
+    while (total < bytes) {
+        const ssize_t got = ::pread(fd, data + total, static_cast<size_t>(bytes - total), offset + total);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            break;
+        total += got;
+    }
+    return total;
 }
 
 int64_t MpegDecoder::Source::ReadAt(int64_t offset, uint8_t* data, int64_t bytes) {
     const int64_t n = std::clamp<int64_t>(size - offset, 0, bytes);
     if (n == 0)
         return 0;
-    if (file == nullptr) {
+    if (fd < 0) {
         std::memcpy(data, memory.data() + offset, static_cast<size_t>(n));
         return n;
     }
-    // The decoder reads on from where it stopped; seeking only when it does
-    // not keeps the stream's buffer.
-    if (offset != filePosition && fseeko(file, offset, SEEK_SET) != 0)
-        return -1;
-    const size_t got = std::fread(data, 1, static_cast<size_t>(n), file);
-    filePosition = offset + static_cast<int64_t>(got);
-    if (got != static_cast<size_t>(n) && std::ferror(file) != 0) {
-        filePosition = -1;
-        return -1;
+    // Nearly every read lies within the block.
+    if (offset >= blockStart && offset + n <= blockStart + static_cast<int64_t>(block.size())) {
+        std::memcpy(data, block.data() + (offset - blockStart), static_cast<size_t>(n));
+        return n;
     }
-    return static_cast<int64_t>(got);
+    int64_t done = 0;
+    while (done < n) {
+        const int64_t at = offset + done;
+        const int64_t inBlock = blockStart + static_cast<int64_t>(block.size()) - at;
+        if (at >= blockStart && inBlock > 0) {
+            const int64_t take = std::min(inBlock, n - done);
+            std::memcpy(data + done, block.data() + (at - blockStart), static_cast<size_t>(take));
+            done += take;
+            continue;
+        }
+        // A read larger than a block goes straight to the caller. One of a
+        // block's size (the search for the first frame) fills the block, which
+        // the length scan then starts from.
+        if (n - done > ReadAheadBytes) {
+            const int64_t got = ReadFile(at, data + done, n - done);
+            if (got < 0)
+                return -1;
+            return done + got;
+        }
+        block.resize(static_cast<size_t>(std::min(ReadAheadBytes, size - at)));
+        const int64_t got = ReadFile(at, block.data(), static_cast<int64_t>(block.size()));
+        if (got <= 0) {
+            block.clear();
+            return got < 0 ? -1 : done;
+        }
+        block.resize(static_cast<size_t>(got));
+        blockStart = at;
+    }
+    return done;
 }
 
 MpegDecoder::MpegDecoder() {
@@ -106,12 +147,13 @@ int MpegDecoder::SetFileName(const std::string& path) {
     if (path.empty())
         return MpegOk;
     auto source = std::make_unique<Source>();
-    source->file = std::fopen(path.c_str(), "rb");
-    if (source->file == nullptr)
+    source->fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (source->fd < 0)
         return MpegCannotOpenFile;
-    if (fseeko(source->file, 0, SEEK_END) != 0)
+    struct stat facts {};
+    if (::fstat(source->fd, &facts) != 0)
         return MpegCannotOpenFile;
-    source->size = ftello(source->file);
+    source->size = facts.st_size;
     const int status = Load(std::move(source));
     if (status == MpegOk)
         fileName_ = path;

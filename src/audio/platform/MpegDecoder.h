@@ -2,10 +2,10 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 struct mpg123_handle_struct;
 
@@ -90,17 +90,29 @@ public:
 
     static std::string ErrorText(int code);
 
-    // Where the bytes come from; libmpg123 reads through it.
+    // Where the bytes come from; libmpg123 reads through it. A file is read
+    // ahead in large blocks: the decoder asks for a few hundred bytes at a
+    // time (a frame header, then its body), and a system call for each would
+    // cost more than the length scan itself.
     struct Source {
-        std::FILE* file = nullptr;
+        static constexpr int64_t ReadAheadBytes = 64 * 1024;
+        int fd = -1;
         std::span<const uint8_t> memory;
         int64_t base = 0; // first byte of the MPEG audio
         int64_t end = 0;  // after the last byte of the MPEG audio
         int64_t size = 0; // whole file
         int64_t position = 0;
-        int64_t filePosition = -1; // where the stdio stream stands; -1 unknown
+        std::vector<uint8_t> block; // file bytes from blockStart on
+        int64_t blockStart = 0;
+        Source() = default;
+        Source(const Source&) = delete;
+        Source& operator=(const Source&) = delete;
         ~Source();
         int64_t ReadAt(int64_t offset, uint8_t* data, int64_t bytes);
+
+    private:
+        // Reads file bytes straight from the file; -1 on an error.
+        int64_t ReadFile(int64_t offset, uint8_t* data, int64_t bytes) const;
     };
 
 private:

@@ -1,11 +1,13 @@
 #include "audio/platform/MpegDecoder.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <random>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace corvane {
@@ -178,6 +180,52 @@ TEST(MpegDecoder, DamagedFilesEndGracefully) {
         EXPECT_GT(samples.size(), 0u);
         EXPECT_LE(static_cast<int64_t>(samples.size()), decoder.Info().samples * 2 + 2 * 1152);
     }
+}
+
+// A file is read ahead in blocks; one much larger than a block, behind an
+// ID3v2 tag larger than a block, must read exactly as its bytes in memory.
+TEST(MpegDecoder, ALargeFileReadsAsItsBytesInMemory) {
+    const auto cbr = ReadBytes(Fixture("tone-cbr.mp3"));
+    const std::vector<uint8_t> trailer(cbr.end() - 128, cbr.end());
+    // The audio frames after the Info frame (128 kbit/s, 417 or 418 bytes each).
+    const size_t info = 417;
+    const std::vector<uint8_t> audio(cbr.begin() + info, cbr.end() - 128);
+    constexpr uint32_t TagBody = 100'000;
+    std::vector<uint8_t> bytes = {'I', 'D', '3', 3, 0, 0};
+    for (const int shift : {21, 14, 7, 0})
+        bytes.push_back(static_cast<uint8_t>((TagBody >> shift) & 0x7F));
+    bytes.resize(bytes.size() + TagBody, 0);
+    bytes.insert(bytes.end(), cbr.begin(), cbr.begin() + info);
+    for (int i = 0; i < 40; ++i)
+        bytes.insert(bytes.end(), audio.begin(), audio.end());
+    bytes.insert(bytes.end(), trailer.begin(), trailer.end());
+    std::string path = (std::filesystem::temp_directory_path() / "corvane-mpeg-XXXXXX").string();
+    const int fd = ::mkstemp(path.data());
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+
+    MpegDecoder file, memory;
+    ASSERT_EQ(file.SetFileName(path), MpegOk);
+    ASSERT_EQ(memory.SetMemory(bytes), MpegOk);
+    EXPECT_EQ(file.Info().frames, memory.Info().frames);
+    EXPECT_GT(file.Info().frames, 1000);
+    EXPECT_EQ(file.Info().samples, memory.Info().samples);
+    EXPECT_EQ(file.Info().bitRate, memory.Info().bitRate);
+    EXPECT_EQ(file.Info().id3v1, memory.Info().id3v1);
+    ASSERT_EQ(file.Open(), MpegOk);
+    ASSERT_EQ(memory.Open(), MpegOk);
+    EXPECT_EQ(DecodeAll(file), DecodeAll(memory));
+    for (const int64_t at :
+         {int64_t{0}, memory.Info().samples / 3, memory.Info().samples - 5000, int64_t{77}}) {
+        ASSERT_EQ(file.SetSamplePosition(at), MpegOk);
+        ASSERT_EQ(memory.SetSamplePosition(at), MpegOk);
+        std::vector<uint8_t> a(4000), b(4000);
+        EXPECT_EQ(file.Read(a.data(), a.size()), memory.Read(b.data(), b.size()));
+        EXPECT_EQ(a, b) << at;
+    }
+    std::filesystem::remove(path);
 }
 
 TEST(MpegDecoder, ChannelModesAndFramePositions) {
