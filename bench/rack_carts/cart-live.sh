@@ -12,6 +12,12 @@ work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 parec -d corvane_null.monitor --format=s16le --rate=44100 --channels=2 --raw >"$work/sink.raw" &
 recorder=$!
+# The analysis counts time from the first sound recorded: the recorder must
+# be running before the music starts.
+for _ in $(seq 1 100); do
+  [ -s "$work/sink.raw" ] && break
+  sleep 0.05
+done
 timeout $((seconds + 15)) bash -c 'while :; do :; done' &
 "$bin" --live "$seconds" | tee "$work/firings.txt"
 sleep 1
