@@ -19,7 +19,7 @@ void HeardItemDisplay::Repositioned(int deckPositionMs, int64_t writtenMs) {
         waiting_.push_back({std::nullopt, deckPositionMs, writtenMs});
 }
 
-void HeardItemDisplay::Tick(int64_t heardMs) {
+void HeardItemDisplay::Tick(int64_t heardMs, int deckPositionMs) {
     while (!waiting_.empty() && waiting_.front().heardFromMs <= heardMs) {
         Apply(std::move(waiting_.front()));
         waiting_.pop_front();
@@ -27,8 +27,11 @@ void HeardItemDisplay::Tick(int64_t heardMs) {
     if (!shown_)
         return;
     const int length = shown_->lengthMs;
-    const auto position = static_cast<int>(
-        std::clamp<int64_t>(shownDeckPositionMs_ + (heardMs - shownHeardFromMs_), 0, std::max(length, 0)));
+    int64_t heard = shownDeckPositionMs_ + (heardMs - shownHeardFromMs_);
+    // While a change waits, the deck on air already serves what comes next.
+    if (waiting_.empty())
+        heard = std::min<int64_t>(heard, deckPositionMs);
+    const auto position = static_cast<int>(std::clamp<int64_t>(heard, 0, std::max(length, 0)));
     if (view_.ShowRemaining)
         view_.ShowRemaining(length - position);
     if (view_.SetGauge && length > 0)

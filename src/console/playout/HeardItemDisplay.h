@@ -38,8 +38,11 @@ public:
     void ItemStarted(Item item, int deckPositionMs, int64_t writtenMs);
     // The item on air now plays from `deckPositionMs`, after what is written.
     void Repositioned(int deckPositionMs, int64_t writtenMs);
-    // The display tick: how far the output's time line has been heard.
-    void Tick(int64_t heardMs);
+    // The display tick: how far the output's time line has been heard, and
+    // where the deck on air is. Nothing of an item is heard beyond what its
+    // deck delivered: a deck faded out under a commercial break stops the
+    // countdown where the fade ended, as the break plays on.
+    void Tick(int64_t heardMs, int deckPositionMs);
     // The output stopped: nothing is on air.
     void Clear();
 

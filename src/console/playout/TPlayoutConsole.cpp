@@ -545,7 +545,7 @@ void TPlayoutConsole::HiTimerTimer() {
     // The cross-fade is timed by the deck; the displays follow the speakers.
     FRemaining = FItemLength - Deck(FCurrentPort).Position();
     AutoCrossFadeTest();
-    heard_.Tick(HeardMs());
+    heard_.Tick(HeardMs(), Deck(FCurrentPort).Position());
 }
 
 } // namespace corvane

@@ -18,22 +18,24 @@ struct ShownLog {
 TEST(HeardItemDisplay, ChangesOnAirAreShownWhenTheyAreHeard) {
     ShownLog log;
     HeardItemDisplay display(log.View());
+    // A tick gives how far the output has been heard and where the deck on
+    // air is, ahead of that by the output's queue.
     // From a stopped output the item shows at once, full length until heard.
     display.ItemStarted({"", "a", 60000}, 0, 0);
-    display.Tick(0);
+    display.Tick(0, 1500);
     EXPECT_EQ(log.items, std::vector<std::string>{"a"});
     EXPECT_EQ(log.remaining, 60000);
-    display.Tick(30000);
+    display.Tick(30000, 31500);
     EXPECT_EQ(log.remaining, 30000);
     EXPECT_EQ(log.gauge, 50);
 
     // A cross-fade 5 s before a's end: b comes on air when 56.5 s are written
     // and 55 s heard, so a goes on counting down until b is heard.
     display.ItemStarted({"", "b", 20000}, 0, 56500);
-    display.Tick(56000);
+    display.Tick(56000, 1000);
     EXPECT_EQ(log.items.size(), 1u);
     EXPECT_EQ(log.remaining, 4000);
-    display.Tick(56500);
+    display.Tick(56500, 1500);
     EXPECT_EQ(log.items.back(), "b");
     EXPECT_EQ(log.remaining, 20000);
 
@@ -41,22 +43,28 @@ TEST(HeardItemDisplay, ChangesOnAirAreShownWhenTheyAreHeard) {
     // queue: each is shown in its turn.
     display.ItemStarted({"", "jingle", 1000}, 0, 76500);
     display.ItemStarted({"", "song", 9000}, 0, 77500);
-    display.Tick(76400);
+    display.Tick(76400, 400);
     EXPECT_EQ(log.remaining, 100);
-    display.Tick(77000);
+    display.Tick(77000, 1000);
     EXPECT_EQ(log.items.back(), "jingle");
     EXPECT_EQ(log.remaining, 500);
-    display.Tick(77600);
+    display.Tick(77600, 1600);
     EXPECT_EQ(log.items.back(), "song");
     EXPECT_EQ(log.remaining, 8900);
 
     // The transport moves the song to 6 s: heard after the queue before it.
     display.Repositioned(6000, 79000);
-    display.Tick(78900);
+    display.Tick(78900, 6000);
     EXPECT_EQ(log.remaining, 7600);
-    display.Tick(79500);
+    display.Tick(79500, 7000);
     EXPECT_EQ(log.remaining, 2500);
     EXPECT_EQ(log.items.size(), 4u) << "a move shows no new item";
+
+    // A commercial break fades the song out at 8 s: its countdown stops
+    // there while the break plays on.
+    display.Tick(81000, 8000);
+    display.Tick(90000, 8000);
+    EXPECT_EQ(log.remaining, 1000);
 
     // After a stop the next item shows at once.
     display.Clear();
