@@ -1,11 +1,12 @@
 #include "audio/device/MainThreadQueue.h"
 #include "audio/device/PortAudioWaveDevice.h"
 #include "audio/device/PortAudioWaveInDevice.h"
-#include "audio/device/SoundServerRecorder.h"
 #include "audio/device/PrivateSoundServer.h"
+#include "audio/device/SoundServerRecorder.h"
 #include "audio/input/TMMWaveRecorder.h"
 #include "audio/output/TMMWaveOut.h"
 #include "audio/readers/TMMWave.h"
+#include "tools/AudioLogging.h"
 
 #include <atomic>
 #include <chrono>
@@ -65,14 +66,8 @@ int main(int argc, char** argv) {
     NoPrompts prompter;
     PortAudioWaveInDevice input;
     TMMWaveRecorder recorder(input, main, prompter, "WaveRecorder");
-    recorder.SetDeviceID(WaveMapperId);
-    recorder.SetSampleRate(44100);
-    recorder.SetBitLength(TMMBits::b16Bit);
-    recorder.SetMode(TMMMode::mStereo);
-    recorder.SetBufferSize(4096);
-    recorder.SetNumBuffers(20);
-    recorder.SetCallBackMode(TMMCBMode::cmThread);
-    recorder.SetTimeFormat(TMMTimeFormats::tfMillisecond);
+    // Set up as the console's audio logging records.
+    ConfigureAudioLogging(recorder);
     recorder.SetRecordFileName(path);
 
     PortAudioWaveDevice device(main);

@@ -6,6 +6,7 @@
 #include "audio/device/PortAudioWaveDevice.h"
 #include "audio/device/PortAudioWaveInDevice.h"
 #include "audio/output/TMMWaveOut.h"
+#include "tools/AudioLogging.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -31,14 +32,8 @@ TEST(WaveRecorderServer, RecordsWhatTheOutputPlays) {
     PortAudioWaveInDevice input;
     ASSERT_GT(input.DeviceCount(), 0);
     TMMWaveRecorder recorder(input, main, prompter, "WaveRecorder");
-    recorder.SetDeviceID(WaveMapperId);
-    recorder.SetSampleRate(44100);
-    recorder.SetBitLength(TMMBits::b16Bit);
-    recorder.SetMode(TMMMode::mStereo);
-    recorder.SetBufferSize(4096);
-    recorder.SetNumBuffers(20);
-    recorder.SetCallBackMode(TMMCBMode::cmThread);
-    recorder.SetTimeFormat(TMMTimeFormats::tfMillisecond);
+    // Set up as the console's audio logging records.
+    ConfigureAudioLogging(recorder);
     recorder.SetRecordFileName(path);
     recorder.StartRecording();
     // The sound server's input takes a moment (over a second here) before
