@@ -77,11 +77,16 @@ bool PlayListManager::LoadFile(const std::string& path) {
     return false;
 }
 
-bool PlayListManager::Open() {
+FileDialogRequest PlayListManager::PlayListDialog(std::string filter) const {
     FileDialogRequest request;
-    request.filter = PlayListOpenFilter;
+    request.filter = std::move(filter);
     request.defaultExtension = "*.ply";
     request.initialFolder = data_.ApplicationPath("PlayLists");
+    return request;
+}
+
+bool PlayListManager::Open() {
+    const FileDialogRequest request = PlayListDialog(PlayListOpenFilter);
     const auto path = seams_.fileDialogs.OpenFile(request);
     if (!path)
         return false;
@@ -101,10 +106,7 @@ bool PlayListManager::OpenRecent(const std::string& path) {
 }
 
 bool PlayListManager::Save() {
-    FileDialogRequest request;
-    request.filter = SaveFilter;
-    request.defaultExtension = "*.ply";
-    request.initialFolder = data_.ApplicationPath("PlayLists");
+    const FileDialogRequest request = PlayListDialog(SaveFilter);
     const auto path = seams_.fileDialogs.SaveFile(request);
     if (!path)
         return false;

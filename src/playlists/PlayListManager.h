@@ -98,6 +98,8 @@ private:
     // Loads the file as the play list in hand; an unreadable one is reported
     // and replaced by an empty play list.
     bool LoadFile(const std::string& path);
+    // The open and save dialogs: ".ply" files in the program's "PlayLists".
+    FileDialogRequest PlayListDialog(std::string filter) const;
     void SetCaption(std::string caption);
     void Inform(const std::string& text);
     void KeepResponsive();
