@@ -14,12 +14,12 @@
 #include "audio/decks/DeckFixtures.h"
 #include "audio/device/PortAudioWaveDevice.h"
 #include "console/playout/TPlayoutConsole.h"
-#include "console/ui/AudioRackPlayout.h"
 #include "data/TdmQelData.h"
 #include "platform/qt/QtClock.h"
 #include "platform/qt/QtDispatcher.h"
 #include "platform/qt/QtTimerFactory.h"
 #include "rack/TAudioRack.h"
+#include "rack/ui/AudioRackPlayout.h"
 #include "studio/StudioSeams.h"
 #include "studio/VirtualWaveDevice.h"
 

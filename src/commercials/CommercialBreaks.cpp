@@ -2,10 +2,10 @@
 
 #include "audio/chain/EMMError.h"
 #include "console/CorvaneSettings.h"
-#include "console/playout/FlagScope.h"
 #include "console/playout/TPlayoutConsole.h"
 #include "data/TdmQelData.h"
 #include "platform/ExceptionGuard.h"
+#include "platform/FlagScope.h"
 
 #include <algorithm>
 

@@ -2,9 +2,9 @@
 #include "audio/decks/DeckFixtures.h"
 #include "commercials/AdSchedule.h"
 #include "commercials/CommercialBreaks.h"
+#include "commercials/ui/CommercialsPage.h"
 #include "console/ConsoleWindow.h"
 #include "console/playout/TPlayoutConsole.h"
-#include "console/ui/CommercialsPage.h"
 #include "console/ui/LedDigit.h"
 
 #include <QApplication>

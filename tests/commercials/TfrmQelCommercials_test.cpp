@@ -1,9 +1,9 @@
 #include "CommercialListFiles.h"
 #include "audio/decks/DeckFixtures.h"
 #include "commercials/CommercialBreaks.h"
+#include "commercials/ui/CommercialsPage.h"
 #include "commercials/ui/TfrmQelCommercials.h"
 #include "console/ConsoleWindow.h"
-#include "console/ui/CommercialsPage.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "TempFolder.h"
-#include "console/ui/ConsoleCommands.h"
 #include "console/ui/CorvaneApplication.h"
 #include "console/ui/TfrmQeLiteMain.h"
 #include "data/TdmQelData.h"
+#include "platform/qt/ConsoleCommands.h"
 #include "studio/StudioSeams.h"
 #include "studio/VirtualWaveDevice.h"
 

@@ -2,10 +2,10 @@
 #include "audio/decks/DeckFixtures.h"
 #include "console/IniFile.h"
 #include "console/ui/ColumnChooser.h"
-#include "console/ui/LibraryGridModel.h"
-#include "console/ui/LibraryRowsMime.h"
 #include "console/ui/ScheduleEditing.h"
 #include "console/ui/SpeedSearchPage.h"
+#include "library/ui/LibraryGridModel.h"
+#include "library/ui/LibraryRowsMime.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>

@@ -1,9 +1,9 @@
 #include "audio/decks/DeckFixtures.h"
 #include "console/ConsoleWindow.h"
 #include "console/playout/TPlayoutConsole.h"
-#include "console/ui/AudioRackPage.h"
-#include "console/ui/EventsPage.h"
 #include "data/QelTableSchemas.h"
+#include "events/ui/EventsPage.h"
+#include "rack/ui/AudioRackPage.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -2,9 +2,9 @@
 
 #include "audio/chain/EMMError.h"
 #include "audio/device/WaveDevice.h"
-#include "console/playout/FlagScope.h"
 #include "data/TdmQelData.h"
 #include "platform/ExceptionGuard.h"
+#include "platform/FlagScope.h"
 
 #include <filesystem>
 #include <utility>

@@ -1,9 +1,9 @@
 // The cross-fades, the fade to stop and the transport of the item on air:
 // the part of TPlayoutConsole that moves between items and within one.
 
-#include "console/playout/FlagScope.h"
 #include "console/playout/TPlayoutConsole.h"
 #include "data/TdmQelData.h"
+#include "platform/FlagScope.h"
 
 #include <cmath>
 

@@ -3,12 +3,12 @@
 #include "audio/output/TMMWaveOut.h"
 #include "console/ConsoleTools.h"
 #include "console/SoundConfiguration.h"
-#include "console/ui/ConsoleCommands.h"
 #include "console/ui/ConsolePlayLists.h"
 #include "console/ui/TfrmQelAbout.h"
 #include "console/ui/TfrmQelConfigSound.h"
 #include "console/ui/TfrmQelConfigWizard.h"
 #include "platform/ExceptionGuard.h"
+#include "platform/qt/ConsoleCommands.h"
 #include "playlists/ui/TfrmQelPlayList.h"
 
 #include <QUrl>

@@ -1,9 +1,9 @@
 #include "console/ui/ConsolePlayLists.h"
 
 #include "console/ConsoleCore.h"
-#include "console/ui/ConsoleCommands.h"
 #include "data/TdmQelData.h"
 #include "platform/ExceptionGuard.h"
+#include "platform/qt/ConsoleCommands.h"
 #include "playlists/PlayListIntoSchedule.h"
 #include "playlists/RecentPlayLists.h"
 #include "playlists/ui/RecentPlayListMenu.h"

@@ -2,13 +2,13 @@
 
 #include "console/ConsoleCore.h"
 #include "console/ui/ColumnChooser.h"
-#include "console/ui/ConsoleCommands.h"
-#include "console/ui/LibraryRowsMime.h"
 #include "console/ui/ScheduleGridModel.h"
 #include "console/ui/SpeedSearchPage.h"
 #include "data/TdmQelData.h"
 #include "data/facts/AudioFileFacts.h"
+#include "library/ui/LibraryRowsMime.h"
 #include "platform/ExceptionGuard.h"
+#include "platform/qt/ConsoleCommands.h"
 
 #include <QApplication>
 #include <QHeaderView>

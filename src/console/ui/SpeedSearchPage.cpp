@@ -1,7 +1,7 @@
 #include "console/ui/SpeedSearchPage.h"
 
-#include "console/ui/ConsoleCommands.h"
-#include "console/ui/LibraryGridModel.h"
+#include "library/ui/LibraryGridModel.h"
+#include "platform/qt/ConsoleCommands.h"
 
 #include <QAction>
 #include <QButtonGroup>

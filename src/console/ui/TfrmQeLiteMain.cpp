@@ -4,10 +4,7 @@
 #include "commercials/CommercialBreaks.h"
 #include "console/IniFile.h"
 #include "console/playout/TPlayoutConsole.h"
-#include "console/ui/AudioRackPage.h"
-#include "console/ui/ConsoleCommands.h"
 #include "console/ui/ConsoleMeterPanel.h"
-#include "console/ui/EventsPage.h"
 #include "console/ui/LedDigit.h"
 #include "console/ui/QtGridAppearance.h"
 #include "console/ui/ScheduleEditing.h"
@@ -17,7 +14,10 @@
 #include "console/ui/TfrmQelDisplaySetup.h"
 #include "console/ui/TfrmQelProperties.h"
 #include "data/TdmQelData.h"
+#include "events/ui/EventsPage.h"
 #include "platform/ExceptionGuard.h"
+#include "platform/qt/ConsoleCommands.h"
+#include "rack/ui/AudioRackPage.h"
 
 #include <QApplication>
 #include <QCloseEvent>

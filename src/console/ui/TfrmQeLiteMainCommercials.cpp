@@ -3,13 +3,13 @@
 // thread throughout; every entry from a widget goes through the exception guard.
 #include "commercials/AdSchedule.h"
 #include "commercials/CommercialBreaks.h"
+#include "commercials/ui/CommercialsPage.h"
 #include "commercials/ui/TfrmQelCommercials.h"
 #include "console/playout/TPlayoutConsole.h"
-#include "console/ui/CommercialsPage.h"
-#include "console/ui/ConsoleCommands.h"
 #include "console/ui/TfrmQeLiteMain.h"
 #include "data/TdmQelData.h"
 #include "platform/ExceptionGuard.h"
+#include "platform/qt/ConsoleCommands.h"
 
 #include <QLocale>
 #include <QMenu>

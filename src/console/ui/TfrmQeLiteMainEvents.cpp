@@ -1,7 +1,7 @@
 // The console window's side of the scheduled events: the Events page and its
 // commands, and the start-up step that arms EventTimer. Main thread.
-#include "console/ui/EventsPage.h"
 #include "console/ui/TfrmQeLiteMain.h"
+#include "events/ui/EventsPage.h"
 
 #include <QTabWidget>
 

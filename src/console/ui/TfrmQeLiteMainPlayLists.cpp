@@ -3,10 +3,10 @@
 // the "&Recent" menu of the File menu, and the commands bound to them. Main
 // thread throughout; every entry from a widget goes through the exception guard.
 #include "console/playout/TPlayoutConsole.h"
-#include "console/ui/ConsoleCommands.h"
 #include "console/ui/ConsoleDialogCommands.h"
 #include "console/ui/ConsolePlayLists.h"
 #include "console/ui/TfrmQeLiteMain.h"
+#include "platform/qt/ConsoleCommands.h"
 
 #include <QMenu>
 #include <QMenuBar>

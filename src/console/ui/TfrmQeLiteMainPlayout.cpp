@@ -3,13 +3,13 @@
 // entry from a widget goes through the exception guard.
 #include "console/playout/PlayoutKeys.h"
 #include "console/playout/TPlayoutConsole.h"
-#include "console/ui/ConsoleCommands.h"
 #include "console/ui/ConsoleDialogCommands.h"
 #include "console/ui/ConsoleMeterPanel.h"
 #include "console/ui/ScheduleGridModel.h"
 #include "console/ui/TfrmQeLiteMain.h"
 #include "data/TdmQelData.h"
 #include "platform/ExceptionGuard.h"
+#include "platform/qt/ConsoleCommands.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -2,9 +2,9 @@
 // mmAudioOut, disabled at start, and the "Plugins" menu of the schedule
 // grid's popup.
 #include "console/playout/TPlayoutConsole.h"
-#include "console/ui/PluginControlsDialog.h"
 #include "console/ui/TfrmQeLiteMain.h"
 #include "platform/ExceptionGuard.h"
+#include "tools/ui/PluginControlsDialog.h"
 
 #include <QMenu>
 

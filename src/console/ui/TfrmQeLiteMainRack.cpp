@@ -1,7 +1,7 @@
 // The console window's side of the audio rack: the Audio Rack page, the digit
 // keys, the rack commands and the start-up step that loads the rack. Main thread.
-#include "console/ui/AudioRackPage.h"
 #include "console/ui/TfrmQeLiteMain.h"
+#include "rack/ui/AudioRackPage.h"
 
 #include <QTabWidget>
 

@@ -1,9 +1,9 @@
 // The console window's tools: audio logging (F7, the Live Assist button) and
 // the console lock ("Loc&k Console", Ctrl+L).
 #include "audio/device/PortAudioWaveInDevice.h"
-#include "console/ui/ConsoleCommands.h"
 #include "console/ui/TfrmQeLiteMain.h"
 #include "platform/ExceptionGuard.h"
+#include "platform/qt/ConsoleCommands.h"
 #include "tools/ui/TfrmQelLockConsole.h"
 #include "tools/ui/TfrmQelSnoop.h"
 

@@ -1,8 +1,8 @@
-#include "console/ui/CommercialsPage.h"
+#include "commercials/ui/CommercialsPage.h"
 
-#include "console/playout/FlagScope.h"
-#include "console/ui/ConsoleCommands.h"
 #include "platform/ExceptionGuard.h"
+#include "platform/FlagScope.h"
+#include "platform/qt/ConsoleCommands.h"
 
 #include <QDateTime>
 #include <QFileInfo>

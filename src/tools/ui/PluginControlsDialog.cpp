@@ -1,4 +1,4 @@
-#include "console/ui/PluginControlsDialog.h"
+#include "tools/ui/PluginControlsDialog.h"
 
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>

@@ -1,13 +1,13 @@
-#include "console/ui/AudioRackPage.h"
+#include "rack/ui/AudioRackPage.h"
 
 #include "console/ConsoleCore.h"
 #include "console/ConsoleTools.h"
 #include "console/playout/PlayoutKeys.h"
-#include "console/ui/AudioRackPlayout.h"
-#include "console/ui/ConsoleCommands.h"
 #include "data/TdmQelData.h"
 #include "data/ui/TableGridModel.h"
 #include "platform/ExceptionGuard.h"
+#include "platform/qt/ConsoleCommands.h"
+#include "rack/ui/AudioRackPlayout.h"
 #include "rack/ui/TfrmQelFileList.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "console/ui/ConsoleCommands.h"
+#include "platform/qt/ConsoleCommands.h"
 
 #include <QSet>
 #include <stdexcept>

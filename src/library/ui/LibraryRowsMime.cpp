@@ -1,4 +1,4 @@
-#include "console/ui/LibraryRowsMime.h"
+#include "library/ui/LibraryRowsMime.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "console/ui/EventsPage.h"
+#include "events/ui/EventsPage.h"
 
 #include "console/ConsoleCore.h"
 #include "console/playout/TPlayoutConsole.h"

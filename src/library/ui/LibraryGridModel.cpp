@@ -1,6 +1,6 @@
-#include "console/ui/LibraryGridModel.h"
+#include "library/ui/LibraryGridModel.h"
 
-#include "console/ui/LibraryRowsMime.h"
+#include "library/ui/LibraryRowsMime.h"
 
 #include <QMimeData>
 
