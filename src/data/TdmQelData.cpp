@@ -160,7 +160,7 @@ void TdmQelData::OpenTables() {
 // --- Operations ---
 
 void TdmQelData::SaveTableIfChanged(Table& table) {
-    if (!table.Active() || !table.ChangesPending())
+    if (!table.Active() || !table.ChangesPending() || !table.ChangedSinceFile())
         return;
     table.SaveToFile(table.FileName());
 }
