@@ -4,6 +4,7 @@
 #include "data/ExceptionLog.h"
 #include "data/QelTableSchemas.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -78,7 +79,7 @@ TdmQelData::TdmQelData(std::string applicationFolder, std::string programFileNam
 
 TdmQelData::~TdmQelData() {
     for (Table* table : loadFailed_)
-        table->SetWriteOnClose(table->ChangesPending() ? WriteOnClose::Yes : WriteOnClose::No);
+        table->SetWriteOnClose(WriteOnClose::No);
     if (libraryWriteWithheld_)
         cdsAudioLibrary.SetWriteOnClose(WriteOnClose::No);
     for (Table* table :
@@ -127,8 +128,8 @@ void TdmQelData::OpenFileTable(Table& table, std::vector<std::string>& failures)
     try {
         table.Open();
     } catch (const ETableFileError& e) {
-        // The damaged file stays as it is; the table starts empty and writes
-        // only once rows were changed.
+        // The damaged file stays as it is: the table starts empty and is
+        // never written over it.
         failures.push_back(e.what());
         loadFailed_.push_back(&table);
         table.CreateDataSet();
@@ -160,7 +161,8 @@ void TdmQelData::OpenTables() {
 // --- Operations ---
 
 void TdmQelData::SaveTableIfChanged(Table& table) {
-    if (!table.Active() || !table.ChangesPending() || !table.ChangedSinceFile())
+    if (!table.Active() || !table.ChangesPending() || !table.ChangedSinceFile() ||
+        std::find(loadFailed_.begin(), loadFailed_.end(), &table) != loadFailed_.end())
         return;
     table.SaveToFile(table.FileName());
 }

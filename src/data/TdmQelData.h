@@ -78,8 +78,8 @@ public:
     // Start-up's opening of the tables: the schedule is created empty with
     // its index ixItemOrder; each file-backed table loads its file or starts
     // empty. A file that cannot be read is reported (ETableFileError, after
-    // every other table is open) and its table starts empty and does not
-    // write over that file unless rows are changed and saved.
+    // every other table is open) and its table starts empty and never
+    // writes over that file.
     void OpenTables();
 
     // --- Operations ---
