@@ -1,7 +1,7 @@
 #include "data/TdmQelData.h"
 
 #include "data/DataErrors.h"
-#include "data/ExceptionLog.h"
+#include "data/ExceptionLogWriter.h"
 #include "data/QelTableSchemas.h"
 
 #include <algorithm>
@@ -53,7 +53,8 @@ TdmQelData::TdmQelData(std::string applicationFolder, std::string programFileNam
       cdsAudioRack("cdsAudioRack", AudioRackFields(cdsAudioLibrary)),
       cdsAudioRackDisplay("cdsAudioRackDisplay", AudioRackDisplayFields()),
       applicationFolder_(std::move(applicationFolder)), programFileName_(std::move(programFileName)),
-      clock_(clock), prompter_(prompter), fileDialogs_(fileDialogs) {
+      clock_(clock), prompter_(prompter), fileDialogs_(fileDialogs),
+      exceptionLog_(ApplicationPath(ExceptionLogFile), programFileName_) {
     previousHandler_ = SetExceptionHandler(
         [this](std::string_view sender, std::exception_ptr error) { LogException(sender, error); });
     std::filesystem::create_directories(std::filesystem::path(applicationFolder_) / "PlayLists");
@@ -242,9 +243,7 @@ void TdmQelData::LogException(std::string_view sender, std::exception_ptr error)
             } catch (...) {
             }
         }
-        AppendToLogFile(
-            ApplicationPath(ExceptionLogFile),
-            FormatExceptionLogLine(clock_.Now(), programFileName_, sender, ExceptionMessage(error)));
+        exceptionLog_.Write(clock_.Now(), sender, ExceptionMessage(error));
     } catch (...) {
     }
 }

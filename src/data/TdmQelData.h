@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/ExceptionLogWriter.h"
 #include "data/Table.h"
 #include "platform/Clock.h"
 #include "platform/ExceptionGuard.h"
@@ -128,9 +129,9 @@ private:
     // The operator refused to save a shrunken library: it must not be written
     // when it closes either.
     bool libraryWriteWithheld_ = false;
-    // Tables whose file could not be read: they leave it alone unless their
-    // rows were changed.
+    // Tables whose file could not be read: they never write over it.
     std::vector<Table*> loadFailed_;
+    ExceptionLogWriter exceptionLog_;
 };
 
 // The one data module of the running program (set while it exists).
