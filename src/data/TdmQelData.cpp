@@ -224,11 +224,13 @@ void TdmQelData::MarkScheduleItemBad() {
     cdsSchedule.Post();
 }
 
-Table* TdmQelData::LoadPlayListFile(const std::string& path) {
+Table* TdmQelData::LoadPlayListFile(const std::string& path, std::string* reason) {
     try {
         cdsPlayList.LoadFromFile(path);
         return &cdsPlayList;
     } catch (...) {
+        if (reason)
+            *reason = ExceptionMessage(std::current_exception());
         return nullptr;
     }
 }

@@ -94,7 +94,8 @@ public:
     bool MarkTitlePlayed(int titleId);
     void MarkScheduleItemBad();
     // cdsPlayList loaded from the file, or nullptr when loading failed.
-    Table* LoadPlayListFile(const std::string& path);
+    // `reason`, when given, receives what is wrong with the file.
+    Table* LoadPlayListFile(const std::string& path, std::string* reason = nullptr);
     // Appends one line for the error to "zrexcept.log"; never throws. EAbort,
     // the silent withdrawal of an operation, is not logged.
     void LogException(std::string_view sender, std::exception_ptr error) noexcept;
