@@ -253,6 +253,10 @@ std::shared_ptr<const TableStorage> Table::Snapshot() const {
     return copy;
 }
 
+bool Table::ChangedSinceFile() const {
+    return CurrentDataVersion() != fileVersion_ || CheckFile(fileName_).kind == FileKind::Missing;
+}
+
 void Table::SaveToFile(const std::string& path) {
     CheckActive();
     WriteTableFile(path, *storage_);

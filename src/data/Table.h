@@ -123,10 +123,11 @@ public:
         friend bool operator==(const DataVersion&, const DataVersion&) = default;
     };
     DataVersion CurrentDataVersion() const { return {storage_.get(), storage_->version}; }
-    // False while the rows are those read from the table's file or last
-    // written to it by SaveToFile, so that an unchanged table is not written
-    // again (a table never read from its file counts as changed).
-    bool ChangedSinceFile() const { return CurrentDataVersion() != fileVersion_; }
+    // False while the table's file holds the rows as they are (read from it or
+    // last written to it by SaveToFile, and still there), so that an unchanged
+    // table is not written again; a table never read from its file counts as
+    // changed.
+    bool ChangedSinceFile() const;
     // A copy of the stored fields and rows as the file keeps them, to be
     // written elsewhere (on another thread) while the table goes on.
     std::shared_ptr<const TableStorage> Snapshot() const;
