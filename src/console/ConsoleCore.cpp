@@ -320,7 +320,7 @@ void ConsoleCore::LoadSettings() {
     current.Grid = view_.CurrentGridAppearance();
     settings_ = ReadSettings(ini, current);
 
-    LoadRack(settings_.AudioRackPlayList);
+    LoadRackAtStart(settings_.AudioRackPlayList);
     view_.SetRackCaption("Cart Rack - DEFAULT");
     view_.ApplyGridAppearance(settings_.Grid);
     SetDisplayClock(settings_.DisplayClock);
@@ -332,8 +332,14 @@ void ConsoleCore::LoadSettings() {
     } catch (...) {
         // A folder the browser cannot show leaves it where it is.
     }
-    if (settings_.AudioRackPlayList.empty())
-        LoadRackFromRackList();
+    if (settings_.AudioRackPlayList.empty()) {
+        try {
+            LoadRackFromRackList();
+        } catch (...) {
+            Inform("The audio rack could not be loaded:\r\n" + ExceptionMessage(std::current_exception()),
+                   MessageType::Warning);
+        }
+    }
     // What was read is what the file holds.
     savedSettings_ = SettingsToSave();
 }
@@ -385,6 +391,18 @@ void ConsoleCore::Autosave() {
     }
     if (!settingsUnreadable_ && !(SettingsToSave() == savedSettings_))
         SaveSettings();
+}
+
+// A rack file that cannot be read is reported; the rest of the start-up
+// (the other tables, the settings) goes on without it.
+void ConsoleCore::LoadRackAtStart(const std::string& path) {
+    try {
+        LoadRack(path);
+    } catch (...) {
+        Inform("The audio rack " + path + " could not be loaded:\r\n" +
+                   ExceptionMessage(std::current_exception()),
+               MessageType::Warning);
+    }
 }
 
 void ConsoleCore::LoadRack(const std::string& path) {

@@ -109,6 +109,7 @@ private:
     void RunTableBlock(int& stage);
     void RunEventBlock();
     void LoadRackFromRackList();
+    void LoadRackAtStart(const std::string& path);
     void ShowStageError(int stage);
     void Inform(const std::string& text, MessageType type = MessageType::Information);
     void OpenOrCreate(Table& table);

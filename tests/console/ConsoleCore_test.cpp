@@ -2,6 +2,7 @@
 #include "TempFolder.h"
 #include "console/ConsoleCore.h"
 #include "console/IniFile.h"
+#include "data/DataErrors.h"
 #include "data/TdmQelData.h"
 #include "studio/StudioSeams.h"
 
@@ -41,7 +42,11 @@ struct Console {
         };
         parts.StartItem = [this] { calls.push_back("StartItem"); };
         parts.ShowFirstRunWizard = [this] { calls.push_back("Wizard"); };
-        parts.LoadRack = [this](const std::string& path) { calls.push_back("LoadRack " + path); };
+        parts.LoadRack = [this](const std::string& path) {
+            calls.push_back("LoadRack " + path);
+            if (failRack)
+                throw ETableFileError(path, "is not a table file");
+        };
         core = std::make_unique<ConsoleCore>(
             Seams{seams.clock, seams.timers, seams.dispatcher, answers, seams.fileDialogs, seams.shell},
             *data, view, folder, parts);
@@ -65,6 +70,7 @@ struct Console {
     RecordingConsoleView view;
     std::vector<std::string> calls;
     bool failLoad = false;
+    bool failRack = false;
     std::unique_ptr<TdmQelData> data;
     std::unique_ptr<ConsoleCore> core;
 };
@@ -201,6 +207,31 @@ TEST(ConsoleCore, AnUnreadableTableFileClosesOnlyItsTableAndCostsNoSettings) {
                       StationSettings(folder.Path()));
         }
     }
+}
+
+// A damaged rack file named in the settings is reported with its reason; the
+// tables after it still open and the settings are kept.
+TEST(ConsoleCore, ADamagedRackFileNamedInTheSettingsStopsNothingElse) {
+    TempFolder folder;
+    CorvaneSettings station = StationSettings(folder.Path());
+    station.AudioRackPlayList = (folder / "jingles.rck").string();
+    WriteText(folder / "jingles.rck", Garbage);
+    IniFile ini;
+    WriteSettings(ini, station);
+    ini.Save(folder / "corvane.ini");
+    Console console(folder.Path());
+    console.failRack = true;
+    console.core->FormCreate();
+    const auto messages = console.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find((folder / "jingles.rck").string()), std::string::npos) << messages[0];
+    EXPECT_NE(messages[0].find("is not a table file"), std::string::npos) << messages[0];
+    for (Table* t : {&console.data->cdsAudioLibrary, &console.data->cdsAdTimes, &console.data->EventLog})
+        EXPECT_TRUE(t->Active()) << t->Name();
+    EXPECT_EQ(console.core->CurrentRackFile(), (folder / "jingles.rck").string());
+    console.core->FormCloseQuery();
+    EXPECT_EQ(ReadSettings(IniFile::Load(folder / "corvane.ini"), CorvaneSettings()), station);
+    EXPECT_EQ(ReadText(folder / "jingles.rck"), Garbage);
 }
 
 // Settings that cannot be read (not a file, UTF-16 as some editors save it)
