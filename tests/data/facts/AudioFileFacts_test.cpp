@@ -97,7 +97,7 @@ TEST_F(Facts, DurationErrorsAreReportedOnceAndGiveZero) {
     std::ofstream(bad) << "not audio";
     EXPECT_EQ(facts.GetFileDuration(bad), 0);
     ASSERT_EQ(seams.prompter.Messages().size(), 1u);
-    EXPECT_EQ(seams.prompter.Messages()[0].text, "GetFileDuration: This is not a valid Audiofile");
+    EXPECT_EQ(seams.prompter.Messages()[0].text, "GetFileDuration: This is not a valid Audiofile\r\n" + bad);
     EXPECT_EQ(facts.GetFileDurationSeconds(bad), 0);
     EXPECT_EQ(seams.prompter.Messages().size(), 1u);
     // A missing file measures 0 without a message.
@@ -128,7 +128,8 @@ TEST_F(Facts, AFifoOrAFolderNamedLikeAudioIsRefusedWithoutWaiting) {
         EXPECT_FALSE(facts.ReadMp3Tag(folder.File(name))) << name;
         EXPECT_EQ(facts.GetFileDuration(folder.File(name)), 0) << name;
         ASSERT_EQ(seams.prompter.Messages().size(), 1u) << name;
-        EXPECT_EQ(seams.prompter.Messages()[0].text, "GetFileDuration: This is not a valid Audiofile");
+        EXPECT_EQ(seams.prompter.Messages()[0].text,
+                  "GetFileDuration: This is not a valid Audiofile\r\n" + folder.File(name));
     }
 }
 
