@@ -2,12 +2,15 @@
 
 #include "audio/chain/EMMError.h"
 #include "audio/decks/DeckStream.h"
+#include "audio/platform/RiffFile.h"
+#include "audio/readers/RiffWaveParser.h"
 #include "audio/readers/TMMMPEGFile.h"
 #include "audio/readers/TMMWave.h"
 #include "audio/readers/TMMWaveFile.h"
 #include "audio/readers/WaveFormatFacts.h"
 #include "audio/readers/WaveFormatNames.h"
 #include "data/facts/Mp3Tag.h"
+#include "platform/RegularFile.h"
 
 #include <filesystem>
 
@@ -15,12 +18,36 @@ namespace corvane {
 
 namespace {
 
+// Why a file the deck refused is no audio file: the deck says only that it
+// is not; the wave reader's own checks say what is wrong.
+std::string WhyNotAudio(const std::string& path) {
+    const auto file = RiffFile::Open(path, RiffOpenMode::Read);
+    if (!file)
+        return "it cannot be opened";
+    if (!IsRiffWave(*file))
+        return "it is neither a RIFF WAVE file nor MPEG audio";
+    try {
+        ParseRiffWave(*file);
+    } catch (const EMMError& e) {
+        return e.what();
+    }
+    return "its format cannot be read";
+}
+
 // A deck holding the file; a missing file is an error here, where the deck
-// itself would stay empty without one.
+// itself would stay empty without one. Every refusal says why.
 void Load(TMMAudioFile& deck, const std::string& path) {
-    if (!std::filesystem::is_regular_file(path))
-        throw EMMWaveError(MMString::ErrorReadingWave);
-    deck.SetFileName(path);
+    const FileCheck check = CheckFile(path);
+    if (check.kind == FileKind::Missing)
+        throw EMMWaveError(std::string(LoadMMString(MMString::ErrorReadingWave)) +
+                           ": the file does not exist");
+    if (check.kind == FileKind::NotRegular)
+        throw EMMWaveError(std::string(LoadMMString(MMString::ErrorReadingWave)) + ": it " + check.reason);
+    try {
+        deck.SetFileName(path);
+    } catch (const EMMAudioError& e) {
+        throw EMMAudioError(std::string(e.what()) + ": " + WhyNotAudio(path));
+    }
 }
 
 // The file's own format: the wave's format record, or for MPEG audio the

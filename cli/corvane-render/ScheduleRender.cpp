@@ -49,9 +49,10 @@ bool Silent(const uint8_t* data, uint32_t bytes) {
 
 void LoadSchedule(TdmQelData& data, Seams seams, const std::filesystem::path& path) {
     if (IsPlayList(path)) {
-        Table* list = data.LoadPlayListFile(path.string());
+        std::string reason;
+        Table* list = data.LoadPlayListFile(path.string(), &reason);
         if (list == nullptr)
-            throw std::runtime_error("Cannot load the play list " + path.string());
+            throw std::runtime_error("Cannot load the play list " + path.string() + ": " + reason);
         for (list->First(); !list->Eof(); list->Next())
             ScheduleEditor::CopyRowToTable(*list, data.cdsSchedule);
     } else {

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <map>
 #include <stdexcept>
 
@@ -83,13 +86,36 @@ bool ParseInteger(const std::string& text, int64_t& value) {
     return !text.empty() && ec == std::errc() && ptr == end;
 }
 
+// A whole number that fits the commercial list's 32-bit integer fields.
+bool ParseInteger32(const std::string& text, int64_t& value) {
+    return ParseInteger(text, value) && value >= std::numeric_limits<int32_t>::min() &&
+           value <= std::numeric_limits<int32_t>::max();
+}
+
+// A finite number: "nan" and "inf" are numbers to from_chars, not carts.
 bool ParseNumber(const std::string& text, double& value) {
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    return !text.empty() && ec == std::errc() && ptr == end;
+    return !text.empty() && ec == std::errc() && ptr == end && std::isfinite(value);
 }
 
-// "yyyy-mm-dd" (or "yyyymmdd") to "yyyymmdd"; false for anything else.
+} // namespace
+
+bool IsCalendarDate(const std::string& yyyymmdd) {
+    if (yyyymmdd.size() != 8 || yyyymmdd.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    const int year = std::stoi(yyyymmdd.substr(0, 4)), month = std::stoi(yyyymmdd.substr(4, 2)),
+              day = std::stoi(yyyymmdd.substr(6, 2));
+    static constexpr int Days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12 || day < 1)
+        return false;
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return day <= Days[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
+namespace {
+
+// "yyyy-mm-dd" (or "yyyymmdd") of a day that exists to "yyyymmdd"; false for anything else.
 bool ParseDate(const std::string& text, std::string& date) {
     std::string digits;
     if (text.size() == 10 && text[4] == '-' && text[7] == '-')
@@ -98,10 +124,7 @@ bool ParseDate(const std::string& text, std::string& date) {
         digits = text;
     else
         return false;
-    if (!std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c); }))
-        return false;
-    const int month = std::stoi(digits.substr(4, 2)), day = std::stoi(digits.substr(6, 2));
-    if (month < 1 || month > 12 || day < 1 || day > 31)
+    if (!IsCalendarDate(digits))
         return false;
     date = digits;
     return true;
@@ -166,21 +189,28 @@ BookingsCsv ReadBookingsCsv(std::istream& in) {
             reject("expected " + std::to_string(width) + " fields, found " + std::to_string(fields.size()));
             continue;
         }
-        const auto field = [&](const char* name) -> const std::string& { return fields[at.at(name)]; };
+        // Values are read without blanks around them, quoted or not.
+        const auto field = [&](const char* name) { return Trimmed(fields[at.at(name)]); };
+        const auto nul =
+            std::find_if(BookingColumns().begin(), BookingColumns().end(), [&](const std::string& c) {
+                return fields[at.at(c)].find('\0') != std::string::npos;
+            });
         Booking b;
-        if (!ParseDate(field("date"), b.date)) {
+        if (nul != BookingColumns().end()) {
+            reject("column \"" + *nul + "\" holds a NUL byte");
+        } else if (!ParseDate(field("date"), b.date)) {
             reject("date \"" + field("date") + "\" is not yyyy-mm-dd");
         } else if (!ParseBreakTime(field("break_time"), b.breakTime)) {
             reject("break time \"" + field("break_time") + "\" is not hh:nn");
-        } else if (!ParseInteger(field("book_no"), b.bookNo)) {
-            reject("book number \"" + field("book_no") + "\" is not a whole number");
+        } else if (!ParseInteger32(field("book_no"), b.bookNo)) {
+            reject("book number \"" + field("book_no") + "\" is not a whole number of at most 32 bits");
         } else if (!ParseNumber(field("cart"), b.cart)) {
-            reject("cart \"" + field("cart") + "\" is not a number");
-        } else if (!ParseInteger(field("audio_no"), b.audioNo)) {
-            reject("audio number \"" + field("audio_no") + "\" is not a whole number");
-        } else if (!ParseInteger(field("cust_no"), b.custNo)) {
-            reject("customer number \"" + field("cust_no") + "\" is not a whole number");
-        } else if (!ParseInteger(field("duration"), b.durationSeconds) || b.durationSeconds < 0) {
+            reject("cart \"" + field("cart") + "\" is not a finite number");
+        } else if (!ParseInteger32(field("audio_no"), b.audioNo)) {
+            reject("audio number \"" + field("audio_no") + "\" is not a whole number of at most 32 bits");
+        } else if (!ParseInteger32(field("cust_no"), b.custNo)) {
+            reject("customer number \"" + field("cust_no") + "\" is not a whole number of at most 32 bits");
+        } else if (!ParseInteger32(field("duration"), b.durationSeconds) || b.durationSeconds < 0) {
             reject("duration \"" + field("duration") + "\" is not a number of seconds");
         } else if (field("audio_file").empty()) {
             reject("no audio file");

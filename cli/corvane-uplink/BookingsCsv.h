@@ -32,6 +32,9 @@ struct BookingsCsv {
     std::vector<RejectedRow> rejected;
 };
 
+// "yyyymmdd" of a day that exists (no 30 February).
+bool IsCalendarDate(const std::string& yyyymmdd);
+
 // The columns of the bookings CSV, by their names in its header line (any
 // order, letter case ignored; other columns are ignored).
 const std::vector<std::string>& BookingColumns();

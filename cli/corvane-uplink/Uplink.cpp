@@ -3,9 +3,8 @@
 #include "BookingsCsv.h"
 #include "data/QelTableSchemas.h"
 #include "data/Table.h"
+#include "platform/RegularFile.h"
 
-#include <cerrno>
-#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <sstream>
@@ -19,9 +18,13 @@ class Report {
 public:
     Report(std::ostream& err, const std::filesystem::path& log) : err_(err) {
         if (!log.empty()) {
-            log_.open(log, std::ios::app | std::ios::binary);
+            // Opening a FIFO for writing would wait for a reader forever.
+            const FileCheck there = CheckFile(log);
+            if (there.kind != FileKind::NotRegular)
+                log_.open(log, std::ios::app | std::ios::binary);
             if (!log_)
-                err_ << "corvane-uplink: cannot write the log " << log.string() << "\n";
+                err_ << "corvane-uplink: cannot write the log " << log.string()
+                     << (there.reason.empty() ? std::string() : ": it " + there.reason) << "\n";
         }
     }
     void Line(const std::string& text) {
@@ -56,10 +59,12 @@ UplinkOptions DefaultOptions(const std::filesystem::path& programFolder, const s
 
 int RunUplink(const UplinkOptions& options, std::ostream& err) {
     Report report(err, options.log);
-    std::ifstream in(options.bookings, std::ios::binary);
-    if (!in) {
-        report.Line("cannot read " + options.bookings.string() + ": " + std::strerror(errno) +
-                    "; nothing written");
+    // Read whole and without waiting: a FIFO in the file's place is refused.
+    std::istringstream in;
+    try {
+        in.str(ReadRegularFile(options.bookings));
+    } catch (const EFileUnreadable& e) {
+        report.Line("cannot read " + options.bookings.string() + ": it " + e.what() + "; nothing written");
         return Failed;
     }
     BookingsCsv csv;
@@ -94,6 +99,13 @@ int RunUplink(const UplinkOptions& options, std::ostream& err) {
         schedule.Post();
     }
     const std::filesystem::path out = options.outFolder / ("AdSched_" + options.date + ".xml");
+    if (schedule.RecordCount() == 0) {
+        // An empty schedule would replace the day's earlier one for nothing.
+        report.Line("no spot of " + options.date + " to write (" + std::to_string(csv.rejected.size()) +
+                    " rows left out, " + std::to_string(otherDays) + " rows of other days); " + out.string() +
+                    " is left as it was");
+        return Failed;
+    }
     try {
         schedule.SaveToFile(out.string());
     } catch (const std::exception& e) {

@@ -3,6 +3,7 @@
 // the console's "&Refresh Ad Schedule" loads. The console starts it without
 // parameters from the program folder ("&Import Vantor Ad Schedule").
 //   corvane-uplink [--date yyyymmdd] [--bookings FILE] [--out FOLDER] [--log FILE]
+#include "BookingsCsv.h"
 #include "Uplink.h"
 
 #include <exception>
@@ -29,8 +30,8 @@ int Run(const std::vector<std::string>& args) {
     }
     const std::string date =
         given.count("--date") ? given["--date"] : corvane::uplink::LocalTimeText("%Y%m%d");
-    if (date.size() != 8 || date.find_first_not_of("0123456789") != std::string::npos) {
-        std::cerr << "corvane-uplink: --date wants yyyymmdd\n";
+    if (!corvane::uplink::IsCalendarDate(date)) {
+        std::cerr << "corvane-uplink: --date wants yyyymmdd of a day that exists, not \"" << date << "\"\n";
         return corvane::uplink::Failed;
     }
     // The program folder is the folder of this program, as for the console.

@@ -121,8 +121,10 @@ void CommercialListEditor::actOpen() {
             ListModified = false;
         }
     } catch (...) {
-        prompter_.Show("Unable to open selected commercial list, please ensure that a valid file is selected",
-                       MessageType::Information, MessageButtons::Ok);
+        prompter_.Show(
+            "Unable to open selected commercial list, please ensure that a valid file is selected\r\n" +
+                ExceptionMessage(std::current_exception()),
+            MessageType::Information, MessageButtons::Ok);
         actNew();
     }
 }

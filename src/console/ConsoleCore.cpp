@@ -6,6 +6,7 @@
 #include "data/TableAutosave.h"
 #include "data/TdmQelData.h"
 #include "platform/ExceptionGuard.h"
+#include "platform/RegularFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -74,10 +75,27 @@ void ConsoleCore::Inform(const std::string& text, MessageType type) {
 }
 
 void ConsoleCore::OpenOrCreate(Table& table) {
-    if (FileExists(table.FileName()))
+    // Whatever stands at the path (a folder, a FIFO, a broken link) is read and
+    // reported, never taken for a missing file and started empty.
+    if (!table.FileName().empty() && CheckFile(table.FileName()).kind != FileKind::Missing)
         table.Open();
     else
         table.CreateDataSet();
+}
+
+// A table file that cannot be read is the operator's to see, named with its
+// reason; the console goes on with that table closed, so that nothing writes
+// over the file, and the settings and the other tables still load.
+bool ConsoleCore::OpenAtStart(Table& table, MessageType type) {
+    try {
+        OpenOrCreate(table);
+        return true;
+    } catch (...) {
+        Inform(ExceptionMessage(std::current_exception()) +
+                   "\r\nThe console goes on without this table and leaves its file as it is.",
+               type);
+        return false;
+    }
 }
 
 void ConsoleCore::FormCreate() {
@@ -170,7 +188,7 @@ void ConsoleCore::OpenScheduleTable() {
 // tells the operator which table could not be opened.
 void ConsoleCore::RunTableBlock(int& stage) {
     stage = 0;
-    OpenOrCreate(data_.cdsRackList);
+    OpenAtStart(data_.cdsRackList);
     stage = 1;
     LoadSettings();
     try {
@@ -181,31 +199,20 @@ void ConsoleCore::RunTableBlock(int& stage) {
     stage = 2;
     stage = 3;
     Table& library = data_.cdsAudioLibrary;
-    if (!library.Active()) {
-        if (FileExists(library.FileName())) {
-            stage = 32;
-            library.Open();
-        } else {
-            stage = 31;
-            library.CreateDataSet();
-        }
-    }
-    OpenOrCreate(data_.cdsAdTimes);
+    if (!library.Active())
+        OpenAtStart(library);
+    stage = 4;
+    OpenAtStart(data_.cdsAdTimes);
     stage = 5;
-    OpenOrCreate(data_.PlayListHistory);
+    OpenAtStart(data_.PlayListHistory);
     stage = 6;
     if (parts_.RefreshRecentPlayLists)
         parts_.RefreshRecentPlayLists();
     stage = 7;
-    if (!data_.cdsFileScan.Active()) {
-        try {
-            OpenOrCreate(data_.cdsFileScan);
-        } catch (...) {
-            Inform(ExceptionMessage(std::current_exception()), MessageType::Warning);
-        }
-    }
+    if (!data_.cdsFileScan.Active())
+        OpenAtStart(data_.cdsFileScan, MessageType::Warning);
     stage = 8;
-    OpenOrCreate(data_.CommercialHistory);
+    OpenAtStart(data_.CommercialHistory);
     stage = 9;
     if (parts_.RegisterFileTypes)
         parts_.RegisterFileTypes();
@@ -220,7 +227,7 @@ void ConsoleCore::ShowStageError(int stage) {
 
 void ConsoleCore::RunEventBlock() {
     try {
-        OpenOrCreate(data_.EventLog);
+        OpenAtStart(data_.EventLog);
         if (parts_.StartEventProcessing)
             parts_.StartEventProcessing();
     } catch (...) {
@@ -229,7 +236,8 @@ void ConsoleCore::RunEventBlock() {
 }
 
 void ConsoleCore::FormShow() {
-    if (!settings_.WelcomeDone) {
+    // Settings that could not be read are not a first run.
+    if (!settings_.WelcomeDone && !settingsUnreadable_) {
         view_.ProcessPendingMessages();
         if (parts_.ShowFirstRunWizard)
             parts_.ShowFirstRunWizard();
@@ -296,12 +304,23 @@ void ConsoleCore::FormDestroy() {
 }
 
 void ConsoleCore::LoadSettings() {
-    const IniFile ini = IniFile::Load(SettingsPath());
+    IniFile ini;
+    try {
+        ini = IniFile::Load(SettingsPath());
+        settingsUnreadable_ = false;
+    } catch (const EIniFileError& e) {
+        // The station's settings are in that file: running on defaults is
+        // better than not running, but writing the defaults over it is not.
+        settingsUnreadable_ = true;
+        Inform(std::string(e.what()) +
+                   "\r\nThe console runs on default settings and does not write this file.",
+               MessageType::Warning);
+    }
     CorvaneSettings current = settings_;
     current.Grid = view_.CurrentGridAppearance();
     settings_ = ReadSettings(ini, current);
 
-    LoadRack(settings_.AudioRackPlayList);
+    LoadRackAtStart(settings_.AudioRackPlayList);
     view_.SetRackCaption("Cart Rack - DEFAULT");
     view_.ApplyGridAppearance(settings_.Grid);
     SetDisplayClock(settings_.DisplayClock);
@@ -313,8 +332,14 @@ void ConsoleCore::LoadSettings() {
     } catch (...) {
         // A folder the browser cannot show leaves it where it is.
     }
-    if (settings_.AudioRackPlayList.empty())
-        LoadRackFromRackList();
+    if (settings_.AudioRackPlayList.empty()) {
+        try {
+            LoadRackFromRackList();
+        } catch (...) {
+            Inform("The audio rack could not be loaded:\r\n" + ExceptionMessage(std::current_exception()),
+                   MessageType::Warning);
+        }
+    }
     // What was read is what the file holds.
     savedSettings_ = SettingsToSave();
 }
@@ -342,6 +367,9 @@ CorvaneSettings ConsoleCore::SettingsToSave() const {
 }
 
 void ConsoleCore::SaveSettings() {
+    if (settingsUnreadable_)
+        throw EIniFileError("Settings not written: \"" + SettingsPath().string() +
+                            "\" could not be read at start-up and is left as it is");
     IniFile ini = IniFile::Load(SettingsPath());
     settings_ = SettingsToSave();
     WriteSettings(ini, settings_);
@@ -361,8 +389,20 @@ void ConsoleCore::Autosave() {
         autosave_->WriteChanged();
         WriteSession();
     }
-    if (!(SettingsToSave() == savedSettings_))
+    if (!settingsUnreadable_ && !(SettingsToSave() == savedSettings_))
         SaveSettings();
+}
+
+// A rack file that cannot be read is reported; the rest of the start-up
+// (the other tables, the settings) goes on without it.
+void ConsoleCore::LoadRackAtStart(const std::string& path) {
+    try {
+        LoadRack(path);
+    } catch (...) {
+        Inform("The audio rack " + path + " could not be loaded:\r\n" +
+                   ExceptionMessage(std::current_exception()),
+               MessageType::Warning);
+    }
 }
 
 void ConsoleCore::LoadRack(const std::string& path) {

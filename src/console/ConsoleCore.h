@@ -109,9 +109,11 @@ private:
     void RunTableBlock(int& stage);
     void RunEventBlock();
     void LoadRackFromRackList();
+    void LoadRackAtStart(const std::string& path);
     void ShowStageError(int stage);
     void Inform(const std::string& text, MessageType type = MessageType::Information);
     void OpenOrCreate(Table& table);
+    bool OpenAtStart(Table& table, MessageType type = MessageType::Error);
     bool FileExists(const std::string& path) const;
     // The settings as SaveSettings writes them (with what the window holds).
     CorvaneSettings SettingsToSave() const;
@@ -134,6 +136,8 @@ private:
     bool FPlayRequest = false;
     bool FTransportBusy = false;
     bool FClosing = false;
+    // corvane.ini is there but could not be read: it is never written over.
+    bool settingsUnreadable_ = false;
     bool FStopping = false;
     int FCurrentPort = 0;
 

@@ -1,12 +1,11 @@
 #include "console/IniFile.h"
 
 #include "console/IntegerText.h"
+#include "platform/RegularFile.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -109,6 +108,13 @@ private:
 
 IniFile IniFile::Parse(std::string_view text) {
     IniFile ini;
+    // Editors put a byte-order mark before UTF-8 text; it is not part of the
+    // first line (which would hide the first section) and is written back.
+    static constexpr std::string_view Utf8Mark = "\xEF\xBB\xBF";
+    if (text.starts_with(Utf8Mark)) {
+        ini.utf8Mark_ = true;
+        text.remove_prefix(Utf8Mark.size());
+    }
     ini.endsWithLineEnd_ = text.empty() || text.back() == '\n';
     size_t start = 0;
     while (start < text.size()) {
@@ -123,21 +129,26 @@ IniFile IniFile::Parse(std::string_view text) {
 }
 
 IniFile IniFile::Load(const std::filesystem::path& path) {
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec) && !ec)
+    if (CheckFile(path).kind == FileKind::Missing)
         return IniFile();
-    std::ifstream in(path, std::ios::binary);
-    if (!in || std::filesystem::is_directory(path, ec))
-        throw EIniFileError(SystemError("Cannot read settings file", path));
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad())
-        throw EIniFileError(SystemError("Cannot read settings file", path));
-    return Parse(text.str());
+    std::string text;
+    try {
+        text = ReadRegularFile(path);
+    } catch (const EFileUnreadable& e) {
+        throw EIniFileError("Cannot read settings file \"" + path.string() + "\": it " + e.what());
+    }
+    // UTF-16 (as some editors save) or binary data: reading it as lines would
+    // lose every setting, and adding lines would spoil the file further.
+    if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"))
+        throw EIniFileError("Cannot read settings file \"" + path.string() +
+                            "\": it is UTF-16 text; save it as UTF-8 or plain text");
+    if (text.find('\0') != std::string::npos)
+        throw EIniFileError("Cannot read settings file \"" + path.string() + "\": it is not a text file");
+    return Parse(text);
 }
 
 std::string IniFile::Text() const {
-    std::string text;
+    std::string text = utf8Mark_ ? "\xEF\xBB\xBF" : "";
     for (size_t i = 0; i < lines_.size(); ++i) {
         text += lines_[i];
         if (i + 1 < lines_.size() || endsWithLineEnd_)
@@ -146,8 +157,13 @@ std::string IniFile::Text() const {
     return text;
 }
 
-void IniFile::Save(const std::filesystem::path& path) const {
+void IniFile::Save(const std::filesystem::path& linkOrPath) const {
     const std::string text = Text();
+    // Through a symbolic link to the file it names: the link stays a link.
+    const std::filesystem::path path = WriteTarget(linkOrPath);
+    const FileCheck there = CheckFile(path);
+    if (there.kind == FileKind::NotRegular)
+        throw EIniFileError("Cannot write settings file \"" + path.string() + "\": it " + there.reason);
     TemporaryFile temp(path.string() + ".XXXXXX");
     if (temp.Fd() < 0)
         throw EIniFileError(SystemError("Cannot write settings file", path));

@@ -30,11 +30,14 @@ public:
     // An empty file held in memory.
     IniFile() = default;
     // Reads `path`; a missing file is an empty one. Throws EIniFileError when
-    // the file exists but cannot be read.
+    // something is there but cannot be read as text: a folder, a FIFO (never
+    // waited on), a broken link, UTF-16 or binary data. A UTF-8 byte-order
+    // mark is kept aside and written back by Save.
     static IniFile Load(const std::filesystem::path& path);
     // Writes the file atomically: a new file beside the old one, flushed to
-    // disk, then renamed over it. A failed save leaves the old file intact and
-    // throws EIniFileError.
+    // disk, then renamed over it (over the file a symbolic link names, so the
+    // link stays). A failed save leaves the old file intact and throws
+    // EIniFileError; something there that is not a file is never replaced.
     void Save(const std::filesystem::path& path) const;
 
     // The value (surrounding blanks and one pair of enclosing quotes removed,
@@ -74,6 +77,7 @@ private:
     std::vector<std::string> lines_;
     bool crlf_ = false;
     bool endsWithLineEnd_ = true;
+    bool utf8Mark_ = false;
 };
 
 } // namespace corvane

@@ -1,6 +1,7 @@
 #include "data/AtomicFile.h"
 
 #include "data/DataErrors.h"
+#include "platform/RegularFile.h"
 
 #include <atomic>
 #include <cerrno>
@@ -48,17 +49,22 @@ std::string TempPathFor(const std::string& path) {
 
 void WriteFileAtomically(const std::string& path,
                          const std::function<void(const std::string& tempPath)>& write) {
-    const std::string temp = TempPathFor(path);
+    // Through a symbolic link to the file it names: the link stays a link.
+    const std::string target = WriteTarget(path).string();
+    const FileCheck there = CheckFile(target);
+    if (there.kind == FileKind::NotRegular)
+        throw ETableFileError(path, "not written: it " + there.reason);
+    const std::string temp = TempPathFor(target);
     try {
         write(temp);
         Sync(temp, O_RDONLY, "cannot flush the new file");
-        if (std::rename(temp.c_str(), path.c_str()) != 0)
+        if (std::rename(temp.c_str(), target.c_str()) != 0)
             throw std::runtime_error(SystemError("cannot replace the file"));
     } catch (const std::exception& e) {
         std::remove(temp.c_str());
         throw ETableFileError(path, std::string("not written: ") + e.what());
     }
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    const std::filesystem::path folder = std::filesystem::path(target).parent_path();
     try {
         Sync(folder.empty() ? "." : folder.string(), O_RDONLY | O_DIRECTORY, "cannot flush the folder");
     } catch (const std::exception& e) {

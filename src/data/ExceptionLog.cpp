@@ -3,7 +3,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace corvane {
 
@@ -26,11 +29,22 @@ std::string FormatExceptionLogLine(TDateTime now, std::string_view programFileNa
 }
 
 void AppendToLogFile(const std::string& path, std::string_view line) {
-    std::FILE* f = std::fopen(path.c_str(), "ab");
-    if (!f)
+    // O_NONBLOCK: a FIFO in the log's place must not hold the console until
+    // something reads it; anything but a regular file is refused.
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
+    if (fd < 0)
         throw std::runtime_error(path + ": " + std::strerror(errno));
-    const bool written = std::fwrite(line.data(), 1, line.size(), f) == line.size();
-    const bool closed = std::fclose(f) == 0;
+    struct stat st {};
+    bool written = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    for (size_t done = 0; written && done < line.size();) {
+        const ssize_t n = ::write(fd, line.data() + done, line.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        written = n > 0;
+        done += written ? static_cast<size_t>(n) : 0;
+    }
+    const bool closed = ::close(fd) == 0;
     if (!written || !closed)
         throw std::runtime_error(path + ": cannot write");
 }

@@ -3,6 +3,7 @@
 #include "data/DataErrors.h"
 #include "data/FilterExpression.h"
 #include "data/TableFile.h"
+#include "platform/RegularFile.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -99,11 +100,13 @@ void Table::Open() {
         return;
     if (hooks.BeforeOpen)
         hooks.BeforeOpen(*this);
-    // A file that cannot even be looked at is reported by the reader rather
-    // than taken for a missing one (which would start the table empty).
-    std::error_code unreadable;
-    if (!fileName_.empty() && (std::filesystem::exists(fileName_, unreadable) || unreadable)) {
+    // Anything at the path that is not a readable file (a folder, a FIFO, a
+    // link to a share not mounted) is reported by the reader rather than taken
+    // for a missing file, which would start the table empty and later write
+    // the empty table over it.
+    if (!fileName_.empty() && CheckFile(fileName_).kind != FileKind::Missing) {
         AdoptLoaded(ReadFitting(fileName_));
+        fileVersion_ = CurrentDataVersion();
     } else {
         ClearRows();
     }
@@ -117,7 +120,7 @@ void Table::Close() {
         Cancel();
     if (hooks.BeforeClose)
         hooks.BeforeClose(*this);
-    if (!fileName_.empty() && writeOnClose_ == WriteOnClose::Yes)
+    if (!fileName_.empty() && writeOnClose_ == WriteOnClose::Yes && ChangedSinceFile())
         SaveToFile(fileName_);
     Deactivate();
     if (hooks.AfterClose)
@@ -220,6 +223,8 @@ void Table::LoadFromFile(const std::string& path) {
     if (hooks.BeforeOpen)
         hooks.BeforeOpen(*this);
     AdoptLoaded(std::move(loaded));
+    if (path == fileName_)
+        fileVersion_ = CurrentDataVersion();
     Activate();
 }
 
@@ -248,9 +253,15 @@ std::shared_ptr<const TableStorage> Table::Snapshot() const {
     return copy;
 }
 
+bool Table::ChangedSinceFile() const {
+    return CurrentDataVersion() != fileVersion_ || CheckFile(fileName_).kind == FileKind::Missing;
+}
+
 void Table::SaveToFile(const std::string& path) {
     CheckActive();
     WriteTableFile(path, *storage_);
+    if (path == fileName_)
+        fileVersion_ = CurrentDataVersion();
 }
 
 // --- Rows ---

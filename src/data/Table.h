@@ -76,7 +76,8 @@ public:
     // table closed.
     void Open();
     // Closes the table; a table with a file name first writes itself to it
-    // (unless told not to). A failed write raises and leaves the table open.
+    // when its rows changed since the file was read or written (unless told
+    // not to). A failed write raises and leaves the table open.
     void Close();
     bool Active() const { return state_ != TableState::Inactive; }
     void SetFileName(std::string fileName) { fileName_ = std::move(fileName); }
@@ -122,6 +123,11 @@ public:
         friend bool operator==(const DataVersion&, const DataVersion&) = default;
     };
     DataVersion CurrentDataVersion() const { return {storage_.get(), storage_->version}; }
+    // False while the table's file holds the rows as they are (read from it or
+    // last written to it by SaveToFile, and still there), so that an unchanged
+    // table is not written again; a table never read from its file counts as
+    // changed.
+    bool ChangedSinceFile() const;
     // A copy of the stored fields and rows as the file keeps them, to be
     // written elsewhere (on another thread) while the table goes on.
     std::shared_ptr<const TableStorage> Snapshot() const;
@@ -260,6 +266,7 @@ private:
     std::vector<Field> fields_;
     std::string fileName_;
     WriteOnClose writeOnClose_ = WriteOnClose::Yes;
+    DataVersion fileVersion_;
     TableState state_ = TableState::Inactive;
 
     std::vector<TableRow*> view_;

@@ -4,13 +4,12 @@
 #include "data/DataErrors.h"
 #include "data/SqliteTableFile.h"
 #include "data/XmlDataPacket.h"
+#include "platform/RegularFile.h"
 
 #include <array>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace corvane {
 namespace {
@@ -40,25 +39,22 @@ bool EndsWithXml(const std::string& path) {
     return SameTextIgnoringCase(ext, ".xml");
 }
 
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw ETableFileError(path, "cannot be opened");
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+// Never blocks on a FIFO and never takes a folder for an empty file.
+std::string ReadBytes(const std::string& path, size_t limit = static_cast<size_t>(-1)) {
+    try {
+        return ReadRegularFile(path, limit);
+    } catch (const EFileUnreadable& e) {
+        throw ETableFileError(path, e.what());
+    }
 }
 
 } // namespace
 
 TableStorage ReadTableFile(const std::string& path) {
     std::array<unsigned char, 16> head{};
-    size_t size = 0;
-    {
-        std::FILE* f = std::fopen(path.c_str(), "rb");
-        if (!f)
-            throw ETableFileError(path, std::string("cannot be opened: ") + std::strerror(errno));
-        size = std::fread(head.data(), 1, head.size(), f);
-        std::fclose(f);
-    }
+    const std::string start = ReadBytes(path, head.size());
+    const size_t size = start.size();
+    std::memcpy(head.data(), start.data(), size);
     if (size == 0)
         throw ETableFileError(path, "the file is empty");
     try {
@@ -66,7 +62,7 @@ TableStorage ReadTableFile(const std::string& path) {
         case FileForm::Sqlite:
             return ReadSqliteTable(path);
         case FileForm::Xml:
-            return ReadXmlDataPacket(ReadWholeFile(path));
+            return ReadXmlDataPacket(ReadBytes(path));
         case FileForm::MidasBinary:
             throw ETableFileError(path, "unsupported binary data packet");
         case FileForm::Unknown:

@@ -1,9 +1,10 @@
 #include "data/TdmQelData.h"
 
 #include "data/DataErrors.h"
-#include "data/ExceptionLog.h"
+#include "data/ExceptionLogWriter.h"
 #include "data/QelTableSchemas.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -52,7 +53,8 @@ TdmQelData::TdmQelData(std::string applicationFolder, std::string programFileNam
       cdsAudioRack("cdsAudioRack", AudioRackFields(cdsAudioLibrary)),
       cdsAudioRackDisplay("cdsAudioRackDisplay", AudioRackDisplayFields()),
       applicationFolder_(std::move(applicationFolder)), programFileName_(std::move(programFileName)),
-      clock_(clock), prompter_(prompter), fileDialogs_(fileDialogs) {
+      clock_(clock), prompter_(prompter), fileDialogs_(fileDialogs),
+      exceptionLog_(ApplicationPath(ExceptionLogFile), programFileName_) {
     previousHandler_ = SetExceptionHandler(
         [this](std::string_view sender, std::exception_ptr error) { LogException(sender, error); });
     std::filesystem::create_directories(std::filesystem::path(applicationFolder_) / "PlayLists");
@@ -78,7 +80,7 @@ TdmQelData::TdmQelData(std::string applicationFolder, std::string programFileNam
 
 TdmQelData::~TdmQelData() {
     for (Table* table : loadFailed_)
-        table->SetWriteOnClose(table->ChangesPending() ? WriteOnClose::Yes : WriteOnClose::No);
+        table->SetWriteOnClose(WriteOnClose::No);
     if (libraryWriteWithheld_)
         cdsAudioLibrary.SetWriteOnClose(WriteOnClose::No);
     for (Table* table :
@@ -127,8 +129,8 @@ void TdmQelData::OpenFileTable(Table& table, std::vector<std::string>& failures)
     try {
         table.Open();
     } catch (const ETableFileError& e) {
-        // The damaged file stays as it is; the table starts empty and writes
-        // only once rows were changed.
+        // The damaged file stays as it is: the table starts empty and is
+        // never written over it.
         failures.push_back(e.what());
         loadFailed_.push_back(&table);
         table.CreateDataSet();
@@ -160,7 +162,8 @@ void TdmQelData::OpenTables() {
 // --- Operations ---
 
 void TdmQelData::SaveTableIfChanged(Table& table) {
-    if (!table.Active() || !table.ChangesPending())
+    if (!table.Active() || !table.ChangesPending() || !table.ChangedSinceFile() ||
+        std::find(loadFailed_.begin(), loadFailed_.end(), &table) != loadFailed_.end())
         return;
     table.SaveToFile(table.FileName());
 }
@@ -221,11 +224,13 @@ void TdmQelData::MarkScheduleItemBad() {
     cdsSchedule.Post();
 }
 
-Table* TdmQelData::LoadPlayListFile(const std::string& path) {
+Table* TdmQelData::LoadPlayListFile(const std::string& path, std::string* reason) {
     try {
         cdsPlayList.LoadFromFile(path);
         return &cdsPlayList;
     } catch (...) {
+        if (reason)
+            *reason = ExceptionMessage(std::current_exception());
         return nullptr;
     }
 }
@@ -240,9 +245,7 @@ void TdmQelData::LogException(std::string_view sender, std::exception_ptr error)
             } catch (...) {
             }
         }
-        AppendToLogFile(
-            ApplicationPath(ExceptionLogFile),
-            FormatExceptionLogLine(clock_.Now(), programFileName_, sender, ExceptionMessage(error)));
+        exceptionLog_.Write(clock_.Now(), sender, ExceptionMessage(error));
     } catch (...) {
     }
 }

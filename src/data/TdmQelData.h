@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/ExceptionLogWriter.h"
 #include "data/Table.h"
 #include "platform/Clock.h"
 #include "platform/ExceptionGuard.h"
@@ -78,8 +79,8 @@ public:
     // Start-up's opening of the tables: the schedule is created empty with
     // its index ixItemOrder; each file-backed table loads its file or starts
     // empty. A file that cannot be read is reported (ETableFileError, after
-    // every other table is open) and its table starts empty and does not
-    // write over that file unless rows are changed and saved.
+    // every other table is open) and its table starts empty and never
+    // writes over that file.
     void OpenTables();
 
     // --- Operations ---
@@ -93,7 +94,8 @@ public:
     bool MarkTitlePlayed(int titleId);
     void MarkScheduleItemBad();
     // cdsPlayList loaded from the file, or nullptr when loading failed.
-    Table* LoadPlayListFile(const std::string& path);
+    // `reason`, when given, receives what is wrong with the file.
+    Table* LoadPlayListFile(const std::string& path, std::string* reason = nullptr);
     // Appends one line for the error to "zrexcept.log"; never throws. EAbort,
     // the silent withdrawal of an operation, is not logged.
     void LogException(std::string_view sender, std::exception_ptr error) noexcept;
@@ -128,9 +130,9 @@ private:
     // The operator refused to save a shrunken library: it must not be written
     // when it closes either.
     bool libraryWriteWithheld_ = false;
-    // Tables whose file could not be read: they leave it alone unless their
-    // rows were changed.
+    // Tables whose file could not be read: they never write over it.
     std::vector<Table*> loadFailed_;
+    ExceptionLogWriter exceptionLog_;
 };
 
 // The one data module of the running program (set while it exists).

@@ -1,5 +1,6 @@
 #include "library/FileArgument.h"
 
+#include "platform/ExceptionGuard.h"
 #include "platform/Prompter.h"
 
 #include <algorithm>
@@ -35,7 +36,15 @@ FileArgumentResult OpenFileArgument(const std::string& path, const FileArgumentR
                       MessageType::Information, MessageButtons::Ok);
         return FileArgumentResult::NotAvailable;
     }
-    (*route)(path);
+    try {
+        (*route)(path);
+    } catch (...) {
+        // A damaged file is the operator's to see, with what is wrong with it.
+        prompter.Show("The file [" + path + "] could not be opened as a " + kind + ":\r\n" +
+                          ExceptionMessage(std::current_exception()),
+                      MessageType::Information, MessageButtons::Ok);
+        return FileArgumentResult::Unreadable;
+    }
     return FileArgumentResult::Opened;
 }
 

@@ -17,12 +17,12 @@ struct FileArgumentRoutes {
     std::function<void(const std::string& path)> OpenCommercialList; // ".ads", into the editor
 };
 
-enum class FileArgumentResult { Opened, NotAvailable, Ignored };
+enum class FileArgumentResult { Opened, NotAvailable, Ignored, Unreadable };
 
 // Opens the file as its extension (any letter case) suggests. A file of
 // another kind, a missing file, or a kind whose part is not present is
-// reported to the operator (information, OK) and otherwise ignored. Errors
-// of the route itself reach the caller. Main thread.
+// reported to the operator (information, OK) and otherwise ignored; so is a
+// file the route could not open (Unreadable), with the reason. Main thread.
 FileArgumentResult OpenFileArgument(const std::string& path, const FileArgumentRoutes& routes,
                                     Prompter& prompter);
 

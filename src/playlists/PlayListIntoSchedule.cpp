@@ -103,9 +103,11 @@ PlayListLoad LoadPlayListIntoSchedule(TdmQelData& data, Seams seams, const PlayL
         }
     };
 
-    Table* playList = data.LoadPlayListFile(*path);
+    std::string reason;
+    Table* playList = data.LoadPlayListFile(*path, &reason);
     if (!playList) {
-        seams.prompter.Show(UnreadablePlayListMessage, MessageType::Information, MessageButtons::Ok);
+        seams.prompter.Show(std::string(UnreadablePlayListMessage) + "\r\n" + reason,
+                            MessageType::Information, MessageButtons::Ok);
         return PlayListLoad::Unreadable;
     }
     Finish finish{data, host};

@@ -67,12 +67,13 @@ void PlayListManager::New() {
 }
 
 bool PlayListManager::LoadFile(const std::string& path) {
-    if (data_.LoadPlayListFile(path)) {
+    std::string reason;
+    if (data_.LoadPlayListFile(path, &reason)) {
         SetCaption("Playlist: " + path);
         PlayListModified_ = false;
         return true;
     }
-    Inform(UnreadablePlayListMessage);
+    Inform(std::string(UnreadablePlayListMessage) + "\r\n" + reason);
     New();
     return false;
 }

@@ -5,6 +5,7 @@
 #include "data/DateTimeText.h"
 #include "data/TdmQelData.h"
 #include "data/facts/AudioFileFacts.h"
+#include "platform/ExceptionGuard.h"
 #include "playlists/TableScopes.h"
 #include "playlists/UnsavedScheduleQuestion.h"
 
@@ -149,7 +150,13 @@ bool ScheduleEditor::LoadScheduleFile(std::optional<std::string> path, LoadOrigi
         // the operator might take for the file's.
         if (schedule.Active())
             schedule.Close();
-        throw;
+        if (origin == LoadOrigin::Program)
+            throw;
+        // The operator's own choice: what is wrong with the file is theirs to see.
+        seams_.prompter.Show("Unable to open the schedule " + *path + "\r\n" +
+                                 ExceptionMessage(std::current_exception()),
+                             MessageType::Information, MessageButtons::Ok);
+        return false;
     }
     const auto& indexes = schedule.Indexes();
     if (std::none_of(indexes.begin(), indexes.end(),

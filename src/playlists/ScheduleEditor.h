@@ -57,7 +57,8 @@ public:
     // --- Schedule files ---
     // Loads `path`, or the file the operator picks when none is given; asks
     // first when the schedule has unsaved changes. Returns whether it loaded.
-    // A file that cannot be read leaves the schedule closed and raises.
+    // A file that cannot be read leaves the schedule closed and raises; from
+    // the tool bar it is reported to the operator with the reason instead.
     bool LoadScheduleFile(std::optional<std::string> path, LoadOrigin origin = LoadOrigin::Program);
     // Asks for a file and writes the whole schedule to it; false when cancelled.
     bool SaveScheduleFile();

@@ -1,6 +1,7 @@
 #include "rack/RackManager.h"
 
 #include "data/TdmQelData.h"
+#include "platform/ExceptionGuard.h"
 
 #include <algorithm>
 #include <cctype>
@@ -59,7 +60,8 @@ void RackManager::Open() {
         ShowCaption("Audio Rack: " + *path);
         modified_ = false;
     } catch (...) {
-        prompter_.Show("Unable to open selected audio rack, please ensure that a valid file is selected",
+        prompter_.Show("Unable to open selected audio rack, please ensure that a valid file is selected\r\n" +
+                           ExceptionMessage(std::current_exception()),
                        MessageType::Information, MessageButtons::Ok);
         New();
     }

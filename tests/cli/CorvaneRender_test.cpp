@@ -56,5 +56,19 @@ TEST_F(Render, OnePlayableRowAmongMissingOnesRenders) {
     EXPECT_GT(std::filesystem::file_size(folder / "out.wav"), 44u + 11025u * 4);
 }
 
+// A play list or schedule that cannot be read is a failure that says which
+// file and why, never a silence.
+TEST_F(Render, AnUnreadableScheduleOrPlayListSaysWhy) {
+    testing::WriteText(folder / "damaged.ply", "not a play list");
+    std::filesystem::create_directory(folder / "folder.wsl");
+    for (const char* name : {"damaged.ply", "folder.wsl"}) {
+        EXPECT_NE(Run(folder / name), 0) << name;
+        EXPECT_NE(Err().find((folder / name).string()), std::string::npos) << Err();
+        EXPECT_NE(Err().find(name == std::string("damaged.ply") ? "is not a table file" : "is a folder"),
+                  std::string::npos)
+            << Err();
+    }
+}
+
 } // namespace
 } // namespace corvane

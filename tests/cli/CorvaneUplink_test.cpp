@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace corvane::uplink {
@@ -96,6 +97,46 @@ TEST_F(Uplink, BadRowsAreLeftOutAndReportedWithTheirLine) {
     EXPECT_NE(log.find("7 rows left out"), std::string::npos) << log;
 }
 
+// Values the commercial list cannot hold are left out row by row, each named
+// with its line, instead of ending the run; blanks around a value count on
+// neither side, quoted or not.
+TEST_F(Uplink, ValuesBeyondTheListsFieldsAreLeftOutRowByRow) {
+    const UplinkOptions options =
+        Bookings(std::string(Header) +
+                 "2026-01-05,08:00,12345678901,1,1,Big book,1,A,30,/a.wav\r\n"    // line 2
+                 "2026-01-05,08:00,1,1,1,Big duration,1,A,4294967296,/a.wav\r\n"  // 3
+                 "2026-01-05,08:00,1,1,1,Big customer,4294967296,A,30,/a.wav\r\n" // 4
+                 "2026-01-05,08:00,1,nan,1,NaN cart,1,A,30,/a.wav\r\n"            // 5
+                 "2026-01-05,08:00,1,inf,1,Endless cart,1,A,30,/a.wav\r\n"        // 6
+                 "2026-01-05,08:00,1,1,1,Nul" +
+                 '\0' +
+                 "byte,1,A,30,/a.wav\r\n"                                             // 7
+                 "2026-02-30,08:00,1,1,1,No such day,1,A,30,/a.wav\r\n"               // 8
+                 "2026-01-05,\" 08:15 \",\" 7 \",1,1,Blanks, 8 ,A,30 , /c.wav \r\n"); // 9
+    EXPECT_EQ(RunUplink(options, err), WrittenWithRejects) << err.str();
+    const std::string reported = err.str();
+    for (const char* expected :
+         {"csv:2: book number \"12345678901\"", "csv:3: duration \"4294967296\"",
+          "csv:4: customer number \"4294967296\"", "csv:5: cart \"nan\"", "csv:6: cart \"inf\"",
+          "csv:7: column \"campaign\" holds a NUL byte", "csv:8: date \"2026-02-30\""})
+        EXPECT_NE(reported.find(expected), std::string::npos) << expected << "\n" << reported;
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"08:15|7|1|1|Blanks|8|A|30|/c.wav"}));
+}
+
+// A run that would write no spot at all (every row bad, or none of the day)
+// leaves the day's earlier schedule in place and says so.
+TEST_F(Uplink, NoSpotToWriteLeavesTheEarlierScheduleInPlace) {
+    const std::string rows[] = {"2026-01-05,08:00,x,1,1,Bad,1,A,30,/a.wav\r\n",
+                                "2026-01-06,08:00,1,1,1,Tomorrow,1,A,30,/a.wav\r\n"};
+    for (const std::string& row : rows) {
+        WriteText(Schedule(), "the schedule fetched earlier");
+        const UplinkOptions options = Bookings(std::string(Header) + row);
+        EXPECT_EQ(RunUplink(options, err), Failed) << row;
+        EXPECT_EQ(ReadText(Schedule()), "the schedule fetched earlier") << row;
+        EXPECT_NE(err.str().find("no spot of 20260105 to write"), std::string::npos) << err.str();
+    }
+}
+
 TEST_F(Uplink, AFileThatCannotBeReadLeavesTheDaysScheduleAlone) {
     WriteText(Schedule(), "the schedule fetched earlier");
     UplinkOptions missing = Options();
@@ -110,6 +151,14 @@ TEST_F(Uplink, AFileThatCannotBeReadLeavesTheDaysScheduleAlone) {
     std::filesystem::remove(folderInstead.bookings);
     std::filesystem::create_directories(folderInstead.bookings);
     EXPECT_EQ(RunUplink(folderInstead, err), Failed);
+    EXPECT_NE(err.str().find("is a folder"), std::string::npos) << err.str();
+
+    // A FIFO is refused at once instead of waiting for a writer.
+    const UplinkOptions fifo = Options();
+    std::filesystem::remove(fifo.bookings);
+    ASSERT_EQ(::mkfifo(fifo.bookings.c_str(), 0600), 0);
+    EXPECT_EQ(RunUplink(fifo, err), Failed);
+    EXPECT_NE(err.str().find("FIFO"), std::string::npos) << err.str();
     EXPECT_EQ(ReadText(Schedule()), "the schedule fetched earlier");
 }
 
@@ -126,6 +175,7 @@ TEST_F(Uplink, TheProgramTakesItsOptionsAndExitsWithTheOutcome) {
     EXPECT_EQ(Rows().size(), 1u);
     EXPECT_NE(ReadText(folder / "u.log").find("wrote 1 spots"), std::string::npos);
     EXPECT_EQ(run("--date 2026-01-05"), 1);
+    EXPECT_EQ(run(common + " --date 20260230"), 1) << "no 30 February";
     EXPECT_EQ(run("--bogus x"), 1);
     EXPECT_EQ(run("--date"), 1);
 }

@@ -114,7 +114,10 @@ TEST_F(Editor, SavingKeepsOneHistoryRowPerPathAndTheNewestFifteen) {
     seams.fileDialogs.Choose({(folder / "ads" / "bad.ads").string()});
     editor->actOpen();
     EXPECT_EQ(Messages(),
-              "Unable to open selected commercial list, please ensure that a valid file is selected|");
+              "Unable to open selected commercial list, please ensure that a valid file is selected\r\n"
+              "Table file \"" +
+                  (folder / "ads" / "bad.ads").string() + "\": is not a table file|")
+        << "the file and what is wrong with it";
     EXPECT_EQ(List().RecordCount(), 0);
 }
 

@@ -2,11 +2,14 @@
 #include "TempFolder.h"
 #include "console/ConsoleCore.h"
 #include "console/IniFile.h"
+#include "data/DataErrors.h"
 #include "data/TdmQelData.h"
 #include "studio/StudioSeams.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/stat.h>
 
 namespace corvane {
 namespace {
@@ -39,7 +42,11 @@ struct Console {
         };
         parts.StartItem = [this] { calls.push_back("StartItem"); };
         parts.ShowFirstRunWizard = [this] { calls.push_back("Wizard"); };
-        parts.LoadRack = [this](const std::string& path) { calls.push_back("LoadRack " + path); };
+        parts.LoadRack = [this](const std::string& path) {
+            calls.push_back("LoadRack " + path);
+            if (failRack)
+                throw ETableFileError(path, "is not a table file");
+        };
         core = std::make_unique<ConsoleCore>(
             Seams{seams.clock, seams.timers, seams.dispatcher, answers, seams.fileDialogs, seams.shell},
             *data, view, folder, parts);
@@ -63,6 +70,7 @@ struct Console {
     RecordingConsoleView view;
     std::vector<std::string> calls;
     bool failLoad = false;
+    bool failRack = false;
     std::unique_ptr<TdmQelData> data;
     std::unique_ptr<ConsoleCore> core;
 };
@@ -108,70 +116,159 @@ TEST(ConsoleCore, FirstRunStartsWithTheDefaultsAndLeavesEveryFileBehind) {
         EXPECT_TRUE(std::filesystem::exists(folder / file)) << file;
 }
 
-// A damaged file shows the stage the block had reached; the tables after it
-// stay closed, the event log opens all the same, and the file is kept.
-TEST(ConsoleCore, ADamagedFileStopsTheTableBlockAtItsStage) {
-    struct Case {
-        const char* damaged;
-        const char* prefix;
-        std::vector<Table TdmQelData::*> closed;
-        std::vector<Table TdmQelData::*> open;
-    } cases[] = {
-        {"racklist.cds",
-         "0: ",
-         {&TdmQelData::cdsRackList, &TdmQelData::cdsAudioLibrary},
-         {&TdmQelData::EventLog}},
-        {"corvane.ini",
-         "1: ",
-         {&TdmQelData::cdsAudioLibrary},
-         {&TdmQelData::cdsRackList, &TdmQelData::EventLog}},
-        {"AudioLibrary.cds",
-         "32: ",
-         {&TdmQelData::cdsAudioLibrary, &TdmQelData::cdsAdTimes, &TdmQelData::PlayListHistory,
-          &TdmQelData::cdsFileScan, &TdmQelData::CommercialHistory},
-         {&TdmQelData::EventLog, &TdmQelData::cdsRackList}},
-        {"adtimes.cds",
-         "31: ",
-         {&TdmQelData::cdsAdTimes},
-         {&TdmQelData::cdsAudioLibrary, &TdmQelData::EventLog}},
-        {"plhist.cds",
-         "5: ",
-         {&TdmQelData::PlayListHistory},
-         {&TdmQelData::cdsAdTimes, &TdmQelData::EventLog}},
-        {"adhist.cds",
-         "8: ",
-         {&TdmQelData::CommercialHistory},
-         {&TdmQelData::cdsFileScan, &TdmQelData::EventLog}},
-        {"eventlog.cds", "10: ", {&TdmQelData::EventLog}, {&TdmQelData::CommercialHistory}},
+// The station's own settings, as a console that ran here before left them.
+CorvaneSettings StationSettings(const std::filesystem::path& folder) {
+    CorvaneSettings s = CorvaneSettings::Defaults(folder);
+    s.WelcomeDone = true;
+    s.AutoCrossFade = true;
+    s.FadeOutDefault = 1234;
+    s.AutoLoadLastSchedule = true;
+    return s;
+}
+
+// Damage the start-up meets at a file: what it does to the path, and what the
+// message then says about it.
+struct Damage {
+    const char* name;
+    std::function<void(const std::filesystem::path&)> make;
+    const char* reason;
+};
+
+const std::string Garbage = "this is not a table file\x01\x02";
+
+std::vector<Damage> Damages() {
+    return {
+        {"garbage", [](const std::filesystem::path& p) { WriteText(p, Garbage); }, "is not a table file"},
+        {"folder", [](const std::filesystem::path& p) { std::filesystem::create_directory(p); },
+         "is a folder"},
+        {"FIFO", [](const std::filesystem::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }, "FIFO"},
+        {"broken link",
+         [](const std::filesystem::path& p) {
+             std::filesystem::create_symlink("/nonexistent/share/table", p);
+         },
+         "symbolic link"},
     };
-    const std::string garbage = "this is not a table file\x01\x02";
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.damaged);
+}
+
+// After the console closed, the damaged path is as it was made.
+void ExpectUntouched(const std::filesystem::path& p, const std::string& damage) {
+    const auto status = std::filesystem::symlink_status(p);
+    if (damage == "garbage")
+        EXPECT_EQ(ReadText(p), Garbage);
+    else if (damage == "folder")
+        EXPECT_TRUE(std::filesystem::is_directory(status));
+    else if (damage == "FIFO")
+        EXPECT_TRUE(std::filesystem::is_fifo(status));
+    else
+        EXPECT_TRUE(std::filesystem::is_symlink(status));
+}
+
+// A table file that cannot be read is reported with its name and reason; that
+// table alone stays closed, the settings and every other table load, start-up
+// goes on, and the file is left as it was: a folder, a FIFO (never waited on)
+// or a broken link (a share not mounted) is never taken for a missing file and
+// replaced by an empty table.
+TEST(ConsoleCore, AnUnreadableTableFileClosesOnlyItsTableAndCostsNoSettings) {
+    const std::pair<const char*, Table TdmQelData::*> tables[] = {
+        {"racklist.cds", &TdmQelData::cdsRackList},     {"AudioLibrary.cds", &TdmQelData::cdsAudioLibrary},
+        {"adtimes.cds", &TdmQelData::cdsAdTimes},       {"plhist.cds", &TdmQelData::PlayListHistory},
+        {"adhist.cds", &TdmQelData::CommercialHistory}, {"eventlog.cds", &TdmQelData::EventLog},
+    };
+    Table TdmQelData::*const all[] = {&TdmQelData::cdsRackList,       &TdmQelData::cdsAudioLibrary,
+                                      &TdmQelData::cdsAdTimes,        &TdmQelData::PlayListHistory,
+                                      &TdmQelData::CommercialHistory, &TdmQelData::EventLog,
+                                      &TdmQelData::cdsFileScan};
+    for (const Damage& damage : Damages()) {
+        for (const auto& [file, table] : tables) {
+            SCOPED_TRACE(std::string(file) + " as " + damage.name);
+            TempFolder folder;
+            IniFile ini;
+            WriteSettings(ini, StationSettings(folder.Path()));
+            ini.Save(folder / "corvane.ini");
+            damage.make(folder / file);
+            {
+                Console console(folder.Path());
+                console.core->FormCreate();
+                const auto messages = console.Messages();
+                ASSERT_EQ(messages.size(), 1u);
+                EXPECT_NE(messages[0].find((folder / file).string()), std::string::npos) << messages[0];
+                EXPECT_NE(messages[0].find(damage.reason), std::string::npos) << messages[0];
+                EXPECT_EQ(messages[0].find("System error"), std::string::npos) << messages[0];
+                for (auto t : all)
+                    EXPECT_EQ(((*console.data).*t).Active(), t != table) << ((*console.data).*t).Name();
+                EXPECT_TRUE(console.Called("RegisterFileTypes"));
+                EXPECT_EQ(console.core->Settings().FadeOutDefault, 1234);
+                console.core->FormShow();
+                EXPECT_FALSE(console.Called("Wizard"));
+                console.core->FormCloseQuery();
+            }
+            ExpectUntouched(folder / file, damage.name);
+            EXPECT_EQ(ReadSettings(IniFile::Load(folder / "corvane.ini"), CorvaneSettings()),
+                      StationSettings(folder.Path()));
+        }
+    }
+}
+
+// A damaged rack file named in the settings is reported with its reason; the
+// tables after it still open and the settings are kept.
+TEST(ConsoleCore, ADamagedRackFileNamedInTheSettingsStopsNothingElse) {
+    TempFolder folder;
+    CorvaneSettings station = StationSettings(folder.Path());
+    station.AudioRackPlayList = (folder / "jingles.rck").string();
+    WriteText(folder / "jingles.rck", Garbage);
+    IniFile ini;
+    WriteSettings(ini, station);
+    ini.Save(folder / "corvane.ini");
+    Console console(folder.Path());
+    console.failRack = true;
+    console.core->FormCreate();
+    const auto messages = console.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find((folder / "jingles.rck").string()), std::string::npos) << messages[0];
+    EXPECT_NE(messages[0].find("is not a table file"), std::string::npos) << messages[0];
+    for (Table* t : {&console.data->cdsAudioLibrary, &console.data->cdsAdTimes, &console.data->EventLog})
+        EXPECT_TRUE(t->Active()) << t->Name();
+    EXPECT_EQ(console.core->CurrentRackFile(), (folder / "jingles.rck").string());
+    console.core->FormCloseQuery();
+    EXPECT_EQ(ReadSettings(IniFile::Load(folder / "corvane.ini"), CorvaneSettings()), station);
+    EXPECT_EQ(ReadText(folder / "jingles.rck"), Garbage);
+}
+
+// Settings that cannot be read (not a file, UTF-16 as some editors save it)
+// are reported and never written over; the console runs on defaults without
+// the first-run wizard, and the tables load as usual.
+TEST(ConsoleCore, UnreadableSettingsAreReportedAndNeverWrittenOver) {
+    std::vector<Damage> damages = Damages();
+    damages.erase(damages.begin()); // garbage text is still text: read as lines
+    damages.push_back({"UTF-16",
+                       [](const std::filesystem::path& p) {
+                           WriteText(p, std::string("\xFF\xFE[\0G\0e\0n\0e\0r\0a\0l\0]\0", 20));
+                       },
+                       "UTF-16"});
+    for (const Damage& damage : damages) {
+        SCOPED_TRACE(damage.name);
         TempFolder folder;
-        if (std::string(c.damaged) == "corvane.ini")
-            std::filesystem::create_directory(folder / c.damaged);
+        const std::filesystem::path ini = folder / "corvane.ini";
+        damage.make(ini);
+        const std::string before = damage.name == std::string("UTF-16") ? ReadText(ini) : "";
+        {
+            Console console(folder.Path());
+            console.core->FormCreate();
+            const auto messages = console.Messages();
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_NE(messages[0].find(ini.string()), std::string::npos) << messages[0];
+            EXPECT_NE(messages[0].find(damage.reason), std::string::npos) << messages[0];
+            EXPECT_TRUE(console.data->cdsAudioLibrary.Active());
+            EXPECT_TRUE(console.data->EventLog.Active());
+            console.core->FormShow();
+            EXPECT_FALSE(console.Called("Wizard"));
+            console.core->Autosave();
+            console.core->FormCloseQuery();
+        }
+        if (before.empty())
+            ExpectUntouched(ini, damage.name);
         else
-            WriteText(folder / c.damaged, garbage);
-        Console console(folder.Path());
-        console.core->FormCreate();
-        const auto messages = console.Messages();
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].rfind(std::string(c.prefix) +
-                                        "System error encountered opening Schedule, software may not be "
-                                        "installed correctly:\r\n",
-                                    0),
-                  0u)
-            << messages[0];
-        for (auto table : c.closed)
-            EXPECT_FALSE(((*console.data).*table).Active()) << ((*console.data).*table).Name();
-        for (auto table : c.open)
-            EXPECT_TRUE(((*console.data).*table).Active()) << ((*console.data).*table).Name();
-        EXPECT_EQ(console.Called("RegisterFileTypes"), std::string(c.prefix) == "10: ");
-        EXPECT_EQ(console.view.status[1], "Design");
-        console.core->FormCloseQuery();
-        console.data.reset();
-        if (std::string(c.damaged) != "corvane.ini")
-            EXPECT_EQ(ReadText(folder / c.damaged), garbage) << "the damaged file is kept";
+            EXPECT_EQ(ReadText(ini), before);
     }
 }
 

@@ -100,6 +100,21 @@ TEST(IniFile, KeepsCrLfLineEnds) {
     EXPECT_EQ(IniFile::Parse(ini.Text()).ReadString("a", "y", ""), "2");
 }
 
+// Editors save UTF-8 with a byte-order mark: the first section is still the
+// first section (not "\xEF\xBB\xBF[General]"), a write finds it instead of
+// adding a second one, and the mark is written back.
+TEST(IniFile, AUtf8ByteOrderMarkIsNotPartOfTheFirstSection) {
+    for (const std::string ends : {"\n", "\r\n"}) {
+        const std::string text = "\xEF\xBB\xBF[General]" + ends + "AutoCrossFade=1" + ends;
+        IniFile ini = IniFile::Parse(text);
+        EXPECT_EQ(ini.ReadInteger("General", "AutoCrossFade", 0), 1);
+        EXPECT_EQ(ini.SectionNames(), std::vector<std::string>{"General"});
+        EXPECT_EQ(ini.Text(), text);
+        ini.WriteBool("General", "AutoCrossFade", false);
+        EXPECT_EQ(ini.Text(), "\xEF\xBB\xBF[General]" + ends + "AutoCrossFade=0" + ends);
+    }
+}
+
 TEST(IniFile, StringValuesRoundTrip) {
     const std::string longest(IniFile::MaxValueLength, 'x');
     const std::string values[] = {"plain",           "",         "  padded  ",

@@ -321,7 +321,26 @@ TEST(ScheduleEditing, AnUnreadableScheduleFileLeavesTheScheduleClosedAndTheConso
     EXPECT_FALSE(c.data->cdsSchedule.Active());
     EXPECT_EQ(c.Rows(), 0);
     EXPECT_FALSE(c.Enabled("actSaveSchedule"));
-    EXPECT_NE(testing::ReadText(c.folder / TdmQelData::ExceptionLogFile).find("bad.wsl"), std::string::npos);
+    const auto& shown = c.studio.prompter.Messages();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_NE(shown.back().text.find(bad.string()), std::string::npos) << "the operator sees the file";
+    EXPECT_NE(shown.back().text.find("is not a table file"), std::string::npos)
+        << "and what is wrong with it";
+}
+
+// A damaged schedule can hold a path of megabytes: the grid shows its start,
+// so that painting the row never holds the main thread.
+TEST(ScheduleEditing, AnOverlongValueIsShownCut) {
+    Console c;
+    c.DropAt(*Console::Files({c.Wave("a.wav")}), c.OnStatusBar());
+    Table& s = c.data->cdsSchedule;
+    s.First();
+    s.Edit();
+    s.FieldByName("LocalPathToFile").SetAsString("/" + std::string(1 << 20, 'p'));
+    s.Post();
+    const QString shown = c.Cell(0, "LocalPathToFile");
+    EXPECT_EQ(shown.size(), 1025);
+    EXPECT_TRUE(shown.endsWith(QChar(0x2026)));
 }
 
 TEST(ScheduleEditing, FirstShowingLoadsTheLastScheduleFile) {

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -189,6 +190,76 @@ TEST_F(TableFiles, BadFilesGiveAClearErrorNamingTheFileAndLeaveTheTableAsItWas) 
         fresh.Close(); // a table that never opened writes nothing
         EXPECT_EQ(folder.Read(c.name), c.content);
     }
+}
+
+// What stands where a table file belongs but is not one: a folder, a FIFO
+// (opening it for reading would wait for a writer forever) and a link to a
+// share that is not mounted. Each is refused with its reason and kept.
+TEST_F(TableFiles, AFolderAFifoOrABrokenLinkIsRefusedWithItsReasonAndNeverWaitedOn) {
+    std::filesystem::create_directory(folder.File("folder.cds"));
+    ASSERT_EQ(::mkfifo(folder.File("fifo.cds").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/nonexistent/share/AudioLibrary.cds", folder.File("link.cds"));
+    const std::pair<const char*, const char*> cases[] = {
+        {"folder.cds", "is a folder"}, {"fifo.cds", "FIFO"}, {"link.cds", "symbolic link"}};
+    for (const auto& [name, reason] : cases) {
+        SCOPED_TRACE(name);
+        Table t("t", {MakeField("N", FieldType::Integer)});
+        t.SetFileName(folder.File(name));
+        try {
+            t.Open();
+            ADD_FAILURE() << "opened";
+        } catch (const ETableFileError& e) {
+            EXPECT_NE(std::string(e.what()).find(folder.File(name)), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find(reason), std::string::npos) << e.what();
+        }
+        EXPECT_FALSE(t.Active());
+        t.CreateDataSet();
+        t.Append();
+        t.Post();
+        EXPECT_THROW(t.SaveToFile(folder.File(name)), ETableFileError) << "nothing is written over it";
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(folder.File("folder.cds")));
+    EXPECT_TRUE(std::filesystem::is_fifo(folder.File("fifo.cds")));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.File("link.cds")));
+}
+
+// A table file that is a symbolic link (a library kept on a share) is written
+// through the link, which stays a link; a table whose rows did not change
+// since they were read or written is not written again, at a close or at
+// SaveAllTables (the file keeps its inode).
+TEST_F(TableFiles, WritesGoThroughALinkAndAnUnchangedTableIsNotWrittenAgain) {
+    {
+        TdmQelData dm(folder.Path(), "corvane", seams.studio.clock(), seams.prompter, seams.fileDialogs);
+        dm.OpenTables();
+        for (Table* t : {&dm.EventLog, &dm.EventLog, &dm.CommercialHistory}) {
+            t->Append();
+            t->Post();
+        }
+    }
+    std::filesystem::create_directory(folder.File("share"));
+    std::filesystem::rename(folder.File("eventlog.cds"), folder.File("share/eventlog.cds"));
+    std::filesystem::create_symlink("share/eventlog.cds", folder.File("eventlog.cds"));
+    auto inode = [&](const std::string& name) {
+        struct stat st {};
+        EXPECT_EQ(::stat(folder.File(name).c_str(), &st), 0) << name;
+        return st.st_ino;
+    };
+    const auto racks = inode("adhist.cds");
+    const auto history = inode("share/eventlog.cds");
+    {
+        TdmQelData dm(folder.Path(), "corvane", seams.studio.clock(), seams.prompter, seams.fileDialogs);
+        dm.OpenTables();
+        EXPECT_EQ(dm.EventLog.RecordCount(), 2);
+        dm.SaveAllTables();
+        dm.EventLog.Append();
+        dm.EventLog.Post();
+    }
+    EXPECT_EQ(inode("adhist.cds"), racks) << "unchanged: not written at all";
+    EXPECT_NE(inode("share/eventlog.cds"), history) << "changed: written";
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.File("eventlog.cds")));
+    TdmQelData dm(folder.Path(), "corvane", seams.studio.clock(), seams.prompter, seams.fileDialogs);
+    dm.OpenTables();
+    EXPECT_EQ(dm.EventLog.RecordCount(), 3);
 }
 
 TEST_F(TableFiles, AFileWhoseValuesDoNotFitTheTableIsRefused) {

@@ -1,3 +1,4 @@
+#include "data/DataErrors.h"
 #include "data/TempFolder.h"
 #include "library/FileArgument.h"
 #include "studio/ScriptedPrompter.h"
@@ -44,6 +45,20 @@ TEST(FileArgument, EachKindGoesToItsPartAndAnythingElseIsReported) {
     opened.clear();
     EXPECT_EQ(OpenFileArgument(folder.File("jingles.rck"), routes, prompter), FileArgumentResult::Opened);
     EXPECT_EQ(opened.size(), 1u);
+}
+
+// A damaged file named on the command line is reported with its name and
+// what its reader found wrong, instead of only reaching the exception log.
+TEST(FileArgument, AFileItsPartCannotOpenIsReportedWithTheReason) {
+    TempFolder folder;
+    folder.Write("day.wsl", "damaged");
+    FileArgumentRoutes routes;
+    routes.LoadSchedule = [](const std::string& p) { throw ETableFileError(p, "is not a table file"); };
+    ScriptedPrompter prompter;
+    EXPECT_EQ(OpenFileArgument(folder.File("day.wsl"), routes, prompter), FileArgumentResult::Unreadable);
+    ASSERT_EQ(prompter.Messages().size(), 1u);
+    EXPECT_NE(prompter.Messages()[0].text.find("[" + folder.File("day.wsl") + "]"), std::string::npos);
+    EXPECT_NE(prompter.Messages()[0].text.find("is not a table file"), std::string::npos);
 }
 
 } // namespace

@@ -101,7 +101,8 @@ TEST_F(PlayListIntoScheduleTest, AnUnreadableFileIsReportedAndKeepsTheSchedule) 
     seams.prompter.Answer(MessageAnswer::Yes);
     seams.fileDialogs.Choose({Path("broken.ply")});
     EXPECT_EQ(Load(std::nullopt), PlayListLoad::Unreadable);
-    EXPECT_EQ(MessageTexts().back(), UnreadablePlayListMessage);
+    EXPECT_EQ(MessageTexts().back(), std::string(UnreadablePlayListMessage) + "\r\nTable file \"" +
+                                         Path("broken.ply") + "\": is not a table file");
     EXPECT_EQ(TitleNames(data.cdsSchedule), (std::vector<std::string>{"mine"}));
 }
 

@@ -107,7 +107,9 @@ TEST_F(PlayListManagerTest, OpeningAFileNamesTheWindowAndAnUnreadableOneStartsAf
     seams.fileDialogs.Choose({Path("bad.ply")});
     EXPECT_FALSE(manager->Open());
     EXPECT_EQ(MessageTexts().back(),
-              "Unable to open selected play list, please ensure that a valid play list file is selected");
+              "Unable to open selected play list, please ensure that a valid play list file is selected\r\n"
+              "Table file \"" +
+                  Path("bad.ply") + "\": is not a table file");
     EXPECT_EQ(data.cdsPlayList.RecordCount(), 0);
     EXPECT_EQ(manager->Caption(), "Playlist Manager");
 }

@@ -201,6 +201,16 @@ TEST_F(ScheduleEditorTest, AnUnreadableScheduleFileLeavesTheScheduleClosedAndCut
     seams.prompter.Answer(MessageAnswer::Yes);
     EXPECT_ANY_THROW(editor->LoadScheduleFile(bad));
     EXPECT_FALSE(data.cdsSchedule.Active());
+    // Chosen from the tool bar, the operator sees the file and what is wrong with it.
+    seams.prompter.Clear();
+    seams.prompter.Answer(MessageAnswer::Yes);
+    seams.fileDialogs.Choose({bad});
+    EXPECT_FALSE(editor->LoadScheduleFile(std::nullopt, LoadOrigin::Toolbar));
+    ASSERT_FALSE(seams.prompter.Messages().empty());
+    const std::string shown = seams.prompter.Messages().back().text;
+    EXPECT_NE(shown.find(bad), std::string::npos) << shown;
+    EXPECT_NE(shown.find("is not a table file"), std::string::npos) << shown;
+    EXPECT_FALSE(data.cdsSchedule.Active());
     editor->PasteScheduleRows();
     EXPECT_EQ(data.ClipSchedule.RecordCount(), 1) << "the cut row is not lost";
     EXPECT_TRUE(editor->PasteEnabled());

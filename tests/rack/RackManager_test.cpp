@@ -106,7 +106,9 @@ TEST_F(RackManagerTest, TheRackComesBackFromItsFileAndAFailedSaveOrOpenIsReporte
     manager.Open();
     EXPECT_EQ(Questions(),
               (std::vector<std::string>{
-                  "Unable to open selected audio rack, please ensure that a valid file is selected"}));
+                  "Unable to open selected audio rack, please ensure that a valid file is selected\r\n"
+                  "Table file \"" +
+                  File("junk.rck") + "\": is not a table file"}));
     EXPECT_TRUE(Rows().empty());
 
     seams.prompter.Clear();

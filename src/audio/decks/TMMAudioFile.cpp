@@ -8,6 +8,7 @@
 #include "audio/readers/TMMPCMConverter.h"
 #include "audio/readers/TMMWaveFile.h"
 #include "audio/readers/WaveFormatFacts.h"
+#include "platform/RegularFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -92,8 +93,15 @@ void TMMCustomAudioFile::SetFileName(const std::string& name) {
     const bool hadFile = !IsEmpty();
     Clear();
     bool loaded = false;
-    if (!name.empty() && (std::filesystem::exists(name) || IsStreamName(name))) {
+    // A path the system cannot even look at (a name over 255 bytes, a path
+    // beyond PATH_MAX) is a missing file. Something there that is not a file (a
+    // FIFO would block the first read forever, a folder) is no audio file.
+    const FileKind kind = name.empty() ? FileKind::Missing : CheckFile(name).kind;
+    const bool stream = !name.empty() && IsStreamName(name);
+    if (kind != FileKind::Missing || stream) {
         try {
+            if (kind == FileKind::NotRegular && !stream)
+                throw EMMAudioError(MMString::NotValidAudioFile);
             if (!LoadMpeg(name))
                 LoadWave(name);
         } catch (...) {

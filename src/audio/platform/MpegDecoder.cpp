@@ -147,11 +147,12 @@ int MpegDecoder::SetFileName(const std::string& path) {
     if (path.empty())
         return MpegOk;
     auto source = std::make_unique<Source>();
-    source->fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a FIFO would otherwise hold the open until a writer came.
+    source->fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (source->fd < 0)
         return MpegCannotOpenFile;
     struct stat facts {};
-    if (::fstat(source->fd, &facts) != 0)
+    if (::fstat(source->fd, &facts) != 0 || !S_ISREG(facts.st_mode))
         return MpegCannotOpenFile;
     source->size = facts.st_size;
     const int status = Load(std::move(source));

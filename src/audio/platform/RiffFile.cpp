@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -28,7 +30,21 @@ bool IsContainer(FourCC id) {
 
 std::unique_ptr<RiffFile> RiffFile::Open(const std::string& path, RiffOpenMode mode, size_t bufferSize) {
     const char* how = mode == RiffOpenMode::Read ? "rb" : mode == RiffOpenMode::ReadWrite ? "r+b" : "w+b";
-    std::FILE* file = std::fopen(path.c_str(), how);
+    std::FILE* file = nullptr;
+    if (mode == RiffOpenMode::Read) {
+        // Without waiting: a FIFO among the audio files would block the first
+        // read forever. Only a regular file is audio.
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        struct stat facts {};
+        if (fd < 0)
+            return nullptr;
+        if (::fstat(fd, &facts) != 0 || !S_ISREG(facts.st_mode) || (file = ::fdopen(fd, how)) == nullptr) {
+            ::close(fd);
+            return nullptr;
+        }
+    } else {
+        file = std::fopen(path.c_str(), how);
+    }
     if (file == nullptr)
         return nullptr;
     std::unique_ptr<RiffFile> riff(new RiffFile());

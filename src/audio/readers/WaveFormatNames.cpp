@@ -8,13 +8,14 @@ namespace corvane {
 
 namespace {
 
-// Searched in order, so the first row of a tag wins (0x0011 reads "IMA ADPCM").
-constexpr std::array<std::pair<uint16_t, const char*>, 38> TagNames{{
+// Searched in order, so the first row of a tag wins (0x0011 reads "IMA ADPCM"). Each tag below
+// 0x0200 names the format registered for it (0x0003 is IEEE float, Media Vision's ADPCM is 0x0018).
+constexpr std::array<std::pair<uint16_t, const char*>, 39> TagNames{{
     {0x0000, "Unknown"},
     {0x0001, "PCM"},
     {0x020C, "PCM 32"},
     {0x0002, "Microsoft ADPCM"},
-    {0x0003, "Mediavision's ADPCM"},
+    {0x0003, "IEEE Float"},
     {0x0005, "IBM CVSD"},
     {0x0006, "CCITT A-Law"},
     {0x0007, "CCITT mu-Law"},
@@ -27,6 +28,7 @@ constexpr std::array<std::pair<uint16_t, const char*>, 38> TagNames{{
     {0x0015, "Digisound DIGISTD"},
     {0x0016, "Digisound DIGIFIX"},
     {0x0017, "Dialogic OKI ADPCM"},
+    {0x0018, "Mediavision's ADPCM"},
     {0x0020, "Yamaha ADPCM"},
     {0x0021, "Sonarc"},
     {0x0022, "DSP Group's Truespeech"},

@@ -1,6 +1,7 @@
 #include "console/playout/ArchiveLog.h"
 
 #include "platform/DateTime.h"
+#include "platform/RegularFile.h"
 
 #include <cstdio>
 #include <ctime>
@@ -44,6 +45,9 @@ std::string ArchiveLog::FormatLine(TDateTime dateReading, TDateTime timeReading,
 }
 
 void ArchiveLog::WriteArchiveLine(const std::string& file, const std::string& text) {
+    // Never waits on a FIFO in the log's place (playout would stand still).
+    if (CheckFile(path_).kind == FileKind::NotRegular)
+        throw EArchiveLogError("Cannot open file \"" + path_.string() + "\": it " + CheckFile(path_).reason);
     std::unique_ptr<std::FILE, FileCloser> out(std::fopen(path_.c_str(), "ab"));
     if (!out)
         throw EArchiveLogError("Cannot open file \"" + path_.string() + "\"");

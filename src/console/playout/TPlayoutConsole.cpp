@@ -110,6 +110,16 @@ bool TPlayoutConsole::LocateItem(int item) {
     return Schedule().Active() && Schedule().Locate("ItemPlayOrder", int64_t{item});
 }
 
+// The row on air itself: stored schedules can hold two rows of one
+// ItemPlayOrder (hand edits, other tools), and going on from the first of them
+// would play the second again and again.
+bool TPlayoutConsole::LocateOnAirRow(int item) {
+    Table& s = Schedule();
+    if (onAirRow_ != 0 && s.Active() && s.GotoBookmark(onAirRow_) && RowItem() == item)
+        return true;
+    return LocateItem(item);
+}
+
 bool TPlayoutConsole::RefreshDue() const {
     return seams_.clock.Now() > FLastStateChange + RefreshAfterDays;
 }
@@ -248,6 +258,7 @@ void TPlayoutConsole::StartItem() {
         if (++unplayableRun_ > s.RecordCount())
             return;
         FCurrentItem = RowItem();
+        onAirRow_ = s.GetBookmark();
         AdvanceSchedule();
         return;
     }
@@ -264,8 +275,9 @@ void TPlayoutConsole::StartItem() {
     ShowPlaying(path);
     WriteArchiveLine(path, startAt ? "Restart Playout Event" : "Start Playout Event");
     SetCurrentItem(RowItem());
-
     const Bookmark row = s.GetBookmark();
+    onAirRow_ = row;
+
     s.Next();
     SetNextItem(s.Eof() ? 0 : RowItem());
     if (FNextItem == FCurrentItem)
@@ -304,7 +316,7 @@ void TPlayoutConsole::AdvanceSchedule() {
     const Bookmark operatorRow = s.GetBookmark();
     if (!FClosing && !s.IsEmpty()) {
         // A row on air that was deleted meanwhile: go on from the operator's row.
-        if (!LocateItem(FCurrentItem))
+        if (!LocateOnAirRow(FCurrentItem))
             s.GotoBookmark(operatorRow);
         s.Next();
         while (!s.Eof() && s.FieldByName("ObjectType").AsString() == "BAD")
@@ -526,7 +538,7 @@ void TPlayoutConsole::mmAudioOutError() {
     ResetPlayout();
     if (settings_.AttemptResumeOnAudioError && s.Active()) {
         const Bookmark operatorRow = s.GetBookmark();
-        if (LocateItem(item))
+        if (LocateOnAirRow(item))
             MarkRowUnplayable(RowPath());
         else
             s.GotoBookmark(operatorRow);

@@ -12,6 +12,7 @@
 #include "console/playout/MessageList.h"
 #include "console/playout/PlayoutCommands.h"
 #include "console/playout/PlayoutHost.h"
+#include "data/Table.h"
 #include "platform/Seams.h"
 
 #include <array>
@@ -168,6 +169,8 @@ private:
     int RowItem();
     std::string RowPath();
     bool LocateItem(int item);
+    // The row `item` was started from (or the first row of that ItemPlayOrder).
+    bool LocateOnAirRow(int item);
     bool RefreshDue() const;
     // Writes the row's file into the deck (the same name again rewinds it).
     // An unplayable file leaves the deck empty; its error propagates unless
@@ -230,6 +233,8 @@ private:
     int FCurrentPort = 0;
     int FNextPort = 0;
     int FCurrentItem = 0;
+    // The bookmark of the row FCurrentItem was taken from.
+    Bookmark onAirRow_ = 0;
     int FNextItem = 0;
     int FItemLength = 0;
     int FRemaining = 0;

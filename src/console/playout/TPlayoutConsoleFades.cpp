@@ -55,6 +55,7 @@ void TPlayoutConsole::FadeToSelected() {
     ShowItemInfo(Deck(FCurrentPort));
     FNextPort = OtherMusicPort(FCurrentPort, FNextPort);
     SetCurrentItem(item);
+    onAirRow_ = row;
     UpdateStatistics(path, false);
     if (host_.RepaintGrid)
         host_.RepaintGrid();
@@ -69,7 +70,7 @@ void TPlayoutConsole::actFadeToNext() {
     if (host_.HoldGridRepaint)
         host_.HoldGridRepaint(true);
     s.DisableControls();
-    LocateItem(FCurrentItem);
+    LocateOnAirRow(FCurrentItem);
     s.Next();
     if (!RefreshDue()) {
         if (!s.Eof()) {

@@ -1,6 +1,7 @@
 #include "console/ui/ScheduleGridModel.h"
 
 #include "console/ui/GridColumns.h"
+#include "data/ui/CellText.h"
 #include "platform/ExceptionGuard.h"
 
 #include <QColor>
@@ -91,7 +92,7 @@ void ScheduleGridModel::Reload() {
             for (rows.First(); !rows.Eof(); rows.Next()) {
                 QStringList line;
                 for (int field : shown)
-                    line << QString::fromStdString(rows.FieldAt(field).AsString());
+                    line << CellText(rows.FieldAt(field).AsString());
                 const auto text = [&](const char* name) {
                     const Field* field = rows.FindField(name);
                     return field ? field->AsString() : std::string();

@@ -48,7 +48,8 @@ AudioFileFacts::Measured AudioFileFacts::Measure(const std::string& path) {
         if (m.ms >= MsPerDayInt)
             m.error = "Invalid argument to time encode";
     } catch (...) {
-        m.error = ExceptionMessage(std::current_exception());
+        // The operator imports many files at once: the message names the one at fault.
+        m.error = ExceptionMessage(std::current_exception()) + "\r\n" + path;
         try {
             mmAudioFile_.SetFileName({});
         } catch (...) {

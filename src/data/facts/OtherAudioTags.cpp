@@ -2,6 +2,7 @@
 
 #include "audio/platform/RiffFile.h"
 #include "audio/readers/RiffWaveParser.h"
+#include "platform/RegularFile.h"
 
 #include <fstream>
 #include <string_view>
@@ -104,6 +105,9 @@ std::optional<Mp3Tag> ReadWideWaveTags(const std::string& path) {
 } // namespace
 
 std::optional<Mp3Tag> ReadOtherAudioTags(const std::string& path) {
+    // The readers below would wait forever on a FIFO; only a file has tags.
+    if (CheckFile(path).kind != FileKind::Regular)
+        return std::nullopt;
     try {
         const WaveForm form = WaveFormOf(path);
         if (form == WaveForm::Wide)

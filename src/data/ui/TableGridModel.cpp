@@ -1,5 +1,6 @@
 #include "data/ui/TableGridModel.h"
 
+#include "data/ui/CellText.h"
 #include "platform/ExceptionGuard.h"
 
 #include <QMimeData>
@@ -41,7 +42,8 @@ QVariant TableGridModel::data(const QModelIndex& index, int role) const {
     Guarded(table_.Name().c_str(), [&] {
         const int field = fieldIndexes_[static_cast<size_t>(index.column())];
         if (field >= 0 && MoveTo(index.row()))
-            value = QString::fromStdString(rows_.FieldAt(field).AsString());
+            value = role == Qt::DisplayRole ? CellText(rows_.FieldAt(field).AsString())
+                                            : QString::fromStdString(rows_.FieldAt(field).AsString());
     });
     return value;
 }

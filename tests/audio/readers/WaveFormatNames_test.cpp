@@ -7,12 +7,20 @@ namespace {
 
 TEST(WaveFormatNames, TagNames) {
     const std::pair<uint16_t, const char*> cases[] = {
-        {0x0000, "Unknown"},         {0x0001, "PCM"},
-        {0x0002, "Microsoft ADPCM"}, {0x0003, "Mediavision's ADPCM"},
-        {0x0011, "IMA ADPCM"},       {0x0033, "Antex ADPCME"},
-        {0x0055, "MPEG Layer-3"},    {0x0206, "Antex-DVI-OKI ADPCME"},
-        {0x0209, "Dolby AC2"},       {0xFFFF, "*DEVELOPMENT ONLY TAG*"},
-        {0x1234, "Unknown"},         {0xFFFE, "Unknown"},
+        {0x0000, "Unknown"},
+        {0x0001, "PCM"},
+        {0x0002, "Microsoft ADPCM"},
+        {0x0003, "IEEE Float"},
+        {0x0018, "Mediavision's ADPCM"},
+        {0x0012, "Mediaspace's ADPCM"},
+        {0x0011, "IMA ADPCM"},
+        {0x0033, "Antex ADPCME"},
+        {0x0055, "MPEG Layer-3"},
+        {0x0206, "Antex-DVI-OKI ADPCME"},
+        {0x0209, "Dolby AC2"},
+        {0xFFFF, "*DEVELOPMENT ONLY TAG*"},
+        {0x1234, "Unknown"},
+        {0xFFFE, "Unknown"},
     };
     for (const auto& [tag, name] : cases)
         EXPECT_EQ(WaveFormatTagName(tag), name) << tag;

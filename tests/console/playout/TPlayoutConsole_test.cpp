@@ -1,5 +1,7 @@
 #include "PlayoutFixture.h"
 
+#include <sys/stat.h>
+
 namespace corvane::testing {
 namespace {
 
@@ -273,6 +275,80 @@ TEST_F(Sequencing, AMissingOrCorruptFileIsMarkedBadAndTheNextRowPlaysAtOnce) {
     EXPECT_NE(lines[0].find("gone.wav MM Audio Error - Possibly Corrupt File Header"), std::string::npos);
     EXPECT_NE(lines[1].find("corrupt.wav MM Audio Error"), std::string::npos);
     EXPECT_NE(lines[2].find("good.wav Start Playout Event"), std::string::npos);
+}
+
+// Paths that are there to the schedule but not to the deck: a name longer than
+// the system takes (255 bytes), a path far beyond PATH_MAX, a FIFO (opening it
+// would wait for a writer forever) and a folder. Each row is marked BAD with
+// its own line in the archive and the next row plays at once, as for a
+// missing file, also when cross-fading.
+TEST_F(Sequencing, RowsWhoseFileTheSystemCannotOpenAreMarkedBadAndTheNextRowPlays) {
+    ASSERT_EQ(::mkfifo((folder / "fifo.wav").c_str(), 0600), 0);
+    std::filesystem::create_directory(folder / "folder.wav");
+    const std::string unopenable[] = {
+        (folder / (std::string(300, 'n') + ".wav")).string(),
+        "/" + std::string(1 << 20, 'p') + ".wav",
+        (folder / "fifo.wav").string(),
+        (folder / "folder.wav").string(),
+    };
+    for (const bool crossFade : {false, true}) {
+        SCOPED_TRACE(crossFade ? "cross-fading" : "back to back");
+        settings.AutoCrossFade = crossFade;
+        data.cdsSchedule.EmptyDataSet();
+        std::filesystem::remove(folder / "archive.log");
+        const int first = AddRow(Tone("first.wav", 1, 1000));
+        std::vector<int> bad;
+        for (const std::string& path : unopenable)
+            bad.push_back(AddRow(path));
+        const int last = AddRow(Tone("last.wav", 2, 2000));
+        Cursor(first);
+        console->StartItem();
+        Run(1500);
+        EXPECT_EQ(console->CurrentItem(), last);
+        for (size_t i = 0; i < bad.size(); ++i)
+            EXPECT_EQ(RowType(bad[i]), "BAD") << i;
+        const auto lines = ArchiveLines();
+        ASSERT_EQ(lines.size(), 2 + bad.size());
+        EXPECT_NE(lines[0].find("first.wav Start Playout Event"), std::string::npos);
+        for (size_t i = 0; i < bad.size(); ++i)
+            EXPECT_NE(lines[1 + i].find(unopenable[i].substr(0, 200)), std::string::npos) << i;
+        EXPECT_NE(lines.back().find("last.wav Start Playout Event"), std::string::npos);
+        console->StopBroadcast();
+    }
+}
+
+// A stored schedule can hold two rows of one ItemPlayOrder (hand edits, other
+// tools): each plays once, in the schedule's order, and the show moves on.
+TEST_F(Sequencing, RowsSharingAPlayOrderEachPlayOnceInTurn) {
+    for (const bool crossFade : {false, true}) {
+        SCOPED_TRACE(crossFade ? "cross-fading" : "back to back");
+        settings.AutoCrossFade = crossFade;
+        settings.FadeOutDefault = 500; // a fade over each item's last two seconds or less
+        data.cdsSchedule.EmptyDataSet();
+        std::filesystem::remove(folder / "archive.log");
+        const int a = AddRow(Tone("a.wav", 3, 1000));
+        const int b = AddRow(Tone("b.wav", 3, 2000));
+        AddRow(Tone("c.wav", 3, 3000));
+        Table& s = data.cdsSchedule;
+        s.Edit();
+        s.FieldByName("ItemPlayOrder").SetAsInteger(a); // c's row now shares a's play order
+        s.Post();
+        const int d = AddRow(Tone("d.wav", 3, 1500));
+        console->Memo1.Add("Current Playing: 0");
+        Cursor(a);
+        console->StartItem();
+        Run(14000);
+        // What went on air, in turn (a cross-fade writes no archive line).
+        std::vector<int> played;
+        for (const std::string& line : console->Memo1.Lines())
+            if (line == "Current Playing: 0")
+                played.clear(); // the earlier run ended here
+            else if (line.starts_with("Current Playing: "))
+                played.push_back(std::stoi(line.substr(17)));
+        EXPECT_EQ(played, (std::vector<int>{a, b, a, d})) << "each row once, then the next";
+        EXPECT_TRUE(console->ScheduleEnded());
+        console->StopBroadcast();
+    }
 }
 
 TEST_F(Sequencing, WithoutResumingAMissingFileIsStartedEmptyAsBefore) {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace corvane {
 namespace {
@@ -96,7 +97,7 @@ TEST_F(Facts, DurationErrorsAreReportedOnceAndGiveZero) {
     std::ofstream(bad) << "not audio";
     EXPECT_EQ(facts.GetFileDuration(bad), 0);
     ASSERT_EQ(seams.prompter.Messages().size(), 1u);
-    EXPECT_EQ(seams.prompter.Messages()[0].text, "GetFileDuration: This is not a valid Audiofile");
+    EXPECT_EQ(seams.prompter.Messages()[0].text, "GetFileDuration: This is not a valid Audiofile\r\n" + bad);
     EXPECT_EQ(facts.GetFileDurationSeconds(bad), 0);
     EXPECT_EQ(seams.prompter.Messages().size(), 1u);
     // A missing file measures 0 without a message.
@@ -114,6 +115,22 @@ TEST_F(Facts, TagsAreReadOnlyFromMpegAudio) {
     std::ofstream(wav, std::ios::app | std::ios::binary) << "TAG" << std::string(125, 'x');
     EXPECT_FALSE(facts.ReadMp3Tag(wav));
     EXPECT_FALSE(facts.ReadMp3Tag(folder.File("gone.mp3")));
+}
+
+// A FIFO among the files of an import (or a folder named like audio) is no
+// audio file: it is refused at once, never waited on.
+TEST_F(Facts, AFifoOrAFolderNamedLikeAudioIsRefusedWithoutWaiting) {
+    ASSERT_EQ(::mkfifo(folder.File("pipe.mp3").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(folder.File("pipe.wav").c_str(), 0600), 0);
+    std::filesystem::create_directory(folder.File("folder.mp3"));
+    for (const char* name : {"pipe.mp3", "pipe.wav", "folder.mp3"}) {
+        seams.prompter.Clear();
+        EXPECT_FALSE(facts.ReadMp3Tag(folder.File(name))) << name;
+        EXPECT_EQ(facts.GetFileDuration(folder.File(name)), 0) << name;
+        ASSERT_EQ(seams.prompter.Messages().size(), 1u) << name;
+        EXPECT_EQ(seams.prompter.Messages()[0].text,
+                  "GetFileDuration: This is not a valid Audiofile\r\n" + folder.File(name));
+    }
 }
 
 } // namespace
