@@ -1,12 +1,12 @@
 #include "ScheduleRender.h"
 
 #include "RenderWaveFile.h"
-#include "console/CorvaneSettings.h"
-#include "console/IniFile.h"
 #include "console/playout/TPlayoutConsole.h"
 #include "data/TdmQelData.h"
 #include "data/facts/AudioFileFacts.h"
 #include "playlists/ScheduleEditor.h"
+#include "settings/CorvaneSettings.h"
+#include "settings/IniFile.h"
 #include "studio/StudioSeams.h"
 #include "studio/VirtualWaveDevice.h"
 

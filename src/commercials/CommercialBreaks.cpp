@@ -1,11 +1,11 @@
 #include "commercials/CommercialBreaks.h"
 
 #include "audio/chain/EMMError.h"
-#include "console/CorvaneSettings.h"
 #include "console/playout/TPlayoutConsole.h"
 #include "data/TdmQelData.h"
 #include "platform/ExceptionGuard.h"
 #include "platform/FlagScope.h"
+#include "settings/CorvaneSettings.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
 #include "commercials/CommercialListEditor.h"
 
 #include "commercials/CommercialListNames.h"
-#include "console/IniFile.h"
 #include "data/DataErrors.h"
 #include "data/TdmQelData.h"
 #include "platform/ExceptionGuard.h"
+#include "settings/IniFile.h"
 
 #include <algorithm>
 #include <fnmatch.h>

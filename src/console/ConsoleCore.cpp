@@ -1,12 +1,12 @@
 #include "console/ConsoleCore.h"
 
 #include "console/ConsoleView.h"
-#include "console/IniFile.h"
-#include "console/IntegerText.h"
 #include "data/TableAutosave.h"
 #include "data/TdmQelData.h"
 #include "platform/ExceptionGuard.h"
 #include "platform/RegularFile.h"
+#include "settings/IniFile.h"
+#include "settings/IntegerText.h"
 
 #include <algorithm>
 #include <cctype>

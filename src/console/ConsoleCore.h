@@ -1,9 +1,9 @@
 #pragma once
 
 #include "console/ConsoleParts.h"
-#include "console/CorvaneSettings.h"
 #include "console/PropertiesValues.h"
 #include "platform/Seams.h"
+#include "settings/CorvaneSettings.h"
 
 #include <filesystem>
 #include <memory>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/CorvaneSettings.h"
+#include "settings/CorvaneSettings.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
 #include "RecordingConsoleView.h"
 #include "TempFolder.h"
 #include "console/ConsoleCore.h"
-#include "console/IniFile.h"
 #include "data/TdmQelData.h"
+#include "settings/IniFile.h"
 #include "studio/StudioSeams.h"
 
 #include <csignal>

@@ -1,9 +1,9 @@
 #include "RecordingConsoleView.h"
 #include "TempFolder.h"
 #include "console/ConsoleCore.h"
-#include "console/IniFile.h"
 #include "data/DataErrors.h"
 #include "data/TdmQelData.h"
+#include "settings/IniFile.h"
 #include "studio/StudioSeams.h"
 
 #include <functional>

@@ -1,11 +1,11 @@
 #include "ConsoleWindow.h"
 #include "audio/decks/DeckFixtures.h"
-#include "console/IniFile.h"
 #include "console/ui/ColumnChooser.h"
 #include "console/ui/ScheduleEditing.h"
 #include "console/ui/SpeedSearchPage.h"
 #include "library/ui/LibraryGridModel.h"
 #include "library/ui/LibraryRowsMime.h"
+#include "settings/IniFile.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>

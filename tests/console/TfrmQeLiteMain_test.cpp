@@ -1,12 +1,12 @@
 #include "ConsoleWindow.h"
 #include "TempFolder.h"
-#include "console/IniFile.h"
 #include "console/ui/CorvaneApplication.h"
 #include "console/ui/TfrmQeLiteMain.h"
 #include "console/ui/TfrmQelProperties.h"
 #include "console/ui/TfrmQelSplash.h"
 #include "data/TdmQelData.h"
 #include "platform/qt/ConsoleCommands.h"
+#include "settings/IniFile.h"
 #include "studio/StudioSeams.h"
 
 #include <QHeaderView>

@@ -6,7 +6,6 @@
 #include "audio/output/TMMVolume.h"
 #include "audio/output/TMMWaveMixer.h"
 #include "audio/output/TMMWaveOut.h"
-#include "console/CorvaneSettings.h"
 #include "console/playout/ArchiveLog.h"
 #include "console/playout/HeardItemDisplay.h"
 #include "console/playout/MessageList.h"
@@ -14,6 +13,7 @@
 #include "console/playout/PlayoutHost.h"
 #include "data/Table.h"
 #include "platform/Seams.h"
+#include "settings/CorvaneSettings.h"
 
 #include <array>
 #include <filesystem>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "console/ConsoleTools.h"
 #include "platform/Seams.h"
+#include "tools/ConsoleTools.h"
 
 #include <QObject>
 #include <functional>

@@ -2,7 +2,6 @@
 
 #include "commercials/AdSchedule.h"
 #include "commercials/CommercialBreaks.h"
-#include "console/IniFile.h"
 #include "console/playout/TPlayoutConsole.h"
 #include "console/ui/ConsoleMeterPanel.h"
 #include "console/ui/LedDigit.h"
@@ -18,6 +17,7 @@
 #include "platform/ExceptionGuard.h"
 #include "platform/qt/ConsoleCommands.h"
 #include "rack/ui/AudioRackPage.h"
+#include "settings/IniFile.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -4,13 +4,13 @@
 #include "audio/plugins/PluginCommands.h"
 #include "audio/plugins/TMMDSPPlugin.h"
 #include "console/ConsoleCore.h"
-#include "console/ConsoleTools.h"
 #include "console/ConsoleView.h"
 #include "console/displays/ConsoleDisplays.h"
 #include "console/displays/DisplayView.h"
 #include "console/ui/ScheduleEditing.h"
 #include "console/ui/TfrmQelDisplaySetup.h"
 #include "platform/Seams.h"
+#include "tools/ConsoleTools.h"
 
 #include <QLabel>
 #include <QMainWindow>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "console/ConsoleTools.h"
 #include "platform/Seams.h"
 #include "playlists/PlayListManager.h"
+#include "tools/ConsoleTools.h"
 
 #include <QDialog>
 #include <QHash>

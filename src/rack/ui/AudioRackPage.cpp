@@ -1,7 +1,6 @@
 #include "rack/ui/AudioRackPage.h"
 
 #include "console/ConsoleCore.h"
-#include "console/ConsoleTools.h"
 #include "console/playout/PlayoutKeys.h"
 #include "data/TdmQelData.h"
 #include "data/ui/TableGridModel.h"
@@ -9,6 +8,7 @@
 #include "platform/qt/ConsoleCommands.h"
 #include "rack/ui/AudioRackPlayout.h"
 #include "rack/ui/TfrmQelFileList.h"
+#include "tools/ConsoleTools.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

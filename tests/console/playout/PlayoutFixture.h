@@ -2,9 +2,9 @@
 
 #include "../../audio/decks/DeckFixtures.h"
 #include "../TempFolder.h"
-#include "console/CorvaneSettings.h"
 #include "console/playout/TPlayoutConsole.h"
 #include "data/TdmQelData.h"
+#include "settings/CorvaneSettings.h"
 #include "studio/StudioSeams.h"
 #include "studio/VirtualWaveDevice.h"
 

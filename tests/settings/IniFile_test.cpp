@@ -1,5 +1,5 @@
 #include "TempFolder.h"
-#include "console/IniFile.h"
+#include "settings/IniFile.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,7 +1,7 @@
-#include "console/IniFile.h"
+#include "settings/IniFile.h"
 
-#include "console/IntegerText.h"
 #include "platform/RegularFile.h"
+#include "settings/IntegerText.h"
 
 #include <cerrno>
 #include <cstring>

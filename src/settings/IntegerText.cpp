@@ -1,4 +1,4 @@
-#include "console/IntegerText.h"
+#include "settings/IntegerText.h"
 
 #include <charconv>
 

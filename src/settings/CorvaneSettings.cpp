@@ -1,6 +1,6 @@
-#include "console/CorvaneSettings.h"
+#include "settings/CorvaneSettings.h"
 
-#include "console/IniFile.h"
+#include "settings/IniFile.h"
 
 #include <variant>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/GridAppearance.h"
+#include "settings/GridAppearance.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,5 +1,5 @@
-#include "console/CorvaneSettings.h"
-#include "console/IniFile.h"
+#include "settings/CorvaneSettings.h"
+#include "settings/IniFile.h"
 
 #include <functional>
 #include <gtest/gtest.h>
