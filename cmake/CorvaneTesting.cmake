@@ -4,7 +4,7 @@
 function(corvane_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} corvane_test_support GTest::gtest GTest::gmock GTest::gtest_main)
   # Fixtures are found through CORVANE_TEST_DATA, which the test preset sets
   # with the rest of the tests' environment, or through this path when the
   # binary is run by hand.

@@ -21,6 +21,7 @@
 #include "audio/output/TMMWaveMixer.h"
 #include "audio/output/TMMWaveOut.h"
 #include "studio/VirtualWaveDevice.h"
+#include "support/Mp3Files.h"
 
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -88,12 +89,9 @@ fs::path MakeWave(const std::string& name, double frequency) {
 }
 
 // The same as MP3 (128 kbit/s), or empty without an encoder.
+// Music as 128 kbit/s CBR MP3 files.
 fs::path MakeMp3(const fs::path& wave) {
-    fs::path mp3 = wave;
-    mp3.replace_extension(".mp3");
-    const std::string command =
-        "lame --quiet -b 128 '" + wave.string() + "' '" + mp3.string() + "' 2>/dev/null";
-    return std::system(command.c_str()) == 0 && fs::exists(mp3) ? mp3 : fs::path();
+    return testing::MakeMp3(wave, "-b 128");
 }
 
 enum class Decks { TakeTurns, BothAtOnce };

@@ -15,13 +15,12 @@
 #include "audio/device/PortAudioWaveDevice.h"
 #include "console/playout/TPlayoutConsole.h"
 #include "data/TdmQelData.h"
-#include "platform/qt/QtClock.h"
-#include "platform/qt/QtDispatcher.h"
-#include "platform/qt/QtTimerFactory.h"
 #include "rack/TAudioRack.h"
 #include "rack/ui/AudioRackPlayout.h"
 #include "studio/StudioSeams.h"
 #include "studio/VirtualWaveDevice.h"
+#include "support/Mp3Files.h"
+#include "support/QtSeams.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -70,12 +69,9 @@ fs::path MakeWave(const std::string& name, double seconds, double hz, double amp
 }
 
 // The same as MP3 (VBR, so that its exact length needs the scan), or empty without an encoder.
+// Carts as VBR MP3 files, as stations keep most of theirs.
 fs::path MakeMp3(const fs::path& wave) {
-    fs::path mp3 = wave;
-    mp3.replace_extension(".mp3");
-    const std::string command =
-        "lame --quiet -V 4 '" + wave.string() + "' '" + mp3.string() + "' 2>/dev/null";
-    return std::system(command.c_str()) == 0 && fs::exists(mp3) ? mp3 : fs::path();
+    return testing::MakeMp3(wave, "-V 4");
 }
 
 // The console's playout and rack over `device`, a long music item on air.
@@ -147,17 +143,12 @@ int RunLive(int seconds) {
     char name[] = "bench_rack_carts";
     char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
-    QtClock clock;
-    QtTimerFactory timers;
-    QtDispatcher dispatcher;
-    ScriptedPrompter prompter;
-    ScriptedFileDialogs dialogs;
-    RecordingShell shell;
-    PortAudioWaveDevice device(dispatcher);
+    testing::QtSeams qt;
+    PortAudioWaveDevice device(qt.dispatcher);
     const fs::path cart = MakeWave("cart.wav", 2, CartHz, 0.4);
     const auto start = Clock::now();
     // One item for the whole run: what is measured is the carts, not the joins between items.
-    Console console(Seams{clock, timers, dispatcher, prompter, dialogs, shell}, device, 8, seconds + 30);
+    Console console(qt.seams(), device, 8, seconds + 30);
     const auto since = [&start] {
         return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     };

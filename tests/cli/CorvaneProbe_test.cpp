@@ -1,4 +1,4 @@
-#include "console/TempFolder.h"
+#include "support/TempFolder.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

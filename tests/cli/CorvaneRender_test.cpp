@@ -1,6 +1,6 @@
-#include "console/TempFolder.h"
 #include "data/TdmQelData.h"
 #include "studio/StudioSeams.h"
+#include "support/TempFolder.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

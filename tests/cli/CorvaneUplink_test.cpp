@@ -1,7 +1,7 @@
 #include "Uplink.h"
-#include "console/TempFolder.h"
 #include "data/QelTableSchemas.h"
 #include "data/Table.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <sstream>

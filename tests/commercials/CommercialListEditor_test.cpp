@@ -1,8 +1,8 @@
 #include "audio/decks/DeckFixtures.h"
 #include "commercials/CommercialListEditor.h"
-#include "console/TempFolder.h"
 #include "data/TdmQelData.h"
 #include "studio/StudioSeams.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

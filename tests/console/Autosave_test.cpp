@@ -1,9 +1,9 @@
 #include "RecordingConsoleView.h"
-#include "TempFolder.h"
 #include "console/ConsoleCore.h"
 #include "data/TdmQelData.h"
 #include "settings/IniFile.h"
 #include "studio/StudioSeams.h"
+#include "support/TempFolder.h"
 
 #include <csignal>
 #include <filesystem>

@@ -1,10 +1,10 @@
 #include "RecordingConsoleView.h"
-#include "TempFolder.h"
 #include "console/ConsoleCore.h"
 #include "data/DataErrors.h"
 #include "data/TdmQelData.h"
 #include "settings/IniFile.h"
 #include "studio/StudioSeams.h"
+#include "support/TempFolder.h"
 
 #include <functional>
 #include <gtest/gtest.h>

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "TempFolder.h"
 #include "console/ui/CorvaneApplication.h"
 #include "console/ui/TfrmQeLiteMain.h"
 #include "data/TdmQelData.h"
 #include "platform/qt/ConsoleCommands.h"
 #include "studio/StudioSeams.h"
 #include "studio/VirtualWaveDevice.h"
+#include "support/TempFolder.h"
 
 #include <QAction>
 #include <functional>

@@ -1,5 +1,4 @@
 #include "ConsoleWindow.h"
-#include "TempFolder.h"
 #include "console/ui/CorvaneApplication.h"
 #include "console/ui/TfrmQeLiteMain.h"
 #include "console/ui/TfrmQelProperties.h"
@@ -8,6 +7,7 @@
 #include "platform/qt/ConsoleCommands.h"
 #include "settings/IniFile.h"
 #include "studio/StudioSeams.h"
+#include "support/TempFolder.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

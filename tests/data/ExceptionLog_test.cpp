@@ -1,9 +1,9 @@
-#include "TempFolder.h"
 #include "data/DataErrors.h"
 #include "data/ExceptionLog.h"
 #include "data/ExceptionLogWriter.h"
 #include "data/TdmQelData.h"
 #include "studio/StudioSeams.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

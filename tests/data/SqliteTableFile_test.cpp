@@ -1,6 +1,6 @@
-#include "TempFolder.h"
 #include "data/DataErrors.h"
 #include "data/Table.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

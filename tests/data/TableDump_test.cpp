@@ -1,6 +1,6 @@
-#include "TempFolder.h"
 #include "data/TableDump.h"
 #include "data/XmlDataPacket.h"
+#include "support/TempFolder.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
-#include "TempFolder.h"
 #include "data/DataErrors.h"
 #include "data/TableFile.h"
 #include "data/TdmQelData.h"
 #include "studio/StudioSeams.h"
+#include "support/TempFolder.h"
 
 #include <csignal>
 #include <gtest/gtest.h>

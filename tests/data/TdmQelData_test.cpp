@@ -1,7 +1,7 @@
-#include "TempFolder.h"
 #include "data/DataErrors.h"
 #include "data/TdmQelData.h"
 #include "studio/StudioSeams.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "TempFolder.h"
 #include "data/TableFile.h"
 #include "data/XmlDataPacket.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

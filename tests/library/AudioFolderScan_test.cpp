@@ -1,5 +1,5 @@
-#include "data/TempFolder.h"
 #include "library/AudioFolderScan.h"
+#include "support/TempFolder.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -79,7 +79,7 @@ TEST(AudioFolderScan, CancelStopsTheWalkAndCountersFollowIt) {
     std::vector<std::string> list;
     ScanCounters counters;
     std::atomic<bool> cancel{false};
-    EXPECT_EQ(ScanFolderForAudio(root.Path() + "/", list, cancel, &counters), ScanOutcome::Complete);
+    EXPECT_EQ(ScanFolderForAudio(root.Path().string() + "/", list, cancel, &counters), ScanOutcome::Complete);
     EXPECT_EQ(counters.folders.load(), 3);
     EXPECT_EQ(counters.files.load(), 2);
     EXPECT_EQ(list.front().find("//"), std::string::npos); // a trailing '/' is not doubled

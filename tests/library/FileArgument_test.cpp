@@ -1,7 +1,7 @@
 #include "data/DataErrors.h"
-#include "data/TempFolder.h"
 #include "library/FileArgument.h"
 #include "studio/ScriptedPrompter.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "data/TempFolder.h"
 #include "library/FileTypeRegistration.h"
+#include "support/TempFolder.h"
 
 #include <array>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "data/TempFolder.h"
 #include "library/LibraryBackup.h"
 #include "studio/ScriptedPrompter.h"
+#include "support/TempFolder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

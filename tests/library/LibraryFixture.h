@@ -2,9 +2,9 @@
 
 #include "audio/decks/DeckFixtures.h"
 #include "data/TdmQelData.h"
-#include "data/TempFolder.h"
 #include "data/facts/AudioFileFacts.h"
 #include "studio/StudioSeams.h"
+#include "support/TempFolder.h"
 
 #include <filesystem>
 

@@ -1,9 +1,9 @@
 #include "data/TdmQelData.h"
-#include "data/TempFolder.h"
 #include "library/WidgetTestApplication.h"
 #include "library/ui/PropertyInspector.h"
 #include "library/ui/TfrmQelParameterBrowse.h"
 #include "studio/StudioSeams.h"
+#include "support/TempFolder.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -91,7 +91,7 @@ TEST_F(ScheduleEditorTest, MovesGiveTheRowAValueHalfwayToItsNewNeighbours) {
         {{1, 2, 3}, 3, false, 3.5, {1, 2, 3.5}}, // the last row moves half a step on
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "row " << c.current << (c.up ? " up" : " down"));
+        SCOPED_TRACE(::testing::Message() << "row " << c.current << (c.up ? " up" : " down"));
         data.cdsSchedule.EmptyDataSet();
         AddRows(c.rows);
         GoTo(c.current);

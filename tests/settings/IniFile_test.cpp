@@ -1,5 +1,5 @@
-#include "TempFolder.h"
 #include "settings/IniFile.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -4,18 +4,13 @@
 // PortAudio and the Qt event loop, and recordings of the server's null sink.
 #include "../../audio/decks/DeckFixtures.h"
 #include "../../audio/device/PrivateSoundServer.h"
-#include "../TempFolder.h"
 #include "audio/device/PortAudioWaveDevice.h"
 #include "audio/device/SoundServerRecorder.h"
 #include "console/playout/TPlayoutConsole.h"
 #include "data/TdmQelData.h"
-#include "platform/qt/QtClock.h"
-#include "platform/qt/QtDispatcher.h"
-#include "platform/qt/QtTimerFactory.h"
 #include "settings/CorvaneSettings.h"
-#include "studio/RecordingShell.h"
-#include "studio/ScriptedFileDialogs.h"
-#include "studio/ScriptedPrompter.h"
+#include "support/QtSeams.h"
+#include "support/TempFolder.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -51,14 +46,9 @@ TEST(DeviceLossOnARealServer, PlayoutComesBackWithinThreeSecondsOfEachOfFiveServ
     char name[] = "playout_server_tests";
     char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
-    QtClock clock;
-    QtTimerFactory timers;
-    QtDispatcher dispatcher;
-    ScriptedPrompter prompter;
-    ScriptedFileDialogs fileDialogs;
-    RecordingShell shell;
-    const Seams seams{clock, timers, dispatcher, prompter, fileDialogs, shell};
-    TdmQelData data{folder.Path().string(), "corvane", clock, prompter, fileDialogs};
+    testing::QtSeams qt;
+    const Seams seams = qt.seams();
+    TdmQelData data{folder.Path().string(), "corvane", qt.clock, qt.prompter, qt.fileDialogs};
     data.OpenTables();
     CorvaneSettings settings = CorvaneSettings::Defaults(folder.Path());
     settings.LoopScheduleContinuously = true;
@@ -80,7 +70,7 @@ TEST(DeviceLossOnARealServer, PlayoutComesBackWithinThreeSecondsOfEachOfFiveServ
     }
     schedule.First();
 
-    PortAudioWaveDevice device(dispatcher);
+    PortAudioWaveDevice device(qt.dispatcher);
     ASSERT_GT(device.DeviceCount(), 0);
     TPlayoutConsole console(seams, data, settings, device, folder.Path());
     console.StartItem();

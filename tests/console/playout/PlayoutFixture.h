@@ -1,12 +1,12 @@
 #pragma once
 
 #include "../../audio/decks/DeckFixtures.h"
-#include "../TempFolder.h"
 #include "console/playout/TPlayoutConsole.h"
 #include "data/TdmQelData.h"
 #include "settings/CorvaneSettings.h"
 #include "studio/StudioSeams.h"
 #include "studio/VirtualWaveDevice.h"
+#include "support/TempFolder.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

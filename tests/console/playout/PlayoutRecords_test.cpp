@@ -1,8 +1,8 @@
-#include "../TempFolder.h"
 #include "console/playout/ArchiveLog.h"
 #include "console/playout/MessageList.h"
 #include "console/playout/PlayoutKeys.h"
 #include "studio/VirtualStudio.h"
+#include "support/TempFolder.h"
 
 #include <clocale>
 #include <gtest/gtest.h>
