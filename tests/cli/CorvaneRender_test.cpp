@@ -1,8 +1,11 @@
+#include "audio/decks/DeckFixtures.h"
 #include "data/TdmQelData.h"
 #include "studio/StudioSeams.h"
 #include "support/TempFolder.h"
 
+#include <cmath>
 #include <cstdlib>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -68,6 +71,84 @@ TEST_F(Render, AnUnreadableScheduleOrPlayListSaysWhy) {
                   std::string::npos)
             << Err();
     }
+}
+
+// The rendered show, heard back: each row's tone in schedule order, at the
+// level it was written, with the automatic cross-fade overlapping one tone's
+// tail with the next one's head and no gap anywhere between them.
+TEST_F(Render, ACrossFadedShowKeepsItsTonesLevelsAndOverlaps) {
+    constexpr int kRate = 44100;
+    constexpr double kSeconds = 12.0;
+    const std::vector<double> tones{440.0, 660.0, 990.0};
+    constexpr double kAmplitude = 8000.0;
+    std::vector<std::filesystem::path> files;
+    for (size_t t = 0; t < tones.size(); ++t) {
+        std::vector<int16_t> samples;
+        for (int i = 0; i < static_cast<int>(kSeconds * kRate); ++i) {
+            const auto s = static_cast<int16_t>(kAmplitude * std::sin(2 * M_PI * tones[t] * i / kRate));
+            samples.insert(samples.end(), {s, s});
+        }
+        files.push_back(folder / ("tone" + std::to_string(t) + ".wav"));
+        test::WriteWave16(files.back().string(), kRate, 2, samples);
+    }
+    testing::WriteText(folder / "corvane.ini", "[Corvane_General]\nAutoCrossFade=1\n");
+    ASSERT_EQ(Run(Schedule(files)), 0) << Err();
+
+    // 16-bit stereo 44.1 kHz after a 44-byte header; the left channel is enough.
+    std::ifstream in(folder / "out.wav", std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(bytes.size(), 44u);
+    std::vector<double> left;
+    for (size_t i = 44; i + 3 < bytes.size(); i += 4)
+        left.push_back(
+            static_cast<int16_t>(static_cast<uint8_t>(bytes[i]) | (static_cast<uint8_t>(bytes[i + 1]) << 8)));
+
+    // Amplitude of one frequency in a 50 ms window (Goertzel).
+    constexpr size_t kWindow = kRate / 20;
+    auto level = [&](size_t start, double hz) {
+        const double k = 2 * std::cos(2 * M_PI * hz / kRate);
+        double s1 = 0, s2 = 0;
+        for (size_t i = start; i < start + kWindow; ++i) {
+            const double s0 = left[i] + k * s1 - s2;
+            s2 = s1;
+            s1 = s0;
+        }
+        return 2 * std::sqrt(std::max(0.0, s1 * s1 + s2 * s2 - k * s1 * s2)) / kWindow;
+    };
+    // First and last window (in seconds) each tone is heard in, and its loudest level.
+    std::vector<double> first(tones.size(), -1), last(tones.size(), -1), peak(tones.size(), 0);
+    bool silentGap = false;
+    for (size_t w = 0; (w + 1) * kWindow <= left.size(); ++w) {
+        bool heard = false;
+        for (size_t t = 0; t < tones.size(); ++t) {
+            const double a = level(w * kWindow, tones[t]);
+            peak[t] = std::max(peak[t], a);
+            if (a > kAmplitude * 0.05) {
+                heard = true;
+                if (first[t] < 0)
+                    first[t] = w * 0.05;
+                last[t] = (w + 1) * 0.05;
+            }
+        }
+        if (!heard && w * 0.05 > first[0] && w * 0.05 < last.back())
+            silentGap = true;
+    }
+    for (size_t t = 0; t < tones.size(); ++t) {
+        SCOPED_TRACE(tones[t]);
+        ASSERT_GE(first[t], 0.0);
+        EXPECT_NEAR(peak[t], kAmplitude, kAmplitude * 0.1);
+        if (t > 0) {
+            // The next row starts once fewer than the default fade-out (5 s)
+            // plus one whole second remain, and the row before fades out over it.
+            EXPECT_NEAR(first[t] - first[t - 1], kSeconds - 6.0, 0.5);
+            EXPECT_GT(last[t - 1] - first[t], 1.0) << "no overlap between rows " << t - 1 << " and " << t;
+            EXPECT_LE(last[t - 1] - first[t], 5.5);
+        }
+        std::printf("tone %.0f Hz: %.2f s .. %.2f s, peak %.0f\n", tones[t], first[t], last[t], peak[t]);
+    }
+    EXPECT_LT(first[0], 0.5);
+    EXPECT_NEAR(last.back() - first.back(), kSeconds, 0.2) << "the last row plays out in full";
+    EXPECT_FALSE(silentGap);
 }
 
 } // namespace
