@@ -38,7 +38,8 @@ bool IsInstalledProgramFolder(const std::filesystem::path& programFolder) {
     return std::filesystem::is_directory(programFolder.parent_path() / "share" / UserDataFolderName, ec);
 }
 
-DataFolderChoice ChooseDataFolder(const std::filesystem::path& programFolder, const EnvironmentLookup& environment) {
+DataFolderChoice ChooseDataFolder(const std::filesystem::path& programFolder,
+                                  const EnvironmentLookup& environment) {
     DataFolderChoice choice;
     // An installed program is known by its layout, not only by permissions:
     // run by root, /usr/bin would be writable too.

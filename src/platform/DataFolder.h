@@ -29,7 +29,8 @@ bool IsInstalledProgramFolder(const std::filesystem::path& programFolder);
 
 // Decides the data folder for a program in `programFolder`, creating the
 // user's data folder on the first start there. Never throws.
-DataFolderChoice ChooseDataFolder(const std::filesystem::path& programFolder, const EnvironmentLookup& environment);
+DataFolderChoice ChooseDataFolder(const std::filesystem::path& programFolder,
+                                  const EnvironmentLookup& environment);
 
 // True when this process may create files in `folder` (access(2) with W_OK:
 // permissions, read-only mounts and ACLs as the kernel sees them).

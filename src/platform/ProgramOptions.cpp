@@ -4,7 +4,9 @@
 
 namespace corvane {
 
-const char* CorvaneVersion() { return CORVANE_PROJECT_VERSION; }
+const char* CorvaneVersion() {
+    return CORVANE_PROJECT_VERSION;
+}
 
 std::optional<int> AnswerHelpOrVersion(int argc, const char* const* argv, const std::string& program,
                                        const std::string& usage, std::ostream& out,

@@ -1,10 +1,8 @@
+#include "../data/TempFolder.h"
 #include "platform/DataFolder.h"
 #include "platform/ProgramOptions.h"
 
-#include "../data/TempFolder.h"
-
 #include <gtest/gtest.h>
-
 #include <map>
 #include <sstream>
 #include <sys/stat.h>
@@ -46,7 +44,8 @@ TEST(DataFolder, AnInstalledProgramUsesTheUsersDataFolderCreatedOnTheFirstStart)
         {{{"HOME", temp.File("home")}}, temp.File("home/.local/share/vantor-corvane")},
         {{{"HOME", temp.File("home")}, {"XDG_DATA_HOME", temp.File("xdg")}}, temp.File("xdg/vantor-corvane")},
         // A relative XDG_DATA_HOME is not a valid one and is ignored.
-        {{{"HOME", temp.File("home")}, {"XDG_DATA_HOME", "relative"}}, temp.File("home/.local/share/vantor-corvane")},
+        {{{"HOME", temp.File("home")}, {"XDG_DATA_HOME", "relative"}},
+         temp.File("home/.local/share/vantor-corvane")},
     };
     for (const Case& c : cases) {
         const DataFolderChoice choice = ChooseDataFolder(bin, Environment(c.environment));
@@ -68,14 +67,15 @@ TEST(DataFolder, AnUnusableDataFolderIsAClearErrorNotACrash) {
     temp.Write("file", "a file where a folder should be");
     const fs::path bin = temp.File("usr/bin");
 
-    const DataFolderChoice underAFile = ChooseDataFolder(bin, Environment({{"XDG_DATA_HOME", temp.File("file")}}));
+    const DataFolderChoice underAFile =
+        ChooseDataFolder(bin, Environment({{"XDG_DATA_HOME", temp.File("file")}}));
     EXPECT_TRUE(underAFile.folder.empty());
-    EXPECT_NE(underAFile.error.find(temp.File("file") + "/vantor-corvane"), std::string::npos) << underAFile.error;
+    EXPECT_NE(underAFile.error.find(temp.File("file") + "/vantor-corvane"), std::string::npos)
+        << underAFile.error;
 
     const DataFolderChoice noHome = ChooseDataFolder(bin, Environment({}));
     EXPECT_TRUE(noHome.folder.empty());
     EXPECT_NE(noHome.error.find("HOME"), std::string::npos) << noHome.error;
-
 }
 
 TEST(DataFolder, ReadOnlyFoldersAreNotWrittenWhenPermissionsBind) {
@@ -84,13 +84,15 @@ TEST(DataFolder, ReadOnlyFoldersAreNotWrittenWhenPermissionsBind) {
     TempFolder temp;
     fs::create_directories(temp.File("program"));
     ::chmod(temp.File("program").c_str(), 0555);
-    const DataFolderChoice choice = ChooseDataFolder(temp.File("program"), Environment({{"HOME", temp.File("home")}}));
+    const DataFolderChoice choice =
+        ChooseDataFolder(temp.File("program"), Environment({{"HOME", temp.File("home")}}));
     EXPECT_EQ(choice.folder, fs::path(temp.File("home/.local/share/vantor-corvane")));
 
     const fs::path bin = temp.File("program");
     fs::create_directories(temp.File("locked/vantor-corvane"));
     ::chmod(temp.File("locked/vantor-corvane").c_str(), 0555);
-    const DataFolderChoice locked = ChooseDataFolder(bin, Environment({{"XDG_DATA_HOME", temp.File("locked")}}));
+    const DataFolderChoice locked =
+        ChooseDataFolder(bin, Environment({{"XDG_DATA_HOME", temp.File("locked")}}));
     EXPECT_TRUE(locked.folder.empty());
     EXPECT_NE(locked.error.find("cannot be written"), std::string::npos) << locked.error;
     ::chmod(temp.File("locked/vantor-corvane").c_str(), 0755);
@@ -105,16 +107,15 @@ TEST(ProgramOptions, HelpAndVersionAnswerAndEverythingElseGoesOn) {
     };
     const std::string version = std::string("corvane-x ") + CorvaneVersion() + "\n";
     const Case cases[] = {
-        {{"x", "--help"}, 0, "usage: x\n"},
-        {{"x", "file", "-h"}, 0, "usage: x\n"},
-        {{"x", "--version"}, 0, version},
-        {{"x", "file.wsl"}, std::nullopt, ""},
+        {{"x", "--help"}, 0, "usage: x\n"}, {{"x", "file", "-h"}, 0, "usage: x\n"},
+        {{"x", "--version"}, 0, version},   {{"x", "file.wsl"}, std::nullopt, ""},
         {{"x"}, std::nullopt, ""},
     };
     for (const Case& c : cases) {
         std::ostringstream out;
-        EXPECT_EQ(AnswerHelpOrVersion(static_cast<int>(c.argv.size()), c.argv.data(), "corvane-x", "usage: x", out),
-                  c.status);
+        EXPECT_EQ(
+            AnswerHelpOrVersion(static_cast<int>(c.argv.size()), c.argv.data(), "corvane-x", "usage: x", out),
+            c.status);
         EXPECT_EQ(out.str(), c.output);
     }
 }
