@@ -5,6 +5,7 @@
 #include "audio/device/MainThreadQueue.h"
 #include "audio/device/PortAudioWaveDevice.h"
 #include "platform/ExceptionGuard.h"
+#include "platform/ProgramOptions.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -13,11 +14,14 @@
 
 namespace {
 
+constexpr const char* UsageText =
+    "usage: corvane-play [--device N] FILE...\n"
+    "       corvane-play --list\n"
+    "Plays the files one after another on the default sound device (or device N\n"
+    "from --list), through the console's deck, mixer and output.\n";
+
 int Usage() {
-    std::cerr << "usage: corvane-play [--device N] FILE...\n"
-                 "       corvane-play --list\n"
-                 "Plays the files one after another on the default sound device (or device N\n"
-                 "from --list), through the console's deck, mixer and output.\n";
+    std::cerr << UsageText;
     return 2;
 }
 
@@ -36,6 +40,8 @@ int ListDevices(corvane::WaveDevice& device) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const auto status = corvane::AnswerHelpOrVersion(argc, argv, "corvane-play", UsageText, std::cout))
+        return *status;
     std::vector<std::string> files;
     int deviceId = corvane::WaveMapperId;
     bool list = false;

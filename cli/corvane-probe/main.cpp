@@ -1,5 +1,6 @@
 #include "AudioProbe.h"
 #include "platform/ExceptionGuard.h"
+#include "platform/ProgramOptions.h"
 
 #include <cstring>
 #include <exception>
@@ -7,15 +8,21 @@
 
 namespace {
 
+constexpr const char* UsageText = "usage: corvane-probe FILE...\n"
+                                  "       corvane-probe --decode FILE OUT.wav\n"
+                                  "Prints what the console's engine reads from each audio file, or decodes\n"
+                                  "one to a PCM WAVE file as the engine plays it.\n";
+
 int Usage() {
-    std::cerr << "usage: corvane-probe FILE...\n"
-                 "       corvane-probe --decode FILE OUT.wav\n";
+    std::cerr << UsageText;
     return 2;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const auto status = corvane::AnswerHelpOrVersion(argc, argv, "corvane-probe", UsageText, std::cout))
+        return *status;
     if (argc < 2)
         return Usage();
     if (std::strcmp(argv[1], "--decode") == 0) {

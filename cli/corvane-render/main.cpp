@@ -11,21 +11,34 @@
 // of the schedule could be played.
 
 #include "ScheduleRender.h"
+#include "platform/ProgramOptions.h"
 
 #include <cstdio>
 #include <exception>
+#include <iostream>
 #include <string>
 
 namespace {
 
+constexpr const char* UsageText =
+    "usage: corvane-render [--folder DIR] SCHEDULE OUT.wav\n"
+    "Plays a schedule (.wsl) or play list (.ply) through the console's playout\n"
+    "offline and writes what the output plays to OUT.wav. DIR is the console's\n"
+    "data folder (default: the schedule's folder): its corvane.ini gives the fades,\n"
+    "its audio library serves play lists, its archive.log receives the log.\n"
+    "Exit status: 0 rendered, 1 error, 2 usage, 3 stalled in silence, 4 no row\n"
+    "of the schedule could be played.\n";
+
 int Usage() {
-    std::fprintf(stderr, "usage: corvane-render [--folder DIR] SCHEDULE OUT.wav\n");
+    std::fputs(UsageText, stderr);
     return 2;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const auto status = corvane::AnswerHelpOrVersion(argc, argv, "corvane-render", UsageText, std::cout))
+        return *status;
     corvane::RenderRequest request;
     std::string positional[2];
     int count = 0;

@@ -4,6 +4,7 @@
 //   corvane-table convert IN OUT      (OUT ending ".xml": XML data packet; else binary)
 #include "data/TableDump.h"
 #include "data/TableFile.h"
+#include "platform/ProgramOptions.h"
 
 #include <exception>
 #include <iostream>
@@ -41,6 +42,8 @@ int Run(const std::vector<std::string>& args) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const auto status = corvane::AnswerHelpOrVersion(argc, argv, "corvane-table", Usage, std::cout))
+        return *status;
     try {
         return Run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::exception& e) {

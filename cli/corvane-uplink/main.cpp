@@ -5,6 +5,8 @@
 //   corvane-uplink [--date yyyymmdd] [--bookings FILE] [--out FOLDER] [--log FILE]
 #include "BookingsCsv.h"
 #include "Uplink.h"
+#include "platform/DataFolder.h"
+#include "platform/ProgramOptions.h"
 
 #include <exception>
 #include <iostream>
@@ -34,11 +36,16 @@ int Run(const std::vector<std::string>& args) {
         std::cerr << "corvane-uplink: --date wants yyyymmdd of a day that exists, not \"" << date << "\"\n";
         return corvane::uplink::Failed;
     }
-    // The program folder is the folder of this program, as for the console.
-    std::error_code ec;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
-    corvane::uplink::UplinkOptions options =
-        corvane::uplink::DefaultOptions(ec ? std::filesystem::current_path() : program.parent_path(), date);
+    // The folders are the console's data folder, chosen as the console does:
+    // beside this program, or the user's own when the program is installed.
+    const std::filesystem::path program = corvane::ExecutableFolder();
+    const corvane::DataFolderChoice data = corvane::ChooseDataFolder(
+        program.empty() ? std::filesystem::current_path() : program, corvane::ProcessEnvironment());
+    if (data.folder.empty()) {
+        std::cerr << "corvane-uplink: " << data.error << "\n";
+        return corvane::uplink::Failed;
+    }
+    corvane::uplink::UplinkOptions options = corvane::uplink::DefaultOptions(data.folder, date);
     if (given.count("--bookings"))
         options.bookings = given["--bookings"];
     if (given.count("--out"))
@@ -51,6 +58,8 @@ int Run(const std::vector<std::string>& args) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const auto status = corvane::AnswerHelpOrVersion(argc, argv, "corvane-uplink", Usage, std::cout))
+        return *status;
     try {
         return Run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::exception& e) {

@@ -2,6 +2,7 @@
 
 #include "commercials/CommercialListNames.h"
 #include "data/TdmQelData.h"
+#include "platform/DataFolder.h"
 
 namespace corvane {
 
@@ -14,8 +15,12 @@ std::filesystem::path AdSchedule::TodaysFile() const {
 }
 
 bool AdSchedule::ImportAdSchedule() {
-    const std::filesystem::path program = programFolder_ / UplinkProgram;
+    // The importer sits beside the console's program; a console whose data
+    // folder is the user's own (an installed one) finds it with the program.
+    std::filesystem::path program = programFolder_ / UplinkProgram;
     std::error_code ignored;
+    if (!std::filesystem::is_regular_file(program, ignored))
+        program = ExecutableFolder() / UplinkProgram;
     if (!std::filesystem::is_regular_file(program, ignored))
         return false;
     return shell_.Open(program.string());

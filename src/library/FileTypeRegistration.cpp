@@ -49,7 +49,9 @@ std::string ExecQuoted(const std::string& program) {
     return out + "\"";
 }
 
-std::string MimePackage() {
+} // namespace
+
+std::string FileTypesMimePackage() {
     std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                       "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n";
     for (const ProgramFileType& type : ProgramFileTypes()) {
@@ -62,6 +64,8 @@ std::string MimePackage() {
     }
     return xml + "</mime-info>\n";
 }
+
+namespace {
 
 std::string DesktopEntry(const std::string& programPath) {
     std::string mimeTypes;
@@ -195,7 +199,7 @@ FileTypeRegistration RegisterFileTypes(const std::string& programPath, const Xdg
     const fs::path package = mime / "packages" / MimePackageFile;
     const fs::path desktop = fs::path(folders.dataHome) / "applications" / DesktopEntryFile;
     const fs::path mimeApps = fs::path(folders.configHome) / "mimeapps.list";
-    if (CreateIfMissing(package, MimePackage())) {
+    if (CreateIfMissing(package, FileTypesMimePackage())) {
         done.written.push_back(package.string());
         done.mimeDatabaseUpdated = UpdateMimeDatabase(mime);
     }

@@ -30,6 +30,10 @@ XdgFolders UserXdgFolders();
 inline constexpr const char* MimePackageFile = "vantor-corvane.xml";      // in <data>/mime/packages
 inline constexpr const char* DesktopEntryFile = "vantor-corvane.desktop"; // in <data>/applications
 
+// The shared-mime-info package naming the four types (the user's own
+// registration writes it; the Debian package installs the same text).
+std::string FileTypesMimePackage();
+
 // What RegisterFileTypes did; an empty list means it found everything in place.
 struct FileTypeRegistration {
     std::vector<std::string> written; // files created or extended

@@ -282,17 +282,19 @@ TEST(PlayListsWindow, TheFirstRunShowsTheWizardOnItsGreeting) {
 
 TEST(PlayListsWindow, AboutNamesTheVersionAndHelpOpensTheManual) {
     PlayListConsole c;
-    QString version, build;
+    QString version, build, dataFolder;
     WhenShown<TfrmQelAbout>([&](TfrmQelAbout& about) {
         EXPECT_EQ(about.windowTitle(), "About Vantor Corvane");
         version = about.findChild<QLabel*>("lblVersion")->text();
         build = about.findChild<QLabel*>("lblBuild")->text();
+        dataFolder = about.findChild<QLabel*>("lblDataFolder")->text();
         about.accept();
     });
     c.Command("actAbout")->trigger();
     EXPECT_EQ(version, "Version " + ProgramVersion());
     EXPECT_FALSE(ProgramVersion().isEmpty());
     EXPECT_TRUE(build.startsWith("Build ")) << build.toStdString();
+    EXPECT_EQ(dataFolder.toStdString(), "Data folder: " + c.folder.string());
 
     // Without the manual beside the program the operator is told so.
     c.Command("actHelpContents")->trigger();

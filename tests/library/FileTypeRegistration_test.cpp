@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 
 namespace corvane {
 namespace {
@@ -102,6 +104,22 @@ TEST(FileTypeRegistration, AUsersOwnDefaultsAndOtherEntriesStay) {
     EXPECT_NE(defaults.find("[Added Associations]\ntext/plain=gedit.desktop;\n"), std::string::npos);
     if (const auto answer = QueryDefault(xdg.folders, "application/x-vantorcorvane-schedule"))
         EXPECT_EQ(*answer, "other.desktop");
+}
+
+// The Debian package installs the registration for every user; it must name
+// the same types as the user's own registration.
+TEST(FileTypeRegistration, ThePackagesFilesNameTheSameTypes) {
+    const fs::path packaging = fs::path(CORVANE_SOURCE_FIXTURES).parent_path().parent_path() / "packaging";
+    auto read = [](const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    EXPECT_EQ(read(packaging / "vantor-corvane.xml"), FileTypesMimePackage());
+    std::string mimeTypes;
+    for (const ProgramFileType& type : ProgramFileTypes())
+        mimeTypes += type.MimeType() + ";";
+    EXPECT_NE(read(packaging / "com.vantor.corvane.desktop").find("\nMimeType=" + mimeTypes + "\n"),
+              std::string::npos);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "console/ui/TfrmQelAbout.h"
 #include "console/ui/TfrmQelConfigSound.h"
 #include "console/ui/TfrmQelConfigWizard.h"
+#include "platform/DataFolder.h"
 #include "platform/ExceptionGuard.h"
 #include "platform/qt/ConsoleCommands.h"
 #include "playlists/ui/TfrmQelPlayList.h"
@@ -32,6 +33,11 @@ void ConsoleDialogCommands::Bind(const char* command, std::function<void()> work
 }
 
 std::filesystem::path ConsoleDialogCommands::ManualPage() const {
+    // A portable console has its manual beside it; an installed one keeps its
+    // settings in the user's data folder and its manual with the program.
+    const std::filesystem::path program = ExecutableFolder();
+    if (c_.programFolder != program && IsInstalledProgramFolder(program))
+        return InstalledResource(program, "manual") / "index.html";
     return c_.programFolder / "manual" / "index.html";
 }
 
@@ -82,7 +88,7 @@ void ConsoleDialogCommands::ShowFirstRunWizard() {
 }
 
 void ConsoleDialogCommands::ShowAbout() {
-    TfrmQelAbout about(&c_.window);
+    TfrmQelAbout about(QString::fromStdString(c_.programFolder.string()), &c_.window);
     about.exec();
 }
 

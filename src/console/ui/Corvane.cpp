@@ -9,6 +9,8 @@
 #include "console/ui/TfrmQelSplash.h"
 #include "data/TdmQelData.h"
 #include "library/FileTypeRegistration.h"
+#include "platform/DataFolder.h"
+#include "platform/ProgramOptions.h"
 #include "platform/qt/QtClock.h"
 #include "platform/qt/QtDispatcher.h"
 #include "platform/qt/QtFileDialogs.h"
@@ -18,16 +20,56 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
 #include <memory>
+#include <string_view>
+
+namespace {
+
+constexpr const char* Usage =
+    "usage: Corvane [FILE]\n"
+    "       Corvane --help | --version\n"
+    "\n"
+    "The Vantor Corvane playout console. FILE, a schedule (.wsl), play list (.ply),\n"
+    "audio rack (.rck) or commercial list (.cml), is opened once the console shows.\n"
+    "Settings and tables are kept beside the program when its folder can be written,\n"
+    "else in $XDG_DATA_HOME/vantor-corvane (~/.local/share/vantor-corvane).\n";
+
+std::string DataFolderLine() {
+    const corvane::DataFolderChoice choice =
+        corvane::ChooseDataFolder(corvane::ExecutableFolder(), corvane::ProcessEnvironment());
+    return choice.folder.empty() ? choice.error + "\n" : "data folder: " + choice.folder.string() + "\n";
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
+    // Answered before anything opens a window or a device.
+    const bool versionAsked = std::any_of(
+        argv + 1, argv + argc, [](const char* arg) { return std::string_view(arg) == "--version"; });
+    if (const auto status = corvane::AnswerHelpOrVersion(argc, argv, "Corvane", Usage, std::cout,
+                                                         versionAsked ? DataFolderLine() : ""))
+        return *status;
     corvane::CorvaneApplication app(argc, argv);
     auto splash = std::make_unique<corvane::TfrmQelSplash>();
     splash->show();
     splash->repaint();
     QCoreApplication::processEvents();
 
-    const QString programFolder = QDir::cleanPath(QCoreApplication::applicationDirPath());
+    const std::filesystem::path programFolder =
+        QDir::cleanPath(QCoreApplication::applicationDirPath()).toStdString();
+    // The settings and tables live in the data folder: the program's own when
+    // it may be written, the user's when the program is installed.
+    const corvane::DataFolderChoice dataFolder =
+        corvane::ChooseDataFolder(programFolder, corvane::ProcessEnvironment());
+    if (dataFolder.folder.empty()) {
+        splash.reset();
+        QMessageBox::critical(nullptr, "Vantor Corvane", QString::fromStdString(dataFolder.error));
+        return 1;
+    }
     corvane::QtClock clock;
     corvane::QtTimerFactory timers;
     corvane::QtDispatcher dispatcher;
@@ -36,18 +78,21 @@ int main(int argc, char** argv) {
     corvane::QtShell shell;
     const corvane::Seams seams{clock, timers, dispatcher, prompter, fileDialogs, shell};
 
-    corvane::TdmQelData data(programFolder.toStdString(),
+    corvane::TdmQelData data(dataFolder.folder.string(),
                              QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString(),
                              clock, prompter, fileDialogs);
     corvane::PortAudioWaveDevice device(dispatcher);
     // The file types are associated for this user at start-up.
     corvane::ConsoleParts parts;
     const std::string programPath = QCoreApplication::applicationFilePath().toStdString();
-    parts.RegisterFileTypes = [programPath] {
-        corvane::RegisterFileTypes(programPath, corvane::UserXdgFolders());
-    };
-    auto console = std::make_unique<corvane::TfrmQeLiteMain>(seams, data, programFolder.toStdString(), device,
-                                                             std::move(parts));
+    // An installed package registers the file types for every user; the
+    // user's own registration is for a portable console.
+    if (!corvane::IsInstalledProgramFolder(programFolder))
+        parts.RegisterFileTypes = [programPath] {
+            corvane::RegisterFileTypes(programPath, corvane::UserXdgFolders());
+        };
+    auto console =
+        std::make_unique<corvane::TfrmQeLiteMain>(seams, data, dataFolder.folder, device, std::move(parts));
     prompter.SetParent(console.get());
     fileDialogs.SetParent(console.get());
     splash->accept();

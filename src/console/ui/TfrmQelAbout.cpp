@@ -17,7 +17,7 @@ QString ProgramBuild() {
     return QStringLiteral(CORVANE_COMMIT);
 }
 
-TfrmQelAbout::TfrmQelAbout(QWidget* parent) : QDialog(parent) {
+TfrmQelAbout::TfrmQelAbout(const QString& dataFolder, QWidget* parent) : QDialog(parent) {
     setObjectName("frmQelAbout");
     setWindowTitle("About Vantor Corvane");
     setModal(true);
@@ -40,6 +40,10 @@ TfrmQelAbout::TfrmQelAbout(QWidget* parent) : QDialog(parent) {
     build->setObjectName("lblBuild");
     build->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(build, 0, Qt::AlignHCenter);
+    auto* data = new QLabel("Data folder: " + dataFolder, this);
+    data->setObjectName("lblDataFolder");
+    data->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(data, 0, Qt::AlignHCenter);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);

@@ -11,11 +11,12 @@ QString ProgramVersion();
 QString ProgramBuild();
 
 // The About box ("About Vantor Corvane"): the program's name, picture,
-// version and build. Modal. Main thread.
+// version and build, and the folder that holds its settings and tables.
+// Modal. Main thread.
 class TfrmQelAbout final : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmQelAbout(QWidget* parent = nullptr);
+    TfrmQelAbout(const QString& dataFolder, QWidget* parent = nullptr);
 };
 
 } // namespace corvane
