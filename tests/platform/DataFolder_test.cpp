@@ -1,4 +1,4 @@
-#include "../data/TempFolder.h"
+#include "support/TempFolder.h"
 #include "platform/DataFolder.h"
 #include "platform/ProgramOptions.h"
 
