@@ -294,7 +294,7 @@ TEST(PlayListsWindow, AboutNamesTheVersionAndHelpOpensTheManual) {
     EXPECT_EQ(version, "Version " + ProgramVersion());
     EXPECT_FALSE(ProgramVersion().isEmpty());
     EXPECT_TRUE(build.startsWith("Build ")) << build.toStdString();
-    EXPECT_EQ(dataFolder.toStdString(), "Data folder: " + c.folder.string());
+    EXPECT_EQ(dataFolder.toStdString(), "Data folder: " + c.folder.Path().string());
 
     // Without the manual beside the program the operator is told so.
     c.Command("actHelpContents")->trigger();
