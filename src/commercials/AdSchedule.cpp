@@ -15,12 +15,13 @@ std::filesystem::path AdSchedule::TodaysFile() const {
 }
 
 bool AdSchedule::ImportAdSchedule() {
-    // The importer sits beside the console's program; a console whose data
-    // folder is the user's own (an installed one) finds it with the program.
+    // The importer sits beside the console's program; an installed console,
+    // whose data folder is the user's own, finds it with the program.
     std::filesystem::path program = programFolder_ / UplinkProgram;
     std::error_code ignored;
-    if (!std::filesystem::is_regular_file(program, ignored))
-        program = ExecutableFolder() / UplinkProgram;
+    if (const std::filesystem::path installed = ExecutableFolder();
+        installed != programFolder_ && IsInstalledProgramFolder(installed))
+        program = installed / UplinkProgram;
     if (!std::filesystem::is_regular_file(program, ignored))
         return false;
     return shell_.Open(program.string());
