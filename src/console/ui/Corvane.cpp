@@ -34,9 +34,10 @@ constexpr const char* Usage =
     "       Corvane --help | --version\n"
     "\n"
     "The Vantor Corvane playout console. FILE, a schedule (.wsl), play list (.ply),\n"
-    "audio rack (.rck) or commercial list (.cml), is opened once the console shows.\n"
-    "Settings and tables are kept beside the program when its folder can be written,\n"
-    "else in $XDG_DATA_HOME/vantor-corvane (~/.local/share/vantor-corvane).\n";
+    "audio rack (.rck) or commercial list (.ads), is opened once the console shows.\n"
+    "Settings and tables are kept beside the program when its folder can be written\n"
+    "and it is not installed, else in $XDG_DATA_HOME/vantor-corvane\n"
+    "(~/.local/share/vantor-corvane).\n";
 
 std::string DataFolderLine() {
     const corvane::DataFolderChoice choice =
