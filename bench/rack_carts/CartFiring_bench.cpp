@@ -13,10 +13,7 @@
 
 #include "audio/decks/DeckFixtures.h"
 #include "audio/device/PortAudioWaveDevice.h"
-#include "console/playout/TPlayoutConsole.h"
-#include "data/TdmQelData.h"
-#include "rack/TAudioRack.h"
-#include "rack/ui/AudioRackPlayout.h"
+#include "station/Station.h"
 #include "studio/StudioSeams.h"
 #include "studio/VirtualWaveDevice.h"
 #include "support/Mp3Files.h"
@@ -74,17 +71,15 @@ fs::path MakeMp3(const fs::path& wave) {
     return testing::MakeMp3(wave, "-V 4");
 }
 
-// The console's playout and rack over `device`, a long music item on air.
+// The station's playout and rack over `device`, a long music item on air.
 struct Console {
     Console(Seams seams, WaveDevice& device, int buffers, double musicSeconds)
-        : data(Folder().string(), "corvane", seams.clock, seams.prompter, seams.fileDialogs),
-          settings(CorvaneSettings::Defaults(Folder())) {
-        data.OpenTables();
-        settings.LoopScheduleContinuously = true;
-        playout = std::make_unique<TPlayoutConsole>(seams, data, settings, device, Folder());
+        : station(seams, {device, {}}, {Folder(), "corvane", {}}), playout(&station.Playout()),
+          rack(&station.Rack()) {
+        station.Data().OpenTables();
+        station.Core().MutableSettings().LoopScheduleContinuously = true;
         playout->mmAudioOut().SetNumBuffers(buffers);
-        rack = std::make_unique<TAudioRack>(data, AudioRackPlayout(*playout), RackConsole{});
-        Table& s = data.cdsSchedule;
+        Table& s = station.Data().cdsSchedule;
         s.Append();
         s.FieldByName("LocalPathToFile")
             .SetAsString(MakeWave("music.wav", musicSeconds, MusicHz, 0.25).string());
@@ -92,10 +87,9 @@ struct Console {
         s.First();
         playout->StartItem();
     }
-    TdmQelData data;
-    CorvaneSettings settings;
-    std::unique_ptr<TPlayoutConsole> playout;
-    std::unique_ptr<TAudioRack> rack;
+    Station station;
+    TPlayoutConsole* playout;
+    TAudioRack* rack;
 };
 
 void FireOnAir(benchmark::State& state, const fs::path& cart) {

@@ -1,12 +1,12 @@
 #include "ScheduleRender.h"
 
 #include "RenderWaveFile.h"
-#include "console/playout/TPlayoutConsole.h"
-#include "data/TdmQelData.h"
 #include "data/facts/AudioFileFacts.h"
 #include "playlists/ScheduleEditor.h"
 #include "settings/CorvaneSettings.h"
 #include "settings/IniFile.h"
+#include "station/HeadlessStationView.h"
+#include "station/Station.h"
 #include "studio/StudioSeams.h"
 #include "studio/VirtualWaveDevice.h"
 
@@ -63,20 +63,41 @@ void LoadSchedule(TdmQelData& data, Seams seams, const std::filesystem::path& pa
     data.cdsSchedule.First();
 }
 
+// What a render hears of the station: every buffer the output played goes to
+// the file; every item heard is counted.
+class RenderView final : public HeadlessStationView {
+public:
+    RenderView(RenderWaveFile& out, RenderResult& result) : out_(out), result_(result) {}
+    void BufferPlayed(const uint8_t* bytes, uint32_t length) override {
+        out_.Write(bytes, length);
+        result_.bytesWritten += length;
+        silentBuffers = Silent(bytes, length) ? silentBuffers + 1 : 0;
+    }
+    void ShowItemHeard(const std::string&, const std::string&, int) override { ++result_.itemsStarted; }
+    // Output buffers in a row that played silence.
+    int silentBuffers = 0;
+
+private:
+    RenderWaveFile& out_;
+    RenderResult& result_;
+};
+
 } // namespace
 
 RenderResult RenderSchedule(const RenderRequest& request, const std::function<void(int64_t)>& progress) {
     StudioSeams seams(LocalNow());
     VirtualWaveDevice device(seams.studio, KeepSamples::No);
     const std::filesystem::path folder = std::filesystem::absolute(request.programFolder);
-    TdmQelData data(folder.string(), "corvane-render", seams.studio.clock(), seams.prompter,
-                    seams.fileDialogs);
+    // No start-up runs: the station's tables are opened here, and its
+    // settings read without the console's start-up steps.
+    Station station(seams.seams(), {device, {}}, {folder, "corvane-render", {}});
+    TdmQelData& data = station.Data();
     data.OpenTables();
     for (Table* table : {&data.cdsAudioLibrary, &data.cdsFileScan, &data.PlayListHistory, &data.cdsAdTimes,
                          &data.CommercialHistory, &data.EventLog, &data.cdsRackList})
         table->SetWriteOnClose(WriteOnClose::No);
 
-    CorvaneSettings settings = CorvaneSettings::Defaults(folder);
+    CorvaneSettings& settings = station.Core().MutableSettings();
     settings = ReadSettings(IniFile::Load(folder / "corvane.ini"), settings);
     settings.LoopScheduleContinuously = false;
     settings.StatisticsTracking = false;
@@ -88,23 +109,16 @@ RenderResult RenderSchedule(const RenderRequest& request, const std::function<vo
         throw std::runtime_error("The schedule " + request.schedule.string() + " has no rows");
 
     RenderWaveFile out(request.output.string());
-
-    int silentBuffers = 0;
-    PlayoutHost host;
-    host.BufferPlayed = [&](const uint8_t* bytes, uint32_t length) {
-        out.Write(bytes, length);
-        result.bytesWritten += length;
-        silentBuffers = Silent(bytes, length) ? silentBuffers + 1 : 0;
-    };
-    host.ShowItemInfo = [&](const std::string&, const std::string&, int) { ++result.itemsStarted; };
-    TPlayoutConsole console(seams.seams(), data, settings, device, folder, host);
+    RenderView view(out, result);
+    station.Attach(view);
+    TPlayoutConsole& console = station.Playout();
     console.StartItem();
     for (;;) {
         const bool waiting = console.DeviceRefresh() || console.tmrHardwareDelay().Enabled();
         const bool ended = console.ScheduleEnded() || !console.OnAir();
-        if (!waiting && ended && (silentBuffers >= SilentBuffersAtEnd || !console.OutputPlaying()))
+        if (!waiting && ended && (view.silentBuffers >= SilentBuffersAtEnd || !console.OutputPlaying()))
             break;
-        if (silentBuffers >= SilentBuffersStalled) {
+        if (view.silentBuffers >= SilentBuffersStalled) {
             result.stalled = true;
             break;
         }
@@ -114,6 +128,7 @@ RenderResult RenderSchedule(const RenderRequest& request, const std::function<vo
             progress(result.renderedMs);
     }
     console.ResetPlayout();
+    station.Detach();
     out.Close();
     return result;
 }

@@ -153,6 +153,10 @@ void CommercialBreaks::TripCommercial() {
         StartCommercialBreak(settings_.FadeOutCommercial);
 }
 
+void CommercialBreaks::StartCommercialBreak() {
+    StartCommercialBreak(settings_.FadeOutCommercial);
+}
+
 void CommercialBreaks::StartCommercialBreak(int fadeMs) {
     Table& list = List();
     if (!list.Active()) {

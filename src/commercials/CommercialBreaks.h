@@ -88,8 +88,10 @@ public:
     // --- Breaks ---
     // F8 and the Live Assist button: trips the next break, or ends the one on air.
     void TripCommercial();
-    // Trips the next break, fading the item on air over `fadeMs`.
+    // Trips the next break, fading the item on air over `fadeMs`, or over the
+    // settings' FadeOutCommercial ("Rapid Fade to Next Commercial").
     void StartCommercialBreak(int fadeMs);
+    void StartCommercialBreak();
     // Puts one file on the commercial port and starts it; off air it plays on
     // its own. False when the file is missing or cannot be decoded.
     bool PlayCommercial(const std::string& path);

@@ -4,8 +4,10 @@
 #include "console/ui/TfrmQeLiteMain.h"
 #include "data/TdmQelData.h"
 #include "platform/qt/ConsoleCommands.h"
+#include "station/Station.h"
 #include "studio/StudioSeams.h"
 #include "studio/VirtualWaveDevice.h"
+#include "studio/VirtualWaveInDevice.h"
 #include "support/TempFolder.h"
 
 #include <QAction>
@@ -37,21 +39,31 @@ inline CorvaneApplication& App() {
     return ApplicationEnvironment::Get();
 }
 
-// The console window over a data module in a temporary program folder;
-// `prepare` may put files into the folder before the console is created.
+// The console window over a station in a temporary data folder; `prepare`
+// may put files into the folder before the station is built.
 struct Window {
     explicit Window(const std::function<void(const TempFolder&)>& prepare = {}) {
         App();
         if (prepare)
             prepare(folder);
-        data = std::make_unique<TdmQelData>(folder.Path().string(), "Corvane", studio.studio.clock(),
-                                            studio.prompter, studio.fileDialogs);
-        console = std::make_unique<TfrmQeLiteMain>(studio.seams(), *data, folder.Path(), device,
-                                                   ConsoleParts{}, TrayUse::Never);
+        Start();
     }
-    ~Window() {
+    ~Window() { Stop(); }
+    // The program ends: the window goes, then the station with its tables.
+    void Stop() {
         console.reset();
-        data.reset();
+        station.reset();
+        data = nullptr;
+    }
+    // The program starts (again) on the same folder and devices.
+    void Start(WaveDevice* output = nullptr) {
+        station = std::make_unique<Station>(
+            studio.seams(),
+            StationDevices{output ? *output : device,
+                           [this] { return std::make_unique<VirtualWaveInDevice>(studio.studio); }},
+            StationSetup{folder.Path(), "Corvane", {}});
+        data = &station->Data();
+        console = std::make_unique<TfrmQeLiteMain>(*station, TrayUse::Never);
     }
     QAction* Command(const char* name) { return console->Commands().Command(name); }
 
@@ -59,7 +71,8 @@ struct Window {
     StudioSeams studio;
     // The console's output: what it plays is kept for the tests to examine.
     VirtualWaveDevice device{studio.studio};
-    std::unique_ptr<TdmQelData> data;
+    std::unique_ptr<Station> station;
+    TdmQelData* data = nullptr;
     std::unique_ptr<TfrmQeLiteMain> console;
 };
 

@@ -55,11 +55,11 @@ struct PlayListConsole {
     PlayListConsole() {
         App();
         WriteText(folder / "corvane.ini", "[Corvane_General]\nWelcomeDone=1\n");
-        data = std::make_unique<TdmQelData>(folder.Path().string(), "Corvane", studio.studio.clock(),
-                                            studio.prompter, studio.fileDialogs);
         devices.SetDeviceCount(3);
-        console = std::make_unique<TfrmQeLiteMain>(studio.seams(), *data, folder.Path(), recorder,
-                                                   ConsoleParts{}, TrayUse::Never);
+        station = std::make_unique<Station>(studio.seams(), StationDevices{recorder, {}},
+                                            StationSetup{folder.Path(), "Corvane", {}});
+        data = &station->Data();
+        console = std::make_unique<TfrmQeLiteMain>(*station, TrayUse::Never);
         console->show();
         QCoreApplication::processEvents();
         for (const char* name : {"one", "two", "three"}) {
@@ -74,7 +74,7 @@ struct PlayListConsole {
     }
     ~PlayListConsole() {
         console.reset();
-        data.reset();
+        station.reset();
     }
     QAction* Command(const char* name) { return console->Commands().Command(name); }
     QMenu& Recent() { return *console->findChild<QMenu*>("mnuRecentPlayLists"); }
@@ -110,7 +110,8 @@ struct PlayListConsole {
     StudioSeams studio;
     VirtualWaveDevice devices{studio.studio};
     DeviceChoiceRecorder recorder{devices};
-    std::unique_ptr<TdmQelData> data;
+    std::unique_ptr<Station> station;
+    TdmQelData* data = nullptr;
     std::unique_ptr<TfrmQeLiteMain> console;
 };
 

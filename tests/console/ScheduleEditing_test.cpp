@@ -354,11 +354,9 @@ TEST(ScheduleEditing, FirstShowingLoadsTheLastScheduleFile) {
     settings.AutoLoadLastSchedule = true;
     settings.LastScheduleLocation = file;
     ASSERT_TRUE(c.console->close());
-    c.console.reset();
-    c.data->cdsSchedule.EmptyDataSet();
-
-    c.console = std::make_unique<TfrmQeLiteMain>(c.studio.seams(), *c.data, c.folder.Path(), c.device,
-                                                 ConsoleParts{}, TrayUse::Never);
+    // A new start: a new station reads the tables and settings again.
+    c.Stop();
+    c.Start();
     EXPECT_EQ(c.Rows(), 0);
     EXPECT_FALSE(c.Enabled("actSaveSchedule"));
     c.console->show();

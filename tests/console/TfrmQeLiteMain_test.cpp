@@ -216,10 +216,9 @@ TEST(TfrmQeLiteMain, ClosingSavesTheSettingsAndTheGridKeepsItsColumns) {
     header->moveSection(header->visualIndex(4), 0);
     EXPECT_TRUE(w.console->close());
     EXPECT_TRUE(std::filesystem::exists(w.folder / "corvane.ini"));
-    w.console.reset();
+    w.Stop();
 
-    w.console = std::make_unique<TfrmQeLiteMain>(w.studio.seams(), *w.data, w.folder.Path(), w.device,
-                                                 ConsoleParts{}, TrayUse::Never);
+    w.Start();
     QHeaderView* again = w.console->ScheduleGrid().horizontalHeader();
     EXPECT_EQ(again->sectionSize(3), 321);
     EXPECT_TRUE(again->isSectionHidden(6));

@@ -21,7 +21,7 @@ namespace {
 // The console with one 10 s wave file of a constant 4000 in its schedule.
 struct ToolsWindow : Window {
     ToolsWindow() {
-        console->SetRecordingDevice(input);
+        station->UseRecordingInput(input);
         console->show();
         QCoreApplication::processEvents();
         const std::string path = (folder.Path() / "a.wav").string();

@@ -1,7 +1,7 @@
 #include "console/playout/PlayoutFixture.h"
 #include "console/playout/PlayoutKeys.h"
 #include "rack/TAudioRack.h"
-#include "rack/ui/AudioRackPlayout.h"
+#include "station/AudioRackPlayout.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

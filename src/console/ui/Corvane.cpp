@@ -3,11 +3,11 @@
 // as the first argument (the desktop's "open" of one of the program's file
 // types) is opened once the console shows.
 #include "audio/device/PortAudioWaveDevice.h"
+#include "audio/device/PortAudioWaveInDevice.h"
 #include "console/ui/CorvaneApplication.h"
 #include "console/ui/TerminationSignals.h"
 #include "console/ui/TfrmQeLiteMain.h"
 #include "console/ui/TfrmQelSplash.h"
-#include "data/TdmQelData.h"
 #include "library/FileTypeRegistration.h"
 #include "platform/DataFolder.h"
 #include "platform/ProgramOptions.h"
@@ -17,6 +17,7 @@
 #include "platform/qt/QtPrompter.h"
 #include "platform/qt/QtShell.h"
 #include "platform/qt/QtTimerFactory.h"
+#include "station/Station.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -79,21 +80,21 @@ int main(int argc, char** argv) {
     corvane::QtShell shell;
     const corvane::Seams seams{clock, timers, dispatcher, prompter, fileDialogs, shell};
 
-    corvane::TdmQelData data(dataFolder.folder.string(),
-                             QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString(),
-                             clock, prompter, fileDialogs);
     corvane::PortAudioWaveDevice device(dispatcher);
-    // The file types are associated for this user at start-up.
-    corvane::ConsoleParts parts;
+    corvane::StationSetup setup{
+        dataFolder.folder, QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString(), {}};
+    // The file types are associated for this user at start-up. An installed
+    // package registers them for every user; the user's own registration is
+    // for a portable console.
     const std::string programPath = QCoreApplication::applicationFilePath().toStdString();
-    // An installed package registers the file types for every user; the
-    // user's own registration is for a portable console.
     if (!corvane::IsInstalledProgramFolder(programFolder))
-        parts.RegisterFileTypes = [programPath] {
+        setup.registerFileTypes = [programPath] {
             corvane::RegisterFileTypes(programPath, corvane::UserXdgFolders());
         };
-    auto console =
-        std::make_unique<corvane::TfrmQeLiteMain>(seams, data, dataFolder.folder, device, std::move(parts));
+    // Audio logging records from the default input.
+    corvane::Station station(
+        seams, {device, [] { return std::make_unique<corvane::PortAudioWaveInDevice>(); }}, std::move(setup));
+    auto console = std::make_unique<corvane::TfrmQeLiteMain>(station);
     prompter.SetParent(console.get());
     fileDialogs.SetParent(console.get());
     splash->accept();
@@ -105,7 +106,8 @@ int main(int argc, char** argv) {
     if (argc > 1)
         console->OpenFileArgument(argv[1]);
     const int result = app.exec();
-    // The console goes before the data module, which writes its tables as it closes them.
+    // The console goes before the station, whose data module writes its
+    // tables as it closes them.
     console.reset();
     return result;
 }

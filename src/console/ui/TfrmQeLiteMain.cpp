@@ -1,8 +1,6 @@
 #include "console/ui/TfrmQeLiteMain.h"
 
-#include "commercials/AdSchedule.h"
-#include "commercials/CommercialBreaks.h"
-#include "console/playout/TPlayoutConsole.h"
+#include "commercials/ui/CommercialsPage.h"
 #include "console/ui/ConsoleMeterPanel.h"
 #include "console/ui/LedDigit.h"
 #include "console/ui/QtGridAppearance.h"
@@ -113,9 +111,8 @@ QIcon TrayIconImage() {
 
 } // namespace
 
-TfrmQeLiteMain::TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::path programFolder,
-                               WaveDevice& device, ConsoleParts parts, TrayUse tray, QWidget* parent)
-    : QMainWindow(parent), seams_(seams), data_(data) {
+TfrmQeLiteMain::TfrmQeLiteMain(Station& station, TrayUse tray, QWidget* parent)
+    : QMainWindow(parent), station_(station), seams_(station.seams()), data_(station.Data()) {
     setObjectName("frmQeLiteMain");
     setWindowTitle("Vantor Corvane");
     commands_ = new ConsoleCommands(this);
@@ -171,46 +168,45 @@ TfrmQeLiteMain::TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::p
     if (const QScreen* screen = QApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
-    FillPlayoutParts(parts);
-    FillCommercialParts(parts);
-    FillPlayListParts(parts);
-    FillEventParts(parts);
-    FillRackParts(parts);
-    // Schedule files are the schedule editing's, bound below once the core exists.
-    const ConsoleParts playout = parts;
-    if (!parts.LoadScheduleFile)
-        parts.LoadScheduleFile = [this](const std::string& path) {
-            scheduleEditing_->LoadScheduleFile(path);
-        };
     DisplayView& displayView = *this;
     displays_ = std::make_unique<ConsoleDisplays>(displayView, seams_.clock);
-    ConsoleView& view = *this;
-    core_ = std::make_unique<ConsoleCore>(seams_, data_, view, std::move(programFolder), std::move(parts));
-    core_->ClockTimer().SetOnTimer([this] { displays_->ClockTick(); });
-    BuildPlayout(device, core_->ProgramFolder());
-    BuildCommercials();
+    StationView& view = *this;
+    station_.Attach(view);
+    Core().ClockTimer().SetOnTimer([this] { displays_->ClockTick(); });
+    BindPlayout();
+    BindCommercialCommands();
     BindEventsPage();
     BindAudioRackPage();
-    // Tools and plug-ins.
     BuildTools();
     BuildPlugins();
-    BuildLibrary(device, playout);
+    BuildLibrary();
+    // The schedule's edits change what may start and be saved.
+    ConsoleParts onAir;
+    onAir.SetOnAir = [this](bool on) { Playout().SetOnAir(on); };
+    onAir.RefreshCommands = [this] { Playout().RefreshCommands(); };
     scheduleEditing_ =
         new ScheduleEditing({*commands_, *dxgSchedule, *scheduleModel_, *edtScheduleFilter, *speedSearch_},
-                            data_, seams_, *core_, playout, this);
-    BuildPlayListsAndDialogs(device);
+                            data_, seams_, Core(), onAir, this);
+    BuildPlayListsAndDialogs();
     Guarded("dxgSchedule", [&] { ReadColumnLayout(); });
-    core_->FormCreate();
+    Core().FormCreate();
     scheduleEditing_->RefreshCommands();
 }
 
 TfrmQeLiteMain::~TfrmQeLiteMain() {
     Guarded("frmQeLiteMain", [&] { WriteColumnLayout(); });
-    core_->FormDestroy();
-    commercials_.reset();
+    Core().FormDestroy();
+    // The station outlives the window: from here on it shows nothing.
+    station_.Detach();
+    Core().ClockTimer().SetOnTimer(nullptr);
+    station_.DspPlugin().OnConfigureControls = nullptr;
+    TMMConnector& connector = Playout().MMConnector();
+    connector.SetDisplay(ConnectorDisplayKind::Level, 0, nullptr);
+    connector.SetDisplay(ConnectorDisplayKind::Level, 1, nullptr);
+    connector.SetDisplay(ConnectorDisplayKind::Spectrum, 0, nullptr);
+    qApp->removeEventFilter(this);
     eventsPage_.reset();
     rackPage_.reset();
-    playout_.reset();
     // It listens to the schedule table, which outlives the window.
     delete scheduleEditing_;
     if (displaySetup_)
@@ -513,13 +509,13 @@ void TfrmQeLiteMain::MinimizeCorvane() {
         showMinimized();
         return;
     }
-    core_->MinimizeToTray();
+    Core().MinimizeToTray();
     rxTray->setContextMenu(pmTray);
     hide();
 }
 
 void TfrmQeLiteMain::OpenCorvane() {
-    core_->OpenFromTray();
+    Core().OpenFromTray();
     if (rxTray)
         rxTray->setContextMenu(pmSchedule);
     showNormal();
@@ -532,7 +528,7 @@ void TfrmQeLiteMain::CloseConsole() {
 }
 
 void TfrmQeLiteMain::ShowProperties() {
-    TfrmQelProperties dialog(*core_, seams_.fileDialogs, this, PreviewOutputs());
+    TfrmQelProperties dialog(Core(), seams_.fileDialogs, this, PreviewOutputs());
     dialog.exec();
 }
 
@@ -598,11 +594,11 @@ QString TfrmQeLiteMain::StatusText(int panel) const {
 void TfrmQeLiteMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!event->spontaneous())
-        Guarded("FormShow", [&] { core_->FormShow(); });
+        Guarded("FormShow", [&] { Core().FormShow(); });
 }
 
 void TfrmQeLiteMain::closeEvent(QCloseEvent* event) {
-    Guarded("FormCloseQuery", [&] { core_->FormCloseQuery(); });
+    Guarded("FormCloseQuery", [&] { Core().FormCloseQuery(); });
     if (displaySetup_)
         displaySetup_->close();
     if (rxTray)
@@ -654,7 +650,7 @@ void TfrmQeLiteMain::SetClockPanelVisible(bool visible) {
 std::string TfrmQeLiteMain::FolderBrowserFolder() const {
     const std::string folder = speedSearch_->Folder();
     if (folder.empty())
-        return core_ ? core_->Settings().FileBrowseDefaultDirectory : std::string();
+        return station_.Core().Settings().FileBrowseDefaultDirectory;
     return folder;
 }
 
@@ -667,7 +663,7 @@ void TfrmQeLiteMain::SetRackCaption(const std::string& caption) {
 }
 
 void TfrmQeLiteMain::ShowCommercialFolder(const std::string& folder) {
-    ShowCommercialListFolder(folder);
+    commercialsPage_->ShowLists(folder, station_.Commercials().ListEntries());
 }
 
 void TfrmQeLiteMain::SetStatusText(int panel, const std::string& text) {
@@ -692,6 +688,10 @@ void TfrmQeLiteMain::ProcessPendingMessages() {
 
 void TfrmQeLiteMain::Repaint() {
     update();
+}
+
+void TfrmQeLiteMain::LoadScheduleFile(const std::string& path) {
+    scheduleEditing_->LoadScheduleFile(path);
 }
 
 // --- DisplayView ---
@@ -731,7 +731,7 @@ void TfrmQeLiteMain::SetRemainingColour(Rgb colour) {
 // The grid's own column layout: per field its position, width and whether it
 // is shown, in section "Corvane_Main" of the settings file.
 void TfrmQeLiteMain::ReadColumnLayout() {
-    const IniFile ini = IniFile::Load(core_->SettingsPath());
+    const IniFile ini = IniFile::Load(Core().SettingsPath());
     QHeaderView* header = dxgSchedule->horizontalHeader();
     for (int column = 0; column < scheduleModel_->columnCount(); ++column)
         header->setSectionHidden(column, !DefaultColumns.contains(scheduleModel_->ColumnField(column)));
@@ -759,7 +759,7 @@ void TfrmQeLiteMain::ReadColumnLayout() {
 }
 
 void TfrmQeLiteMain::WriteColumnLayout() {
-    IniFile ini = IniFile::Load(core_->SettingsPath());
+    IniFile ini = IniFile::Load(Core().SettingsPath());
     const QHeaderView* header = dxgSchedule->horizontalHeader();
     for (int column = 0; column < scheduleModel_->columnCount(); ++column) {
         const QString value = QString("%1,%2,%3")
@@ -769,7 +769,7 @@ void TfrmQeLiteMain::WriteColumnLayout() {
         ini.WriteString(ColumnLayoutSection, scheduleModel_->ColumnField(column).toStdString(),
                         value.toStdString());
     }
-    ini.Save(core_->SettingsPath());
+    ini.Save(Core().SettingsPath());
 }
 
 } // namespace corvane

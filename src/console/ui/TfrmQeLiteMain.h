@@ -1,15 +1,12 @@
 #pragma once
 
-#include "audio/device/WaveInDevice.h"
-#include "audio/plugins/PluginCommands.h"
-#include "audio/plugins/TMMDSPPlugin.h"
-#include "console/ConsoleCore.h"
-#include "console/ConsoleView.h"
 #include "console/displays/ConsoleDisplays.h"
 #include "console/displays/DisplayView.h"
 #include "console/ui/ScheduleEditing.h"
 #include "console/ui/TfrmQelDisplaySetup.h"
 #include "platform/Seams.h"
+#include "station/Station.h"
+#include "station/StationView.h"
 #include "tools/ConsoleTools.h"
 
 #include <QLabel>
@@ -33,9 +30,7 @@ class QWidget;
 
 namespace corvane {
 
-class AdSchedule;
 class AudioRackPage;
-class CommercialBreaks;
 class CommercialsPage;
 class ConsoleCommands;
 class ConsoleDialogCommands;
@@ -48,32 +43,28 @@ class ScheduleEditing;
 class ScheduleRowDelegate;
 class ScheduleGridModel;
 class SpeedSearchPage;
-class TdmQelData;
 class TfrmQelFileImport;
-class TPlayoutConsole;
-class WaveDevice;
 struct FileArgumentRoutes;
-struct PlayoutCommands;
-struct PlayoutHost;
 
 // Whether the console may hide to a tray icon; without a tray area on the
 // desktop "Minimize Corvane" minimises the window to the task bar instead.
 enum class TrayUse { WhenAvailable, Never };
 
 // The console window: menus, tool bars, the schedule grid, the lower page
-// control and the status bar. Its rules live in ConsoleCore, which it owns;
-// the window binds widgets to it and implements ConsoleView for it. Creating
-// the window runs FormCreate, showing it FormShow, closing it FormCloseQuery.
-// It owns the playout engine on `device` and binds its commands and displays.
-class TfrmQeLiteMain final : public QMainWindow, private ConsoleView, private DisplayView {
+// control and the status bar, over a station built before it and outliving
+// it. The window builds widgets and binds them to the station's parts; it is
+// the station's view while it exists. Creating the window runs FormCreate,
+// showing it FormShow, closing it FormCloseQuery.
+class TfrmQeLiteMain final : public QMainWindow, private StationView, private DisplayView {
     Q_OBJECT
 public:
-    TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::path programFolder, WaveDevice& device,
-                   ConsoleParts parts = {}, TrayUse tray = TrayUse::WhenAvailable, QWidget* parent = nullptr);
+    explicit TfrmQeLiteMain(Station& station, TrayUse tray = TrayUse::WhenAvailable,
+                            QWidget* parent = nullptr);
     ~TfrmQeLiteMain() override;
 
-    ConsoleCore& Core() { return *core_; }
-    TPlayoutConsole& Playout() { return *playout_; }
+    Station& OnAirStation() { return station_; }
+    ConsoleCore& Core() { return station_.Core(); }
+    TPlayoutConsole& Playout() { return station_.Playout(); }
     ConsoleCommands& Commands() { return *commands_; }
     QTableView& ScheduleGrid() { return *dxgSchedule; }
     QTabWidget& ControlCenter() { return *ControlCenter_; }
@@ -117,9 +108,8 @@ public:
     TfrmQelDisplaySetup* DisplaySetup() { return displaySetup_; }
     // The tool windows the parts of the console share (parameter browser, previewer).
     ConsoleTools& Tools() { return tools_; }
-    // Commercials: the breaks on air, the ad schedule and the "Commercials" page.
-    CommercialBreaks& Commercials() { return *commercials_; }
-    AdSchedule& AdScheduleImport() { return *adSchedule_; }
+    // Commercials: the breaks on air and the "Commercials" page.
+    CommercialBreaks& Commercials() { return station_.Commercials(); }
     CommercialsPage& CommercialsPageWidget() { return *commercialsPage_; }
     // The commercials editor: opened (once) with a list file or none.
     void OpenCommercialsEditor(const std::string& listFile);
@@ -132,14 +122,12 @@ public:
     AudioRackPage& AudioRack() { return *rackPage_; }
 
     // Tools and plug-ins (TfrmQeLiteMainTools.cpp, TfrmQeLiteMainPlugins.cpp):
-    // audio logging (F7) records from this input (the default input through
-    // PortAudio unless set before first use); "Loc&k Console" (Ctrl+L); the
-    // DspPlugin between MMRingBuffer1 and mmAudioOut with its "Plugins" menu.
-    void SetRecordingDevice(WaveInDevice& device) { recordingDevice_ = &device; }
+    // audio logging (F7) records from the station's input; "Loc&k Console"
+    // (Ctrl+L); the station's DspPlugin with its "Plugins" menu.
     void OpenAudioLogging();
     QWidget* AudioLogging() { return snoop_; }
     void LockConsole();
-    TMMDSPPlugin& DspPlugin() { return *DspPlugin_; }
+    TMMDSPPlugin& DspPlugin() { return station_.DspPlugin(); }
     QMenu& PluginsMenu() { return *mnuPlugins; }
     // Audio library: "&Audio Library" opens the library manager, the wizard
     // opens it with an automatic scan; one window, brought up when open.
@@ -163,7 +151,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    // ConsoleView
+    // StationView: the ConsoleView part
     GridAppearance CurrentGridAppearance() const override { return gridAppearance_; }
     void ApplyGridAppearance(const GridAppearance& appearance) override { SetGridLook(appearance); }
     void SetClockPanelVisible(bool visible) override;
@@ -177,6 +165,27 @@ private:
     void SetAcceptDroppedFiles(bool accept) override;
     void ProcessPendingMessages() override;
     void Repaint() override;
+    // StationView: what the station's parts show
+    void ApplyPlayoutCommands(const PlayoutCommands& commands) override;
+    void ShowItemHeard(const std::string& title, const std::string& file, int lengthMs) override;
+    void ClearItemHeard() override;
+    void ShowRemaining(int remainingMs) override;
+    void ShowGauge(int percent) override { SetGauge(percent); }
+    void ShowDelayedPause(bool visible) override;
+    void HoldGridRepaint(bool hold) override;
+    void RepaintGrid(int currentItem, int nextItem) override;
+    void SetBusy(bool busy) override;
+    void BufferPlayed(const uint8_t*, uint32_t) override {}
+    void ShowBreakActive(bool active) override;
+    void ShowCurrentCommercialList(const std::string& entry) override;
+    void HoldCommercialGrid(bool hold) override;
+    void ShowNextBreakTime(const std::string& time) override;
+    std::string LongDayName(TDateTime when) const override;
+    void EnableRackButtons(bool up, bool down) override;
+    void ShowRunScheduledEvents(bool checked) override;
+    void LoadScheduleFile(const std::string& path) override;
+    void RefreshRecentPlayLists() override;
+    void ShowFirstRunWizard() override;
 
     // DisplayView
     void SetItemTexts(const ItemTexts& texts) override;
@@ -202,47 +211,31 @@ private:
     // Accepts or refuses a drag entering, moving or dropped, for `target`.
     bool AcceptDrag(QDropEvent& event, DropTarget target);
 
-    // Playout (TfrmQeLiteMainPlayout.cpp): the parts the core calls, the
-    // host's displays, the commands and the key preview.
-    void FillPlayoutParts(ConsoleParts& parts);
-    void BuildPlayout(WaveDevice& device, const std::filesystem::path& programFolder);
-    PlayoutHost PlayoutDisplays();
-    void ApplyPlayoutCommands(const PlayoutCommands& commands);
+    // Playout (TfrmQeLiteMainPlayout.cpp): the meters, the commands and the key preview.
+    void BindPlayout();
     void BindPlayoutCommands();
     void BindPlayout(const char* command, void (TPlayoutConsole::*operation)());
     // True when the key was taken by the console.
     bool PreviewPlayoutKey(const QKeyEvent& key);
 
-    // Commercials (TfrmQeLiteMainCommercials.cpp): the parts the core calls,
-    // playout's break hand-over, the page and the commands.
-    void FillCommercialParts(ConsoleParts& parts);
-    void FillCommercialsHost(PlayoutHost& host);
-    void BuildCommercials();
-    void ShowCommercialListFolder(const std::string& folder);
+    // Commercials (TfrmQeLiteMainCommercials.cpp): the page and the commands.
     void BindCommercialCommands();
     // Play lists and the smaller dialogs (TfrmQeLiteMainPlayLists.cpp): the
-    // parts start-up calls, the "&Recent" menu and the commands.
-    void FillPlayListParts(ConsoleParts& parts);
-    void BuildPlayListsAndDialogs(WaveDevice& device);
+    // "&Recent" menu and the commands.
+    void BuildPlayListsAndDialogs();
     ConsolePlayLists* playLists_ = nullptr;
     ConsoleDialogCommands* dialogs_ = nullptr;
     // Events (TfrmQeLiteMainEvents.cpp) and the audio rack (TfrmQeLiteMainRack.cpp).
-    void FillEventParts(ConsoleParts& parts);
     void BindEventsPage();
-    void FillRackParts(ConsoleParts& parts);
     void BindAudioRackPage();
     // Tools and plug-ins.
     void BuildTools();
     void BuildPlugins();
-    std::unique_ptr<WaveInDevice> ownRecordingDevice_;
-    WaveInDevice* recordingDevice_ = nullptr;
     QPointer<QWidget> snoop_;
-    std::unique_ptr<TMMDSPPlugin> DspPlugin_;
-    std::unique_ptr<PluginCommands> pluginCommands_;
     QMenu* mnuPlugins = nullptr;
     // Audio library and previewer (TfrmQeLiteMainLibrary.cpp): the shared
     // tool windows, the library manager and the database commands.
-    void BuildLibrary(WaveDevice& device, const ConsoleParts& parts);
+    void BuildLibrary();
     // The outputs the previewer may use, for the Properties dialog.
     std::vector<std::string> PreviewOutputs() const;
     struct LibraryBinding;
@@ -250,6 +243,7 @@ private:
         void operator()(LibraryBinding* binding) const;
     };
 
+    Station& station_;
     Seams seams_;
     TdmQelData& data_;
     ConsoleCommands* commands_ = nullptr;
@@ -285,13 +279,7 @@ private:
     QPointer<TfrmQelDisplaySetup> displaySetup_;
     ConsoleTools tools_;
 
-    std::unique_ptr<ConsoleCore> core_;
-    // Holds the core's settings by reference: created after it, gone before it.
-    std::unique_ptr<TPlayoutConsole> playout_;
-    // Drive playout: created after it, gone before it.
-    std::unique_ptr<CommercialBreaks> commercials_;
-    std::unique_ptr<AdSchedule> adSchedule_;
-    // They drive playout and the core's EventTimer: created after them, gone before them.
+    // The station's event dispatch and rack, shown and commanded.
     std::unique_ptr<EventsPage> eventsPage_;
     std::unique_ptr<AudioRackPage> rackPage_;
     // Audio library: the library manager, its facts reader and the file routes.

@@ -1,5 +1,5 @@
-// The console window's side of the scheduled events: the Events page and its
-// commands, and the start-up step that arms EventTimer. Main thread.
+// The console window's side of the scheduled events: the Events page over the
+// station's event dispatch. Main thread.
 #include "console/ui/TfrmQeLiteMain.h"
 #include "events/ui/EventsPage.h"
 
@@ -7,17 +7,13 @@
 
 namespace corvane {
 
-void TfrmQeLiteMain::FillEventParts(ConsoleParts& parts) {
-    if (!parts.StartEventProcessing)
-        parts.StartEventProcessing = [this] {
-            if (eventsPage_)
-                eventsPage_->Events().StartEventProcessing();
-        };
-}
-
 void TfrmQeLiteMain::BindEventsPage() {
     QWidget* page = ControlCenter_->findChild<QWidget*>("tsEvents");
-    eventsPage_ = std::make_unique<EventsPage>(*this, *page, seams_.clock, data_, *core_, *playout_);
+    eventsPage_ = std::make_unique<EventsPage>(*this, *page, data_, station_.Events());
+}
+
+void TfrmQeLiteMain::ShowRunScheduledEvents(bool checked) {
+    eventsPage_->ShowRunScheduledEvents(checked);
 }
 
 } // namespace corvane

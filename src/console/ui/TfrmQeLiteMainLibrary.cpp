@@ -3,7 +3,6 @@
 // parts, the library manager behind "&Audio Library", the backup and restore
 // advice on "&Database Management", and the file named on the command line.
 // Main thread.
-#include "console/playout/TPlayoutConsole.h"
 #include "console/ui/ConsoleDialogCommands.h"
 #include "console/ui/ConsolePlayLists.h"
 #include "console/ui/ScheduleEditing.h"
@@ -37,21 +36,20 @@ struct TfrmQeLiteMain::LibraryBinding {
     AudioFileFacts facts;
     QPointer<TfrmQelFileImport> fileImport;
     FileArgumentRoutes routes;
-    WaveDevice* device = nullptr;
 };
 
 void TfrmQeLiteMain::LibraryBindingDeleter::operator()(LibraryBinding* binding) const {
     delete binding;
 }
 
-void TfrmQeLiteMain::BuildLibrary(WaveDevice& device, const ConsoleParts& parts) {
+void TfrmQeLiteMain::BuildLibrary() {
     library_.reset(new LibraryBinding(data_));
-    library_->device = &device;
+    WaveDevice& device = station_.Output();
     tools_.BrowseParameters = [this](Table& table) { TfrmQelParameterBrowse::Browse(table, this); };
     tools_.PreviewAudio = [this, &device](const std::string& path, PreviewMode mode) {
         PreviewSetup setup{device, seams_, {}, {}, {}};
-        setup.DeviceId = [this, &device] { return PreviewDeviceId(device, core_->Settings().PreviewDevice); };
-        setup.External = [this] { return core_->Settings().ExternalAudioPreviewer; };
+        setup.DeviceId = [this, &device] { return PreviewDeviceId(device, Core().Settings().PreviewDevice); };
+        setup.External = [this] { return Core().Settings().ExternalAudioPreviewer; };
         setup.ShowModal = [this](PreviewPlayer& player) {
             TfrmQelPlayAudio window(player, this);
             window.RunModal();
@@ -92,7 +90,7 @@ void TfrmQeLiteMain::BuildLibrary(WaveDevice& device, const ConsoleParts& parts)
     FileArgumentRoutes& routes = library_->routes;
     routes.LoadSchedule = [this](const std::string& path) { scheduleEditing_->LoadScheduleFile(path); };
     routes.LoadPlayList = [this](const std::string& path) { playLists_->OpenRecent(path); };
-    routes.LoadRack = parts.LoadRack;
+    routes.LoadRack = [this](const std::string& path) { station_.Rack().LoadRack(path); };
     routes.OpenCommercialList = [this](const std::string& path) { OpenCommercialsEditor(path); };
 }
 
@@ -103,7 +101,7 @@ TfrmQelFileImport& TfrmQeLiteMain::OpenAudioLibrary(LibraryOpening opening) {
             if (tools_.PreviewAudio)
                 tools_.PreviewAudio(path, PreviewMode::Play);
         };
-        links.rules.OnAir = [this] { return playout_ && playout_->OnAir(); };
+        links.rules.OnAir = [this] { return Playout().OnAir(); };
         links.rules.ProcessPendingMessages = [this] { ProcessPendingMessages(); };
         links.AddTitlesToSchedule = [this](const std::vector<Bookmark>& rows,
                                            const std::function<void()>& clear) {
@@ -128,9 +126,7 @@ TfrmQelFileImport& TfrmQeLiteMain::OpenAudioLibrary(LibraryOpening opening) {
 
 std::vector<std::string> TfrmQeLiteMain::PreviewOutputs() const {
     std::vector<std::string> names;
-    if (!library_ || !library_->device)
-        return names;
-    WaveDevice& device = *library_->device;
+    WaveDevice& device = station_.Output();
     for (int id = 0; id < device.DeviceCount(); ++id)
         names.push_back(device.ProductName(id));
     return names;

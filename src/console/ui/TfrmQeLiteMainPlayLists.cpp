@@ -1,8 +1,7 @@
 // The console window's side of the play lists and of its smaller dialogs:
-// the parts start-up calls (the recent play-list menu, the first-run wizard),
+// the steps start-up calls (the recent play-list menu, the first-run wizard),
 // the "&Recent" menu of the File menu, and the commands bound to them. Main
 // thread throughout; every entry from a widget goes through the exception guard.
-#include "console/playout/TPlayoutConsole.h"
 #include "console/ui/ConsoleDialogCommands.h"
 #include "console/ui/ConsolePlayLists.h"
 #include "console/ui/TfrmQeLiteMain.h"
@@ -15,37 +14,29 @@
 namespace corvane {
 
 // Start-up rebuilds the recent menu (before the window is shown) and shows the
-// wizard at the first showing; both exist from just before FormCreate.
-void TfrmQeLiteMain::FillPlayListParts(ConsoleParts& parts) {
-    if (!parts.RefreshRecentPlayLists)
-        parts.RefreshRecentPlayLists = [this] {
-            if (playLists_)
-                playLists_->RefreshRecentPlayLists();
-        };
-    if (!parts.ShowFirstRunWizard)
-        parts.ShowFirstRunWizard = [this] {
-            if (dialogs_)
-                dialogs_->ShowFirstRunWizard();
-        };
+// wizard at the first showing.
+void TfrmQeLiteMain::RefreshRecentPlayLists() {
+    playLists_->RefreshRecentPlayLists();
 }
 
-void TfrmQeLiteMain::BuildPlayListsAndDialogs(WaveDevice& device) {
+void TfrmQeLiteMain::ShowFirstRunWizard() {
+    dialogs_->ShowFirstRunWizard();
+}
+
+void TfrmQeLiteMain::BuildPlayListsAndDialogs() {
     auto* recent = new QMenu("&Recent", this);
     recent->setObjectName("mnuRecentPlayLists");
     QMenu* file = menuBar()->findChild<QMenu*>("mnuFile");
     file->insertMenu(commands_->Command("actWizard"), recent);
     file->insertSeparator(commands_->Command("actWizard"));
 
-    const auto onAir = [this] { return playout_ && playout_->OnAir(); };
-    playLists_ = new ConsolePlayLists({*this, *commands_, *recent, data_, seams_, *core_, tools_, onAir,
-                                       [this](bool on) {
-                                           if (playout_)
-                                               playout_->SetOnAir(on);
-                                       },
+    const auto onAir = [this] { return Playout().OnAir(); };
+    playLists_ = new ConsolePlayLists({*this, *commands_, *recent, data_, seams_, Core(), tools_, onAir,
+                                       [this](bool on) { Playout().SetOnAir(on); },
                                        [this](const std::string& topic) { dialogs_->ShowHelpTopic(topic); }},
                                       this);
-    dialogs_ = new ConsoleDialogCommands({*this, *commands_, seams_, *playLists_, playout_->mmAudioOut(),
-                                          device, onAir, core_->ProgramFolder(),
+    dialogs_ = new ConsoleDialogCommands({*this, *commands_, seams_, *playLists_, Playout().mmAudioOut(),
+                                          station_.Output(), onAir, Core().ProgramFolder(),
                                           [](const std::string& name) -> std::optional<std::string> {
                                               const QString path = QStandardPaths::findExecutable(
                                                   QString::fromStdString(name));

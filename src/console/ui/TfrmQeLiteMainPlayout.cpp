@@ -64,45 +64,10 @@ KeyModifiers ModifiersOf(Qt::KeyboardModifiers held) {
 
 } // namespace
 
-// The core calls these during start-up and close; playout exists from just
-// before FormCreate until just after FormDestroy.
-void TfrmQeLiteMain::FillPlayoutParts(ConsoleParts& parts) {
-    if (!parts.SetOnAir)
-        parts.SetOnAir = [this](bool on) {
-            if (playout_)
-                playout_->SetOnAir(on);
-        };
-    if (!parts.RefreshCommands)
-        parts.RefreshCommands = [this] {
-            if (playout_)
-                playout_->RefreshCommands();
-        };
-    if (!parts.StartItem)
-        parts.StartItem = [this] {
-            if (playout_)
-                playout_->StartItem();
-        };
-    // Reliability: the place on air for the recovery copy, and resuming it.
-    if (!parts.OnAirPlace)
-        parts.OnAirPlace = [this] { return playout_ ? playout_->OnAirPlace() : std::pair{0, 0}; };
-    if (!parts.ResumeItem)
-        parts.ResumeItem = [this](int item, int positionMs) {
-            if (playout_)
-                playout_->ResumeItem(item, positionMs);
-        };
-    if (!parts.StopOutput)
-        parts.StopOutput = [this] {
-            if (playout_)
-                playout_->Shutdown();
-        };
-}
-
-void TfrmQeLiteMain::BuildPlayout(WaveDevice& device, const std::filesystem::path& programFolder) {
-    playout_ = std::make_unique<TPlayoutConsole>(seams_, data_, core_->Settings(), device, programFolder,
-                                                 PlayoutDisplays());
-    // The meters and the spectrum show what the output plays; the panel
-    // outlives the engine, which the window deletes first.
-    TMMConnector& connector = playout_->MMConnector();
+void TfrmQeLiteMain::BindPlayout() {
+    // The meters and the spectrum show what the output plays; the window
+    // takes them off the station's connector before its panel goes.
+    TMMConnector& connector = Playout().MMConnector();
     connector.SetDisplay(ConnectorDisplayKind::Level, 0, &meterPanel_->MMLevel1());
     connector.SetDisplay(ConnectorDisplayKind::Level, 1, &meterPanel_->MMLevel2());
     connector.SetDisplay(ConnectorDisplayKind::Spectrum, 0, &meterPanel_->MMSpectrum1());
@@ -110,36 +75,37 @@ void TfrmQeLiteMain::BuildPlayout(WaveDevice& device, const std::filesystem::pat
     qApp->installEventFilter(this);
 }
 
-PlayoutHost TfrmQeLiteMain::PlayoutDisplays() {
-    PlayoutHost host;
-    host.ApplyCommands = [this](const PlayoutCommands& commands) { ApplyPlayoutCommands(commands); };
-    host.SetStatusText = [this](int panel, const std::string& text) { SetStatusText(panel, text); };
-    host.ShowItemInfo = [this](const std::string& title, const std::string& file, int lengthMs) {
-        displays_->ShowItemInfo(title, file, lengthMs);
-    };
-    host.ClearItemInfo = [this] {
-        displays_->ClearItemInfo();
-        SetGauge(0);
-    };
-    host.ShowRemaining = [this](int remainingMs) { displays_->UpdateRemainingDisplay(remainingMs); };
-    host.SetGauge = [this](int percent) { SetGauge(percent); };
-    host.ShowDelayedPause = [this](bool visible) {
-        findChild<QLabel*>("lblDelayedPause")->setVisible(visible);
-    };
-    host.HoldGridRepaint = [this](bool hold) { dxgSchedule->setUpdatesEnabled(!hold); };
-    host.RepaintGrid = [this] {
-        if (playout_)
-            SetPlayingItems(playout_->CurrentItem(), playout_->NextItem());
-        dxgSchedule->viewport()->update();
-    };
-    host.SetBusy = [](bool busy) {
-        if (busy)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::restoreOverrideCursor();
-    };
-    FillCommercialsHost(host);
-    return host;
+void TfrmQeLiteMain::ShowItemHeard(const std::string& title, const std::string& file, int lengthMs) {
+    displays_->ShowItemInfo(title, file, lengthMs);
+}
+
+void TfrmQeLiteMain::ClearItemHeard() {
+    displays_->ClearItemInfo();
+    SetGauge(0);
+}
+
+void TfrmQeLiteMain::ShowRemaining(int remainingMs) {
+    displays_->UpdateRemainingDisplay(remainingMs);
+}
+
+void TfrmQeLiteMain::ShowDelayedPause(bool visible) {
+    findChild<QLabel*>("lblDelayedPause")->setVisible(visible);
+}
+
+void TfrmQeLiteMain::HoldGridRepaint(bool hold) {
+    dxgSchedule->setUpdatesEnabled(!hold);
+}
+
+void TfrmQeLiteMain::RepaintGrid(int currentItem, int nextItem) {
+    SetPlayingItems(currentItem, nextItem);
+    dxgSchedule->viewport()->update();
+}
+
+void TfrmQeLiteMain::SetBusy(bool busy) {
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
 }
 
 void TfrmQeLiteMain::ApplyPlayoutCommands(const PlayoutCommands& c) {
@@ -179,7 +145,7 @@ void TfrmQeLiteMain::ApplyPlayoutCommands(const PlayoutCommands& c) {
 
 void TfrmQeLiteMain::BindPlayout(const char* command, void (TPlayoutConsole::*operation)()) {
     connect(commands_->Command(command), &QAction::triggered, this,
-            [this, command, operation] { Guarded(command, [&] { ((*playout_).*operation)(); }); });
+            [this, command, operation] { Guarded(command, [&] { (Playout().*operation)(); }); });
     commands_->Implement(command);
 }
 
@@ -197,21 +163,21 @@ void TfrmQeLiteMain::BindPlayoutCommands() {
     BindPlayout("actSkipLeft", &TPlayoutConsole::actSkipLeft);
     BindPlayout("actRestart", &TPlayoutConsole::actRestart);
     connect(findChild<QToolButton*>("btnFadeNext"), &QToolButton::clicked, this,
-            [this] { Guarded("btnFadeNext", [&] { playout_->FadeToSelected(); }); });
+            [this] { Guarded("btnFadeNext", [&] { Playout().FadeToSelected(); }); });
     connect(dxgSchedule, &QTableView::doubleClicked, this,
-            [this] { Guarded("dxgSchedule", [&] { playout_->PlaySelected(); }); });
+            [this] { Guarded("dxgSchedule", [&] { Playout().PlaySelected(); }); });
     // Connected after the grid's own handler, so the table's cursor has moved.
     connect(dxgSchedule->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this] { Guarded("dxgSchedule", [&] { playout_->ScheduleCursorMoved(); }); });
+            [this] { Guarded("dxgSchedule", [&] { Playout().ScheduleCursorMoved(); }); });
 }
 
 bool TfrmQeLiteMain::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
-    if (!playout_ || !widget || widget->window() != this)
+    if (!widget || widget->window() != this)
         return QMainWindow::eventFilter(watched, event);
     if (event->type() == QEvent::MouseButtonPress && widget == Gauge) {
         const int x = static_cast<QMouseEvent*>(event)->position().toPoint().x();
-        Guarded("Gauge", [&] { playout_->GaugeClick(x, Gauge->width()); });
+        Guarded("Gauge", [&] { Playout().GaugeClick(x, Gauge->width()); });
         return true;
     }
     if (event->type() == QEvent::KeyPress) {
@@ -227,7 +193,7 @@ bool TfrmQeLiteMain::PreviewPlayoutKey(const QKeyEvent& key) {
     const std::optional<PlayoutKey> playoutKey = KeyOf(key.key());
     if (!playoutKey)
         return false;
-    const PlayoutCommands& enabled = playout_->Commands();
+    const PlayoutCommands& enabled = Playout().Commands();
     const auto page = [this](int step) {
         ControlCenter_->setCurrentIndex(
             PageAfterStep(ControlCenter_->currentIndex(), step, ControlCenter_->count()));
@@ -235,7 +201,7 @@ bool TfrmQeLiteMain::PreviewPlayoutKey(const QKeyEvent& key) {
     // The key is the console's even when its command is not available now.
     const auto Run = [this](void (TPlayoutConsole::*operation)(), bool available) {
         if (available)
-            ((*playout_).*operation)();
+            (Playout().*operation)();
         return true;
     };
     switch (PreviewKey(*playoutKey, ModifiersOf(key.modifiers()))) {
@@ -261,7 +227,7 @@ bool TfrmQeLiteMain::PreviewPlayoutKey(const QKeyEvent& key) {
         findChild<QToolButton*>("btnTripCommercial")->click();
         return true;
     case KeyCommand::SoundConfig:
-        if (!playout_->OnAir())
+        if (!Playout().OnAir())
             dialogs_->ShowSoundConfiguration();
         return true;
     case KeyCommand::AudioLogging:

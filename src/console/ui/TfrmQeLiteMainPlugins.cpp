@@ -1,7 +1,5 @@
-// The console window's DSP plug-in: DspPlugin between MMRingBuffer1 and
-// mmAudioOut, disabled at start, and the "Plugins" menu of the schedule
-// grid's popup.
-#include "console/playout/TPlayoutConsole.h"
+// The console window's side of the station's DSP plug-in: the "Plugins" menu
+// of the schedule grid's popup and the form of a LADSPA plug-in's controls.
 #include "console/ui/TfrmQeLiteMain.h"
 #include "platform/ExceptionGuard.h"
 #include "tools/ui/PluginControlsDialog.h"
@@ -11,14 +9,8 @@
 namespace corvane {
 
 void TfrmQeLiteMain::BuildPlugins() {
-    DspPlugin_ = std::make_unique<TMMDSPPlugin>("DspPlugin");
-    DspPlugin_->SetEnabled(false);
-    // Taking the ring buffer's output first, then handing the plug-in to the
-    // output: each link is exclusive, so the two steps move the plug-in in.
-    DspPlugin_->SetInput(&playout_->MMRingBuffer1());
-    playout_->mmAudioOut().SetInput(DspPlugin_.get());
     // A LADSPA plug-in has no window of its own: its controls as a small form.
-    DspPlugin_->OnConfigureControls = [this](TMMDSPPlugin& plugin) {
+    station_.DspPlugin().OnConfigureControls = [this](TMMDSPPlugin& plugin) {
         const std::vector<LadspaControl> controls = plugin.Controls();
         const QString title = QString::fromStdString(plugin.PlugIn()->description);
         PluginControlsDialog form(title, controls, this);
@@ -28,7 +20,6 @@ void TfrmQeLiteMain::BuildPlugins() {
         for (size_t i = 0; i < values.size(); ++i)
             plugin.SetControl(i, values[i]);
     };
-    pluginCommands_ = std::make_unique<PluginCommands>(*DspPlugin_, seams_.fileDialogs, seams_.prompter);
 
     mnuPlugins = new QMenu("Plugins", pmSchedule);
     mnuPlugins->setObjectName("mnuPlugins");
@@ -36,7 +27,7 @@ void TfrmQeLiteMain::BuildPlugins() {
         QAction* action = mnuPlugins->addAction(caption);
         action->setObjectName(name);
         connect(action, &QAction::triggered, this,
-                [this, name, command] { Guarded(name, [&] { ((*pluginCommands_).*command)(); }); });
+                [this, name, command] { Guarded(name, [&] { (station_.Plugins().*command)(); }); });
     };
     add("actLoadPlugin", "&Load Plugin", &PluginCommands::LoadPlugin);
     add("actStartPlugin", "Start Plugin", &PluginCommands::StartPlugin);

@@ -1,5 +1,5 @@
-// The console window's side of the audio rack: the Audio Rack page, the digit
-// keys, the rack commands and the start-up step that loads the rack. Main thread.
+// The console window's side of the audio rack: the Audio Rack page over the
+// station's rack, its digit keys and commands. Main thread.
 #include "console/ui/TfrmQeLiteMain.h"
 #include "rack/ui/AudioRackPage.h"
 
@@ -7,19 +7,15 @@
 
 namespace corvane {
 
-void TfrmQeLiteMain::FillRackParts(ConsoleParts& parts) {
-    if (!parts.LoadRack)
-        parts.LoadRack = [this](const std::string& path) {
-            if (rackPage_)
-                rackPage_->Rack().LoadRack(path);
-        };
-}
-
 void TfrmQeLiteMain::BindAudioRackPage() {
     QWidget* page = ControlCenter_->findChild<QWidget*>("tsAudioRack");
     rackPage_ =
         std::make_unique<AudioRackPage>(AudioRackPage::Widgets{*this, *page, *pnlCartRackLabel, *commands_},
-                                        seams_, data_, *core_, *playout_, tools_);
+                                        seams_, data_, Core(), station_.Rack(), tools_);
+}
+
+void TfrmQeLiteMain::EnableRackButtons(bool up, bool down) {
+    rackPage_->EnableRackButtons(up, down);
 }
 
 } // namespace corvane

@@ -1,6 +1,5 @@
 // The console window's tools: audio logging (F7, the Live Assist button) and
 // the console lock ("Loc&k Console", Ctrl+L).
-#include "audio/device/PortAudioWaveInDevice.h"
 #include "console/ui/TfrmQeLiteMain.h"
 #include "platform/ExceptionGuard.h"
 #include "platform/qt/ConsoleCommands.h"
@@ -20,13 +19,8 @@ void TfrmQeLiteMain::BuildTools() {
 
 void TfrmQeLiteMain::OpenAudioLogging() {
     // One window at most: opening it again brings it to the front.
-    if (!snoop_) {
-        if (recordingDevice_ == nullptr) {
-            ownRecordingDevice_ = std::make_unique<PortAudioWaveInDevice>();
-            recordingDevice_ = ownRecordingDevice_.get();
-        }
-        snoop_ = new TfrmQelSnoop(*recordingDevice_, seams_, this);
-    }
+    if (!snoop_)
+        snoop_ = new TfrmQelSnoop(station_.RecordingInput(), seams_, this);
     snoop_->show();
     snoop_->raise();
     snoop_->activateWindow();

@@ -1,7 +1,5 @@
 #include "events/ui/EventsPage.h"
 
-#include "console/ConsoleCore.h"
-#include "console/playout/TPlayoutConsole.h"
 #include "data/TdmQelData.h"
 #include "data/ui/TableGridModel.h"
 #include "events/ui/TfrmQelEventWiz.h"
@@ -17,20 +15,9 @@
 
 namespace corvane {
 
-EventsPage::EventsPage(QWidget& window, QWidget& page, Clock& clock, TdmQelData& data, ConsoleCore& core,
-                       TPlayoutConsole& playout)
-    : window_(window), data_(data) {
+EventsPage::EventsPage(QWidget& window, QWidget& page, TdmQelData& data, ScheduledEvents& events)
+    : window_(window), data_(data), events_(events) {
     setObjectName("EventsPage");
-    EventConsole console;
-    console.StartBroadcast = [&playout] { playout.StartBroadcast(); };
-    console.StopBroadcast = [&playout] { playout.StopBroadcast(); };
-    console.PauseBroadcast = [&playout] { playout.PauseBroadcast(); };
-    console.DelayPauseBroadcast = [&playout] { playout.DelayPauseBroadcast(); };
-    console.AddMessage = [&playout](const std::string& line) { playout.Memo1.Add(line); };
-    console.ShowRunScheduledEvents = [this](bool checked) {
-        if (actRunScheduledEvents)
-            actRunScheduledEvents->setChecked(checked);
-    };
 
     model_ = new TableGridModel(data_.EventLog,
                                 {{"EventID", "Event ID"},
@@ -76,26 +63,27 @@ EventsPage::EventsPage(QWidget& window, QWidget& page, Clock& clock, TdmQelData&
         return action;
     };
     actRunScheduledEvents = add("actRunScheduledEvents", "&Run Scheduled Events", [this] {
-        events_->ToggleRunScheduledEvents();
+        events_.ToggleRunScheduledEvents();
         // Ignored while a tick runs: the mark shows what the rules decided.
-        actRunScheduledEvents->setChecked(events_->RunScheduledEvents());
+        actRunScheduledEvents->setChecked(events_.RunScheduledEvents());
     });
     actRunScheduledEvents->setCheckable(true);
     pmEvents->addSeparator();
     add("actNewEvent", "New Event", [this] { NewEvent(); });
     add("actEditEvent", "Edit Event", [this] { EditEvent(); });
-    add("actRemoveEvent", "Remove Event", [this] { events_->RemoveEvent(); });
+    add("actRemoveEvent", "Remove Event", [this] { events_.RemoveEvent(); });
     connect(dxgEvents, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { pmEvents->popup(dxgEvents->viewport()->mapToGlobal(at)); });
-
-    events_ = std::make_unique<ScheduledEvents>(clock, data_.EventLog, core.EventTimer(), std::move(console));
 }
 
 EventsPage::~EventsPage() {
-    events_.reset();
     // The model listens to EventLog, which outlives the window.
     dxgEvents->setModel(nullptr);
     delete model_;
+}
+
+void EventsPage::ShowRunScheduledEvents(bool checked) {
+    actRunScheduledEvents->setChecked(checked);
 }
 
 QAction* EventsPage::Command(const char* name) const {
@@ -103,11 +91,11 @@ QAction* EventsPage::Command(const char* name) const {
 }
 
 void EventsPage::NewEvent() {
-    events_->NewEvent([this] { return ShowEditor(); });
+    events_.NewEvent([this] { return ShowEditor(); });
 }
 
 void EventsPage::EditEvent() {
-    events_->EditEvent([this] { return ShowEditor(); });
+    events_.EditEvent([this] { return ShowEditor(); });
 }
 
 EditorAnswer EventsPage::ShowEditor() {

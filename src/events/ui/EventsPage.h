@@ -3,7 +3,6 @@
 #include "events/ScheduledEvents.h"
 
 #include <QObject>
-#include <memory>
 
 class QAction;
 class QMenu;
@@ -12,24 +11,23 @@ class QWidget;
 
 namespace corvane {
 
-class ConsoleCore;
 class TableGridModel;
 class TdmQelData;
-class TPlayoutConsole;
 
-// The console's "Events" page bound to the event dispatch (ScheduledEvents)
-// on the console's EventTimer and broadcast actions: the grid of EventLog,
+// The console's "Events" page bound to the station's event dispatch
+// (ScheduledEvents): the grid of EventLog,
 // its popup with "&Run Scheduled Events", "New Event", "Edit Event" and
 // "Remove Event", and the event editor. Main thread; every entry from a
 // widget is guarded.
 class EventsPage final : public QObject {
     Q_OBJECT
 public:
-    EventsPage(QWidget& window, QWidget& page, Clock& clock, TdmQelData& data, ConsoleCore& core,
-               TPlayoutConsole& playout);
+    EventsPage(QWidget& window, QWidget& page, TdmQelData& data, ScheduledEvents& events);
     ~EventsPage() override;
 
-    ScheduledEvents& Events() { return *events_; }
+    ScheduledEvents& Events() { return events_; }
+    // The check of "&Run Scheduled Events", as the dispatch decided it.
+    void ShowRunScheduledEvents(bool checked);
     QTableView& Grid() { return *dxgEvents; }
     QMenu& Popup() { return *pmEvents; }
     QAction* Command(const char* name) const;
@@ -41,7 +39,7 @@ private:
 
     QWidget& window_;
     TdmQelData& data_;
-    std::unique_ptr<ScheduledEvents> events_;
+    ScheduledEvents& events_;
     TableGridModel* model_ = nullptr;
     QTableView* dxgEvents = nullptr;
     QMenu* pmEvents = nullptr;

@@ -6,7 +6,6 @@
 #include "data/ui/TableGridModel.h"
 #include "platform/ExceptionGuard.h"
 #include "platform/qt/ConsoleCommands.h"
-#include "rack/ui/AudioRackPlayout.h"
 #include "rack/ui/TfrmQelFileList.h"
 #include "tools/ConsoleTools.h"
 
@@ -45,20 +44,9 @@ protected:
 } // namespace
 
 AudioRackPage::AudioRackPage(Widgets widgets, Seams seams, TdmQelData& data, ConsoleCore& core,
-                             TPlayoutConsole& playout, ConsoleTools& tools)
-    : w_(widgets), seams_(seams), data_(data), core_(core), tools_(tools) {
+                             TAudioRack& rack, ConsoleTools& tools)
+    : w_(widgets), seams_(seams), data_(data), core_(core), tools_(tools), rack_(rack) {
     setObjectName("AudioRackPage");
-    RackConsole console;
-    console.EnableRackButtons = [this](bool up, bool down) {
-        btnRackUp->setEnabled(up);
-        btnRackDown->setEnabled(down);
-    };
-    console.SetRackCaption = [this](const std::string& caption) {
-        w_.label.setText(QString::fromStdString(caption));
-    };
-    console.LoadRack = [this](const std::string& path) { core_.LoadRack(path); };
-    console.CurrentRackFile = [this] { return core_.CurrentRackFile(); };
-    rack_ = std::make_unique<TAudioRack>(data_, AudioRackPlayout(playout), console);
     BuildPage();
 
     QAction* manager = w_.commands.Command("actRackManager");
@@ -84,11 +72,16 @@ AudioRackPage::~AudioRackPage() {
     delete model_;
 }
 
+void AudioRackPage::EnableRackButtons(bool up, bool down) {
+    btnRackUp->setEnabled(up);
+    btnRackDown->setEnabled(down);
+}
+
 void AudioRackPage::BuildPage() {
     Table& display = data_.cdsAudioRackDisplay;
     if (!display.Active())
         display.CreateDataSet();
-    rack_->BuildRackDisplay();
+    rack_.BuildRackDisplay();
     model_ = new TableGridModel(
         display, {{"Num1", "Num1"}, {"Desc1", "Desc1"}, {"Num2", "Num2"}, {"Desc2", "Desc2"}}, nullptr);
     dxAudioRack = new QTableView(&w_.page);
@@ -119,9 +112,9 @@ void AudioRackPage::BuildPage() {
     btnRackDown->setArrowType(Qt::DownArrow);
     btnRackDown->setToolTip("Next rack");
     connect(btnRackUp, &QToolButton::clicked, this,
-            [this] { Guarded("btnRackUp", [&] { rack_->btnRackUpClick(); }); });
+            [this] { Guarded("btnRackUp", [&] { rack_.btnRackUpClick(); }); });
     connect(btnRackDown, &QToolButton::clicked, this,
-            [this] { Guarded("btnRackDown", [&] { rack_->btnRackDownClick(); }); });
+            [this] { Guarded("btnRackDown", [&] { rack_.btnRackDownClick(); }); });
 
     // The label stays on top; the grid and the buttons take the rest of the page.
     auto* row = new QHBoxLayout;
@@ -184,8 +177,8 @@ bool AudioRackPage::eventFilter(QObject* watched, QEvent* event) {
         return false;
     const char typed = key->text().at(0).toLatin1();
     Guarded("FormKeyPress", [&] {
-        if (const auto cart = HotKeyCart(typed, rack_->RackFiles()))
-            rack_->PlayCart(*cart);
+        if (const auto cart = HotKeyCart(typed, rack_.RackFiles()))
+            rack_.PlayCart(*cart);
     });
     return false;
 }

@@ -19,11 +19,10 @@ class ConsoleCommands;
 class ConsoleCore;
 class TableGridModel;
 class TdmQelData;
-class TPlayoutConsole;
 struct ConsoleTools;
 
-// The console's "Audio Rack" page and its commands, bound to the rack's rules
-// (TAudioRack) on the console's playout: the cart grid dxAudioRack, the label
+// The console's "Audio Rack" page and its commands, bound to the station's
+// rack (TAudioRack): the cart grid dxAudioRack, the label
 // pnlCartRackLabel, btnRackUp / btnRackDown, the digit keys (seen before the
 // focused control, which still receives them), "Audio Rack &Configuration"
 // and "Rack &Manager". Main thread; every entry from a widget is guarded.
@@ -36,11 +35,13 @@ public:
         QLabel& label;   // pnlCartRackLabel
         ConsoleCommands& commands;
     };
-    AudioRackPage(Widgets widgets, Seams seams, TdmQelData& data, ConsoleCore& core, TPlayoutConsole& playout,
+    AudioRackPage(Widgets widgets, Seams seams, TdmQelData& data, ConsoleCore& core, TAudioRack& rack,
                   ConsoleTools& tools);
     ~AudioRackPage() override;
 
-    TAudioRack& Rack() { return *rack_; }
+    TAudioRack& Rack() { return rack_; }
+    // btnRackUp / btnRackDown enabled, as the rack decided.
+    void EnableRackButtons(bool up, bool down);
     QTableView& Grid() { return *dxAudioRack; }
     QToolButton& RackUp() { return *btnRackUp; }
     QToolButton& RackDown() { return *btnRackDown; }
@@ -60,7 +61,7 @@ private:
     TdmQelData& data_;
     ConsoleCore& core_;
     ConsoleTools& tools_;
-    std::unique_ptr<TAudioRack> rack_;
+    TAudioRack& rack_;
     TableGridModel* model_ = nullptr;
     QTableView* dxAudioRack = nullptr;
     QToolButton* btnRackUp = nullptr;

@@ -6,9 +6,7 @@
 #include "../../audio/device/PrivateSoundServer.h"
 #include "audio/device/PortAudioWaveDevice.h"
 #include "audio/device/SoundServerRecorder.h"
-#include "console/playout/TPlayoutConsole.h"
-#include "data/TdmQelData.h"
-#include "settings/CorvaneSettings.h"
+#include "station/Station.h"
 #include "support/QtSeams.h"
 #include "support/TempFolder.h"
 
@@ -47,10 +45,12 @@ TEST(DeviceLossOnARealServer, PlayoutComesBackWithinThreeSecondsOfEachOfFiveServ
     char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
     testing::QtSeams qt;
-    const Seams seams = qt.seams();
-    TdmQelData data{folder.Path().string(), "corvane", qt.clock, qt.prompter, qt.fileDialogs};
+    PortAudioWaveDevice device(qt.dispatcher);
+    ASSERT_GT(device.DeviceCount(), 0);
+    Station station(qt.seams(), {device, {}}, {folder.Path(), "corvane", {}});
+    TdmQelData& data = station.Data();
     data.OpenTables();
-    CorvaneSettings settings = CorvaneSettings::Defaults(folder.Path());
+    CorvaneSettings& settings = station.Core().MutableSettings();
     settings.LoopScheduleContinuously = true;
     settings.AutoCrossFade = false;
 
@@ -70,9 +70,7 @@ TEST(DeviceLossOnARealServer, PlayoutComesBackWithinThreeSecondsOfEachOfFiveServ
     }
     schedule.First();
 
-    PortAudioWaveDevice device(qt.dispatcher);
-    ASSERT_GT(device.DeviceCount(), 0);
-    TPlayoutConsole console(seams, data, settings, device, folder.Path());
+    TPlayoutConsole& console = station.Playout();
     console.StartItem();
 
     for (int round = 1; round <= 5; ++round) {

@@ -6,8 +6,8 @@
 namespace corvane {
 
 // The audio rack's carts on the console's playout engine: port 1 (mmAudio2
-// through mmVolume2) is the jingle port. Qt-free, so that the rack's tests
-// drive the same binding as the console window. Main thread.
+// through mmVolume2) is the jingle port. The station binds its rack with it,
+// and the rack's tests drive the same binding. Main thread.
 inline CartPlayout AudioRackPlayout(TPlayoutConsole& playout) {
     CartPlayout carts;
     carts.OnAir = [&playout] { return playout.OnAir(); };

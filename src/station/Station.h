@@ -1,0 +1,130 @@
+#pragma once
+
+#include "audio/plugins/PluginCommands.h"
+#include "audio/plugins/TMMDSPPlugin.h"
+#include "commercials/AdSchedule.h"
+#include "commercials/CommercialBreaks.h"
+#include "console/ConsoleCore.h"
+#include "console/playout/TPlayoutConsole.h"
+#include "data/TdmQelData.h"
+#include "events/ScheduledEvents.h"
+#include "platform/Seams.h"
+#include "rack/TAudioRack.h"
+#include "station/HeadlessStationView.h"
+#include "station/StationView.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace corvane {
+
+class WaveDevice;
+class WaveInDevice;
+
+// The sound devices a station plays to and records from.
+struct StationDevices {
+    WaveDevice& output;
+    // Opens the input audio logging records from, at its first use; the
+    // application opens the default input, tests a virtual one.
+    std::function<std::unique_ptr<WaveInDevice>()> openRecordingInput;
+};
+
+// Where a station keeps its settings and tables, and what it is called.
+struct StationSetup {
+    // The data folder: "corvane.ini", the tables, the archive log.
+    std::filesystem::path dataFolder;
+    // The program's name, as the exception log names it.
+    std::string programName;
+    // Associates the program's file types for the user at start-up (empty:
+    // an installed package has done it for every user).
+    std::function<void()> registerFileTypes;
+};
+
+// Everything a running console has, Qt-free, built in one order: the data
+// module, the console's start-up and settings (ConsoleCore, which also runs
+// the autosave and the recovery copy), the DSP plug-in, the playout engine,
+// the commercial breaks and the ad schedule, the scheduled events, the audio
+// rack and the input audio logging records from. The members below are that
+// order; the language destroys them in reverse, so each part goes before the
+// parts it uses.
+//
+// The station shows nothing itself: what its parts show goes to the
+// StationView attached to it (the console window), or nowhere while none is
+// (the offline renderer, benchmarks, tests). The seams and the devices come
+// from outside, so the application builds it on Qt and PortAudio and the
+// virtual studio builds the same station. Main thread.
+class Station final : private ConsoleView {
+public:
+    Station(Seams seams, StationDevices devices, StationSetup setup);
+    ~Station() override;
+    Station(const Station&) = delete;
+    Station& operator=(const Station&) = delete;
+
+    // The window that shows the station from now on; Detach before it goes.
+    void Attach(StationView& view) { view_ = &view; }
+    void Detach() { view_ = &headless_; }
+
+    TdmQelData& Data() { return data_; }
+    ConsoleCore& Core() { return core_; }
+    TPlayoutConsole& Playout() { return playout_; }
+    // Between MMRingBuffer1 and mmAudioOut; disabled until a plug-in starts.
+    TMMDSPPlugin& DspPlugin() { return dspPlugin_; }
+    PluginCommands& Plugins() { return pluginCommands_; }
+    CommercialBreaks& Commercials() { return commercials_; }
+    AdSchedule& Ads() { return adSchedule_; }
+    ScheduledEvents& Events() { return events_; }
+    TAudioRack& Rack() { return rack_; }
+    WaveDevice& Output() { return devices_.output; }
+    // The input audio logging records from: the one handed to
+    // UseRecordingInput, else the one the devices open at first use.
+    WaveInDevice& RecordingInput();
+    void UseRecordingInput(WaveInDevice& input) { recordingInput_ = &input; }
+    const Seams& seams() const { return seams_; }
+
+private:
+    // ConsoleView: the core's displays go to the attached view; the
+    // commercial-list folder is the commercial breaks' before it is shown.
+    GridAppearance CurrentGridAppearance() const override { return view_->CurrentGridAppearance(); }
+    void ApplyGridAppearance(const GridAppearance& appearance) override {
+        view_->ApplyGridAppearance(appearance);
+    }
+    void SetClockPanelVisible(bool visible) override { view_->SetClockPanelVisible(visible); }
+    std::string FolderBrowserFolder() const override { return view_->FolderBrowserFolder(); }
+    void SetFolderBrowserFolder(const std::string& folder) override { view_->SetFolderBrowserFolder(folder); }
+    void SetRackCaption(const std::string& caption) override { view_->SetRackCaption(caption); }
+    void ShowCommercialFolder(const std::string& folder) override;
+    void SetStatusText(int panel, const std::string& text) override { view_->SetStatusText(panel, text); }
+    void ClearItemDisplay() override { view_->ClearItemDisplay(); }
+    void SetTotalDuration(const std::string& text) override { view_->SetTotalDuration(text); }
+    void SetAcceptDroppedFiles(bool accept) override { view_->SetAcceptDroppedFiles(accept); }
+    void ProcessPendingMessages() override { view_->ProcessPendingMessages(); }
+    void Repaint() override { view_->Repaint(); }
+
+    ConsoleParts Parts(std::function<void()> registerFileTypes);
+    PlayoutHost PlayoutDisplays();
+    CommercialsView CommercialDisplays();
+    EventConsole EventActions();
+    RackConsole RackDisplays();
+
+    Seams seams_;
+    StationDevices devices_;
+    HeadlessStationView headless_;
+    StationView* view_ = &headless_;
+
+    TdmQelData data_;
+    ConsoleCore core_;
+    // Outlives playout, whose output takes its buffers from it.
+    TMMDSPPlugin dspPlugin_;
+    PluginCommands pluginCommands_;
+    TPlayoutConsole playout_;
+    CommercialBreaks commercials_;
+    AdSchedule adSchedule_;
+    ScheduledEvents events_;
+    TAudioRack rack_;
+    std::unique_ptr<WaveInDevice> ownRecordingInput_;
+    WaveInDevice* recordingInput_ = nullptr;
+};
+
+} // namespace corvane
