@@ -1,9 +1,11 @@
 #include "console/ui/TfrmQeLiteMain.h"
 
 #include "commercials/ui/CommercialsPage.h"
+#include "commercials/ui/ConsoleCommercials.h"
+#include "console/ui/ConsoleDisplayPages.h"
 #include "console/ui/ConsoleMeterPanel.h"
-#include "console/ui/LedDigit.h"
 #include "console/ui/QtGridAppearance.h"
+#include "console/ui/ScheduleColumnLayout.h"
 #include "console/ui/ScheduleEditing.h"
 #include "console/ui/ScheduleGridModel.h"
 #include "console/ui/ScheduleRowDelegate.h"
@@ -47,50 +49,6 @@
 
 namespace corvane {
 namespace {
-
-constexpr const char* ColumnLayoutSection = "Corvane_Main";
-
-// The columns a new grid shows; the operator's own layout replaces this.
-const QStringList DefaultColumns = {"TitleName",  "TitleArtistName", "TitleAlbum", "TitleDuration",
-                                    "ObjectType", "TimesPlayed",     "LastPlayed", "LocalPathToFile"};
-
-QLabel* NamedLabel(const char* name, const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    return label;
-}
-
-// An LED digit of the console's displays, 0 to start with.
-LedDigit* Led(const char* name, const QColor& colour, QSize size, QWidget* parent,
-              LedDigit::Face face = LedDigit::Face::Digit) {
-    auto* digit = new LedDigit(name, colour, face, parent);
-    digit->setFixedSize(face == LedDigit::Face::Colon ? QSize(size.width() / 2, size.height()) : size);
-    return digit;
-}
-
-// "hh:mm:ss" as six LED digits with colons; `names` in the order shown.
-QWidget* SixDigits(const char* const names[6], const QColor& colour, QWidget* parent) {
-    auto* box = new QWidget(parent);
-    auto* row = new QHBoxLayout(box);
-    row->setContentsMargins(4, 4, 4, 4);
-    row->setSpacing(2);
-    const QSize size(18, 30);
-    for (int i = 0; i < 6; ++i) {
-        if (i == 2 || i == 4)
-            row->addWidget(Led("", colour, size, box, LedDigit::Face::Colon));
-        row->addWidget(Led(names[i], colour, size, box));
-    }
-    return box;
-}
-
-// A panel drawn black behind its LED digits and meters.
-void MakeBlack(QWidget& panel) {
-    panel.setAutoFillBackground(true);
-    QPalette palette = panel.palette();
-    palette.setColor(QPalette::Window, Qt::black);
-    palette.setColor(QPalette::WindowText, QColor(160, 160, 160));
-    panel.setPalette(palette);
-}
 
 QIcon TrayIconImage() {
     QPixmap pixmap(32, 32);
@@ -168,8 +126,7 @@ TfrmQeLiteMain::TfrmQeLiteMain(Station& station, TrayUse tray, QWidget* parent)
     if (const QScreen* screen = QApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
-    DisplayView& displayView = *this;
-    displays_ = std::make_unique<ConsoleDisplays>(displayView, seams_.clock);
+    displays_ = std::make_unique<ConsoleDisplays>(*displayPages_, seams_.clock);
     StationView& view = *this;
     station_.Attach(view);
     Core().ClockTimer().SetOnTimer([this] { displays_->ClockTick(); });
@@ -188,13 +145,17 @@ TfrmQeLiteMain::TfrmQeLiteMain(Station& station, TrayUse tray, QWidget* parent)
         new ScheduleEditing({*commands_, *dxgSchedule, *scheduleModel_, *edtScheduleFilter, *speedSearch_},
                             data_, seams_, Core(), onAir, this);
     BuildPlayListsAndDialogs();
-    Guarded("dxgSchedule", [&] { ReadColumnLayout(); });
+    Guarded("dxgSchedule", [&] {
+        ReadColumnLayout(*dxgSchedule->horizontalHeader(), *scheduleModel_, Core().SettingsPath());
+    });
     Core().FormCreate();
     scheduleEditing_->RefreshCommands();
 }
 
 TfrmQeLiteMain::~TfrmQeLiteMain() {
-    Guarded("frmQeLiteMain", [&] { WriteColumnLayout(); });
+    Guarded("frmQeLiteMain", [&] {
+        WriteColumnLayout(*dxgSchedule->horizontalHeader(), *scheduleModel_, Core().SettingsPath());
+    });
     Core().FormDestroy();
     // The station outlives the window: from here on it shows nothing.
     station_.Detach();
@@ -323,82 +284,22 @@ void TfrmQeLiteMain::BuildToolBars() {
 }
 
 void TfrmQeLiteMain::BuildPages() {
-    ControlCenter_->addTab(BuildVisualsPage(), "Visuals");
+    displayPages_ = std::make_unique<ConsoleDisplayPages>(*commands_, seams_.timers, *statusPanels_[0]);
+    ControlCenter_->addTab(displayPages_->Visuals(), "Visuals");
     ControlCenter_->addTab(BuildAudioRackPage(), "Audio Rack");
     ControlCenter_->addTab(BuildCommercialsPage(), "Commercials");
     ControlCenter_->addTab(BuildEventsPage(), "Events");
-    ControlCenter_->addTab(BuildLiveAssistPage(), "Live Assist");
+    ControlCenter_->addTab(displayPages_->LiveAssist(), "Live Assist");
     ControlCenter_->addTab(BuildSpeedSearchPage(), "Speed Search");
     ControlCenter_->setMinimumHeight(170);
-}
-
-QWidget* TfrmQeLiteMain::BuildVisualsPage() {
-    auto* page = new QWidget;
-    page->setObjectName("tsVisuals");
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(4, 4, 4, 4);
-    layout->setSpacing(3);
-    auto* top = new QHBoxLayout;
-    auto* info = new QFormLayout;
-    info->setVerticalSpacing(1);
-    lblTitle = NamedLabel("lblTitle", "", page);
-    lblFile = NamedLabel("lblFile", "", page);
-    lblDuration = NamedLabel("lblDuration", "", page);
-    QFont title = lblTitle->font();
-    title.setBold(true);
-    lblTitle->setFont(title);
-    info->addRow("Title:", lblTitle);
-    info->addRow("File:", lblFile);
-    info->addRow("Duration:", lblDuration);
-    top->addLayout(info, 1);
-    auto* remaining = new QWidget(page);
-    remaining->setObjectName("pnlRemaining");
-    MakeBlack(*remaining);
-    auto* digits = new QHBoxLayout(remaining);
-    digits->setContentsMargins(6, 3, 6, 3);
-    digits->setSpacing(3);
-    const QColor green(0, 255, 0);
-    for (const char* name : {"BigMM2", "BigMM1", "", "BigSS2", "BigSS1"}) {
-        LedDigit* digit =
-            Led(name, green, QSize(22, 40), remaining, *name ? LedDigit::Face::Digit : LedDigit::Face::Colon);
-        // Dim until the first item is shown.
-        digit->setEnabled(false);
-        bigDigits_.push_back(digit);
-        digits->addWidget(digit);
-    }
-    top->addWidget(remaining);
-    layout->addLayout(top);
-    meterPanel_ = new ConsoleMeterPanel(seams_.timers, page);
-    layout->addWidget(meterPanel_);
-    const ConsoleMeterPanel::SmallDigits& small = meterPanel_->Digits();
-    ledGroups_[static_cast<size_t>(DigitGroup::RemainingMinutes)] = {{bigDigits_[0], bigDigits_[1]},
-                                                                     {small.mm2, small.mm1}};
-    ledGroups_[static_cast<size_t>(DigitGroup::RemainingSeconds)] = {{bigDigits_[3], bigDigits_[4]},
-                                                                     {small.ss2, small.ss1}};
-    auto* transport = new QHBoxLayout;
-    for (const char* name : {"actRestart", "actSkipLeft", "actSkipRight"}) {
-        auto* button = new QToolButton(page);
-        button->setDefaultAction(commands_->Command(name));
-        transport->addWidget(button);
-    }
-    Gauge = new QProgressBar(page);
-    Gauge->setObjectName("Gauge");
-    Gauge->setRange(0, 100);
-    Gauge->setValue(0);
-    Gauge->setTextVisible(false);
-    Gauge->setMaximumHeight(12);
-    Gauge->setStyleSheet("QProgressBar { background: black; border: 1px solid #404040; } "
-                         "QProgressBar::chunk { background: #00C040; }");
-    transport->addWidget(Gauge, 1);
-    layout->addLayout(transport);
-    return page;
 }
 
 QWidget* TfrmQeLiteMain::BuildAudioRackPage() {
     auto* page = new QWidget;
     page->setObjectName("tsAudioRack");
     auto* layout = new QVBoxLayout(page);
-    pnlCartRackLabel = NamedLabel("pnlCartRackLabel", "Cart - Rack - Description", page);
+    pnlCartRackLabel = new QLabel("Cart - Rack - Description", page);
+    pnlCartRackLabel->setObjectName("pnlCartRackLabel");
     pnlCartRackLabel->setFrameShape(QFrame::Panel);
     pnlCartRackLabel->setFrameShadow(QFrame::Sunken);
     layout->addWidget(pnlCartRackLabel);
@@ -417,71 +318,6 @@ QWidget* TfrmQeLiteMain::BuildEventsPage() {
     memo->hide();
     layout->addWidget(memo);
     layout->addStretch(1);
-    return page;
-}
-
-QWidget* TfrmQeLiteMain::BuildLiveAssistPage() {
-    auto* page = new QWidget;
-    page->setObjectName("tsLiveAssist");
-    auto* layout = new QHBoxLayout(page);
-    auto* left = new QVBoxLayout;
-    auto* info = new QFormLayout;
-    lblCurrentItem = NamedLabel("lblCurrentItem", "", page);
-    lblTotalDuration = NamedLabel("lblTotalDuration", "00:00:00", page);
-    info->addRow("Current Item:", lblCurrentItem);
-    info->addRow("Total Duration:", lblTotalDuration);
-    left->addLayout(info);
-    QLabel* delayed = NamedLabel("lblDelayedPause", "Delayed Pause", page);
-    delayed->setStyleSheet("QLabel { color: red; font-weight: bold; }");
-    delayed->hide();
-    left->addWidget(delayed);
-    auto* buttons = new QHBoxLayout;
-    auto* delayedPause = new QToolButton(page);
-    delayedPause->setObjectName("btnDelayedPause");
-    delayedPause->setDefaultAction(commands_->Command("DelayPauseBroadcast"));
-    buttons->addWidget(delayedPause);
-    auto* fadeNext = new QToolButton(page);
-    fadeNext->setObjectName("btnFadeNext");
-    fadeNext->setText("F6: Fade -> Next     ");
-    fadeNext->setEnabled(false);
-    buttons->addWidget(fadeNext);
-    // Audio logging: bound in TfrmQeLiteMainTools.cpp.
-    auto* snooping = new QToolButton(page);
-    snooping->setObjectName("btnSnooping");
-    snooping->setText("F7: Snooping         ");
-    buttons->addWidget(snooping);
-    auto* trip = new QToolButton(page);
-    trip->setObjectName("btnTripCommercial");
-    trip->setText("F8: Next Commercial");
-    trip->setEnabled(false);
-    buttons->addWidget(trip);
-    left->addLayout(buttons);
-    left->addStretch(1);
-    layout->addLayout(left, 1);
-
-    mmLiveTimers = new QWidget(page);
-    mmLiveTimers->setObjectName("mmLiveTimers");
-    MakeBlack(*mmLiveTimers);
-    auto* clocks = new QGridLayout(mmLiveTimers);
-    clocks->setContentsMargins(8, 4, 8, 4);
-    static const char* const time[6] = {"TimeLed1", "TimeLed2", "TimeLed3",
-                                        "TimeLed4", "TimeLed5", "TimeLed6"};
-    static const char* const down[6] = {"DownLed5", "DownLed6", "DownLed1",
-                                        "DownLed2", "DownLed3", "DownLed4"};
-    clocks->addWidget(new QLabel("Current Time", mmLiveTimers), 0, 0);
-    clocks->addWidget(SixDigits(time, QColor(0x80, 0xFF, 0xFF), mmLiveTimers), 1, 0);
-    clocks->addWidget(new QLabel("Count Down to Next Commercial", mmLiveTimers), 0, 1);
-    clocks->addWidget(SixDigits(down, QColor(0xFF, 0x00, 0x00), mmLiveTimers), 1, 1);
-    const auto pair = [this](const char* tens, const char* units) {
-        return std::pair{mmLiveTimers->findChild<LedDigit*>(tens), mmLiveTimers->findChild<LedDigit*>(units)};
-    };
-    ledGroups_[static_cast<size_t>(DigitGroup::ClockHours)] = {pair("TimeLed1", "TimeLed2")};
-    ledGroups_[static_cast<size_t>(DigitGroup::ClockMinutes)] = {pair("TimeLed3", "TimeLed4")};
-    ledGroups_[static_cast<size_t>(DigitGroup::ClockSeconds)] = {pair("TimeLed5", "TimeLed6")};
-    ledGroups_[static_cast<size_t>(DigitGroup::CountdownHours)] = {pair("DownLed5", "DownLed6")};
-    ledGroups_[static_cast<size_t>(DigitGroup::CountdownMinutes)] = {pair("DownLed1", "DownLed2")};
-    ledGroups_[static_cast<size_t>(DigitGroup::CountdownSeconds)] = {pair("DownLed3", "DownLed4")};
-    layout->addWidget(mmLiveTimers);
     return page;
 }
 
@@ -528,7 +364,7 @@ void TfrmQeLiteMain::CloseConsole() {
 }
 
 void TfrmQeLiteMain::ShowProperties() {
-    TfrmQelProperties dialog(Core(), seams_.fileDialogs, this, PreviewOutputs());
+    TfrmQelProperties dialog(Core(), seams_.fileDialogs, this, library_->PreviewOutputs());
     dialog.exec();
 }
 
@@ -575,7 +411,15 @@ void TfrmQeLiteMain::ShowItemInfo(const std::string& file, int lengthMs) {
 }
 
 void TfrmQeLiteMain::SetGauge(int percent) {
-    Gauge->setValue(std::clamp(percent, 0, 100));
+    displayPages_->SetGauge(percent);
+}
+
+QWidget& TfrmQeLiteMain::ClockPanel() {
+    return displayPages_->ClockPanel();
+}
+
+ConsoleMeterPanel& TfrmQeLiteMain::MeterPanel() {
+    return displayPages_->MeterPanel();
 }
 
 void TfrmQeLiteMain::SetPlayingItems(int currentItem, int nextItem) {
@@ -644,7 +488,7 @@ void TfrmQeLiteMain::dropEvent(QDropEvent* event) {
 // --- ConsoleView ---
 
 void TfrmQeLiteMain::SetClockPanelVisible(bool visible) {
-    mmLiveTimers->setVisible(visible);
+    ClockPanel().setVisible(visible);
 }
 
 std::string TfrmQeLiteMain::FolderBrowserFolder() const {
@@ -675,7 +519,7 @@ void TfrmQeLiteMain::ClearItemDisplay() {
 }
 
 void TfrmQeLiteMain::SetTotalDuration(const std::string& text) {
-    lblTotalDuration->setText(QString::fromStdString(text));
+    displayPages_->SetTotalDuration(QString::fromStdString(text));
 }
 
 void TfrmQeLiteMain::SetAcceptDroppedFiles(bool accept) {
@@ -695,81 +539,5 @@ void TfrmQeLiteMain::LoadScheduleFile(const std::string& path) {
 }
 
 // --- DisplayView ---
-
-void TfrmQeLiteMain::SetItemTexts(const ItemTexts& texts) {
-    const QString title = QString::fromStdString(texts.title);
-    lblTitle->setText(title);
-    lblCurrentItem->setText(title);
-    lblFile->setText(QString::fromStdString(texts.file));
-    lblDuration->setText(QString::fromStdString(texts.duration));
-}
-
-void TfrmQeLiteMain::ClearItemStatus() {
-    statusPanels_[0]->clear();
-}
-
-void TfrmQeLiteMain::SetDigitGroup(DigitGroup group, int value) {
-    for (const auto& [tens, units] : ledGroups_[static_cast<size_t>(group)])
-        SetLedPair(*tens, *units, value);
-}
-
-void TfrmQeLiteMain::SetRemainingLight(DigitLight light) {
-    const bool lit = light == DigitLight::Lit;
-    for (LedDigit* digit : bigDigits_)
-        digit->setEnabled(lit);
-    const ConsoleMeterPanel::SmallDigits& small = meterPanel_->Digits();
-    for (LedDigit* digit : {small.mm2, small.mm1, small.colon, small.ss2, small.ss1})
-        digit->setEnabled(lit);
-}
-
-void TfrmQeLiteMain::SetRemainingColour(Rgb colour) {
-    // The four digits change colour; the colon between them stays green.
-    for (LedDigit* digit : {bigDigits_[0], bigDigits_[1], bigDigits_[3], bigDigits_[4]})
-        digit->SetColour(QColor(colour.red, colour.green, colour.blue));
-}
-
-// The grid's own column layout: per field its position, width and whether it
-// is shown, in section "Corvane_Main" of the settings file.
-void TfrmQeLiteMain::ReadColumnLayout() {
-    const IniFile ini = IniFile::Load(Core().SettingsPath());
-    QHeaderView* header = dxgSchedule->horizontalHeader();
-    for (int column = 0; column < scheduleModel_->columnCount(); ++column)
-        header->setSectionHidden(column, !DefaultColumns.contains(scheduleModel_->ColumnField(column)));
-    // Positions are taken from the lowest up, so each move leaves the earlier ones in place.
-    std::vector<std::pair<int, int>> positions;
-    for (int column = 0; column < scheduleModel_->columnCount(); ++column) {
-        const QStringList parts =
-            QString::fromStdString(
-                ini.ReadString(ColumnLayoutSection, scheduleModel_->ColumnField(column).toStdString(), ""))
-                .split(',');
-        if (parts.size() != 3)
-            continue;
-        bool positionOk = false, widthOk = false;
-        const int position = parts[0].toInt(&positionOk);
-        const int width = parts[1].toInt(&widthOk);
-        if (positionOk && position >= 0 && position < header->count())
-            positions.emplace_back(position, column);
-        if (widthOk && width > 0 && width < 10000)
-            header->resizeSection(column, width);
-        header->setSectionHidden(column, parts[2].trimmed() == "0");
-    }
-    std::sort(positions.begin(), positions.end());
-    for (const auto& [position, column] : positions)
-        header->moveSection(header->visualIndex(column), position);
-}
-
-void TfrmQeLiteMain::WriteColumnLayout() {
-    IniFile ini = IniFile::Load(Core().SettingsPath());
-    const QHeaderView* header = dxgSchedule->horizontalHeader();
-    for (int column = 0; column < scheduleModel_->columnCount(); ++column) {
-        const QString value = QString("%1,%2,%3")
-                                  .arg(header->visualIndex(column))
-                                  .arg(header->sectionSize(column))
-                                  .arg(header->isSectionHidden(column) ? 0 : 1);
-        ini.WriteString(ColumnLayoutSection, scheduleModel_->ColumnField(column).toStdString(),
-                        value.toStdString());
-    }
-    ini.Save(Core().SettingsPath());
-}
 
 } // namespace corvane

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "console/displays/ConsoleDisplays.h"
-#include "console/displays/DisplayView.h"
+#include "console/ui/ConsoleLibrary.h"
 #include "console/ui/ScheduleEditing.h"
 #include "console/ui/TfrmQelDisplaySetup.h"
 #include "platform/Seams.h"
@@ -32,8 +32,10 @@ namespace corvane {
 
 class AudioRackPage;
 class CommercialsPage;
+class ConsoleCommercials;
 class ConsoleCommands;
 class ConsoleDialogCommands;
+class ConsoleDisplayPages;
 class ConsoleMeterPanel;
 class ConsolePlayLists;
 class EventsPage;
@@ -55,7 +57,7 @@ enum class TrayUse { WhenAvailable, Never };
 // it. The window builds widgets and binds them to the station's parts; it is
 // the station's view while it exists. Creating the window runs FormCreate,
 // showing it FormShow, closing it FormCloseQuery.
-class TfrmQeLiteMain final : public QMainWindow, private StationView, private DisplayView {
+class TfrmQeLiteMain final : public QMainWindow, private StationView {
     Q_OBJECT
 public:
     explicit TfrmQeLiteMain(Station& station, TrayUse tray = TrayUse::WhenAvailable,
@@ -75,7 +77,7 @@ public:
     QString StatusText(int panel) const;
     const GridAppearance& GridLook() const { return gridAppearance_; }
     void SetGridLook(const GridAppearance& appearance);
-    QWidget& ClockPanel() { return *mmLiveTimers; }
+    QWidget& ClockPanel();
     // The schedule's editing commands, filter box, drops and Speed Search page.
     ScheduleEditing& Editing() { return *scheduleEditing_; }
     QLineEdit& ScheduleFilter() { return *edtScheduleFilter; }
@@ -84,7 +86,7 @@ public:
     // The displays playout feeds: item information, remaining time, clock
     // and countdown (tmrClock ticks it), the meters and the spectrum.
     ConsoleDisplays& Displays() { return *displays_; }
-    ConsoleMeterPanel& MeterPanel() { return *meterPanel_; }
+    ConsoleMeterPanel& MeterPanel();
     // The item on air: the title of the schedule row under the cursor, the
     // deck's file and its length (ms).
     void ShowItemInfo(const std::string& file, int lengthMs);
@@ -131,7 +133,7 @@ public:
     QMenu& PluginsMenu() { return *mnuPlugins; }
     // Audio library: "&Audio Library" opens the library manager, the wizard
     // opens it with an automatic scan; one window, brought up when open.
-    enum class LibraryOpening { Plain, WithAutoScan };
+    using LibraryOpening = ConsoleLibrary::Opening;
     TfrmQelFileImport& OpenAudioLibrary(LibraryOpening opening);
     // A file named on the command line, opened as its type suggests; the
     // rack's and the commercial list's routes are filled by those parts.
@@ -187,25 +189,14 @@ private:
     void RefreshRecentPlayLists() override;
     void ShowFirstRunWizard() override;
 
-    // DisplayView
-    void SetItemTexts(const ItemTexts& texts) override;
-    void ClearItemStatus() override;
-    void SetDigitGroup(DigitGroup group, int value) override;
-    void SetRemainingLight(DigitLight light) override;
-    void SetRemainingColour(Rgb colour) override;
-
     void BuildMenus();
     void BuildToolBars();
     void BuildPages();
-    QWidget* BuildVisualsPage();
     QWidget* BuildAudioRackPage();
     QWidget* BuildCommercialsPage();
     QWidget* BuildEventsPage();
-    QWidget* BuildLiveAssistPage();
     QWidget* BuildSpeedSearchPage();
     void BuildTray(TrayUse tray);
-    void ReadColumnLayout();
-    void WriteColumnLayout();
     void Implement(const char* command, void (TfrmQeLiteMain::*handler)());
     DropTarget DropTargetAt(const QPointF& position) const;
     // Accepts or refuses a drag entering, moving or dropped, for `target`.
@@ -236,12 +227,6 @@ private:
     // Audio library and previewer (TfrmQeLiteMainLibrary.cpp): the shared
     // tool windows, the library manager and the database commands.
     void BuildLibrary();
-    // The outputs the previewer may use, for the Properties dialog.
-    std::vector<std::string> PreviewOutputs() const;
-    struct LibraryBinding;
-    struct LibraryBindingDeleter {
-        void operator()(LibraryBinding* binding) const;
-    };
 
     Station& station_;
     Seams seams_;
@@ -257,25 +242,16 @@ private:
     QMenu* pmTray = nullptr;
     QSystemTrayIcon* rxTray = nullptr;
     QLabel* statusPanels_[2] = {nullptr, nullptr};
-    QLabel* lblTitle = nullptr;
-    QLabel* lblFile = nullptr;
-    QLabel* lblDuration = nullptr;
-    QLabel* lblCurrentItem = nullptr;
-    QLabel* lblTotalDuration = nullptr;
     QLabel* pnlCartRackLabel = nullptr;
-    QWidget* mmLiveTimers = nullptr;
-    QProgressBar* Gauge = nullptr;
-    ConsoleMeterPanel* meterPanel_ = nullptr;
     ScheduleRowDelegate* rowDelegate_ = nullptr;
-    // Per digit group the tens and units digits it feeds.
-    std::array<std::vector<std::pair<LedDigit*, LedDigit*>>, 8> ledGroups_;
-    std::vector<LedDigit*> bigDigits_;
+    // "Visuals" and "Live Assist", and the rules of what they show.
+    std::unique_ptr<ConsoleDisplayPages> displayPages_;
     std::unique_ptr<ConsoleDisplays> displays_;
     QLineEdit* edtScheduleFilter = nullptr;
     SpeedSearchPage* speedSearch_ = nullptr;
     ScheduleEditing* scheduleEditing_ = nullptr;
     CommercialsPage* commercialsPage_ = nullptr;
-    QPointer<TfrmQelCommercials> commercialsEditor_;
+    std::unique_ptr<ConsoleCommercials> commercials_;
     QPointer<TfrmQelDisplaySetup> displaySetup_;
     ConsoleTools tools_;
 
@@ -283,7 +259,7 @@ private:
     std::unique_ptr<EventsPage> eventsPage_;
     std::unique_ptr<AudioRackPage> rackPage_;
     // Audio library: the library manager, its facts reader and the file routes.
-    std::unique_ptr<LibraryBinding, LibraryBindingDeleter> library_;
+    std::unique_ptr<ConsoleLibrary> library_;
 };
 
 } // namespace corvane

@@ -1,14 +1,10 @@
 // The console window's side of the commercials: the "Commercials" page bound
 // to the station's breaks on air and ad schedule, and their commands. Main
 // thread throughout; every entry from a widget goes through the exception guard.
-#include "commercials/AdSchedule.h"
-#include "commercials/CommercialBreaks.h"
 #include "commercials/ui/CommercialsPage.h"
-#include "commercials/ui/TfrmQelCommercials.h"
+#include "commercials/ui/ConsoleCommercials.h"
 #include "console/ui/TfrmQeLiteMain.h"
 #include "data/TdmQelData.h"
-#include "platform/ExceptionGuard.h"
-#include "platform/qt/ConsoleCommands.h"
 
 #include <QLocale>
 #include <QMenu>
@@ -46,101 +42,19 @@ std::string TfrmQeLiteMain::LongDayName(TDateTime when) const {
 }
 
 void TfrmQeLiteMain::BindCommercialCommands() {
-    const auto bind = [this](const char* command, auto work) {
-        connect(commands_->Command(command), &QAction::triggered, this,
-                [command, work] { Guarded(command, work); });
-        commands_->Implement(command);
-    };
-    CommercialBreaks& breaks = station_.Commercials();
-    AdSchedule& ads = station_.Ads();
-    bind("actRapidFadeToNextCommercial", [&breaks] { breaks.StartCommercialBreak(); });
-    bind("actStopCommercialResume", [&breaks] { breaks.actStopCommercialResume(); });
-    QAction* nextOnly = commands_->Command("actViewNextCommercialOnly");
-    nextOnly->setCheckable(true);
-    bind("actViewNextCommercialOnly", [&breaks, nextOnly] {
-        breaks.ToggleNextOnly();
-        nextOnly->setChecked(breaks.NextOnly());
-    });
-    bind("actPlaySelectedCommercial", [&breaks] { breaks.PlaySelectedItem(); });
-    bind("actRefreshCommercials", [&breaks] { breaks.ReloadCurrentList(); });
-    bind("actRefreshCommercialLists", [this, &breaks] {
-        commercialsPage_->ShowLists(breaks.ListFolder(), breaks.ListEntries());
-        breaks.SelectTodaysCommercialList();
-    });
-    bind("actImportAdSchedule", [&ads] { ads.ImportAdSchedule(); });
-    bind("actRefreshAdSchedule",
-         [this, &ads] { ads.RefreshAdSchedule([this](bool hold) { commercialsPage_->HoldGrid(hold); }); });
-    bind("actAdBreakConfiguration", [this] {
-        if (tools_.BrowseParameters)
-            tools_.BrowseParameters(data_.cdsAdTimes);
-    });
-    // The parameter browser belongs to the library part: offered only when it is there.
-    QMenu* system = menuBar()->findChild<QMenu*>("mnuSystem");
-    system->addSeparator();
-    system->addAction(commands_->Command("actImportAdSchedule"));
-    system->addAction(commands_->Command("actRefreshAdSchedule"));
-    connect(system, &QMenu::aboutToShow, this, [this] {
-        commands_->SetEnabled("actAdBreakConfiguration", static_cast<bool>(tools_.BrowseParameters));
-    });
-    commands_->SetEnabled("actAdBreakConfiguration", static_cast<bool>(tools_.BrowseParameters));
-
-    auto* trip = findChild<QToolButton*>("btnTripCommercial");
-    trip->setEnabled(true);
-    connect(trip, &QToolButton::clicked, this,
-            [&breaks] { Guarded("btnTripCommercial", [&] { breaks.TripCommercial(); }); });
-    connect(commercialsPage_, &CommercialsPage::ListChosen, this, [&breaks](const QString& entry) {
-        Guarded("rzCommercials", [&] { breaks.SelectList(entry.toStdString()); });
-    });
-    // The grid popup's shortcuts work wherever the console has the focus.
-    addActions(commercialsPage_->GridPopup().actions());
-
-    // The editor: the tool bar's check-style button opens and closes it; the
-    // list popup opens it empty or on the current list, unless it is open.
-    QAction* editor = commands_->Command("actCommercials");
-    editor->setCheckable(true);
-    bind("actCommercials", [this] {
-        if (commercialsEditor_)
-            commercialsEditor_->close();
-        else
-            OpenCommercialsEditor("");
-        commands_->Command("actCommercials")->setChecked(!commercialsEditor_.isNull());
-    });
-    bind("actNewCommercialList", [this] {
-        if (!commercialsEditor_)
-            OpenCommercialsEditor("");
-    });
-    bind("actEditCommercialList", [this, &breaks] {
-        if (!commercialsEditor_)
-            OpenCommercialsEditor(breaks.CurrentList());
-    });
+    commercials_ = std::make_unique<ConsoleCommercials>(
+        ConsoleCommercials::Widgets{*this, *commands_, *commercialsPage_,
+                                    *menuBar()->findChild<QMenu*>("mnuSystem"),
+                                    *findChild<QToolButton*>("btnTripCommercial")},
+        seams_, data_, station_.Commercials(), station_.Ads(), Core().ProgramFolder(), tools_);
 }
 
 TfrmQelCommercials* TfrmQeLiteMain::CommercialsEditor() {
-    return commercialsEditor_;
+    return commercials_->Editor();
 }
 
 void TfrmQeLiteMain::OpenCommercialsEditor(const std::string& listFile) {
-    if (!commercialsEditor_) {
-        TfrmQelCommercials::Previewer preview;
-        if (tools_.PreviewAudio)
-            preview = [this](const std::string& path) {
-                if (tools_.PreviewAudio)
-                    tools_.PreviewAudio(path, PreviewMode::Play);
-            };
-        commercialsEditor_ = new TfrmQelCommercials(seams_, data_, station_.Commercials().ListFolder(),
-                                                    Core().ProgramFolder(), std::move(preview), this);
-        // Closing frees the editor: the button comes up and the page lists
-        // what was saved meanwhile. The command list, the window's first
-        // child, is gone before the window's children are, so an editor freed
-        // with the window calls nothing here.
-        connect(commercialsEditor_, &QObject::destroyed, commands_, [this] {
-            commands_->Command("actCommercials")->setChecked(false);
-            commercialsPage_->ShowLists(station_.Commercials().ListFolder(),
-                                        station_.Commercials().ListEntries());
-        });
-    }
-    commands_->Command("actCommercials")->setChecked(true);
-    commercialsEditor_->ShowWith(listFile);
+    commercials_->OpenEditor(listFile);
 }
 
 } // namespace corvane

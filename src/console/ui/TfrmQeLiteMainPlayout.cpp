@@ -4,6 +4,7 @@
 #include "console/playout/PlayoutKeys.h"
 #include "console/playout/TPlayoutConsole.h"
 #include "console/ui/ConsoleDialogCommands.h"
+#include "console/ui/ConsoleDisplayPages.h"
 #include "console/ui/ConsoleMeterPanel.h"
 #include "console/ui/ScheduleGridModel.h"
 #include "console/ui/TfrmQeLiteMain.h"
@@ -68,9 +69,9 @@ void TfrmQeLiteMain::BindPlayout() {
     // The meters and the spectrum show what the output plays; the window
     // takes them off the station's connector before its panel goes.
     TMMConnector& connector = Playout().MMConnector();
-    connector.SetDisplay(ConnectorDisplayKind::Level, 0, &meterPanel_->MMLevel1());
-    connector.SetDisplay(ConnectorDisplayKind::Level, 1, &meterPanel_->MMLevel2());
-    connector.SetDisplay(ConnectorDisplayKind::Spectrum, 0, &meterPanel_->MMSpectrum1());
+    connector.SetDisplay(ConnectorDisplayKind::Level, 0, &MeterPanel().MMLevel1());
+    connector.SetDisplay(ConnectorDisplayKind::Level, 1, &MeterPanel().MMLevel2());
+    connector.SetDisplay(ConnectorDisplayKind::Spectrum, 0, &MeterPanel().MMSpectrum1());
     BindPlayoutCommands();
     qApp->installEventFilter(this);
 }
@@ -89,7 +90,7 @@ void TfrmQeLiteMain::ShowRemaining(int remainingMs) {
 }
 
 void TfrmQeLiteMain::ShowDelayedPause(bool visible) {
-    findChild<QLabel*>("lblDelayedPause")->setVisible(visible);
+    displayPages_->ShowDelayedPause(visible);
 }
 
 void TfrmQeLiteMain::HoldGridRepaint(bool hold) {
@@ -175,9 +176,9 @@ bool TfrmQeLiteMain::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != this)
         return QMainWindow::eventFilter(watched, event);
-    if (event->type() == QEvent::MouseButtonPress && widget == Gauge) {
+    if (event->type() == QEvent::MouseButtonPress && widget == &displayPages_->Gauge()) {
         const int x = static_cast<QMouseEvent*>(event)->position().toPoint().x();
-        Guarded("Gauge", [&] { Playout().GaugeClick(x, Gauge->width()); });
+        Guarded("Gauge", [&] { Playout().GaugeClick(x, displayPages_->Gauge().width()); });
         return true;
     }
     if (event->type() == QEvent::KeyPress) {
