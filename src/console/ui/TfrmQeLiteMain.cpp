@@ -3,6 +3,7 @@
 #include "commercials/AdSchedule.h"
 #include "commercials/CommercialBreaks.h"
 #include "console/playout/TPlayoutConsole.h"
+#include "console/ui/ConsoleKeyScope.h"
 #include "console/ui/ConsoleMeterPanel.h"
 #include "console/ui/LedDigit.h"
 #include "console/ui/QtGridAppearance.h"
@@ -199,6 +200,7 @@ TfrmQeLiteMain::TfrmQeLiteMain(Seams seams, TdmQelData& data, std::filesystem::p
         new ScheduleEditing({*commands_, *dxgSchedule, *scheduleModel_, *edtScheduleFilter, *speedSearch_},
                             data_, seams_, *core_, playout, this);
     BuildPlayListsAndDialogs(device);
+    new ConsoleKeyScope(*this, *commands_);
     Guarded("dxgSchedule", [&] { ReadColumnLayout(); });
     core_->FormCreate();
     scheduleEditing_->RefreshCommands();
