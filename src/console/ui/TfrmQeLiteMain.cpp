@@ -254,7 +254,8 @@ void TfrmQeLiteMain::BuildMenus() {
         {"actPreviewNotes", "actFullScreen", "", "actLockConsole", "", "actVolumeControls", "actVolume"});
     QMenu* system = menuBar()->addMenu("&System");
     system->setObjectName("mnuSystem");
-    add(system, {"actDisplaySettings", "actAdBreakConfiguration", "actRackConfiguration", "actRackManager"});
+    add(system, {"actDisplaySettings", "actAdBreakConfiguration", "actRackConfiguration", "actRackManager",
+                 "", "actSoundConfiguration"});
     QMenu* help = menuBar()->addMenu("&Help");
     help->setObjectName("mnuHelp");
     add(help, {"actHelpContents", "actHelpSearch", "", "actAbout"});
