@@ -534,6 +534,11 @@ void TfrmQeLiteMain::CloseConsole() {
     close();
 }
 
+void TfrmQeLiteMain::CloseForTermination() {
+    closeQuestions_ = CloseQuestions::None;
+    close();
+}
+
 void TfrmQeLiteMain::ShowProperties() {
     TfrmQelProperties dialog(*core_, seams_.fileDialogs, this, PreviewOutputs());
     dialog.exec();
@@ -605,6 +610,12 @@ void TfrmQeLiteMain::showEvent(QShowEvent* event) {
 }
 
 void TfrmQeLiteMain::closeEvent(QCloseEvent* event) {
+    // The commercials editor's unsaved list first: Cancel there leaves the
+    // console on air and untouched.
+    if (!CloseCommercialsEditor(closeQuestions_)) {
+        event->ignore();
+        return;
+    }
     Guarded("FormCloseQuery", [&] { core_->FormCloseQuery(); });
     if (displaySetup_)
         displaySetup_->close();

@@ -156,6 +156,16 @@ void TfrmQeLiteMain::BindCommercialCommands() {
     });
 }
 
+bool TfrmQeLiteMain::CloseCommercialsEditor(CloseQuestions questions) {
+    if (!commercialsEditor_)
+        return true;
+    if (questions == CloseQuestions::None) {
+        commercialsEditor_->CloseWithoutQuestion();
+        return true;
+    }
+    return commercialsEditor_->close();
+}
+
 TfrmQelCommercials* TfrmQeLiteMain::CommercialsEditor() {
     return commercialsEditor_;
 }
