@@ -7,6 +7,7 @@
 #include "settings/IniFile.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <fnmatch.h>
 #include <utility>
 
@@ -200,6 +201,26 @@ bool CommercialListEditor::CloseQuery() {
     if (List().Active())
         List().Close();
     return true;
+}
+
+std::optional<std::string> CommercialListEditor::CloseKeepingUnsaved() {
+    std::optional<std::string> kept;
+    Table& list = List();
+    if (ListModified && list.Active()) {
+        const CivilDateTime now = DecodeDateTime(clock_.Now());
+        char stamp[32];
+        std::snprintf(stamp, sizeof stamp, "%04d%02d%02d-%02d%02d%02d", now.year, now.month, now.day,
+                      now.hour, now.minute, now.second);
+        const std::string path = (listFolder_ / ("Unsaved " + std::string(stamp) + ".ads")).string();
+        if (list.State() != TableState::Browse)
+            list.Post();
+        list.SaveToFile(path);
+        ListModified = false;
+        kept = path;
+    }
+    if (list.Active())
+        list.Close();
+    return kept;
 }
 
 // --- Editing -------------------------------------------------------------------

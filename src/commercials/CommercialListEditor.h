@@ -53,6 +53,11 @@ public:
     // False when the editor must stay open (the operator cancelled, or the
     // list he wanted saved was not). Closes cdsAdList otherwise.
     bool CloseQuery();
+    // Closing without a question (the program ends on a termination signal,
+    // nobody may be there to answer): an unsaved list is kept as
+    // "Unsaved yyyymmdd-hhnnss.ads" in the list folder, never thrown away, and
+    // its path returned; cdsAdList is closed either way.
+    std::optional<std::string> CloseKeepingUnsaved();
 
     // --- Editing ---
     // The date picker: the default name becomes that day's "yyyymmdd.ads".

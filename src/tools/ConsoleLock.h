@@ -13,7 +13,9 @@ struct LockKeyPress {
 };
 
 // The console lock: while locked nothing may close the lock window, and the
-// one key that unlocks is F9 with exactly Ctrl and Alt held.
+// key that unlocks is F9 with exactly Ctrl and Alt held, or with exactly Ctrl
+// and Shift: X's default keymap (also Xvfb's) makes Ctrl+Alt+F9 a switch to
+// virtual terminal 9 that never reaches the program.
 class ConsoleLock {
 public:
     bool Locked() const { return locked_; }

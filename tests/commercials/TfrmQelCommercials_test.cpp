@@ -108,6 +108,56 @@ TEST(TfrmQelCommercials, TheToolBarButtonOpensTheEditorForDropsEditsAndTheCloseQ
     EXPECT_FALSE(w.data->cdsAdList.Active());
 }
 
+// Closing the console asks about the editor's unsaved list as the editor's
+// own close does, before anything is stopped or saved; the cell being edited
+// when the editor goes is no trouble.
+TEST(TfrmQelCommercials, ClosingTheConsoleAsksAboutTheEditorsUnsavedListFirst) {
+    EditorWindow w;
+    w.Command("actCommercials")->trigger();
+    TfrmQelCommercials& editor = *w.Editor();
+    w.Drop({QString::fromStdString(w.s1)});
+    editor.SelectRow(0);
+    editor.Grid().editItem(editor.Grid().currentItem(), 1);
+    auto* cell = editor.Grid().findChild<QLineEdit*>();
+    ASSERT_NE(cell, nullptr);
+    cell->setText("09:15");
+
+    w.studio.prompter.Answer(MessageAnswer::Cancel);
+    EXPECT_FALSE(w.console->close());
+    EXPECT_EQ(w.studio.prompter.Messages().back().text, "Save current Commercial List?");
+    EXPECT_TRUE(w.console->isVisible());
+    EXPECT_FALSE(w.console->Core().Closing());
+    ASSERT_NE(w.Editor(), nullptr);
+    EXPECT_TRUE(w.data->cdsAdList.Active());
+
+    w.studio.prompter.Answer(MessageAnswer::No);
+    EXPECT_TRUE(w.console->close());
+    EXPECT_TRUE(w.console->Core().Closing());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(w.Editor(), nullptr);
+    EXPECT_EQ(w.studio.prompter.Messages().size(), 2u);
+}
+
+// A termination signal waits for nobody: the unsaved list is kept beside the
+// others, unasked.
+TEST(TfrmQelCommercials, ClosingOnATerminationSignalKeepsTheUnsavedListUnasked) {
+    EditorWindow w;
+    w.Command("actCommercials")->trigger();
+    w.Drop({QString::fromStdString(w.s1), QString::fromStdString(w.s2)});
+    const size_t asked = w.studio.prompter.Messages().size();
+    w.console->CloseForTermination();
+    EXPECT_TRUE(w.console->Core().Closing());
+    EXPECT_EQ(w.studio.prompter.Messages().size(), asked);
+    std::vector<std::filesystem::path> kept;
+    for (const auto& entry : std::filesystem::directory_iterator(w.console->Commercials().ListFolder()))
+        if (entry.path().filename().string().rfind("Unsaved ", 0) == 0)
+            kept.push_back(entry.path());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].extension(), ".ads");
+    w.data->cdsAdList.LoadFromFile(kept[0].string());
+    EXPECT_EQ(w.data->cdsAdList.RecordCount(), 2);
+}
+
 TEST(TfrmQelCommercials, EditCommercialListOpensTheCurrentListAndSavesIntoTheListFolder) {
     EditorWindow w;
     w.Command("actEditCommercialList")->trigger();

@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
@@ -101,8 +102,8 @@ struct PlayListConsole {
         p.EmptyDataSet();
         return path;
     }
-    void PressCtrlAltF12() {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_F12, Qt::ControlModifier | Qt::AltModifier);
+    void PressCtrlAltF12(Qt::KeyboardModifiers modifiers = Qt::ControlModifier | Qt::AltModifier) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_F12, modifiers);
         QApplication::sendEvent(&console->ScheduleGrid(), &press);
     }
 
@@ -168,6 +169,45 @@ TEST(PlayListsWindow, PlaylistsOpensTheManagerAndTheRecentMenuFollowsItsSaves) {
     c.Command("actPlayLists")->trigger();
     ASSERT_EQ(c.Recent().actions().size(), 1);
     EXPECT_EQ(c.Recent().actions().front()->text().toStdString(), saved);
+}
+
+// Ctrl+Alt+F12 never reaches the program under X's default keymap: the same
+// dialog opens with Ctrl+Shift+F12 and from the System menu, off air only.
+TEST(PlayListsWindow, SoundConfigurationOpensByEitherKeyOrTheSystemMenuOffAirOnly) {
+    PlayListConsole c;
+    c.PlayList("p.ply", {1});
+    c.studio.fileDialogs.Choose({(c.folder / "p.ply").string()});
+    c.Command("actLoadPlayList")->trigger();
+    QAction* entry = c.Command("actSoundConfiguration");
+    EXPECT_TRUE(c.console->menuBar()->findChild<QMenu*>("mnuSystem")->actions().contains(entry));
+    EXPECT_TRUE(entry->text().endsWith("\tCtrl+Shift+F12"));
+    const std::function<void()> openers[] = {
+        [&] { c.PressCtrlAltF12(); },
+        [&] { c.PressCtrlAltF12(Qt::ControlModifier | Qt::ShiftModifier); },
+        [&] { entry->trigger(); },
+    };
+    for (bool onAir : {false, true}) {
+        if (onAir) {
+            c.Command("StartBroadcast")->trigger();
+            c.studio.studio.Run(200);
+            ASSERT_TRUE(c.console->Playout().OnAir());
+        }
+        EXPECT_EQ(entry->isEnabled(), !onAir);
+        for (size_t i = 0; i < std::size(openers); ++i) {
+            bool shown = false;
+            auto* poll = new QTimer;
+            QObject::connect(poll, &QTimer::timeout, poll, [&shown] {
+                if (auto* dialog = qobject_cast<TfrmQelConfigSound*>(QApplication::activeModalWidget())) {
+                    shown = true;
+                    dialog->reject();
+                }
+            });
+            poll->start(5);
+            openers[i]();
+            delete poll;
+            EXPECT_EQ(shown, !onAir) << "opener " << i << (onAir ? " on air" : " off air");
+        }
+    }
 }
 
 TEST(PlayListsWindow, SoundConfigurationChoosesTheDeviceTheNextStartPlaysOn) {

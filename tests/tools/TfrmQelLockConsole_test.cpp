@@ -18,7 +18,9 @@ void Press(QWidget* w, Qt::Key key, Qt::KeyboardModifiers modifiers) {
     QApplication::sendEvent(w, &press);
 }
 
-TEST(ConsoleLock, OnlyF9WithExactlyCtrlAndAltUnlocks) {
+// Ctrl+Shift+F9 is the unlock key where X's keymap takes Ctrl+Alt+F9 for a
+// switch of virtual terminals.
+TEST(ConsoleLock, OnlyF9WithExactlyCtrlAndAltOrExactlyCtrlAndShiftUnlocks) {
     struct Case {
         LockKeyPress key;
         bool unlocks;
@@ -27,7 +29,9 @@ TEST(ConsoleLock, OnlyF9WithExactlyCtrlAndAltUnlocks) {
         {{true, true, true, false, false}, true},    {{true, true, true, true, false}, false},
         {{true, true, true, false, true}, false},    {{true, true, false, false, false}, false},
         {{true, false, true, false, false}, false},  {{false, true, true, false, false}, false},
-        {{true, false, false, false, false}, false},
+        {{true, false, false, false, false}, false}, {{true, true, false, true, false}, true},
+        {{true, false, false, true, false}, false},  {{true, true, false, true, true}, false},
+        {{false, true, false, true, false}, false},
     };
     for (const Case& c : cases) {
         ConsoleLock lock;
@@ -86,6 +90,8 @@ TEST(TfrmQelLockConsole, ShowsItsTexts) {
     TfrmQelLockConsole lock;
     EXPECT_EQ(lock.findChild<QLabel*>("lblLocked")->text(), "The Vantor Corvane console has been locked.");
     EXPECT_EQ(lock.findChild<QLabel*>("lblUnlock")->text(), "(Press CTRL+ALT+F9  to unlock)");
+    EXPECT_EQ(lock.findChild<QLabel*>("lblUnlockAlternative")->text(),
+              "(or CTRL+SHIFT+F9 where CTRL+ALT+F9 switches the screen)");
     if (const char* folder = std::getenv("CORVANE_SCREENSHOTS")) {
         lock.show();
         lock.grab().save(QString(folder) + "/console-lock.png");

@@ -176,6 +176,10 @@ TfrmQelCommercials::TfrmQelCommercials(Seams seams, TdmQelData& data, std::files
 }
 
 TfrmQelCommercials::~TfrmQelCommercials() {
+    // A cell still being edited is committed as the grid goes, after this
+    // window's own part is gone: its signals must not reach it any more.
+    for (QObject* control : std::initializer_list<QObject*>{dxgCommercials, dtpDate, chkGroupByBreak})
+        control->disconnect(this);
     data_.cdsAdList.RemoveObserver(*this);
 }
 
@@ -233,6 +237,13 @@ void TfrmQelCommercials::ShowWith(const std::string& listFile) {
     show();
     raise();
     activateWindow();
+}
+
+void TfrmQelCommercials::CloseWithoutQuestion() {
+    Run("FormClose", [&] { rules_->CloseKeepingUnsaved(); });
+    // Kept or not (a full disk is logged), nothing is asked any more.
+    rules_->ListModified = false;
+    close();
 }
 
 void TfrmQelCommercials::RefreshHistory() {

@@ -42,6 +42,9 @@ public:
     // OpenCommercialsEditor's part once the window exists: shows it and loads
     // the list file when one is given.
     void ShowWith(const std::string& listFile);
+    // Closes without asking, when the program ends on a termination signal:
+    // an unsaved list is kept beside the others (CloseKeepingUnsaved).
+    void CloseWithoutQuestion();
 
     CommercialListEditor& Rules() { return *rules_; }
     QTreeWidget& Grid() { return *dxgCommercials; }

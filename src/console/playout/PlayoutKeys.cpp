@@ -19,6 +19,10 @@ KeyCommand PreviewKey(PlayoutKey key, KeyModifiers modifiers) {
     }
     if (modifiers == (KeyModifiers::Ctrl | KeyModifiers::Alt))
         return key == PlayoutKey::F12 ? KeyCommand::SoundConfig : KeyCommand::None;
+    // X's default keymap turns Ctrl+Alt+F12 into a switch to virtual terminal
+    // 12 that never reaches the program; Ctrl+Shift+F12 does.
+    if (modifiers == (KeyModifiers::Ctrl | KeyModifiers::Shift) && key == PlayoutKey::F12)
+        return KeyCommand::SoundConfig;
     switch (key) {
     case PlayoutKey::F3:
         return KeyCommand::PauseBroadcast;

@@ -21,7 +21,7 @@ enum class KeyCommand {
     NextPage,       // next page of the lower page control
     PreviousPage,   // previous page
     FadeToStop,     // actFadeToStop
-    SoundConfig,    // the sound configuration dialog, when off air
+    SoundConfig,    // the sound configuration dialog, when off air (Ctrl+Alt+F12, Ctrl+Shift+F12)
     PauseBroadcast, // when "Pa&use" is enabled
     StopBroadcast,  // when "St&op" is enabled
     DelayPauseBroadcast,

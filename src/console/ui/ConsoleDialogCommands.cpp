@@ -20,6 +20,7 @@ namespace corvane {
 ConsoleDialogCommands::ConsoleDialogCommands(Context context, QObject* parent)
     : QObject(parent), c_(std::move(context)) {
     Bind("actWizard", [this] { ShowWizard(); });
+    Bind("actSoundConfiguration", [this] { ShowSoundConfiguration(); });
     Bind("actAbout", [this] { ShowAbout(); });
     Bind("actVolumeControls", [this] { OpenMixer(); });
     Bind("actHelpContents", [this] { ShowHelpTopic("Overview"); });

@@ -21,9 +21,9 @@ class WaveDevice;
 struct WizardActions;
 
 // The console's smaller windows and commands: the sound configuration
-// (Ctrl+Alt+F12, off air), the configuration wizard ("&Wizard", Ctrl+W, and
-// the first run), the About box, "&Volume / Mixer Controls" and the help
-// commands, which open the operator's manual in the browser. Main thread.
+// (Ctrl+Alt+F12, Ctrl+Shift+F12 or the System menu; off air), the configuration wizard ("&Wizard", Ctrl+W,
+// and the first run), the About box, "&Volume / Mixer Controls" and the help commands, which open the
+// operator's manual in the browser. Main thread.
 class ConsoleDialogCommands final : public QObject {
     Q_OBJECT
 public:
@@ -51,7 +51,7 @@ public:
     // "AudioLibraryManager", "PlayListManager") in the browser.
     std::filesystem::path ManualPage() const;
     void ShowHelpTopic(const std::string& topic);
-    // Ctrl+Alt+F12: nothing while on air.
+    // The sound configuration: nothing while on air.
     void ShowSoundConfiguration();
     // "&Wizard": modal, on its "Welcome" page.
     void ShowWizard();

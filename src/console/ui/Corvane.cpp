@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
     console->show();
     // A logout, a service manager or Ctrl+C closes the console as its own
     // close does: output stopped, tables and settings written.
-    const corvane::TerminationSignals terminationSignals([&console](int) { console->close(); });
+    const corvane::TerminationSignals terminationSignals([&console](int) { console->CloseForTermination(); });
     if (argc > 1)
         console->OpenFileArgument(argv[1]);
     const int result = app.exec();

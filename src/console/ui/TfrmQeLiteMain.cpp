@@ -3,6 +3,7 @@
 #include "commercials/ui/CommercialsPage.h"
 #include "commercials/ui/ConsoleCommercials.h"
 #include "console/ui/ConsoleDisplayPages.h"
+#include "console/ui/ConsoleKeyScope.h"
 #include "console/ui/ConsoleMeterPanel.h"
 #include "console/ui/QtGridAppearance.h"
 #include "console/ui/ScheduleColumnLayout.h"
@@ -145,6 +146,7 @@ TfrmQeLiteMain::TfrmQeLiteMain(Station& station, TrayUse tray, QWidget* parent)
         new ScheduleEditing({*commands_, *dxgSchedule, *scheduleModel_, *edtScheduleFilter, *speedSearch_},
                             data_, seams_, Core(), onAir, this);
     BuildPlayListsAndDialogs();
+    new ConsoleKeyScope(*this, *commands_);
     Guarded("dxgSchedule", [&] {
         ReadColumnLayout(*dxgSchedule->horizontalHeader(), *scheduleModel_, Core().SettingsPath());
     });
@@ -209,7 +211,8 @@ void TfrmQeLiteMain::BuildMenus() {
         {"actPreviewNotes", "actFullScreen", "", "actLockConsole", "", "actVolumeControls", "actVolume"});
     QMenu* system = menuBar()->addMenu("&System");
     system->setObjectName("mnuSystem");
-    add(system, {"actDisplaySettings", "actAdBreakConfiguration", "actRackConfiguration", "actRackManager"});
+    add(system, {"actDisplaySettings", "actAdBreakConfiguration", "actRackConfiguration", "actRackManager",
+                 "", "actSoundConfiguration"});
     QMenu* help = menuBar()->addMenu("&Help");
     help->setObjectName("mnuHelp");
     add(help, {"actHelpContents", "actHelpSearch", "", "actAbout"});
@@ -363,6 +366,11 @@ void TfrmQeLiteMain::CloseConsole() {
     close();
 }
 
+void TfrmQeLiteMain::CloseForTermination() {
+    closeQuestions_ = CloseQuestions::None;
+    close();
+}
+
 void TfrmQeLiteMain::ShowProperties() {
     TfrmQelProperties dialog(Core(), seams_.fileDialogs, this, library_->PreviewOutputs());
     dialog.exec();
@@ -442,6 +450,12 @@ void TfrmQeLiteMain::showEvent(QShowEvent* event) {
 }
 
 void TfrmQeLiteMain::closeEvent(QCloseEvent* event) {
+    // The commercials editor's unsaved list first: Cancel there leaves the
+    // console on air and untouched.
+    if (!CloseCommercialsEditor(closeQuestions_)) {
+        event->ignore();
+        return;
+    }
     Guarded("FormCloseQuery", [&] { Core().FormCloseQuery(); });
     if (displaySetup_)
         displaySetup_->close();

@@ -98,6 +98,9 @@ public:
 
     // The commands the window carries out itself.
     void CloseConsole();
+    // Closing when the program is told to end (SIGTERM, SIGINT): as the
+    // console's own close, but nothing waits for an answer.
+    void CloseForTermination();
     void MinimizeCorvane();
     void OpenCorvane();
     void ShowProperties();
@@ -211,6 +214,12 @@ private:
 
     // Commercials (TfrmQeLiteMainCommercials.cpp): the page and the commands.
     void BindCommercialCommands();
+    // Closes the commercials editor before the console closes: asking about
+    // an unsaved list as the editor's own close does, or keeping it without a
+    // question. False when the operator cancelled.
+    enum class CloseQuestions { Ask, None };
+    bool CloseCommercialsEditor(CloseQuestions questions);
+    CloseQuestions closeQuestions_ = CloseQuestions::Ask;
     // Play lists and the smaller dialogs (TfrmQeLiteMainPlayLists.cpp): the
     // "&Recent" menu and the commands.
     void BuildPlayListsAndDialogs();

@@ -49,6 +49,16 @@ void TfrmQeLiteMain::BindCommercialCommands() {
         seams_, data_, station_.Commercials(), station_.Ads(), Core().ProgramFolder(), tools_);
 }
 
+bool TfrmQeLiteMain::CloseCommercialsEditor(CloseQuestions questions) {
+    if (!commercialsEditor_)
+        return true;
+    if (questions == CloseQuestions::None) {
+        commercialsEditor_->CloseWithoutQuestion();
+        return true;
+    }
+    return commercialsEditor_->close();
+}
+
 TfrmQelCommercials* TfrmQeLiteMain::CommercialsEditor() {
     return commercials_->Editor();
 }

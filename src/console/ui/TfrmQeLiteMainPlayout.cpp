@@ -124,6 +124,7 @@ void TfrmQeLiteMain::ApplyPlayoutCommands(const PlayoutCommands& c) {
         {"actSkipLeft", onAir},
         {"actRestart", onAir},
         {"actPlaySelected", c.Start || c.Stop},
+        {"actSoundConfiguration", !onAir},
         {"actWizard", c.Wizard},
         {"actPlayLists", c.PlayLists},
         {"actLoadSchedule", c.LoadScheduleFile},

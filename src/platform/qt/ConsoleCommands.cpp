@@ -78,6 +78,10 @@ const CommandDef Commands[] = {
     {"actAdBreakConfiguration", "&Ad-Break Configuration", "", "Ad-break times"},
     {"actRackConfiguration", "Audio Rack &Configuration", "", "Audio rack"},
     {"actRackManager", "Rack &Manager", "", "Audio Rack Manager"},
+    // Its keys are the console's key preview's (Ctrl+Alt+F12 and, where the
+    // desktop takes that one, Ctrl+Shift+F12); the menu shows them only.
+    {"actSoundConfiguration", "S&ound Configuration...\tCtrl+Shift+F12", "",
+     "Output device and buffers, off air only (Ctrl+Alt+F12 or Ctrl+Shift+F12)"},
     // Commercials: the System menu's ad schedule, the "Commercials" page's
     // popups ("&Play Selected Item" leaves Ctrl+F6 to "Fade to Stop").
     {"actImportAdSchedule", "&Import Vantor Ad Schedule", "", "Fetch today's ad schedule"},

@@ -33,6 +33,9 @@ TfrmQelLockConsole::TfrmQelLockConsole(QWidget* parent) : QDialog(parent) {
     auto* unlock = new QLabel("(Press CTRL+ALT+F9  to unlock)", this);
     unlock->setObjectName("lblUnlock");
     texts->addWidget(unlock);
+    auto* unlockAlternative = new QLabel("(or CTRL+SHIFT+F9 where CTRL+ALT+F9 switches the screen)", this);
+    unlockAlternative->setObjectName("lblUnlockAlternative");
+    texts->addWidget(unlockAlternative);
     layout->addLayout(texts);
     setFocusPolicy(Qt::StrongFocus);
     adjustSize();

@@ -8,7 +8,8 @@ namespace corvane {
 
 // The lock window: shown modally in front of the console, it takes every key
 // press before anything else and refuses to close until F9 is pressed with
-// exactly Ctrl and Alt held. The console's timers, playout and events run on
+// exactly Ctrl and Alt held (or Ctrl and Shift, where X takes Ctrl+Alt+F9
+// for a switch of virtual terminals). The console's timers, playout and events run on
 // underneath, since the modal loop keeps serving them.
 class TfrmQelLockConsole final : public QDialog {
     Q_OBJECT
