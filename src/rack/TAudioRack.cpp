@@ -27,8 +27,8 @@ const char* TrueFalse(bool value) {
 
 } // namespace
 
-TAudioRack::TAudioRack(TdmQelData& data, CartPlayout playout, RackConsole console)
-    : data_(data), playout_(std::move(playout)), console_(std::move(console)) {}
+TAudioRack::TAudioRack(TdmQelData& data, PlayoutPorts& playout, RackConsole console)
+    : data_(data), playout_(playout), console_(std::move(console)) {}
 
 void TAudioRack::LoadRack(const std::string& path) {
     std::error_code ec;
@@ -103,13 +103,13 @@ void TAudioRack::BuildRackDisplay() {
 // The direct flag keeps the cart's end from advancing the schedule.
 void TAudioRack::PlayCart(const std::string& path) {
     const bool onAir = playout_.OnAir();
-    AddMessage(std::string("Broadcasting Live=") + TrueFalse(onAir));
-    AddMessage(std::string("DirectPlayout=") + TrueFalse(playout_.DirectJinglePlayout()));
+    playout_.AddMessage(std::string("Broadcasting Live=") + TrueFalse(onAir));
+    playout_.AddMessage(std::string("DirectPlayout=") + TrueFalse(playout_.DirectJinglePlayout()));
     const bool direct = !onAir;
     playout_.SetDirectJinglePlayout(direct);
     if (direct)
         playout_.ResetPlayout();
-    playout_.LoadJinglePort(path);
+    LoadJinglePort(path);
     if (direct) {
         playout_.StopOutput();
         // Stopping the output may have cleared it.
@@ -134,9 +134,16 @@ void TAudioRack::RackButton(int step) {
         console_.LoadRack(file);
 }
 
-void TAudioRack::AddMessage(const std::string& line) {
-    if (playout_.AddMessage)
-        playout_.AddMessage(line);
+void TAudioRack::LoadJinglePort(const std::string& path) {
+    constexpr int port = PlayoutPorts::JinglePort;
+    playout_.HoldPort(port, true);
+    try {
+        playout_.LoadPort(port, path);
+    } catch (...) {
+        playout_.HoldPort(port, false);
+        throw;
+    }
+    playout_.HoldPort(port, false);
 }
 
 } // namespace corvane

@@ -2,7 +2,6 @@
 
 #include "audio/device/WaveInDevice.h"
 #include "platform/ExceptionGuard.h"
-#include "station/AudioRackPlayout.h"
 
 #include <filesystem>
 #include <stdexcept>
@@ -18,7 +17,7 @@ Station::Station(Seams seams, StationDevices devices, StationSetup setup)
       commercials_(playout_, data_, core_.Settings(), seams.clock, CommercialDisplays()),
       adSchedule_(data_, seams.clock, seams.shell, core_.ProgramFolder()),
       events_(seams.clock, data_.EventLog, core_.EventTimer(), EventActions()),
-      rack_(data_, AudioRackPlayout(playout_), RackDisplays()) {
+      rack_(data_, playout_, RackDisplays()) {
     // Taking the ring buffer's output first, then handing the plug-in to the
     // output: each link is exclusive, so the two steps move the plug-in in.
     dspPlugin_.SetEnabled(false);

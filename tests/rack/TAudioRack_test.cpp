@@ -1,7 +1,6 @@
 #include "console/playout/PlayoutFixture.h"
 #include "console/playout/PlayoutKeys.h"
 #include "rack/TAudioRack.h"
-#include "station/AudioRackPlayout.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -26,7 +25,7 @@ protected:
             rack->LoadRack(path);
         };
         rackConsole.CurrentRackFile = [this] { return currentRack; };
-        rack = std::make_unique<TAudioRack>(data, AudioRackPlayout(*console), rackConsole);
+        rack = std::make_unique<TAudioRack>(data, *console, rackConsole);
     }
 
     // A rack file of these audio files, saved as the rack manager does.

@@ -15,6 +15,15 @@ namespace {
 
 constexpr const char* AudioErrorText = "MM Audio Error - Possibly Corrupt File Header";
 
+// Every load of a deck, the schedule's and the ports': the same file again
+// starts over from its beginning instead of being opened anew.
+void LoadFile(TMMAudioFile& deck, const std::string& path) {
+    if (!path.empty() && deck.FileName() == path)
+        deck.Seek(0);
+    else
+        deck.SetFileName(path);
+}
+
 } // namespace
 
 TPlayoutConsole::TPlayoutConsole(Seams seams, TdmQelData& data, const CorvaneSettings& settings,
@@ -140,12 +149,15 @@ void TPlayoutConsole::WriteArchiveLine(const std::string& file, const std::strin
     }
 }
 
+bool TPlayoutConsole::LoadPort(int port, const std::string& path) {
+    TMMAudioFile& deck = Deck(port);
+    LoadFile(deck, path);
+    return !deck.IsEmpty();
+}
+
 TPlayoutConsole::LoadResult TPlayoutConsole::LoadDeck(TMMAudioFile& deck, const std::string& path) {
     try {
-        if (!path.empty() && deck.FileName() == path)
-            deck.Seek(0);
-        else
-            deck.SetFileName(path);
+        LoadFile(deck, path);
     } catch (const EMMError&) {
         if (!settings_.AttemptResumeOnAudioError)
             throw;
