@@ -27,8 +27,8 @@ const char* TrueFalse(bool value) {
 
 } // namespace
 
-TAudioRack::TAudioRack(TdmQelData& data, PlayoutPorts& playout, RackConsole console)
-    : data_(data), playout_(playout), console_(std::move(console)) {}
+TAudioRack::TAudioRack(TdmQelData& data, PlayoutPorts& playout, RackConsole& console)
+    : data_(data), playout_(playout), console_(console) {}
 
 void TAudioRack::LoadRack(const std::string& path) {
     std::error_code ec;
@@ -77,8 +77,7 @@ void TAudioRack::ShowRackListPlace(const std::string& path) {
     rackList.Locate("FileList", path);
     const int count = rackList.RecordCount();
     const int place = rackList.RecNo();
-    if (console_.EnableRackButtons)
-        console_.EnableRackButtons(count > 0 && place != 1, count > 0 && place != count);
+    console_.EnableRackButtons(count > 0 && place != 1, count > 0 && place != count);
 }
 
 void TAudioRack::BuildRackDisplay() {
@@ -127,11 +126,10 @@ void TAudioRack::RackButton(int step) {
     else
         rackList.Next();
     const std::string description = rackList.FieldByName("Description").AsString();
-    if (console_.SetRackCaption)
-        console_.SetRackCaption(description.empty() ? "Cart Rack - No Description Available" : description);
+    console_.SetRackCaption(description.empty() ? "Cart Rack - No Description Available" : description);
     const std::string file = rackList.FieldByName("FileList").AsString();
-    if (console_.LoadRack && (!console_.CurrentRackFile || file != console_.CurrentRackFile()))
-        console_.LoadRack(file);
+    if (file != console_.CurrentRackFile())
+        console_.UseRack(file);
 }
 
 void TAudioRack::LoadJinglePort(const std::string& path) {

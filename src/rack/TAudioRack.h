@@ -2,7 +2,6 @@
 
 #include "ports/PlayoutPorts.h"
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,16 +9,20 @@ namespace corvane {
 
 class TdmQelData;
 
-// What the rack shows on the console and the console's own rack steps.
-struct RackConsole {
+// What the rack shows on the console and the console's own rack steps; the
+// station implements it. Main thread.
+class RackConsole {
+public:
+    virtual ~RackConsole() = default;
+
     // btnRackUp / btnRackDown enabled.
-    std::function<void(bool up, bool down)> EnableRackButtons;
+    virtual void EnableRackButtons(bool up, bool down) = 0;
     // The label panel pnlCartRackLabel.
-    std::function<void(const std::string& caption)> SetRackCaption;
+    virtual void SetRackCaption(const std::string& caption) = 0;
     // The console's LoadRack: records the file as the current rack and has
     // the rack load it when it exists.
-    std::function<void(const std::string& path)> LoadRack;
-    std::function<std::string()> CurrentRackFile;
+    virtual void UseRack(const std::string& path) = 0;
+    virtual std::string CurrentRackFile() const = 0;
 };
 
 // The cart wall, Qt-free: the files of the loaded rack (FRackFiles, cart 0
@@ -32,7 +35,7 @@ public:
     static constexpr int DisplayRows = 5;
     static constexpr int Carts = 2 * DisplayRows;
 
-    TAudioRack(TdmQelData& data, PlayoutPorts& playout, RackConsole console);
+    TAudioRack(TdmQelData& data, PlayoutPorts& playout, RackConsole& console);
 
     // Loads a ".rck" rack file or a ".ply" play list (the extension in any
     // case) into the rack and rebuilds the display; a missing file or any
@@ -56,7 +59,7 @@ private:
 
     TdmQelData& data_;
     PlayoutPorts& playout_;
-    RackConsole console_;
+    RackConsole& console_;
     std::vector<std::string> FRackFiles;
 };
 

@@ -56,7 +56,7 @@ public:
     static constexpr double RefreshAfterDays = 1.0 / 12;
 
     TPlayoutConsole(Seams seams, TdmQelData& data, const CorvaneSettings& settings, WaveDevice& device,
-                    std::filesystem::path programFolder, PlayoutHost host = {});
+                    std::filesystem::path programFolder, PlayoutHost& host);
     ~TPlayoutConsole() override;
     TPlayoutConsole(const TPlayoutConsole&) = delete;
     TPlayoutConsole& operator=(const TPlayoutConsole&) = delete;
@@ -227,7 +227,7 @@ private:
     TdmQelData& data_;
     const CorvaneSettings& settings_;
     WaveDevice& device_;
-    PlayoutHost host_;
+    PlayoutHost& host_;
     HeardItemDisplay heard_;
     ArchiveLog archive_;
     PlayoutCommands commands_;
