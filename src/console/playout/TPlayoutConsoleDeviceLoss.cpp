@@ -31,8 +31,7 @@ int TPlayoutConsole::HeardPosition() {
 }
 
 void TPlayoutConsole::ShowWaitingForDevice() {
-    if (host_.SetStatusText)
-        host_.SetStatusText(0, WaitingText);
+    host_.SetStatusText(0, WaitingText);
 }
 
 // Raised inside the output's failing call, before it closes itself.
@@ -96,8 +95,7 @@ void TPlayoutConsole::RetryDevice() {
     waitingForDevice_ = false;
     resumePoint_.reset();
     FDeviceRefresh = false;
-    if (host_.SetStatusText)
-        host_.SetStatusText(0, "");
+    host_.SetStatusText(0, "");
     // Started while the refresh flag was up: the output's start left the
     // on-air state as it was.
     SetOnAir(OutputPlaying());
@@ -126,8 +124,7 @@ void TPlayoutConsole::EndDeviceWait() {
     startAtMs_.reset();
     FDeviceRefresh = false;
     tmrHardwareDelay_->SetEnabled(false);
-    if (host_.SetStatusText)
-        host_.SetStatusText(0, "");
+    host_.SetStatusText(0, "");
 }
 
 } // namespace corvane

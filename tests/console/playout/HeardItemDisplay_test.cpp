@@ -81,14 +81,10 @@ protected:
     std::vector<Shown> shown;
     std::vector<std::pair<int64_t, int>> remaining;
 
-    PlayoutHost Host() override {
-        PlayoutHost host = PlayoutFixture::Host();
-        host.ShowItemInfo = [this](const std::string&, const std::string& file, int) {
-            shown.push_back({seams.studio.NowMs(), file});
-        };
-        host.ShowRemaining = [this](int ms) { remaining.emplace_back(seams.studio.NowMs(), ms); };
-        return host;
+    void ShowItemInfo(const std::string&, const std::string& file, int) override {
+        shown.push_back({seams.studio.NowMs(), file});
     }
+    void ShowRemaining(int ms) override { remaining.emplace_back(seams.studio.NowMs(), ms); }
 };
 
 TEST_F(HeardOnAir, TheCountdownEndsWhenTheItemFallsSilentAndTheNextIsShownAsItIsHeard) {
