@@ -7,6 +7,7 @@
 #include "console/ConsoleCore.h"
 #include "console/playout/TPlayoutConsole.h"
 #include "data/TdmQelData.h"
+#include "events/EventHost.h"
 #include "events/ScheduledEvents.h"
 #include "platform/Seams.h"
 #include "rack/TAudioRack.h"
@@ -55,7 +56,7 @@ struct StationSetup {
 // (the offline renderer, benchmarks, tests). The seams and the devices come
 // from outside, so the application builds it on Qt and PortAudio and the
 // virtual studio builds the same station. Main thread.
-class Station final : private ConsoleView {
+class Station final : private ConsoleView, private EventHost {
 public:
     Station(Seams seams, StationDevices devices, StationSetup setup);
     ~Station() override;
@@ -102,10 +103,17 @@ private:
     void ProcessPendingMessages() override { view_->ProcessPendingMessages(); }
     void Repaint() override { view_->Repaint(); }
 
+    // EventHost (StationEvents.cpp): what a due event drives.
+    void StartBroadcast() override;
+    void StopBroadcast() override;
+    void PauseBroadcast() override;
+    void DelayPauseBroadcast() override;
+    void AddMessage(const std::string& line) override;
+    void ShowRunScheduledEvents(bool checked) override;
+
     ConsoleParts Parts(std::function<void()> registerFileTypes);
     PlayoutHost PlayoutDisplays();
     CommercialsView CommercialDisplays();
-    EventConsole EventActions();
     RackConsole RackDisplays();
 
     Seams seams_;

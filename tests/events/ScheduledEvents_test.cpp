@@ -1,6 +1,7 @@
 #include "audio/decks/DeckFixtures.h"
 #include "data/DateTimeText.h"
 #include "data/TdmQelData.h"
+#include "events/EventHost.h"
 #include "events/EventTypes.h"
 #include "events/ScheduledEvents.h"
 #include "studio/StudioSeams.h"
@@ -23,6 +24,27 @@ std::string ReadFileText(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// The console's side: each action written down by name; the delayed pause
+// fails when told to.
+class RecordingEventHost : public EventHost {
+public:
+    void StartBroadcast() override { actions.push_back("StartBroadcast"); }
+    void StopBroadcast() override { actions.push_back("StopBroadcast"); }
+    void PauseBroadcast() override { actions.push_back("PauseBroadcast"); }
+    void DelayPauseBroadcast() override {
+        actions.push_back("DelayPauseBroadcast");
+        if (failAction)
+            throw std::runtime_error("output gone");
+    }
+    void AddMessage(const std::string& line) override { messages.push_back(line); }
+    void ShowRunScheduledEvents(bool checked) override { runShown = checked; }
+
+    std::vector<std::string> actions;
+    std::vector<std::string> messages;
+    bool runShown = false;
+    bool failAction = false;
+};
+
 // The event dispatch on the virtual studio with a data module in a scratch
 // program folder; the console's actions are recorded by name.
 class ScheduledEventsTest : public ::testing::Test {
@@ -39,18 +61,7 @@ protected:
                                             seams.fileDialogs);
         data->OpenTables();
         timer = seams.studio.CreateTimer("EventTimer", 1000);
-        EventConsole console;
-        console.StartBroadcast = [this] { actions.push_back("StartBroadcast"); };
-        console.StopBroadcast = [this] { actions.push_back("StopBroadcast"); };
-        console.PauseBroadcast = [this] { actions.push_back("PauseBroadcast"); };
-        console.DelayPauseBroadcast = [this] {
-            actions.push_back("DelayPauseBroadcast");
-            if (failAction)
-                throw std::runtime_error("output gone");
-        };
-        console.AddMessage = [this](const std::string& line) { messages.push_back(line); };
-        console.ShowRunScheduledEvents = [this](bool checked) { runShown = checked; };
-        events = std::make_unique<ScheduledEvents>(seams.studio.clock(), data->EventLog, *timer, console);
+        events = std::make_unique<ScheduledEvents>(seams.studio.clock(), data->EventLog, *timer, host);
         events->StartEventProcessing();
     }
     void Restart() {
@@ -92,11 +103,12 @@ protected:
     TDateTime start = seams.studio.Now();
     std::unique_ptr<TdmQelData> data;
     std::unique_ptr<Timer> timer;
+    RecordingEventHost host;
+    std::vector<std::string>& actions = host.actions;
+    std::vector<std::string>& messages = host.messages;
+    bool& runShown = host.runShown;
+    bool& failAction = host.failAction;
     std::unique_ptr<ScheduledEvents> events;
-    std::vector<std::string> actions;
-    std::vector<std::string> messages;
-    bool runShown = false;
-    bool failAction = false;
 };
 
 TEST_F(ScheduledEventsTest, EventsAtTheSameTimeFireOnConsecutiveTicks) {
@@ -124,30 +136,40 @@ TEST_F(ScheduledEventsTest, EventsAtTheSameTimeFireOnConsecutiveTicks) {
               messages.end());
 }
 
-TEST_F(ScheduledEventsTest, EveryTypeIsCompletedAndOnlyTheFirstFourAct) {
-    const std::map<std::string, std::string> acting{{"Start", "StartBroadcast"},
-                                                    {"Stop", "StopBroadcast"},
-                                                    {"Pause", "PauseBroadcast"},
-                                                    {"Delayed Pause", "DelayPauseBroadcast"}};
+TEST_F(ScheduledEventsTest, TheBroadcastTypesActAndComplete) {
+    const std::vector<std::pair<std::string, std::string>> acting{{"Start", "StartBroadcast"},
+                                                                  {"Stop", "StopBroadcast"},
+                                                                  {"Pause", "PauseBroadcast"},
+                                                                  {"Delayed Pause", "DelayPauseBroadcast"}};
     ASSERT_EQ(EventTypes().size(), 17u);
     std::vector<int> ids;
-    for (size_t i = 0; i < EventTypes().size(); ++i)
-        ids.push_back(AddEvent(10 + 10.0 * static_cast<double>(i), EventTypes()[i].name));
-    // Type names count exactly: a different case is no type at all.
-    const int lowerCase = AddEvent(500, "start");
+    for (size_t i = 0; i < acting.size(); ++i)
+        ids.push_back(AddEvent(10 + 10.0 * static_cast<double>(i), acting[i].first));
     for (size_t i = 0; i < ids.size(); ++i) {
         actions.clear();
         Run(10000);
-        EXPECT_EQ(Status(ids[i]), "Completed") << EventTypes()[i].name;
-        const auto found = acting.find(EventTypes()[i].name);
-        EXPECT_EQ(actions, found == acting.end() ? std::vector<std::string>{}
-                                                 : std::vector<std::string>{found->second})
-            << EventTypes()[i].name;
+        EXPECT_EQ(Status(ids[i]), "Completed") << acting[i].first;
+        EXPECT_EQ(actions, std::vector<std::string>{acting[i].second}) << acting[i].first;
     }
-    actions.clear();
-    Run(400000);
-    EXPECT_EQ(Status(lowerCase), "Completed");
+}
+
+// Type names count exactly: a different case is no type at all, and an event
+// that could not act must not read "Completed".
+TEST_F(ScheduledEventsTest, AnUnknownTypeFailsAndSaysSo) {
+    const int lowerCase = AddEvent(5, "start");
+    const int next = AddEvent(8, "Pause");
+    Run(6000);
+    EXPECT_EQ(Status(lowerCase), "Failed");
     EXPECT_TRUE(actions.empty());
+    const std::string line =
+        "Event " + std::to_string(lowerCase) + " \"start\" failed: no event type is called \"start\"";
+    EXPECT_NE(std::find(messages.begin(), messages.end(), line), messages.end());
+    EXPECT_NE(ReadFileText(folder.File(TdmQelData::ExceptionLogFile)).find("no event type is called"),
+              std::string::npos);
+    // The failed row has left the pending rows; the next event still fires.
+    EXPECT_EQ(Shown(), std::vector<int64_t>{next});
+    Run(3000);
+    EXPECT_EQ(Status(next), "Completed");
 }
 
 TEST_F(ScheduledEventsTest, AnEventMissedWhileProcessingWasOffStaysQueued) {
@@ -185,12 +207,14 @@ TEST_F(ScheduledEventsTest, ARemovedEventIsNotCarriedOutAndTheNextOneStillIs) {
     EXPECT_EQ(actions, (std::vector<std::string>{"PauseBroadcast"}));
 }
 
-TEST_F(ScheduledEventsTest, AFailingActionIsLoggedAndTheTickEndsCleanly) {
+TEST_F(ScheduledEventsTest, AFailingActionFailsTheEventAndTheTickEndsCleanly) {
     failAction = true;
     const int failing = AddEvent(2, "Delayed Pause");
     const int next = AddEvent(4, "Pause");
     Run(2000);
-    EXPECT_EQ(Status(failing), "Completed");
+    EXPECT_EQ(Status(failing), "Failed");
+    const std::string line = "Event " + std::to_string(failing) + " \"Delayed Pause\" failed: output gone";
+    EXPECT_NE(std::find(messages.begin(), messages.end(), line), messages.end());
     EXPECT_FALSE(events->Busy());
     EXPECT_FALSE(data->EventLog.ControlsDisabled());
     EXPECT_NE(ReadFileText(folder.File(TdmQelData::ExceptionLogFile)).find("output gone"), std::string::npos);

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+namespace corvane {
+
+// What a due event drives. The station implements it over its parts
+// (playout, commercial breaks, the recorder, the schedule, the library), so
+// an action the station does not provide is a compile error rather than an
+// event that silently does nothing.
+//
+// Each action either does what its event type says or throws an error whose
+// text says why it could not; the dispatch then marks the event "Failed".
+// Main thread. No action asks the operator anything or waits for long: slow
+// work (programs, copies, checks) runs elsewhere and reports through
+// AddMessage when it ends.
+class EventHost {
+public:
+    virtual ~EventHost() = default;
+
+    // --- Broadcast (the console's actions) ---
+    virtual void StartBroadcast() = 0;
+    virtual void StopBroadcast() = 0;
+    virtual void PauseBroadcast() = 0;
+    virtual void DelayPauseBroadcast() = 0;
+
+    // --- What the dispatch shows ---
+    // A line in the console's message list.
+    virtual void AddMessage(const std::string& line) = 0;
+    // The check of "&Run Scheduled Events".
+    virtual void ShowRunScheduledEvents(bool checked) = 0;
+};
+
+} // namespace corvane
