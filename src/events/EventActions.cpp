@@ -20,14 +20,20 @@ void CarryOutEvent(const EventType& type, const DueEvent&, EventHost& host) {
     case EventAction::DelayPauseBroadcast:
         host.DelayPauseBroadcast();
         return;
+    case EventAction::StartCommercial:
+        host.StartCommercialBreak();
+        return;
+    case EventAction::StopCommercial:
+        host.StopCommercialBreak();
+        return;
+    case EventAction::RefreshCommercials:
+        host.RefreshCommercials();
+        return;
     case EventAction::Reset:
     case EventAction::FullReset:
-    case EventAction::RefreshCommercials:
     case EventAction::StartRecording:
     case EventAction::StopRecording:
     case EventAction::PauseRecording:
-    case EventAction::StartCommercial:
-    case EventAction::StopCommercial:
     case EventAction::ExecuteFile:
     case EventAction::LoadPlaylist:
     case EventAction::ShufflePlaylist:

@@ -24,6 +24,17 @@ public:
     virtual void PauseBroadcast() = 0;
     virtual void DelayPauseBroadcast() = 0;
 
+    // --- Commercials ---
+    // Trips the next break as F8 does, fading the item on air over
+    // FadeOutCommercial; today's list is selected first when none is
+    // loaded. Throws when no break went on air.
+    virtual void StartCommercialBreak() = 0;
+    // "Stop Commercial Break and Resume"; throws when no break is on air.
+    virtual void StopCommercialBreak() = 0;
+    // Starts the ad-schedule import when it is installed, then selects and
+    // reloads today's commercial list; throws when there is none.
+    virtual void RefreshCommercials() = 0;
+
     // --- What the dispatch shows ---
     // A line in the console's message list.
     virtual void AddMessage(const std::string& line) = 0;

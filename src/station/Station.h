@@ -108,6 +108,9 @@ private:
     void StopBroadcast() override;
     void PauseBroadcast() override;
     void DelayPauseBroadcast() override;
+    void StartCommercialBreak() override;
+    void StopCommercialBreak() override;
+    void RefreshCommercials() override;
     void AddMessage(const std::string& line) override;
     void ShowRunScheduledEvents(bool checked) override;
 

@@ -1,7 +1,18 @@
 // What a due scheduled event drives: the station's side of EventHost.
 #include "station/Station.h"
 
+#include <filesystem>
+#include <stdexcept>
+
 namespace corvane {
+namespace {
+
+bool IsFile(const std::string& path) {
+    std::error_code ignored;
+    return !path.empty() && std::filesystem::is_regular_file(path, ignored);
+}
+
+} // namespace
 
 void Station::StartBroadcast() {
     playout_.StartBroadcast();
@@ -17,6 +28,43 @@ void Station::PauseBroadcast() {
 
 void Station::DelayPauseBroadcast() {
     playout_.DelayPauseBroadcast();
+}
+
+void Station::StartCommercialBreak() {
+    if (playout_.CommercialBreak())
+        throw std::runtime_error("a commercial break is already on air");
+    // The list table may be open and empty since start-up; what counts is
+    // whether a list was chosen.
+    if (commercials_.CurrentList().empty())
+        commercials_.SelectTodaysCommercialList();
+    commercials_.StartCommercialBreak();
+    if (playout_.CommercialBreak())
+        return;
+    const std::string& list = commercials_.CurrentList();
+    throw std::runtime_error(list.empty() ? "no commercial list is loaded and none was found for today"
+                                          : "no break left to air in " + list);
+}
+
+void Station::StopCommercialBreak() {
+    if (!playout_.CommercialBreak())
+        throw std::runtime_error("no commercial break is on air");
+    commercials_.actStopCommercialResume();
+}
+
+void Station::RefreshCommercials() {
+    // The bookings arrive from the uplink program on its own time; the list
+    // the breaks air from is today's commercial list, loaded again here.
+    if (adSchedule_.ImportAdSchedule())
+        AddMessage("Ad schedule import started");
+    else
+        AddMessage(std::string("No ad schedule import: ") + AdSchedule::UplinkProgram + " is not installed");
+    commercials_.SelectTodaysCommercialList();
+    const std::string& list = commercials_.CurrentList();
+    if (list.empty())
+        throw std::runtime_error("no commercial list was found for today");
+    if (!IsFile(list))
+        throw std::runtime_error("commercial list " + list + " is missing");
+    commercials_.ReloadCurrentList();
 }
 
 void Station::AddMessage(const std::string& line) {

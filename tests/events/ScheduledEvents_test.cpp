@@ -36,6 +36,9 @@ public:
         if (failAction)
             throw std::runtime_error("output gone");
     }
+    void StartCommercialBreak() override { actions.push_back("StartCommercialBreak"); }
+    void StopCommercialBreak() override { actions.push_back("StopCommercialBreak"); }
+    void RefreshCommercials() override { actions.push_back("RefreshCommercials"); }
     void AddMessage(const std::string& line) override { messages.push_back(line); }
     void ShowRunScheduledEvents(bool checked) override { runShown = checked; }
 
