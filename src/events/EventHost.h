@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <filesystem>
 #include <string>
 
 namespace corvane {
@@ -34,6 +36,22 @@ public:
     // Starts the ad-schedule import when it is installed, then selects and
     // reloads today's commercial list; throws when there is none.
     virtual void RefreshCommercials() = 0;
+
+    // --- Audio logging ---
+    // Records the input into `path` from its start, as the audio logging
+    // tool does; stops by itself after `maxMs` unless that is negative.
+    // Throws when the recording cannot start (one is running already, no
+    // input, an unwritable file).
+    virtual void StartRecording(const std::string& path, int64_t maxMs) = 0;
+    // Ends the recording; throws when none runs.
+    virtual void StopRecording() = 0;
+    // Pauses the recording, or resumes it when paused; throws when none runs.
+    // Returns true when it is paused now.
+    virtual bool PauseRecording() = 0;
+
+    // --- Where things are ---
+    // The program folder: relative file names of events are taken from it.
+    virtual std::filesystem::path ProgramFolder() const = 0;
 
     // --- What the dispatch shows ---
     // A line in the console's message list.

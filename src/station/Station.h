@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/input/TMMWaveRecorder.h"
 #include "audio/plugins/PluginCommands.h"
 #include "audio/plugins/TMMDSPPlugin.h"
 #include "commercials/AdSchedule.h"
@@ -82,6 +83,8 @@ public:
     // UseRecordingInput, else the one the devices open at first use.
     WaveInDevice& RecordingInput();
     void UseRecordingInput(WaveInDevice& input) { recordingInput_ = &input; }
+    // The recorder of the scheduled events; nullptr until one started.
+    TMMWaveRecorder* EventRecorder() { return eventRecorder_.get(); }
     const Seams& seams() const { return seams_; }
 
 private:
@@ -111,6 +114,10 @@ private:
     void StartCommercialBreak() override;
     void StopCommercialBreak() override;
     void RefreshCommercials() override;
+    void StartRecording(const std::string& path, int64_t maxMs) override;
+    void StopRecording() override;
+    bool PauseRecording() override;
+    std::filesystem::path ProgramFolder() const override { return core_.ProgramFolder(); }
     void AddMessage(const std::string& line) override;
     void ShowRunScheduledEvents(bool checked) override;
 
@@ -136,6 +143,10 @@ private:
     TAudioRack rack_;
     std::unique_ptr<WaveInDevice> ownRecordingInput_;
     WaveInDevice* recordingInput_ = nullptr;
+    // What scheduled events record with: made at the first "Start Recording"
+    // and configured as the audio logging tool, on the same input. Goes
+    // before the input it records from.
+    std::unique_ptr<TMMWaveRecorder> eventRecorder_;
 };
 
 } // namespace corvane

@@ -1,5 +1,6 @@
 // What a due scheduled event drives: the station's side of EventHost.
 #include "station/Station.h"
+#include "tools/AudioLogging.h"
 
 #include <filesystem>
 #include <stdexcept>
@@ -65,6 +66,37 @@ void Station::RefreshCommercials() {
     if (!IsFile(list))
         throw std::runtime_error("commercial list " + list + " is missing");
     commercials_.ReloadCurrentList();
+}
+
+void Station::StartRecording(const std::string& path, int64_t maxMs) {
+    if (!eventRecorder_) {
+        eventRecorder_ = std::make_unique<TMMWaveRecorder>(RecordingInput(), seams_.dispatcher,
+                                                           seams_.prompter, "EventRecorder");
+        ConfigureAudioLogging(*eventRecorder_);
+    }
+    if (!eventRecorder_->Input().State().Closed())
+        throw std::runtime_error("a recording into " + eventRecorder_->Wave().FileName() +
+                                 " is still running");
+    eventRecorder_->SetMaxRecordTime(maxMs);
+    eventRecorder_->SetRecordFileName(path);
+    eventRecorder_->StartRecording();
+}
+
+void Station::StopRecording() {
+    if (!eventRecorder_ || eventRecorder_->Input().State().Closed())
+        throw std::runtime_error("no recording is running");
+    eventRecorder_->StopRecording();
+}
+
+bool Station::PauseRecording() {
+    if (!eventRecorder_ || eventRecorder_->Input().State().Closed())
+        throw std::runtime_error("no recording is running");
+    if (eventRecorder_->Input().State().paused) {
+        eventRecorder_->RestartRecording();
+        return false;
+    }
+    eventRecorder_->PauseRecording();
+    return true;
 }
 
 void Station::AddMessage(const std::string& line) {

@@ -39,6 +39,13 @@ public:
     void StartCommercialBreak() override { actions.push_back("StartCommercialBreak"); }
     void StopCommercialBreak() override { actions.push_back("StopCommercialBreak"); }
     void RefreshCommercials() override { actions.push_back("RefreshCommercials"); }
+    void StartRecording(const std::string&, int64_t) override { actions.push_back("StartRecording"); }
+    void StopRecording() override { actions.push_back("StopRecording"); }
+    bool PauseRecording() override {
+        actions.push_back("PauseRecording");
+        return true;
+    }
+    std::filesystem::path ProgramFolder() const override { return "/nonexistent"; }
     void AddMessage(const std::string& line) override { messages.push_back(line); }
     void ShowRunScheduledEvents(bool checked) override { runShown = checked; }
 
