@@ -32,63 +32,137 @@ fs::path EventPath(const DueEvent& event, const EventHost& host) {
     return path.is_absolute() ? path : host.ProgramFolder() / path;
 }
 
-void StartRecording(const DueEvent& event, EventHost& host) {
-    const EventParams params = ParamsOf(event, {"Length"});
-    const fs::path path = EventPath(event, host);
-    // A pattern such as "{yyyy-mm}/show-{dd}.wav" may name a folder that the
-    // month has not made yet.
-    std::error_code ec;
-    fs::create_directories(path.parent_path(), ec);
-    host.StartRecording(path.string(), params.LengthMs("Length").value_or(-1));
-    host.AddMessage("Recording into " + path.string());
-}
-
 } // namespace
 
-void CarryOutEvent(const EventType& type, const DueEvent& event, EventHost& host) {
+EventActions::EventActions(TdmQelData& data, Seams seams, EventHost& host)
+    : seams_(seams), host_(host), schedule_(data, seams) {}
+
+void EventActions::Carry(const EventType& type, const DueEvent& event) {
     switch (type.action) {
     case EventAction::StartBroadcast:
-        host.StartBroadcast();
+        host_.StartBroadcast();
         return;
     case EventAction::StopBroadcast:
-        host.StopBroadcast();
+        host_.StopBroadcast();
         return;
     case EventAction::PauseBroadcast:
-        host.PauseBroadcast();
+        host_.PauseBroadcast();
         return;
     case EventAction::DelayPauseBroadcast:
-        host.DelayPauseBroadcast();
+        host_.DelayPauseBroadcast();
         return;
     case EventAction::StartCommercial:
-        host.StartCommercialBreak();
+        ParamsOf(event);
+        host_.StartCommercialBreak();
         return;
     case EventAction::StopCommercial:
-        host.StopCommercialBreak();
+        ParamsOf(event);
+        host_.StopCommercialBreak();
         return;
     case EventAction::RefreshCommercials:
-        host.RefreshCommercials();
+        ParamsOf(event);
+        RefreshCommercials();
         return;
     case EventAction::StartRecording:
-        StartRecording(event, host);
+        StartRecording(event);
         return;
     case EventAction::StopRecording:
         ParamsOf(event);
-        host.StopRecording();
+        host_.StopRecording();
         return;
     case EventAction::PauseRecording:
         ParamsOf(event);
-        host.AddMessage(host.PauseRecording() ? "Recording paused" : "Recording resumed");
+        host_.AddMessage(host_.PauseRecording() ? "Recording paused" : "Recording resumed");
+        return;
+    case EventAction::LoadPlaylist:
+        LoadPlaylist(event);
+        return;
+    case EventAction::ShufflePlaylist:
+        ShufflePlaylist(event);
         return;
     case EventAction::Reset:
+        ParamsOf(event);
+        Reset();
+        return;
     case EventAction::FullReset:
+        FullReset(event);
+        return;
     case EventAction::ExecuteFile:
-    case EventAction::LoadPlaylist:
-    case EventAction::ShufflePlaylist:
     case EventAction::VerifyAudioCache:
     case EventAction::RefreshAudioCache:
         break;
     }
     throw std::runtime_error("this console cannot carry out \"" + type.name + "\" events yet");
+}
+
+void EventActions::StartRecording(const DueEvent& event) {
+    const EventParams params = ParamsOf(event, {"Length"});
+    const fs::path path = EventPath(event, host_);
+    // A pattern such as "{yyyy-mm}/show-{dd}.wav" may name a folder that the
+    // month has not made yet.
+    std::error_code ec;
+    fs::create_directories(path.parent_path(), ec);
+    host_.StartRecording(path.string(), params.LengthMs("Length").value_or(-1));
+    host_.AddMessage("Recording into " + path.string());
+}
+
+void EventActions::LoadPlaylist(const DueEvent& event) {
+    const EventParams params = ParamsOf(event, {"Play"});
+    const bool play = params.Flag("Play", false);
+    const fs::path path = EventPath(event, host_);
+    const bool wasOnAir = host_.OnAir();
+    const fs::path aside = schedule_.Load(path, AsideFolder(), seams_.clock.Now(), ScheduleDisplays());
+    if (!aside.empty())
+        host_.AddMessage("The unsaved schedule was written to " + aside.string());
+    host_.AddMessage("Schedule loaded from " + path.string());
+    if (play && wasOnAir)
+        host_.StartBroadcast();
+}
+
+void EventActions::ShufflePlaylist(const DueEvent& event) {
+    ParamsOf(event);
+    const int rows = schedule_.ShuffleAfter(host_.OnAir() ? host_.OnAirItem() : 0);
+    host_.AddMessage("Shuffled " + std::to_string(rows) + " schedule rows");
+}
+
+void EventActions::Reset() {
+    host_.StopBroadcast();
+    schedule_.CursorToFirstRow();
+}
+
+void EventActions::FullReset(const DueEvent& event) {
+    ParamsOf(event);
+    Reset();
+    const std::string last = host_.LastScheduleFile();
+    if (last.empty())
+        throw std::runtime_error("no schedule file was loaded before");
+    const fs::path aside = schedule_.Load(last, AsideFolder(), seams_.clock.Now(), ScheduleDisplays());
+    if (!aside.empty())
+        host_.AddMessage("The unsaved schedule was written to " + aside.string());
+    host_.AddMessage("Schedule loaded from " + last);
+    schedule_.CursorToFirstRow();
+    host_.ReloadTodaysCommercials();
+}
+
+void EventActions::RefreshCommercials() {
+    // The bookings arrive from the uplink program on its own time; the list
+    // the breaks air from is today's commercial list, loaded again here.
+    host_.AddMessage(host_.StartAdScheduleImport() ? "Ad schedule import started"
+                                                   : "No ad schedule import: the importer is not installed");
+    host_.ReloadTodaysCommercials();
+}
+
+fs::path EventActions::AsideFolder() const {
+    const fs::path last = host_.LastScheduleFile();
+    std::error_code ec;
+    if (!last.empty() && fs::is_directory(last.parent_path(), ec))
+        return last.parent_path();
+    return host_.ProgramFolder();
+}
+
+EventSchedule::Displays EventActions::ScheduleDisplays() {
+    return {[this](int seconds) { host_.ShowScheduleTotal(seconds); },
+            [this](const std::string& path) { host_.SetLastScheduleFile(path); }};
 }
 
 } // namespace corvane

@@ -1,17 +1,41 @@
 #pragma once
 
 #include "events/DueEvent.h"
+#include "events/EventSchedule.h"
 #include "events/EventTypes.h"
+#include "platform/Seams.h"
 
 namespace corvane {
 
 class EventHost;
+class TdmQelData;
 
-// Carries out a due event of a known type through the host: reads its file
-// name and parameters, checks them, and runs the host's action. Returns when
-// the action was taken; throws an error saying what failed otherwise (a
+// Carries out due events: reads an event's file name and parameters, checks
+// them, and acts through the host or on the schedule. Carry returns when the
+// action was taken and throws an error saying what failed otherwise (a
 // missing file, a parameter that does not read, a part that refused).
-// Main thread.
-void CarryOutEvent(const EventType& type, const DueEvent& event, EventHost& host);
+// Main thread; nothing here asks the operator or waits for long.
+class EventActions {
+public:
+    EventActions(TdmQelData& data, Seams seams, EventHost& host);
+
+    void Carry(const EventType& type, const DueEvent& event);
+
+private:
+    void StartRecording(const DueEvent& event);
+    void LoadPlaylist(const DueEvent& event);
+    void ShufflePlaylist(const DueEvent& event);
+    void Reset();
+    void FullReset(const DueEvent& event);
+    void RefreshCommercials();
+    // Where an unsaved schedule is written aside: beside the last schedule
+    // file, else in the program folder.
+    std::filesystem::path AsideFolder() const;
+    EventSchedule::Displays ScheduleDisplays();
+
+    Seams seams_;
+    EventHost& host_;
+    EventSchedule schedule_;
+};
 
 } // namespace corvane

@@ -25,6 +25,10 @@ public:
     virtual void StopBroadcast() = 0;
     virtual void PauseBroadcast() = 0;
     virtual void DelayPauseBroadcast() = 0;
+    // Whether the console is on air, and the ItemPlayOrder of the item on
+    // air (0: none).
+    virtual bool OnAir() const = 0;
+    virtual int OnAirItem() const = 0;
 
     // --- Commercials ---
     // Trips the next break as F8 does, fading the item on air over
@@ -33,9 +37,11 @@ public:
     virtual void StartCommercialBreak() = 0;
     // "Stop Commercial Break and Resume"; throws when no break is on air.
     virtual void StopCommercialBreak() = 0;
-    // Starts the ad-schedule import when it is installed, then selects and
-    // reloads today's commercial list; throws when there is none.
-    virtual void RefreshCommercials() = 0;
+    // Starts the ad-schedule import when it is installed; false when not.
+    virtual bool StartAdScheduleImport() = 0;
+    // Selects today's commercial list and loads it again; throws when there
+    // is none.
+    virtual void ReloadTodaysCommercials() = 0;
 
     // --- Audio logging ---
     // Records the input into `path` from its start, as the audio logging
@@ -48,6 +54,14 @@ public:
     // Pauses the recording, or resumes it when paused; throws when none runs.
     // Returns true when it is paused now.
     virtual bool PauseRecording() = 0;
+
+    // --- The schedule ---
+    // The schedule's total (seconds) in the console's display.
+    virtual void ShowScheduleTotal(int seconds) = 0;
+    // The schedule file loaded last (the settings' LastScheduleLocation);
+    // empty when none.
+    virtual std::string LastScheduleFile() const = 0;
+    virtual void SetLastScheduleFile(const std::string& path) = 0;
 
     // --- Where things are ---
     // The program folder: relative file names of events are taken from it.

@@ -3,8 +3,8 @@
 #include "data/ControlsSuspended.h"
 #include "data/DateTimeText.h"
 #include "data/Table.h"
+#include "data/TdmQelData.h"
 #include "events/DueEvent.h"
-#include "events/EventActions.h"
 #include "events/EventHost.h"
 #include "events/EventTypes.h"
 #include "platform/ExceptionGuard.h"
@@ -28,8 +28,9 @@ private:
 
 } // namespace
 
-ScheduledEvents::ScheduledEvents(Clock& clock, Table& eventLog, Timer& eventTimer, EventHost& host)
-    : clock_(clock), EventLog(eventLog), EventTimer(eventTimer), host_(host) {
+ScheduledEvents::ScheduledEvents(Seams seams, TdmQelData& data, Timer& eventTimer, EventHost& host)
+    : clock_(seams.clock), EventLog(data.EventLog), EventTimer(eventTimer), host_(host),
+      actions_(data, seams, host) {
     EventTimer.SetOnTimer([this] { EventTimerTimer(); });
 }
 
@@ -126,7 +127,7 @@ const char* ScheduledEvents::Carry(const DueEvent& event) {
         if (!type)
             throw std::runtime_error("no event type is called \"" + event.type + "\"");
         AddMessage(type->messageLine);
-        CarryOutEvent(*type, event, host_);
+        actions_.Carry(*type, event);
         return Completed;
     } catch (...) {
         const std::exception_ptr error = std::current_exception();

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "events/EventActions.h"
 #include "platform/Clock.h"
 #include "platform/DateTime.h"
+#include "platform/Seams.h"
 #include "platform/Timer.h"
 
 #include <functional>
@@ -12,6 +14,7 @@ namespace corvane {
 class EventHost;
 struct DueEvent;
 class Table;
+class TdmQelData;
 
 // How the event editor was closed.
 enum class EditorAnswer { Apply, Cancel };
@@ -27,7 +30,9 @@ enum class EditorAnswer { Apply, Cancel };
 class ScheduledEvents {
 public:
     // `eventTimer` is the console's EventTimer; this object sets its tick.
-    ScheduledEvents(Clock& clock, Table& eventLog, Timer& eventTimer, EventHost& host);
+    // The events are data's EventLog; what they do acts on data's tables and
+    // through the host.
+    ScheduledEvents(Seams seams, TdmQelData& data, Timer& eventTimer, EventHost& host);
     ~ScheduledEvents();
     ScheduledEvents(const ScheduledEvents&) = delete;
     ScheduledEvents& operator=(const ScheduledEvents&) = delete;
@@ -86,6 +91,7 @@ private:
     Table& EventLog;
     Timer& EventTimer;
     EventHost& host_;
+    EventActions actions_;
     int FNextEventID = 0;
     TDateTime FNextEventStart = 0;
     bool busy_ = false;

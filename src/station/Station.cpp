@@ -17,7 +17,7 @@ Station::Station(Seams seams, StationDevices devices, StationSetup setup)
       playout_(seams, data_, core_.Settings(), devices_.output, core_.ProgramFolder(), PlayoutDisplays()),
       commercials_(playout_, data_, core_.Settings(), seams.clock, CommercialDisplays()),
       adSchedule_(data_, seams.clock, seams.shell, core_.ProgramFolder()),
-      events_(seams.clock, data_.EventLog, core_.EventTimer(), *this),
+      events_(seams, data_, core_.EventTimer(), *this),
       rack_(data_, AudioRackPlayout(playout_), RackDisplays()) {
     // Taking the ring buffer's output first, then handing the plug-in to the
     // output: each link is exclusive, so the two steps move the plug-in in.

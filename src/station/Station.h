@@ -111,12 +111,20 @@ private:
     void StopBroadcast() override;
     void PauseBroadcast() override;
     void DelayPauseBroadcast() override;
+    bool OnAir() const override { return playout_.OnAir(); }
+    int OnAirItem() const override { return playout_.CurrentItem(); }
     void StartCommercialBreak() override;
     void StopCommercialBreak() override;
-    void RefreshCommercials() override;
+    bool StartAdScheduleImport() override { return adSchedule_.ImportAdSchedule(); }
+    void ReloadTodaysCommercials() override;
     void StartRecording(const std::string& path, int64_t maxMs) override;
     void StopRecording() override;
     bool PauseRecording() override;
+    void ShowScheduleTotal(int seconds) override { core_.ShowTotalDuration(seconds); }
+    std::string LastScheduleFile() const override { return core_.Settings().LastScheduleLocation; }
+    void SetLastScheduleFile(const std::string& path) override {
+        core_.MutableSettings().LastScheduleLocation = path;
+    }
     std::filesystem::path ProgramFolder() const override { return core_.ProgramFolder(); }
     void AddMessage(const std::string& line) override;
     void ShowRunScheduledEvents(bool checked) override;

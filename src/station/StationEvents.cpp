@@ -52,13 +52,7 @@ void Station::StopCommercialBreak() {
     commercials_.actStopCommercialResume();
 }
 
-void Station::RefreshCommercials() {
-    // The bookings arrive from the uplink program on its own time; the list
-    // the breaks air from is today's commercial list, loaded again here.
-    if (adSchedule_.ImportAdSchedule())
-        AddMessage("Ad schedule import started");
-    else
-        AddMessage(std::string("No ad schedule import: ") + AdSchedule::UplinkProgram + " is not installed");
+void Station::ReloadTodaysCommercials() {
     commercials_.SelectTodaysCommercialList();
     const std::string& list = commercials_.CurrentList();
     if (list.empty())

@@ -38,7 +38,13 @@ public:
     }
     void StartCommercialBreak() override { actions.push_back("StartCommercialBreak"); }
     void StopCommercialBreak() override { actions.push_back("StopCommercialBreak"); }
-    void RefreshCommercials() override { actions.push_back("RefreshCommercials"); }
+    bool StartAdScheduleImport() override { return false; }
+    void ReloadTodaysCommercials() override { actions.push_back("ReloadTodaysCommercials"); }
+    bool OnAir() const override { return false; }
+    int OnAirItem() const override { return 0; }
+    void ShowScheduleTotal(int) override {}
+    std::string LastScheduleFile() const override { return {}; }
+    void SetLastScheduleFile(const std::string&) override {}
     void StartRecording(const std::string&, int64_t) override { actions.push_back("StartRecording"); }
     void StopRecording() override { actions.push_back("StopRecording"); }
     bool PauseRecording() override {
@@ -71,7 +77,7 @@ protected:
                                             seams.fileDialogs);
         data->OpenTables();
         timer = seams.studio.CreateTimer("EventTimer", 1000);
-        events = std::make_unique<ScheduledEvents>(seams.studio.clock(), data->EventLog, *timer, host);
+        events = std::make_unique<ScheduledEvents>(seams.seams(), *data, *timer, host);
         events->StartEventProcessing();
     }
     void Restart() {
