@@ -35,7 +35,8 @@ fs::path EventPath(const DueEvent& event, const EventHost& host) {
 } // namespace
 
 EventActions::EventActions(TdmQelData& data, Seams seams, EventHost& host)
-    : seams_(seams), host_(host), schedule_(data, seams) {}
+    : seams_(seams), host_(host), schedule_(data, seams),
+      programs_(seams.dispatcher, [this](const std::string& line) { host_.AddMessage(line); }) {}
 
 void EventActions::Carry(const EventType& type, const DueEvent& event) {
     switch (type.action) {
@@ -88,6 +89,8 @@ void EventActions::Carry(const EventType& type, const DueEvent& event) {
         FullReset(event);
         return;
     case EventAction::ExecuteFile:
+        ExecuteFile(event);
+        return;
     case EventAction::VerifyAudioCache:
     case EventAction::RefreshAudioCache:
         break;
@@ -142,6 +145,15 @@ void EventActions::FullReset(const DueEvent& event) {
     host_.AddMessage("Schedule loaded from " + last);
     schedule_.CursorToFirstRow();
     host_.ReloadTodaysCommercials();
+}
+
+void EventActions::ExecuteFile(const DueEvent& event) {
+    const EventParams params = ParamsOf(event, {"Args", "Limit"});
+    const fs::path program = EventPath(event, host_);
+    const std::vector<std::string> arguments = SplitArguments(params.Get("Args").value_or(""));
+    const int limit = params.Seconds("Limit").value_or(DefaultProgramLimitSeconds);
+    programs_.Start(program, arguments, host_.ProgramFolder(), std::chrono::seconds(limit));
+    host_.AddMessage("Execute File: " + program.string() + " started");
 }
 
 void EventActions::RefreshCommercials() {

@@ -3,6 +3,7 @@
 #include "events/DueEvent.h"
 #include "events/EventSchedule.h"
 #include "events/EventTypes.h"
+#include "events/ProgramRunner.h"
 #include "platform/Seams.h"
 
 namespace corvane {
@@ -17,6 +18,9 @@ class TdmQelData;
 // Main thread; nothing here asks the operator or waits for long.
 class EventActions {
 public:
+    // How long an "Execute File" program may run unless its Limit says.
+    static constexpr int DefaultProgramLimitSeconds = 600;
+
     EventActions(TdmQelData& data, Seams seams, EventHost& host);
 
     void Carry(const EventType& type, const DueEvent& event);
@@ -28,6 +32,7 @@ private:
     void Reset();
     void FullReset(const DueEvent& event);
     void RefreshCommercials();
+    void ExecuteFile(const DueEvent& event);
     // Where an unsaved schedule is written aside: beside the last schedule
     // file, else in the program folder.
     std::filesystem::path AsideFolder() const;
@@ -36,6 +41,11 @@ private:
     Seams seams_;
     EventHost& host_;
     EventSchedule schedule_;
+    ProgramRunner programs_;
+
+public:
+    // The programs "Execute File" started that are still running.
+    const ProgramRunner& Programs() const { return programs_; }
 };
 
 } // namespace corvane

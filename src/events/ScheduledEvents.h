@@ -56,6 +56,8 @@ public:
     void RemoveEvent();
 
     bool Busy() const { return busy_; }
+    // The programs "Execute File" events started that are still running.
+    const ProgramRunner& Programs() const { return actions_.Programs(); }
     int NextEventID() const { return FNextEventID; }
     TDateTime NextEventStart() const { return FNextEventStart; }
 
