@@ -1,8 +1,11 @@
 #include "events/EventActions.h"
 
+#include "data/AtomicFile.h"
+#include "data/TdmQelData.h"
 #include "events/EventHost.h"
 #include "events/EventParams.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
 
@@ -35,8 +38,14 @@ fs::path EventPath(const DueEvent& event, const EventHost& host) {
 } // namespace
 
 EventActions::EventActions(TdmQelData& data, Seams seams, EventHost& host)
-    : seams_(seams), host_(host), schedule_(data, seams),
-      programs_(seams.dispatcher, [this](const std::string& line) { host_.AddMessage(line); }) {}
+    : data_(data), seams_(seams), host_(host), schedule_(data, seams),
+      programs_(seams.dispatcher, [this](const std::string& line) { host_.AddMessage(line); }),
+      verification_(seams.dispatcher,
+                    {[this](const std::string& line) { verificationLines_.push_back(line); },
+                     {},
+                     [this] { VerificationFinished(); }}),
+      cacheRefresh_(seams.dispatcher,
+                    [this](const AudioCacheRefresh::Outcome& outcome) { RefreshFinished(outcome); }) {}
 
 void EventActions::Carry(const EventType& type, const DueEvent& event) {
     switch (type.action) {
@@ -92,10 +101,15 @@ void EventActions::Carry(const EventType& type, const DueEvent& event) {
         ExecuteFile(event);
         return;
     case EventAction::VerifyAudioCache:
+        ParamsOf(event);
+        VerifyAudioCache();
+        return;
     case EventAction::RefreshAudioCache:
-        break;
+        ParamsOf(event);
+        RefreshAudioCache();
+        return;
     }
-    throw std::runtime_error("this console cannot carry out \"" + type.name + "\" events yet");
+    throw std::runtime_error("no action for \"" + type.name + "\"");
 }
 
 void EventActions::StartRecording(const DueEvent& event) {
@@ -154,6 +168,65 @@ void EventActions::ExecuteFile(const DueEvent& event) {
     const int limit = params.Seconds("Limit").value_or(DefaultProgramLimitSeconds);
     programs_.Start(program, arguments, host_.ProgramFolder(), std::chrono::seconds(limit));
     host_.AddMessage("Execute File: " + program.string() + " started");
+}
+
+void EventActions::VerifyAudioCache() {
+    if (verification_.Running())
+        throw std::runtime_error("a verification of the audio cache is still running");
+    verificationLines_.clear();
+    verification_.RunVerificationReport(data_.cdsAudioLibrary);
+    host_.AddMessage("Verify Audio Cache: started");
+}
+
+void EventActions::VerificationFinished() {
+    const auto count = [this](const char* prefix) {
+        return std::count_if(verificationLines_.begin(), verificationLines_.end(),
+                             [prefix](const std::string& line) { return line.rfind(prefix, 0) == 0; });
+    };
+    const auto missing = count("Missing File: ");
+    const auto problems = count("Problem File: ");
+    try {
+        const fs::path report = WriteReport("audio-verification", verificationLines_);
+        host_.AddMessage("Verify Audio Cache: " + std::to_string(missing) + " missing, " +
+                         std::to_string(problems) + " problem files; report in " + report.string());
+    } catch (const std::exception& e) {
+        host_.AddMessage(std::string("Verify Audio Cache: the report could not be written: ") + e.what());
+    }
+}
+
+void EventActions::RefreshAudioCache() {
+    cacheRefresh_.Start(data_.cdsAudioLibrary);
+    host_.AddMessage("Refresh Audio Cache: started");
+}
+
+void EventActions::RefreshFinished(const AudioCacheRefresh::Outcome& outcome) {
+    std::vector<std::string> lines;
+    for (const std::string& copied : outcome.copied)
+        lines.push_back("Copied: " + copied);
+    for (const std::string& failed : outcome.failed)
+        lines.push_back("Failed: " + failed);
+    std::string summary = "Refresh Audio Cache: " + std::to_string(outcome.copied.size()) + " copied, " +
+                          std::to_string(outcome.upToDate) + " up to date, " +
+                          std::to_string(outcome.failed.size()) + " failed";
+    try {
+        summary += "; report in " + WriteReport("audio-cache-refresh", lines).string();
+    } catch (const std::exception& e) {
+        summary += std::string("; the report could not be written: ") + e.what();
+    }
+    host_.AddMessage(summary);
+    // The first failures in the message list too, where the operator looks first.
+    for (size_t i = 0; i < outcome.failed.size() && i < ProgramRunner::ErrorLinesReported; ++i)
+        host_.AddMessage("  Failed: " + outcome.failed[i]);
+}
+
+fs::path EventActions::WriteReport(const std::string& stem, const std::vector<std::string>& lines) {
+    const fs::path path =
+        host_.ProgramFolder() / ExpandDateTimePattern(stem + "-{yyyymmdd-hhnnss}.txt", seams_.clock.Now());
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    WriteFileAtomically(path.string(), [&](const std::string& temp) { WriteNewFile(temp, text); });
+    return path;
 }
 
 void EventActions::RefreshCommercials() {

@@ -58,6 +58,8 @@ public:
     bool Busy() const { return busy_; }
     // The programs "Execute File" events started that are still running.
     const ProgramRunner& Programs() const { return actions_.Programs(); }
+    // Waits for the background work of the cache events (tests).
+    void WaitForCacheWork() { actions_.WaitForCacheWork(); }
     int NextEventID() const { return FNextEventID; }
     TDateTime NextEventStart() const { return FNextEventStart; }
 
