@@ -18,6 +18,34 @@ namespace fs = std::filesystem;
 
 constexpr const char* OrderField = "ItemPlayOrderAbsolute";
 
+// A schedule file loaded by an event: no window around it, so only the
+// total and the remembered file are shown; the tool bar's commands and the
+// grid's selection are the window's business.
+class EventScheduleEditorHost final : public ScheduleEditorHost {
+public:
+    explicit EventScheduleEditorHost(const EventSchedule::Displays& displays) : displays_(displays) {}
+
+    void ShowTotalDuration(int seconds) override {
+        if (displays_.showTotal)
+            displays_.showTotal(seconds);
+    }
+    void SetLastScheduleLocation(const std::string& path) override {
+        if (displays_.setLastScheduleFile)
+            displays_.setLastScheduleFile(path);
+    }
+    void RefreshCommands() override {}
+    void SetOnAirFalse() override {}
+    bool MoveCommandsEnabled() override { return false; }
+    void EnableMoveCommands() override {}
+    void ClearScheduleSelection() override {}
+    void KeepResponsive() override {}
+    void CutPasteChanged() override {}
+    void SetBusy(bool) override {}
+
+private:
+    const EventSchedule::Displays& displays_;
+};
+
 bool IsScheduleFile(const fs::path& file) {
     std::string extension = file.extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(),
@@ -42,10 +70,8 @@ fs::path EventSchedule::Load(const fs::path& file, const fs::path& asideFolder, 
         schedule.Active() && schedule.ChangesPending() ? WriteAside(asideFolder, now) : fs::path();
     if (IsScheduleFile(file)) {
         AudioFileFacts facts(data_);
-        ScheduleEditorHost host;
-        host.ShowTotalDuration = displays.showTotal;
-        host.SetLastScheduleLocation = displays.setLastScheduleFile;
-        ScheduleEditor editor(data_, facts, seams_, std::move(host));
+        EventScheduleEditorHost host(displays);
+        ScheduleEditor editor(data_, facts, seams_, host);
         editor.LoadScheduleFile(file.string(), LoadOrigin::Program);
     } else {
         PlayListLoadHost host;
