@@ -57,7 +57,11 @@ struct StationSetup {
 // (the offline renderer, benchmarks, tests). The seams and the devices come
 // from outside, so the application builds it on Qt and PortAudio and the
 // virtual studio builds the same station. Main thread.
-class Station final : private ConsoleView, private EventHost {
+class Station final : private ConsoleView,
+                      private ConsoleParts,
+                      private PlayoutHost,
+                      private RackConsole,
+                      private EventHost {
 public:
     Station(Seams seams, StationDevices devices, StationSetup setup);
     ~Station() override;
@@ -106,6 +110,48 @@ private:
     void ProcessPendingMessages() override { view_->ProcessPendingMessages(); }
     void Repaint() override { view_->Repaint(); }
 
+    // ConsoleParts: the core's start-up and shutdown steps go to the
+    // station's own parts, and the window's through the view. The core calls
+    // them only after the station is built (FormCreate) and before it goes.
+    void SetOnAir(bool on) override { playout_.SetOnAir(on); }
+    void RefreshCommands() override { playout_.RefreshCommands(); }
+    void StartItem() override { playout_.StartItem(); }
+    std::pair<int, int> OnAirPlace() override { return playout_.OnAirPlace(); }
+    void ResumeItem(int item, int positionMs) override { playout_.ResumeItem(item, positionMs); }
+    void StopOutput() override { playout_.Shutdown(); }
+    void LoadScheduleFile(const std::string& path) override { view_->LoadScheduleFile(path); }
+    void RefreshRecentPlayLists() override { view_->RefreshRecentPlayLists(); }
+    void RegisterFileTypes() override;
+    void SetBreakActive(bool active) override { commercials_.SetBreakActive(active); }
+    void SelectTodaysCommercialList() override;
+    void StartEventProcessing() override { events_.StartEventProcessing(); }
+    void LoadRack(const std::string& path) override { rack_.LoadRack(path); }
+    void ShowFirstRunWizard() override { view_->ShowFirstRunWizard(); }
+
+    // PlayoutHost: playout's displays go to the view; a break's port closes
+    // (and its reset of the break, SetBreakActive above) go to the
+    // commercial breaks.
+    void ApplyCommands(const PlayoutCommands& commands) override { view_->ApplyPlayoutCommands(commands); }
+    void ShowItemInfo(const std::string& title, const std::string& file, int lengthMs) override {
+        view_->ShowItemHeard(title, file, lengthMs);
+    }
+    void ClearItemInfo() override { view_->ClearItemHeard(); }
+    void ShowRemaining(int remainingMs) override { view_->ShowRemaining(remainingMs); }
+    void SetGauge(int percent) override { view_->ShowGauge(percent); }
+    void ShowDelayedPause(bool visible) override { view_->ShowDelayedPause(visible); }
+    void HoldGridRepaint(bool hold) override { view_->HoldGridRepaint(hold); }
+    void RepaintGrid() override { view_->RepaintGrid(playout_.CurrentItem(), playout_.NextItem()); }
+    void SetBusy(bool busy) override { view_->SetBusy(busy); }
+    void CommercialPortClosed(int port) override { commercials_.CommercialPortClosed(port); }
+    void BufferPlayed(const uint8_t* bytes, uint32_t length) override { view_->BufferPlayed(bytes, length); }
+
+    CommercialsView CommercialDisplays();
+    // RackConsole: the rack's buttons go to the view (its caption through
+    // SetRackCaption above), a rack chosen from the rack list to the core.
+    void EnableRackButtons(bool up, bool down) override { view_->EnableRackButtons(up, down); }
+    void UseRack(const std::string& path) override { core_.LoadRack(path); }
+    std::string CurrentRackFile() const override { return core_.CurrentRackFile(); }
+
     // EventHost (StationEvents.cpp): what a due event drives.
     void StartBroadcast() override;
     void StopBroadcast() override;
@@ -129,13 +175,9 @@ private:
     void AddMessage(const std::string& line) override;
     void ShowRunScheduledEvents(bool checked) override;
 
-    ConsoleParts Parts(std::function<void()> registerFileTypes);
-    PlayoutHost PlayoutDisplays();
-    CommercialsView CommercialDisplays();
-    RackConsole RackDisplays();
-
     Seams seams_;
     StationDevices devices_;
+    std::function<void()> registerFileTypes_;
     HeadlessStationView headless_;
     StationView* view_ = &headless_;
 
