@@ -25,6 +25,32 @@ bool IsScheduleFile(const fs::path& file) {
     return extension == ".wsl";
 }
 
+// An event's schedule-file load shows the total and notes the file as the
+// last one loaded; it has no grid, commands or cursor of its own to update.
+class LoadDisplays final : public ScheduleEditorHost {
+public:
+    explicit LoadDisplays(const EventSchedule::Displays& displays) : displays_(displays) {}
+    void ShowTotalDuration(int seconds) override {
+        if (displays_.showTotal)
+            displays_.showTotal(seconds);
+    }
+    void SetLastScheduleLocation(const std::string& path) override {
+        if (displays_.setLastScheduleFile)
+            displays_.setLastScheduleFile(path);
+    }
+    void RefreshCommands() override {}
+    void SetOnAirFalse() override {}
+    bool MoveCommandsEnabled() override { return false; }
+    void EnableMoveCommands() override {}
+    void ClearScheduleSelection() override {}
+    void KeepResponsive() override {}
+    void CutPasteChanged() override {}
+    void SetBusy(bool) override {}
+
+private:
+    const EventSchedule::Displays& displays_;
+};
+
 } // namespace
 
 EventSchedule::EventSchedule(TdmQelData& data, Seams seams)
@@ -42,10 +68,8 @@ fs::path EventSchedule::Load(const fs::path& file, const fs::path& asideFolder, 
         schedule.Active() && schedule.ChangesPending() ? WriteAside(asideFolder, now) : fs::path();
     if (IsScheduleFile(file)) {
         AudioFileFacts facts(data_);
-        ScheduleEditorHost host;
-        host.ShowTotalDuration = displays.showTotal;
-        host.SetLastScheduleLocation = displays.setLastScheduleFile;
-        ScheduleEditor editor(data_, facts, seams_, std::move(host));
+        LoadDisplays host(displays);
+        ScheduleEditor editor(data_, facts, seams_, host);
         editor.LoadScheduleFile(file.string(), LoadOrigin::Program);
     } else {
         PlayListLoadHost host;
