@@ -18,18 +18,13 @@ namespace fs = std::filesystem;
 
 constexpr const char* OrderField = "ItemPlayOrderAbsolute";
 
-bool IsScheduleFile(const fs::path& file) {
-    std::string extension = file.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".wsl";
-}
-
-// An event's schedule-file load shows the total and notes the file as the
-// last one loaded; it has no grid, commands or cursor of its own to update.
-class LoadDisplays final : public ScheduleEditorHost {
+// A schedule file loaded by an event: no window around it, so only the
+// total and the remembered file are shown; the tool bar's commands and the
+// grid's selection are the window's business.
+class EventScheduleEditorHost final : public ScheduleEditorHost {
 public:
-    explicit LoadDisplays(const EventSchedule::Displays& displays) : displays_(displays) {}
+    explicit EventScheduleEditorHost(const EventSchedule::Displays& displays) : displays_(displays) {}
+
     void ShowTotalDuration(int seconds) override {
         if (displays_.showTotal)
             displays_.showTotal(seconds);
@@ -51,6 +46,13 @@ private:
     const EventSchedule::Displays& displays_;
 };
 
+bool IsScheduleFile(const fs::path& file) {
+    std::string extension = file.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".wsl";
+}
+
 } // namespace
 
 EventSchedule::EventSchedule(TdmQelData& data, Seams seams)
@@ -68,7 +70,7 @@ fs::path EventSchedule::Load(const fs::path& file, const fs::path& asideFolder, 
         schedule.Active() && schedule.ChangesPending() ? WriteAside(asideFolder, now) : fs::path();
     if (IsScheduleFile(file)) {
         AudioFileFacts facts(data_);
-        LoadDisplays host(displays);
+        EventScheduleEditorHost host(displays);
         ScheduleEditor editor(data_, facts, seams_, host);
         editor.LoadScheduleFile(file.string(), LoadOrigin::Program);
     } else {
