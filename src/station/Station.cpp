@@ -85,7 +85,8 @@ PlayoutHost Station::PlayoutDisplays() {
     host.SetGauge = [this](int percent) { view_->ShowGauge(percent); };
     host.ShowDelayedPause = [this](bool visible) { view_->ShowDelayedPause(visible); };
     host.HoldGridRepaint = [this](bool hold) { view_->HoldGridRepaint(hold); };
-    host.RepaintGrid = [this] { view_->RepaintGrid(playout_.CurrentItem(), playout_.NextItem()); };
+    // The rows lit are those heard, not those whose decks are read.
+    host.RepaintGrid = [this] { view_->RepaintGrid(playout_.HeardItem(), playout_.HeardNextItem()); };
     host.SetBusy = [this](bool busy) { view_->SetBusy(busy); };
     host.SetBreakActive = [this](bool active) { commercials_.SetBreakActive(active); };
     host.CommercialPortClosed = [this](int port) { commercials_.CommercialPortClosed(port); };

@@ -20,7 +20,8 @@ constexpr const char* AudioErrorText = "MM Audio Error - Possibly Corrupt File H
 TPlayoutConsole::TPlayoutConsole(Seams seams, TdmQelData& data, const CorvaneSettings& settings,
                                  WaveDevice& device, std::filesystem::path programFolder, PlayoutHost host)
     : seams_(seams), data_(data), settings_(settings), device_(device), host_(std::move(host)),
-      heard_({host_.ShowItemInfo, host_.ShowRemaining, host_.SetGauge}),
+      heard_({[this](const HeardItemDisplay::Item& item) { ItemHeard(item); }, host_.ShowRemaining,
+              host_.SetGauge}),
       archive_(std::move(programFolder), seams.clock) {
     WireChain();
     HiTimer_ = seams_.timers.CreateTimer("HiTimer", HiTimerIntervalMs);
@@ -180,9 +181,25 @@ void TPlayoutConsole::ShowItemInfo(TMMAudioFile& deck) {
     FItemLength = FRemaining = deck.Duration();
     Table& s = Schedule();
     // A stopped output starts its time line afresh with this item.
-    heard_.ItemStarted(
-        {s.FieldByName("TitleName").AsString(), s.FieldByName("LocalPathToFile").AsString(), FItemLength},
-        deck.Position(), OutputPlaying() ? mmAudioOut_->WrittenMs() : 0);
+    heard_.ItemStarted({s.FieldByName("TitleName").AsString(), s.FieldByName("LocalPathToFile").AsString(),
+                        FItemLength, RowItem(), FNextItem},
+                       deck.Position(), OutputPlaying() ? mmAudioOut_->WrittenMs() : 0);
+}
+
+void TPlayoutConsole::ItemHeard(const HeardItemDisplay::Item& item) {
+    if (host_.ShowItemInfo)
+        host_.ShowItemInfo(item.title, item.file, item.lengthMs);
+    ShowPlaying(item.file);
+    if (host_.RepaintGrid)
+        host_.RepaintGrid();
+}
+
+int TPlayoutConsole::HeardItem() const {
+    return heard_.Shown() ? heard_.Shown()->item : 0;
+}
+
+int TPlayoutConsole::HeardNextItem() const {
+    return heard_.Shown() ? heard_.Shown()->nextItem : 0;
 }
 
 int64_t TPlayoutConsole::HeardMs() const {
@@ -265,24 +282,21 @@ void TPlayoutConsole::StartItem() {
     unplayableRun_ = 0;
     if (startAt)
         deck.Seek(*startAt);
+    const int item = RowItem();
+    const Bookmark row = s.GetBookmark();
+    s.Next();
+    SetNextItem(s.Eof() || RowItem() == item ? 0 : RowItem());
+    s.GotoBookmark(row);
     ShowItemInfo(deck);
     if (!OutputPlaying()) {
-        itemStarting_ = RowItem();
+        itemStarting_ = item;
         mmAudioOut_->Stop();
         mmAudioOut_->Start();
         itemStarting_.reset();
     }
-    ShowPlaying(path);
     WriteArchiveLine(path, startAt ? "Restart Playout Event" : "Start Playout Event");
-    SetCurrentItem(RowItem());
-    const Bookmark row = s.GetBookmark();
+    SetCurrentItem(item);
     onAirRow_ = row;
-
-    s.Next();
-    SetNextItem(s.Eof() ? 0 : RowItem());
-    if (FNextItem == FCurrentItem)
-        SetNextItem(0);
-    s.GotoBookmark(row);
 
     // A resumed item was counted when it first started.
     if (!startAt)
@@ -358,6 +372,7 @@ void TPlayoutConsole::ResetPlayout() {
     }
     SetCurrentItem(0);
     SetNextItem(0);
+    heard_.Clear();
     for (auto& deck : decks_) {
         deck->SetFileName("");
         deck->SetVolume(16384);

@@ -131,6 +131,10 @@ public:
     int NextPort() const { return FNextPort; }
     int CurrentItem() const { return FCurrentItem; }
     int NextItem() const { return FNextItem; }
+    // The item the listener hears and the one after it (0: none): the output
+    // plays the item on air about a queue's length later.
+    int HeardItem() const;
+    int HeardNextItem() const;
     int ItemLength() const { return FItemLength; }
     int Remaining() const { return FRemaining; }
     TDateTime LastStateChange() const { return FLastStateChange; }
@@ -182,7 +186,10 @@ private:
     // schedule loops); false when there is none.
     bool MoveToNextPlayableRow();
     void ShowItemInfo(TMMAudioFile& deck);
+    // "Playing: …" for the file now heard.
     void ShowPlaying(const std::string& path);
+    // An item is heard now: the item display, the status text and the grid's rows.
+    void ItemHeard(const HeardItemDisplay::Item& item);
     void UpdateStatistics(const std::string& path, bool alsoScheduleRow);
     // An archive line that never breaks playout: a failed write goes to the
     // exception log and the caller carries on.

@@ -60,7 +60,6 @@ void TPlayoutConsole::FadeToSelected() {
     if (host_.RepaintGrid)
         host_.RepaintGrid();
     FMergingTracks = wasMerging;
-    ShowPlaying(path);
 }
 
 void TPlayoutConsole::actFadeToNext() {

@@ -3,6 +3,7 @@
 // thread throughout; every entry from a widget goes through the exception guard.
 #include "commercials/ui/CommercialsPage.h"
 #include "commercials/ui/ConsoleCommercials.h"
+#include "commercials/ui/TfrmQelCommercials.h"
 #include "console/ui/TfrmQeLiteMain.h"
 #include "data/TdmQelData.h"
 
@@ -50,13 +51,14 @@ void TfrmQeLiteMain::BindCommercialCommands() {
 }
 
 bool TfrmQeLiteMain::CloseCommercialsEditor(CloseQuestions questions) {
-    if (!commercialsEditor_)
+    TfrmQelCommercials* editor = CommercialsEditor();
+    if (!editor)
         return true;
     if (questions == CloseQuestions::None) {
-        commercialsEditor_->CloseWithoutQuestion();
+        editor->CloseWithoutQuestion();
         return true;
     }
-    return commercialsEditor_->close();
+    return editor->close();
 }
 
 TfrmQelCommercials* TfrmQeLiteMain::CommercialsEditor() {
