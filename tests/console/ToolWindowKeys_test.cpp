@@ -66,7 +66,7 @@ struct KeysWindow : Window {
               // A station past its first run: no welcome wizard over the console.
               WriteText(folder.Path() / SettingsFileName, "[Corvane_General]\nWelcomeDone=1\n");
           }) {
-        console->SetRecordingDevice(input);
+        station->UseRecordingInput(input);
         std::vector<std::string> carts;
         for (const char* name : {"a.wav", "b.wav", "ident.wav"}) {
             const std::string path = (folder.Path() / name).string();

@@ -51,7 +51,7 @@ void TfrmQeLiteMain::BindCommercialCommands() {
 }
 
 bool TfrmQeLiteMain::CloseCommercialsEditor(CloseQuestions questions) {
-    TfrmQelCommercials* editor = CommercialsEditor();
+    TfrmQelCommercials* editor = commercials_ ? commercials_->Editor() : nullptr;
     if (!editor)
         return true;
     if (questions == CloseQuestions::None) {
