@@ -319,6 +319,8 @@ void ConsoleCore::LoadSettings() {
     CorvaneSettings current = settings_;
     current.Grid = view_.CurrentGridAppearance();
     settings_ = ReadSettings(ini, current);
+    if (parts_.UseOutputBuffers)
+        parts_.UseOutputBuffers(settings_.OutputBuffers);
 
     LoadRackAtStart(settings_.AudioRackPlayList);
     view_.SetRackCaption("Cart Rack - DEFAULT");

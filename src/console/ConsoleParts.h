@@ -24,6 +24,9 @@ struct ConsoleParts {
     // from a position.
     std::function<std::pair<int, int>()> OnAirPlace;
     std::function<void(int item, int positionMs)> ResumeItem;
+    // Sound output: the number of buffers its queue holds, as the settings
+    // give it at start-up (the sound configuration may change it later).
+    std::function<void(int buffers)> UseOutputBuffers;
     // Sound output: stops the output device (at close, before anything is saved).
     std::function<void()> StopOutput;
     // Schedule files: loads a schedule file into the schedule.

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,23 @@ struct CartPlayout {
     std::function<void()> StartOutput;
     // The console's message list.
     std::function<void(const std::string& line)> AddMessage;
+    // The output's time line since its last start (ms): how much it has
+    // written, and how much of that has been heard. A cart loaded now is mixed
+    // into what is written next.
+    std::function<int64_t()> WrittenMs;
+    std::function<int64_t()> HeardMs;
+    // Whether the output plays (a stopped output starts its time line afresh).
+    std::function<bool()> OutputPlaying;
+    // The jingle port's file ("" when unloaded) and its length (ms).
+    std::function<std::string()> JingleFile;
+    std::function<int()> JingleLengthMs;
+};
+
+// The cart the listener hears and what is left of it to hear (ms).
+struct CartOnAir {
+    int cart = 0;
+    int remainingMs = 0;
+    friend bool operator==(const CartOnAir&, const CartOnAir&) = default;
 };
 
 // What the rack shows on the console and the console's own rack steps.
@@ -59,8 +78,21 @@ public:
     void btnRackDownClick() { RackButton(1); }
 
     const std::vector<std::string>& RackFiles() const { return FRackFiles; }
+    // The rack's cart that is playing, until the listener has heard its end;
+    // lit from the key on, with its full length until its sound arrives.
+    // Nothing once the console is reset, the output stopped or the jingle port
+    // given another file. A file fired that is not on the rack lights nothing.
+    std::optional<CartOnAir> PlayingCart() const;
 
 private:
+    // The cart last fired: where its sound starts on the output's time line.
+    struct FiredCart {
+        int cart = 0;
+        std::string path;
+        int64_t heardFromMs = 0;
+        int lengthMs = 0;
+    };
+
     void LoadPlayList(const std::string& path);
     void LoadRackFile(const std::string& path);
     void ShowRackListPlace(const std::string& path);
@@ -71,6 +103,7 @@ private:
     CartPlayout playout_;
     RackConsole console_;
     std::vector<std::string> FRackFiles;
+    std::optional<FiredCart> fired_;
 };
 
 } // namespace corvane

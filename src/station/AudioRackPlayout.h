@@ -9,13 +9,13 @@ namespace corvane {
 // through mmVolume2) is the jingle port. The station binds its rack with it,
 // and the rack's tests drive the same binding. Main thread.
 inline CartPlayout AudioRackPlayout(TPlayoutConsole& playout) {
+    constexpr int JinglePort = 1;
     CartPlayout carts;
     carts.OnAir = [&playout] { return playout.OnAir(); };
     carts.DirectJinglePlayout = [&playout] { return playout.DirectJinglePlayout(); };
     carts.SetDirectJinglePlayout = [&playout](bool on) { playout.SetDirectJinglePlayout(on); };
     carts.ResetPlayout = [&playout] { playout.ResetPlayout(); };
     carts.LoadJinglePort = [&playout](const std::string& path) {
-        constexpr int JinglePort = 1;
         TMMWaveMixer& mixer = playout.WaveMixer();
         TMMAudioFile& deck = playout.Deck(JinglePort);
         mixer.HoldPort(JinglePort, true);
@@ -34,6 +34,11 @@ inline CartPlayout AudioRackPlayout(TPlayoutConsole& playout) {
     carts.StopOutput = [&playout] { playout.mmAudioOut().Stop(); };
     carts.StartOutput = [&playout] { playout.mmAudioOut().Start(); };
     carts.AddMessage = [&playout](const std::string& line) { playout.Memo1.Add(line); };
+    carts.WrittenMs = [&playout] { return playout.mmAudioOut().WrittenMs(); };
+    carts.HeardMs = [&playout] { return playout.mmAudioOut().WrittenMs() - playout.mmAudioOut().HeldMs(); };
+    carts.OutputPlaying = [&playout] { return playout.OutputPlaying(); };
+    carts.JingleFile = [&playout] { return playout.Deck(JinglePort).FileName(); };
+    carts.JingleLengthMs = [&playout] { return playout.Deck(JinglePort).Duration(); };
     return carts;
 }
 

@@ -56,6 +56,7 @@ ConsoleParts Station::Parts(std::function<void()> registerFileTypes) {
     parts.StartItem = [this] { playout_.StartItem(); };
     parts.OnAirPlace = [this] { return playout_.OnAirPlace(); };
     parts.ResumeItem = [this](int item, int positionMs) { playout_.ResumeItem(item, positionMs); };
+    parts.UseOutputBuffers = [this](int buffers) { playout_.UseOutputBuffers(buffers); };
     parts.StopOutput = [this] { playout_.Shutdown(); };
     parts.LoadScheduleFile = [this](const std::string& path) { view_->LoadScheduleFile(path); };
     parts.RefreshRecentPlayLists = [this] { view_->RefreshRecentPlayLists(); };

@@ -455,6 +455,11 @@ void TPlayoutConsole::HardwareDelayTimer() {
         host_.SetStatusText(0, "");
 }
 
+void TPlayoutConsole::UseOutputBuffers(int buffers) {
+    if (!mmAudioOut_->State().open)
+        mmAudioOut_->SetNumBuffers(buffers);
+}
+
 void TPlayoutConsole::Shutdown() {
     EndDeviceWait();
     FClosing = true;

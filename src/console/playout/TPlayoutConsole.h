@@ -79,6 +79,10 @@ public:
     void ScheduleCursorMoved();
     // "&Play Selected", Enter and a double-click: StartItem when "&Start" is enabled.
     void PlaySelected();
+    // The output's queue holds `buffers` buffers of 4096 bytes from its next
+    // start (2 to 500; a smaller count leaves it as it was). Ignored while the
+    // output is open: a change then would cut what is on air.
+    void UseOutputBuffers(int buffers);
     // The program is closing: nothing starts from now on; the output stops.
     void Shutdown();
     // The item on air and the ms heard of it ({0, 0} when nothing is on air),
