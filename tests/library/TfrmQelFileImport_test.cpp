@@ -84,9 +84,23 @@ TEST_F(FileImportWindow, ImportedTitlesAppearInGridSearchAndInspector) {
     search.hidePopup();
     ASSERT_EQ(search.count(), 2);
     EXPECT_EQ(search.itemText(0), "a-side.wav"); // listed by title
+    // The operator's highlight is on the other title when the search finds one.
+    QTableView& grid = window->LibraryGrid();
+    const auto rowOf = [&](const QString& title) {
+        for (int row = 0; row < grid.model()->rowCount(); ++row)
+            for (int column = 0; column < grid.model()->columnCount(); ++column)
+                if (grid.model()->index(row, column).data().toString() == title)
+                    return row;
+        return -1;
+    };
+    grid.selectRow(rowOf("a-side.wav"));
     search.setCurrentIndex(1);
     emit search.activated(1);
     EXPECT_EQ(data.cdsAudioLibrary.FieldByName("TitleName").AsString(), "b-side.wav");
+    EXPECT_EQ(grid.currentIndex().row(), rowOf("b-side.wav"));
+    const QModelIndexList highlighted = grid.selectionModel()->selectedRows();
+    ASSERT_EQ(highlighted.size(), 1);
+    EXPECT_EQ(highlighted[0].row(), rowOf("b-side.wav"));
     auto* name = qobject_cast<QLineEdit*>(window->Inspector().Editor("TitleName"));
     EXPECT_EQ(name->text(), "b-side.wav");
     EXPECT_TRUE(qobject_cast<QLineEdit*>(window->Inspector().Editor("TitleDuration"))->isReadOnly());

@@ -301,12 +301,22 @@ void TfrmQelFileImport::BuildMenus() {
     });
     help->setEnabled(static_cast<bool>(links_.ShowHelpTopic));
     bar->addAction(help);
-    // Choosing a title makes it the library's current title.
+    // Choosing a title makes it the library's current title, and the grid's
+    // highlighted row with it (its groups opened), so that the grid and the
+    // inspector name the same title.
     connect(cbSearch, &QComboBox::activated, this, [this](int index) {
         const Bookmark row = static_cast<TitleSearchBox*>(cbSearch)->Titles().BookmarkAt(index);
         Guarded("cbSearch", [&] {
-            if (row && data_.cdsAudioLibrary.State() == TableState::Browse)
-                data_.cdsAudioLibrary.GotoBookmark(row);
+            if (!row || data_.cdsAudioLibrary.State() != TableState::Browse)
+                return;
+            data_.cdsAudioLibrary.GotoBookmark(row);
+            const int shown = groupedModel_->RevealCurrentRow();
+            if (shown < 0)
+                return;
+            const QModelIndex found = groupedModel_->index(shown, 0);
+            dxgLibrary->selectionModel()->setCurrentIndex(found, QItemSelectionModel::ClearAndSelect |
+                                                                     QItemSelectionModel::Rows);
+            dxgLibrary->scrollTo(found);
         });
     });
 }
