@@ -11,12 +11,14 @@
 #include "console/ui/ScheduleGridModel.h"
 #include "studio/VirtualWaveDevice.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFont>
 #include <QImage>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QToolBar>
 #include <cmath>
@@ -305,6 +307,48 @@ TEST(ConsoleDisplaysWindow, MetersFollowTheConnectorOfThePlayingOutput) {
     EXPECT_EQ(panel.MMLevel1().Spots(), 0);
     EXPECT_EQ(panel.MMSpectrum1().Bars()[1].spots, 0);
     connector.SetInput(nullptr);
+}
+
+// Every caption of the Live Assist page is whole in the console's first size,
+// at the default font and at 125 %: "Delayed Pau", "Next Comme" and "Count
+// Down to Next Comm" were cut.
+TEST(ConsoleDisplaysWindow, LiveAssistCaptionsAreWholeAtTheDefaultFontAnd125Percent) {
+    const QFont normal = QApplication::font();
+    for (const double scale : {1.0, 1.25}) {
+        QFont font = normal;
+        font.setPointSizeF(normal.pointSizeF() * scale);
+        QApplication::setFont(font);
+        {
+            DisplaysWindow w;
+            w.console->show();
+            auto* pages = w.console->findChild<QTabWidget*>("ControlCenter");
+            QWidget* page = w.console->findChild<QWidget*>("tsLiveAssist");
+            pages->setCurrentWidget(page);
+            w.console->findChild<QLabel*>("lblDelayedPause")->show();
+            QApplication::processEvents();
+            for (QWidget* caption : page->findChildren<QWidget*>()) {
+                const auto* label = qobject_cast<QLabel*>(caption);
+                const auto* button = qobject_cast<QAbstractButton*>(caption);
+                if ((!label && !button) || !caption->isVisible())
+                    continue;
+                const QString text = label ? label->text() : button->text();
+                if (text.isEmpty())
+                    continue;
+                SCOPED_TRACE(text.toStdString() + " at " + std::to_string(scale));
+                const QSize needed = caption->sizeHint();
+                EXPECT_GE(caption->width(),
+                          label && label->wordWrap() ? caption->minimumSizeHint().width() : needed.width());
+                EXPECT_GE(caption->height(), label && label->wordWrap()
+                                                 ? label->heightForWidth(caption->width())
+                                                 : needed.height());
+                // Inside the page: nothing hidden under its edge.
+                const QRect onPage(caption->mapTo(page, QPoint()), caption->size());
+                EXPECT_TRUE(page->rect().contains(onPage))
+                    << onPage.x() << "," << onPage.y() << " " << onPage.width() << "x" << onPage.height();
+            }
+        }
+        QApplication::setFont(normal);
+    }
 }
 
 } // namespace

@@ -257,10 +257,15 @@ TEST_F(FileImportWindow, AHeaderDroppedOnThePanelGroupsTheTitlesUnderGroupRowsTh
     EXPECT_EQ(cell(0, 0), "TitleArtistName: (empty) (1)");
     EXPECT_EQ(cell(1, 0), "TitleArtistName: abba (2)");
     EXPECT_EQ(cell(2, 0), "TitleArtistName: Queen (2)");
+    // Each group row is one span over the whole row, and a title row is not:
+    // the grid's column lines do not cut the group's text.
+    const auto spansTheRow = [&](int row) { return grid.columnSpan(row, 0) == grid.model()->columnCount(); };
 
     grid.setCurrentIndex(grid.model()->index(1, 0));
     PressKey(grid, Qt::Key_Right);
     ASSERT_EQ(grid.model()->rowCount(), 5);
+    for (int row = 0; row < 5; ++row)
+        EXPECT_EQ(spansTheRow(row), row != 2 && row != 3) << row;
     EXPECT_EQ(cell(2, 1), "Dancing Queen"); // by title within the group
     EXPECT_EQ(cell(3, 1), "Waterloo");
     // The group rows carry no title to schedule or drag.
@@ -282,6 +287,8 @@ TEST_F(FileImportWindow, AHeaderDroppedOnThePanelGroupsTheTitlesUnderGroupRowsTh
     QApplication::processEvents();
     EXPECT_EQ(cell(1, 0), "TitleArtistName: abba (3)");
     EXPECT_EQ(cell(5, 0), "TitleArtistName: Queen (1)");
+    EXPECT_TRUE(spansTheRow(5));
+    EXPECT_FALSE(spansTheRow(6));
 
     grid.setCurrentIndex(grid.model()->index(1, 0));
     PressKey(grid, Qt::Key_Left);
