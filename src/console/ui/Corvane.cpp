@@ -11,6 +11,7 @@
 #include "library/FileTypeRegistration.h"
 #include "platform/DataFolder.h"
 #include "platform/ProgramOptions.h"
+#include "platform/RuntimeFolder.h"
 #include "platform/qt/QtClock.h"
 #include "platform/qt/QtDispatcher.h"
 #include "platform/qt/QtFileDialogs.h"
@@ -55,6 +56,10 @@ int main(int argc, char** argv) {
     if (const auto status = corvane::AnswerHelpOrVersion(argc, argv, "Corvane", Usage, std::cout,
                                                          versionAsked ? DataFolderLine() : ""))
         return *status;
+    // Qt complains on the terminal at every start of a session without one.
+    std::error_code noTemp;
+    if (const auto temp = std::filesystem::temp_directory_path(noTemp); !noTemp)
+        corvane::EnsureRuntimeFolder(temp);
     corvane::CorvaneApplication app(argc, argv);
     auto splash = std::make_unique<corvane::TfrmQelSplash>();
     splash->show();

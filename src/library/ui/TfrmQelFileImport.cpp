@@ -10,6 +10,7 @@
 #include "library/ui/TfrmQelAudioVerify.h"
 #include "library/ui/TfrmQelScanLocal.h"
 #include "platform/ExceptionGuard.h"
+#include "platform/qt/WindowPlacement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -100,6 +101,8 @@ TfrmQelFileImport::TfrmQelFileImport(TdmQelData& data, AudioFileFacts& facts, Se
                                      FileImportLinks links, QWidget* parent)
     : QMainWindow(parent, Qt::Window), data_(data), facts_(facts), seams_(seams), links_(std::move(links)),
       rules_(data, facts, seams, links_.rules) {
+    // The library manager opens in the middle of the screen.
+    PlaceWhenFirstShown(*this, Placement::ScreenCentre);
     setObjectName("frmQelFileImport");
     setWindowTitle("Audio Library - [File Import]");
     setAttribute(Qt::WA_DeleteOnClose);
