@@ -14,6 +14,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFont>
+#include <QFontDatabase>
 #include <QImage>
 #include <QLabel>
 #include <QMenuBar>
@@ -310,13 +311,18 @@ TEST(ConsoleDisplaysWindow, MetersFollowTheConnectorOfThePlayingOutput) {
 }
 
 // Every caption of the Live Assist page is whole in the console's first size,
-// at the default font and at 125 %: "Delayed Pau", "Next Comme" and "Count
-// Down to Next Comm" were cut.
+// at the desktop's usual font (DejaVu Sans 9 pt, what Qt picks on a bare X
+// server) and at 125 %: "Delayed Pau", "Next Comme" and "Count Down to Next
+// Comm" were cut. The offscreen platform has no fonts of its own, so the
+// test brings the real one.
 TEST(ConsoleDisplaysWindow, LiveAssistCaptionsAreWholeAtTheDefaultFontAnd125Percent) {
+    App();
+    ASSERT_GE(QFontDatabase::addApplicationFont("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"), 0)
+        << "needs the Debian package fonts-dejavu-core";
     const QFont normal = QApplication::font();
     for (const double scale : {1.0, 1.25}) {
-        QFont font = normal;
-        font.setPointSizeF(normal.pointSizeF() * scale);
+        QFont font("DejaVu Sans");
+        font.setPointSizeF(9 * scale);
         QApplication::setFont(font);
         {
             DisplaysWindow w;
@@ -326,6 +332,7 @@ TEST(ConsoleDisplaysWindow, LiveAssistCaptionsAreWholeAtTheDefaultFontAnd125Perc
             pages->setCurrentWidget(page);
             w.console->findChild<QLabel*>("lblDelayedPause")->show();
             QApplication::processEvents();
+            int checked = 0;
             for (QWidget* caption : page->findChildren<QWidget*>()) {
                 const auto* label = qobject_cast<QLabel*>(caption);
                 const auto* button = qobject_cast<QAbstractButton*>(caption);
@@ -335,6 +342,7 @@ TEST(ConsoleDisplaysWindow, LiveAssistCaptionsAreWholeAtTheDefaultFontAnd125Perc
                 if (text.isEmpty())
                     continue;
                 SCOPED_TRACE(text.toStdString() + " at " + std::to_string(scale));
+                ++checked;
                 const QSize needed = caption->sizeHint();
                 EXPECT_GE(caption->width(),
                           label && label->wordWrap() ? caption->minimumSizeHint().width() : needed.width());
@@ -346,6 +354,7 @@ TEST(ConsoleDisplaysWindow, LiveAssistCaptionsAreWholeAtTheDefaultFontAnd125Perc
                 EXPECT_TRUE(page->rect().contains(onPage))
                     << onPage.x() << "," << onPage.y() << " " << onPage.width() << "x" << onPage.height();
             }
+            EXPECT_GE(checked, 9) << "the captions looked at";
         }
         QApplication::setFont(normal);
     }
