@@ -47,6 +47,21 @@ bool Silent(const uint8_t* data, uint32_t bytes) {
     return std::all_of(data, data + bytes, [](uint8_t b) { return b == 0; });
 }
 
+// A render has no window: the schedule editor's displays and commands go nowhere.
+class NoWindow final : public ScheduleEditorHost {
+public:
+    void ShowTotalDuration(int) override {}
+    void RefreshCommands() override {}
+    void SetOnAirFalse() override {}
+    bool MoveCommandsEnabled() override { return false; }
+    void EnableMoveCommands() override {}
+    void SetLastScheduleLocation(const std::string&) override {}
+    void ClearScheduleSelection() override {}
+    void KeepResponsive() override {}
+    void CutPasteChanged() override {}
+    void SetBusy(bool) override {}
+};
+
 void LoadSchedule(TdmQelData& data, Seams seams, const std::filesystem::path& path) {
     if (IsPlayList(path)) {
         std::string reason;
@@ -57,7 +72,8 @@ void LoadSchedule(TdmQelData& data, Seams seams, const std::filesystem::path& pa
             ScheduleEditor::CopyRowToTable(*list, data.cdsSchedule);
     } else {
         AudioFileFacts facts(data);
-        ScheduleEditor editor(data, facts, seams);
+        NoWindow noWindow;
+        ScheduleEditor editor(data, facts, seams, noWindow);
         editor.LoadScheduleFile(path.string());
     }
     data.cdsSchedule.First();

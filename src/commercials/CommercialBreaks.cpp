@@ -1,10 +1,9 @@
 #include "commercials/CommercialBreaks.h"
 
 #include "audio/chain/EMMError.h"
-#include "console/playout/TPlayoutConsole.h"
 #include "data/TdmQelData.h"
-#include "platform/ExceptionGuard.h"
 #include "platform/FlagScope.h"
+#include "ports/PlayoutPorts.h"
 #include "settings/CorvaneSettings.h"
 
 #include <algorithm>
@@ -40,8 +39,8 @@ private:
 
 } // namespace
 
-CommercialBreaks::CommercialBreaks(TPlayoutConsole& playout, TdmQelData& data,
-                                   const CorvaneSettings& settings, const Clock& clock, CommercialsView view)
+CommercialBreaks::CommercialBreaks(PlayoutPorts& playout, TdmQelData& data, const CorvaneSettings& settings,
+                                   const Clock& clock, CommercialsView view)
     : playout_(playout), data_(data), settings_(settings), clock_(clock), view_(std::move(view)) {}
 
 Table& CommercialBreaks::List() {
@@ -174,7 +173,7 @@ void CommercialBreaks::StartCommercialBreak(int fadeMs) {
     }
     FResumeItem = playout_.CurrentItem();
     SetBreakActive(true);
-    playout_.Deck(playout_.CurrentPort()).FadeOut(fadeMs);
+    playout_.FadeOutOnAir(fadeMs);
     PlayFromCursor();
 }
 
@@ -184,26 +183,19 @@ bool CommercialBreaks::PlayCommercial(const std::string& path) {
     if (direct)
         playout_.ResetPlayout();
     FlagScope loading(loadingSpot_);
-    TMMWaveMixer& mixer = playout_.WaveMixer();
-    TMMAudioFile& deck = playout_.Deck(CommercialPort);
-    mixer.HoldPort(CommercialPort, true);
+    playout_.HoldPort(CommercialPort, true);
     try {
-        // The same spot twice in a row plays again from its start.
-        if (!path.empty() && deck.FileName() == path)
-            deck.Seek(0);
-        else
-            deck.SetFileName(path);
+        // A missing file leaves the deck empty; the port stays held, so no
+        // close of an empty port is waited for.
+        if (!playout_.LoadPort(CommercialPort, path))
+            return false;
     } catch (const EMMError&) {
         return false;
     }
-    // A missing file leaves the deck empty; the port stays held, so no close
-    // of an empty port is waited for.
-    if (deck.IsEmpty())
-        return false;
-    mixer.HoldPort(CommercialPort, false);
+    playout_.HoldPort(CommercialPort, false);
     if (direct) {
-        playout_.mmAudioOut().Stop();
-        playout_.mmAudioOut().Start();
+        playout_.StopOutput();
+        playout_.StartOutput();
     }
     return true;
 }
@@ -214,7 +206,7 @@ void CommercialBreaks::PlaySelectedItem() {
         return;
     const std::string path = list.FieldByName("NetworkPathToFile").AsString();
     if (IsFile(path) && !PlayCommercial(path))
-        WriteArchiveLine(path, AudioErrorText);
+        playout_.WriteArchiveLine(path, AudioErrorText);
 }
 
 void CommercialBreaks::PlayFromCursor() {
@@ -223,7 +215,7 @@ void CommercialBreaks::PlayFromCursor() {
         const std::string path = list.FieldByName("NetworkPathToFile").AsString();
         if (PlayCommercial(path))
             return;
-        WriteArchiveLine(path, AudioErrorText);
+        playout_.WriteArchiveLine(path, AudioErrorText);
     }
     if (playout_.CommercialBreak())
         EndBreak();
@@ -237,15 +229,15 @@ void CommercialBreaks::actStopCommercialResume() {
         list.Last();
         list.Next();
     }
-    if (playout_.WaveMixer().PortDone(CommercialPort)) {
+    if (playout_.PortDone(CommercialPort)) {
         EndBreak();
         return;
     }
-    playout_.Deck(CommercialPort).FadeOut(StopFadeMs);
+    playout_.FadeOutPort(CommercialPort, StopFadeMs);
 }
 
 void CommercialBreaks::CommercialPortClosed(int) {
-    if (loadingSpot_ || !playout_.CommercialBreak() || !playout_.WaveMixer().PortDone(CommercialPort))
+    if (loadingSpot_ || !playout_.CommercialBreak() || !playout_.PortDone(CommercialPort))
         return;
     Table& list = List();
     if (list.Active())
@@ -261,14 +253,6 @@ void CommercialBreaks::EndBreak() {
         return;
     data_.cdsSchedule.Locate("ItemPlayOrder", int64_t{FResumeItem});
     playout_.AdvanceSchedule();
-}
-
-void CommercialBreaks::WriteArchiveLine(const std::string& file, const std::string& text) {
-    try {
-        playout_.Archive().WriteArchiveLine(file, text);
-    } catch (...) {
-        HandleException("WriteArchiveLine", std::current_exception());
-    }
 }
 
 } // namespace corvane

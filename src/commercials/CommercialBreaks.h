@@ -2,6 +2,7 @@
 
 #include "commercials/CommercialListNames.h"
 #include "platform/Clock.h"
+#include "ports/PlayoutPorts.h"
 
 #include <filesystem>
 #include <functional>
@@ -12,7 +13,6 @@ namespace corvane {
 
 class Table;
 class TdmQelData;
-class TPlayoutConsole;
 struct CorvaneSettings;
 
 // Which rows of a loaded commercial list are shown: every break, or only the
@@ -49,11 +49,11 @@ struct CommercialsView {
 // leaves the music alone.
 class CommercialBreaks {
 public:
-    static constexpr int CommercialPort = 3;
+    static constexpr int CommercialPort = PlayoutPorts::CommercialPort;
     // "Stop Commercial Break and Resume" fades the spot on air over this (ms).
     static constexpr int StopFadeMs = 500;
 
-    CommercialBreaks(TPlayoutConsole& playout, TdmQelData& data, const CorvaneSettings& settings,
+    CommercialBreaks(PlayoutPorts& playout, TdmQelData& data, const CorvaneSettings& settings,
                      const Clock& clock, CommercialsView view = {});
 
     // --- The list folder ---
@@ -114,9 +114,8 @@ private:
     // break when none is left.
     void PlayFromCursor();
     void EndBreak();
-    void WriteArchiveLine(const std::string& file, const std::string& text);
 
-    TPlayoutConsole& playout_;
+    PlayoutPorts& playout_;
     TdmQelData& data_;
     const CorvaneSettings& settings_;
     const Clock& clock_;

@@ -48,9 +48,9 @@ std::filesystem::path EntryIgnoringCase(const std::filesystem::path& folder, con
 } // namespace
 
 ConsoleCore::ConsoleCore(Seams seams, TdmQelData& data, ConsoleView& view,
-                         std::filesystem::path programFolder, ConsoleParts parts)
-    : seams_(seams), data_(data), view_(view), programFolder_(std::move(programFolder)),
-      parts_(std::move(parts)), settings_(CorvaneSettings::Defaults(programFolder_)),
+                         std::filesystem::path programFolder, ConsoleParts& parts)
+    : seams_(seams), data_(data), view_(view), programFolder_(std::move(programFolder)), parts_(parts),
+      settings_(CorvaneSettings::Defaults(programFolder_)),
       tmrClock(seams.timers.CreateTimer("tmrClock", 1000)),
       EventTimer_(seams.timers.CreateTimer("EventTimer", 1000)),
       tmrAutosave_(seams.timers.CreateTimer("tmrAutosave", AutosaveIntervalMs)), savedSettings_(settings_) {
@@ -109,10 +109,8 @@ void ConsoleCore::FormCreate() {
     OpenScheduleTable();
 
     view_.ClearItemDisplay();
-    if (parts_.SetOnAir)
-        parts_.SetOnAir(false);
-    if (parts_.SetBreakActive)
-        parts_.SetBreakActive(false);
+    parts_.SetOnAir(false);
+    parts_.SetBreakActive(false);
     FDirectJinglePlayout = false;
     FDirectCommercialPlayout = false;
 
@@ -152,7 +150,7 @@ void ConsoleCore::StartSession() {
 }
 
 void ConsoleCore::WriteSession() {
-    const std::pair<int, int> place = parts_.OnAirPlace ? parts_.OnAirPlace() : std::pair{0, 0};
+    const std::pair<int, int> place = parts_.OnAirPlace();
     IniFile ini;
     ini.WriteInteger("Session", "OnAirItem", place.first);
     ini.WriteInteger("Session", "PositionMs", place.second);
@@ -206,18 +204,15 @@ void ConsoleCore::RunTableBlock(int& stage) {
     stage = 5;
     OpenAtStart(data_.PlayListHistory);
     stage = 6;
-    if (parts_.RefreshRecentPlayLists)
-        parts_.RefreshRecentPlayLists();
+    parts_.RefreshRecentPlayLists();
     stage = 7;
     if (!data_.cdsFileScan.Active())
         OpenAtStart(data_.cdsFileScan, MessageType::Warning);
     stage = 8;
     OpenAtStart(data_.CommercialHistory);
     stage = 9;
-    if (parts_.RegisterFileTypes)
-        parts_.RegisterFileTypes();
-    if (parts_.SelectTodaysCommercialList)
-        parts_.SelectTodaysCommercialList();
+    parts_.RegisterFileTypes();
+    parts_.SelectTodaysCommercialList();
 }
 
 void ConsoleCore::ShowStageError(int stage) {
@@ -228,8 +223,7 @@ void ConsoleCore::ShowStageError(int stage) {
 void ConsoleCore::RunEventBlock() {
     try {
         OpenAtStart(data_.EventLog);
-        if (parts_.StartEventProcessing)
-            parts_.StartEventProcessing();
+        parts_.StartEventProcessing();
     } catch (...) {
         ShowStageError(10);
     }
@@ -239,8 +233,7 @@ void ConsoleCore::FormShow() {
     // Settings that could not be read are not a first run.
     if (!settings_.WelcomeDone && !settingsUnreadable_) {
         view_.ProcessPendingMessages();
-        if (parts_.ShowFirstRunWizard)
-            parts_.ShowFirstRunWizard();
+        parts_.ShowFirstRunWizard();
         settings_.WelcomeDone = true;
         return;
     }
@@ -251,8 +244,7 @@ void ConsoleCore::FormShow() {
     const bool recovering = uncleanExit_ && FileExists(recoveryCopy);
     bool recoveryUsed = false;
     try {
-        if (settings_.AutoLoadLastSchedule && (recovering || FileExists(settings_.LastScheduleLocation)) &&
-            parts_.LoadScheduleFile) {
+        if (settings_.AutoLoadLastSchedule && (recovering || FileExists(settings_.LastScheduleLocation))) {
             view_.ProcessPendingMessages();
             if (recovering) {
                 // The schedule as it was on air; the schedule file it came
@@ -264,11 +256,10 @@ void ConsoleCore::FormShow() {
             } else {
                 parts_.LoadScheduleFile(settings_.LastScheduleLocation);
             }
-            if (parts_.SetOnAir)
-                parts_.SetOnAir(false);
-            if (settings_.AutoStartSchedule && recovering && recoveredPlace_.first != 0 && parts_.ResumeItem)
+            parts_.SetOnAir(false);
+            if (settings_.AutoStartSchedule && recovering && recoveredPlace_.first != 0)
                 parts_.ResumeItem(recoveredPlace_.first, recoveredPlace_.second);
-            else if (settings_.AutoStartSchedule && parts_.StartItem)
+            else if (settings_.AutoStartSchedule)
                 parts_.StartItem();
             view_.Repaint();
         }
@@ -287,8 +278,7 @@ void ConsoleCore::FormShow() {
 bool ConsoleCore::FormCloseQuery() {
     FClosing = true;
     FStopping = true;
-    if (parts_.StopOutput)
-        Guarded("FormCloseQuery", [&] { parts_.StopOutput(); });
+    Guarded("FormCloseQuery", [&] { parts_.StopOutput(); });
     // The close writes the same files: the writes under way end first.
     tmrAutosave_->SetEnabled(false);
     Guarded("FormCloseQuery", [&] { autosave_.reset(); });
@@ -319,8 +309,7 @@ void ConsoleCore::LoadSettings() {
     CorvaneSettings current = settings_;
     current.Grid = view_.CurrentGridAppearance();
     settings_ = ReadSettings(ini, current);
-    if (parts_.UseOutputBuffers)
-        parts_.UseOutputBuffers(settings_.OutputBuffers);
+    parts_.UseOutputBuffers(settings_.OutputBuffers);
 
     LoadRackAtStart(settings_.AudioRackPlayList);
     view_.SetRackCaption("Cart Rack - DEFAULT");
@@ -409,7 +398,7 @@ void ConsoleCore::LoadRackAtStart(const std::string& path) {
 
 void ConsoleCore::LoadRack(const std::string& path) {
     FCurrentRackFile = path;
-    if (parts_.LoadRack && FileExists(path))
+    if (FileExists(path))
         parts_.LoadRack(path);
 }
 

@@ -24,12 +24,12 @@ enum class TrayMenu { Tray, SchedulePopup };
 // The console's life from creation to close, Qt-free: what it loads when it
 // is created and first shown, the start-up stages and their messages, the
 // settings and the Properties dialog's rules, hiding to the tray, and what is
-// saved when it closes. The console window owns it and binds its widgets to
-// it through ConsoleView. Everything runs on the main thread.
+// saved when it closes. The station owns it and hands it the other parts'
+// steps (ConsoleParts) and its view (ConsoleView). Everything runs on the main thread.
 class ConsoleCore {
 public:
     ConsoleCore(Seams seams, TdmQelData& data, ConsoleView& view, std::filesystem::path programFolder,
-                ConsoleParts parts = {});
+                ConsoleParts& parts);
     ~ConsoleCore();
     ConsoleCore(const ConsoleCore&) = delete;
     ConsoleCore& operator=(const ConsoleCore&) = delete;
@@ -122,7 +122,7 @@ private:
     TdmQelData& data_;
     ConsoleView& view_;
     std::filesystem::path programFolder_;
-    ConsoleParts parts_;
+    ConsoleParts& parts_;
     CorvaneSettings settings_;
     TrayMenu trayMenu_ = TrayMenu::Tray;
 

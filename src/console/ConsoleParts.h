@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <utility>
 
@@ -8,43 +7,46 @@ namespace corvane {
 
 // The steps of start-up and shutdown that belong to other parts of the
 // console (playout, schedule files, play lists, commercials, events, the
-// audio rack, the wizard, the sound output). Each is connected when its part
-// is built into the console; an empty one is a part not present, and the
-// step that would call it is left out (never imitated). Main thread.
-struct ConsoleParts {
+// audio rack, the wizard, the sound output). The station implements them over
+// its parts and its view; the core's own tests record them. Main thread.
+class ConsoleParts {
+public:
+    virtual ~ConsoleParts() = default;
+
     // Playout: records the on-air state and refreshes the commands.
-    std::function<void(bool onAir)> SetOnAir;
+    virtual void SetOnAir(bool onAir) = 0;
     // Playout: applies the on-air command table again for the current state,
     // without counting as an on-air change (after the schedule's rows changed).
-    std::function<void()> RefreshCommands;
+    virtual void RefreshCommands() = 0;
     // Playout: starts the schedule row under the cursor.
-    std::function<void()> StartItem;
+    virtual void StartItem() = 0;
     // Reliability (the recovery copy after an unclean exit): the item on air
     // and the ms heard of it ({0, 0} when none); starting the row of an item
     // from a position.
-    std::function<std::pair<int, int>()> OnAirPlace;
-    std::function<void(int item, int positionMs)> ResumeItem;
+    virtual std::pair<int, int> OnAirPlace() = 0;
+    virtual void ResumeItem(int item, int positionMs) = 0;
     // Sound output: the number of buffers its queue holds, as the settings
     // give it at start-up (the sound configuration may change it later).
-    std::function<void(int buffers)> UseOutputBuffers;
+    virtual void UseOutputBuffers(int buffers) = 0;
     // Sound output: stops the output device (at close, before anything is saved).
-    std::function<void()> StopOutput;
+    virtual void StopOutput() = 0;
     // Schedule files: loads a schedule file into the schedule.
-    std::function<void(const std::string& path)> LoadScheduleFile;
+    virtual void LoadScheduleFile(const std::string& path) = 0;
     // Play lists: rebuilds the "&Recent" play-list menu.
-    std::function<void()> RefreshRecentPlayLists;
-    // File associations of the program's file types.
-    std::function<void()> RegisterFileTypes;
+    virtual void RefreshRecentPlayLists() = 0;
+    // File associations of the program's file types (nothing to do where an
+    // installed package has made them).
+    virtual void RegisterFileTypes() = 0;
     // Commercials: switches the break off (and restores "F8: Next Commercial").
-    std::function<void(bool active)> SetBreakActive;
+    virtual void SetBreakActive(bool active) = 0;
     // Commercials: selects today's list and, when one was selected, loads it.
-    std::function<void()> SelectTodaysCommercialList;
+    virtual void SelectTodaysCommercialList() = 0;
     // Events: no next event, "&Run Scheduled Events" ticked, EventTimer running.
-    std::function<void()> StartEventProcessing;
+    virtual void StartEventProcessing() = 0;
     // Audio rack: loads a ".rck" or ".ply" rack file that exists.
-    std::function<void(const std::string& path)> LoadRack;
+    virtual void LoadRack(const std::string& path) = 0;
     // The configuration wizard on its first-run page, modal.
-    std::function<void()> ShowFirstRunWizard;
+    virtual void ShowFirstRunWizard() = 0;
 };
 
 } // namespace corvane

@@ -93,30 +93,27 @@ ExportTable::Cell ExportCell(Field& field) {
 
 } // namespace
 
-ScheduleEditor::ScheduleEditor(TdmQelData& data, AudioFileFacts& facts, Seams seams, ScheduleEditorHost host)
-    : data_(data), facts_(facts), seams_(seams), host_(std::move(host)) {}
+ScheduleEditor::ScheduleEditor(TdmQelData& data, AudioFileFacts& facts, Seams seams, ScheduleEditorHost& host)
+    : data_(data), facts_(facts), seams_(seams), host_(host),
+      setBusy_([&host](bool busy) { host.SetBusy(busy); }) {}
 
 void ScheduleEditor::ShowTotal() {
-    if (host_.ShowTotalDuration)
-        host_.ShowTotalDuration(data_.ScheduleTotalSeconds);
+    host_.ShowTotalDuration(data_.ScheduleTotalSeconds);
 }
 
 void ScheduleEditor::KeepResponsive() {
-    if (host_.KeepResponsive)
-        host_.KeepResponsive();
+    host_.KeepResponsive();
 }
 
 void ScheduleEditor::EnableMovingWhenRowsAdded() {
-    if (host_.MoveCommandsEnabled && host_.EnableMoveCommands && !host_.MoveCommandsEnabled() &&
-        data_.cdsSchedule.RecordCount() > 1)
+    if (!host_.MoveCommandsEnabled() && data_.cdsSchedule.RecordCount() > 1)
         host_.EnableMoveCommands();
 }
 
 void ScheduleEditor::SetCutPaste(bool cut, bool paste) {
     cutEnabled_ = cut;
     pasteEnabled_ = paste;
-    if (host_.CutPasteChanged)
-        host_.CutPasteChanged();
+    host_.CutPasteChanged();
 }
 
 bool ScheduleEditor::FileExists(const std::string& path) {
@@ -164,9 +161,8 @@ bool ScheduleEditor::LoadScheduleFile(std::optional<std::string> path, LoadOrigi
         schedule.AddIndex({ItemOrderIndex, ItemOrderField});
     schedule.SetIndexName(ItemOrderIndex);
     data_.ScheduleTotalSeconds = StoredTotalSeconds(schedule);
-    if (host_.SetLastScheduleLocation)
-        host_.SetLastScheduleLocation(*path);
-    if (origin == LoadOrigin::Toolbar && host_.SetOnAirFalse)
+    host_.SetLastScheduleLocation(*path);
+    if (origin == LoadOrigin::Toolbar)
         host_.SetOnAirFalse();
     ShowTotal();
     return true;
@@ -180,7 +176,7 @@ bool ScheduleEditor::SaveScheduleFile() {
     const auto path = seams_.fileDialogs.SaveFile(request);
     if (!path)
         return false;
-    BusyScope busy(host_.SetBusy);
+    BusyScope busy(setBusy_);
     data_.cdsSchedule.SaveToFile(*path);
     return true;
 }
@@ -193,8 +189,7 @@ void ScheduleEditor::ClearSchedule() {
         data_.ScheduleTotalSeconds = 0;
         ShowTotal();
     }
-    if (host_.RefreshCommands)
-        host_.RefreshCommands();
+    host_.RefreshCommands();
 }
 
 void ScheduleEditor::MoveScheduleRowUp() {
@@ -264,8 +259,7 @@ void ScheduleEditor::CutScheduleRows(const std::vector<Bookmark>& selected) {
     struct Finish {
         ScheduleEditor& editor;
         ~Finish() {
-            if (editor.host_.ClearScheduleSelection)
-                editor.host_.ClearScheduleSelection();
+            editor.host_.ClearScheduleSelection();
             editor.SetCutPaste(false, true);
         }
     };
@@ -298,8 +292,7 @@ void ScheduleEditor::PasteScheduleRows() {
         ScheduleEditor& editor;
         Bookmark row;
         ~Finish() {
-            if (editor.host_.ClearScheduleSelection)
-                editor.host_.ClearScheduleSelection();
+            editor.host_.ClearScheduleSelection();
             if (editor.data_.ClipSchedule.Active())
                 editor.data_.ClipSchedule.Close();
             editor.SetCutPaste(true, false);
@@ -347,7 +340,7 @@ void ScheduleEditor::AddTitlesToSchedule(const std::vector<Bookmark>& selectedLi
                                          const std::function<void()>& clearGridSelection) {
     Table& library = data_.cdsAudioLibrary;
     Table& schedule = data_.cdsSchedule;
-    BusyScope busy(host_.SetBusy);
+    BusyScope busy(setBusy_);
     ControlsSuspended scheduleSuspended(schedule);
     ControlsSuspended librarySuspended(library);
     const Bookmark libraryRow = library.IsEmpty() ? 0 : library.GetBookmark();
@@ -410,7 +403,7 @@ void ScheduleEditor::AddFilesFromFolder(const std::string& folder,
                                         const std::vector<std::string>& fileNames) {
     if (fileNames.empty())
         return;
-    BusyScope busy(host_.SetBusy);
+    BusyScope busy(setBusy_);
     // The grid shows the added rows once, not after every file.
     ControlsSuspended suspended(data_.cdsSchedule);
     const bool endsWithSeparator = !folder.empty() && folder.back() == '/';
@@ -422,7 +415,7 @@ void ScheduleEditor::AddFilesFromFolder(const std::string& folder,
 }
 
 int ScheduleEditor::AddDroppedFiles(const std::vector<std::string>& paths) {
-    BusyScope busy(host_.SetBusy);
+    BusyScope busy(setBusy_);
     ControlsSuspended suspended(data_.cdsSchedule);
     int added = 0;
     for (const auto& path : paths) {
@@ -490,7 +483,7 @@ std::string ScheduleEditor::ExportSpreadsheet(const std::vector<Column>& columns
 }
 
 void ScheduleEditor::CommitDatabase() {
-    BusyScope busy(host_.SetBusy);
+    BusyScope busy(setBusy_);
     data_.SaveAllTables();
 }
 

@@ -14,29 +14,32 @@ namespace corvane {
 class AudioFileFacts;
 class TdmQelData;
 
-// What the schedule editor needs of the console around it. Each is optional;
-// an empty one is simply not called. Main thread.
-struct ScheduleEditorHost {
+// What the schedule editor needs of the console around it (the console
+// window's schedule binding implements it). Main thread.
+class ScheduleEditorHost {
+public:
+    virtual ~ScheduleEditorHost() = default;
+
     // The schedule's total changed: show it (seconds).
-    std::function<void(int seconds)> ShowTotalDuration;
+    virtual void ShowTotalDuration(int seconds) = 0;
     // Re-run the on-air command table with the current on-air state.
-    std::function<void()> RefreshCommands;
+    virtual void RefreshCommands() = 0;
     // The on-air command table after a load from the tool bar (off air).
-    std::function<void()> SetOnAirFalse;
+    virtual void SetOnAirFalse() = 0;
     // Whether "Move &Up" is enabled, and enabling "Move &Up" and "Move Dow&n".
-    std::function<bool()> MoveCommandsEnabled;
-    std::function<void()> EnableMoveCommands;
+    virtual bool MoveCommandsEnabled() = 0;
+    virtual void EnableMoveCommands() = 0;
     // The last schedule file loaded, kept in the settings.
-    std::function<void(const std::string& path)> SetLastScheduleLocation;
+    virtual void SetLastScheduleLocation(const std::string& path) = 0;
     // The schedule grid's selection is spent: clear it.
-    std::function<void()> ClearScheduleSelection;
+    virtual void ClearScheduleSelection() = 0;
     // Called between the rows of a long add, so that the sound output's
     // posted work and the window's painting go on (main thread).
-    std::function<void()> KeepResponsive;
+    virtual void KeepResponsive() = 0;
     // "Cut"/"&Cut" and "Paste"/"&Paste" availability changed.
-    std::function<void()> CutPasteChanged;
+    virtual void CutPasteChanged() = 0;
     // Shows (true) or restores (false) the hourglass cursor.
-    std::function<void(bool busy)> SetBusy;
+    virtual void SetBusy(bool busy) = 0;
 };
 
 // Where a load is started from: only the tool bar refreshes the commands.
@@ -52,7 +55,7 @@ class ScheduleEditor {
 public:
     static constexpr const char* ScheduleFileFilter = "Corvane Schedule File [*.wsl]|*.wsl";
 
-    ScheduleEditor(TdmQelData& data, AudioFileFacts& facts, Seams seams, ScheduleEditorHost host = {});
+    ScheduleEditor(TdmQelData& data, AudioFileFacts& facts, Seams seams, ScheduleEditorHost& host);
 
     // --- Schedule files ---
     // Loads `path`, or the file the operator picks when none is given; asks
@@ -125,7 +128,9 @@ private:
     TdmQelData& data_;
     AudioFileFacts& facts_;
     Seams seams_;
-    ScheduleEditorHost host_;
+    ScheduleEditorHost& host_;
+    // The host's busy cursor, as the busy scopes take it.
+    std::function<void(bool busy)> setBusy_;
     bool cutEnabled_ = true;
     bool pasteEnabled_ = false;
 };

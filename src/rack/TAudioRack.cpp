@@ -27,8 +27,8 @@ const char* TrueFalse(bool value) {
 
 } // namespace
 
-TAudioRack::TAudioRack(TdmQelData& data, CartPlayout playout, RackConsole console)
-    : data_(data), playout_(std::move(playout)), console_(std::move(console)) {}
+TAudioRack::TAudioRack(TdmQelData& data, PlayoutPorts& playout, RackConsole& console)
+    : data_(data), playout_(playout), console_(console) {}
 
 void TAudioRack::LoadRack(const std::string& path) {
     std::error_code ec;
@@ -77,8 +77,7 @@ void TAudioRack::ShowRackListPlace(const std::string& path) {
     rackList.Locate("FileList", path);
     const int count = rackList.RecordCount();
     const int place = rackList.RecNo();
-    if (console_.EnableRackButtons)
-        console_.EnableRackButtons(count > 0 && place != 1, count > 0 && place != count);
+    console_.EnableRackButtons(count > 0 && place != 1, count > 0 && place != count);
 }
 
 void TAudioRack::BuildRackDisplay() {
@@ -103,16 +102,16 @@ void TAudioRack::BuildRackDisplay() {
 // The direct flag keeps the cart's end from advancing the schedule.
 void TAudioRack::PlayCart(const std::string& path) {
     const bool onAir = playout_.OnAir();
-    AddMessage(std::string("Broadcasting Live=") + TrueFalse(onAir));
-    AddMessage(std::string("DirectPlayout=") + TrueFalse(playout_.DirectJinglePlayout()));
+    playout_.AddMessage(std::string("Broadcasting Live=") + TrueFalse(onAir));
+    playout_.AddMessage(std::string("DirectPlayout=") + TrueFalse(playout_.DirectJinglePlayout()));
     const bool direct = !onAir;
     playout_.SetDirectJinglePlayout(direct);
     if (direct)
         playout_.ResetPlayout();
-    playout_.LoadJinglePort(path);
+    LoadJinglePort(path);
     // On air the cart joins what the output writes next; off air the
     // output's time line starts afresh with it.
-    const int64_t heardFrom = direct || !playout_.WrittenMs ? 0 : playout_.WrittenMs();
+    const int64_t heardFrom = direct ? 0 : playout_.WrittenMs();
     if (direct) {
         playout_.StopOutput();
         // Stopping the output may have cleared it.
@@ -120,17 +119,16 @@ void TAudioRack::PlayCart(const std::string& path) {
         playout_.StartOutput();
     }
     const auto place = std::find(FRackFiles.begin(), FRackFiles.end(), path);
-    if (place == FRackFiles.end() || !playout_.JingleLengthMs) {
+    if (place == FRackFiles.end()) {
         fired_.reset();
         return;
     }
-    fired_ =
-        FiredCart{static_cast<int>(place - FRackFiles.begin()), path, heardFrom, playout_.JingleLengthMs()};
+    fired_ = FiredCart{static_cast<int>(place - FRackFiles.begin()), path, heardFrom,
+                       playout_.PortLengthMs(PlayoutPorts::JinglePort)};
 }
 
 std::optional<CartOnAir> TAudioRack::PlayingCart() const {
-    if (!fired_ || !playout_.OutputPlaying || !playout_.OutputPlaying() || !playout_.JingleFile ||
-        playout_.JingleFile() != fired_->path || !playout_.HeardMs)
+    if (!fired_ || !playout_.OutputPlaying() || playout_.PortFile(PlayoutPorts::JinglePort) != fired_->path)
         return std::nullopt;
     const int64_t heard = std::max<int64_t>(playout_.HeardMs() - fired_->heardFromMs, 0);
     if (heard >= fired_->lengthMs)
@@ -147,16 +145,22 @@ void TAudioRack::RackButton(int step) {
     else
         rackList.Next();
     const std::string description = rackList.FieldByName("Description").AsString();
-    if (console_.SetRackCaption)
-        console_.SetRackCaption(description.empty() ? "Cart Rack - No Description Available" : description);
+    console_.SetRackCaption(description.empty() ? "Cart Rack - No Description Available" : description);
     const std::string file = rackList.FieldByName("FileList").AsString();
-    if (console_.LoadRack && (!console_.CurrentRackFile || file != console_.CurrentRackFile()))
-        console_.LoadRack(file);
+    if (file != console_.CurrentRackFile())
+        console_.UseRack(file);
 }
 
-void TAudioRack::AddMessage(const std::string& line) {
-    if (playout_.AddMessage)
-        playout_.AddMessage(line);
+void TAudioRack::LoadJinglePort(const std::string& path) {
+    constexpr int port = PlayoutPorts::JinglePort;
+    playout_.HoldPort(port, true);
+    try {
+        playout_.LoadPort(port, path);
+    } catch (...) {
+        playout_.HoldPort(port, false);
+        throw;
+    }
+    playout_.HoldPort(port, false);
 }
 
 } // namespace corvane

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "ports/PlayoutPorts.h"
+
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,32 +11,6 @@ namespace corvane {
 
 class TdmQelData;
 
-// What firing a cart asks of the console's playout: its on-air state, the
-// direct-cart flag, a reset, the jingle port (port 1: held, given the file
-// and released, so the mixer takes the cart from its start at its next pass)
-// and the output's stop and start. Main thread.
-struct CartPlayout {
-    std::function<bool()> OnAir;
-    std::function<bool()> DirectJinglePlayout;
-    std::function<void(bool on)> SetDirectJinglePlayout;
-    std::function<void()> ResetPlayout;
-    std::function<void(const std::string& path)> LoadJinglePort;
-    std::function<void()> StopOutput;
-    std::function<void()> StartOutput;
-    // The console's message list.
-    std::function<void(const std::string& line)> AddMessage;
-    // The output's time line since its last start (ms): how much it has
-    // written, and how much of that has been heard. A cart loaded now is mixed
-    // into what is written next.
-    std::function<int64_t()> WrittenMs;
-    std::function<int64_t()> HeardMs;
-    // Whether the output plays (a stopped output starts its time line afresh).
-    std::function<bool()> OutputPlaying;
-    // The jingle port's file ("" when unloaded) and its length (ms).
-    std::function<std::string()> JingleFile;
-    std::function<int()> JingleLengthMs;
-};
-
 // The cart the listener hears and what is left of it to hear (ms).
 struct CartOnAir {
     int cart = 0;
@@ -43,28 +18,33 @@ struct CartOnAir {
     friend bool operator==(const CartOnAir&, const CartOnAir&) = default;
 };
 
-// What the rack shows on the console and the console's own rack steps.
-struct RackConsole {
+// What the rack shows on the console and the console's own rack steps; the
+// station implements it. Main thread.
+class RackConsole {
+public:
+    virtual ~RackConsole() = default;
+
     // btnRackUp / btnRackDown enabled.
-    std::function<void(bool up, bool down)> EnableRackButtons;
+    virtual void EnableRackButtons(bool up, bool down) = 0;
     // The label panel pnlCartRackLabel.
-    std::function<void(const std::string& caption)> SetRackCaption;
+    virtual void SetRackCaption(const std::string& caption) = 0;
     // The console's LoadRack: records the file as the current rack and has
     // the rack load it when it exists.
-    std::function<void(const std::string& path)> LoadRack;
-    std::function<std::string()> CurrentRackFile;
+    virtual void UseRack(const std::string& path) = 0;
+    virtual std::string CurrentRackFile() const = 0;
 };
 
 // The cart wall, Qt-free: the files of the loaded rack (FRackFiles, cart 0
 // first), the five-row display table cdsAudioRackDisplay, the rack list's
-// buttons and the firing of a cart on the jingle port, over the item on air
-// or, off air, on its own. Main thread.
+// buttons and the firing of a cart on the jingle port (port 1: held, given
+// the file and released, so the mixer takes the cart from its start at its
+// next pass), over the item on air or, off air, on its own. Main thread.
 class TAudioRack {
 public:
     static constexpr int DisplayRows = 5;
     static constexpr int Carts = 2 * DisplayRows;
 
-    TAudioRack(TdmQelData& data, CartPlayout playout, RackConsole console);
+    TAudioRack(TdmQelData& data, PlayoutPorts& playout, RackConsole& console);
 
     // Loads a ".rck" rack file or a ".ply" play list (the extension in any
     // case) into the rack and rebuilds the display; a missing file or any
@@ -97,11 +77,11 @@ private:
     void LoadRackFile(const std::string& path);
     void ShowRackListPlace(const std::string& path);
     void RackButton(int step);
-    void AddMessage(const std::string& line);
+    void LoadJinglePort(const std::string& path);
 
     TdmQelData& data_;
-    CartPlayout playout_;
-    RackConsole console_;
+    PlayoutPorts& playout_;
+    RackConsole& console_;
     std::vector<std::string> FRackFiles;
     std::optional<FiredCart> fired_;
 };

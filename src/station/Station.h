@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/input/TMMWaveRecorder.h"
 #include "audio/plugins/PluginCommands.h"
 #include "audio/plugins/TMMDSPPlugin.h"
 #include "commercials/AdSchedule.h"
@@ -7,6 +8,7 @@
 #include "console/ConsoleCore.h"
 #include "console/playout/TPlayoutConsole.h"
 #include "data/TdmQelData.h"
+#include "events/EventHost.h"
 #include "events/ScheduledEvents.h"
 #include "platform/Seams.h"
 #include "rack/TAudioRack.h"
@@ -55,7 +57,11 @@ struct StationSetup {
 // (the offline renderer, benchmarks, tests). The seams and the devices come
 // from outside, so the application builds it on Qt and PortAudio and the
 // virtual studio builds the same station. Main thread.
-class Station final : private ConsoleView {
+class Station final : private ConsoleView,
+                      private ConsoleParts,
+                      private PlayoutHost,
+                      private RackConsole,
+                      private EventHost {
 public:
     Station(Seams seams, StationDevices devices, StationSetup setup);
     ~Station() override;
@@ -81,6 +87,8 @@ public:
     // UseRecordingInput, else the one the devices open at first use.
     WaveInDevice& RecordingInput();
     void UseRecordingInput(WaveInDevice& input) { recordingInput_ = &input; }
+    // The recorder of the scheduled events; nullptr until one started.
+    TMMWaveRecorder* EventRecorder() { return eventRecorder_.get(); }
     const Seams& seams() const { return seams_; }
 
 private:
@@ -102,14 +110,76 @@ private:
     void ProcessPendingMessages() override { view_->ProcessPendingMessages(); }
     void Repaint() override { view_->Repaint(); }
 
-    ConsoleParts Parts(std::function<void()> registerFileTypes);
-    PlayoutHost PlayoutDisplays();
+    // ConsoleParts: the core's start-up and shutdown steps go to the
+    // station's own parts, and the window's through the view. The core calls
+    // them only after the station is built (FormCreate) and before it goes.
+    void SetOnAir(bool on) override { playout_.SetOnAir(on); }
+    void RefreshCommands() override { playout_.RefreshCommands(); }
+    void StartItem() override { playout_.StartItem(); }
+    std::pair<int, int> OnAirPlace() override { return playout_.OnAirPlace(); }
+    void ResumeItem(int item, int positionMs) override { playout_.ResumeItem(item, positionMs); }
+    void UseOutputBuffers(int buffers) override { playout_.UseOutputBuffers(buffers); }
+    void StopOutput() override { playout_.Shutdown(); }
+    void LoadScheduleFile(const std::string& path) override { view_->LoadScheduleFile(path); }
+    void RefreshRecentPlayLists() override { view_->RefreshRecentPlayLists(); }
+    void RegisterFileTypes() override;
+    void SetBreakActive(bool active) override { commercials_.SetBreakActive(active); }
+    void SelectTodaysCommercialList() override;
+    void StartEventProcessing() override { events_.StartEventProcessing(); }
+    void LoadRack(const std::string& path) override { rack_.LoadRack(path); }
+    void ShowFirstRunWizard() override { view_->ShowFirstRunWizard(); }
+
+    // PlayoutHost: playout's displays go to the view; a break's port closes
+    // (and its reset of the break, SetBreakActive above) go to the
+    // commercial breaks.
+    void ApplyCommands(const PlayoutCommands& commands) override { view_->ApplyPlayoutCommands(commands); }
+    void ShowItemInfo(const std::string& title, const std::string& file, int lengthMs) override {
+        view_->ShowItemHeard(title, file, lengthMs);
+    }
+    void ClearItemInfo() override { view_->ClearItemHeard(); }
+    void ShowRemaining(int remainingMs) override { view_->ShowRemaining(remainingMs); }
+    void SetGauge(int percent) override { view_->ShowGauge(percent); }
+    void ShowDelayedPause(bool visible) override { view_->ShowDelayedPause(visible); }
+    void HoldGridRepaint(bool hold) override { view_->HoldGridRepaint(hold); }
+    // The rows lit are those heard, not those whose decks are read.
+    void RepaintGrid() override { view_->RepaintGrid(playout_.HeardItem(), playout_.HeardNextItem()); }
+    void SetBusy(bool busy) override { view_->SetBusy(busy); }
+    void CommercialPortClosed(int port) override { commercials_.CommercialPortClosed(port); }
+    void BufferPlayed(const uint8_t* bytes, uint32_t length) override { view_->BufferPlayed(bytes, length); }
+
     CommercialsView CommercialDisplays();
-    EventConsole EventActions();
-    RackConsole RackDisplays();
+    // RackConsole: the rack's buttons go to the view (its caption through
+    // SetRackCaption above), a rack chosen from the rack list to the core.
+    void EnableRackButtons(bool up, bool down) override { view_->EnableRackButtons(up, down); }
+    void UseRack(const std::string& path) override { core_.LoadRack(path); }
+    std::string CurrentRackFile() const override { return core_.CurrentRackFile(); }
+
+    // EventHost (StationEvents.cpp): what a due event drives.
+    void StartBroadcast() override;
+    void StopBroadcast() override;
+    void PauseBroadcast() override;
+    void DelayPauseBroadcast() override;
+    bool OnAir() const override { return playout_.OnAir(); }
+    int OnAirItem() const override { return playout_.CurrentItem(); }
+    void StartCommercialBreak() override;
+    void StopCommercialBreak() override;
+    bool StartAdScheduleImport() override { return adSchedule_.ImportAdSchedule(); }
+    void ReloadTodaysCommercials() override;
+    void StartRecording(const std::string& path, int64_t maxMs) override;
+    void StopRecording() override;
+    bool PauseRecording() override;
+    void ShowScheduleTotal(int seconds) override { core_.ShowTotalDuration(seconds); }
+    std::string LastScheduleFile() const override { return core_.Settings().LastScheduleLocation; }
+    void SetLastScheduleFile(const std::string& path) override {
+        core_.MutableSettings().LastScheduleLocation = path;
+    }
+    std::filesystem::path ProgramFolder() const override { return core_.ProgramFolder(); }
+    void AddMessage(const std::string& line) override;
+    void ShowRunScheduledEvents(bool checked) override;
 
     Seams seams_;
     StationDevices devices_;
+    std::function<void()> registerFileTypes_;
     HeadlessStationView headless_;
     StationView* view_ = &headless_;
 
@@ -125,6 +195,10 @@ private:
     TAudioRack rack_;
     std::unique_ptr<WaveInDevice> ownRecordingInput_;
     WaveInDevice* recordingInput_ = nullptr;
+    // What scheduled events record with: made at the first "Start Recording"
+    // and configured as the audio logging tool, on the same input. Goes
+    // before the input it records from.
+    std::unique_ptr<TMMWaveRecorder> eventRecorder_;
 };
 
 } // namespace corvane

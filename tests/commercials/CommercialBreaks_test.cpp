@@ -31,17 +31,13 @@ protected:
         breaks.reset();
         PlayoutFixture::TearDown();
     }
-    PlayoutHost Host() override {
-        PlayoutHost host = PlayoutFixture::Host();
-        host.SetBreakActive = [this](bool active) {
-            if (breaks)
-                breaks->SetBreakActive(active);
-        };
-        host.CommercialPortClosed = [this](int port) {
-            if (breaks)
-                breaks->CommercialPortClosed(port);
-        };
-        return host;
+    void SetBreakActive(bool active) override {
+        if (breaks)
+            breaks->SetBreakActive(active);
+    }
+    void CommercialPortClosed(int port) override {
+        if (breaks)
+            breaks->CommercialPortClosed(port);
     }
     std::unique_ptr<CommercialBreaks> MakeBreaks(const Clock& clock) {
         CommercialsView view;

@@ -1,3 +1,4 @@
+#include "RecordingConsoleParts.h"
 #include "RecordingConsoleView.h"
 #include "console/ConsoleCore.h"
 #include "data/TdmQelData.h"
@@ -16,6 +17,7 @@
 namespace corvane {
 namespace {
 
+using testing::RecordingConsoleParts;
 using testing::RecordingConsoleView;
 using testing::TempFolder;
 
@@ -25,14 +27,10 @@ struct RunningConsole {
         data = std::make_unique<TdmQelData>(folder.string(), "Corvane", studio.studio.clock(),
                                             studio.prompter, studio.fileDialogs);
         // Playout and the schedule file as the window connects them, recorded.
-        ConsoleParts parts;
-        parts.LoadScheduleFile = [this](const std::string& path) {
+        parts.loadSchedule = [this](const std::string& path) {
             data->cdsSchedule.LoadFromFile(path);
             core->MutableSettings().LastScheduleLocation = path;
         };
-        parts.OnAirPlace = [this] { return onAir; };
-        parts.ResumeItem = [this](int item, int positionMs) { resumed = {item, positionMs}; };
-        parts.StartItem = [this] { startedFirstRow = true; };
         core = std::make_unique<ConsoleCore>(studio.seams(), *data, view, folder, parts);
         core->FormCreate();
     }
@@ -54,9 +52,7 @@ struct RunningConsole {
 
     StudioSeams studio;
     RecordingConsoleView view;
-    std::pair<int, int> onAir{0, 0};
-    std::pair<int, int> resumed{0, 0};
-    bool startedFirstRow = false;
+    RecordingConsoleParts parts;
     std::unique_ptr<TdmQelData> data;
     std::unique_ptr<ConsoleCore> core;
 };
@@ -173,7 +169,7 @@ TEST(Autosave, AfterAKillTheScheduleOnAirComesBackAndTheItemOnAirGoesOn) {
         schedule.First();
         console.data->MarkScheduleItemBad();
         schedule.Next();
-        console.onAir = {schedule.FieldByName("ItemPlayOrder").AsInteger(), 12345};
+        console.parts.onAirPlace = {schedule.FieldByName("ItemPlayOrder").AsInteger(), 12345};
         console.Run(ConsoleCore::AutosaveIntervalMs);
     });
     ASSERT_FALSE(::testing::Test::HasFatalFailure());
@@ -187,9 +183,9 @@ TEST(Autosave, AfterAKillTheScheduleOnAirComesBackAndTheItemOnAirGoesOn) {
         schedule.First();
         EXPECT_EQ(schedule.FieldByName("ObjectType").AsString(), "BAD");
         schedule.Next();
-        EXPECT_EQ(next.resumed,
+        EXPECT_EQ(next.parts.resumed,
                   std::pair(static_cast<int>(schedule.FieldByName("ItemPlayOrder").AsInteger()), 12345));
-        EXPECT_FALSE(next.startedFirstRow);
+        EXPECT_FALSE(next.parts.Called("StartItem"));
         EXPECT_EQ(next.core->Settings().LastScheduleLocation, showFile);
         EXPECT_TRUE(next.core->FormCloseQuery());
     }
@@ -200,7 +196,7 @@ TEST(Autosave, AfterAKillTheScheduleOnAirComesBackAndTheItemOnAirGoesOn) {
     RunningConsole again(folder.Path());
     EXPECT_FALSE(again.core->RecoveringFromUncleanExit());
     again.core->FormShow();
-    EXPECT_TRUE(again.startedFirstRow);
+    EXPECT_TRUE(again.parts.Called("StartItem"));
     again.data->cdsSchedule.First();
     EXPECT_NE(again.data->cdsSchedule.FieldByName("ObjectType").AsString(), "BAD");
 }

@@ -1,3 +1,4 @@
+#include "RecordingConsoleParts.h"
 #include "RecordingConsoleView.h"
 #include "console/ConsoleCore.h"
 #include "data/DataErrors.h"
@@ -15,6 +16,7 @@ namespace corvane {
 namespace {
 
 using testing::ReadText;
+using testing::RecordingConsoleParts;
 using testing::RecordingConsoleView;
 using testing::TempFolder;
 using testing::WriteText;
@@ -31,19 +33,11 @@ struct Console {
         Prompter& answers = prompter ? *prompter : studio.prompter;
         data = std::make_unique<TdmQelData>(folder.string(), "Corvane", studio.studio.clock(), answers,
                                             studio.fileDialogs);
-        ConsoleParts parts;
-        parts.RegisterFileTypes = [this] { calls.push_back("RegisterFileTypes"); };
-        parts.StartEventProcessing = [this] { calls.push_back("StartEventProcessing"); };
-        parts.StopOutput = [this] { calls.push_back("StopOutput"); };
-        parts.LoadScheduleFile = [this](const std::string& path) {
-            calls.push_back("LoadScheduleFile " + path);
+        parts.loadSchedule = [this](const std::string&) {
             if (failLoad)
                 throw std::runtime_error("Table file is damaged");
         };
-        parts.StartItem = [this] { calls.push_back("StartItem"); };
-        parts.ShowFirstRunWizard = [this] { calls.push_back("Wizard"); };
-        parts.LoadRack = [this](const std::string& path) {
-            calls.push_back("LoadRack " + path);
+        parts.loadRack = [this](const std::string& path) {
             if (failRack)
                 throw ETableFileError(path, "is not a table file");
         };
@@ -68,7 +62,8 @@ struct Console {
     std::filesystem::path folder;
     StudioSeams studio;
     RecordingConsoleView view;
-    std::vector<std::string> calls;
+    RecordingConsoleParts parts;
+    std::vector<std::string>& calls = parts.calls;
     bool failLoad = false;
     bool failRack = false;
     std::unique_ptr<TdmQelData> data;

@@ -17,15 +17,31 @@ namespace {
 namespace fs = std::filesystem;
 using test::ScratchFolder;
 
+// The console around the editor: what it was told to show, and a
+// "Move &Up" that is enabled once the editor enables it.
+struct RecordingEditorHost final : ScheduleEditorHost {
+    void ShowTotalDuration(int seconds) override { shownTotal = seconds; }
+    void RefreshCommands() override { ++refreshed; }
+    void SetOnAirFalse() override {}
+    bool MoveCommandsEnabled() override { return moveEnabled; }
+    void EnableMoveCommands() override { moveEnabled = true; }
+    void SetLastScheduleLocation(const std::string& path) override { lastSchedule = path; }
+    void ClearScheduleSelection() override { ++selectionsCleared; }
+    void KeepResponsive() override {}
+    void CutPasteChanged() override {}
+    void SetBusy(bool) override {}
+
+    int shownTotal = -1;
+    int refreshed = 0;
+    std::string lastSchedule;
+    int selectionsCleared = 0;
+    bool moveEnabled = false;
+};
+
 class ScheduleEditorTest : public ::testing::Test {
 protected:
     ScheduleEditorTest() {
         data.OpenTables();
-        host.ShowTotalDuration = [this](int seconds) { shownTotal = seconds; };
-        host.SetLastScheduleLocation = [this](const std::string& path) { lastSchedule = path; };
-        host.ClearScheduleSelection = [this] { ++selectionsCleared; };
-        host.MoveCommandsEnabled = [this] { return moveEnabled; };
-        host.EnableMoveCommands = [this] { moveEnabled = true; };
         editor = std::make_unique<ScheduleEditor>(data, facts, seams.seams(), host);
         test::WriteWave16(Audio("one.wav"), 44100, 2, std::vector<int16_t>(2 * 44100, 1000));
     }
@@ -66,12 +82,8 @@ protected:
     StudioSeams seams;
     TdmQelData data{folder.Path(), "Corvane", seams.studio.clock(), seams.prompter, seams.fileDialogs};
     AudioFileFacts facts{data};
-    ScheduleEditorHost host;
+    RecordingEditorHost host;
     std::unique_ptr<ScheduleEditor> editor;
-    int shownTotal = -1;
-    std::string lastSchedule;
-    int selectionsCleared = 0;
-    bool moveEnabled = false;
 };
 
 TEST_F(ScheduleEditorTest, MovesGiveTheRowAValueHalfwayToItsNewNeighbours) {
@@ -140,12 +152,12 @@ TEST_F(ScheduleEditorTest, RowCounterAfterCuttingTheFirstRowsCollidesAsItAlwaysH
     for (int i = 0; i < 5; ++i)
         editor->AddFileToSchedule(Audio("one.wav"));
     EXPECT_EQ(Orders(), (std::vector<double>{1, 2, 3, 4, 5}));
-    EXPECT_EQ(shownTotal, 5); // five files of one second
+    EXPECT_EQ(host.shownTotal, 5); // five files of one second
     editor->CutScheduleRows({RowAt(1), RowAt(2)});
     EXPECT_EQ(data.ScheduleRowCounter, 3);
     editor->AddFileToSchedule(Audio("one.wav"));
     EXPECT_EQ(Orders(), (std::vector<double>{3, 4, 4, 5}));
-    EXPECT_TRUE(moveEnabled);
+    EXPECT_TRUE(host.moveEnabled);
 }
 
 TEST_F(ScheduleEditorTest, DroppedFilesOnlyWaveAndMpegOfAnyCase) {
@@ -189,7 +201,7 @@ TEST_F(ScheduleEditorTest, LoadingAsksAboutUnsavedChangesEvenAfterASave) {
     seams.prompter.Answer(MessageAnswer::Yes);
     EXPECT_TRUE(editor->LoadScheduleFile(saved));
     EXPECT_EQ(Orders(), (std::vector<double>{1, 2}));
-    EXPECT_EQ(lastSchedule, saved);
+    EXPECT_EQ(host.lastSchedule, saved);
     EXPECT_EQ(data.cdsSchedule.IndexName(), "ixItemOrder");
 }
 
@@ -256,7 +268,7 @@ TEST_F(ScheduleEditorTest, SavedScheduleReloadsFieldByFieldAndExportsEveryRow) {
     EXPECT_EQ(snapshot(), before);
     // The loaded schedule shows its playing time, and a delete lowers it from there.
     EXPECT_EQ(data.ScheduleTotalSeconds, totalBefore);
-    EXPECT_EQ(shownTotal, totalBefore);
+    EXPECT_EQ(host.shownTotal, totalBefore);
 
     const std::vector<ScheduleEditor::Column> columns{
         {"TitleName", "Title"}, {"LocalPathToFile", "File"}, {"TitleDuration", "Length"}};
@@ -270,7 +282,7 @@ TEST_F(ScheduleEditorTest, SavedScheduleReloadsFieldByFieldAndExportsEveryRow) {
                  Audio("it's \"take\" 0 é.wav").c_str());
     EXPECT_STREQ(rows[1].node().last_child().child_value("Data"), "00:01");
     editor->DeleteCurrentRow();
-    EXPECT_EQ(shownTotal, totalBefore - 1);
+    EXPECT_EQ(host.shownTotal, totalBefore - 1);
 }
 
 // One CSV record per line as LibreOffice writes it: fields separated by
@@ -346,9 +358,7 @@ TEST_F(ScheduleEditorTest, SpreadsheetExportOpensInCalcWithTheSameRowsAndColumns
 
 TEST_F(ScheduleEditorTest, ClearingAsksFirstAndKeepsTheRowCounter) {
     AddRows({1, 2, 3});
-    int refreshed = 0;
-    host.RefreshCommands = [&] { ++refreshed; };
-    editor = std::make_unique<ScheduleEditor>(data, facts, seams.seams(), host);
+    const int refreshedBefore = host.refreshed;
     seams.prompter.Answer(MessageAnswer::No);
     editor->ClearSchedule();
     EXPECT_EQ(data.cdsSchedule.RecordCount(), 3);
@@ -356,7 +366,7 @@ TEST_F(ScheduleEditorTest, ClearingAsksFirstAndKeepsTheRowCounter) {
     EXPECT_EQ(data.cdsSchedule.RecordCount(), 0);
     EXPECT_EQ(data.ScheduleRowCounter, 3);
     EXPECT_EQ(seams.prompter.Messages().back().type, MessageType::Warning);
-    EXPECT_EQ(refreshed, 2);
+    EXPECT_EQ(host.refreshed - refreshedBefore, 2);
 }
 
 } // namespace

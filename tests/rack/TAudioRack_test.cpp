@@ -1,7 +1,6 @@
 #include "console/playout/PlayoutFixture.h"
 #include "console/playout/PlayoutKeys.h"
 #include "rack/TAudioRack.h"
-#include "station/AudioRackPlayout.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -14,20 +13,19 @@ constexpr double CartHz = 1000;
 
 // The rack on the console's playout engine in the virtual studio; the rack
 // list and the console's own LoadRack steps are recorded.
-class AudioRackTest : public PlayoutFixture {
+class AudioRackTest : public PlayoutFixture, private RackConsole {
 protected:
     void SetUp() override {
         PlayoutFixture::SetUp();
-        RackConsole rackConsole;
-        rackConsole.EnableRackButtons = [this](bool up, bool down) { buttons = {up, down}; };
-        rackConsole.SetRackCaption = [this](const std::string& caption) { captions.push_back(caption); };
-        rackConsole.LoadRack = [this](const std::string& path) {
-            currentRack = path;
-            rack->LoadRack(path);
-        };
-        rackConsole.CurrentRackFile = [this] { return currentRack; };
-        rack = std::make_unique<TAudioRack>(data, AudioRackPlayout(*console), rackConsole);
+        rack = std::make_unique<TAudioRack>(data, *console, static_cast<RackConsole&>(*this));
     }
+    void EnableRackButtons(bool up, bool down) override { buttons = {up, down}; }
+    void SetRackCaption(const std::string& caption) override { captions.push_back(caption); }
+    void UseRack(const std::string& path) override {
+        currentRack = path;
+        rack->LoadRack(path);
+    }
+    std::string CurrentRackFile() const override { return currentRack; }
 
     // A rack file of these audio files, saved as the rack manager does.
     std::string RackFile(const std::string& name, const std::vector<std::string>& files) {

@@ -30,6 +30,11 @@ public:
         int item = 0;
         int nextItem = 0;
     };
+    // An item and how far into it (ms).
+    struct Place {
+        int item = 0;
+        int positionMs = 0;
+    };
     struct View {
         // An item is heard now; Shown() already names it.
         std::function<void(const Item& item)> ShowItem;
@@ -52,6 +57,11 @@ public:
     void Tick(int64_t heardMs, int deckPositionMs);
     // The output stopped: nothing is on air.
     void Clear();
+    // What the listener hears once the output's time line has been heard up
+    // to `heardMs`: the item and its position, across items started since
+    // (the output holds the end of one item while the deck is already on
+    // the next). None while nothing is on air.
+    std::optional<Place> PlaceAt(int64_t heardMs) const;
 
     const std::optional<Item>& Shown() const { return shown_; }
 

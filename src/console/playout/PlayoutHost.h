@@ -2,38 +2,41 @@
 
 #include "console/playout/PlayoutCommands.h"
 
-#include <functional>
+#include <cstdint>
 #include <string>
 
 namespace corvane {
 
-// What playout needs of the console window: its displays and commands. Each
-// is optional; an empty one is simply not called (a test, or the offline
-// renderer, has no window). Main thread.
-struct PlayoutHost {
+// What playout needs of the console around it: the window's displays and
+// commands, and the commercial breaks' share of the port events. The station
+// implements it; the offline renderer's station shows nothing. Main thread.
+class PlayoutHost {
+public:
+    virtual ~PlayoutHost() = default;
+
     // The on-air command table (menus, buttons, operating mode).
-    std::function<void(const PlayoutCommands& commands)> ApplyCommands;
+    virtual void ApplyCommands(const PlayoutCommands& commands) = 0;
     // Status bar panel 0 or 1.
-    std::function<void(int panel, const std::string& text)> SetStatusText;
+    virtual void SetStatusText(int panel, const std::string& text) = 0;
     // The item display: an item on air is heard now (its title, file and length in ms).
-    std::function<void(const std::string& title, const std::string& file, int lengthMs)> ShowItemInfo;
-    std::function<void()> ClearItemInfo;
+    virtual void ShowItemInfo(const std::string& title, const std::string& file, int lengthMs) = 0;
+    virtual void ClearItemInfo() = 0;
     // Remaining time of the item heard (ms) and the progress gauge (0..100).
-    std::function<void(int remainingMs)> ShowRemaining;
-    std::function<void(int percent)> SetGauge;
+    virtual void ShowRemaining(int remainingMs) = 0;
+    virtual void SetGauge(int percent) = 0;
     // The label "Delayed Pause".
-    std::function<void(bool visible)> ShowDelayedPause;
+    virtual void ShowDelayedPause(bool visible) = 0;
     // Hold (true) or resume (false) the schedule grid's repainting; repaint it.
-    std::function<void(bool hold)> HoldGridRepaint;
-    std::function<void()> RepaintGrid;
+    virtual void HoldGridRepaint(bool hold) = 0;
+    virtual void RepaintGrid() = 0;
     // The busy cursor on (true) or off.
-    std::function<void(bool busy)> SetBusy;
+    virtual void SetBusy(bool busy) = 0;
     // Commercials: the break on or off ("F8: Next Commercial" restored when off).
-    std::function<void(bool active)> SetBreakActive;
+    virtual void SetBreakActive(bool active) = 0;
     // Commercials: a port closed during a break.
-    std::function<void(int port)> CommercialPortClosed;
+    virtual void CommercialPortClosed(int port) = 0;
     // The meters' feed: every buffer the output has played (bytes).
-    std::function<void(const uint8_t* data, uint32_t bytes)> BufferPlayed;
+    virtual void BufferPlayed(const uint8_t* data, uint32_t bytes) = 0;
 };
 
 } // namespace corvane

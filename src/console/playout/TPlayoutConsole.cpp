@@ -15,13 +15,23 @@ namespace {
 
 constexpr const char* AudioErrorText = "MM Audio Error - Possibly Corrupt File Header";
 
+// Every load of a deck, the schedule's and the ports': the same file again
+// starts over from its beginning instead of being opened anew.
+void LoadFile(TMMAudioFile& deck, const std::string& path) {
+    if (!path.empty() && deck.FileName() == path)
+        deck.Seek(0);
+    else
+        deck.SetFileName(path);
+}
+
 } // namespace
 
 TPlayoutConsole::TPlayoutConsole(Seams seams, TdmQelData& data, const CorvaneSettings& settings,
-                                 WaveDevice& device, std::filesystem::path programFolder, PlayoutHost host)
-    : seams_(seams), data_(data), settings_(settings), device_(device), host_(std::move(host)),
-      heard_({[this](const HeardItemDisplay::Item& item) { ItemHeard(item); }, host_.ShowRemaining,
-              host_.SetGauge}),
+                                 WaveDevice& device, std::filesystem::path programFolder, PlayoutHost& host)
+    : seams_(seams), data_(data), settings_(settings), device_(device), host_(host),
+      heard_({[this](const HeardItemDisplay::Item& item) { ItemHeard(item); },
+              [this](int remainingMs) { host_.ShowRemaining(remainingMs); },
+              [this](int percent) { host_.SetGauge(percent); }}),
       archive_(std::move(programFolder), seams.clock) {
     WireChain();
     HiTimer_ = seams_.timers.CreateTimer("HiTimer", HiTimerIntervalMs);
@@ -39,6 +49,7 @@ TPlayoutConsole::~TPlayoutConsole() {
     // No console state is left to react: the output's last events are dropped.
     mmAudioOut_->OnStop = nullptr;
     mmAudioOut_->OnError = nullptr;
+    mmAudioOut_->OnDeviceNotice = nullptr;
     WaveMixer_->OnClosePort = nullptr;
     Guarded("TPlayoutConsole", [this] {
         mmAudioOut_->Stop();
@@ -83,9 +94,10 @@ void TPlayoutConsole::WireChain() {
     mmAudioOut_->OnRestart = [this](TMMComponent*) { mmAudioOutRestart(); };
     mmAudioOut_->OnStop = [this](TMMComponent*) { mmAudioOutStop(); };
     mmAudioOut_->OnError = [this](TMMComponent*) { mmAudioOutError(); };
+    // A slow sound server is waited for, not restarted: one line says so.
+    mmAudioOut_->OnDeviceNotice = [this](const std::string& text) { Memo1.Add(text); };
     mmAudioOut_->OnBufferReady = [this](TMMDSPComponent*, BufferHeader* header) {
-        if (host_.BufferPlayed)
-            host_.BufferPlayed(header->data, header->bufferLength);
+        host_.BufferPlayed(header->data, header->bufferLength);
     };
 }
 
@@ -141,12 +153,15 @@ void TPlayoutConsole::WriteArchiveLine(const std::string& file, const std::strin
     }
 }
 
+bool TPlayoutConsole::LoadPort(int port, const std::string& path) {
+    TMMAudioFile& deck = Deck(port);
+    LoadFile(deck, path);
+    return !deck.IsEmpty();
+}
+
 TPlayoutConsole::LoadResult TPlayoutConsole::LoadDeck(TMMAudioFile& deck, const std::string& path) {
     try {
-        if (!path.empty() && deck.FileName() == path)
-            deck.Seek(0);
-        else
-            deck.SetFileName(path);
+        LoadFile(deck, path);
     } catch (const EMMError&) {
         if (!settings_.AttemptResumeOnAudioError)
             throw;
@@ -187,11 +202,9 @@ void TPlayoutConsole::ShowItemInfo(TMMAudioFile& deck) {
 }
 
 void TPlayoutConsole::ItemHeard(const HeardItemDisplay::Item& item) {
-    if (host_.ShowItemInfo)
-        host_.ShowItemInfo(item.title, item.file, item.lengthMs);
+    host_.ShowItemInfo(item.title, item.file, item.lengthMs);
     ShowPlaying(item.file);
-    if (host_.RepaintGrid)
-        host_.RepaintGrid();
+    host_.RepaintGrid();
 }
 
 int TPlayoutConsole::HeardItem() const {
@@ -207,10 +220,8 @@ int64_t TPlayoutConsole::HeardMs() const {
 }
 
 void TPlayoutConsole::ShowPlaying(const std::string& path) {
-    if (host_.SetStatusText)
-        Guarded("SetStatusText", [&] {
-            host_.SetStatusText(0, "Playing: " + std::filesystem::path(path).filename().string());
-        });
+    Guarded("SetStatusText",
+            [&] { host_.SetStatusText(0, "Playing: " + std::filesystem::path(path).filename().string()); });
 }
 
 void TPlayoutConsole::UpdateStatistics(const std::string& path, bool alsoScheduleRow) {
@@ -301,8 +312,7 @@ void TPlayoutConsole::StartItem() {
     // A resumed item was counted when it first started.
     if (!startAt)
         UpdateStatistics(path, true);
-    if (host_.RepaintGrid)
-        host_.RepaintGrid();
+    host_.RepaintGrid();
     // An item shorter than the output's queue runs dry while the output fills
     // the queue inside this start, and its port-close event is ignored then
     // (FPlayRequest): the schedule would stall in silence. Look again once the
@@ -324,8 +334,7 @@ void TPlayoutConsole::AdvanceSchedule() {
     Table& s = Schedule();
     if (!s.Active())
         return;
-    if (host_.HoldGridRepaint)
-        host_.HoldGridRepaint(true);
+    host_.HoldGridRepaint(true);
     s.DisableControls();
     const Bookmark operatorRow = s.GetBookmark();
     if (!FClosing && !s.IsEmpty()) {
@@ -353,16 +362,14 @@ void TPlayoutConsole::AdvanceSchedule() {
         }
     }
     s.EnableControls();
-    if (host_.HoldGridRepaint)
-        host_.HoldGridRepaint(false);
+    host_.HoldGridRepaint(false);
 }
 
 void TPlayoutConsole::ResetPlayout() {
     tmrFadeStop_->SetEnabled(false);
     SetOnAir(false);
     FCommercialBreak = false;
-    if (host_.SetBreakActive)
-        host_.SetBreakActive(false);
+    host_.SetBreakActive(false);
     {
         FlagScope stopping(FStopping);
         mmAudioOut_->Stop();
@@ -377,8 +384,7 @@ void TPlayoutConsole::ResetPlayout() {
         deck->SetFileName("");
         deck->SetVolume(16384);
     }
-    if (host_.RepaintGrid)
-        host_.RepaintGrid();
+    host_.RepaintGrid();
     FCurrentPort = 0;
     FNextPort = 2;
 }
@@ -392,8 +398,7 @@ void TPlayoutConsole::SetOnAir(bool on) {
 
 void TPlayoutConsole::ApplyCommands() {
     commands_ = CommandsForOnAir(FOnAir, ScheduleHasRows(), {FDirectJinglePlayout, FDirectCommercialPlayout});
-    if (host_.ApplyCommands)
-        host_.ApplyCommands(commands_);
+    host_.ApplyCommands(commands_);
 }
 
 void TPlayoutConsole::ScheduleCursorMoved() {
@@ -401,8 +406,7 @@ void TPlayoutConsole::ScheduleCursorMoved() {
     if (!s.Active() || s.Eof() || s.IsEmpty())
         return;
     commands_.Start = RowItem() != FCurrentItem;
-    if (host_.ApplyCommands)
-        host_.ApplyCommands(commands_);
+    host_.ApplyCommands(commands_);
 }
 
 void TPlayoutConsole::PlaySelected() {
@@ -421,8 +425,7 @@ void TPlayoutConsole::SetNextItem(int item) {
 
 void TPlayoutConsole::SetDelayedPause(bool on) {
     FDelayedPause = on;
-    if (host_.ShowDelayedPause)
-        host_.ShowDelayedPause(on);
+    host_.ShowDelayedPause(on);
 }
 
 void TPlayoutConsole::RefreshAudioDevice(RefreshResume resume) {
@@ -442,8 +445,7 @@ void TPlayoutConsole::HardwareDelayTimer() {
         RetryDevice();
         return;
     }
-    if (host_.SetStatusText)
-        host_.SetStatusText(0, "Refreshing Audio Device Driver");
+    host_.SetStatusText(0, "Refreshing Audio Device Driver");
     SetOnAir(true);
     const std::optional<int> chosen = std::exchange(refreshRow_, std::nullopt);
     if (chosen && LocateItem(*chosen))
@@ -451,8 +453,7 @@ void TPlayoutConsole::HardwareDelayTimer() {
     else
         AdvanceSchedule();
     FDeviceRefresh = false;
-    if (host_.SetStatusText)
-        host_.SetStatusText(0, "");
+    host_.SetStatusText(0, "");
 }
 
 void TPlayoutConsole::UseOutputBuffers(int buffers) {
@@ -498,8 +499,7 @@ void TPlayoutConsole::WaveMixerClosePort(int port) {
     Memo1.Add(std::string("Close Port : DirectJinglePlayout=") + (FDirectJinglePlayout ? "True" : "False"));
     Memo1.Add(std::string("Close Port : Merging Tracks=") + (FMergingTracks ? "True" : "False"));
     if (FCommercialBreak) {
-        if (host_.CommercialPortClosed)
-            host_.CommercialPortClosed(port);
+        host_.CommercialPortClosed(port);
         return;
     }
     // Any port's closing re-checks the music port on air: the end of a jingle,
@@ -530,13 +530,11 @@ void TPlayoutConsole::mmAudioOutRestart() {
 void TPlayoutConsole::mmAudioOutStop() {
     HiTimer_->SetEnabled(false);
     heard_.Clear();
-    if (host_.SetGauge)
-        host_.SetGauge(0);
+    host_.SetGauge(0);
     mmAudioOut_->Close();
     if (!FDeviceRefresh) {
         SetOnAir(false);
-        if (host_.ClearItemInfo)
-            host_.ClearItemInfo();
+        host_.ClearItemInfo();
     }
 }
 
@@ -550,10 +548,8 @@ void TPlayoutConsole::mmAudioOutError() {
         return;
     }
     Table& s = Schedule();
-    if (host_.SetBusy)
-        host_.SetBusy(true);
-    if (host_.HoldGridRepaint)
-        host_.HoldGridRepaint(true);
+    host_.SetBusy(true);
+    host_.HoldGridRepaint(true);
     const int item = FCurrentItem;
     ResetPlayout();
     if (settings_.AttemptResumeOnAudioError && s.Active()) {
@@ -564,10 +560,8 @@ void TPlayoutConsole::mmAudioOutError() {
             s.GotoBookmark(operatorRow);
         RefreshAudioDevice(RefreshResume::NextRow);
     }
-    if (host_.HoldGridRepaint)
-        host_.HoldGridRepaint(false);
-    if (host_.SetBusy)
-        host_.SetBusy(false);
+    host_.HoldGridRepaint(false);
+    host_.SetBusy(false);
 }
 
 void TPlayoutConsole::HiTimerTimer() {

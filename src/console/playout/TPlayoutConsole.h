@@ -13,6 +13,7 @@
 #include "console/playout/PlayoutHost.h"
 #include "data/Table.h"
 #include "platform/Seams.h"
+#include "ports/PlayoutPorts.h"
 #include "settings/CorvaneSettings.h"
 
 #include <array>
@@ -43,7 +44,10 @@ enum class RefreshResume { NextRow, ChosenRow };
 // FPlayRequest, FMergingTracks, FTransportBusy, FFadingToStop, FDeviceRefresh
 // and FStopping keep a port-close event raised inside an operation from
 // advancing the schedule. Positions, lengths and fades are in ms.
-class TPlayoutConsole {
+//
+// The commercial breaks and the audio rack play through its PlayoutPorts, so
+// they never reach the decks, the mixer or the output themselves.
+class TPlayoutConsole final : public PlayoutPorts {
 public:
     static constexpr int SkipStepMs = 5000;
     static constexpr int HiTimerIntervalMs = 30;
@@ -52,8 +56,8 @@ public:
     static constexpr double RefreshAfterDays = 1.0 / 12;
 
     TPlayoutConsole(Seams seams, TdmQelData& data, const CorvaneSettings& settings, WaveDevice& device,
-                    std::filesystem::path programFolder, PlayoutHost host = {});
-    ~TPlayoutConsole();
+                    std::filesystem::path programFolder, PlayoutHost& host);
+    ~TPlayoutConsole() override;
     TPlayoutConsole(const TPlayoutConsole&) = delete;
     TPlayoutConsole& operator=(const TPlayoutConsole&) = delete;
 
@@ -61,9 +65,9 @@ public:
     // Starts the schedule row under the cursor on the current music port.
     void StartItem();
     // From the item on air to the next playable row, or wrap, or stop.
-    void AdvanceSchedule();
+    void AdvanceSchedule() override;
     // Stops and closes the output, unloads every deck and resets the state.
-    void ResetPlayout();
+    void ResetPlayout() override;
     void SetOnAir(bool on);
     // Applies the on-air command table again for the current state (the
     // schedule's rows changed) without counting as an on-air change: the
@@ -130,10 +134,10 @@ public:
     TMMConnector& MMConnector() { return *MMConnector_; }
 
     // --- State ---
-    bool OnAir() const { return FOnAir; }
+    bool OnAir() const override { return FOnAir; }
     int CurrentPort() const { return FCurrentPort; }
     int NextPort() const { return FNextPort; }
-    int CurrentItem() const { return FCurrentItem; }
+    int CurrentItem() const override { return FCurrentItem; }
     int NextItem() const { return FNextItem; }
     // The item the listener hears and the one after it (0: none): the output
     // plays the item on air about a queue's length later.
@@ -148,18 +152,36 @@ public:
     bool WaitingForDevice() const { return waitingForDevice_; }
     bool FadingToStop() const { return FFadingToStop; }
     bool Closing() const { return FClosing; }
-    bool CommercialBreak() const { return FCommercialBreak; }
+    bool CommercialBreak() const override { return FCommercialBreak; }
     // Owned by the commercial break and the audio rack.
-    void SetCommercialBreak(bool on) { FCommercialBreak = on; }
-    void SetDirectJinglePlayout(bool on) { FDirectJinglePlayout = on; }
-    void SetDirectCommercialPlayout(bool on) { FDirectCommercialPlayout = on; }
-    bool DirectJinglePlayout() const { return FDirectJinglePlayout; }
+    void SetCommercialBreak(bool on) override { FCommercialBreak = on; }
+    void SetDirectJinglePlayout(bool on) override { FDirectJinglePlayout = on; }
+    void SetDirectCommercialPlayout(bool on) override { FDirectCommercialPlayout = on; }
+    bool DirectJinglePlayout() const override { return FDirectJinglePlayout; }
     bool DirectCommercialPlayout() const { return FDirectCommercialPlayout; }
     // Advancing found nothing more to start: the output runs on, silent.
     bool ScheduleEnded() const { return scheduleEnded_; }
     const PlayoutCommands& Commands() const { return commands_; }
-    bool OutputPlaying() const { return mmAudioOut_->State().playing; }
+    bool OutputPlaying() const override { return mmAudioOut_->State().playing; }
+    int64_t WrittenMs() const override { return mmAudioOut_->WrittenMs(); }
+    // How far the output's time line since its start has been heard (ms).
+    int64_t HeardMs() const override;
     bool OutputPaused() const { return mmAudioOut_->State().paused; }
+
+    // --- The ports beside the schedule (PlayoutPorts) ---
+    void FadeOutOnAir(int fadeMs) override { Deck(FCurrentPort).FadeOut(fadeMs); }
+    void HoldPort(int port, bool hold) override { WaveMixer_->HoldPort(port, hold); }
+    bool LoadPort(int port, const std::string& path) override;
+    bool PortDone(int port) const override { return WaveMixer_->PortDone(port); }
+    std::string PortFile(int port) const override { return decks_[static_cast<size_t>(port)]->FileName(); }
+    int PortLengthMs(int port) const override { return decks_[static_cast<size_t>(port)]->Duration(); }
+    void FadeOutPort(int port, int fadeMs) override { Deck(port).FadeOut(fadeMs); }
+    void StopOutput() override { mmAudioOut_->Stop(); }
+    void StartOutput() override { mmAudioOut_->Start(); }
+    // An archive line that never breaks playout: a failed write goes to the
+    // exception log and the caller carries on.
+    void WriteArchiveLine(const std::string& file, const std::string& text) override;
+    void AddMessage(const std::string& line) override { Memo1.Add(line); }
 
     MessageList Memo1;
     ArchiveLog& Archive() { return archive_; }
@@ -195,9 +217,6 @@ private:
     // An item is heard now: the item display, the status text and the grid's rows.
     void ItemHeard(const HeardItemDisplay::Item& item);
     void UpdateStatistics(const std::string& path, bool alsoScheduleRow);
-    // An archive line that never breaks playout: a failed write goes to the
-    // exception log and the caller carries on.
-    void WriteArchiveLine(const std::string& file, const std::string& text);
     void ApplyCommands();
     void AutoCrossFadeTest();
     void HardwareDelayTimer();
@@ -211,10 +230,10 @@ private:
     // "St&op" or the close: no more attempts.
     void EndDeviceWait();
     void ShowWaitingForDevice();
-    // The deck on air's position less what the output still holds unheard.
-    int HeardPosition();
-    // How far the output's time line since its start has been heard (ms).
-    int64_t HeardMs() const;
+    // The item the listener hears and how far into it: from the output's
+    // time line, else the deck on air's position less what the output still
+    // holds unheard; none when nothing plays.
+    std::optional<HeardItemDisplay::Place> HeardPlace();
     void FadeStopTimer();
     // Pauses, moves the deck on air to what `target` gives, and resumes.
     template <typename Target> void MoveOnAirPosition(Target target);
@@ -224,7 +243,7 @@ private:
     TdmQelData& data_;
     const CorvaneSettings& settings_;
     WaveDevice& device_;
-    PlayoutHost host_;
+    PlayoutHost& host_;
     HeardItemDisplay heard_;
     ArchiveLog archive_;
     PlayoutCommands commands_;

@@ -57,8 +57,7 @@ void TPlayoutConsole::FadeToSelected() {
     SetCurrentItem(item);
     onAirRow_ = row;
     UpdateStatistics(path, false);
-    if (host_.RepaintGrid)
-        host_.RepaintGrid();
+    host_.RepaintGrid();
     FMergingTracks = wasMerging;
 }
 
@@ -66,8 +65,7 @@ void TPlayoutConsole::actFadeToNext() {
     Table& s = Schedule();
     if (!ScheduleHasRows() || fadeGivenUpFor_ == FCurrentItem)
         return;
-    if (host_.HoldGridRepaint)
-        host_.HoldGridRepaint(true);
+    host_.HoldGridRepaint(true);
     s.DisableControls();
     LocateOnAirRow(FCurrentItem);
     s.Next();
@@ -82,8 +80,7 @@ void TPlayoutConsole::actFadeToNext() {
         RefreshAudioDevice(RefreshResume::NextRow);
     }
     s.EnableControls();
-    if (host_.HoldGridRepaint)
-        host_.HoldGridRepaint(false);
+    host_.HoldGridRepaint(false);
 }
 
 void TPlayoutConsole::AutoCrossFadeTest() {

@@ -1,6 +1,7 @@
 #include "console/ui/ScheduleEditing.h"
 
 #include "console/ConsoleCore.h"
+#include "console/playout/TPlayoutConsole.h"
 #include "console/ui/ColumnChooser.h"
 #include "console/ui/ScheduleGridModel.h"
 #include "console/ui/SpeedSearchPage.h"
@@ -28,10 +29,6 @@ namespace {
 // sound output and the window's painting get their turn (ms).
 constexpr qint64 PumpIntervalMs = 50;
 
-// The commands that follow whether the schedule has rows.
-constexpr const char* RowCommands[] = {"actSaveSchedule", "actClearSchedule", "actExportSchedule",
-                                       "actMoveUp", "actMoveDown"};
-
 std::vector<std::string> DroppedPaths(const QMimeData& mime) {
     std::vector<std::string> paths;
     for (const QUrl& url : mime.urls())
@@ -43,31 +40,11 @@ std::vector<std::string> DroppedPaths(const QMimeData& mime) {
 } // namespace
 
 ScheduleEditing::ScheduleEditing(Widgets widgets, TdmQelData& data, Seams seams, ConsoleCore& core,
-                                 const ConsoleParts& parts, QObject* parent)
-    : QObject(parent), w_(widgets), data_(data), core_(core), setOnAir_(parts.SetOnAir),
-      refreshOnAirCommands_(parts.RefreshCommands), facts_(std::make_unique<AudioFileFacts>(data)) {
-    ScheduleEditorHost host;
-    host.ShowTotalDuration = [this](int seconds) { core_.ShowTotalDuration(seconds); };
-    host.RefreshCommands = [this] { RefreshCommands(); };
-    host.SetOnAirFalse = [this] {
-        if (setOnAir_)
-            setOnAir_(false);
-        else
-            ApplyOffAirCommands();
-    };
-    host.MoveCommandsEnabled = [this] { return w_.commands.Command("actMoveUp")->isEnabled(); };
-    host.EnableMoveCommands = [this] {
-        w_.commands.SetEnabled("actMoveUp", true);
-        w_.commands.SetEnabled("actMoveDown", true);
-    };
-    host.SetLastScheduleLocation = [this](const std::string& path) {
-        core_.MutableSettings().LastScheduleLocation = path;
-    };
-    host.ClearScheduleSelection = [this] { w_.grid.clearSelection(); };
-    host.CutPasteChanged = [this] { ShowCutPaste(); };
-    host.SetBusy = [this](bool busy) { SetBusy(busy); };
-    host.KeepResponsive = [this] { KeepResponsive(); };
-    editor_ = std::make_unique<ScheduleEditor>(data_, *facts_, seams, std::move(host));
+                                 TPlayoutConsole& playout, QObject* parent)
+    : QObject(parent), w_(widgets), data_(data), core_(core), playout_(playout),
+      facts_(std::make_unique<AudioFileFacts>(data)) {
+    editor_ =
+        std::make_unique<ScheduleEditor>(data_, *facts_, seams, static_cast<ScheduleEditorHost&>(*this));
 
     BindCommands();
     BindSpeedSearch();
@@ -154,19 +131,36 @@ void ScheduleEditing::LoadScheduleFile(const std::string& path) {
 
 void ScheduleEditing::RefreshCommands() {
     hadRows_ = data_.cdsSchedule.Active() && data_.cdsSchedule.StoredRowCount() > 0;
-    if (refreshOnAirCommands_)
-        refreshOnAirCommands_();
-    else
-        ApplyOffAirCommands();
+    playout_.RefreshCommands();
 }
 
-// Without playout in the console it is never on air: saving, clearing,
-// export and moving need rows; loading is always possible.
-void ScheduleEditing::ApplyOffAirCommands() {
-    const bool rows = data_.cdsSchedule.Active() && data_.cdsSchedule.StoredRowCount() > 0;
-    for (const char* command : RowCommands)
-        w_.commands.SetEnabled(command, rows);
-    w_.commands.SetEnabled("actLoadSchedule", true);
+void ScheduleEditing::ShowTotalDuration(int seconds) {
+    core_.ShowTotalDuration(seconds);
+}
+
+void ScheduleEditing::SetOnAirFalse() {
+    playout_.SetOnAir(false);
+}
+
+bool ScheduleEditing::MoveCommandsEnabled() {
+    return w_.commands.Command("actMoveUp")->isEnabled();
+}
+
+void ScheduleEditing::EnableMoveCommands() {
+    w_.commands.SetEnabled("actMoveUp", true);
+    w_.commands.SetEnabled("actMoveDown", true);
+}
+
+void ScheduleEditing::SetLastScheduleLocation(const std::string& path) {
+    core_.MutableSettings().LastScheduleLocation = path;
+}
+
+void ScheduleEditing::ClearScheduleSelection() {
+    w_.grid.clearSelection();
+}
+
+void ScheduleEditing::CutPasteChanged() {
+    ShowCutPaste();
 }
 
 // The command table depends only on whether the schedule has rows (and on

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "console/ConsoleParts.h"
 #include "console/ui/ColumnChooser.h"
 #include "data/TableObserver.h"
 #include "platform/Seams.h"
@@ -24,6 +23,7 @@ class AudioFileFacts;
 class ConsoleCommands;
 class ConsoleCore;
 class ScheduleGridModel;
+class TPlayoutConsole;
 class SpeedSearchPage;
 class TdmQelData;
 
@@ -36,7 +36,7 @@ enum class DropTarget { Window, ScheduleGrid };
 // pop-up menu, the "&Schedule Filter" box, the Speed Search page's adding,
 // drops, export of the grid's visible columns, the column chooser, and which
 // of these commands are available. Main thread.
-class ScheduleEditing final : public QObject, private TableObserver {
+class ScheduleEditing final : public QObject, private TableObserver, private ScheduleEditorHost {
     Q_OBJECT
 public:
     struct Widgets {
@@ -47,10 +47,9 @@ public:
         SpeedSearchPage& speedSearch;
     };
 
-    // `parts` gives playout's command table when playout is part of the
-    // console; without it the schedule's own commands follow the off-air table.
+    // The schedule's commands follow playout's on-air command table.
     ScheduleEditing(Widgets widgets, TdmQelData& data, Seams seams, ConsoleCore& core,
-                    const ConsoleParts& parts, QObject* parent);
+                    TPlayoutConsole& playout, QObject* parent);
     ~ScheduleEditing() override;
 
     ScheduleEditor& Editor() { return *editor_; }
@@ -69,7 +68,7 @@ public:
 
     // Applies the command table again (after the schedule became empty or
     // got its first row, after a load or a clear).
-    void RefreshCommands();
+    void RefreshCommands() override;
 
 private:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -77,18 +76,24 @@ private:
     void Bind(const char* command, std::function<void()> work);
     void BindCommands();
     void BindSpeedSearch();
-    void ApplyOffAirCommands();
+    // ScheduleEditorHost: the window's displays, commands and settings.
+    void ShowTotalDuration(int seconds) override;
+    void SetOnAirFalse() override;
+    bool MoveCommandsEnabled() override;
+    void EnableMoveCommands() override;
+    void SetLastScheduleLocation(const std::string& path) override;
+    void ClearScheduleSelection() override;
+    void CutPasteChanged() override;
+    void SetBusy(bool busy) override;
+    void KeepResponsive() override;
     void ShowCutPaste();
-    void SetBusy(bool busy);
-    void KeepResponsive();
     void ShowColumnChooser();
     void Trigger(const char* command);
 
     Widgets w_;
     TdmQelData& data_;
     ConsoleCore& core_;
-    std::function<void(bool)> setOnAir_;
-    std::function<void()> refreshOnAirCommands_;
+    TPlayoutConsole& playout_;
     std::unique_ptr<AudioFileFacts> facts_;
     std::unique_ptr<ScheduleEditor> editor_;
     QPointer<ColumnChooser> chooser_;

@@ -139,12 +139,9 @@ TfrmQeLiteMain::TfrmQeLiteMain(Station& station, TrayUse tray, QWidget* parent)
     BuildPlugins();
     BuildLibrary();
     // The schedule's edits change what may start and be saved.
-    ConsoleParts onAir;
-    onAir.SetOnAir = [this](bool on) { Playout().SetOnAir(on); };
-    onAir.RefreshCommands = [this] { Playout().RefreshCommands(); };
     scheduleEditing_ =
         new ScheduleEditing({*commands_, *dxgSchedule, *scheduleModel_, *edtScheduleFilter, *speedSearch_},
-                            data_, seams_, Core(), onAir, this);
+                            data_, seams_, Core(), Playout(), this);
     BuildPlayListsAndDialogs();
     new ConsoleKeyScope(*this, *commands_);
     Guarded("dxgSchedule", [&] {

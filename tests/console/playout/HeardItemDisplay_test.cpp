@@ -84,24 +84,20 @@ protected:
     std::vector<Shown> statusShown;
     std::vector<std::pair<int64_t, int>> rowsLit;
 
-    PlayoutHost Host() override {
-        PlayoutHost host = PlayoutFixture::Host();
-        host.ShowItemInfo = [this](const std::string&, const std::string& file, int) {
-            shown.push_back({seams.studio.NowMs(), file});
-        };
-        host.ShowRemaining = [this](int ms) { remaining.emplace_back(seams.studio.NowMs(), ms); };
-        host.SetStatusText = [this](int panel, const std::string& text) {
-            if (panel == 0 && (statusShown.empty() || statusShown.back().file != text))
-                statusShown.push_back({seams.studio.NowMs(), text});
-        };
-        // The grid lights the rows playout names when it asks for a repaint.
-        host.RepaintGrid = [this] {
-            const int lit = console->HeardItem();
-            if (lit != 0 && (rowsLit.empty() || rowsLit.back().second != lit))
-                rowsLit.emplace_back(seams.studio.NowMs(), lit);
-        };
-        return host;
+    void ShowItemInfo(const std::string&, const std::string& file, int) override {
+        shown.push_back({seams.studio.NowMs(), file});
     }
+    void SetStatusText(int panel, const std::string& text) override {
+        if (panel == 0 && (statusShown.empty() || statusShown.back().file != text))
+            statusShown.push_back({seams.studio.NowMs(), text});
+    }
+    // The grid lights the rows playout names when it asks for a repaint.
+    void RepaintGrid() override {
+        const int lit = console->HeardItem();
+        if (lit != 0 && (rowsLit.empty() || rowsLit.back().second != lit))
+            rowsLit.emplace_back(seams.studio.NowMs(), lit);
+    }
+    void ShowRemaining(int ms) override { remaining.emplace_back(seams.studio.NowMs(), ms); }
 };
 
 TEST_F(HeardOnAir, TheCountdownEndsWhenTheItemFallsSilentAndTheNextIsShownAsItIsHeard) {
@@ -139,6 +135,35 @@ TEST_F(HeardOnAir, TheCountdownEndsWhenTheItemFallsSilentAndTheNextIsShownAsItIs
     const std::vector<std::pair<int64_t, int>> rowsExpected{{origin, first}, {shown[1].atMs, second}};
     ASSERT_GE(rowsLit.size(), 2u);
     EXPECT_EQ(std::vector(rowsLit.begin(), rowsLit.begin() + 2), rowsExpected);
+}
+
+// Where a lost device's playout goes on: the place heard on the output's
+// time line, even when items started since are still queued.
+TEST(HeardItemDisplay, ThePlaceHeardFollowsTheTimeLineAcrossQueuedItems) {
+    ShownLog log;
+    HeardItemDisplay display(log.View());
+    EXPECT_FALSE(display.PlaceAt(0));
+    display.ItemStarted({"", "a", 3000, 1}, 0, 0);
+    display.ItemStarted({"", "b", 9000, 2}, 0, 3000);
+    display.Tick(1000, 2500);
+    display.Repositioned(6000, 4000); // b moved by the transport, 1 s into it
+    struct Case {
+        int64_t heardMs;
+        int item;
+        int positionMs;
+    };
+    for (const Case& c : {Case{1000, 1, 1000}, Case{2921, 1, 2921}, Case{3000, 2, 0}, Case{3500, 2, 500},
+                          Case{4200, 2, 6200}, Case{20000, 2, 9000}}) {
+        SCOPED_TRACE(c.heardMs);
+        const auto place = display.PlaceAt(c.heardMs);
+        ASSERT_TRUE(place);
+        EXPECT_EQ(place->item, c.item);
+        EXPECT_EQ(place->positionMs, c.positionMs);
+    }
+    // Asking changes nothing shown.
+    EXPECT_EQ(log.items, std::vector<std::string>{"a"});
+    display.Clear();
+    EXPECT_FALSE(display.PlaceAt(1000));
 }
 
 } // namespace

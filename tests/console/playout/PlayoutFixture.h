@@ -1,6 +1,7 @@
 #pragma once
 
 #include "../../audio/decks/DeckFixtures.h"
+#include "RecordingPlayoutHost.h"
 #include "console/playout/TPlayoutConsole.h"
 #include "data/TdmQelData.h"
 #include "settings/CorvaneSettings.h"
@@ -35,8 +36,9 @@ inline double ToneLevel(const PlayedAudio& played, TimeSpan span, double hz) {
 
 // The console's playout engine on the virtual studio: a program folder with
 // the data module's tables, the default settings, tone files written on
-// demand and the virtual device recording what is heard.
-class PlayoutFixture : public ::testing::Test {
+// demand and the virtual device recording what is heard. The fixture is
+// playout's host: a test overrides what it watches.
+class PlayoutFixture : public ::testing::Test, protected RecordingPlayoutHost {
 protected:
     explicit PlayoutFixture(KeepSamples keep = KeepSamples::Yes) : device(seams.studio, keep) {}
 
@@ -47,21 +49,11 @@ protected:
                     seams.fileDialogs};
     CorvaneSettings settings = CorvaneSettings::Defaults(folder.Path());
     std::unique_ptr<TPlayoutConsole> console;
-    std::vector<std::string> status;
 
     void SetUp() override {
         data.OpenTables();
-        console =
-            std::make_unique<TPlayoutConsole>(seams.seams(), data, settings, device, folder.Path(), Host());
-    }
-    // What the console shows: status panel 0 is kept in `status`.
-    virtual PlayoutHost Host() {
-        PlayoutHost host;
-        host.SetStatusText = [this](int panel, const std::string& text) {
-            if (panel == 0)
-                status.push_back(text);
-        };
-        return host;
+        console = std::make_unique<TPlayoutConsole>(seams.seams(), data, settings, device, folder.Path(),
+                                                    static_cast<PlayoutHost&>(*this));
     }
     void TearDown() override { console.reset(); }
 

@@ -60,15 +60,11 @@ private:
 class Soak : public PlayoutFixture {
 protected:
     Soak() : PlayoutFixture(KeepSamples::No) {}
-    PlayoutHost Host() override {
-        PlayoutHost host = PlayoutFixture::Host();
-        host.BufferPlayed = [this](const uint8_t* bytes, uint32_t length) { silence.Feed(bytes, length); };
-        host.SetStatusText = [this, shown = host.SetStatusText](int panel, const std::string& text) {
-            shown(panel, text);
-            if (text == "Refreshing Audio Device Driver")
-                silence.Excuse(3000);
-        };
-        return host;
+    void BufferPlayed(const uint8_t* bytes, uint32_t length) override { silence.Feed(bytes, length); }
+    void SetStatusText(int panel, const std::string& text) override {
+        PlayoutFixture::SetStatusText(panel, text);
+        if (text == "Refreshing Audio Device Driver")
+            silence.Excuse(3000);
     }
     int Refreshes() const {
         return static_cast<int>(std::count(status.begin(), status.end(), "Refreshing Audio Device Driver"));
