@@ -11,10 +11,10 @@
 #include "library/FileTypeRegistration.h"
 #include "platform/DataFolder.h"
 #include "platform/ProgramOptions.h"
-#include "platform/RuntimeFolder.h"
 #include "platform/qt/QtClock.h"
 #include "platform/qt/QtDispatcher.h"
 #include "platform/qt/QtFileDialogs.h"
+#include "platform/qt/QtMessageFilter.h"
 #include "platform/qt/QtPrompter.h"
 #include "platform/qt/QtShell.h"
 #include "platform/qt/QtTimerFactory.h"
@@ -56,10 +56,7 @@ int main(int argc, char** argv) {
     if (const auto status = corvane::AnswerHelpOrVersion(argc, argv, "Corvane", Usage, std::cout,
                                                          versionAsked ? DataFolderLine() : ""))
         return *status;
-    // Qt complains on the terminal at every start of a session without one.
-    std::error_code noTemp;
-    if (const auto temp = std::filesystem::temp_directory_path(noTemp); !noTemp)
-        corvane::EnsureRuntimeFolder(temp);
+    corvane::InstallQtMessageFilter();
     corvane::CorvaneApplication app(argc, argv);
     auto splash = std::make_unique<corvane::TfrmQelSplash>();
     splash->show();
