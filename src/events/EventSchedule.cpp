@@ -12,14 +12,19 @@
 #include <stdexcept>
 
 namespace corvane {
-
 namespace {
 
-// A load started by an event: the total and the last schedule file are shown
-// as a load from the tool bar shows them; nothing else of the window applies.
-class EventLoadHost final : public ScheduleEditorHost {
+namespace fs = std::filesystem;
+
+constexpr const char* OrderField = "ItemPlayOrderAbsolute";
+
+// A schedule file loaded by an event: no window around it, so only the
+// total and the remembered file are shown; the tool bar's commands and the
+// grid's selection are the window's business.
+class EventScheduleEditorHost final : public ScheduleEditorHost {
 public:
-    explicit EventLoadHost(const EventSchedule::Displays& displays) : displays_(displays) {}
+    explicit EventScheduleEditorHost(const EventSchedule::Displays& displays) : displays_(displays) {}
+
     void ShowTotalDuration(int seconds) override {
         if (displays_.showTotal)
             displays_.showTotal(seconds);
@@ -40,13 +45,6 @@ public:
 private:
     const EventSchedule::Displays& displays_;
 };
-
-} // namespace
-namespace {
-
-namespace fs = std::filesystem;
-
-constexpr const char* OrderField = "ItemPlayOrderAbsolute";
 
 bool IsScheduleFile(const fs::path& file) {
     std::string extension = file.extension().string();
@@ -72,7 +70,7 @@ fs::path EventSchedule::Load(const fs::path& file, const fs::path& asideFolder, 
         schedule.Active() && schedule.ChangesPending() ? WriteAside(asideFolder, now) : fs::path();
     if (IsScheduleFile(file)) {
         AudioFileFacts facts(data_);
-        EventLoadHost host(displays);
+        EventScheduleEditorHost host(displays);
         ScheduleEditor editor(data_, facts, seams_, host);
         editor.LoadScheduleFile(file.string(), LoadOrigin::Program);
     } else {
