@@ -3,12 +3,16 @@
 #include "data/ControlsSuspended.h"
 #include "data/DateTimeText.h"
 #include "data/Table.h"
+#include "data/TdmQelData.h"
+#include "events/DueEvent.h"
+#include "events/EventHost.h"
 #include "events/EventTypes.h"
+#include "platform/ExceptionGuard.h"
+
+#include <stdexcept>
 
 namespace corvane {
 namespace {
-
-constexpr const char* Completed = "Completed";
 
 // Set for the length of a tick, however it ends.
 class BusyScope {
@@ -24,8 +28,9 @@ private:
 
 } // namespace
 
-ScheduledEvents::ScheduledEvents(Clock& clock, Table& eventLog, Timer& eventTimer, EventConsole console)
-    : clock_(clock), EventLog(eventLog), EventTimer(eventTimer), console_(std::move(console)) {
+ScheduledEvents::ScheduledEvents(Seams seams, TdmQelData& data, Timer& eventTimer, EventHost& host)
+    : clock_(seams.clock), EventLog(data.EventLog), EventTimer(eventTimer), host_(host),
+      actions_(data, seams, host) {
     EventTimer.SetOnTimer([this] { EventTimerTimer(); });
 }
 
@@ -35,7 +40,8 @@ ScheduledEvents::~ScheduledEvents() {
 }
 
 std::string ScheduledEvents::PendingFilter(TDateTime now) {
-    return "(EventStart > '" + FormatLocalDateTime(now) + "') and (EventStatus <> '" + Completed + "')";
+    return "(EventStart > '" + FormatLocalDateTime(now) + "') and (EventStatus <> '" + Completed +
+           "') and (EventStatus <> '" + Failed + "')";
 }
 
 void ScheduledEvents::StartEventProcessing() {
@@ -73,20 +79,31 @@ void ScheduledEvents::FindNextEvent() {
 }
 
 void ScheduledEvents::FireDueEvent() {
-    std::string typeName;
+    DueEvent event;
     const bool found = EventLog.Locate("EventID", int64_t{FNextEventID});
     if (found) {
-        typeName = EventLog.FieldByName("EventType").AsString();
-        EventLog.Edit();
-        EventLog.FieldByName("EventStatus").SetAsString(Completed);
-        EventLog.Post();
+        event.id = FNextEventID;
+        event.start = EventLog.FieldByName("EventStart").AsDateTime();
+        event.type = EventLog.FieldByName("EventType").AsString();
+        event.description = EventLog.FieldByName("EventDescription").AsString();
+        event.fileName = EventLog.FieldByName("EventFileName").AsString();
+        event.params = EventLog.FieldByName("EventParams").AsString();
+        // The row says what happened only once the action has run: a failed
+        // action must never leave an event that reads "Completed".
+        SetStatus(event.id, Carry(event));
     }
-    // The completed row has left the filter. The earliest pending event still
-    // shown is the next one, wherever the post left the cursor.
+    // The fired row has left the filter. The earliest pending event still
+    // shown is the next one, wherever the action or the post left the cursor.
     EventLog.First();
     TakeEventAtCursor();
-    if (found)
-        Carry(typeName);
+}
+
+void ScheduledEvents::SetStatus(int id, const char* status) {
+    if (!EventLog.Locate("EventID", int64_t{id}))
+        return;
+    EventLog.Edit();
+    EventLog.FieldByName("EventStatus").SetAsString(status);
+    EventLog.Post();
 }
 
 void ScheduledEvents::TakeEventAtCursor() {
@@ -104,30 +121,21 @@ void ScheduledEvents::StopProcessing() {
     SetRunChecked(false);
 }
 
-void ScheduledEvents::Carry(const std::string& typeName) {
-    const EventType* type = FindEventType(typeName);
-    if (!type || type->action == EventAction::None)
-        return;
-    AddMessage(type->messageLine);
-    const std::function<void()>* action = nullptr;
-    switch (type->action) {
-    case EventAction::StartBroadcast:
-        action = &console_.StartBroadcast;
-        break;
-    case EventAction::StopBroadcast:
-        action = &console_.StopBroadcast;
-        break;
-    case EventAction::PauseBroadcast:
-        action = &console_.PauseBroadcast;
-        break;
-    case EventAction::DelayPauseBroadcast:
-        action = &console_.DelayPauseBroadcast;
-        break;
-    case EventAction::None:
-        break;
+const char* ScheduledEvents::Carry(const DueEvent& event) {
+    try {
+        const EventType* type = FindEventType(event.type);
+        if (!type)
+            throw std::runtime_error("no event type is called \"" + event.type + "\"");
+        AddMessage(type->messageLine);
+        actions_.Carry(*type, event);
+        return Completed;
+    } catch (...) {
+        const std::exception_ptr error = std::current_exception();
+        const std::string sender = "Event " + std::to_string(event.id) + " \"" + event.type + "\"";
+        AddMessage(sender + " failed: " + ExceptionMessage(error));
+        HandleException(sender, error);
+        return Failed;
     }
-    if (action && *action)
-        (*action)();
 }
 
 void ScheduledEvents::ToggleRunScheduledEvents() {
@@ -144,8 +152,7 @@ void ScheduledEvents::ToggleRunScheduledEvents() {
 void ScheduledEvents::SetRunChecked(bool checked) {
     runChecked_ = checked;
     EventTimer.SetEnabled(checked);
-    if (console_.ShowRunScheduledEvents)
-        console_.ShowRunScheduledEvents(checked);
+    host_.ShowRunScheduledEvents(checked);
 }
 
 void ScheduledEvents::SetNextEventID(int id) {
@@ -159,8 +166,7 @@ void ScheduledEvents::SetNextEventStart(TDateTime start) {
 }
 
 void ScheduledEvents::AddMessage(const std::string& line) {
-    if (console_.AddMessage)
-        console_.AddMessage(line);
+    host_.AddMessage(line);
 }
 
 void ScheduledEvents::NewEvent(const std::function<EditorAnswer()>& showEditor) {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "events/EventActions.h"
 #include "platform/Clock.h"
 #include "platform/DateTime.h"
+#include "platform/Seams.h"
 #include "platform/Timer.h"
 
 #include <functional>
@@ -9,33 +11,28 @@
 
 namespace corvane {
 
+class EventHost;
+struct DueEvent;
 class Table;
-
-// What the event dispatch asks of the console: its broadcast actions, its
-// message list and the check mark of "&Run Scheduled Events". An empty
-// action is a console without playout; the event is completed all the same.
-struct EventConsole {
-    std::function<void()> StartBroadcast;
-    std::function<void()> StopBroadcast;
-    std::function<void()> PauseBroadcast;
-    std::function<void()> DelayPauseBroadcast;
-    std::function<void(const std::string& line)> AddMessage;
-    std::function<void(bool checked)> ShowRunScheduledEvents;
-};
+class TdmQelData;
 
 // How the event editor was closed.
 enum class EditorAnswer { Apply, Cancel };
 
 // The event list's dispatch, Qt-free: EventTimer ticks every second; the tick
 // finds the next pending event of EventLog through the table's filter, waits
-// for its time, marks it "Completed" and carries it out through the console.
+// for its time and carries it out through the host. The row then says what
+// happened: "Completed" when the action was taken, "Failed" (with a line in
+// the message list and the exception log) when it was not.
 // The table is shown by the Events page, whose grid sees the filter too.
 // Main thread; re-entered ticks (a modal window opened by an action lets the
 // timer tick again) are kept out by the busy flag.
 class ScheduledEvents {
 public:
     // `eventTimer` is the console's EventTimer; this object sets its tick.
-    ScheduledEvents(Clock& clock, Table& eventLog, Timer& eventTimer, EventConsole console);
+    // The events are data's EventLog; what they do acts on data's tables and
+    // through the host.
+    ScheduledEvents(Seams seams, TdmQelData& data, Timer& eventTimer, EventHost& host);
     ~ScheduledEvents();
     ScheduledEvents(const ScheduledEvents&) = delete;
     ScheduledEvents& operator=(const ScheduledEvents&) = delete;
@@ -59,13 +56,22 @@ public:
     void RemoveEvent();
 
     bool Busy() const { return busy_; }
+    // The programs "Execute File" events started that are still running.
+    const ProgramRunner& Programs() const { return actions_.Programs(); }
+    // Waits for the background work of the cache events (tests).
+    void WaitForCacheWork() { actions_.WaitForCacheWork(); }
     int NextEventID() const { return FNextEventID; }
     TDateTime NextEventStart() const { return FNextEventStart; }
 
-    // The filter that leaves the events due strictly after `now` and not yet
-    // completed; the date-time is written in the table's own text form so
-    // that the filter reads back exactly that moment.
+    // The filter that leaves the events due strictly after `now` that have
+    // not fired yet (neither completed, failed nor missed); the date-time is
+    // written in the table's own text form so that the filter reads back
+    // exactly that moment.
     static std::string PendingFilter(TDateTime now);
+
+    // The statuses an event row ends with.
+    static constexpr const char* Completed = "Completed";
+    static constexpr const char* Failed = "Failed";
 
 private:
     enum class EditRow { Append, Current };
@@ -80,13 +86,16 @@ private:
     void SetNextEventID(int id);
     void SetNextEventStart(TDateTime start);
     void AddMessage(const std::string& line);
-    void Carry(const std::string& typeName);
+    // Carries the event out; the status its row takes.
+    const char* Carry(const DueEvent& event);
+    void SetStatus(int id, const char* status);
     void EditWith(EditRow row, const std::function<EditorAnswer()>& showEditor);
 
     Clock& clock_;
     Table& EventLog;
     Timer& EventTimer;
-    EventConsole console_;
+    EventHost& host_;
+    EventActions actions_;
     int FNextEventID = 0;
     TDateTime FNextEventStart = 0;
     bool busy_ = false;

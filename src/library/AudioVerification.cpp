@@ -18,8 +18,9 @@ namespace {
 // hundred thousand titles does not flood the main thread.
 constexpr int BatchFiles = 50;
 
-// A line for the file, or empty when it is sound.
-std::string Check(TMMAudioFile& reader, const std::string& path) {
+} // namespace
+
+std::string CheckAudioFile(TMMAudioFile& reader, const std::string& path) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error))
         return "Missing File: " + path;
@@ -37,8 +38,6 @@ std::string Check(TMMAudioFile& reader, const std::string& path) {
     }
     return problem ? "Problem File: " + path : std::string();
 }
-
-} // namespace
 
 AudioVerification::AudioVerification(Dispatcher& dispatcher, View view)
     : dispatcher_(dispatcher), view_(std::move(view)), self_(std::make_shared<AudioVerification*>(this)) {}
@@ -85,7 +84,7 @@ void AudioVerification::RunVerificationReport(Table& library) {
             for (const std::string& path : paths) {
                 if (cancel->load())
                     break;
-                if (std::string line = Check(reader, path); !line.empty())
+                if (std::string line = CheckAudioFile(reader, path); !line.empty())
                     batch.push_back({std::move(line)});
                 if (++checked % BatchFiles == 0)
                     post(false);

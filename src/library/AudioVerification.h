@@ -11,6 +11,12 @@ namespace corvane {
 
 class Dispatcher;
 class Table;
+class TMMAudioFile;
+
+// The verification of one file with `reader` (any thread, one reader per
+// thread): "Missing File: " + path where no file is, "Problem File: " + path
+// for a file that cannot be read or measures zero; empty when it is sound.
+std::string CheckAudioFile(TMMAudioFile& reader, const std::string& path);
 
 // RunVerificationReport: checks the file of every library title, in the
 // library's current order. The titles' paths are taken on the main thread

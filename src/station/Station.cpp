@@ -16,7 +16,7 @@ Station::Station(Seams seams, StationDevices devices, StationSetup setup)
       playout_(seams, data_, core_.Settings(), devices_.output, core_.ProgramFolder(), *this),
       commercials_(playout_, data_, core_.Settings(), seams.clock, CommercialDisplays()),
       adSchedule_(data_, seams.clock, seams.shell, core_.ProgramFolder()),
-      events_(seams.clock, data_.EventLog, core_.EventTimer(), EventActions()),
+      events_(seams, data_, core_.EventTimer(), *this),
       rack_(data_, playout_, *this) {
     // Taking the ring buffer's output first, then handing the plug-in to the
     // output: each link is exclusive, so the two steps move the plug-in in.
@@ -63,17 +63,6 @@ CommercialsView Station::CommercialDisplays() {
     view.ShowNextBreakTime = [this](const std::string& time) { view_->ShowNextBreakTime(time); };
     view.LongDayName = [this](TDateTime when) { return view_->LongDayName(when); };
     return view;
-}
-
-EventConsole Station::EventActions() {
-    EventConsole console;
-    console.StartBroadcast = [this] { playout_.StartBroadcast(); };
-    console.StopBroadcast = [this] { playout_.StopBroadcast(); };
-    console.PauseBroadcast = [this] { playout_.PauseBroadcast(); };
-    console.DelayPauseBroadcast = [this] { playout_.DelayPauseBroadcast(); };
-    console.AddMessage = [this](const std::string& line) { playout_.Memo1.Add(line); };
-    console.ShowRunScheduledEvents = [this](bool checked) { view_->ShowRunScheduledEvents(checked); };
-    return console;
 }
 
 } // namespace corvane

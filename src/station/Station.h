@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/input/TMMWaveRecorder.h"
 #include "audio/plugins/PluginCommands.h"
 #include "audio/plugins/TMMDSPPlugin.h"
 #include "commercials/AdSchedule.h"
@@ -7,6 +8,7 @@
 #include "console/ConsoleCore.h"
 #include "console/playout/TPlayoutConsole.h"
 #include "data/TdmQelData.h"
+#include "events/EventHost.h"
 #include "events/ScheduledEvents.h"
 #include "platform/Seams.h"
 #include "rack/TAudioRack.h"
@@ -55,7 +57,11 @@ struct StationSetup {
 // (the offline renderer, benchmarks, tests). The seams and the devices come
 // from outside, so the application builds it on Qt and PortAudio and the
 // virtual studio builds the same station. Main thread.
-class Station final : private ConsoleView, private ConsoleParts, private PlayoutHost, private RackConsole {
+class Station final : private ConsoleView,
+                      private ConsoleParts,
+                      private PlayoutHost,
+                      private RackConsole,
+                      private EventHost {
 public:
     Station(Seams seams, StationDevices devices, StationSetup setup);
     ~Station() override;
@@ -81,6 +87,8 @@ public:
     // UseRecordingInput, else the one the devices open at first use.
     WaveInDevice& RecordingInput();
     void UseRecordingInput(WaveInDevice& input) { recordingInput_ = &input; }
+    // The recorder of the scheduled events; nullptr until one started.
+    TMMWaveRecorder* EventRecorder() { return eventRecorder_.get(); }
     const Seams& seams() const { return seams_; }
 
 private:
@@ -138,12 +146,34 @@ private:
     void BufferPlayed(const uint8_t* bytes, uint32_t length) override { view_->BufferPlayed(bytes, length); }
 
     CommercialsView CommercialDisplays();
-    EventConsole EventActions();
     // RackConsole: the rack's buttons go to the view (its caption through
     // SetRackCaption above), a rack chosen from the rack list to the core.
     void EnableRackButtons(bool up, bool down) override { view_->EnableRackButtons(up, down); }
     void UseRack(const std::string& path) override { core_.LoadRack(path); }
     std::string CurrentRackFile() const override { return core_.CurrentRackFile(); }
+
+    // EventHost (StationEvents.cpp): what a due event drives.
+    void StartBroadcast() override;
+    void StopBroadcast() override;
+    void PauseBroadcast() override;
+    void DelayPauseBroadcast() override;
+    bool OnAir() const override { return playout_.OnAir(); }
+    int OnAirItem() const override { return playout_.CurrentItem(); }
+    void StartCommercialBreak() override;
+    void StopCommercialBreak() override;
+    bool StartAdScheduleImport() override { return adSchedule_.ImportAdSchedule(); }
+    void ReloadTodaysCommercials() override;
+    void StartRecording(const std::string& path, int64_t maxMs) override;
+    void StopRecording() override;
+    bool PauseRecording() override;
+    void ShowScheduleTotal(int seconds) override { core_.ShowTotalDuration(seconds); }
+    std::string LastScheduleFile() const override { return core_.Settings().LastScheduleLocation; }
+    void SetLastScheduleFile(const std::string& path) override {
+        core_.MutableSettings().LastScheduleLocation = path;
+    }
+    std::filesystem::path ProgramFolder() const override { return core_.ProgramFolder(); }
+    void AddMessage(const std::string& line) override;
+    void ShowRunScheduledEvents(bool checked) override;
 
     Seams seams_;
     StationDevices devices_;
@@ -163,6 +193,10 @@ private:
     TAudioRack rack_;
     std::unique_ptr<WaveInDevice> ownRecordingInput_;
     WaveInDevice* recordingInput_ = nullptr;
+    // What scheduled events record with: made at the first "Start Recording"
+    // and configured as the audio logging tool, on the same input. Goes
+    // before the input it records from.
+    std::unique_ptr<TMMWaveRecorder> eventRecorder_;
 };
 
 } // namespace corvane

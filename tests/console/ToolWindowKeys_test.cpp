@@ -63,8 +63,10 @@ const Key ConsoleKeys[] = {
 struct KeysWindow : Window {
     KeysWindow()
         : Window([](const TempFolder& folder) {
-              // A station past its first run: no welcome wizard over the console.
-              WriteText(folder.Path() / SettingsFileName, "[Corvane_General]\nWelcomeDone=1\n");
+              // A station past its first run (no welcome wizard over the
+              // console) that previews in its own window.
+              WriteText(folder.Path() / SettingsFileName,
+                        "[Corvane_General]\nWelcomeDone=1\n[Corvane_Audio]\nExternalAudioPreviewer=0\n");
           }) {
         station->UseRecordingInput(input);
         std::vector<std::string> carts;
@@ -156,12 +158,19 @@ void PrintTo(const ToolWindowCase& c, std::ostream* out) {
 }
 
 QWidget* Modal(const std::function<void()>& run) {
+    static bool seen;
+    seen = false;
     WhenShown<QWidget>([](QWidget& dialog) {
+        seen = true;
         TypeConsoleKeys(&dialog);
         if (QWidget* still = QApplication::activeModalWidget())
             still->close();
     });
     run();
+    // The watcher deleted itself later from inside the dialog's loop; that
+    // loop is over, so let the deletion happen before the test ends.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(seen) << "the window never came up as a modal one";
     return nullptr;
 }
 
@@ -186,17 +195,22 @@ const ToolWindowCase ToolWindows[] = {
          w.console->OpenAudioLogging();
          return w.console->AudioLogging();
      }},
+    // Only off air: the playlist manager does not open on air.
     {"playlist manager",
      [](KeysWindow& w) {
          return Modal([&] { w.console->PlayLists().OpenPlayListManager(GenerateOnOpen::No); });
-     }},
+     },
+     false},
     {"rack manager", [](KeysWindow& w) { return Modal([&] { w.console->AudioRack().ShowRackManager(); }); }},
     {"event editor",
      [](KeysWindow& w) { return Modal([&] { w.console->Events().Command("actNewEvent")->trigger(); }); }},
+    // Off air: the virtual studio's one output is playout's while on air, so
+    // the previewer could not open it.
     {"previewer",
      [](KeysWindow& w) {
          return Modal([&] { w.console->Tools().PreviewAudio(w.files[2], PreviewMode::Play); });
-     }},
+     },
+     false},
     {"properties", [](KeysWindow& w) { return Modal([&] { w.console->ShowProperties(); }); }},
     {"wizard", [](KeysWindow& w) { return Modal([&] { w.console->Dialogs().ShowWizard(); }); }},
     {"parameter browser",

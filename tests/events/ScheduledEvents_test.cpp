@@ -1,103 +1,10 @@
-#include "audio/decks/DeckFixtures.h"
-#include "data/DateTimeText.h"
-#include "data/TdmQelData.h"
+#include "EventsFixture.h"
 #include "events/EventTypes.h"
-#include "events/ScheduledEvents.h"
-#include "studio/StudioSeams.h"
 
-#include <algorithm>
-#include <fstream>
-#include <gtest/gtest.h>
-#include <iterator>
 #include <map>
-#include <memory>
-#include <stdexcept>
 
 namespace corvane {
 namespace {
-
-constexpr double Second = 1.0 / SecondsPerDay;
-
-std::string ReadFileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// The event dispatch on the virtual studio with a data module in a scratch
-// program folder; the console's actions are recorded by name.
-class ScheduledEventsTest : public ::testing::Test {
-protected:
-    explicit ScheduledEventsTest(TDateTime start = EncodeDateTime({2026, 1, 5, 9, 0, 0, 0})) : seams(start) {}
-
-    void SetUp() override { Start(); }
-
-    // Start-up as the console does it: the table from its file, processing on.
-    void Start() {
-        events.reset();
-        timer.reset();
-        data = std::make_unique<TdmQelData>(folder.Path(), "corvane", seams.studio.clock(), seams.prompter,
-                                            seams.fileDialogs);
-        data->OpenTables();
-        timer = seams.studio.CreateTimer("EventTimer", 1000);
-        EventConsole console;
-        console.StartBroadcast = [this] { actions.push_back("StartBroadcast"); };
-        console.StopBroadcast = [this] { actions.push_back("StopBroadcast"); };
-        console.PauseBroadcast = [this] { actions.push_back("PauseBroadcast"); };
-        console.DelayPauseBroadcast = [this] {
-            actions.push_back("DelayPauseBroadcast");
-            if (failAction)
-                throw std::runtime_error("output gone");
-        };
-        console.AddMessage = [this](const std::string& line) { messages.push_back(line); };
-        console.ShowRunScheduledEvents = [this](bool checked) { runShown = checked; };
-        events = std::make_unique<ScheduledEvents>(seams.studio.clock(), data->EventLog, *timer, console);
-        events->StartEventProcessing();
-    }
-    void Restart() {
-        events.reset();
-        timer.reset();
-        data.reset(); // the table writes eventlog.cds as it closes
-        Start();
-    }
-
-    // An event `seconds` after the studio's start; returns its EventID.
-    int AddEvent(double seconds, const std::string& type, const std::string& status = "Queued") {
-        return AddEventAt(start + seconds * Second, type, status);
-    }
-    int AddEventAt(TDateTime when, const std::string& type, const std::string& status = "Queued") {
-        Table& t = data->EventLog;
-        t.Append();
-        t.FieldByName("EventStart").SetAsDateTime(when);
-        t.FieldByName("EventType").SetAsString(type);
-        t.FieldByName("EventStatus").SetAsString(status);
-        t.Post();
-        return static_cast<int>(t.FieldByName("EventID").AsInteger());
-    }
-    std::string Status(int id) {
-        const Value status = data->EventLog.Lookup("EventID", int64_t{id}, "EventStatus");
-        return std::holds_alternative<std::string>(status) ? std::get<std::string>(status) : "";
-    }
-    // The EventIDs the filtered table shows, in its order.
-    std::vector<int64_t> Shown() {
-        std::vector<int64_t> ids;
-        Table& t = data->EventLog;
-        for (t.First(); !t.Eof(); t.Next())
-            ids.push_back(t.FieldByName("EventID").AsInteger());
-        return ids;
-    }
-    void Run(int64_t ms) { seams.studio.Run(ms); }
-
-    test::ScratchFolder folder;
-    StudioSeams seams;
-    TDateTime start = seams.studio.Now();
-    std::unique_ptr<TdmQelData> data;
-    std::unique_ptr<Timer> timer;
-    std::unique_ptr<ScheduledEvents> events;
-    std::vector<std::string> actions;
-    std::vector<std::string> messages;
-    bool runShown = false;
-    bool failAction = false;
-};
 
 TEST_F(ScheduledEventsTest, EventsAtTheSameTimeFireOnConsecutiveTicks) {
     const int first = AddEvent(5, "Pause");
@@ -124,30 +31,40 @@ TEST_F(ScheduledEventsTest, EventsAtTheSameTimeFireOnConsecutiveTicks) {
               messages.end());
 }
 
-TEST_F(ScheduledEventsTest, EveryTypeIsCompletedAndOnlyTheFirstFourAct) {
-    const std::map<std::string, std::string> acting{{"Start", "StartBroadcast"},
-                                                    {"Stop", "StopBroadcast"},
-                                                    {"Pause", "PauseBroadcast"},
-                                                    {"Delayed Pause", "DelayPauseBroadcast"}};
+TEST_F(ScheduledEventsTest, TheBroadcastTypesActAndComplete) {
+    const std::vector<std::pair<std::string, std::string>> acting{{"Start", "StartBroadcast"},
+                                                                  {"Stop", "StopBroadcast"},
+                                                                  {"Pause", "PauseBroadcast"},
+                                                                  {"Delayed Pause", "DelayPauseBroadcast"}};
     ASSERT_EQ(EventTypes().size(), 17u);
     std::vector<int> ids;
-    for (size_t i = 0; i < EventTypes().size(); ++i)
-        ids.push_back(AddEvent(10 + 10.0 * static_cast<double>(i), EventTypes()[i].name));
-    // Type names count exactly: a different case is no type at all.
-    const int lowerCase = AddEvent(500, "start");
+    for (size_t i = 0; i < acting.size(); ++i)
+        ids.push_back(AddEvent(10 + 10.0 * static_cast<double>(i), acting[i].first));
     for (size_t i = 0; i < ids.size(); ++i) {
         actions.clear();
         Run(10000);
-        EXPECT_EQ(Status(ids[i]), "Completed") << EventTypes()[i].name;
-        const auto found = acting.find(EventTypes()[i].name);
-        EXPECT_EQ(actions, found == acting.end() ? std::vector<std::string>{}
-                                                 : std::vector<std::string>{found->second})
-            << EventTypes()[i].name;
+        EXPECT_EQ(Status(ids[i]), "Completed") << acting[i].first;
+        EXPECT_EQ(actions, std::vector<std::string>{acting[i].second}) << acting[i].first;
     }
-    actions.clear();
-    Run(400000);
-    EXPECT_EQ(Status(lowerCase), "Completed");
+}
+
+// Type names count exactly: a different case is no type at all, and an event
+// that could not act must not read "Completed".
+TEST_F(ScheduledEventsTest, AnUnknownTypeFailsAndSaysSo) {
+    const int lowerCase = AddEvent(5, "start");
+    const int next = AddEvent(8, "Pause");
+    Run(6000);
+    EXPECT_EQ(Status(lowerCase), "Failed");
     EXPECT_TRUE(actions.empty());
+    const std::string line =
+        "Event " + std::to_string(lowerCase) + " \"start\" failed: no event type is called \"start\"";
+    EXPECT_NE(std::find(messages.begin(), messages.end(), line), messages.end());
+    EXPECT_NE(ReadFileText(folder.File(TdmQelData::ExceptionLogFile)).find("no event type is called"),
+              std::string::npos);
+    // The failed row has left the pending rows; the next event still fires.
+    EXPECT_EQ(Shown(), std::vector<int64_t>{next});
+    Run(3000);
+    EXPECT_EQ(Status(next), "Completed");
 }
 
 TEST_F(ScheduledEventsTest, AnEventMissedWhileProcessingWasOffStaysQueued) {
@@ -185,12 +102,14 @@ TEST_F(ScheduledEventsTest, ARemovedEventIsNotCarriedOutAndTheNextOneStillIs) {
     EXPECT_EQ(actions, (std::vector<std::string>{"PauseBroadcast"}));
 }
 
-TEST_F(ScheduledEventsTest, AFailingActionIsLoggedAndTheTickEndsCleanly) {
+TEST_F(ScheduledEventsTest, AFailingActionFailsTheEventAndTheTickEndsCleanly) {
     failAction = true;
     const int failing = AddEvent(2, "Delayed Pause");
     const int next = AddEvent(4, "Pause");
     Run(2000);
-    EXPECT_EQ(Status(failing), "Completed");
+    EXPECT_EQ(Status(failing), "Failed");
+    const std::string line = "Event " + std::to_string(failing) + " \"Delayed Pause\" failed: output gone";
+    EXPECT_NE(std::find(messages.begin(), messages.end(), line), messages.end());
     EXPECT_FALSE(events->Busy());
     EXPECT_FALSE(data->EventLog.ControlsDisabled());
     EXPECT_NE(ReadFileText(folder.File(TdmQelData::ExceptionLogFile)).find("output gone"), std::string::npos);

@@ -39,6 +39,17 @@ void CompletionPoster::PostFault(const std::string& call, const std::string& tex
     });
 }
 
+void CompletionPoster::SetOnNotice(WaveDeviceNotice onNotice) {
+    state_->onNotice = std::move(onNotice);
+}
+
+void CompletionPoster::PostNotice(const std::string& text) {
+    dispatcher_.Post([state = state_, text] {
+        if (state->attached && state->onNotice)
+            state->onNotice(text);
+    });
+}
+
 void CompletionPoster::Invalidate() {
     ++state_->epoch;
 }

@@ -13,8 +13,10 @@ namespace corvane {
 // Close must not reach the wave output, which has already taken those buffers
 // back. Each queued buffer carries the epoch it was written in; Invalidate
 // starts a new epoch. A failure of the stream is handed over the same way,
-// once, and never after Detach. Epoch, Invalidate, SetOnFault and Detach run
-// on the main thread, Post and PostFault on any thread.
+// once, and never after Detach; a notice (something the stream rides out)
+// each time it is posted, never after Detach. Epoch, Invalidate, SetOnFault,
+// SetOnNotice and Detach run on the main thread, Post, PostFault and
+// PostNotice on any thread.
 class CompletionPoster {
 public:
     CompletionPoster(Dispatcher& dispatcher, WaveDeviceDone onDone);
@@ -27,6 +29,8 @@ public:
     void Invalidate();
     void SetOnFault(WaveDeviceFault onFault);
     void PostFault(const std::string& call, const std::string& text);
+    void SetOnNotice(WaveDeviceNotice onNotice);
+    void PostNotice(const std::string& text);
     // No completion is delivered any more, posted or not.
     void Detach();
 
@@ -37,6 +41,7 @@ private:
         bool faultDelivered = false;
         WaveDeviceDone onDone;
         WaveDeviceFault onFault;
+        WaveDeviceNotice onNotice;
     };
     Dispatcher& dispatcher_;
     std::shared_ptr<State> state_;

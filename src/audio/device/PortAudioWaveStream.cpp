@@ -1,8 +1,11 @@
 #include "audio/device/PortAudioWaveStream.h"
 
+#include "audio/device/SoundServerProbe.h"
+
 #include <algorithm>
 #include <chrono>
 #include <portaudio.h>
+#include <utility>
 #include <vector>
 
 namespace corvane {
@@ -149,10 +152,20 @@ void PortAudioWaveStream::WriterLoop() {
         }
         return true;
     };
-    StreamStallWatch stall;
+    StreamStallWatch stall(SoundServerAnswers);
+    bool slowTold = false; // the notice of the stall under way has gone out
     auto watch = [&](long available) {
-        if (stall.Look(available, std::chrono::steady_clock::now()))
+        switch (stall.Look(available, std::chrono::steady_clock::now())) {
+        case StreamStallWatch::Verdict::Playing:
+            slowTold = false;
             return true;
+        case StreamStallWatch::Verdict::Slow:
+            if (!std::exchange(slowTold, true))
+                poster_.PostNotice(SlowServerText);
+            return true;
+        case StreamStallWatch::Verdict::Lost:
+            break;
+        }
         fail("WaveOutWrite", StalledText);
         return false;
     };

@@ -37,10 +37,13 @@ std::string PortAudioErrorText(int error);
 //
 // A stream that fails by itself (a write, start or query fails, or the sound
 // system stops taking audio for more than StallLimitMs while the stream holds
-// some; before it has taken any, StartStallLimitMs: StreamStallWatch) ends
-// its writer and tells the fault handler on the main thread; from
-// then on every call throws the failure, and no call waits for the writer
-// longer than a reset takes.
+// some, and its server no longer answers; before it has taken any,
+// StartStallLimitMs: StreamStallWatch) ends its writer and tells the fault
+// handler on the main thread; from then on every call throws the failure, and
+// no call waits for the writer longer than a reset takes. A stall whose server
+// still answers (overloaded, briefly stopped) keeps the stream and is told
+// once to the notice handler; it becomes a failure only after
+// SlowServerLimitMs without progress.
 class PortAudioWaveStream final : public WaveDeviceStream {
 public:
     // Takes an opened, not yet started PortAudio stream.
@@ -50,9 +53,13 @@ public:
 
     static constexpr int StallLimitMs = StreamStallWatch::StallLimitMs;
     static constexpr int StartStallLimitMs = StreamStallWatch::StartStallLimitMs;
+    // What the notice handler is told when a stall's server still answers.
+    static constexpr const char* SlowServerText =
+        "The sound server is slow to take audio but still there - the output waits for it";
 
     const WaveDeviceFormat& Format() const override { return format_; }
     void SetOnFault(WaveDeviceFault onFault) override { poster_.SetOnFault(std::move(onFault)); }
+    void SetOnNotice(WaveDeviceNotice onNotice) override { poster_.SetOnNotice(std::move(onNotice)); }
     void Write(WaveDeviceBuffer& buffer) override;
     void Pause() override;
     void Resume() override;

@@ -51,6 +51,11 @@ using WaveDeviceDone = std::function<void(WaveDeviceBuffer& buffer)>;
 // layer's own description. At most once per stream, never after Close.
 using WaveDeviceFault = std::function<void(const std::string& call, const std::string& text)>;
 
+// Called on the main thread (through the Dispatcher) when a stream meets a
+// condition worth telling the operator that it rides out by itself (a slow
+// sound server it waits for). Once per occurrence, never after Close.
+using WaveDeviceNotice = std::function<void(const std::string& text)>;
+
 // An open output. Every operation is called on the main thread and throws
 // WaveDeviceError when the device fails.
 class WaveDeviceStream {
@@ -61,6 +66,9 @@ public:
     // Who hears of a failure the stream meets by itself. Set right after
     // opening, before the main thread goes back to its queue.
     virtual void SetOnFault(WaveDeviceFault onFault) = 0;
+    // Who hears what the stream rides out by itself; a device that has
+    // nothing to tell keeps it.
+    virtual void SetOnNotice(WaveDeviceNotice) {}
     // Appends a buffer to the play queue.
     virtual void Write(WaveDeviceBuffer& buffer) = 0;
     // Holds playback where it is; queued buffers stay queued.

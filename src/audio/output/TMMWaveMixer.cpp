@@ -417,22 +417,40 @@ void TMMWaveMixer::FillPorts(uint32_t frames) {
         if (port.buffer.size() < wanted)
             port.buffer.resize(wanted);
         uint32_t filled = 0;
-        if (port.input != nullptr) {
+        // An input that ends inside this buffer closes its port, and the close
+        // event may give the port its next source at once (the schedule's next
+        // row on the same deck): that source fills the rest of the buffer, so
+        // a join without a cross-fade has no gap. Bounded, so that a run of
+        // sources that end at once cannot hold the buffer.
+        for (int opening = 0; port.input != nullptr && filled < wanted && opening <= MaxOpensPerBuffer;
+             ++opening) {
             if (!port.input->IsOpened() && !port.held && position_ + frames >= port.startFrame) {
-                const int64_t lead = (port.startFrame - position_) * FrameBytes;
+                const int64_t lead = (port.startFrame - position_) * FrameBytes - filled;
                 if (lead > 0) {
-                    std::memset(port.buffer.data(), 0, static_cast<size_t>(lead));
-                    filled = static_cast<uint32_t>(lead);
+                    std::memset(port.buffer.data() + filled, 0, static_cast<size_t>(lead));
+                    filled += static_cast<uint32_t>(lead);
                 }
                 OpenPort(i);
             }
-            if (port.input != nullptr && port.input->IsOpened()) {
+            if (port.input == nullptr || !port.input->IsOpened())
+                break;
+            // A source may deliver less than asked before its end (a reader's
+            // last block): ask again rather than leave a hole.
+            bool ended = false;
+            while (filled < wanted && !ended) {
                 const uint32_t got = ReadPort(i, port.buffer.data() + filled, wanted - filled);
                 filled += got;
                 port.framesPlayed += got / FrameBytes;
-                if (PortDone(i))
+                ended = PortDone(i);
+                if (ended)
                     ClosePort(i);
+                else if (got == 0)
+                    break;
             }
+            if (!ended)
+                break;
+        }
+        if (port.input != nullptr) {
             // A playing port always contributes a whole buffer.
             if (filled > 0 && filled < wanted) {
                 std::memset(port.buffer.data() + filled, 0, wanted - filled);

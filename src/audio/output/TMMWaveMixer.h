@@ -29,6 +29,9 @@ using TMMMixerNotifyEvent = std::function<void(TMMDSPComponent* sender, int inde
 class TMMWaveMixer : public TMMDSPComponent {
 public:
     static constexpr int PortCount = 4;
+    // How often one port may open a new source within one buffer (a source
+    // ended and the close event gave the port the next one).
+    static constexpr int MaxOpensPerBuffer = 4;
 
     explicit TMMWaveMixer(std::string name = {});
     ~TMMWaveMixer() override;

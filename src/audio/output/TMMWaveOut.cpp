@@ -217,6 +217,10 @@ void TMMWaveOut::Open() {
         });
         stream_->SetOnFault(
             [this](const std::string& call, const std::string& text) { OnDeviceFault(call, text); });
+        stream_->SetOnNotice([this](const std::string& text) {
+            if (OnDeviceNotice)
+                OnDeviceNotice(text);
+        });
         state_.open = true;
         Fire(OnOpen);
     });

@@ -5,6 +5,7 @@
 #include "audio/output/TMMWaveDeviceComponent.h"
 #include "platform/Dispatcher.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,6 +50,9 @@ public:
 
     TMMNotifyEvent OnLooping;
     TMMBufferEvent OnBufferFilled;
+    // The device rides out something the operator should know of (a slow
+    // sound server it waits for); playback goes on. Main thread.
+    std::function<void(const std::string& text)> OnDeviceNotice;
 
     // BufferSize, NumBuffers, DeviceID and CallBackMode may not change while
     // the device is open ("Change to property while device was open").

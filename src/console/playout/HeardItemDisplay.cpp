@@ -43,6 +43,24 @@ void HeardItemDisplay::Clear() {
     waiting_.clear();
 }
 
+std::optional<HeardItemDisplay::Place> HeardItemDisplay::PlaceAt(int64_t heardMs) const {
+    const Item* item = shown_ ? &*shown_ : nullptr;
+    int64_t deckPosition = shownDeckPositionMs_;
+    int64_t heardFrom = shownHeardFromMs_;
+    for (const Change& change : waiting_) {
+        if (change.heardFromMs > heardMs)
+            break;
+        if (change.item)
+            item = &*change.item;
+        deckPosition = change.deckPositionMs;
+        heardFrom = change.heardFromMs;
+    }
+    if (item == nullptr)
+        return std::nullopt;
+    const int64_t position = deckPosition + (heardMs - heardFrom);
+    return Place{item->item, static_cast<int>(std::clamp<int64_t>(position, 0, std::max(item->lengthMs, 0)))};
+}
+
 void HeardItemDisplay::Apply(Change change) {
     shownDeckPositionMs_ = change.deckPositionMs;
     shownHeardFromMs_ = change.heardFromMs;

@@ -23,6 +23,13 @@ public:
         std::string title;
         std::string file;
         int lengthMs = 0;
+        // The item's ItemPlayOrder.
+        int item = 0;
+    };
+    // An item and how far into it (ms).
+    struct Place {
+        int item = 0;
+        int positionMs = 0;
     };
     struct View {
         std::function<void(const std::string& title, const std::string& file, int lengthMs)> ShowItem;
@@ -45,6 +52,11 @@ public:
     void Tick(int64_t heardMs, int deckPositionMs);
     // The output stopped: nothing is on air.
     void Clear();
+    // What the listener hears once the output's time line has been heard up
+    // to `heardMs`: the item and its position, across items started since
+    // (the output holds the end of one item while the deck is already on
+    // the next). None while nothing is on air.
+    std::optional<Place> PlaceAt(int64_t heardMs) const;
 
     const std::optional<Item>& Shown() const { return shown_; }
 

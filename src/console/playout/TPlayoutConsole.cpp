@@ -51,6 +51,7 @@ TPlayoutConsole::~TPlayoutConsole() {
     // No console state is left to react: the output's last events are dropped.
     mmAudioOut_->OnStop = nullptr;
     mmAudioOut_->OnError = nullptr;
+    mmAudioOut_->OnDeviceNotice = nullptr;
     WaveMixer_->OnClosePort = nullptr;
     Guarded("TPlayoutConsole", [this] {
         mmAudioOut_->Stop();
@@ -95,6 +96,8 @@ void TPlayoutConsole::WireChain() {
     mmAudioOut_->OnRestart = [this](TMMComponent*) { mmAudioOutRestart(); };
     mmAudioOut_->OnStop = [this](TMMComponent*) { mmAudioOutStop(); };
     mmAudioOut_->OnError = [this](TMMComponent*) { mmAudioOutError(); };
+    // A slow sound server is waited for, not restarted: one line says so.
+    mmAudioOut_->OnDeviceNotice = [this](const std::string& text) { Memo1.Add(text); };
     mmAudioOut_->OnBufferReady = [this](TMMDSPComponent*, BufferHeader* header) {
         host_.BufferPlayed(header->data, header->bufferLength);
     };
@@ -195,9 +198,9 @@ void TPlayoutConsole::ShowItemInfo(TMMAudioFile& deck) {
     FItemLength = FRemaining = deck.Duration();
     Table& s = Schedule();
     // A stopped output starts its time line afresh with this item.
-    heard_.ItemStarted(
-        {s.FieldByName("TitleName").AsString(), s.FieldByName("LocalPathToFile").AsString(), FItemLength},
-        deck.Position(), OutputPlaying() ? mmAudioOut_->WrittenMs() : 0);
+    heard_.ItemStarted({s.FieldByName("TitleName").AsString(), s.FieldByName("LocalPathToFile").AsString(),
+                        FItemLength, RowItem()},
+                       deck.Position(), OutputPlaying() ? mmAudioOut_->WrittenMs() : 0);
 }
 
 int64_t TPlayoutConsole::HeardMs() const {

@@ -214,8 +214,10 @@ private:
     // "St&op" or the close: no more attempts.
     void EndDeviceWait();
     void ShowWaitingForDevice();
-    // The deck on air's position less what the output still holds unheard.
-    int HeardPosition();
+    // The item the listener hears and how far into it: from the output's
+    // time line, else the deck on air's position less what the output still
+    // holds unheard; none when nothing plays.
+    std::optional<HeardItemDisplay::Place> HeardPlace();
     // How far the output's time line since its start has been heard (ms).
     int64_t HeardMs() const;
     void FadeStopTimer();

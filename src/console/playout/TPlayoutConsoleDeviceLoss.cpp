@@ -24,10 +24,18 @@ std::string OneLine(std::string text) {
 
 } // namespace
 
-int TPlayoutConsole::HeardPosition() {
+std::optional<HeardItemDisplay::Place> TPlayoutConsole::HeardPlace() {
+    if (FCurrentItem == 0 || !OutputPlaying())
+        return std::nullopt;
+    // The output's time line says which item is heard: the deck may already
+    // serve the next one while the output still plays the end of this one.
+    if (const auto place = heard_.PlaceAt(HeardMs()))
+        return place;
     TMMAudioFile& deck = Deck(FCurrentPort);
+    if (deck.IsEmpty())
+        return std::nullopt;
     const int64_t heard = int64_t{deck.Position()} - mmAudioOut_->HeldMs();
-    return static_cast<int>(std::max<int64_t>(heard, 0));
+    return HeardItemDisplay::Place{FCurrentItem, static_cast<int>(std::max<int64_t>(heard, 0))};
 }
 
 void TPlayoutConsole::ShowWaitingForDevice() {
@@ -41,8 +49,8 @@ void TPlayoutConsole::DeviceLost() {
         waitingForDevice_ = true;
         if (itemStarting_)
             resumePoint_ = ResumePoint{*itemStarting_, 0};
-        else if (FCurrentItem != 0 && OutputPlaying() && !Deck(FCurrentPort).IsEmpty())
-            resumePoint_ = ResumePoint{FCurrentItem, HeardPosition()};
+        else if (const auto place = HeardPlace())
+            resumePoint_ = ResumePoint{place->item, place->positionMs};
         else
             resumePoint_ = ResumePoint{FCurrentItem, std::nullopt};
         Memo1.Add(OneLine(mmAudioOut_->ErrorMessage()) + " - " + WaitingText);
@@ -106,8 +114,8 @@ std::pair<int, int> TPlayoutConsole::OnAirPlace() {
         return {resumePoint_->item, resumePoint_->positionMs.value_or(0)};
     if (!FOnAir || FCurrentItem == 0)
         return {0, 0};
-    const bool heard = OutputPlaying() && !Deck(FCurrentPort).IsEmpty();
-    return {FCurrentItem, heard ? HeardPosition() : 0};
+    const auto place = HeardPlace();
+    return place ? std::pair{place->item, place->positionMs} : std::pair{FCurrentItem, 0};
 }
 
 void TPlayoutConsole::ResumeItem(int item, int positionMs) {

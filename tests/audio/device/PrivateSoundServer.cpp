@@ -1,13 +1,13 @@
 #include "PrivateSoundServer.h"
 
+#include "audio/device/SoundServerProbe.h"
+
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <spawn.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -72,8 +72,19 @@ void PrivateSoundServer::Kill() {
     if (pid_ <= 0)
         return;
     ::kill(pid_, SIGKILL);
+    ::kill(pid_, SIGCONT);
     ::waitpid(pid_, nullptr, 0);
     pid_ = -1;
+}
+
+void PrivateSoundServer::Stop() {
+    if (pid_ > 0)
+        ::kill(pid_, SIGSTOP);
+}
+
+void PrivateSoundServer::Continue() {
+    if (pid_ > 0)
+        ::kill(pid_, SIGCONT);
 }
 
 void PrivateSoundServer::UseForThisProcess() {
@@ -88,16 +99,7 @@ bool PrivateSoundServer::MakeSinkTheDefault() const {
 }
 
 bool PrivateSoundServer::Answers() const {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    if (fd < 0)
-        return false;
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const std::string path = Socket();
-    path.copy(address.sun_path, sizeof(address.sun_path) - 1);
-    const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
-    ::close(fd);
-    return connected;
+    return SocketTakesConnections(Socket());
 }
 
 bool PrivateSoundServer::Pactl(const std::string& arguments) const {

@@ -25,6 +25,10 @@ public:
     bool Start();
     // Ends it at once, as a crash would.
     void Kill();
+    // Holds it (SIGSTOP) as an overloaded machine would, its socket still
+    // listening, and lets it go on (SIGCONT).
+    void Stop();
+    void Continue();
     // Points this process's sound clients at it (set before PortAudio
     // starts); a client that finds no server never starts one of its own.
     void UseForThisProcess();

@@ -110,6 +110,37 @@ TEST_F(DeviceLoss, PlayoutResumesTheInterruptedItemWhereItWasHeard) {
     EXPECT_FALSE(ArchiveMentions("Possibly Corrupt File Header"));
 }
 
+// The device dies while the output still plays the end of one item and the
+// deck already serves the next (the output's queue is longer than what is
+// left of the item): the rest of the item heard plays first, then the next.
+TEST_F(DeviceLoss, AnItemWhoseEndWasStillQueuedIsResumedBeforeTheNext) {
+    const int a = AddRow(Tone("a.wav", 3, 1000));
+    const int b = AddRow(Tone("b.wav", 10, 2000));
+    Cursor(a);
+    console->StartItem();
+    Run(2500); // 2.5 s of a heard; the queue already holds the start of b
+    ASSERT_EQ(console->CurrentItem(), b);
+    EXPECT_EQ(console->OnAirPlace().first, a);
+    LoseDevice(device);
+    Run(3200);
+    device.Heal();
+    Run(1000);
+    EXPECT_FALSE(console->WaitingForDevice());
+    ASSERT_EQ(device.Streams().size(), 2u);
+    Run(3000);
+    const PlayedAudio& resumed = device.Streams()[1];
+    const int64_t origin = resumed.OriginMs();
+    // The 0.5 s of a that nobody heard, and no more of it.
+    EXPECT_GT(ToneLevel(resumed, {origin, origin + 450}, 1000), 0.4);
+    EXPECT_LT(ToneLevel(resumed, {origin + 560, origin + 1500}, 1000), 0.05);
+    // b follows once the start has filled the output's queue (a rest shorter
+    // than the queue ends inside the start, which does not advance).
+    const int64_t bFrom = Onset(resumed, origin, 2000) - origin;
+    EXPECT_GE(bFrom, 500);
+    EXPECT_LE(bFrom, 500 + 1500);
+    EXPECT_EQ(console->CurrentItem(), b);
+}
+
 TEST_F(DeviceLoss, ADeviceMissingAtTheStartPlaysTheChosenRowOnceItIsBack) {
     AddRow(Tone("a.wav", 10, 1000));
     const int b = AddRow(Tone("b.wav", 10, 2000));

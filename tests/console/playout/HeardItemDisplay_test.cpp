@@ -115,5 +115,34 @@ TEST_F(HeardOnAir, TheCountdownEndsWhenTheItemFallsSilentAndTheNextIsShownAsItIs
     }
 }
 
+// Where a lost device's playout goes on: the place heard on the output's
+// time line, even when items started since are still queued.
+TEST(HeardItemDisplay, ThePlaceHeardFollowsTheTimeLineAcrossQueuedItems) {
+    ShownLog log;
+    HeardItemDisplay display(log.View());
+    EXPECT_FALSE(display.PlaceAt(0));
+    display.ItemStarted({"", "a", 3000, 1}, 0, 0);
+    display.ItemStarted({"", "b", 9000, 2}, 0, 3000);
+    display.Tick(1000, 2500);
+    display.Repositioned(6000, 4000); // b moved by the transport, 1 s into it
+    struct Case {
+        int64_t heardMs;
+        int item;
+        int positionMs;
+    };
+    for (const Case& c : {Case{1000, 1, 1000}, Case{2921, 1, 2921}, Case{3000, 2, 0}, Case{3500, 2, 500},
+                          Case{4200, 2, 6200}, Case{20000, 2, 9000}}) {
+        SCOPED_TRACE(c.heardMs);
+        const auto place = display.PlaceAt(c.heardMs);
+        ASSERT_TRUE(place);
+        EXPECT_EQ(place->item, c.item);
+        EXPECT_EQ(place->positionMs, c.positionMs);
+    }
+    // Asking changes nothing shown.
+    EXPECT_EQ(log.items, std::vector<std::string>{"a"});
+    display.Clear();
+    EXPECT_FALSE(display.PlaceAt(1000));
+}
+
 } // namespace
 } // namespace corvane::testing
