@@ -4,9 +4,11 @@
 #include "data/TdmQelData.h"
 #include "events/EventHost.h"
 #include "events/EventParams.h"
+#include "events/EventRepeat.h"
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 
 namespace corvane {
@@ -22,6 +24,7 @@ EventParams ParamsOf(const DueEvent& event, std::vector<std::string> keys = {}) 
     EventParams params(event.params);
     keys.insert(keys.end(), RepeatKeys.begin(), RepeatKeys.end());
     params.AllowOnly(keys);
+    ReadRepeat(params);
     return params;
 }
 
@@ -33,6 +36,19 @@ fs::path EventPath(const DueEvent& event, const EventHost& host) {
         throw std::runtime_error("no file name is given");
     const fs::path path = ExpandDateTimePattern(event.fileName, event.start);
     return path.is_absolute() ? path : host.ProgramFolder() / path;
+}
+
+// The broadcast types acted before parameters meant anything, so stored
+// events may hold any text there: only a Repeat is read from parameters that
+// are in the Key=Value form, and must then be one this console knows.
+void CheckBroadcastParams(const DueEvent& event) {
+    std::optional<EventParams> params;
+    try {
+        params.emplace(event.params);
+    } catch (const std::invalid_argument&) {
+        return;
+    }
+    ReadRepeat(*params);
 }
 
 } // namespace
@@ -50,15 +66,19 @@ EventActions::EventActions(TdmQelData& data, Seams seams, EventHost& host)
 void EventActions::Carry(const EventType& type, const DueEvent& event) {
     switch (type.action) {
     case EventAction::StartBroadcast:
+        CheckBroadcastParams(event);
         host_.StartBroadcast();
         return;
     case EventAction::StopBroadcast:
+        CheckBroadcastParams(event);
         host_.StopBroadcast();
         return;
     case EventAction::PauseBroadcast:
+        CheckBroadcastParams(event);
         host_.PauseBroadcast();
         return;
     case EventAction::DelayPauseBroadcast:
+        CheckBroadcastParams(event);
         host_.DelayPauseBroadcast();
         return;
     case EventAction::StartCommercial:

@@ -6,13 +6,39 @@
 #include "data/TdmQelData.h"
 #include "events/DueEvent.h"
 #include "events/EventHost.h"
+#include "events/EventParams.h"
+#include "events/EventRepeat.h"
 #include "events/EventTypes.h"
 #include "platform/ExceptionGuard.h"
 
+#include <algorithm>
+#include <optional>
 #include <stdexcept>
+#include <vector>
 
 namespace corvane {
 namespace {
+
+// How the event repeats; nullopt for a one-off event or a Repeat that does
+// not read (its event has failed saying so).
+std::optional<EventRepeat> RepeatOf(const DueEvent& event) {
+    try {
+        return ReadRepeat(EventParams(event.params));
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+DueEvent ReadEvent(Table& log) {
+    DueEvent event;
+    event.id = static_cast<int>(log.FieldByName("EventID").AsInteger());
+    event.start = log.FieldByName("EventStart").AsDateTime();
+    event.type = log.FieldByName("EventType").AsString();
+    event.description = log.FieldByName("EventDescription").AsString();
+    event.fileName = log.FieldByName("EventFileName").AsString();
+    event.params = log.FieldByName("EventParams").AsString();
+    return event;
+}
 
 // Set for the length of a tick, however it ends.
 class BusyScope {
@@ -41,7 +67,7 @@ ScheduledEvents::~ScheduledEvents() {
 
 std::string ScheduledEvents::PendingFilter(TDateTime now) {
     return "(EventStart > '" + FormatLocalDateTime(now) + "') and (EventStatus <> '" + Completed +
-           "') and (EventStatus <> '" + Failed + "')";
+           "') and (EventStatus <> '" + Failed + "') and (EventStatus <> '" + Missed + "')";
 }
 
 void ScheduledEvents::StartEventProcessing() {
@@ -71,6 +97,7 @@ void ScheduledEvents::CheckScheduledEvents() {
 }
 
 void ScheduledEvents::FindNextEvent() {
+    MarkMissedOccurrences();
     EventLog.SetFiltered(false);
     EventLog.SetFilter(PendingFilter(clock_.Now()));
     EventLog.SetFiltered(true);
@@ -79,23 +106,61 @@ void ScheduledEvents::FindNextEvent() {
 }
 
 void ScheduledEvents::FireDueEvent() {
-    DueEvent event;
-    const bool found = EventLog.Locate("EventID", int64_t{FNextEventID});
-    if (found) {
-        event.id = FNextEventID;
-        event.start = EventLog.FieldByName("EventStart").AsDateTime();
-        event.type = EventLog.FieldByName("EventType").AsString();
-        event.description = EventLog.FieldByName("EventDescription").AsString();
-        event.fileName = EventLog.FieldByName("EventFileName").AsString();
-        event.params = EventLog.FieldByName("EventParams").AsString();
+    if (EventLog.Locate("EventID", int64_t{FNextEventID})) {
+        const DueEvent event = ReadEvent(EventLog);
         // The row says what happened only once the action has run: a failed
         // action must never leave an event that reads "Completed".
         SetStatus(event.id, Carry(event));
+        AddNextOccurrence(event);
     }
     // The fired row has left the filter. The earliest pending event still
     // shown is the next one, wherever the action or the post left the cursor.
     EventLog.First();
     TakeEventAtCursor();
+}
+
+void ScheduledEvents::AddNextOccurrence(const DueEvent& event) {
+    if (const auto repeat = RepeatOf(event))
+        AppendOccurrence(event, NextOccurrence(event.start, *repeat, std::max(clock_.Now(), event.start)),
+                         Queued);
+}
+
+void ScheduledEvents::MarkMissedOccurrences() {
+    const TDateTime now = clock_.Now();
+    EventLog.SetFiltered(false);
+    EventLog.SetFilter("(EventStart <= '" + FormatLocalDateTime(now) + "') and (EventStatus <> '" +
+                       Completed + "') and (EventStatus <> '" + Failed + "') and (EventStatus <> '" + Missed +
+                       "')");
+    EventLog.SetFiltered(true);
+    std::vector<DueEvent> missed;
+    for (EventLog.First(); !EventLog.Eof(); EventLog.Next())
+        if (DueEvent event = ReadEvent(EventLog); RepeatOf(event))
+            missed.push_back(std::move(event));
+    EventLog.SetFiltered(false);
+    for (const DueEvent& event : missed) {
+        const EventRepeat repeat = *RepeatOf(event);
+        SetStatus(event.id, Missed);
+        int count = 1;
+        TDateTime next = NextOccurrence(event.start, repeat, event.start);
+        for (; next <= now; next = NextOccurrence(event.start, repeat, next))
+            if (++count <= MissedRowsLogged)
+                AppendOccurrence(event, next, Missed);
+        AppendOccurrence(event, next, Queued);
+        AddMessage("Event " + std::to_string(event.id) + " \"" + event.type + "\" missed " +
+                   std::to_string(count) + (count == 1 ? " occurrence" : " occurrences") +
+                   " while no events ran; next at " + FormatLocalDateTime(next));
+    }
+}
+
+void ScheduledEvents::AppendOccurrence(const DueEvent& event, TDateTime start, const char* status) {
+    EventLog.Append();
+    EventLog.FieldByName("EventStart").SetAsDateTime(start);
+    EventLog.FieldByName("EventStatus").SetAsString(status);
+    EventLog.FieldByName("EventDescription").SetAsString(event.description);
+    EventLog.FieldByName("EventType").SetAsString(event.type);
+    EventLog.FieldByName("EventFileName").SetAsString(event.fileName);
+    EventLog.FieldByName("EventParams").SetAsString(event.params);
+    EventLog.Post();
 }
 
 void ScheduledEvents::SetStatus(int id, const char* status) {

@@ -70,8 +70,13 @@ public:
     static std::string PendingFilter(TDateTime now);
 
     // The statuses an event row ends with.
+    static constexpr const char* Queued = "Queued";
     static constexpr const char* Completed = "Completed";
     static constexpr const char* Failed = "Failed";
+    static constexpr const char* Missed = "Missed";
+    // At most this many rows are logged for one repeating event's occurrences
+    // missed while the console was off.
+    static constexpr int MissedRowsLogged = 100;
 
 private:
     enum class EditRow { Append, Current };
@@ -89,6 +94,13 @@ private:
     // Carries the event out; the status its row takes.
     const char* Carry(const DueEvent& event);
     void SetStatus(int id, const char* status);
+    // A repeating event that fired gets its next occurrence as a new row.
+    void AddNextOccurrence(const DueEvent& event);
+    // Repeating events whose time passed while nothing fired them: each
+    // missed occurrence is logged as a "Missed" row, none is carried out, and
+    // the next occurrence after now is added.
+    void MarkMissedOccurrences();
+    void AppendOccurrence(const DueEvent& event, TDateTime start, const char* status);
     void EditWith(EditRow row, const std::function<EditorAnswer()>& showEditor);
 
     Clock& clock_;

@@ -30,34 +30,41 @@ inline std::string ReadFileText(const std::string& path) {
 // fails when told to.
 class RecordingEventHost : public EventHost {
 public:
-    void StartBroadcast() override { actions.push_back("StartBroadcast"); }
-    void StopBroadcast() override { actions.push_back("StopBroadcast"); }
-    void PauseBroadcast() override { actions.push_back("PauseBroadcast"); }
+    void StartBroadcast() override { Act("StartBroadcast"); }
+    void StopBroadcast() override { Act("StopBroadcast"); }
+    void PauseBroadcast() override { Act("PauseBroadcast"); }
     void DelayPauseBroadcast() override {
-        actions.push_back("DelayPauseBroadcast");
+        Act("DelayPauseBroadcast");
         if (failAction)
             throw std::runtime_error("output gone");
     }
-    void StartCommercialBreak() override { actions.push_back("StartCommercialBreak"); }
-    void StopCommercialBreak() override { actions.push_back("StopCommercialBreak"); }
+    void StartCommercialBreak() override { Act("StartCommercialBreak"); }
+    void StopCommercialBreak() override { Act("StopCommercialBreak"); }
     bool StartAdScheduleImport() override { return false; }
-    void ReloadTodaysCommercials() override { actions.push_back("ReloadTodaysCommercials"); }
+    void ReloadTodaysCommercials() override { Act("ReloadTodaysCommercials"); }
     bool OnAir() const override { return false; }
     int OnAirItem() const override { return 0; }
     void ShowScheduleTotal(int) override {}
     std::string LastScheduleFile() const override { return {}; }
     void SetLastScheduleFile(const std::string&) override {}
-    void StartRecording(const std::string&, int64_t) override { actions.push_back("StartRecording"); }
-    void StopRecording() override { actions.push_back("StopRecording"); }
+    void StartRecording(const std::string&, int64_t) override { Act("StartRecording"); }
+    void StopRecording() override { Act("StopRecording"); }
     bool PauseRecording() override {
-        actions.push_back("PauseRecording");
+        Act("PauseRecording");
         return true;
     }
     std::filesystem::path ProgramFolder() const override { return programFolder; }
     void AddMessage(const std::string& line) override { messages.push_back(line); }
     void ShowRunScheduledEvents(bool checked) override { runShown = checked; }
 
+    void Act(const std::string& name) {
+        actions.push_back(name);
+        actionTimes.push_back(clock ? clock->Now() : 0);
+    }
+
+    const Clock* clock = nullptr;
     std::vector<std::string> actions;
+    std::vector<TDateTime> actionTimes; // when each action ran
     std::vector<std::string> messages;
     bool runShown = false;
     bool failAction = false;
@@ -72,6 +79,7 @@ protected:
 
     void SetUp() override {
         host.programFolder = folder.Path();
+        host.clock = &seams.studio.clock();
         Start();
     }
 

@@ -6,8 +6,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 namespace corvane {
@@ -24,7 +26,7 @@ TEST(TfrmQelEventWiz, EditsTheRowItIsOpenedOn) {
     data.OpenTables();
     Table& t = data.EventLog;
     t.Append();
-    TfrmQelEventWiz wiz(t);
+    TfrmQelEventWiz wiz(t, seams.fileDialogs);
     EXPECT_EQ(wiz.windowTitle(), "Corvane Wizard -  Event Scheduling");
     EXPECT_EQ(wiz.EventType().count(), 17);
     EXPECT_EQ(wiz.Date().dateTime(), QDateTime(QDate(2026, 1, 5), QTime(9, 5, 0)));
@@ -40,6 +42,45 @@ TEST(TfrmQelEventWiz, EditsTheRowItIsOpenedOn) {
     EXPECT_EQ(t.FieldByName("EventParams").AsString(), "x=1");
     EXPECT_EQ(DecodeDateTime(t.FieldByName("EventStart").AsDateTime()),
               (CivilDateTime{2026, 3, 4, 7, 30, 15, 0}));
+}
+
+// The editor tells what the chosen type's file and parameters are, and picks
+// the file with the dialog that fits: a new file to record into, an existing
+// play list or program.
+TEST(TfrmQelEventWiz, HelpsWithTheTypesFileAndParameters) {
+    int argc = 1;
+    char name[] = "events_ui_tests";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    test::ScratchFolder folder;
+    StudioSeams seams;
+    TdmQelData data(folder.Path(), "corvane", seams.studio.clock(), seams.prompter, seams.fileDialogs);
+    data.OpenTables();
+    Table& t = data.EventLog;
+    t.Append();
+    TfrmQelEventWiz wiz(t, seams.fileDialogs);
+
+    wiz.EventType().setCurrentText("Stop");
+    EXPECT_FALSE(wiz.BrowseFile().isEnabled());
+    EXPECT_TRUE(wiz.TypeHelp().text().startsWith("Filename: none."));
+    EXPECT_TRUE(wiz.TypeHelp().text().contains("Repeat=hourly, daily, weekdays or weekly"));
+
+    wiz.EventType().setCurrentText("Start Recording");
+    EXPECT_TRUE(wiz.TypeHelp().text().contains("Length=minutes"));
+    seams.fileDialogs.Choose({"/shows/morning-{yyyymmdd}.wav"});
+    wiz.BrowseFile().click();
+    ASSERT_EQ(seams.fileDialogs.Requests().size(), 1u);
+    EXPECT_EQ(seams.fileDialogs.Requests()[0].filter, "Wave Files [*.wav]|*.wav|All Files [*.*]|*.*");
+    EXPECT_EQ(t.FieldByName("EventFileName").AsString(), "/shows/morning-{yyyymmdd}.wav");
+
+    wiz.EventType().setCurrentText("Load Playlist");
+    EXPECT_TRUE(wiz.TypeHelp().text().contains("Play=yes"));
+    seams.fileDialogs.Choose({});
+    wiz.BrowseFile().click();
+    ASSERT_EQ(seams.fileDialogs.Requests().size(), 2u);
+    EXPECT_EQ(seams.fileDialogs.Requests()[1].initialFolder, "/shows");
+    // Cancelled: the file name stays.
+    EXPECT_EQ(t.FieldByName("EventFileName").AsString(), "/shows/morning-{yyyymmdd}.wav");
 }
 
 } // namespace

@@ -124,7 +124,7 @@ void TfrmQeLiteMain::OpenCommercialsEditor(const std::string& listFile) {
 
 void TfrmQeLiteMain::BindEventsPage() {
     QWidget* page = ControlCenter_->findChild<QWidget*>("tsEvents");
-    eventsPage_ = std::make_unique<EventsPage>(*this, *page, data_, station_.Events());
+    eventsPage_ = std::make_unique<EventsPage>(*this, *page, data_, station_.Events(), seams_.fileDialogs);
 }
 
 void TfrmQeLiteMain::ShowRunScheduledEvents(bool checked) {

@@ -15,8 +15,9 @@
 
 namespace corvane {
 
-EventsPage::EventsPage(QWidget& window, QWidget& page, TdmQelData& data, ScheduledEvents& events)
-    : window_(window), data_(data), events_(events) {
+EventsPage::EventsPage(QWidget& window, QWidget& page, TdmQelData& data, ScheduledEvents& events,
+                       FileDialogs& fileDialogs)
+    : window_(window), data_(data), events_(events), fileDialogs_(fileDialogs) {
     setObjectName("EventsPage");
 
     model_ = new TableGridModel(data_.EventLog,
@@ -99,7 +100,7 @@ void EventsPage::EditEvent() {
 }
 
 EditorAnswer EventsPage::ShowEditor() {
-    TfrmQelEventWiz wiz(data_.EventLog, &window_);
+    TfrmQelEventWiz wiz(data_.EventLog, fileDialogs_, &window_);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         wiz.move(screen->availableGeometry().center() - wiz.rect().center());
     return wiz.exec() == QDialog::Accepted ? EditorAnswer::Apply : EditorAnswer::Cancel;

@@ -11,6 +11,7 @@ class QWidget;
 
 namespace corvane {
 
+class FileDialogs;
 class TableGridModel;
 class TdmQelData;
 
@@ -22,7 +23,8 @@ class TdmQelData;
 class EventsPage final : public QObject {
     Q_OBJECT
 public:
-    EventsPage(QWidget& window, QWidget& page, TdmQelData& data, ScheduledEvents& events);
+    EventsPage(QWidget& window, QWidget& page, TdmQelData& data, ScheduledEvents& events,
+               FileDialogs& fileDialogs);
     ~EventsPage() override;
 
     ScheduledEvents& Events() { return events_; }
@@ -40,6 +42,7 @@ private:
     QWidget& window_;
     TdmQelData& data_;
     ScheduledEvents& events_;
+    FileDialogs& fileDialogs_;
     TableGridModel* model_ = nullptr;
     QTableView* dxgEvents = nullptr;
     QMenu* pmEvents = nullptr;

@@ -4,16 +4,20 @@
 #include "events/EventTypes.h"
 #include "platform/DateTime.h"
 #include "platform/ExceptionGuard.h"
+#include "platform/FileDialogs.h"
 
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <filesystem>
 
 namespace corvane {
 namespace {
@@ -39,7 +43,8 @@ QLineEdit* TextEditor(const char* name, int maxLength) {
 
 } // namespace
 
-TfrmQelEventWiz::TfrmQelEventWiz(Table& eventLog, QWidget* parent) : QDialog(parent), EventLog(eventLog) {
+TfrmQelEventWiz::TfrmQelEventWiz(Table& eventLog, FileDialogs& fileDialogs, QWidget* parent)
+    : QDialog(parent), EventLog(eventLog), fileDialogs_(fileDialogs) {
     setObjectName("frmQelEventWiz");
     setWindowTitle("Corvane Wizard -  Event Scheduling");
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
@@ -91,9 +96,25 @@ TfrmQelEventWiz::TfrmQelEventWiz(Table& eventLog, QWidget* parent) : QDialog(par
     row(settings, "Description", description_);
     row(settings, "Event Type", type_);
     QTreeWidgetItem* advanced = category("Advanced");
-    row(advanced, "Filename", fileName_);
+    auto* fileRow = new QWidget;
+    auto* fileLayout = new QHBoxLayout(fileRow);
+    fileLayout->setContentsMargins(0, 0, 0, 0);
+    fileLayout->setSpacing(2);
+    fileLayout->addWidget(fileName_, 1);
+    browseFile_ = new QToolButton;
+    browseFile_->setObjectName("btnBrowseFile");
+    browseFile_->setText("...");
+    browseFile_->setToolTip("Choose the file");
+    fileLayout->addWidget(browseFile_);
+    row(advanced, "Filename", fileRow);
     row(advanced, "Params", params_);
     inspector_->expandAll();
+
+    typeHelp_ = new QLabel(this);
+    typeHelp_->setObjectName("lblTypeHelp");
+    typeHelp_->setWordWrap(true);
+    typeHelp_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(typeHelp_);
 
     // The editors show the row as it is before they start writing to it.
     date_->setDateTime(ToQDateTime(EventLog.FieldByName("EventStart").AsDateTime()));
@@ -112,8 +133,13 @@ TfrmQelEventWiz::TfrmQelEventWiz(Table& eventLog, QWidget* parent) : QDialog(par
             [this](const QString& text) { WriteText("EventFileName", text); });
     connect(params_, &QLineEdit::textChanged, this,
             [this](const QString& text) { WriteText("EventParams", text); });
-    connect(type_, &QComboBox::currentTextChanged, this,
-            [this](const QString& text) { WriteText("EventType", text); });
+    connect(type_, &QComboBox::currentTextChanged, this, [this](const QString& text) {
+        WriteText("EventType", text);
+        ShowType(text);
+    });
+    connect(browseFile_, &QToolButton::clicked, this,
+            [this] { Guarded("btnBrowseFile", [this] { PickFile(); }); });
+    ShowType(type_->currentText());
 
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* apply = buttons->addButton("&Apply", QDialogButtonBox::AcceptRole);
@@ -124,8 +150,32 @@ TfrmQelEventWiz::TfrmQelEventWiz(Table& eventLog, QWidget* parent) : QDialog(par
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
-    resize(420, 300);
-    setFixedSize(sizeHint().expandedTo(QSize(420, 300)));
+    resize(460, 360);
+    setFixedSize(sizeHint().expandedTo(QSize(460, 360)));
+}
+
+void TfrmQelEventWiz::ShowType(const QString& name) {
+    const struct EventType* type = FindEventType(name.toStdString());
+    typeHelp_->setText(type ? QString::fromStdString(EventTypeHelp(*type)) : QString());
+    browseFile_->setEnabled(type && type->file != EventFile::None);
+}
+
+void TfrmQelEventWiz::PickFile() {
+    const struct EventType* type = FindEventType(type_->currentText().toStdString());
+    if (!type || type->file == EventFile::None)
+        return;
+    FileDialogRequest request;
+    request.title = type->name + ": " + type->fileHelp;
+    request.filter = type->fileFilter;
+    const std::filesystem::path current = fileName_->text().toStdString();
+    if (!current.empty()) {
+        request.initialFolder = current.parent_path().string();
+        request.fileName = current.filename().string();
+    }
+    const auto chosen =
+        type->file == EventFile::New ? fileDialogs_.SaveFile(request) : fileDialogs_.OpenFile(request);
+    if (chosen)
+        fileName_->setText(QString::fromStdString(*chosen));
 }
 
 void TfrmQelEventWiz::WriteText(const char* field, const QString& text) {

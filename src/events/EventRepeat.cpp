@@ -1,0 +1,59 @@
+#include "events/EventRepeat.h"
+
+#include "events/EventParams.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+namespace corvane {
+namespace {
+
+int64_t ToMs(TDateTime t) {
+    return std::llround(t * MsPerDay);
+}
+
+TDateTime FromMs(int64_t ms) {
+    return static_cast<double>(ms) / MsPerDay;
+}
+
+bool IsWeekday(TDateTime t) {
+    const int day = DayOfWeek(t); // 1 = Sunday … 7 = Saturday
+    return day >= 2 && day <= 6;
+}
+
+} // namespace
+
+std::optional<EventRepeat> ReadRepeat(const EventParams& params) {
+    const auto value = params.Get("Repeat");
+    if (!value)
+        return std::nullopt;
+    std::string v = *value;
+    std::transform(v.begin(), v.end(), v.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (v == "hourly")
+        return EventRepeat::Hourly;
+    if (v == "daily")
+        return EventRepeat::Daily;
+    if (v == "weekdays")
+        return EventRepeat::Weekdays;
+    if (v == "weekly")
+        return EventRepeat::Weekly;
+    throw std::invalid_argument("parameter Repeat=" + *value + " is not hourly, daily, weekdays or weekly");
+}
+
+TDateTime NextOccurrence(TDateTime start, EventRepeat repeat, TDateTime after) {
+    constexpr int64_t Hour = 3'600'000, Day = 24 * Hour;
+    const int64_t step = repeat == EventRepeat::Hourly ? Hour : repeat == EventRepeat::Weekly ? 7 * Day : Day;
+    const int64_t from = ToMs(start), limit = ToMs(after);
+    int64_t next = from + step;
+    if (limit >= next)
+        next = from + ((limit - from) / step + 1) * step;
+    while (repeat == EventRepeat::Weekdays && !IsWeekday(FromMs(next)))
+        next += step;
+    return FromMs(next);
+}
+
+} // namespace corvane
