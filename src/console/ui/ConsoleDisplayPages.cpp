@@ -164,7 +164,7 @@ QWidget* ConsoleDisplayPages::BuildLiveAssistPage(ConsoleCommands& commands) {
     fadeNext->setText("F6: Fade -> Next     ");
     fadeNext->setEnabled(false);
     place(fadeNext, 0, 1);
-    // Audio logging: bound in TfrmQeLiteMainTools.cpp.
+    // Audio logging: bound in TfrmQeLiteMainParts.cpp.
     auto* snooping = new QToolButton(page);
     snooping->setObjectName("btnSnooping");
     snooping->setText("F7: Snooping         ");
