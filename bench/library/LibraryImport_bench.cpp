@@ -8,9 +8,12 @@
 #include "data/facts/AudioFileFacts.h"
 #include "data/facts/OtherAudioTags.h"
 #include "studio/StudioSeams.h"
+#include "support/Mp3Files.h"
+#include "support/WaveFiles.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -33,11 +36,16 @@ const std::vector<std::string>& Files() {
         const fs::path master = folder / "master.mp3";
         if (!fs::exists(master)) {
             fs::create_directories(folder);
-            const std::string make = "sox -n -r 44100 -c 2 -b 16 '" + (folder / "master.wav").string() +
-                                     "' synth 180 sine 440 vol 0.3 && lame --quiet -b 192 '" +
-                                     (folder / "master.wav").string() + "' '" + master.string() + "'";
-            if (std::system(make.c_str()) != 0)
-                throw std::runtime_error("cannot make the MP3 (sox and lame)");
+            // Three minutes of a 440 Hz sine at 0.3 of full scale, encoded at 192 kbit/s.
+            constexpr int Rate = 44100;
+            std::vector<int16_t> samples(static_cast<size_t>(Rate) * 180 * 2);
+            for (size_t i = 0; i < samples.size() / 2; ++i)
+                samples[2 * i] = samples[2 * i + 1] = static_cast<int16_t>(std::lround(
+                    0.3 * 32767 * std::sin(2 * 3.141592653589793 * 440 * static_cast<double>(i) / Rate)));
+            const fs::path wave = folder / "master.wav";
+            testing::WriteWave16(wave.string(), Rate, 2, samples);
+            if (testing::MakeMp3(wave, "-b 192") != master)
+                throw std::runtime_error("cannot make the MP3 (lame)");
         }
         std::vector<std::string> files;
         for (int i = 0; i < n; ++i) {

@@ -309,6 +309,7 @@ void ConsoleCore::LoadSettings() {
     CorvaneSettings current = settings_;
     current.Grid = view_.CurrentGridAppearance();
     settings_ = ReadSettings(ini, current);
+    parts_.UseOutputBuffers(settings_.OutputBuffers);
 
     LoadRackAtStart(settings_.AudioRackPlayList);
     view_.SetRackCaption("Cart Rack - DEFAULT");

@@ -25,6 +25,9 @@ public:
     // from a position.
     virtual std::pair<int, int> OnAirPlace() = 0;
     virtual void ResumeItem(int item, int positionMs) = 0;
+    // Sound output: the number of buffers its queue holds, as the settings
+    // give it at start-up (the sound configuration may change it later).
+    virtual void UseOutputBuffers(int buffers) = 0;
     // Sound output: stops the output device (at close, before anything is saved).
     virtual void StopOutput() = 0;
     // Schedule files: loads a schedule file into the schedule.

@@ -11,6 +11,9 @@ public:
     virtual ~Shell() = default;
     // False when the desktop could not open it (no such file, no program).
     virtual bool Open(const std::string& pathOrProgram, const std::string& parameters = {}) = 0;
+    // Whether "open" of an HTML page would show it in a browser; a desktop
+    // without one reports its failure only on the terminal.
+    virtual bool ShowsHtml() = 0;
 };
 
 } // namespace corvane

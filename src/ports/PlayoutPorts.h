@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace corvane {
@@ -47,10 +48,19 @@ public:
     // The port has finished: held or closed, with nothing left to mix.
     virtual bool PortDone(int port) const = 0;
     virtual void FadeOutPort(int port, int fadeMs) = 0;
+    // The file on the port's deck ("" when none) and its length (ms).
+    virtual std::string PortFile(int port) const = 0;
+    virtual int PortLengthMs(int port) const = 0;
 
     // --- The output, the logs ---
     virtual void StopOutput() = 0;
     virtual void StartOutput() = 0;
+    // The output's time line since its last start (ms): what it has written
+    // (a port loaded now is mixed into what is written next), and how much of
+    // that the listener has heard. A stopped output starts it afresh.
+    virtual bool OutputPlaying() const = 0;
+    virtual int64_t WrittenMs() const = 0;
+    virtual int64_t HeardMs() const = 0;
     // A line of the archive log; a failed write goes to the exception log.
     virtual void WriteArchiveLine(const std::string& file, const std::string& text) = 0;
     // A line of the console's message list.

@@ -109,12 +109,31 @@ void TAudioRack::PlayCart(const std::string& path) {
     if (direct)
         playout_.ResetPlayout();
     LoadJinglePort(path);
+    // On air the cart joins what the output writes next; off air the
+    // output's time line starts afresh with it.
+    const int64_t heardFrom = direct ? 0 : playout_.WrittenMs();
     if (direct) {
         playout_.StopOutput();
         // Stopping the output may have cleared it.
         playout_.SetDirectJinglePlayout(true);
         playout_.StartOutput();
     }
+    const auto place = std::find(FRackFiles.begin(), FRackFiles.end(), path);
+    if (place == FRackFiles.end()) {
+        fired_.reset();
+        return;
+    }
+    fired_ = FiredCart{static_cast<int>(place - FRackFiles.begin()), path, heardFrom,
+                       playout_.PortLengthMs(PlayoutPorts::JinglePort)};
+}
+
+std::optional<CartOnAir> TAudioRack::PlayingCart() const {
+    if (!fired_ || !playout_.OutputPlaying() || playout_.PortFile(PlayoutPorts::JinglePort) != fired_->path)
+        return std::nullopt;
+    const int64_t heard = std::max<int64_t>(playout_.HeardMs() - fired_->heardFromMs, 0);
+    if (heard >= fired_->lengthMs)
+        return std::nullopt;
+    return CartOnAir{fired_->cart, static_cast<int>(fired_->lengthMs - heard)};
 }
 
 void TAudioRack::RackButton(int step) {

@@ -2,12 +2,21 @@
 
 #include "ports/PlayoutPorts.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace corvane {
 
 class TdmQelData;
+
+// The cart the listener hears and what is left of it to hear (ms).
+struct CartOnAir {
+    int cart = 0;
+    int remainingMs = 0;
+    friend bool operator==(const CartOnAir&, const CartOnAir&) = default;
+};
 
 // What the rack shows on the console and the console's own rack steps; the
 // station implements it. Main thread.
@@ -49,8 +58,21 @@ public:
     void btnRackDownClick() { RackButton(1); }
 
     const std::vector<std::string>& RackFiles() const { return FRackFiles; }
+    // The rack's cart that is playing, until the listener has heard its end;
+    // lit from the key on, with its full length until its sound arrives.
+    // Nothing once the console is reset, the output stopped or the jingle port
+    // given another file. A file fired that is not on the rack lights nothing.
+    std::optional<CartOnAir> PlayingCart() const;
 
 private:
+    // The cart last fired: where its sound starts on the output's time line.
+    struct FiredCart {
+        int cart = 0;
+        std::string path;
+        int64_t heardFromMs = 0;
+        int lengthMs = 0;
+    };
+
     void LoadPlayList(const std::string& path);
     void LoadRackFile(const std::string& path);
     void ShowRackListPlace(const std::string& path);
@@ -61,6 +83,7 @@ private:
     PlayoutPorts& playout_;
     RackConsole& console_;
     std::vector<std::string> FRackFiles;
+    std::optional<FiredCart> fired_;
 };
 
 } // namespace corvane

@@ -101,6 +101,7 @@ const KeyOf<S> TrailingKeys[] = {
     // names match without regard to case, so both are this one key.
     {General, "PlaylistDefaultDirectory", &S::PlayListDefaultDirectory},
     {Audio, "PreviewDevice", &S::PreviewDevice},
+    {System, "OutputBuffers", &S::OutputBuffers},
 };
 
 template <typename S2> KeyOf<S2> Prefixed(const KeyOf<S2>& k, const std::string& name) {

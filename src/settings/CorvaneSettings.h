@@ -36,6 +36,10 @@ struct CorvaneSettings {
     std::string PlayListDefaultDirectory;
     // The output previews play on, by device name; "" is the system's default.
     std::string PreviewDevice;
+    // How many 4096-byte buffers the console's output keeps queued, read at
+    // start-up: fewer answer carts and commands sooner, more ride out a busy
+    // machine longer (64 ≈ 1.49 s of CD-quality stereo, 8 ≈ 0.19 s).
+    int32_t OutputBuffers = 64;
 
     // The defaults; two of them depend on where the program lives.
     static CorvaneSettings Defaults(const std::filesystem::path& programFolder);

@@ -118,6 +118,7 @@ private:
     void StartItem() override { playout_.StartItem(); }
     std::pair<int, int> OnAirPlace() override { return playout_.OnAirPlace(); }
     void ResumeItem(int item, int positionMs) override { playout_.ResumeItem(item, positionMs); }
+    void UseOutputBuffers(int buffers) override { playout_.UseOutputBuffers(buffers); }
     void StopOutput() override { playout_.Shutdown(); }
     void LoadScheduleFile(const std::string& path) override { view_->LoadScheduleFile(path); }
     void RefreshRecentPlayLists() override { view_->RefreshRecentPlayLists(); }
@@ -140,7 +141,8 @@ private:
     void SetGauge(int percent) override { view_->ShowGauge(percent); }
     void ShowDelayedPause(bool visible) override { view_->ShowDelayedPause(visible); }
     void HoldGridRepaint(bool hold) override { view_->HoldGridRepaint(hold); }
-    void RepaintGrid() override { view_->RepaintGrid(playout_.CurrentItem(), playout_.NextItem()); }
+    // The rows lit are those heard, not those whose decks are read.
+    void RepaintGrid() override { view_->RepaintGrid(playout_.HeardItem(), playout_.HeardNextItem()); }
     void SetBusy(bool busy) override { view_->SetBusy(busy); }
     void CommercialPortClosed(int port) override { commercials_.CommercialPortClosed(port); }
     void BufferPlayed(const uint8_t* bytes, uint32_t length) override { view_->BufferPlayed(bytes, length); }

@@ -113,7 +113,7 @@ void VirtualStudio::RunPending() {
 
 void VirtualStudio::RunWork(const std::function<void()>& work) {
     if (workDepth_++ == 0)
-        busySince_ = std::chrono::steady_clock::now();
+        busySince_ = workClock_();
     struct Leave {
         VirtualStudio& studio;
         ~Leave() {
@@ -127,7 +127,7 @@ void VirtualStudio::RunWork(const std::function<void()>& work) {
 void VirtualStudio::ChargeBusyTime() {
     if (!workTakesRealTime_ || workDepth_ == 0)
         return;
-    const auto now = std::chrono::steady_clock::now();
+    const auto now = workClock_();
     busyMicros_ += std::chrono::duration_cast<std::chrono::microseconds>(now - busySince_).count();
     busySince_ = now;
     const int64_t ms = busyMicros_ / 1000;

@@ -68,6 +68,10 @@ public:
     // studio run in between (a loop that pumps) is busy only until it does.
     // This shows whether long main-thread work starves the output.
     void SetWorkTakesRealTime(bool on) { workTakesRealTime_ = on; }
+    // What tells the time that work takes: the monotonic clock, or a test's
+    // own clock that its work moves on instead of sleeping.
+    using WorkClock = std::function<std::chrono::steady_clock::time_point()>;
+    void SetWorkClock(WorkClock clock) { workClock_ = std::move(clock); }
     // The main thread is busy for `ms`: time moves on, only the sources that
     // act by themselves act; posted work and due timers wait for the next Run.
     void Stall(int64_t ms);
@@ -102,6 +106,7 @@ private:
     std::vector<TimeSource*> sources_;
     bool workTakesRealTime_ = false;
     int workDepth_ = 0;
+    WorkClock workClock_ = [] { return std::chrono::steady_clock::now(); };
     std::chrono::steady_clock::time_point busySince_;
     int64_t busyMicros_ = 0; // charged but not yet a whole ms
     std::mutex postMutex_;

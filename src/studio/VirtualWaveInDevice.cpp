@@ -1,6 +1,7 @@
 #include "studio/VirtualWaveInDevice.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <deque>
 #include <mutex>
 
@@ -22,6 +23,7 @@ public:
         Enter(Call::AddBuffer);
         buffer.recorded = 0;
         queue_.push_back(&buffer);
+        changed_.notify_all();
     }
     void Start() override {
         std::lock_guard lock(mutex_);
@@ -36,6 +38,7 @@ public:
         std::lock_guard lock(mutex_);
         Enter(Call::Stop);
         recording_ = false;
+        changed_.notify_all();
         if (!queue_.empty() && queue_.front()->recorded > 0)
             DeliverHead();
     }
@@ -43,6 +46,7 @@ public:
         std::lock_guard lock(mutex_);
         Enter(Call::Reset);
         recording_ = false;
+        changed_.notify_all();
         std::vector<WaveInBuffer*> returned(queue_.begin(), queue_.end());
         queue_.clear();
         position_ = 0;
@@ -61,6 +65,7 @@ public:
         Enter(Call::Close);
         queue_.clear();
         recording_ = false;
+        changed_.notify_all();
         device_.stream_ = nullptr;
     }
 
@@ -71,6 +76,10 @@ public:
     size_t QueuedCount() const {
         std::lock_guard lock(mutex_);
         return queue_.size();
+    }
+    bool WaitForQueued(size_t count, std::chrono::milliseconds bound) const {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, bound, [&] { return !recording_ || queue_.size() >= count; });
     }
 
     int64_t NextDueMs() const override {
@@ -144,6 +153,8 @@ private:
     // The studio's thread records while a wave input's own thread queues
     // buffers again.
     mutable std::recursive_mutex mutex_;
+    // Told of every buffer queued and of the end of recording.
+    mutable std::condition_variable_any changed_;
     VirtualWaveInDevice& device_;
     WaveDeviceFormat format_;
     WaveInDone onDone_;
@@ -195,6 +206,10 @@ bool VirtualWaveInDevice::IsRecording() const {
 
 size_t VirtualWaveInDevice::QueuedBuffers() const {
     return stream_ ? stream_->QueuedCount() : 0;
+}
+
+bool VirtualWaveInDevice::WaitForQueued(size_t count, std::chrono::milliseconds bound) const {
+    return !stream_ || stream_->WaitForQueued(count, bound);
 }
 
 } // namespace corvane

@@ -4,6 +4,7 @@
 #include "studio/ScriptedFailures.h"
 #include "studio/VirtualDevice.h"
 
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -43,6 +44,10 @@ public:
     bool IsOpen() const { return stream_ != nullptr; }
     bool IsRecording() const;
     size_t QueuedBuffers() const;
+    // Blocks the caller until the input's own thread has queued `count`
+    // buffers or the recording stopped, for at most `bound`; false when the
+    // bound passed first. Virtual time does not move meanwhile.
+    bool WaitForQueued(size_t count, std::chrono::milliseconds bound) const;
 
 private:
     class Stream;

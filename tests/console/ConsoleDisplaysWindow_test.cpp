@@ -11,12 +11,15 @@
 #include "console/ui/ScheduleGridModel.h"
 #include "studio/VirtualWaveDevice.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFont>
+#include <QFontDatabase>
 #include <QImage>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QToolBar>
 #include <cmath>
@@ -305,6 +308,56 @@ TEST(ConsoleDisplaysWindow, MetersFollowTheConnectorOfThePlayingOutput) {
     EXPECT_EQ(panel.MMLevel1().Spots(), 0);
     EXPECT_EQ(panel.MMSpectrum1().Bars()[1].spots, 0);
     connector.SetInput(nullptr);
+}
+
+// Every caption of the Live Assist page is whole in the console's first size,
+// at the desktop's usual font (DejaVu Sans 9 pt, what Qt picks on a bare X
+// server) and at 125 %: "Delayed Pau", "Next Comme" and "Count Down to Next
+// Comm" were cut. The offscreen platform has no fonts of its own, so the
+// test brings the real one.
+TEST(ConsoleDisplaysWindow, LiveAssistCaptionsAreWholeAtTheDefaultFontAnd125Percent) {
+    App();
+    ASSERT_GE(QFontDatabase::addApplicationFont("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"), 0)
+        << "needs the Debian package fonts-dejavu-core";
+    const QFont normal = QApplication::font();
+    for (const double scale : {1.0, 1.25}) {
+        QFont font("DejaVu Sans");
+        font.setPointSizeF(9 * scale);
+        QApplication::setFont(font);
+        {
+            DisplaysWindow w;
+            w.console->show();
+            auto* pages = w.console->findChild<QTabWidget*>("ControlCenter");
+            QWidget* page = w.console->findChild<QWidget*>("tsLiveAssist");
+            pages->setCurrentWidget(page);
+            w.console->findChild<QLabel*>("lblDelayedPause")->show();
+            QApplication::processEvents();
+            int checked = 0;
+            for (QWidget* caption : page->findChildren<QWidget*>()) {
+                const auto* label = qobject_cast<QLabel*>(caption);
+                const auto* button = qobject_cast<QAbstractButton*>(caption);
+                if ((!label && !button) || !caption->isVisible())
+                    continue;
+                const QString text = label ? label->text() : button->text();
+                if (text.isEmpty())
+                    continue;
+                SCOPED_TRACE(text.toStdString() + " at " + std::to_string(scale));
+                ++checked;
+                const QSize needed = caption->sizeHint();
+                EXPECT_GE(caption->width(),
+                          label && label->wordWrap() ? caption->minimumSizeHint().width() : needed.width());
+                EXPECT_GE(caption->height(), label && label->wordWrap()
+                                                 ? label->heightForWidth(caption->width())
+                                                 : needed.height());
+                // Inside the page: nothing hidden under its edge.
+                const QRect onPage(caption->mapTo(page, QPoint()), caption->size());
+                EXPECT_TRUE(page->rect().contains(onPage))
+                    << onPage.x() << "," << onPage.y() << " " << onPage.width() << "x" << onPage.height();
+            }
+            EXPECT_GE(checked, 9) << "the captions looked at";
+        }
+        QApplication::setFont(normal);
+    }
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "console/playout/TPlayoutConsole.h"
 #include "console/ui/ConsoleDialogCommands.h"
 #include "console/ui/ConsolePlayLists.h"
+#include "console/ui/ManualWindow.h"
 #include "console/ui/TfrmQelAbout.h"
 #include "console/ui/TfrmQelConfigSound.h"
 #include "console/ui/TfrmQelConfigWizard.h"
@@ -19,8 +20,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTableView>
+#include <QTextBrowser>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -354,6 +357,33 @@ TEST(PlayListsWindow, AboutNamesTheVersionAndHelpOpensTheManual) {
     EXPECT_EQ(opened[0].target, page + "#Overview");
     EXPECT_EQ(opened[1].target, page + "#Index");
     EXPECT_TRUE(c.Command("actVolumeControls")->isEnabled());
+}
+
+// A desktop with no browser: the manual opens in the console's own help
+// window at the topic, and nothing is handed to the desktop (whose xdg-open
+// would only fill the terminal with errors).
+TEST(PlayListsWindow, WithoutABrowserTheManualOpensInTheConsolesOwnWindowAtItsTopic) {
+    PlayListConsole c;
+    std::filesystem::create_directories(c.folder / "manual");
+    std::string manual = "<html><body><h1 id=\"Overview\">Overview</h1>";
+    for (int i = 0; i < 200; ++i)
+        manual += "<p>Line " + std::to_string(i) + "</p>";
+    manual += "<h2 id=\"Index\">Index</h2><p>The end</p></body></html>";
+    WriteText(c.folder / "manual" / "index.html", manual);
+    c.studio.shell.SetShowsHtml(false);
+
+    c.Command("actHelpContents")->trigger();
+    EXPECT_TRUE(c.studio.shell.OpenedTargets().empty());
+    ManualWindow* window = c.console->findChild<ManualWindow*>();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->Browser().toPlainText().contains("Line 199"));
+    const int overview = window->Browser().verticalScrollBar()->value();
+
+    c.Command("actHelpSearch")->trigger();
+    EXPECT_EQ(c.console->findChildren<ManualWindow*>().size(), 1) << "one help window";
+    EXPECT_GT(window->Browser().verticalScrollBar()->value(), overview + 1000) << "at the index";
+    EXPECT_TRUE(c.studio.shell.OpenedTargets().empty());
 }
 
 } // namespace

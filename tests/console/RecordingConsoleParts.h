@@ -31,6 +31,7 @@ public:
         calls.push_back("ResumeItem");
         resumed = {item, positionMs};
     }
+    void UseOutputBuffers(int) override {}
     void StopOutput() override { calls.push_back("StopOutput"); }
     void LoadScheduleFile(const std::string& path) override {
         calls.push_back("LoadScheduleFile " + path);

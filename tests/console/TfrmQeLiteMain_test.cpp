@@ -10,6 +10,7 @@
 #include "support/TempFolder.h"
 
 #include <QHeaderView>
+#include <QPixmapCache>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -260,6 +261,13 @@ TEST(TfrmQeLiteMain, GrabsAPictureOfTheConsole) {
     EXPECT_EQ(picture.size(), w.console->size());
     if (const char* path = std::getenv("CORVANE_SCREENSHOT"))
         EXPECT_TRUE(picture.save(path, "PNG"));
+}
+
+// Days on air draw ever new header pixmaps into Qt's shared cache; the
+// console's application keeps that cache small.
+TEST(CorvaneApplication, KeepsThePixmapCacheSmall) {
+    testing::App();
+    EXPECT_EQ(QPixmapCache::cacheLimit(), CorvaneApplication::PixmapCacheLimitKb);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 // the console also answers Ctrl+Shift+F9 (unlock) and Ctrl+Shift+F12 (sound
 // configuration); and keys typed into a tool window stay in that window.
 #include "ConsoleWindow.h"
+#include "EventsUntil.h"
 #include "audio/decks/DeckFixtures.h"
 #include "commercials/ui/TfrmQelCommercials.h"
 #include "console/playout/TPlayoutConsole.h"
@@ -13,7 +14,6 @@
 #include "tools/ui/TfrmQelLockConsole.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QProcess>
 #include <QTableView>
 #include <QTest>
@@ -32,14 +32,6 @@ namespace {
 // waiting: the keys arrive through the event loop like the operator's.
 void Type(const QStringList& keys) {
     ASSERT_TRUE(QProcess::startDetached("xdotool", QStringList{"key", "--delay", "30"} + keys));
-}
-
-// Runs the event loop until `done`, for at most 20 s.
-bool Until(const std::function<bool()>& done) {
-    QDeadlineTimer bound(20000);
-    while (!done() && !bound.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
 }
 
 // Shows `window` and gives it the X focus, as a click into it does.
@@ -82,7 +74,7 @@ TEST(XKeys, ReturnTypedIntoABreakTimeOfTheCommercialsEditorStaysThere) {
     grid.setCurrentItem(row, 1);
     grid.editItem(row, 1);
     Type({"1", "9", "3", "0", "Return"});
-    EXPECT_TRUE(Until([&] { return editor.RowTexts().join(' ').contains("19:30"); }))
+    EXPECT_TRUE(EventsUntil([&] { return editor.RowTexts().join(' ').contains("19:30"); }))
         << editor.RowTexts().join('|').toStdString();
     EXPECT_FALSE(c.console->Playout().OnAir());
     EXPECT_FALSE(c.console->Playout().OutputPlaying());
@@ -116,7 +108,7 @@ TEST(XKeys, CtrlShiftF12OpensTheSoundConfigurationOffAir) {
     });
     poll->start(10);
     Type({"ctrl+shift+F12"});
-    EXPECT_TRUE(Until([&] { return shown; }));
+    EXPECT_TRUE(EventsUntil([&] { return shown; }));
 }
 
 } // namespace

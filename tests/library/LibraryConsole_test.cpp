@@ -1,5 +1,6 @@
 #include "audio/decks/DeckFixtures.h"
 #include "console/ConsoleWindow.h"
+#include "console/EventsUntil.h"
 #include "console/WhenShown.h"
 #include "console/ui/ConsoleDialogCommands.h"
 #include "console/ui/TfrmQelConfigWizard.h"
@@ -17,7 +18,6 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
-#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <fstream>
@@ -90,11 +90,7 @@ TEST(LibraryConsole, TheWizardsAutoScanOpensTheManagerAndRunsItsScan) {
     const auto managers = w.console->findChildren<TfrmQelFileImport*>();
     ASSERT_EQ(managers.size(), 1);
     EXPECT_TRUE(managers[0]->isVisible());
-    for (int i = 0; i < 400 && !scanShown; ++i) {
-        QCoreApplication::processEvents();
-        QThread::msleep(5);
-    }
-    EXPECT_TRUE(scanShown);
+    EXPECT_TRUE(testing::EventsUntil([&] { return scanShown; }));
 
     // A manager already up scans again when asked.
     scanShown = false;
@@ -103,11 +99,7 @@ TEST(LibraryConsole, TheWizardsAutoScanOpensTheManagerAndRunsItsScan) {
         static_cast<QDialog&>(scan).reject();
     });
     autoScan->click();
-    for (int i = 0; i < 400 && !scanShown; ++i) {
-        QCoreApplication::processEvents();
-        QThread::msleep(5);
-    }
-    EXPECT_TRUE(scanShown);
+    EXPECT_TRUE(testing::EventsUntil([&] { return scanShown; }));
     EXPECT_EQ(w.console->findChildren<TfrmQelFileImport*>().size(), 1);
     wizard->close();
 }

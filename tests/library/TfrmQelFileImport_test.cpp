@@ -84,9 +84,23 @@ TEST_F(FileImportWindow, ImportedTitlesAppearInGridSearchAndInspector) {
     search.hidePopup();
     ASSERT_EQ(search.count(), 2);
     EXPECT_EQ(search.itemText(0), "a-side.wav"); // listed by title
+    // The operator's highlight is on the other title when the search finds one.
+    QTableView& grid = window->LibraryGrid();
+    const auto rowOf = [&](const QString& title) {
+        for (int row = 0; row < grid.model()->rowCount(); ++row)
+            for (int column = 0; column < grid.model()->columnCount(); ++column)
+                if (grid.model()->index(row, column).data().toString() == title)
+                    return row;
+        return -1;
+    };
+    grid.selectRow(rowOf("a-side.wav"));
     search.setCurrentIndex(1);
     emit search.activated(1);
     EXPECT_EQ(data.cdsAudioLibrary.FieldByName("TitleName").AsString(), "b-side.wav");
+    EXPECT_EQ(grid.currentIndex().row(), rowOf("b-side.wav"));
+    const QModelIndexList highlighted = grid.selectionModel()->selectedRows();
+    ASSERT_EQ(highlighted.size(), 1);
+    EXPECT_EQ(highlighted[0].row(), rowOf("b-side.wav"));
     auto* name = qobject_cast<QLineEdit*>(window->Inspector().Editor("TitleName"));
     EXPECT_EQ(name->text(), "b-side.wav");
     EXPECT_TRUE(qobject_cast<QLineEdit*>(window->Inspector().Editor("TitleDuration"))->isReadOnly());
@@ -243,10 +257,15 @@ TEST_F(FileImportWindow, AHeaderDroppedOnThePanelGroupsTheTitlesUnderGroupRowsTh
     EXPECT_EQ(cell(0, 0), "TitleArtistName: (empty) (1)");
     EXPECT_EQ(cell(1, 0), "TitleArtistName: abba (2)");
     EXPECT_EQ(cell(2, 0), "TitleArtistName: Queen (2)");
+    // Each group row is one span over the whole row, and a title row is not:
+    // the grid's column lines do not cut the group's text.
+    const auto spansTheRow = [&](int row) { return grid.columnSpan(row, 0) == grid.model()->columnCount(); };
 
     grid.setCurrentIndex(grid.model()->index(1, 0));
     PressKey(grid, Qt::Key_Right);
     ASSERT_EQ(grid.model()->rowCount(), 5);
+    for (int row = 0; row < 5; ++row)
+        EXPECT_EQ(spansTheRow(row), row != 2 && row != 3) << row;
     EXPECT_EQ(cell(2, 1), "Dancing Queen"); // by title within the group
     EXPECT_EQ(cell(3, 1), "Waterloo");
     // The group rows carry no title to schedule or drag.
@@ -268,6 +287,8 @@ TEST_F(FileImportWindow, AHeaderDroppedOnThePanelGroupsTheTitlesUnderGroupRowsTh
     QApplication::processEvents();
     EXPECT_EQ(cell(1, 0), "TitleArtistName: abba (3)");
     EXPECT_EQ(cell(5, 0), "TitleArtistName: Queen (1)");
+    EXPECT_TRUE(spansTheRow(5));
+    EXPECT_FALSE(spansTheRow(6));
 
     grid.setCurrentIndex(grid.model()->index(1, 0));
     PressKey(grid, Qt::Key_Left);

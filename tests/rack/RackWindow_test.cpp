@@ -92,6 +92,38 @@ TEST(RackWindow, TheRackPageShowsTheLoadedRackAndADigitTypedAnywhereFiresItsCart
     EXPECT_EQ(playout.Deck(1).FileName(), "");
 }
 
+// A fired cart is lit on the rack with its time left until its end is heard.
+TEST(RackWindow, AFiredCartIsLitWithItsTimeLeftUntilItEnds) {
+    RackWindow w;
+    w.console->Core().LoadRack(w.rackFile);
+    AudioRackPage& page = w.console->AudioRack();
+    QTableView& grid = page.Grid();
+    w.console->show();
+    w.console->findChild<QTabWidget*>("ControlCenter")->setCurrentWidget(page.Grid().parentWidget());
+    QApplication::processEvents();
+    const QModelIndex name = grid.model()->index(1, 1);
+    const auto pixel = [&](const QModelIndex& index) {
+        return grid.viewport()->grab().toImage().pixelColor(grid.visualRect(index).topLeft() + QPoint(3, 3));
+    };
+    const QColor unlit = pixel(name);
+
+    QKeyEvent typed(QEvent::KeyPress, Qt::Key_1, Qt::NoModifier, "1");
+    QApplication::sendEvent(&grid, &typed);
+    ASSERT_TRUE(page.LitCart());
+    EXPECT_EQ(page.LitCart()->cart, 1);
+    EXPECT_EQ(page.CellText(name), "sweeper.wav  0:01");
+    EXPECT_EQ(page.CellText(grid.model()->index(0, 1)), "ident.wav");
+    EXPECT_EQ(pixel(name), QColor(0x00, 0xC0, 0x00));
+    EXPECT_EQ(pixel(grid.model()->index(1, 0)), QColor(0x00, 0xC0, 0x00)) << "its number too";
+
+    w.studio.studio.Run(600);
+    EXPECT_TRUE(page.LitCart()) << "still sounding";
+    w.studio.studio.Run(1500);
+    EXPECT_FALSE(page.LitCart());
+    EXPECT_EQ(page.CellText(name), "sweeper.wav");
+    EXPECT_EQ(pixel(name), unlit);
+}
+
 // The rack named in the settings is loaded as the console starts.
 TEST(RackWindow, StartUpLoadsTheRackOfTheSettings) {
     std::string rackFile;

@@ -145,6 +145,50 @@ TEST_F(AudioRackTest, WithEightBuffersACartIsHeardWithin200ms) {
     EXPECT_TRUE(Heard().Underruns().empty());
 }
 
+// The rack shows the cart playing, lit with its time left, until its end is
+// heard (not when its deck has been read, a queue earlier); a stop puts it out.
+TEST_F(AudioRackTest, ThePlayingCartIsShownWithItsTimeLeftUntilItsEndIsHeard) {
+    const int music = AddRow(Tone("music.wav", 10, MusicHz, 0.2));
+    const std::string cart = Tone("cart.wav", 2, CartHz, 0.4);
+    rack->LoadRack(RackFile("carts.rck", {Tone("other.wav", 1, 660), cart}));
+    Cursor(music);
+    console->StartItem();
+    Run(1000);
+    EXPECT_EQ(rack->PlayingCart(), std::nullopt);
+
+    const int64_t fired = seams.studio.NowMs();
+    rack->PlayCart(cart);
+    EXPECT_EQ(rack->PlayingCart(), (CartOnAir{1, 2000})) << "lit at the key, its whole length to come";
+    std::vector<std::pair<int64_t, std::optional<CartOnAir>>> seen;
+    for (int64_t t = 0; t < 5000; t += 10) {
+        Run(10);
+        seen.emplace_back(seams.studio.NowMs(), rack->PlayingCart());
+    }
+    const int64_t heard = CartHeardFrom(fired, fired + 3000);
+    ASSERT_GT(heard, fired + 500) << "the default queue delays the cart";
+    int64_t lastLit = -1;
+    for (const auto& [at, shown] : seen) {
+        if (!shown)
+            continue;
+        lastLit = at;
+        EXPECT_EQ(shown->cart, 1);
+        // What is left to hear: all of it before its sound arrives.
+        EXPECT_NEAR(shown->remainingMs, std::min<int64_t>(2000, heard + 2000 - at), 40) << "at " << at;
+    }
+    EXPECT_NEAR(lastLit, heard + 2000, 40) << "lit until its end is heard";
+    EXPECT_EQ(rack->PlayingCart(), std::nullopt);
+
+    // Fired again, then the console stops: the cart is out at once.
+    rack->PlayCart(cart);
+    Run(300);
+    ASSERT_TRUE(rack->PlayingCart());
+    console->StopBroadcast();
+    EXPECT_EQ(rack->PlayingCart(), std::nullopt);
+    // A file that is not on the rack lights no cart.
+    rack->PlayCart(Tone("elsewhere.wav", 2, 660));
+    EXPECT_EQ(rack->PlayingCart(), std::nullopt);
+}
+
 TEST_F(AudioRackTest, LoadRackTakesRackFilesInAnyCaseAndLeavesOtherFilesAlone) {
     const std::string a = Tone("a.wav", 0.2, CartHz), b = Tone("b.wav", 0.2, CartHz),
                       c = Tone("c.wav", 0.2, CartHz);

@@ -40,6 +40,7 @@ TEST(CorvaneSettings, AnEmptyFileGivesExactlyTheDefaults) {
     EXPECT_EQ(s.FadeOutCommercial, 500);
     EXPECT_EQ(s.FileBrowseDefaultDirectory, "/opt/corvane");
     EXPECT_EQ(s.PlayListDefaultDirectory, "/opt/corvane/PlayLists");
+    EXPECT_EQ(s.OutputBuffers, 64);
 }
 
 TEST(CorvaneSettings, EveryValueSurvivesASaveAndReload) {
@@ -73,6 +74,7 @@ TEST(CorvaneSettings, EveryValueSurvivesASaveAndReload) {
         },
         [](auto& s) { s.FileBrowseDefaultDirectory = std::string(IniFile::MaxValueLength, 'f'); },
         [](auto& s) { s.PlayListDefaultDirectory = "/lists"; },
+        [](auto& s) { s.OutputBuffers = 8; },
     };
     for (size_t i = 0; i < std::size(changes); ++i) {
         CorvaneSettings s = CorvaneSettings::Defaults(Folder);
@@ -173,6 +175,7 @@ TEST(CorvaneSettings, AnEmptyFileHoldsEveryKeyAfterSaving) {
         "FadeOutCommercial",
         "FileBrowseDefaultDirectory",
         "PlaylistDefaultDirectory",
+        "OutputBuffers",
     };
     const std::string text = ini.Text();
     for (const auto& key : keys)

@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cmath>
 #include <gtest/gtest.h>
-#include <thread>
 #include <vector>
 
 namespace corvane {
@@ -116,6 +115,9 @@ TEST(VirtualWaveDevice, MainThreadWorkThatOutlastsTheQueueStarvesItPumpedWorkDoe
     using namespace std::chrono_literals;
     VirtualStudio studio;
     studio.SetWorkTakesRealTime(true);
+    // The work below moves this clock on as if it took that long.
+    std::chrono::steady_clock::time_point workNow{};
+    studio.SetWorkClock([&] { return workNow; });
     VirtualWaveDevice device(studio);
     // Two buffers of 100 ms, each queued again as soon as it comes back, as
     // the output does.
@@ -129,16 +131,16 @@ TEST(VirtualWaveDevice, MainThreadWorkThatOutlastsTheQueueStarvesItPumpedWorkDoe
     // 300 ms of work that lets the studio run every 10 ms.
     studio.Post([&] {
         for (int i = 0; i < 30; ++i) {
-            std::this_thread::sleep_for(10ms);
+            workNow += 10ms;
             studio.Run(0);
         }
     });
     studio.Run(100);
     EXPECT_TRUE(device.Played().Underruns().empty());
-    EXPECT_GE(studio.NowMs(), 300); // the work's real time
+    EXPECT_GE(studio.NowMs(), 300); // the time the work took
 
     // 400 ms in one go: the 200 ms queue runs dry for the rest.
-    studio.Post([] { std::this_thread::sleep_for(400ms); });
+    studio.Post([&] { workNow += 400ms; });
     studio.Run(100);
     ASSERT_EQ(device.Played().Underruns().size(), 1u);
     EXPECT_GE(device.Played().Underruns()[0].LengthMs(), 200);

@@ -78,5 +78,39 @@ TEST(PlayAudioWindow, TheSpectrumDisplayDrawsTheTonesBar) {
     player.Stop();
 }
 
+// The two level bars show the level as the console's meters do: lit from the
+// left in green while a channel sounds, dark for a silent channel, and dark
+// again once the file has ended (they used to stay blank white throughout).
+TEST(PlayAudioWindow, TheLevelBarsLightWithTheChannelThatSoundsAndGoDarkAfterTheEnd) {
+    test::ScratchFolder folder;
+    const std::string path = folder.File("left.wav");
+    std::vector<int16_t> samples(44100 * 2 * 2);
+    for (size_t i = 0; i < samples.size(); i += 2)
+        samples[i] = static_cast<int16_t>(30000 * std::sin(2 * std::numbers::pi * 440 * (i / 2) / 44100.0));
+    test::WriteWave16(path, 44100, 2, samples);
+    StudioSeams s;
+    VirtualWaveDevice device(s.studio);
+    PreviewPlayer player(device, s.seams(), WaveMapperId);
+    player.Load(path);
+    TfrmQelPlayAudio window(player);
+    auto* left = window.findChild<QWidget*>("MMLevel1");
+    auto* right = window.findChild<QWidget*>("MMLevel2");
+    ASSERT_TRUE(left && right);
+    left->resize(240, 8);
+    right->resize(240, 8);
+    const auto colourAt = [](QWidget* bar, int x) { return bar->grab().toImage().pixelColor(x, 4); };
+
+    EXPECT_EQ(colourAt(left, 0), QColor(Qt::black));
+    player.Play();
+    s.studio.Run(1000);
+    EXPECT_EQ(colourAt(left, 0), QColor(0, 230, 60)) << "the first spot, green";
+    EXPECT_EQ(colourAt(left, 2), QColor(Qt::black)) << "the gap between spots";
+    EXPECT_NE(colourAt(left, 198), QColor(Qt::black)) << "a loud tone lights most of the bar";
+    EXPECT_EQ(colourAt(right, 0), QColor(Qt::black)) << "the silent channel";
+    s.studio.Run(5000);
+    EXPECT_EQ(colourAt(left, 0), QColor(Qt::black)) << "after the end";
+    player.Stop();
+}
+
 } // namespace
 } // namespace corvane

@@ -3,6 +3,7 @@
 #include "data/DataErrors.h"
 #include "data/TdmQelData.h"
 #include "platform/ExceptionGuard.h"
+#include "platform/qt/WindowPlacement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -98,6 +99,8 @@ TfrmQelCommercials::TfrmQelCommercials(Seams seams, TdmQelData& data, std::files
                                        QWidget* parent)
     : QMainWindow(parent, Qt::Tool), seams_(seams), data_(data), programFolder_(std::move(programFolder)),
       preview_(std::move(preview)) {
+    // The commercials editor opens in the middle of the screen.
+    PlaceWhenFirstShown(*this, Placement::ScreenCentre);
     setObjectName("frmQelCommercials");
     setWindowTitle("Setup Commercials");
     setAttribute(Qt::WA_DeleteOnClose);

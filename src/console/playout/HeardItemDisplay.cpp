@@ -68,7 +68,7 @@ void HeardItemDisplay::Apply(Change change) {
         return;
     shown_ = std::move(change.item);
     if (view_.ShowItem)
-        view_.ShowItem(shown_->title, shown_->file, shown_->lengthMs);
+        view_.ShowItem(*shown_);
 }
 
 } // namespace corvane

@@ -15,7 +15,9 @@ namespace corvane {
 // moved by the transport) is stamped with how much the output had written
 // then, on the output's own time line, and takes effect on the displays when
 // the output has played that far. Items shorter than the queue are shown in
-// their turn. Playout's own timing (the automatic cross-fade) keeps working
+// their turn. The grid's on-air row and the status text follow the same
+// moment as the digits, so every display names what the listener hears.
+// Playout's own timing (the automatic cross-fade) keeps working
 // from the decks. Main thread; Qt-free.
 class HeardItemDisplay {
 public:
@@ -23,8 +25,10 @@ public:
         std::string title;
         std::string file;
         int lengthMs = 0;
-        // The item's ItemPlayOrder.
+        // The item's ItemPlayOrder and the one that follows it (0: none), for
+        // the schedule grid's on-air and next rows.
         int item = 0;
+        int nextItem = 0;
     };
     // An item and how far into it (ms).
     struct Place {
@@ -32,7 +36,8 @@ public:
         int positionMs = 0;
     };
     struct View {
-        std::function<void(const std::string& title, const std::string& file, int lengthMs)> ShowItem;
+        // An item is heard now; Shown() already names it.
+        std::function<void(const Item& item)> ShowItem;
         std::function<void(int remainingMs)> ShowRemaining;
         std::function<void(int percent)> SetGauge;
     };

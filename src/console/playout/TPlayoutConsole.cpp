@@ -29,9 +29,7 @@ void LoadFile(TMMAudioFile& deck, const std::string& path) {
 TPlayoutConsole::TPlayoutConsole(Seams seams, TdmQelData& data, const CorvaneSettings& settings,
                                  WaveDevice& device, std::filesystem::path programFolder, PlayoutHost& host)
     : seams_(seams), data_(data), settings_(settings), device_(device), host_(host),
-      heard_({[this](const std::string& title, const std::string& file, int lengthMs) {
-                  host_.ShowItemInfo(title, file, lengthMs);
-              },
+      heard_({[this](const HeardItemDisplay::Item& item) { ItemHeard(item); },
               [this](int remainingMs) { host_.ShowRemaining(remainingMs); },
               [this](int percent) { host_.SetGauge(percent); }}),
       archive_(std::move(programFolder), seams.clock) {
@@ -199,8 +197,22 @@ void TPlayoutConsole::ShowItemInfo(TMMAudioFile& deck) {
     Table& s = Schedule();
     // A stopped output starts its time line afresh with this item.
     heard_.ItemStarted({s.FieldByName("TitleName").AsString(), s.FieldByName("LocalPathToFile").AsString(),
-                        FItemLength, RowItem()},
+                        FItemLength, RowItem(), FNextItem},
                        deck.Position(), OutputPlaying() ? mmAudioOut_->WrittenMs() : 0);
+}
+
+void TPlayoutConsole::ItemHeard(const HeardItemDisplay::Item& item) {
+    host_.ShowItemInfo(item.title, item.file, item.lengthMs);
+    ShowPlaying(item.file);
+    host_.RepaintGrid();
+}
+
+int TPlayoutConsole::HeardItem() const {
+    return heard_.Shown() ? heard_.Shown()->item : 0;
+}
+
+int TPlayoutConsole::HeardNextItem() const {
+    return heard_.Shown() ? heard_.Shown()->nextItem : 0;
 }
 
 int64_t TPlayoutConsole::HeardMs() const {
@@ -281,24 +293,21 @@ void TPlayoutConsole::StartItem() {
     unplayableRun_ = 0;
     if (startAt)
         deck.Seek(*startAt);
+    const int item = RowItem();
+    const Bookmark row = s.GetBookmark();
+    s.Next();
+    SetNextItem(s.Eof() || RowItem() == item ? 0 : RowItem());
+    s.GotoBookmark(row);
     ShowItemInfo(deck);
     if (!OutputPlaying()) {
-        itemStarting_ = RowItem();
+        itemStarting_ = item;
         mmAudioOut_->Stop();
         mmAudioOut_->Start();
         itemStarting_.reset();
     }
-    ShowPlaying(path);
     WriteArchiveLine(path, startAt ? "Restart Playout Event" : "Start Playout Event");
-    SetCurrentItem(RowItem());
-    const Bookmark row = s.GetBookmark();
+    SetCurrentItem(item);
     onAirRow_ = row;
-
-    s.Next();
-    SetNextItem(s.Eof() ? 0 : RowItem());
-    if (FNextItem == FCurrentItem)
-        SetNextItem(0);
-    s.GotoBookmark(row);
 
     // A resumed item was counted when it first started.
     if (!startAt)
@@ -370,6 +379,7 @@ void TPlayoutConsole::ResetPlayout() {
     }
     SetCurrentItem(0);
     SetNextItem(0);
+    heard_.Clear();
     for (auto& deck : decks_) {
         deck->SetFileName("");
         deck->SetVolume(16384);
@@ -444,6 +454,11 @@ void TPlayoutConsole::HardwareDelayTimer() {
         AdvanceSchedule();
     FDeviceRefresh = false;
     host_.SetStatusText(0, "");
+}
+
+void TPlayoutConsole::UseOutputBuffers(int buffers) {
+    if (!mmAudioOut_->State().open)
+        mmAudioOut_->SetNumBuffers(buffers);
 }
 
 void TPlayoutConsole::Shutdown() {

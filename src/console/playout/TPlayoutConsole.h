@@ -83,6 +83,10 @@ public:
     void ScheduleCursorMoved();
     // "&Play Selected", Enter and a double-click: StartItem when "&Start" is enabled.
     void PlaySelected();
+    // The output's queue holds `buffers` buffers of 4096 bytes from its next
+    // start (2 to 500; a smaller count leaves it as it was). Ignored while the
+    // output is open: a change then would cut what is on air.
+    void UseOutputBuffers(int buffers);
     // The program is closing: nothing starts from now on; the output stops.
     void Shutdown();
     // The item on air and the ms heard of it ({0, 0} when nothing is on air),
@@ -135,6 +139,10 @@ public:
     int NextPort() const { return FNextPort; }
     int CurrentItem() const override { return FCurrentItem; }
     int NextItem() const { return FNextItem; }
+    // The item the listener hears and the one after it (0: none): the output
+    // plays the item on air about a queue's length later.
+    int HeardItem() const;
+    int HeardNextItem() const;
     int ItemLength() const { return FItemLength; }
     int Remaining() const { return FRemaining; }
     TDateTime LastStateChange() const { return FLastStateChange; }
@@ -154,7 +162,10 @@ public:
     // Advancing found nothing more to start: the output runs on, silent.
     bool ScheduleEnded() const { return scheduleEnded_; }
     const PlayoutCommands& Commands() const { return commands_; }
-    bool OutputPlaying() const { return mmAudioOut_->State().playing; }
+    bool OutputPlaying() const override { return mmAudioOut_->State().playing; }
+    int64_t WrittenMs() const override { return mmAudioOut_->WrittenMs(); }
+    // How far the output's time line since its start has been heard (ms).
+    int64_t HeardMs() const override;
     bool OutputPaused() const { return mmAudioOut_->State().paused; }
 
     // --- The ports beside the schedule (PlayoutPorts) ---
@@ -162,6 +173,8 @@ public:
     void HoldPort(int port, bool hold) override { WaveMixer_->HoldPort(port, hold); }
     bool LoadPort(int port, const std::string& path) override;
     bool PortDone(int port) const override { return WaveMixer_->PortDone(port); }
+    std::string PortFile(int port) const override { return decks_[static_cast<size_t>(port)]->FileName(); }
+    int PortLengthMs(int port) const override { return decks_[static_cast<size_t>(port)]->Duration(); }
     void FadeOutPort(int port, int fadeMs) override { Deck(port).FadeOut(fadeMs); }
     void StopOutput() override { mmAudioOut_->Stop(); }
     void StartOutput() override { mmAudioOut_->Start(); }
@@ -199,7 +212,10 @@ private:
     // schedule loops); false when there is none.
     bool MoveToNextPlayableRow();
     void ShowItemInfo(TMMAudioFile& deck);
+    // "Playing: …" for the file now heard.
     void ShowPlaying(const std::string& path);
+    // An item is heard now: the item display, the status text and the grid's rows.
+    void ItemHeard(const HeardItemDisplay::Item& item);
     void UpdateStatistics(const std::string& path, bool alsoScheduleRow);
     void ApplyCommands();
     void AutoCrossFadeTest();
@@ -218,8 +234,6 @@ private:
     // time line, else the deck on air's position less what the output still
     // holds unheard; none when nothing plays.
     std::optional<HeardItemDisplay::Place> HeardPlace();
-    // How far the output's time line since its start has been heard (ms).
-    int64_t HeardMs() const;
     void FadeStopTimer();
     // Pauses, moves the deck on air to what `target` gives, and resumes.
     template <typename Target> void MoveOnAirPosition(Target target);

@@ -59,7 +59,6 @@ void TPlayoutConsole::FadeToSelected() {
     UpdateStatistics(path, false);
     host_.RepaintGrid();
     FMergingTracks = wasMerging;
-    ShowPlaying(path);
 }
 
 void TPlayoutConsole::actFadeToNext() {

@@ -3,6 +3,7 @@
 #include "audio/output/TMMWaveOut.h"
 #include "console/SoundConfiguration.h"
 #include "console/ui/ConsolePlayLists.h"
+#include "console/ui/ManualWindow.h"
 #include "console/ui/TfrmQelAbout.h"
 #include "console/ui/TfrmQelConfigSound.h"
 #include "console/ui/TfrmQelConfigWizard.h"
@@ -50,9 +51,23 @@ void ConsoleDialogCommands::ShowHelpTopic(const std::string& topic) {
                                MessageButtons::Ok);
         return;
     }
+    if (!c_.seams.shell.ShowsHtml()) {
+        ShowManualWindow(page, topic);
+        return;
+    }
     QUrl url = QUrl::fromLocalFile(QString::fromStdString(page.string()));
     url.setFragment(QString::fromStdString(topic));
     c_.seams.shell.Open(url.toString().toStdString());
+}
+
+void ConsoleDialogCommands::ShowManualWindow(const std::filesystem::path& page, const std::string& topic) {
+    // One at a time: asking again brings it forward at the new topic.
+    if (!manual_)
+        manual_ = new ManualWindow(page, &c_.window);
+    manual_->show();
+    manual_->raise();
+    manual_->activateWindow();
+    manual_->ShowTopic(topic);
 }
 
 void ConsoleDialogCommands::ShowSoundConfiguration() {

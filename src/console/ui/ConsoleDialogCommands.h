@@ -2,9 +2,11 @@
 
 #include "console/ConfigWizard.h"
 #include "console/MixerProgram.h"
+#include "console/ui/ManualWindow.h"
 #include "platform/Seams.h"
 
 #include <QObject>
+#include <QPointer>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -23,7 +25,7 @@ struct WizardActions;
 // The console's smaller windows and commands: the sound configuration
 // (Ctrl+Alt+F12, Ctrl+Shift+F12 or the System menu; off air), the configuration wizard ("&Wizard", Ctrl+W,
 // and the first run), the About box, "&Volume / Mixer Controls" and the help commands, which open the
-// operator's manual in the browser. Main thread.
+// operator's manual in the browser (or, without one, in a window of the console's own). Main thread.
 class ConsoleDialogCommands final : public QObject {
     Q_OBJECT
 public:
@@ -48,9 +50,12 @@ public:
     ConsoleDialogCommands(Context context, QObject* parent);
 
     // The manual's page, and the manual opened at a topic ("Overview",
-    // "AudioLibraryManager", "PlayListManager") in the browser.
+    // "AudioLibraryManager", "PlayListManager") in the browser, or in the
+    // console's own help window when the desktop has no browser.
     std::filesystem::path ManualPage() const;
     void ShowHelpTopic(const std::string& topic);
+    // The console's own help window, while it is open.
+    ManualWindow* Manual() const { return manual_; }
     // The sound configuration: nothing while on air.
     void ShowSoundConfiguration();
     // "&Wizard": modal, on its "Welcome" page.
@@ -64,8 +69,10 @@ public:
 private:
     void Bind(const char* command, std::function<void()> work);
     WizardActions Actions();
+    void ShowManualWindow(const std::filesystem::path& page, const std::string& topic);
 
     Context c_;
+    QPointer<ManualWindow> manual_;
 };
 
 } // namespace corvane

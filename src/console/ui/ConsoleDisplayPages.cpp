@@ -124,41 +124,56 @@ QWidget* ConsoleDisplayPages::BuildVisualsPage(ConsoleCommands& commands, TimerF
     return page;
 }
 
+// The page is laid out to keep every caption whole in the console's first
+// width (693 pixels) at the default font and at 125 %: the four buttons in two
+// rows, "Delayed Pause" beside the total (so showing it moves nothing), and
+// the clocks' captions wrapped over their digits.
 QWidget* ConsoleDisplayPages::BuildLiveAssistPage(ConsoleCommands& commands) {
     auto* page = new QWidget;
     page->setObjectName("tsLiveAssist");
     auto* layout = new QHBoxLayout(page);
+    layout->setContentsMargins(6, 4, 6, 4);
     auto* left = new QVBoxLayout;
     auto* info = new QFormLayout;
+    info->setVerticalSpacing(2);
     lblCurrentItem = NamedLabel("lblCurrentItem", "", page);
     lblTotalDuration = NamedLabel("lblTotalDuration", "00:00:00", page);
-    info->addRow("Current Item:", lblCurrentItem);
-    info->addRow("Total Duration:", lblTotalDuration);
-    left->addLayout(info);
     lblDelayedPause = NamedLabel("lblDelayedPause", "Delayed Pause", page);
     lblDelayedPause->setStyleSheet("QLabel { color: red; font-weight: bold; }");
     lblDelayedPause->hide();
-    left->addWidget(lblDelayedPause);
-    auto* buttons = new QHBoxLayout;
+    auto* total = new QHBoxLayout;
+    total->addWidget(lblTotalDuration);
+    total->addSpacing(12);
+    total->addWidget(lblDelayedPause);
+    total->addStretch(1);
+    info->addRow("Current Item:", lblCurrentItem);
+    info->addRow("Total Duration:", total);
+    left->addLayout(info);
+    auto* buttons = new QGridLayout;
+    buttons->setSpacing(2);
+    const auto place = [&](QToolButton* button, int row, int column) {
+        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        buttons->addWidget(button, row, column);
+    };
     auto* delayedPause = new QToolButton(page);
     delayedPause->setObjectName("btnDelayedPause");
     delayedPause->setDefaultAction(commands.Command("DelayPauseBroadcast"));
-    buttons->addWidget(delayedPause);
+    place(delayedPause, 0, 0);
     auto* fadeNext = new QToolButton(page);
     fadeNext->setObjectName("btnFadeNext");
     fadeNext->setText("F6: Fade -> Next     ");
     fadeNext->setEnabled(false);
-    buttons->addWidget(fadeNext);
+    place(fadeNext, 0, 1);
     // Audio logging: bound in TfrmQeLiteMainTools.cpp.
     auto* snooping = new QToolButton(page);
     snooping->setObjectName("btnSnooping");
     snooping->setText("F7: Snooping         ");
-    buttons->addWidget(snooping);
+    place(snooping, 1, 0);
     auto* trip = new QToolButton(page);
     trip->setObjectName("btnTripCommercial");
     trip->setText("F8: Next Commercial");
     trip->setEnabled(false);
-    buttons->addWidget(trip);
+    place(trip, 1, 1);
     left->addLayout(buttons);
     left->addStretch(1);
     layout->addLayout(left, 1);
@@ -172,9 +187,16 @@ QWidget* ConsoleDisplayPages::BuildLiveAssistPage(ConsoleCommands& commands) {
                                         "TimeLed4", "TimeLed5", "TimeLed6"};
     static const char* const down[6] = {"DownLed5", "DownLed6", "DownLed1",
                                         "DownLed2", "DownLed3", "DownLed4"};
-    clocks->addWidget(new QLabel("Current Time", mmLiveTimers), 0, 0);
+    // Each caption wraps within its digits' width rather than widening the panel.
+    const auto caption = [this](const char* text) {
+        auto* label = new QLabel(text, mmLiveTimers);
+        label->setWordWrap(true);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+        return label;
+    };
+    clocks->addWidget(caption("Current Time"), 0, 0);
     clocks->addWidget(SixDigits(time, QColor(0x80, 0xFF, 0xFF), mmLiveTimers), 1, 0);
-    clocks->addWidget(new QLabel("Count Down to Next Commercial", mmLiveTimers), 0, 1);
+    clocks->addWidget(caption("Count Down to Next Commercial"), 0, 1);
     clocks->addWidget(SixDigits(down, QColor(0xFF, 0x00, 0x00), mmLiveTimers), 1, 1);
     const auto pair = [this](const char* tens, const char* units) {
         return std::pair{mmLiveTimers->findChild<LedDigit*>(tens), mmLiveTimers->findChild<LedDigit*>(units)};

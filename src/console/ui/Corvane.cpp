@@ -14,6 +14,7 @@
 #include "platform/qt/QtClock.h"
 #include "platform/qt/QtDispatcher.h"
 #include "platform/qt/QtFileDialogs.h"
+#include "platform/qt/QtMessageFilter.h"
 #include "platform/qt/QtPrompter.h"
 #include "platform/qt/QtShell.h"
 #include "platform/qt/QtTimerFactory.h"
@@ -55,6 +56,7 @@ int main(int argc, char** argv) {
     if (const auto status = corvane::AnswerHelpOrVersion(argc, argv, "Corvane", Usage, std::cout,
                                                          versionAsked ? DataFolderLine() : ""))
         return *status;
+    corvane::InstallQtMessageFilter();
     corvane::CorvaneApplication app(argc, argv);
     auto splash = std::make_unique<corvane::TfrmQelSplash>();
     splash->show();

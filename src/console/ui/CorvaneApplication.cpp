@@ -2,11 +2,14 @@
 
 #include "platform/ExceptionGuard.h"
 
+#include <QPixmapCache>
+
 namespace corvane {
 
 CorvaneApplication::CorvaneApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName("Vantor Corvane");
     setOrganizationName("Vantor");
+    QPixmapCache::setCacheLimit(PixmapCacheLimitKb);
 }
 
 bool CorvaneApplication::notify(QObject* receiver, QEvent* event) {

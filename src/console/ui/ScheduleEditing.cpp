@@ -12,6 +12,7 @@
 #include "platform/qt/ConsoleCommands.h"
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -51,6 +52,7 @@ ScheduleEditing::ScheduleEditing(Widgets widgets, TdmQelData& data, Seams seams,
     w_.filter.setEnabled(true);
     w_.filter.installEventFilter(this);
     w_.grid.installEventFilter(this);
+    w_.window.installEventFilter(this);
     data_.cdsSchedule.AddObserver(*this);
     ShowCutPaste();
     RefreshCommands();
@@ -247,7 +249,11 @@ void ScheduleEditing::Drop(const QMimeData& mime, DropTarget target, QObject* so
 }
 
 bool ScheduleEditing::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress)
+    const QEvent::Type type = event->type();
+    if (watched == &w_.window &&
+        (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop))
+        return WindowDrag(*static_cast<QDropEvent*>(event));
+    if (type != QEvent::KeyPress)
         return false;
     const auto* key = static_cast<QKeyEvent*>(event);
     const Qt::KeyboardModifiers mods =
@@ -262,6 +268,27 @@ bool ScheduleEditing::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return false;
+}
+
+DropTarget ScheduleEditing::DropTargetAt(const QPointF& position) const {
+    const QWidget* under = w_.window.childAt(position.toPoint());
+    return under && (under == &w_.grid || w_.grid.isAncestorOf(under)) ? DropTarget::ScheduleGrid
+                                                                       : DropTarget::Window;
+}
+
+// A drag is taken in when it could be dropped somewhere on the window; where
+// it may land is decided as it moves.
+bool ScheduleEditing::WindowDrag(QDropEvent& event) {
+    const DropTarget target =
+        event.type() == QEvent::DragEnter ? DropTarget::ScheduleGrid : DropTargetAt(event.position());
+    if (!CanDrop(*event.mimeData(), target)) {
+        event.ignore();
+        return true;
+    }
+    event.acceptProposedAction();
+    if (event.type() == QEvent::Drop)
+        Guarded("FormDropFiles", [&] { Drop(*event.mimeData(), target, event.source()); });
+    return true;
 }
 
 } // namespace corvane

@@ -14,7 +14,10 @@
 #include <vector>
 
 class QLineEdit;
+class QDropEvent;
 class QMimeData;
+class QPointF;
+class QWidget;
 class QTableView;
 
 namespace corvane {
@@ -34,12 +37,14 @@ enum class DropTarget { Window, ScheduleGrid };
 // Binds the schedule editor (ScheduleEditor, Qt-free) to the console window:
 // the schedule commands of the tool bar, the Edit menu and the schedule's
 // pop-up menu, the "&Schedule Filter" box, the Speed Search page's adding,
-// drops, export of the grid's visible columns, the column chooser, and which
+// drops on the window, export of the grid's visible columns, the column chooser, and which
 // of these commands are available. Main thread.
 class ScheduleEditing final : public QObject, private TableObserver, private ScheduleEditorHost {
     Q_OBJECT
 public:
     struct Widgets {
+        // The console window: files may be dropped anywhere on it.
+        QWidget& window;
         ConsoleCommands& commands;
         QTableView& grid;
         ScheduleGridModel& model;
@@ -72,6 +77,10 @@ public:
 
 private:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // A drag entering, moving over or dropped on the window: taken or
+    // refused for where it is (true: handled).
+    bool WindowDrag(QDropEvent& event);
+    DropTarget DropTargetAt(const QPointF& position) const;
     void TableDataChanged(Table&) override;
     void Bind(const char* command, std::function<void()> work);
     void BindCommands();

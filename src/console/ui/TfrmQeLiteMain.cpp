@@ -2,12 +2,16 @@
 
 #include "commercials/ui/CommercialsPage.h"
 #include "commercials/ui/ConsoleCommercials.h"
+#include "console/ui/ConsoleDialogCommands.h"
 #include "console/ui/ConsoleDisplayPages.h"
 #include "console/ui/ConsoleKeyScope.h"
+#include "console/ui/ConsoleMenus.h"
 #include "console/ui/ConsoleMeterPanel.h"
+#include "console/ui/ConsolePlayout.h"
 #include "console/ui/QtGridAppearance.h"
 #include "console/ui/ScheduleColumnLayout.h"
 #include "console/ui/ScheduleEditing.h"
+#include "console/ui/ScheduleGrid.h"
 #include "console/ui/ScheduleGridModel.h"
 #include "console/ui/ScheduleRowDelegate.h"
 #include "console/ui/SpeedSearchPage.h"
@@ -23,18 +27,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QFormLayout>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QHeaderView>
-#include <QLineEdit>
 #include <QMenuBar>
-#include <QPainter>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
@@ -42,33 +37,9 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolBar>
-#include <QToolButton>
-#include <QTreeView>
 #include <QVBoxLayout>
-#include <algorithm>
-#include <vector>
 
 namespace corvane {
-namespace {
-
-QIcon TrayIconImage() {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(QColor(0, 96, 160));
-    painter.setPen(Qt::NoPen);
-    painter.drawEllipse(1, 1, 30, 30);
-    painter.setPen(Qt::white);
-    QFont font = painter.font();
-    font.setBold(true);
-    font.setPixelSize(20);
-    painter.setFont(font);
-    painter.drawText(pixmap.rect(), Qt::AlignCenter, "C");
-    return QIcon(pixmap);
-}
-
-} // namespace
 
 TfrmQeLiteMain::TfrmQeLiteMain(Station& station, TrayUse tray, QWidget* parent)
     : QMainWindow(parent), station_(station), seams_(station.seams()), data_(station.Data()) {
@@ -76,27 +47,10 @@ TfrmQeLiteMain::TfrmQeLiteMain(Station& station, TrayUse tray, QWidget* parent)
     setWindowTitle("Vantor Corvane");
     commands_ = new ConsoleCommands(this);
 
-    dxgSchedule = new QTableView(this);
-    dxgSchedule->setObjectName("dxgSchedule");
-    dxgSchedule->setSelectionBehavior(QAbstractItemView::SelectRows);
-    dxgSchedule->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    dxgSchedule->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    dxgSchedule->setWordWrap(false);
-    dxgSchedule->verticalHeader()->hide();
-    dxgSchedule->horizontalHeader()->setSectionsMovable(true);
-    dxgSchedule->setContextMenuPolicy(Qt::CustomContextMenu);
-    scheduleModel_ = new ScheduleGridModel(data_.cdsSchedule, this);
-    dxgSchedule->setModel(scheduleModel_);
-    rowDelegate_ = new ScheduleRowDelegate(*dxgSchedule);
-    dxgSchedule->setItemDelegate(rowDelegate_);
-    connect(dxgSchedule->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) { scheduleModel_->MakeCurrent(current.row()); });
-    connect(scheduleModel_, &ScheduleGridModel::CurrentRowMoved, this, [this](int row) {
-        // The grid follows the table's cursor without touching the operator's selection.
-        if (row >= 0 && dxgSchedule->currentIndex().row() != row)
-            dxgSchedule->selectionModel()->setCurrentIndex(scheduleModel_->index(row, 0),
-                                                           QItemSelectionModel::NoUpdate);
-    });
+    const ScheduleGridWidgets grid = BuildScheduleGrid(*this, data_.cdsSchedule);
+    dxgSchedule = &grid.view;
+    scheduleModel_ = &grid.model;
+    rowDelegate_ = &grid.rows;
     SetGridLook(GridAppearance());
 
     ControlCenter_ = new QTabWidget(this);
@@ -119,7 +73,7 @@ TfrmQeLiteMain::TfrmQeLiteMain(Station& station, TrayUse tray, QWidget* parent)
 
     BuildPages();
     BuildMenus();
-    BuildToolBars();
+    edtScheduleFilter = &BuildConsoleToolBars(*this, *commands_);
     BuildTray(tray);
 
     resize(693, 600);
@@ -131,7 +85,13 @@ TfrmQeLiteMain::TfrmQeLiteMain(Station& station, TrayUse tray, QWidget* parent)
     StationView& view = *this;
     station_.Attach(view);
     Core().ClockTimer().SetOnTimer([this] { displays_->ClockTick(); });
-    BindPlayout();
+    playoutBinding_ = std::make_unique<ConsolePlayout>(
+        ConsolePlayout::Widgets{*this, *commands_, *dxgSchedule, *ControlCenter_, *displayPages_,
+                                *statusPanels_[1]},
+        Playout(),
+        ConsolePlayout::KeyActions{[this] { dialogs_->ShowSoundConfiguration(); },
+                                   [this] { OpenAudioLogging(); }},
+        nullptr);
     BindCommercialCommands();
     BindEventsPage();
     BindAudioRackPage();
@@ -139,9 +99,9 @@ TfrmQeLiteMain::TfrmQeLiteMain(Station& station, TrayUse tray, QWidget* parent)
     BuildPlugins();
     BuildLibrary();
     // The schedule's edits change what may start and be saved.
-    scheduleEditing_ =
-        new ScheduleEditing({*commands_, *dxgSchedule, *scheduleModel_, *edtScheduleFilter, *speedSearch_},
-                            data_, seams_, Core(), Playout(), this);
+    scheduleEditing_ = new ScheduleEditing(
+        {*this, *commands_, *dxgSchedule, *scheduleModel_, *edtScheduleFilter, *speedSearch_}, data_, seams_,
+        Core(), Playout(), this);
     BuildPlayListsAndDialogs();
     new ConsoleKeyScope(*this, *commands_);
     Guarded("dxgSchedule", [&] {
@@ -160,11 +120,8 @@ TfrmQeLiteMain::~TfrmQeLiteMain() {
     station_.Detach();
     Core().ClockTimer().SetOnTimer(nullptr);
     station_.DspPlugin().OnConfigureControls = nullptr;
-    TMMConnector& connector = Playout().MMConnector();
-    connector.SetDisplay(ConnectorDisplayKind::Level, 0, nullptr);
-    connector.SetDisplay(ConnectorDisplayKind::Level, 1, nullptr);
-    connector.SetDisplay(ConnectorDisplayKind::Spectrum, 0, nullptr);
-    qApp->removeEventFilter(this);
+    // The meters leave the station's connector before their panel goes.
+    playoutBinding_.reset();
     eventsPage_.reset();
     rackPage_.reset();
     // It listens to the schedule table, which outlives the window.
@@ -187,52 +144,11 @@ void TfrmQeLiteMain::Implement(const char* command, void (TfrmQeLiteMain::*handl
 }
 
 void TfrmQeLiteMain::BuildMenus() {
-    const auto add = [this](QMenu* menu, std::initializer_list<const char*> names) {
-        for (const char* name : names) {
-            if (*name)
-                menu->addAction(commands_->Command(name));
-            else
-                menu->addSeparator();
-        }
-    };
-    QMenu* file = menuBar()->addMenu("&File");
-    file->setObjectName("mnuFile");
-    add(file, {"StartBroadcast", "StopBroadcast", "PauseBroadcast", "", "actWizard", "actProperties", "",
-               "actClose"});
-    QMenu* edit = menuBar()->addMenu("&Edit");
-    edit->setObjectName("mnuEdit");
-    add(edit, {"actSearchLibrary", "actSelectAll"});
-    QMenu* view = menuBar()->addMenu("&View");
-    view->setObjectName("mnuView");
-    add(view,
-        {"actPreviewNotes", "actFullScreen", "", "actLockConsole", "", "actVolumeControls", "actVolume"});
-    QMenu* system = menuBar()->addMenu("&System");
-    system->setObjectName("mnuSystem");
-    add(system, {"actDisplaySettings", "actAdBreakConfiguration", "actRackConfiguration", "actRackManager",
-                 "", "actSoundConfiguration"});
-    QMenu* help = menuBar()->addMenu("&Help");
-    help->setObjectName("mnuHelp");
-    add(help, {"actHelpContents", "actHelpSearch", "", "actAbout"});
-
-    pmSchedule = new QMenu(this);
-    pmSchedule->setObjectName("pmSchedule");
-    add(pmSchedule, {"actPlaySelected", "actFadeToSelected", "actFadeToNext", "actFadeToStop", "", "actCut",
-                     "actPaste", "actDeleteItem", ""});
-    auto* exportMenu = new QMenu("Export Schedule", pmSchedule);
-    exportMenu->setObjectName("mnuExportSchedule");
-    add(exportMenu, {"actExportHtml", "actExportSpreadsheet"});
-    commands_->Command("actExportSchedule")->setMenu(exportMenu);
-    pmSchedule->addAction(commands_->Command("actExportSchedule"));
-    add(pmSchedule, {"actCustomiseColumns", "actDisplaySetup", "", "actMinimize"});
-    // The popup's shortcuts work wherever the console has the focus.
-    addActions(pmSchedule->actions());
+    const ConsolePopups popups = BuildConsoleMenus(*this, *commands_);
+    pmSchedule = &popups.schedule;
+    pmTray = &popups.tray;
     connect(dxgSchedule, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { pmSchedule->popup(dxgSchedule->viewport()->mapToGlobal(at)); });
-
-    pmTray = new QMenu(this);
-    pmTray->setObjectName("pmTray");
-    add(pmTray, {"actOpenCorvane", "", "actTrayClose"});
-
     Implement("actClose", &TfrmQeLiteMain::CloseConsole);
     Implement("actTrayClose", &TfrmQeLiteMain::CloseConsole);
     Implement("actProperties", &TfrmQeLiteMain::ShowProperties);
@@ -243,44 +159,6 @@ void TfrmQeLiteMain::BuildMenus() {
     Implement("actFullScreen", &TfrmQeLiteMain::ToggleFullScreen);
     commands_->Command("actPreviewNotes")->setCheckable(true);
     Implement("actPreviewNotes", &TfrmQeLiteMain::ToggleNotesPreview);
-}
-
-void TfrmQeLiteMain::BuildToolBars() {
-    const auto bar = [this](const char* name, const QString& title,
-                            std::initializer_list<const char*> names) {
-        QToolBar* toolBar = addToolBar(title);
-        toolBar->setObjectName(name);
-        toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        for (const char* command : names) {
-            if (*command)
-                toolBar->addAction(commands_->Command(command));
-            else
-                toolBar->addSeparator();
-        }
-        return toolBar;
-    };
-    bar("tbBroadcast", "Broadcast",
-        {"StartBroadcast", "StopBroadcast", "PauseBroadcast", "actFadeToNextToolbar", "", "actProperties"});
-    QToolBar* schedule = bar("tbSchedule", "Schedule",
-                             {"actLoadSchedule", "actSaveSchedule", "actClearSchedule", "", "actMoveUp",
-                              "actMoveDown", "actCutToolbar", "actPasteToolbar", "actSelectAll"});
-    edtScheduleFilter = new QLineEdit(schedule);
-    edtScheduleFilter->setObjectName("edtScheduleFilter");
-    edtScheduleFilter->setPlaceholderText("Schedule Filter");
-    edtScheduleFilter->setToolTip("&Schedule Filter (F11 applies)");
-    edtScheduleFilter->setMaximumWidth(140);
-    schedule->addWidget(edtScheduleFilter);
-    auto* database = new QToolButton(schedule);
-    database->setObjectName("btnDatabaseManagement");
-    database->setText("&Database Management");
-    database->setPopupMode(QToolButton::InstantPopup);
-    auto* databaseMenu = new QMenu(database);
-    databaseMenu->addAction(commands_->Command("actCommitDatabase"));
-    database->setMenu(databaseMenu);
-    schedule->addWidget(database);
-    addToolBarBreak();
-    bar("tbTools", "Tools",
-        {"actPlayLists", "actLoadPlayList", "actAudioLibrary", "actCommercials", "actFolderList"});
 }
 
 void TfrmQeLiteMain::BuildPages() {
@@ -329,7 +207,7 @@ QWidget* TfrmQeLiteMain::BuildSpeedSearchPage() {
 void TfrmQeLiteMain::BuildTray(TrayUse tray) {
     if (tray == TrayUse::Never || !QSystemTrayIcon::isSystemTrayAvailable())
         return;
-    rxTray = new QSystemTrayIcon(TrayIconImage(), this);
+    rxTray = new QSystemTrayIcon(ConsoleTrayIcon(), this);
     rxTray->setObjectName("rxTray");
     rxTray->setToolTip("Vantor Corvane");
     rxTray->setContextMenu(pmTray);
@@ -464,38 +342,6 @@ void TfrmQeLiteMain::closeEvent(QCloseEvent* event) {
     QCoreApplication::quit();
 }
 
-DropTarget TfrmQeLiteMain::DropTargetAt(const QPointF& position) const {
-    const QWidget* under = childAt(position.toPoint());
-    return under && (under == dxgSchedule || dxgSchedule->isAncestorOf(under)) ? DropTarget::ScheduleGrid
-                                                                               : DropTarget::Window;
-}
-
-bool TfrmQeLiteMain::AcceptDrag(QDropEvent& event, DropTarget target) {
-    const bool accepted = scheduleEditing_->CanDrop(*event.mimeData(), target);
-    if (accepted)
-        event.acceptProposedAction();
-    else
-        event.ignore();
-    return accepted;
-}
-
-// A drag is taken in when it could be dropped somewhere on the window; where
-// it may land is decided as it moves.
-void TfrmQeLiteMain::dragEnterEvent(QDragEnterEvent* event) {
-    AcceptDrag(*event, DropTarget::ScheduleGrid);
-}
-
-void TfrmQeLiteMain::dragMoveEvent(QDragMoveEvent* event) {
-    AcceptDrag(*event, DropTargetAt(event->position()));
-}
-
-void TfrmQeLiteMain::dropEvent(QDropEvent* event) {
-    const DropTarget target = DropTargetAt(event->position());
-    if (AcceptDrag(*event, target))
-        Guarded("FormDropFiles",
-                [&] { scheduleEditing_->Drop(*event->mimeData(), target, event->source()); });
-}
-
 // --- ConsoleView ---
 
 void TfrmQeLiteMain::SetClockPanelVisible(bool visible) {
@@ -521,34 +367,12 @@ void TfrmQeLiteMain::ShowCommercialFolder(const std::string& folder) {
     commercialsPage_->ShowLists(folder, station_.Commercials().ListEntries());
 }
 
-void TfrmQeLiteMain::SetStatusText(int panel, const std::string& text) {
-    statusPanels_[panel]->setText(QString::fromStdString(text));
-}
-
-void TfrmQeLiteMain::ClearItemDisplay() {
-    displays_->ClearItemInfo();
-}
-
 void TfrmQeLiteMain::SetTotalDuration(const std::string& text) {
     displayPages_->SetTotalDuration(QString::fromStdString(text));
-}
-
-void TfrmQeLiteMain::SetAcceptDroppedFiles(bool accept) {
-    setAcceptDrops(accept);
 }
 
 void TfrmQeLiteMain::ProcessPendingMessages() {
     QCoreApplication::processEvents();
 }
-
-void TfrmQeLiteMain::Repaint() {
-    update();
-}
-
-void TfrmQeLiteMain::LoadScheduleFile(const std::string& path) {
-    scheduleEditing_->LoadScheduleFile(path);
-}
-
-// --- DisplayView ---
 
 } // namespace corvane

@@ -17,7 +17,6 @@
 #include <memory>
 #include <vector>
 
-class QKeyEvent;
 class QLineEdit;
 class QMenu;
 class QProgressBar;
@@ -38,6 +37,7 @@ class ConsoleDialogCommands;
 class ConsoleDisplayPages;
 class ConsoleMeterPanel;
 class ConsolePlayLists;
+class ConsolePlayout;
 class EventsPage;
 class TfrmQelCommercials;
 class LedDigit;
@@ -119,15 +119,14 @@ public:
     // The commercials editor: opened (once) with a list file or none.
     void OpenCommercialsEditor(const std::string& listFile);
     TfrmQelCommercials* CommercialsEditor();
-    // Play lists and the smaller dialogs (TfrmQeLiteMainPlayLists.cpp).
+    // Play lists and the smaller dialogs.
     ConsolePlayLists& PlayLists() { return *playLists_; }
     ConsoleDialogCommands& Dialogs() { return *dialogs_; }
-    // The Events and Audio Rack pages (TfrmQeLiteMainEvents.cpp, TfrmQeLiteMainRack.cpp).
+    // The Events and Audio Rack pages.
     EventsPage& Events() { return *eventsPage_; }
     AudioRackPage& AudioRack() { return *rackPage_; }
 
-    // Tools and plug-ins (TfrmQeLiteMainTools.cpp, TfrmQeLiteMainPlugins.cpp):
-    // audio logging (F7) records from the station's input; "Loc&k Console"
+    // Tools and plug-ins: audio logging (F7) records from the station's input; "Loc&k Console"
     // (Ctrl+L); the station's DspPlugin with its "Plugins" menu.
     void OpenAudioLogging();
     QWidget* AudioLogging() { return snoop_; }
@@ -144,16 +143,8 @@ public:
     FileArgumentRoutes& FileRoutes();
 
 protected:
-    // The console's key preview: function keys and Ctrl+arrows act before the
-    // focused control sees them.
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    // Files dropped from the desktop anywhere on the window; library rows
-    // dropped on the schedule grid.
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
 
 private:
     // StationView: the ConsoleView part
@@ -164,17 +155,21 @@ private:
     void SetFolderBrowserFolder(const std::string& folder) override;
     void SetRackCaption(const std::string& caption) override;
     void ShowCommercialFolder(const std::string& folder) override;
-    void SetStatusText(int panel, const std::string& text) override;
-    void ClearItemDisplay() override;
+    void SetStatusText(int panel, const std::string& text) override {
+        statusPanels_[panel]->setText(QString::fromStdString(text));
+    }
+    void ClearItemDisplay() override { displays_->ClearItemInfo(); }
     void SetTotalDuration(const std::string& text) override;
-    void SetAcceptDroppedFiles(bool accept) override;
+    void SetAcceptDroppedFiles(bool accept) override { setAcceptDrops(accept); }
     void ProcessPendingMessages() override;
-    void Repaint() override;
+    void Repaint() override { update(); }
     // StationView: what the station's parts show
     void ApplyPlayoutCommands(const PlayoutCommands& commands) override;
-    void ShowItemHeard(const std::string& title, const std::string& file, int lengthMs) override;
+    void ShowItemHeard(const std::string& title, const std::string& file, int lengthMs) override {
+        displays_->ShowItemInfo(title, file, lengthMs);
+    }
     void ClearItemHeard() override;
-    void ShowRemaining(int remainingMs) override;
+    void ShowRemaining(int remainingMs) override { displays_->UpdateRemainingDisplay(remainingMs); }
     void ShowGauge(int percent) override { SetGauge(percent); }
     void ShowDelayedPause(bool visible) override;
     void HoldGridRepaint(bool hold) override;
@@ -184,16 +179,15 @@ private:
     void ShowBreakActive(bool active) override;
     void ShowCurrentCommercialList(const std::string& entry) override;
     void HoldCommercialGrid(bool hold) override;
-    void ShowNextBreakTime(const std::string& time) override;
+    void ShowNextBreakTime(const std::string& time) override { displays_->SetNextBreakTime(time); }
     std::string LongDayName(TDateTime when) const override;
     void EnableRackButtons(bool up, bool down) override;
     void ShowRunScheduledEvents(bool checked) override;
-    void LoadScheduleFile(const std::string& path) override;
+    void LoadScheduleFile(const std::string& path) override { scheduleEditing_->LoadScheduleFile(path); }
     void RefreshRecentPlayLists() override;
     void ShowFirstRunWizard() override;
 
     void BuildMenus();
-    void BuildToolBars();
     void BuildPages();
     QWidget* BuildAudioRackPage();
     QWidget* BuildCommercialsPage();
@@ -201,18 +195,9 @@ private:
     QWidget* BuildSpeedSearchPage();
     void BuildTray(TrayUse tray);
     void Implement(const char* command, void (TfrmQeLiteMain::*handler)());
-    DropTarget DropTargetAt(const QPointF& position) const;
-    // Accepts or refuses a drag entering, moving or dropped, for `target`.
-    bool AcceptDrag(QDropEvent& event, DropTarget target);
 
-    // Playout (TfrmQeLiteMainPlayout.cpp): the meters, the commands and the key preview.
-    void BindPlayout();
-    void BindPlayoutCommands();
-    void BindPlayout(const char* command, void (TPlayoutConsole::*operation)());
-    // True when the key was taken by the console.
-    bool PreviewPlayoutKey(const QKeyEvent& key);
-
-    // Commercials (TfrmQeLiteMainCommercials.cpp): the page and the commands.
+    // The station's parts (TfrmQeLiteMainParts.cpp).
+    // Commercials: the page and the commands.
     void BindCommercialCommands();
     // Closes the commercials editor before the console closes: asking about
     // an unsaved list as the editor's own close does, or keeping it without a
@@ -220,12 +205,11 @@ private:
     enum class CloseQuestions { Ask, None };
     bool CloseCommercialsEditor(CloseQuestions questions);
     CloseQuestions closeQuestions_ = CloseQuestions::Ask;
-    // Play lists and the smaller dialogs (TfrmQeLiteMainPlayLists.cpp): the
-    // "&Recent" menu and the commands.
+    // Play lists and the smaller dialogs: the "&Recent" menu and the commands.
     void BuildPlayListsAndDialogs();
     ConsolePlayLists* playLists_ = nullptr;
     ConsoleDialogCommands* dialogs_ = nullptr;
-    // Events (TfrmQeLiteMainEvents.cpp) and the audio rack (TfrmQeLiteMainRack.cpp).
+    // Events and the audio rack.
     void BindEventsPage();
     void BindAudioRackPage();
     // Tools and plug-ins.
@@ -233,8 +217,8 @@ private:
     void BuildPlugins();
     QPointer<QWidget> snoop_;
     QMenu* mnuPlugins = nullptr;
-    // Audio library and previewer (TfrmQeLiteMainLibrary.cpp): the shared
-    // tool windows, the library manager and the database commands.
+    // Audio library and previewer: the shared tool windows, the library
+    // manager and the database commands.
     void BuildLibrary();
 
     Station& station_;
@@ -253,6 +237,8 @@ private:
     QLabel* statusPanels_[2] = {nullptr, nullptr};
     QLabel* pnlCartRackLabel = nullptr;
     ScheduleRowDelegate* rowDelegate_ = nullptr;
+    // Playout's commands, key preview and meters; gone before the meter panel.
+    std::unique_ptr<ConsolePlayout> playoutBinding_;
     // "Visuals" and "Live Assist", and the rules of what they show.
     std::unique_ptr<ConsoleDisplayPages> displayPages_;
     std::unique_ptr<ConsoleDisplays> displays_;

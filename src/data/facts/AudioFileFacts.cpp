@@ -44,11 +44,11 @@ AudioFileFacts::Measured AudioFileFacts::Measure(const std::string& path) {
         if (!mmAudioFile_.IsEmpty() && mmAudioFile_.FileType() == TMMAudioFileType::ftMpeg)
             m.trailer = ParseMp3Tag(mmAudioFile_.MpegReader().Info().id3v1);
         mmAudioFile_.SetFileName({});
-        // A time of day cannot reach 24 hours.
+        // A time of day cannot reach 24 hours. The operator imports many
+        // files at once: every message names the one at fault.
         if (m.ms >= MsPerDayInt)
-            m.error = "Invalid argument to time encode";
+            m.error = "Invalid argument to time encode\r\n" + path;
     } catch (...) {
-        // The operator imports many files at once: the message names the one at fault.
         m.error = ExceptionMessage(std::current_exception()) + "\r\n" + path;
         try {
             mmAudioFile_.SetFileName({});

@@ -12,6 +12,26 @@ GroupRowDelegate::GroupRowDelegate(QTableView& grid, QAbstractItemDelegate* titl
     : QStyledItemDelegate(&grid), grid_(grid), titles_(titles) {
     titles_->setParent(this);
     connect(titles_, &QAbstractItemDelegate::sizeHintChanged, this, &QAbstractItemDelegate::sizeHintChanged);
+    // The grid draws its column lines between cells, not inside a span: a
+    // group row spans the whole row, so its text is not cut by them.
+    QAbstractItemModel* model = grid.model();
+    connect(model, &QAbstractItemModel::modelReset, this, &GroupRowDelegate::SpanGroupRows);
+    connect(model, &QAbstractItemModel::layoutChanged, this, &GroupRowDelegate::SpanGroupRows);
+    for (auto changed : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved,
+                         &QAbstractItemModel::columnsInserted, &QAbstractItemModel::columnsRemoved})
+        connect(model, changed, this, &GroupRowDelegate::SpanGroupRows);
+    SpanGroupRows();
+}
+
+void GroupRowDelegate::SpanGroupRows() {
+    grid_.clearSpans();
+    const QAbstractItemModel* model = grid_.model();
+    const int columns = model->columnCount();
+    if (columns < 2)
+        return;
+    for (int row = 0; row < model->rowCount(); ++row)
+        if (IsGroupRow(model->index(row, 0)))
+            grid_.setSpan(row, 0, 1, columns);
 }
 
 bool GroupRowDelegate::IsGroupRow(const QModelIndex& index) {
@@ -35,7 +55,7 @@ void GroupRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
         return;
     }
     painter->save();
-    // Each cell draws its part of the band; together they make one.
+    // The row's one span draws the band.
     painter->setClipRect(option.rect);
     const bool selected = option.state.testFlag(QStyle::State_Selected);
     painter->fillRect(option.rect, option.palette.brush(selected ? QPalette::Highlight : QPalette::Button));

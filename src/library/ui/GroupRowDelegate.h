@@ -6,8 +6,8 @@ class QTableView;
 
 namespace corvane {
 
-// Draws a grouped grid's group rows: one band across the whole row (its
-// text flowing over the column borders), indented by its depth, with an
+// Draws a grouped grid's group rows: one band across the whole row (a span
+// of all its columns, so no column line cuts its text), indented by its depth, with an
 // arrow that shows whether the group is open. Title rows are drawn by the
 // grid's own delegate.
 class GroupRowDelegate final : public QStyledItemDelegate {
@@ -28,6 +28,8 @@ public:
 
 private:
     static bool IsGroupRow(const QModelIndex& index);
+    // Each group row one span over all columns, after every change of rows.
+    void SpanGroupRows();
     // Where the arrow of a group row's band begins, in viewport coordinates.
     static int ArrowLeft(const QTableView& grid, const QModelIndex& index);
 

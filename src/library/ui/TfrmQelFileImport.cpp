@@ -10,6 +10,7 @@
 #include "library/ui/TfrmQelAudioVerify.h"
 #include "library/ui/TfrmQelScanLocal.h"
 #include "platform/ExceptionGuard.h"
+#include "platform/qt/WindowPlacement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -100,6 +101,8 @@ TfrmQelFileImport::TfrmQelFileImport(TdmQelData& data, AudioFileFacts& facts, Se
                                      FileImportLinks links, QWidget* parent)
     : QMainWindow(parent, Qt::Window), data_(data), facts_(facts), seams_(seams), links_(std::move(links)),
       rules_(data, facts, seams, links_.rules) {
+    // The library manager opens in the middle of the screen.
+    PlaceWhenFirstShown(*this, Placement::ScreenCentre);
     setObjectName("frmQelFileImport");
     setWindowTitle("Audio Library - [File Import]");
     setAttribute(Qt::WA_DeleteOnClose);
@@ -301,12 +304,22 @@ void TfrmQelFileImport::BuildMenus() {
     });
     help->setEnabled(static_cast<bool>(links_.ShowHelpTopic));
     bar->addAction(help);
-    // Choosing a title makes it the library's current title.
+    // Choosing a title makes it the library's current title, and the grid's
+    // highlighted row with it (its groups opened), so that the grid and the
+    // inspector name the same title.
     connect(cbSearch, &QComboBox::activated, this, [this](int index) {
         const Bookmark row = static_cast<TitleSearchBox*>(cbSearch)->Titles().BookmarkAt(index);
         Guarded("cbSearch", [&] {
-            if (row && data_.cdsAudioLibrary.State() == TableState::Browse)
-                data_.cdsAudioLibrary.GotoBookmark(row);
+            if (!row || data_.cdsAudioLibrary.State() != TableState::Browse)
+                return;
+            data_.cdsAudioLibrary.GotoBookmark(row);
+            const int shown = groupedModel_->RevealCurrentRow();
+            if (shown < 0)
+                return;
+            const QModelIndex found = groupedModel_->index(shown, 0);
+            dxgLibrary->selectionModel()->setCurrentIndex(found, QItemSelectionModel::ClearAndSelect |
+                                                                     QItemSelectionModel::Rows);
+            dxgLibrary->scrollTo(found);
         });
     });
 }

@@ -2,6 +2,7 @@
 
 #include "library/InspectorRows.h"
 #include "library/ui/PropertyInspector.h"
+#include "platform/qt/WindowPlacement.h"
 
 #include <QVBoxLayout>
 
@@ -9,6 +10,8 @@ namespace corvane {
 
 TfrmQelTitleDetail::TfrmQelTitleDetail(Table& library, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
+    // A small tool window: over the window that opened it.
+    PlaceWhenFirstShown(*this, Placement::OwnerCentre);
     setObjectName("frmQelTitleDetail");
     setWindowTitle("Details");
     auto* layout = new QVBoxLayout(this);

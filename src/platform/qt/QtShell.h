@@ -9,6 +9,9 @@ namespace corvane {
 class QtShell final : public Shell {
 public:
     bool Open(const std::string& pathOrProgram, const std::string& parameters = {}) override;
+    // Asks xdg-mime (a short process) each time: a browser may be installed
+    // while the console runs.
+    bool ShowsHtml() override;
 };
 
 } // namespace corvane

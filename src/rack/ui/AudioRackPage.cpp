@@ -23,23 +23,49 @@
 namespace corvane {
 namespace {
 
-// The cart wall's look: numbers centred in bold red, names in yellow, on black.
+// How often the rack looks at the playing cart (ms): its time left is shown
+// in whole seconds.
+constexpr int CartOnAirIntervalMs = 100;
+const QColor LitCartColour(0x00, 0xC0, 0x00);
+
+// The cart a cell of the grid belongs to: carts i and i + 5 side by side.
+int CartOfCell(const QModelIndex& index) {
+    return index.column() < 2 ? index.row() : index.row() + TAudioRack::DisplayRows;
+}
+
+// The cart wall's look: numbers centred in bold red, names in yellow, on
+// black; the playing cart lit in green with black text and its time left.
 class RackCellDelegate final : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    RackCellDelegate(const AudioRackPage& page, QObject* parent) : QStyledItemDelegate(parent), page_(page) {}
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
         QStyledItemDelegate::initStyleOption(option, index);
         const bool number = index.column() % 2 == 0;
-        option->palette.setColor(QPalette::Text, number ? QColor(Qt::red) : QColor(Qt::yellow));
-        option->palette.setColor(QPalette::HighlightedText, number ? QColor(Qt::red) : QColor(Qt::yellow));
-        if (number) {
+        const bool lit = page_.LitCart() && page_.LitCart()->cart == CartOfCell(index);
+        const QColor text = lit ? QColor(Qt::black) : number ? QColor(Qt::red) : QColor(Qt::yellow);
+        option->palette.setColor(QPalette::Text, text);
+        option->palette.setColor(QPalette::HighlightedText, text);
+        if (lit)
+            option->backgroundBrush = LitCartColour;
+        option->text = page_.CellText(index);
+        if (number || lit)
             option->font.setBold(true);
+        if (number)
             option->displayAlignment = Qt::AlignCenter;
-        }
     }
+
+private:
+    const AudioRackPage& page_;
 };
+
+// Time left as "m:ss", whole seconds rounded up, so 0:00 is never shown
+// while the cart still sounds.
+QString TimeLeftText(int remainingMs) {
+    const int seconds = (remainingMs + 999) / 1000;
+    return QString("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QChar('0'));
+}
 
 } // namespace
 
@@ -63,9 +89,13 @@ AudioRackPage::AudioRackPage(Widgets widgets, Seams seams, TdmQelData& data, Con
             connect(menu, &QMenu::aboutToShow, this, [this] { OfferRackConfiguration(); });
     OfferRackConfiguration();
     qApp->installEventFilter(this);
+    tmrCartOnAir_ = seams_.timers.CreateTimer("tmrCartOnAir", CartOnAirIntervalMs);
+    tmrCartOnAir_->SetOnTimer([this] { ShowPlayingCart(); });
+    tmrCartOnAir_->SetEnabled(true);
 }
 
 AudioRackPage::~AudioRackPage() {
+    tmrCartOnAir_->SetEnabled(false);
     qApp->removeEventFilter(this);
     // The model listens to cdsAudioRackDisplay, which outlives the window.
     dxAudioRack->setModel(nullptr);
@@ -75,6 +105,24 @@ AudioRackPage::~AudioRackPage() {
 void AudioRackPage::EnableRackButtons(bool up, bool down) {
     btnRackUp->setEnabled(up);
     btnRackDown->setEnabled(down);
+}
+
+QString AudioRackPage::CellText(const QModelIndex& index) const {
+    const QString text = index.data(Qt::DisplayRole).toString();
+    if (index.column() % 2 == 0 || !lit_ || lit_->cart != CartOfCell(index))
+        return text;
+    return text + "  " + TimeLeftText(lit_->remainingMs);
+}
+
+void AudioRackPage::ShowPlayingCart() {
+    std::optional<CartOnAir> playing = rack_.PlayingCart();
+    // Whole seconds: the grid repaints once a second while a cart plays.
+    if (playing)
+        playing->remainingMs = (playing->remainingMs + 999) / 1000 * 1000;
+    if (playing == lit_)
+        return;
+    lit_ = playing;
+    dxAudioRack->viewport()->update();
 }
 
 void AudioRackPage::BuildPage() {
@@ -87,7 +135,7 @@ void AudioRackPage::BuildPage() {
     dxAudioRack = new QTableView(&w_.page);
     dxAudioRack->setObjectName("dxAudioRack");
     dxAudioRack->setModel(model_);
-    dxAudioRack->setItemDelegate(new RackCellDelegate(dxAudioRack));
+    dxAudioRack->setItemDelegate(new RackCellDelegate(*this, dxAudioRack));
     dxAudioRack->horizontalHeader()->hide();
     dxAudioRack->verticalHeader()->hide();
     dxAudioRack->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -177,8 +225,10 @@ bool AudioRackPage::eventFilter(QObject* watched, QEvent* event) {
         return false;
     const char typed = key->text().at(0).toLatin1();
     Guarded("FormKeyPress", [&] {
-        if (const auto cart = HotKeyCart(typed, rack_.RackFiles()))
+        if (const auto cart = HotKeyCart(typed, rack_.RackFiles())) {
             rack_.PlayCart(*cart);
+            ShowPlayingCart();
+        }
     });
     return false;
 }

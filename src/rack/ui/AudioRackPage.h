@@ -7,9 +7,11 @@
 #include <QPointer>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 class QKeyEvent;
 class QLabel;
+class QModelIndex;
 class QTableView;
 class QToolButton;
 
@@ -48,6 +50,10 @@ public:
     // "Rack &Manager" and "Audio Rack &Configuration".
     void ShowRackManager();
     void ShowRackConfiguration();
+    // The cart shown lit (its time left in whole seconds, rounded up), and
+    // the text of a grid cell as shown: a lit cart's name carries its time left.
+    const std::optional<CartOnAir>& LitCart() const { return lit_; }
+    QString CellText(const QModelIndex& index) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -55,6 +61,8 @@ protected:
 private:
     void BuildPage();
     void OfferRackConfiguration();
+    // The display tick: lights the playing cart, repainting only on a change.
+    void ShowPlayingCart();
 
     Widgets w_;
     Seams seams_;
@@ -63,6 +71,8 @@ private:
     ConsoleTools& tools_;
     TAudioRack& rack_;
     TableGridModel* model_ = nullptr;
+    std::unique_ptr<Timer> tmrCartOnAir_;
+    std::optional<CartOnAir> lit_;
     QTableView* dxAudioRack = nullptr;
     QToolButton* btnRackUp = nullptr;
     QToolButton* btnRackDown = nullptr;

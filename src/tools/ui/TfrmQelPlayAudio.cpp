@@ -2,6 +2,7 @@
 
 #include "platform/ExceptionGuard.h"
 #include "tools/PreviewPlayer.h"
+#include "tools/ui/LevelBarsWidget.h"
 #include "tools/ui/SpectrumBarsWidget.h"
 
 #include <QApplication>
@@ -9,7 +10,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -20,14 +20,6 @@ namespace {
 
 QString TwoDigits(int value) {
     return QString("%1").arg(value, 2, 10, QChar('0'));
-}
-
-QProgressBar* Meter(const char* name, QWidget* parent) {
-    auto* bar = new QProgressBar(parent);
-    bar->setObjectName(name);
-    bar->setTextVisible(false);
-    bar->setMaximumHeight(8);
-    return bar;
 }
 
 } // namespace
@@ -58,8 +50,8 @@ TfrmQelPlayAudio::TfrmQelPlayAudio(PreviewPlayer& player, QWidget* parent)
     lblRemaining->setAlignment(Qt::AlignCenter);
     layout->addWidget(lblFile);
     layout->addWidget(lblRemaining);
-    levelLeft_ = Meter("MMLevel1", this);
-    levelRight_ = Meter("MMLevel2", this);
+    levelLeft_ = new LevelBarsWidget("MMLevel1", player_.LevelLeft(), this);
+    levelRight_ = new LevelBarsWidget("MMLevel2", player_.LevelRight(), this);
     layout->addWidget(levelLeft_);
     layout->addWidget(levelRight_);
     layout->addWidget(new SpectrumBarsWidget("MMSpectrum1", player_.Spectrum(), this), 0, Qt::AlignHCenter);
@@ -78,13 +70,6 @@ TfrmQelPlayAudio::TfrmQelPlayAudio(PreviewPlayer& player, QWidget* parent)
     PreviewPlayer::View view;
     view.ShowRemaining = [this](int minutes, int seconds) {
         lblRemaining->setText(TwoDigits(minutes) + ":" + TwoDigits(seconds));
-    };
-    view.RefreshMeters = [this] {
-        for (auto [bar, level] :
-             {std::pair{levelLeft_, &player_.LevelLeft()}, {levelRight_, &player_.LevelRight()}}) {
-            bar->setMaximum(std::max(level->TotalSpots(), 1));
-            bar->setValue(level->Spots());
-        }
     };
     // The output failed: close first, then the player shows its message.
     view.Close = [this] { QTimer::singleShot(0, this, &QDialog::reject); };

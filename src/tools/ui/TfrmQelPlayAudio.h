@@ -4,11 +4,11 @@
 #include <QPoint>
 
 class QLabel;
-class QProgressBar;
 class QPushButton;
 
 namespace corvane {
 
+class LevelBarsWidget;
 class PreviewPlayer;
 
 // The previewer window "Audio Player": borderless, on top, centred; the file
@@ -39,8 +39,8 @@ private:
     PreviewPlayer& player_;
     QLabel* lblFile = nullptr;
     QLabel* lblRemaining = nullptr;
-    QProgressBar* levelLeft_ = nullptr;
-    QProgressBar* levelRight_ = nullptr;
+    LevelBarsWidget* levelLeft_ = nullptr;
+    LevelBarsWidget* levelRight_ = nullptr;
     QPushButton* btnStop = nullptr;
     QPushButton* btnPlay = nullptr;
     QPushButton* btnPause = nullptr;

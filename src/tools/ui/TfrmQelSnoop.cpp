@@ -1,6 +1,7 @@
 #include "tools/ui/TfrmQelSnoop.h"
 
 #include "platform/ExceptionGuard.h"
+#include "platform/qt/WindowPlacement.h"
 
 #include <QFormLayout>
 #include <QGridLayout>
@@ -13,6 +14,8 @@ namespace corvane {
 
 TfrmQelSnoop::TfrmQelSnoop(WaveInDevice& device, Seams seams, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
+    // A small tool window: over the console.
+    PlaceWhenFirstShown(*this, Placement::OwnerCentre);
     setObjectName("frmQelSnoop");
     setWindowTitle("Audio Logging");
     setAttribute(Qt::WA_DeleteOnClose);

@@ -1,8 +1,10 @@
 #include "audio/device/ThreadPeriodicTimer.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <gtest/gtest.h>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -28,33 +30,54 @@ struct TickCounter {
     }
 };
 
+// Rides along in a tick function: it is released when the timer's thread has
+// let go of that function, which the thread does only as it ends.
+struct ThreadEnd {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool ended = false;
+    std::shared_ptr<void> Token() {
+        return {nullptr, [this](void*) {
+                    // Notified under the lock: the waiter cannot go before this returns.
+                    std::lock_guard lock(mutex);
+                    ended = true;
+                    changed.notify_all();
+                }};
+    }
+    bool WaitForEnd() {
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, std::chrono::seconds(30), [&] { return ended; });
+    }
+};
+
 TEST(ThreadPeriodicTimer, TicksOnItsOwnThreadUntilStopped) {
     ThreadPeriodicTimer timer;
     TickCounter counter;
-    timer.Start(1, [&] { counter.Tick(); });
+    ThreadEnd end;
+    timer.Start(1, [&counter, token = end.Token()] { counter.Tick(); });
     counter.WaitFor(5);
     timer.Stop();
-    const int afterStop = counter.ticks;
     EXPECT_NE(counter.thread, std::this_thread::get_id());
-    // Stop has returned: no tick runs or follows.
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(counter.ticks, afterStop);
+    // Stop has returned: the thread is gone, so no tick runs or follows.
+    std::lock_guard lock(end.mutex);
+    EXPECT_TRUE(end.ended);
 }
 
 TEST(ThreadPeriodicTimer, StopsFromInsideItsOwnTick) {
     auto timer = std::make_unique<ThreadPeriodicTimer>();
     TickCounter counter;
+    ThreadEnd end;
     std::atomic<bool> stopped{false};
-    timer->Start(1, [&] {
+    timer->Start(1, [&, token = end.Token()] {
         if (!stopped.exchange(true))
             timer->Stop();
         counter.Tick();
     });
     counter.WaitFor(1);
     timer.reset();
-    // Give the detached timer thread the moment it needs to leave the tick
-    // before the counter goes away.
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // The detached thread ends after the tick it stopped from; the counter
+    // must outlive it.
+    ASSERT_TRUE(end.WaitForEnd());
     EXPECT_EQ(counter.ticks, 1);
 }
 

@@ -15,16 +15,29 @@ namespace {
 const WaveFormat CD = PcmWaveFormat(16, 2, 44100);
 constexpr int BufferSize = 4096;
 
-// A constant source (8192 in every sample) feeding the plug-in host, opened
-// and started as the wave output would.
+// A source feeding the plug-in host, opened and started as the wave output
+// would: by default a constant one (8192 in every sample).
 struct Host {
-    explicit Host(int64_t frames = 1 << 20) : source(CD, frames, 0.25, 0) {
+    explicit Host(int64_t frames = 1 << 20, double amplitude = 0.25, double hz = 0)
+        : source(CD, frames, amplitude, hz) {
         plugin.SetInput(&source);
         plugin.SetBufferSize(BufferSize);
     }
     void Open() {
         plugin.Opened();
         plugin.Started();
+    }
+    // Opens the chain and sets up `module` of `library` as "Start Plugin"
+    // does: load, open the modules, select, initialise. False when the
+    // library is no plug-in.
+    [[nodiscard]] bool Start(const char* library, int module) {
+        Open();
+        if (!plugin.LoadPlugin(library))
+            return false;
+        plugin.OpenModules();
+        plugin.SelectModule(module);
+        plugin.InitModule();
+        return true;
     }
     // One request of `bytes` as the output makes it; the samples delivered.
     std::vector<int16_t> Pull(uint32_t bytes, bool* more = nullptr) {
@@ -107,11 +120,7 @@ TEST(TMMDSPPlugin, AcceptsOnlySixteenBitPcm) {
 TEST(TMMDSPPlugin, ProcessesOnlyOnceEnabledAndInitialised) {
     Host host;
     host.plugin.SetEnabled(false);
-    host.Open();
-    ASSERT_TRUE(host.plugin.LoadPlugin(PLUGIN_GAIN));
-    host.plugin.OpenModules();
-    host.plugin.SelectModule(0);
-    host.plugin.InitModule();
+    ASSERT_TRUE(host.Start(PLUGIN_GAIN, 0));
     // Loaded and initialised, but not started: the audio passes unchanged.
     EXPECT_EQ(host.Pull(BufferSize).front(), 8192);
     host.plugin.SetEnabled(true);
@@ -123,11 +132,7 @@ TEST(TMMDSPPlugin, ProcessesOnlyOnceEnabledAndInitialised) {
 
 TEST(TMMDSPPlugin, StopThenStartWithoutLoadingLeavesTheAudioUnprocessed) {
     Host host;
-    host.Open();
-    ASSERT_TRUE(host.plugin.LoadPlugin(PLUGIN_GAIN));
-    host.plugin.OpenModules();
-    host.plugin.SelectModule(0);
-    host.plugin.InitModule();
+    ASSERT_TRUE(host.Start(PLUGIN_GAIN, 0));
     EXPECT_EQ(host.Pull(BufferSize).front(), 4096);
     // "Stop Plugin", then "Start Plugin".
     host.plugin.SetEnabled(false);
@@ -140,11 +145,7 @@ TEST(TMMDSPPlugin, StopThenStartWithoutLoadingLeavesTheAudioUnprocessed) {
 
 TEST(TMMDSPPlugin, InitialisesAndRestartsEngineModulesWithTheChainsFormat) {
     Host host;
-    host.Open();
-    ASSERT_TRUE(host.plugin.LoadPlugin(PLUGIN_MANY));
-    host.plugin.OpenModules();
-    host.plugin.SelectModule(7);
-    host.plugin.InitModule();
+    ASSERT_TRUE(host.Start(PLUGIN_MANY, 7));
     const MMDSPModule& m = *host.plugin.PlugIn()->modules[7].engine;
     EXPECT_EQ(m.sampleRate, 44100);
     EXPECT_EQ(m.channels, 2);
@@ -165,11 +166,7 @@ TEST(TMMDSPPlugin, InitialisesAndRestartsEngineModulesWithTheChainsFormat) {
 
 TEST(TMMDSPPlugin, ADoublingModuleHandsOnTwiceTheBytesThroughItsBuffer) {
     Host host;
-    host.Open();
-    ASSERT_TRUE(host.plugin.LoadPlugin(PLUGIN_DOUBLING));
-    host.plugin.OpenModules();
-    host.plugin.SelectModule(0);
-    host.plugin.InitModule();
+    ASSERT_TRUE(host.Start(PLUGIN_DOUBLING, 0));
     const int callsBefore = host.source.Calls();
     // Four requests take only two buffers from the source.
     for (int i = 0; i < 4; ++i) {
@@ -186,11 +183,7 @@ TEST(TMMDSPPlugin, ADoublingModuleHandsOnTwiceTheBytesThroughItsBuffer) {
 TEST(TMMDSPPlugin, AbsurdCountsAreCutToTheBufferAndCounted) {
     for (const int module : {1, 2}) {
         Host host;
-        host.Open();
-        ASSERT_TRUE(host.plugin.LoadPlugin(PLUGIN_DOUBLING));
-        host.plugin.OpenModules();
-        host.plugin.SelectModule(module);
-        host.plugin.InitModule();
+        ASSERT_TRUE(host.Start(PLUGIN_DOUBLING, module));
         bool more = false;
         const std::vector<int16_t> out = host.Pull(BufferSize, &more);
         ASSERT_EQ(out.size(), static_cast<size_t>(BufferSize / 2)) << module;
@@ -218,11 +211,7 @@ TEST(TMMDSPPlugin, AModuleThatFailsToInitialiseRaisesAndAudioPassesOn) {
 
 TEST(TMMDSPPlugin, TheEndOfTheInputEndsThePull) {
     Host host(1500);
-    host.Open();
-    ASSERT_TRUE(host.plugin.LoadPlugin(PLUGIN_GAIN));
-    host.plugin.OpenModules();
-    host.plugin.SelectModule(0);
-    host.plugin.InitModule();
+    ASSERT_TRUE(host.Start(PLUGIN_GAIN, 0));
     bool more = true;
     size_t total = 0;
     for (int i = 0; i < 4 && more; ++i)
@@ -233,11 +222,7 @@ TEST(TMMDSPPlugin, TheEndOfTheInputEndsThePull) {
 
 TEST(TMMDSPPlugin, TheEchoAddsTheSignalBackAQuarterSecondLater) {
     Host host;
-    host.Open();
-    ASSERT_TRUE(host.plugin.LoadPlugin(PLUGIN_ECHO));
-    host.plugin.OpenModules();
-    host.plugin.SelectModule(0);
-    host.plugin.InitModule();
+    ASSERT_TRUE(host.Start(PLUGIN_ECHO, 0));
     std::vector<int16_t> all;
     while (all.size() < 44100u / 2 * 2) {
         const std::vector<int16_t> out = host.Pull(BufferSize);
@@ -247,12 +232,6 @@ TEST(TMMDSPPlugin, TheEchoAddsTheSignalBackAQuarterSecondLater) {
     EXPECT_EQ(all[11025 * 2 - 1], 8192);
     EXPECT_EQ(all[11025 * 2], 8192 + 4096);
 }
-
-} // namespace
-} // namespace corvane
-
-namespace corvane {
-namespace {
 
 // The stations' own LADSPA limiters from Debian's swh-plugins, set 6 dB
 // under a 0.9 full-scale sine: what comes out stays at the limit.
@@ -264,38 +243,23 @@ TEST(TMMDSPPlugin, ALadspaLimiterHoldsTheSignalAtTheLimit) {
     };
     for (const Case& c : {Case{"/usr/lib/ladspa/hard_limiter_1413.so", "dB limit", 0},
                           Case{"/usr/lib/ladspa/fast_lookahead_limiter_1913.so", "Input gain (dB)", 1}}) {
-        TestSource source(CD, 44100 * 4, 0.9, 440);
-        TMMDSPPlugin plugin;
-        plugin.SetInput(&source);
-        plugin.SetBufferSize(BufferSize);
-        plugin.Opened();
-        plugin.Started();
-        ASSERT_TRUE(plugin.LoadPlugin(c.library)) << c.library;
-        plugin.OpenModules();
-        plugin.SelectModule(0);
-        plugin.InitModule();
+        Host host(44100 * 4, 0.9, 440);
+        TMMDSPPlugin& plugin = host.plugin;
+        ASSERT_TRUE(host.Start(c.library, 0)) << c.library;
         const std::vector<LadspaControl> controls = plugin.Controls();
         ASSERT_FALSE(controls.empty());
         EXPECT_EQ(controls[0].name, c.firstControl);
         plugin.SetControl(c.limitControl, -6.0f);
         EXPECT_FLOAT_EQ(plugin.Controls()[c.limitControl].value, -6.0f);
 
-        std::vector<uint8_t> data(BufferSize);
         int peakAfterSettling = 0;
         for (int i = 0; i < 4 * 44100 * 4 / BufferSize - 1; ++i) {
-            BufferHeader h;
-            h.data = data.data();
-            h.bufferLength = BufferSize;
-            bool more = false;
-            plugin.BufferLoad(&h, more);
-            ASSERT_EQ(h.bytesFilled, static_cast<uint32_t>(BufferSize));
+            const std::vector<int16_t> out = host.Pull(BufferSize);
+            ASSERT_EQ(out.size(), static_cast<size_t>(BufferSize / 2));
             if (i < 44100 * 4 / BufferSize)
                 continue; // the first second: look-ahead and attack
-            for (uint32_t b = 0; b < h.bytesFilled; b += 2) {
-                int16_t s;
-                std::memcpy(&s, data.data() + b, 2);
-                peakAfterSettling = std::max(peakAfterSettling, std::abs(static_cast<int>(s)));
-            }
+            for (const int16_t sample : out)
+                peakAfterSettling = std::max(peakAfterSettling, std::abs(static_cast<int>(sample)));
         }
         const double limit = 32768 * std::pow(10.0, -6.0 / 20);
         EXPECT_LE(peakAfterSettling, limit * 1.01) << c.library;

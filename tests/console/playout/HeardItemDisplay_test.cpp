@@ -10,7 +10,7 @@ struct ShownLog {
     int remaining = -1;
     int gauge = -1;
     HeardItemDisplay::View View() {
-        return {[this](const std::string&, const std::string& file, int) { items.push_back(file); },
+        return {[this](const HeardItemDisplay::Item& item) { items.push_back(item.file); },
                 [this](int ms) { remaining = ms; }, [this](int percent) { gauge = percent; }};
     }
 };
@@ -80,16 +80,29 @@ protected:
     };
     std::vector<Shown> shown;
     std::vector<std::pair<int64_t, int>> remaining;
+    // When the status text and the grid's lit on-air row changed (0: none lit).
+    std::vector<Shown> statusShown;
+    std::vector<std::pair<int64_t, int>> rowsLit;
 
     void ShowItemInfo(const std::string&, const std::string& file, int) override {
         shown.push_back({seams.studio.NowMs(), file});
+    }
+    void SetStatusText(int panel, const std::string& text) override {
+        if (panel == 0 && (statusShown.empty() || statusShown.back().file != text))
+            statusShown.push_back({seams.studio.NowMs(), text});
+    }
+    // The grid lights the rows playout names when it asks for a repaint.
+    void RepaintGrid() override {
+        const int lit = console->HeardItem();
+        if (lit != 0 && (rowsLit.empty() || rowsLit.back().second != lit))
+            rowsLit.emplace_back(seams.studio.NowMs(), lit);
     }
     void ShowRemaining(int ms) override { remaining.emplace_back(seams.studio.NowMs(), ms); }
 };
 
 TEST_F(HeardOnAir, TheCountdownEndsWhenTheItemFallsSilentAndTheNextIsShownAsItIsHeard) {
     const int first = AddRow(Tone("first.wav", 4, 1000));
-    AddRow(Tone("second.wav", 4, 2000));
+    const int second = AddRow(Tone("second.wav", 4, 2000));
     Cursor(first);
     console->StartItem();
     Run(2000);
@@ -113,6 +126,15 @@ TEST_F(HeardOnAir, TheCountdownEndsWhenTheItemFallsSilentAndTheNextIsShownAsItIs
             continue;
         EXPECT_NEAR(ms, secondHeard - at, 60) << "at " << at - origin << " ms";
     }
+
+    // The status text and the grid's on-air row change at the same moment.
+    ASSERT_GE(statusShown.size(), 2u);
+    EXPECT_EQ(statusShown[0].file, "Playing: first.wav");
+    EXPECT_EQ(statusShown[1].file, "Playing: second.wav");
+    EXPECT_EQ(statusShown[1].atMs, shown[1].atMs);
+    const std::vector<std::pair<int64_t, int>> rowsExpected{{origin, first}, {shown[1].atMs, second}};
+    ASSERT_GE(rowsLit.size(), 2u);
+    EXPECT_EQ(std::vector(rowsLit.begin(), rowsLit.begin() + 2), rowsExpected);
 }
 
 // Where a lost device's playout goes on: the place heard on the output's

@@ -4,6 +4,7 @@
 #include "studio/StudioSeams.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -103,6 +104,28 @@ TEST_F(Facts, DurationErrorsAreReportedOnceAndGiveZero) {
     // A missing file measures 0 without a message.
     EXPECT_EQ(facts.GetFileDuration(folder.File("gone.wav")), 0);
     EXPECT_EQ(seams.prompter.Messages().size(), 1u);
+
+    // A file of a day or more cannot be a time of day; among many imported
+    // files the message names it too. 8-bit mono at 8 kHz, sparse on disk.
+    const std::string dayLong = folder.File("day.wav");
+    testing::WriteWave(dayLong, PcmWaveFormat(8, 1, 8000), {});
+    const auto header = static_cast<uint32_t>(std::filesystem::file_size(dayLong));
+    const uint32_t dataBytes = 8000u * 86400u;
+    {
+        std::fstream file(dayLong, std::ios::in | std::ios::out | std::ios::binary);
+        std::string riff, data;
+        testing::PutLE(riff, header - 8 + dataBytes, 4);
+        testing::PutLE(data, dataBytes, 4);
+        file.seekp(4);
+        file.write(riff.data(), 4);
+        file.seekp(header - 4);
+        file.write(data.data(), 4);
+    }
+    std::filesystem::resize_file(dayLong, header + dataBytes);
+    EXPECT_EQ(facts.GetFileDuration(dayLong), 0);
+    ASSERT_EQ(seams.prompter.Messages().size(), 2u);
+    EXPECT_EQ(seams.prompter.Messages()[1].text,
+              "GetFileDuration: Invalid argument to time encode\r\n" + dayLong);
 }
 
 TEST_F(Facts, TagsAreReadOnlyFromMpegAudio) {
