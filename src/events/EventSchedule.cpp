@@ -65,6 +65,12 @@ fs::path EventSchedule::Load(const fs::path& file, const fs::path& asideFolder, 
     if (!fs::is_regular_file(file, ec))
         throw std::runtime_error("file " + file.string() + " is missing");
     Table& schedule = data_.cdsSchedule;
+    // Nobody is there to load another file: one that does not read leaves
+    // the running schedule as it is, instead of no schedule at all.
+    if (IsScheduleFile(file)) {
+        Table readable("ScheduleCheck", schedule.FieldDefinitions());
+        readable.LoadFromFile(file.string());
+    }
     // Exactly what the console would have asked about is written aside.
     const fs::path aside =
         schedule.Active() && schedule.ChangesPending() ? WriteAside(asideFolder, now) : fs::path();

@@ -140,8 +140,11 @@ TEST_F(StationScheduleEventsTest, ResetStopsAndFullResetReloadsTheScheduleAndTod
     EXPECT_EQ(FilesStartingWith("unsaved-schedule-").size(), 1u);
 }
 
+// Each failure leaves the running schedule as it was.
 TEST_F(StationScheduleEventsTest, ScheduleEventsThatCannotActFail) {
+    AddScheduleRow(ToneFile("running.wav", 5, 300));
     folder.Write("broken.ply", "not a table");
+    folder.Write("broken.wsl", "not a table");
     WritePlayList("fine.ply", {});
     const struct {
         const char* type;
@@ -152,6 +155,7 @@ TEST_F(StationScheduleEventsTest, ScheduleEventsThatCannotActFail) {
         {"Load Playlist", "", "", "no file name is given"},
         {"Load Playlist", "missing.ply", "", "is missing"},
         {"Load Playlist", "broken.ply", "", "Unable to open selected play list"},
+        {"Load Playlist", "broken.wsl", "", "broken.wsl"},
         {"Load Playlist", "fine.ply", "Play=maybe", "is neither yes nor no"},
         {"Load Playlist", "fine.ply", "Shuffle=yes",
          "parameter \"shuffle\" is not one this event type takes"},
@@ -160,7 +164,7 @@ TEST_F(StationScheduleEventsTest, ScheduleEventsThatCannotActFail) {
     std::vector<int> ids;
     for (size_t i = 0; i < std::size(cases); ++i)
         ids.push_back(AddEvent(2.0 + static_cast<double>(i), cases[i].type, cases[i].file, cases[i].params));
-    Run(9000);
+    Run(10000);
     for (size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(std::string(cases[i].type) + " " + cases[i].file + " " + cases[i].params);
         EXPECT_EQ(Status(ids[i]), "Failed");
@@ -168,6 +172,7 @@ TEST_F(StationScheduleEventsTest, ScheduleEventsThatCannotActFail) {
         EXPECT_NE(Message(cases[i].why), "");
     }
     EXPECT_TRUE(seams.prompter.Messages().empty());
+    EXPECT_EQ(ScheduleFiles(), std::vector<std::string>{"running.wav"});
 }
 
 } // namespace
