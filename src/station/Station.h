@@ -10,6 +10,8 @@
 #include "data/TdmQelData.h"
 #include "events/EventHost.h"
 #include "events/ScheduledEvents.h"
+#include "library/LibraryAnalysis.h"
+#include "loudness/AnalysisQueue.h"
 #include "loudness/LoudnessStore.h"
 #include "platform/Seams.h"
 #include "rack/TAudioRack.h"
@@ -78,6 +80,9 @@ public:
     // The titles' measurements ("loudness.db" in the data folder), which
     // playout applies as the settings say.
     LoudnessStore& Loudness() { return loudness_; }
+    // Measures the titles the library imports, and the whole library on
+    // demand, on worker threads into that store.
+    LibraryAnalysis& TitleAnalysis() { return libraryAnalysis_; }
     TPlayoutConsole& Playout() { return playout_; }
     // Between MMRingBuffer1 and mmAudioOut; disabled until a plug-in starts.
     TMMDSPPlugin& DspPlugin() { return dspPlugin_; }
@@ -190,6 +195,9 @@ private:
     TdmQelData data_;
     ConsoleCore core_;
     LoudnessStore loudness_;
+    // Its workers end before the store they write goes.
+    AnalysisQueue analysisQueue_;
+    LibraryAnalysis libraryAnalysis_;
     // Outlives playout, whose output takes its buffers from it.
     TMMDSPPlugin dspPlugin_;
     PluginCommands pluginCommands_;
