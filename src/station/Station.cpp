@@ -11,13 +11,18 @@ namespace corvane {
 Station::Station(Seams seams, StationDevices devices, StationSetup setup)
     : seams_(seams), devices_(std::move(devices)), registerFileTypes_(std::move(setup.registerFileTypes)),
       data_(setup.dataFolder.string(), setup.programName, seams.clock, seams.prompter, seams.fileDialogs),
-      core_(seams, data_, *this, setup.dataFolder, *this), dspPlugin_("DspPlugin"),
-      pluginCommands_(dspPlugin_, seams.fileDialogs, seams.prompter),
+      core_(seams, data_, *this, setup.dataFolder, *this),
+      nowPlaying_(core_.Settings().NowPlaying, {[this](const std::string& line) { AddMessage(line); },
+                                                [this](const std::string& title) {
+                                                    streamTitle_ = title;
+                                                    if (stream_)
+                                                        stream_->SetTitle(title);
+                                                }}),
+      dspPlugin_("DspPlugin"), pluginCommands_(dspPlugin_, seams.fileDialogs, seams.prompter),
       playout_(seams, data_, core_.Settings(), devices_.output, core_.ProgramFolder(), *this),
       commercials_(playout_, data_, core_.Settings(), seams.clock, CommercialDisplays()),
       adSchedule_(data_, seams.clock, seams.shell, core_.ProgramFolder()),
-      events_(seams, data_, core_.EventTimer(), *this),
-      rack_(data_, playout_, *this) {
+      events_(seams, data_, core_.EventTimer(), *this), rack_(data_, playout_, *this) {
     // Taking the ring buffer's output first, then handing the plug-in to the
     // output: each link is exclusive, so the two steps move the plug-in in.
     dspPlugin_.SetEnabled(false);
@@ -57,7 +62,10 @@ void Station::SelectTodaysCommercialList() {
 
 CommercialsView Station::CommercialDisplays() {
     CommercialsView view;
-    view.ShowBreakActive = [this](bool active) { view_->ShowBreakActive(active); };
+    view.ShowBreakActive = [this](bool active) {
+        view_->ShowBreakActive(active);
+        AnnounceBreak(active);
+    };
     view.ShowCurrentList = [this](const std::string& entry) { view_->ShowCurrentCommercialList(entry); };
     view.HoldGrid = [this](bool hold) { view_->HoldCommercialGrid(hold); };
     view.ShowNextBreakTime = [this](const std::string& time) { view_->ShowNextBreakTime(time); };
