@@ -12,6 +12,7 @@ Station::Station(Seams seams, StationDevices devices, StationSetup setup)
     : seams_(seams), devices_(std::move(devices)), registerFileTypes_(std::move(setup.registerFileTypes)),
       data_(setup.dataFolder.string(), setup.programName, seams.clock, seams.prompter, seams.fileDialogs),
       core_(seams, data_, *this, setup.dataFolder, *this),
+      loudness_(core_.ProgramFolder() / LoudnessStoreFileName),
       nowPlaying_(core_.Settings().NowPlaying, {[this](const std::string& line) { AddMessage(line); },
                                                 [this](const std::string& title) {
                                                     streamTitle_ = title;
@@ -28,6 +29,7 @@ Station::Station(Seams seams, StationDevices devices, StationSetup setup)
     dspPlugin_.SetEnabled(false);
     dspPlugin_.SetInput(&playout_.MMRingBuffer1());
     playout_.mmAudioOut().SetInput(&dspPlugin_);
+    playout_.UseLoudness(loudness_);
 }
 
 Station::~Station() = default;

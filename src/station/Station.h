@@ -12,6 +12,7 @@
 #include "data/TdmQelData.h"
 #include "events/EventHost.h"
 #include "events/ScheduledEvents.h"
+#include "loudness/LoudnessStore.h"
 #include "platform/Seams.h"
 #include "rack/TAudioRack.h"
 #include "station/HeadlessStationView.h"
@@ -76,6 +77,9 @@ public:
 
     TdmQelData& Data() { return data_; }
     ConsoleCore& Core() { return core_; }
+    // The titles' measurements ("loudness.db" in the data folder), which
+    // playout applies as the settings say.
+    LoudnessStore& Loudness() { return loudness_; }
     TPlayoutConsole& Playout() { return playout_; }
     // Between MMRingBuffer1 and mmAudioOut; disabled until a plug-in starts.
     TMMDSPPlugin& DspPlugin() { return dspPlugin_; }
@@ -206,6 +210,7 @@ private:
 
     TdmQelData data_;
     ConsoleCore core_;
+    LoudnessStore loudness_;
     // Now & next and the stream outlive the parts whose events feed them
     // (playout's heard item and played buffers, the commercial breaks). The
     // stream's thread reaches the station only through posted work, which
