@@ -364,7 +364,9 @@ void ConsoleCore::SaveSettings() {
     IniFile ini = IniFile::Load(SettingsPath());
     settings_ = SettingsToSave();
     WriteSettings(ini, settings_);
-    ini.Save(SettingsPath());
+    // The stream's password makes the file a secret of the console's user.
+    ini.Save(SettingsPath(),
+             settings_.Stream.Password.empty() ? IniFileAccess::AsBefore : IniFileAccess::OwnerOnly);
     savedSettings_ = settings_;
 }
 

@@ -70,6 +70,8 @@ TfrmQeLiteMain::TfrmQeLiteMain(Station& station, TrayUse tray, QWidget* parent)
         statusPanels_[panel]->setFixedWidth(panel == 0 ? 350 : 75);
         statusBar()->addWidget(statusPanels_[panel]);
     }
+    streamIndicator_ = new StreamIndicator(this);
+    statusBar()->addPermanentWidget(streamIndicator_);
 
     BuildPages();
     BuildMenus();
