@@ -2,6 +2,8 @@
 
 #include "settings/IniFile.h"
 
+#include <charconv>
+#include <optional>
 #include <variant>
 
 namespace corvane {
@@ -17,7 +19,27 @@ constexpr const char* System = "Corvane_System";
 // Font-style keys add a style when true and never take one away.
 enum class KeyKind { Plain, AddsStyle };
 
-template <typename S> using FieldOf = std::variant<bool S::*, int32_t S::*, std::string S::*>;
+template <typename S>
+using FieldOf =
+    std::variant<bool S::*, int32_t S::*, std::string S::*, double S::*, std::optional<double> S::*>;
+
+// Decimal numbers with a point whatever the locale; nothing for a missing
+// or unreadable value.
+std::optional<double> ReadNumber(const IniFile& ini, const char* section, const char* key) {
+    const std::string text = ini.ReadString(section, key, "");
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end)
+        return std::nullopt;
+    return value;
+}
+
+std::string NumberText(double value) {
+    char buffer[32];
+    const auto [ptr, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return ec == std::errc() ? std::string(buffer, ptr) : std::string();
+}
 
 template <typename S> struct KeyOf {
     const char* section;
@@ -35,6 +57,14 @@ template <typename S> void ReadKey(const IniFile& ini, const KeyOf<S>& k, S& int
                 into.*member = k.kind == KeyKind::AddsStyle ? (into.*member || value) : value;
             } else if constexpr (std::is_same_v<T, int32_t>) {
                 into.*member = ini.ReadInteger(k.section, k.key, into.*member);
+            } else if constexpr (std::is_same_v<T, double>) {
+                into.*member = ReadNumber(ini, k.section, k.key).value_or(into.*member);
+            } else if constexpr (std::is_same_v<T, std::optional<double>>) {
+                // A missing key keeps the current value; an empty one (or
+                // one not a number) follows the general value again.
+                constexpr const char* missing = "\x01";
+                if (ini.ReadString(k.section, k.key, missing) != missing)
+                    into.*member = ReadNumber(ini, k.section, k.key);
             } else {
                 into.*member = ini.ReadString(k.section, k.key, into.*member);
             }
@@ -50,6 +80,10 @@ template <typename S> void WriteKey(IniFile& ini, const KeyOf<S>& k, const S& fr
                 ini.WriteBool(k.section, k.key, from.*member);
             else if constexpr (std::is_same_v<T, int32_t>)
                 ini.WriteInteger(k.section, k.key, from.*member);
+            else if constexpr (std::is_same_v<T, double>)
+                ini.WriteString(k.section, k.key, NumberText(from.*member));
+            else if constexpr (std::is_same_v<T, std::optional<double>>)
+                ini.WriteString(k.section, k.key, from.*member ? NumberText(*(from.*member)) : "");
             else
                 ini.WriteString(k.section, k.key, from.*member);
         },
@@ -102,6 +136,14 @@ const KeyOf<S> TrailingKeys[] = {
     {General, "PlaylistDefaultDirectory", &S::PlayListDefaultDirectory},
     {Audio, "PreviewDevice", &S::PreviewDevice},
     {System, "OutputBuffers", &S::OutputBuffers},
+    {Audio, "LoudnessNormalise", &S::LoudnessNormalise},
+    {Audio, "LoudnessTarget", &S::LoudnessTarget},
+    {Audio, "TruePeakCeiling", &S::TruePeakCeiling},
+    {Audio, "CommercialLoudnessTarget", &S::CommercialLoudnessTarget},
+    {Audio, "CartLoudnessTarget", &S::CartLoudnessTarget},
+    {Audio, "UseCuePoints", &S::UseCuePoints},
+    {Audio, "CueLevel", &S::CueLevel},
+    {Audio, "SegueLevel", &S::SegueLevel},
 };
 
 template <typename S2> KeyOf<S2> Prefixed(const KeyOf<S2>& k, const std::string& name) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace corvane {
@@ -40,6 +41,23 @@ struct CorvaneSettings {
     // start-up: fewer answer carts and commands sooner, more ride out a busy
     // machine longer (64 ≈ 1.49 s of CD-quality stereo, 8 ≈ 0.19 s).
     int32_t OutputBuffers = 64;
+
+    // Loudness and cue points, each off until a station chooses it. A title
+    // plays with the gain that brings it to LoudnessTarget (LUFS), lowered so
+    // that its true peak stays at or below TruePeakCeiling (dBTP); commercials
+    // and carts follow their own target when one is set, else LoudnessTarget.
+    bool LoudnessNormalise = false;
+    double LoudnessTarget = -23;
+    double TruePeakCeiling = -1;
+    std::optional<double> CommercialLoudnessTarget;
+    std::optional<double> CartLoudnessTarget;
+    // Items start at cue-in, end at cue-out, and the automatic cross-fade
+    // begins at the segue point where a title has one.
+    bool UseCuePoints = false;
+    // Where the analysis places the cue points: the sample level of cue-in and
+    // cue-out (dBFS) and the segue's level below the title's loudness (LU).
+    double CueLevel = -40;
+    double SegueLevel = -15;
 
     // The defaults; two of them depend on where the program lives.
     static CorvaneSettings Defaults(const std::filesystem::path& programFolder);

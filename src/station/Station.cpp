@@ -11,18 +11,19 @@ namespace corvane {
 Station::Station(Seams seams, StationDevices devices, StationSetup setup)
     : seams_(seams), devices_(std::move(devices)), registerFileTypes_(std::move(setup.registerFileTypes)),
       data_(setup.dataFolder.string(), setup.programName, seams.clock, seams.prompter, seams.fileDialogs),
-      core_(seams, data_, *this, setup.dataFolder, *this), dspPlugin_("DspPlugin"),
+      core_(seams, data_, *this, setup.dataFolder, *this),
+      loudness_(core_.ProgramFolder() / LoudnessStoreFileName), dspPlugin_("DspPlugin"),
       pluginCommands_(dspPlugin_, seams.fileDialogs, seams.prompter),
       playout_(seams, data_, core_.Settings(), devices_.output, core_.ProgramFolder(), *this),
       commercials_(playout_, data_, core_.Settings(), seams.clock, CommercialDisplays()),
       adSchedule_(data_, seams.clock, seams.shell, core_.ProgramFolder()),
-      events_(seams, data_, core_.EventTimer(), *this),
-      rack_(data_, playout_, *this) {
+      events_(seams, data_, core_.EventTimer(), *this), rack_(data_, playout_, *this) {
     // Taking the ring buffer's output first, then handing the plug-in to the
     // output: each link is exclusive, so the two steps move the plug-in in.
     dspPlugin_.SetEnabled(false);
     dspPlugin_.SetInput(&playout_.MMRingBuffer1());
     playout_.mmAudioOut().SetInput(&dspPlugin_);
+    playout_.UseLoudness(loudness_);
 }
 
 Station::~Station() = default;

@@ -10,6 +10,7 @@
 #include "data/TdmQelData.h"
 #include "events/EventHost.h"
 #include "events/ScheduledEvents.h"
+#include "loudness/LoudnessStore.h"
 #include "platform/Seams.h"
 #include "rack/TAudioRack.h"
 #include "station/HeadlessStationView.h"
@@ -74,6 +75,9 @@ public:
 
     TdmQelData& Data() { return data_; }
     ConsoleCore& Core() { return core_; }
+    // The titles' measurements ("loudness.db" in the data folder), which
+    // playout applies as the settings say.
+    LoudnessStore& Loudness() { return loudness_; }
     TPlayoutConsole& Playout() { return playout_; }
     // Between MMRingBuffer1 and mmAudioOut; disabled until a plug-in starts.
     TMMDSPPlugin& DspPlugin() { return dspPlugin_; }
@@ -185,6 +189,7 @@ private:
 
     TdmQelData data_;
     ConsoleCore core_;
+    LoudnessStore loudness_;
     // Outlives playout, whose output takes its buffers from it.
     TMMDSPPlugin dspPlugin_;
     PluginCommands pluginCommands_;

@@ -75,6 +75,18 @@ TEST(CorvaneSettings, EveryValueSurvivesASaveAndReload) {
         [](auto& s) { s.FileBrowseDefaultDirectory = std::string(IniFile::MaxValueLength, 'f'); },
         [](auto& s) { s.PlayListDefaultDirectory = "/lists"; },
         [](auto& s) { s.OutputBuffers = 8; },
+        [](auto& s) {
+            s.LoudnessNormalise = true;
+            s.LoudnessTarget = -16.5;
+            s.TruePeakCeiling = -2;
+            s.CommercialLoudnessTarget = -20.25;
+            s.CartLoudnessTarget = -18;
+        },
+        [](auto& s) {
+            s.UseCuePoints = true;
+            s.CueLevel = -48;
+            s.SegueLevel = -12.5;
+        },
     };
     for (size_t i = 0; i < std::size(changes); ++i) {
         CorvaneSettings s = CorvaneSettings::Defaults(Folder);
@@ -136,6 +148,24 @@ TEST(CorvaneSettings, BadValuesFallBackToDefaultsAndOtherLinesSurvive) {
     EXPECT_EQ(ReadSettings(IniFile::Parse(text), CorvaneSettings::Defaults(Folder)), s);
 }
 
+// Loudness figures are decimal numbers with a point in any locale; an empty
+// target of commercials or carts follows the general target, and an
+// unreadable one keeps the default.
+TEST(CorvaneSettings, LoudnessValuesReadAsNumbersAndEmptyTargetsFollowTheGeneralOne) {
+    const IniFile ini = IniFile::Parse("[Corvane_Audio]\nLoudnessNormalise=1\nLoudnessTarget=-18.5\n"
+                                       "TruePeakCeiling=loud\nCommercialLoudnessTarget=\n"
+                                       "CartLoudnessTarget=-14\nCueLevel=-45.0\n");
+    const CorvaneSettings s = ReadSettings(ini, CorvaneSettings::Defaults(Folder));
+    EXPECT_TRUE(s.LoudnessNormalise);
+    EXPECT_DOUBLE_EQ(s.LoudnessTarget, -18.5);
+    EXPECT_DOUBLE_EQ(s.TruePeakCeiling, -1);
+    EXPECT_FALSE(s.CommercialLoudnessTarget);
+    EXPECT_EQ(s.CartLoudnessTarget, -14.0);
+    EXPECT_DOUBLE_EQ(s.CueLevel, -45);
+    EXPECT_DOUBLE_EQ(s.SegueLevel, -15);
+    EXPECT_FALSE(s.UseCuePoints);
+}
+
 TEST(CorvaneSettings, AnEmptyFileHoldsEveryKeyAfterSaving) {
     IniFile ini;
     WriteSettings(ini, CorvaneSettings::Defaults(Folder));
@@ -176,6 +206,14 @@ TEST(CorvaneSettings, AnEmptyFileHoldsEveryKeyAfterSaving) {
         "FileBrowseDefaultDirectory",
         "PlaylistDefaultDirectory",
         "OutputBuffers",
+        "LoudnessNormalise",
+        "LoudnessTarget",
+        "TruePeakCeiling",
+        "CommercialLoudnessTarget",
+        "CartLoudnessTarget",
+        "UseCuePoints",
+        "CueLevel",
+        "SegueLevel",
     };
     const std::string text = ini.Text();
     for (const auto& key : keys)

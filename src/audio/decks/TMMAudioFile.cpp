@@ -186,6 +186,18 @@ void TMMCustomAudioFile::ResetRange() {
     SetFades(fadeInLength_, fadeOutLength_, fadeOutStart_);
 }
 
+void TMMCustomAudioFile::SetPlayEnd(int32_t ms) {
+    std::lock_guard lock(lock_);
+    if (IsEmpty())
+        return;
+    rangeEnd_ = duration_ = std::clamp(ms, 1, loadedLength_);
+    SetFades(fadeInLength_, fadeOutLength_, fadeOutStart_);
+    if (started_) {
+        bytesToPlay_ = MsToBytes(duration_ - startPosition_);
+        UpdateFades();
+    }
+}
+
 int TMMCustomAudioFile::BlockSize() const {
     if (!mpeg_->FileName().empty()) {
         const auto& info = mpeg_->Info();
@@ -451,6 +463,7 @@ void TMMCustomAudioFile::BufferLoad(BufferHeader* header, bool& moreBuffers) {
     const uint32_t wanted = header->bufferLength;
     bool more = false;
     if (wanted > 0 && !ended_) {
+        const int64_t before = StreamBytePosition();
         // The deck loops itself; the readers below must not.
         const int32_t looping = header->looping;
         header->looping = 0;
@@ -458,6 +471,14 @@ void TMMCustomAudioFile::BufferLoad(BufferHeader* header, bool& moreBuffers) {
         header->looping = looping;
         header->bufferLength = wanted;
         header->bytesFilled = std::min(header->bytesFilled, wanted);
+        if (rangeEnd_ < loadedLength_) {
+            // A play end before the file's: nothing beyond it is heard.
+            const int64_t left = std::max<int64_t>(MsToBytes(rangeEnd_) - before, 0);
+            if (header->bytesFilled >= left) {
+                header->bytesFilled = static_cast<uint32_t>(left);
+                more = false;
+            }
+        }
         bytesDelivered_ += header->bytesFilled;
         ApplyEnvelope(header->data, header->bytesFilled);
     } else {

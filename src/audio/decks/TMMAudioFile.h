@@ -66,6 +66,8 @@ public:
 
     // Playing time of the loaded file (ms); 0 when empty.
     int32_t Duration() const { return duration_; }
+    // The whole file's playing time (ms), whatever its play end.
+    int32_t LoadedLength() const { return loadedLength_; }
     // While started: where the stream has got to; otherwise the reader's own
     // position.
     virtual int32_t Position();
@@ -88,6 +90,10 @@ public:
     virtual void UpdateFades();
     // Start position 0, range end and Duration the loaded length.
     virtual void ResetRange();
+    // The play ends at `ms` (limited to 1..the loaded length) instead of the
+    // file's end: Duration becomes it, the automatic fade-out moves with it,
+    // and the deck delivers nothing beyond it. Loading a file resets it.
+    void SetPlayEnd(int32_t ms);
     virtual void Clear();
 
     // Open, start, stop, reset and close the internal readers and converters

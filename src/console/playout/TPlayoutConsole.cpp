@@ -156,6 +156,7 @@ void TPlayoutConsole::WriteArchiveLine(const std::string& file, const std::strin
 bool TPlayoutConsole::LoadPort(int port, const std::string& path) {
     TMMAudioFile& deck = Deck(port);
     LoadFile(deck, path);
+    ApplyLoudness(deck);
     return !deck.IsEmpty();
 }
 
@@ -167,6 +168,7 @@ TPlayoutConsole::LoadResult TPlayoutConsole::LoadDeck(TMMAudioFile& deck, const 
             throw;
         return LoadResult::Unplayable;
     }
+    ApplyLoudness(deck);
     // A missing file leaves the deck empty without an error.
     return deck.IsEmpty() && settings_.AttemptResumeOnAudioError ? LoadResult::Unplayable
                                                                  : LoadResult::Loaded;

@@ -12,6 +12,7 @@
 #include "console/playout/PlayoutCommands.h"
 #include "console/playout/PlayoutHost.h"
 #include "data/Table.h"
+#include "loudness/LoudnessLookup.h"
 #include "platform/Seams.h"
 #include "ports/PlayoutPorts.h"
 #include "settings/CorvaneSettings.h"
@@ -89,6 +90,11 @@ public:
     void UseOutputBuffers(int buffers);
     // The program is closing: nothing starts from now on; the output stops.
     void Shutdown();
+    // Where the titles' measurements are found: from now on every file a
+    // deck loads plays with its gain and cue points as the settings say.
+    void UseLoudness(LoudnessLookup& lookup) { loudness_ = &lookup; }
+    // The gain the file on `port` plays with (dB; 0 when not normalised).
+    double PortGainDb(int port) const { return gainDb_[static_cast<size_t>(port)]; }
     // The item on air and the ms heard of it ({0, 0} when nothing is on air),
     // kept for a start after an unclean exit.
     std::pair<int, int> OnAirPlace();
@@ -212,6 +218,15 @@ private:
     // schedule loops); false when there is none.
     bool MoveToNextPlayableRow();
     void ShowItemInfo(TMMAudioFile& deck);
+    // --- Loudness and cue points (TPlayoutConsoleLoudness.cpp) ---
+    // The deck just loaded plays with its title's gain in its volume stage
+    // and from cue-in to cue-out; a title not analysed plays as it is.
+    void ApplyLoudness(TMMAudioFile& deck);
+    // The loudness a port's items are brought to (LUFS).
+    double TargetLoudness(int port) const;
+    // The item on air has reached its segue point: the automatic
+    // cross-fade begins there instead of before its end.
+    std::optional<bool> SegueReached();
     // "Playing: …" for the file now heard.
     void ShowPlaying(const std::string& path);
     // An item is heard now: the item display, the status text and the grid's rows.
@@ -300,6 +315,10 @@ private:
     std::optional<int> itemStarting_;
     // StartItem seeks the loaded deck here (a resumed item).
     std::optional<int> startAtMs_;
+    LoudnessLookup* loudness_ = nullptr;
+    std::array<double, 4> gainDb_{};
+    // The segue point of the item on each port (ms), while cue points apply.
+    std::array<std::optional<int>, 4> segueMs_;
     // Lets work posted to the main thread find out the console is gone.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -88,6 +88,11 @@ void TPlayoutConsole::AutoCrossFadeTest() {
     // break owns the output until it resumes the schedule itself.
     if (FCommercialBreak)
         return;
+    if (const std::optional<bool> segue = SegueReached()) {
+        if (settings_.AutoCrossFade && *segue)
+            actFadeToNext();
+        return;
+    }
     const int remaining = FRemaining < 1 ? 0 : FRemaining;
     const int hours = remaining / 3600000;
     const int minutes = (remaining / 60000) % 60;
