@@ -5,7 +5,6 @@
 #include "console/ui/ConsoleDialogCommands.h"
 #include "console/ui/TfrmQelConfigWizard.h"
 #include "console/ui/TfrmQelProperties.h"
-#include "console/ui/TfrmQelProperties.h"
 #include "library/FileArgument.h"
 #include "library/LibraryBackup.h"
 #include "library/ui/TfrmQelFileImport.h"
