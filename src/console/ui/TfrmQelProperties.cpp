@@ -1,5 +1,6 @@
 #include "console/ui/TfrmQelProperties.h"
 
+#include "broadcast/ui/BroadcastPage.h"
 #include "console/ConsoleCore.h"
 #include "platform/ExceptionGuard.h"
 #include "platform/FileDialogs.h"
@@ -55,6 +56,8 @@ TfrmQelProperties::TfrmQelProperties(ConsoleCore& core, FileDialogs& fileDialogs
     auto* general = new QWidget;
     general->setObjectName("tsGeneral");
     pages->addTab(general, "&General");
+    broadcast_ = new BroadcastPage(pages);
+    pages->addTab(broadcast_, "&Now Playing && Stream");
     layout->addWidget(pages);
 
     auto* page = new QVBoxLayout(general);
@@ -130,6 +133,7 @@ TfrmQelProperties::TfrmQelProperties(ConsoleCore& core, FileDialogs& fileDialogs
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     Show(core_.PropertiesShown());
+    broadcast_->Show(core_.Settings().NowPlaying, core_.Settings().Stream);
 }
 
 void TfrmQelProperties::Show(const PropertiesValues& v) {
@@ -183,6 +187,9 @@ void TfrmQelProperties::Confirm() {
     // The dialog closes even if saving fails; the failure reaches the exception log.
     const PropertiesValues values = Values();
     accept();
+    // Saved with the rest by ApplyProperties.
+    core_.MutableSettings().NowPlaying = broadcast_->NowPlaying();
+    core_.MutableSettings().Stream = broadcast_->Stream();
     core_.ApplyProperties(values);
 }
 

@@ -12,6 +12,7 @@ class QComboBox;
 
 namespace corvane {
 
+class BroadcastPage;
 class ConsoleCore;
 class FileDialogs;
 
@@ -61,6 +62,8 @@ private:
     QCheckBox* chkAutoCommercials = nullptr;
     QCheckBox* chkDisplayClock = nullptr;
     QComboBox* cbPreviewDevice = nullptr; // only with more than one output
+    // Now & next and the stream ("[Corvane_NowPlaying]", "[Corvane_Stream]").
+    BroadcastPage* broadcast_ = nullptr;
 };
 
 } // namespace corvane
