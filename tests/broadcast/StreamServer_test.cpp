@@ -1,4 +1,4 @@
-#include "broadcast/IcecastServer.h"
+#include "support/IcecastServer.h"
 #include "broadcast/MountListener.h"
 #include "station/Station.h"
 #include "studio/StudioSeams.h"

@@ -1,25 +1,62 @@
-#include "broadcast/IcecastServer.h"
+#pragma once
+
+#include "support/TempFolder.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdint>
 #include <fstream>
 #include <grp.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <pwd.h>
 #include <stdexcept>
+#include <string>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace corvane::testing {
-namespace {
+
+// A private Icecast server on 127.0.0.1 and a free port, its configuration
+// and logs in a temporary folder; killed and reaped when the test ends.
+// Started as root, it hands itself to the package's own unprivileged user,
+// as Icecast refuses to run as root.
+class IcecastServer {
+public:
+    static constexpr const char* SourcePassword = "corvane-source";
+
+    IcecastServer();
+    ~IcecastServer() { Kill(); }
+    IcecastServer(const IcecastServer&) = delete;
+    IcecastServer& operator=(const IcecastServer&) = delete;
+
+    // Starts the server and waits until it takes connections.
+    void Start();
+    // Ends it at once (SIGKILL), as a crash would, and reaps it.
+    void Kill();
+    uint16_t Port() const { return port_; }
+
+private:
+    TempFolder folder_;
+    uint16_t port_ = 0;
+    pid_t pid_ = -1;
+};
+
+// One HTTP GET on the loopback server: the body, or "" when the answer is not
+// 200 OK. For the server's status.
+std::string HttpGet(uint16_t port, const std::string& path);
+
+namespace icecast_detail {
 
 // How long a starting server may take before the test gives up on it.
 constexpr auto StartBound = std::chrono::seconds(30);
 
-sockaddr_in Loopback(uint16_t port) {
+inline sockaddr_in Loopback(uint16_t port) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -27,7 +64,7 @@ sockaddr_in Loopback(uint16_t port) {
     return address;
 }
 
-uint16_t FreePort() {
+inline uint16_t FreePort() {
     const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address = Loopback(0);
     socklen_t length = sizeof address;
@@ -38,7 +75,7 @@ uint16_t FreePort() {
     return ntohs(address.sin_port);
 }
 
-int Connect(uint16_t port) {
+inline int Connect(uint16_t port) {
     const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const sockaddr_in address = Loopback(port);
     if (::connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
@@ -47,9 +84,9 @@ int Connect(uint16_t port) {
     return -1;
 }
 
-} // namespace
+} // namespace icecast_detail
 
-IcecastServer::IcecastServer() : port_(FreePort()) {
+inline IcecastServer::IcecastServer() : port_(icecast_detail::FreePort()) {
     const bool root = ::geteuid() == 0;
     const std::string logs = folder_.File("log");
     std::filesystem::create_directories(logs);
@@ -86,7 +123,7 @@ IcecastServer::IcecastServer() : port_(FreePort()) {
     Start();
 }
 
-void IcecastServer::Start() {
+inline void IcecastServer::Start() {
     const std::string config = folder_.File("icecast.xml");
     pid_ = ::fork();
     if (pid_ == 0) {
@@ -95,9 +132,9 @@ void IcecastServer::Start() {
     }
     // Waits for the server to listen: the bound only turns a server that
     // never comes into a failure.
-    const auto until = std::chrono::steady_clock::now() + StartBound;
+    const auto until = std::chrono::steady_clock::now() + icecast_detail::StartBound;
     while (std::chrono::steady_clock::now() < until) {
-        if (const int s = Connect(port_); s >= 0) {
+        if (const int s = icecast_detail::Connect(port_); s >= 0) {
             ::close(s);
             return;
         }
@@ -112,7 +149,7 @@ void IcecastServer::Start() {
     throw std::runtime_error("icecast2 did not start listening");
 }
 
-void IcecastServer::Kill() {
+inline void IcecastServer::Kill() {
     if (pid_ <= 0)
         return;
     ::kill(pid_, SIGKILL);
@@ -121,8 +158,8 @@ void IcecastServer::Kill() {
     pid_ = -1;
 }
 
-std::string HttpGet(uint16_t port, const std::string& path) {
-    const int s = Connect(port);
+inline std::string HttpGet(uint16_t port, const std::string& path) {
+    const int s = icecast_detail::Connect(port);
     if (s < 0)
         return {};
     const std::string request = "GET " + path + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n";
