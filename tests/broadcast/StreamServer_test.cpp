@@ -1,8 +1,8 @@
-#include "support/IcecastServer.h"
 #include "broadcast/MountListener.h"
 #include "station/Station.h"
 #include "studio/StudioSeams.h"
 #include "studio/VirtualWaveDevice.h"
+#include "support/IcecastServer.h"
 #include "support/TempFolder.h"
 #include "support/WaveFiles.h"
 
@@ -63,9 +63,10 @@ protected:
         schedule.First();
     }
 
-    void Stream(const std::string& password = IcecastServer::SourcePassword) {
+    void Stream(const std::string& password = IcecastServer::SourcePassword,
+                const std::string& format = "mp3") {
         StreamSettings& stream = station_.Core().MutableSettings().Stream;
-        stream = {true, "127.0.0.1", server_.Port(), "/air", "source", password, "mp3", 128};
+        stream = {true, "127.0.0.1", server_.Port(), "/air", "source", password, format, 128};
         station_.FollowStreamSettings({milliseconds(200), milliseconds(5000)});
     }
 
@@ -73,8 +74,11 @@ protected:
     void Air(int ms) {
         for (int done = 0; done < ms; done += 100) {
             seams_.studio.Run(100);
-            if (station_.Stream()->State() == StreamState::Connected)
-                station_.Stream()->WaitUntilSent(Bound);
+            if (station_.Stream()->State() == StreamState::Connected &&
+                !station_.Stream()->WaitUntilSent(Bound)) {
+                ADD_FAILURE() << "the stream did not send what was aired";
+                return;
+            }
         }
     }
 
@@ -115,6 +119,24 @@ TEST_F(StreamServer, TheMountCarriesTheScheduleInOrderUnderTheTitleHeard) {
     }
     EXPECT_NE(status.find("\"title\":\"Tone C\""), std::string::npos) << status;
     EXPECT_TRUE(device_.Played().Underruns().empty());
+}
+
+// An Ogg Vorbis stream tells the server its title in the comments of the
+// logical stream it chains on; the server's status names the item heard.
+TEST_F(StreamServer, AVorbisStreamNamesTheItemHeardInItsComments) {
+    Stream(IcecastServer::SourcePassword, "vorbis");
+    ASSERT_TRUE(station_.Stream()->WaitForState(StreamState::Connected, Bound));
+    station_.Playout().StartItem();
+    Air(9000);
+    std::string status;
+    for (int step = 0; step < 100; ++step) {
+        status = HttpGet(server_.Port(), "/status-json.xsl");
+        if (status.find("\"title\":\"Tone C\"") != std::string::npos)
+            break;
+        Air(100);
+    }
+    EXPECT_NE(status.find("\"title\":\"Tone C\""), std::string::npos) << status;
+    EXPECT_NE(status.find("\"subtype\":\"Vorbis\""), std::string::npos) << status;
 }
 
 // A server that dies is told once; the stream comes back by itself when the
