@@ -210,7 +210,12 @@ TableStorage Table::ReadFitting(const std::string& path) const {
 }
 
 void Table::LoadFromFile(const std::string& path) {
-    TableStorage loaded = ReadFitting(path);
+    LoadRows(ReadFitting(path));
+    if (path == fileName_)
+        fileVersion_ = CurrentDataVersion();
+}
+
+void Table::LoadRows(TableStorage&& loaded) {
     if (Active()) {
         if (state_ == TableState::Edit || state_ == TableState::Insert)
             Cancel();
@@ -223,9 +228,13 @@ void Table::LoadFromFile(const std::string& path) {
     if (hooks.BeforeOpen)
         hooks.BeforeOpen(*this);
     AdoptLoaded(std::move(loaded));
-    if (path == fileName_)
-        fileVersion_ = CurrentDataVersion();
     Activate();
+}
+
+bool Table::AnyCursorEditing() const {
+    return std::any_of(storage_->cursors.begin(), storage_->cursors.end(), [](const Table* cursor) {
+        return cursor->state_ == TableState::Edit || cursor->state_ == TableState::Insert;
+    });
 }
 
 std::shared_ptr<TableStorage> Table::SnapshotHead() const {
@@ -331,6 +340,7 @@ void Table::Post() {
     Sync();
     TableRow* row = nullptr;
     size_t fallback = 0;
+    std::vector<Value> before;
     if (state_ == TableState::Insert) {
         auto owned = std::make_unique<TableRow>(TableRow{storage_->nextSeq++, std::move(buffer_)});
         row = owned.get();
@@ -345,6 +355,8 @@ void Table::Post() {
         row = CurrentRow();
         if (!row || row->seq != editing_)
             throw EDatabaseError(name_ + ": The row being edited is no longer there");
+        if (storage_->rowListener)
+            before = std::move(row->values);
         row->values = std::move(buffer_);
         fallback = static_cast<size_t>(pos_);
         view_.erase(view_.begin() + pos_);
@@ -362,6 +374,8 @@ void Table::Post() {
             maxCache_.value = std::max(maxCache_.value, *n);
         maxCache_.version = storage_->version;
     }
+    if (storage_->rowListener)
+        storage_->rowListener->RowChanged(row->seq, wasInsert ? nullptr : &before, &row->values);
     if (hooks.AfterPost)
         hooks.AfterPost(*this);
     NotifyDataChanged();
@@ -393,7 +407,9 @@ void Table::Delete() {
         hooks.BeforeDelete(*this);
     auto& rows = storage_->rows;
     view_.erase(view_.begin() + pos_);
-    rows.erase(std::find_if(rows.begin(), rows.end(), [&](const auto& r) { return r.get() == row; }));
+    const auto gone = std::find_if(rows.begin(), rows.end(), [&](const auto& r) { return r.get() == row; });
+    const std::unique_ptr<TableRow> deleted = std::move(*gone);
+    rows.erase(gone);
     storage_->changesPending = true;
     StorageChanged();
     viewVersion_ = storage_->version;
@@ -401,6 +417,8 @@ void Table::Delete() {
     MoveTo(std::min(pos_, static_cast<int>(view_.size()) - 1));
     eof_ = view_.empty();
     bof_ = view_.empty();
+    if (storage_->rowListener)
+        storage_->rowListener->RowChanged(deleted->seq, &deleted->values, nullptr);
     if (hooks.AfterDelete)
         hooks.AfterDelete(*this);
     NotifyDataChanged();

@@ -92,6 +92,10 @@ public:
     // Writes the rows atomically: a name ending ".xml" gives an XML data packet,
     // any other the binary form. A failed write leaves the previous file intact.
     void SaveToFile(const std::string& path);
+    // Replaces all rows with `rows` (fitted to this table's fields by name),
+    // as a load from a file does: the table is closed and reopened, running
+    // its rules. The table's file then counts as changed.
+    void LoadRows(TableStorage&& rows);
 
     // --- Rows ---
     void Append();
@@ -205,6 +209,12 @@ public:
     void EnableControls();
     bool ControlsDisabled() const { return controlsDisabled_ > 0; }
     void AddObserver(TableObserver& observer);
+    // `listener` hears every row change through any cursor over these rows
+    // (nullptr: none). One listener per set of rows.
+    void SetRowChangeListener(RowChangeListener* listener) { storage_->rowListener = listener; }
+    // Whether this table or a cursor over the same rows is editing or
+    // inserting a row.
+    bool AnyCursorEditing() const;
     void RemoveObserver(TableObserver& observer);
 
     // --- Rules and tag ---

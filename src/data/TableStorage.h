@@ -10,6 +10,18 @@ namespace corvane {
 
 class Table;
 
+// Hears every row posted or deleted through any cursor over a table's rows
+// (not loads or emptying, which replace the rows as a whole): `before` is
+// the row as it was (nullptr for a new row), `after` as it is now (nullptr
+// for a deleted row). Called on the main thread right after the change, with
+// the row's identity (its bookmark); it must not throw.
+class RowChangeListener {
+public:
+    virtual ~RowChangeListener() = default;
+    virtual void RowChanged(uint64_t row, const std::vector<Value>* before,
+                            const std::vector<Value>* after) = 0;
+};
+
 // One row: a value for every field of the table (lookup and calculated
 // fields keep an empty slot). `seq` numbers rows in the order they were
 // created; it is the row's identity for bookmarks and breaks ties in sorted
@@ -31,6 +43,7 @@ struct TableStorage {
     // when their view is out of date.
     uint64_t version = 0;
     std::vector<Table*> cursors;
+    RowChangeListener* rowListener = nullptr;
 
     TableRow& AddRow(std::vector<Value> values) {
         rows.push_back(std::make_unique<TableRow>(TableRow{nextSeq++, std::move(values)}));

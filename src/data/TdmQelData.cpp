@@ -311,7 +311,8 @@ void TdmQelData::cdsAudioLibraryAfterOpen(Table& table) {
 void TdmQelData::cdsAudioLibraryNewRecord(Table& table) {
     // One more than the largest TitleID present, so that a title number is
     // never given twice even after titles were deleted.
-    table.FieldByName("TitleID").SetAsInteger(table.MaxStoredInteger("TitleID") + 1);
+    table.FieldByName("TitleID").SetAsInteger(NewTitleId ? NewTitleId()
+                                                         : table.MaxStoredInteger("TitleID") + 1);
     table.FieldByName("UploadDate").SetAsDateTime(clock_.Now());
     table.FieldByName("Status").SetAsString("Ok");
     table.FieldByName("TimesPlayed").SetAsInteger(0);

@@ -7,7 +7,9 @@
 #include "platform/FileDialogs.h"
 #include "platform/Prompter.h"
 
+#include <cstdint>
 #include <exception>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -71,6 +73,12 @@ public:
     Table cdsAudioRack;
     Table cdsAudioRackDisplay;
 
+    // Where new titles get their TitleID when the library is shared: the
+    // server hands them out, so two consoles never give the same one. It
+    // raises when no number can be had (the new title is then not started).
+    // Empty: one more than the largest present.
+    std::function<int64_t()> NewTitleId;
+
     // --- Run-time values ---
     int StartTitleCount = 0;
     int ScheduleRowCounter = 0;
@@ -110,7 +118,7 @@ public:
     void cdsScheduleAfterClose(Table& table);
     void cdsAudioLibraryAfterOpen(Table& table);
     // A new title: TitleID one more than the largest present (1 in an empty
-    // library), UploadDate now, Status "Ok", TimesPlayed 0, UploadUser "Default".
+    // library) or from NewTitleId, UploadDate now, Status "Ok", TimesPlayed 0, UploadUser "Default".
     void cdsAudioLibraryNewRecord(Table& table);
     void cdsRackListNewRecord(Table& table);
     void EventLogNewRecord(Table& table);
