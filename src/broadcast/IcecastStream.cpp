@@ -15,6 +15,11 @@ namespace {
 
 // Time between two looks at the title while no audio comes (ms).
 constexpr std::chrono::milliseconds IdleLook{200};
+// An MP3 title is told again about two seconds after it changed, then about
+// every sixteen (bytes of a 128 kbit/s stream): Icecast can lose a title that
+// comes while it still applies the one before, and a title told again holds.
+constexpr uint64_t RetellTitleAfterBytes = 32768;
+constexpr uint64_t KeepTitleEveryBytes = 262144;
 
 void StartShoutOnce() {
     static const bool started = [] {
@@ -38,7 +43,10 @@ const char* StreamStateText(StreamState state) {
     return "Off";
 }
 
-// One source connection to the server. The stream's thread only.
+// The source connection to the server, opened again after each loss. One
+// libshout handle serves every attempt: the libshout of Debian 12 (2.4.6)
+// cannot free a handle that has ever opened, so a handle per attempt would
+// leak one for every retry while the server is away. The stream's thread only.
 class IcecastStream::Connection {
 public:
     explicit Connection(const StreamSettings& s) : shout_(shout_new()) {
@@ -73,6 +81,7 @@ public:
             return {};
         return shout_get_error(shout_);
     }
+    void Close() { shout_close(shout_); }
     std::string Send(const std::vector<uint8_t>& bytes) {
         if (shout_send(shout_, bytes.data(), bytes.size()) == SHOUTERR_SUCCESS)
             return {};
@@ -139,6 +148,14 @@ bool IcecastStream::WaitForState(StreamState state, std::chrono::milliseconds bo
     return changed_.wait_for(lock, bound, [&] { return state_.load() == state; });
 }
 
+bool IcecastStream::WaitUntilSent(std::chrono::milliseconds bound) {
+    const auto until = std::chrono::steady_clock::now() + bound;
+    if (!queue_->WaitIdle(bound))
+        return false;
+    std::unique_lock lock(mutex_);
+    return changed_.wait_until(lock, until, [&] { return titleSentVersion_ == titleVersion_; });
+}
+
 IcecastStream::Counters IcecastStream::Totals() const {
     std::lock_guard lock(mutex_);
     return totals_;
@@ -183,8 +200,13 @@ void IcecastStream::Run() {
         return stopping_;
     };
     std::string lastProblem;
+    Connection connection(settings_);
     while (!stopping()) {
-        Connection connection(settings_);
+        connection.Close();
+        {
+            std::lock_guard lock(mutex_);
+            ++totals_.attempts;
+        }
         bool refused = false;
         if (std::string problem = connection.Open(refused); !problem.empty()) {
             SetState(StreamState::Retrying);
@@ -212,8 +234,11 @@ void IcecastStream::Run() {
         std::unique_ptr<StreamEncoder> encoder;
         PcmFormat encoding;
         uint64_t titleSent = 0;
+        // When an MP3 title is told once more (bytes sent; 0: not).
+        uint64_t retellAfter = 0;
         bool behind = false;
         std::vector<uint8_t> out;
+        std::vector<int16_t> silence;
         while (!stopping()) {
             std::optional<PcmBlock> block = queue_->Pop(IdleLook);
             if (const uint64_t dropped = queue_->TakeDroppedFrames(); dropped > 0 && !behind && block) {
@@ -248,26 +273,44 @@ void IcecastStream::Run() {
             std::string problem;
             if (encoder && titleSent != titleVersion) {
                 titleSent = titleVersion;
-                if (encoder->CarriesTitle())
+                if (encoder->CarriesTitle()) {
                     encoder->SetTitle(title, out);
-                else
+                } else {
                     problem = connection.SetTitle(title);
+                    retellAfter = totals_.sentBytes + RetellTitleAfterBytes;
+                }
                 if (!problem.empty())
                     Report("Stream: the title was not taken (" + problem + ")");
                 problem.clear();
+            } else if (retellAfter != 0 && totals_.sentBytes >= retellAfter) {
+                retellAfter = totals_.sentBytes + KeepTitleEveryBytes;
+                connection.SetTitle(title);
             }
-            if (block)
+            if (block) {
                 encoder->Encode(block->samples.data(), block->samples.size() / block->format.channels, out);
+            } else if (encoder) {
+                // Nothing on air: silence keeps listeners connected and the
+                // server from giving up on a quiet source.
+                silence.assign(encoding.samplesPerSec * IdleLook.count() / 1000 * encoding.channels, 0);
+                encoder->Encode(silence.data(), silence.size() / encoding.channels, out);
+            }
             if (!out.empty())
                 problem = connection.Send(out);
+            if (block)
+                queue_->Done();
             if (!problem.empty()) {
                 SetState(StreamState::Retrying);
                 Report("Stream: " + where + " lost (" + problem + "); trying again");
                 lastProblem = problem;
                 break;
             }
-            std::lock_guard lock(mutex_);
-            totals_.sentBytes += out.size();
+            {
+                std::lock_guard lock(mutex_);
+                totals_.sentBytes += out.size();
+                if (encoder)
+                    titleSentVersion_ = titleSent;
+            }
+            changed_.notify_all();
         }
     }
     SetState(StreamState::Off);

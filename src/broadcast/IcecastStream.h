@@ -45,7 +45,9 @@ public:
     };
     struct Counters {
         uint64_t sentBytes = 0;
+        // Connections the server took, and attempts at one.
         uint64_t connects = 0;
+        uint64_t attempts = 0;
     };
 
     // Starts the stream's thread; `settings` are copied.
@@ -64,6 +66,9 @@ public:
     StreamState State() const { return state_.load(); }
     // Waits until the stream is in `state` or `bound` passed; tells which.
     bool WaitForState(StreamState state, std::chrono::milliseconds bound) const;
+    // Waits until every buffer aired so far and the latest title are sent
+    // (or `bound` passed); tells which. For tests and benchmarks.
+    bool WaitUntilSent(std::chrono::milliseconds bound);
     Counters Totals() const;
     const StreamSettings& Settings() const { return settings_; }
 
@@ -87,6 +92,7 @@ private:
     bool stopping_ = false;
     std::string title_;
     uint64_t titleVersion_ = 0;
+    uint64_t titleSentVersion_ = 0;
     Counters totals_;
     std::atomic<StreamState> state_{StreamState::Retrying};
     std::thread thread_;

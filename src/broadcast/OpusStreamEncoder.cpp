@@ -28,6 +28,9 @@ OpusStreamEncoder::OpusStreamEncoder(PcmFormat pcm, int kbps, const std::string&
     // Pages of at most 200 ms (48 kHz samples): listeners start sooner and a
     // title comes out close to its audio.
     ope_encoder_ctl(encoder_, OPE_SET_MUXING_DELAY(9600));
+    // No look-ahead for its own choices: by default it holds two seconds of
+    // the air back before encoding any of it.
+    ope_encoder_ctl(encoder_, OPE_SET_DECISION_DELAY(0));
 }
 
 OpusStreamEncoder::~OpusStreamEncoder() {

@@ -43,8 +43,22 @@ std::optional<PcmBlock> StreamQueue::Pop(std::chrono::milliseconds bound) {
         return std::nullopt;
     PcmBlock block = std::move(blocks_.front());
     blocks_.pop_front();
+    taken_ = true;
     queuedFrames_ -= block.samples.size() / block.format.channels;
     return block;
+}
+
+void StreamQueue::Done() {
+    {
+        std::lock_guard lock(mutex_);
+        taken_ = false;
+    }
+    idle_.notify_all();
+}
+
+bool StreamQueue::WaitIdle(std::chrono::milliseconds bound) {
+    std::unique_lock lock(mutex_);
+    return idle_.wait_for(lock, bound, [&] { return blocks_.empty() && !taken_; });
 }
 
 void StreamQueue::Wake() {
@@ -61,6 +75,7 @@ void StreamQueue::Clear() {
         spare_.push_back(std::move(block.samples));
     blocks_.clear();
     queuedFrames_ = 0;
+    idle_.notify_all();
 }
 
 uint64_t StreamQueue::TakeDroppedFrames() {

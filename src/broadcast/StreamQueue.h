@@ -34,8 +34,12 @@ public:
 
     void Push(const int16_t* samples, size_t frames, PcmFormat format);
     // The oldest block, waiting at most `bound` for one; none after Wake or
-    // when the bound passed.
+    // when the bound passed. The consumer calls Done when it has dealt with it.
     std::optional<PcmBlock> Pop(std::chrono::milliseconds bound);
+    void Done();
+    // Waits until nothing is queued and the consumer is done with what it
+    // took, or `bound` passed; tells which.
+    bool WaitIdle(std::chrono::milliseconds bound);
     // Lets a Pop waiting now return at once.
     void Wake();
     // Drops everything queued (not counted as dropped).
@@ -48,6 +52,8 @@ private:
     const size_t capacityFrames_;
     mutable std::mutex mutex_;
     std::condition_variable ready_;
+    std::condition_variable idle_;
+    bool taken_ = false;
     std::deque<PcmBlock> blocks_;
     // Emptied blocks, reused so that pushing does not allocate once running.
     std::vector<std::vector<int16_t>> spare_;

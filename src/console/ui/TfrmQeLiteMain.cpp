@@ -251,6 +251,8 @@ void TfrmQeLiteMain::CloseForTermination() {
 void TfrmQeLiteMain::ShowProperties() {
     TfrmQelProperties dialog(Core(), seams_.fileDialogs, this, library_->PreviewOutputs());
     dialog.exec();
+    // What "&Ok" kept holds even when saving it failed.
+    station_.FollowStreamSettings();
 }
 
 void TfrmQeLiteMain::ShowDisplaySetup() {

@@ -1,5 +1,6 @@
 #include "console/ui/TfrmQelProperties.h"
 
+#include "broadcast/ui/BroadcastPage.h"
 #include "console/ConsoleCore.h"
 #include "console/ui/LoudnessPropertiesPage.h"
 #include "platform/ExceptionGuard.h"
@@ -56,6 +57,8 @@ TfrmQelProperties::TfrmQelProperties(ConsoleCore& core, FileDialogs& fileDialogs
     auto* general = new QWidget;
     general->setObjectName("tsGeneral");
     pages->addTab(general, "&General");
+    broadcast_ = new BroadcastPage(pages);
+    pages->addTab(broadcast_, "&Now Playing && Stream");
     layout->addWidget(pages);
     loudnessPage_ = new LoudnessPropertiesPage;
     pages->addTab(loudnessPage_, "L&oudness");
@@ -133,6 +136,7 @@ TfrmQelProperties::TfrmQelProperties(ConsoleCore& core, FileDialogs& fileDialogs
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     Show(core_.PropertiesShown());
+    broadcast_->Show(core_.Settings().NowPlaying, core_.Settings().Stream);
 }
 
 void TfrmQelProperties::Show(const PropertiesValues& v) {
@@ -188,6 +192,9 @@ void TfrmQelProperties::Confirm() {
     // The dialog closes even if saving fails; the failure reaches the exception log.
     const PropertiesValues values = Values();
     accept();
+    // Saved with the rest by ApplyProperties.
+    core_.MutableSettings().NowPlaying = broadcast_->NowPlaying();
+    core_.MutableSettings().Stream = broadcast_->Stream();
     core_.ApplyProperties(values);
 }
 

@@ -12,6 +12,7 @@ class QComboBox;
 
 namespace corvane {
 
+class BroadcastPage;
 class ConsoleCore;
 class LoudnessPropertiesPage;
 class FileDialogs;
@@ -63,6 +64,8 @@ private:
     QCheckBox* chkDisplayClock = nullptr;
     QComboBox* cbPreviewDevice = nullptr; // only with more than one output
     LoudnessPropertiesPage* loudnessPage_ = nullptr;
+    // Now & next and the stream ("[Corvane_NowPlaying]", "[Corvane_Stream]").
+    BroadcastPage* broadcast_ = nullptr;
 };
 
 } // namespace corvane
