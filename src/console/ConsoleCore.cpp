@@ -197,8 +197,12 @@ void ConsoleCore::RunTableBlock(int& stage) {
     stage = 2;
     stage = 3;
     Table& library = data_.cdsAudioLibrary;
-    if (!library.Active())
-        OpenAtStart(library);
+    if (!library.Active()) {
+        if (settings_.LibraryServer.empty())
+            OpenAtStart(library);
+        else
+            parts_.OpenSharedLibrary(settings_.LibraryServer, [&] { OpenAtStart(library); });
+    }
     stage = 4;
     OpenAtStart(data_.cdsAdTimes);
     stage = 5;
@@ -364,7 +368,8 @@ void ConsoleCore::SaveSettings() {
     IniFile ini = IniFile::Load(SettingsPath());
     settings_ = SettingsToSave();
     WriteSettings(ini, settings_);
-    ini.Save(SettingsPath());
+    ini.Save(SettingsPath(), ServerTextHasPassword(settings_.LibraryServer) ? IniFile::Access::OwnerOnly
+                                                                            : IniFile::Access::AsBefore);
     savedSettings_ = settings_;
 }
 

@@ -157,7 +157,7 @@ std::string IniFile::Text() const {
     return text;
 }
 
-void IniFile::Save(const std::filesystem::path& linkOrPath) const {
+void IniFile::Save(const std::filesystem::path& linkOrPath, Access access) const {
     const std::string text = Text();
     // Through a symbolic link to the file it names: the link stays a link.
     const std::filesystem::path path = WriteTarget(linkOrPath);
@@ -179,7 +179,9 @@ void IniFile::Save(const std::filesystem::path& linkOrPath) const {
         left -= static_cast<size_t>(written);
     }
     struct stat old {};
-    const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    if (access == Access::OwnerOnly)
+        mode &= 0700;
     if (::fchmod(temp.Fd(), mode) != 0 || ::fsync(temp.Fd()) != 0 || !temp.Close())
         throw EIniFileError(SystemError("Cannot write settings file", path));
     if (::rename(temp.Name().c_str(), path.c_str()) != 0)

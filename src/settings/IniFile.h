@@ -38,7 +38,11 @@ public:
     // disk, then renamed over it (over the file a symbolic link names, so the
     // link stays). A failed save leaves the old file intact and throws
     // EIniFileError; something there that is not a file is never replaced.
-    void Save(const std::filesystem::path& path) const;
+    // OwnerOnly takes away every right of the group and others (the file
+    // holds a password); AsBefore keeps the old file's rights (0644 for a
+    // new file).
+    enum class Access { AsBefore, OwnerOnly };
+    void Save(const std::filesystem::path& path, Access access = Access::AsBefore) const;
 
     // The value (surrounding blanks and one pair of enclosing quotes removed,
     // cut to MaxValueLength), or `defaultValue` when the key is missing.

@@ -10,6 +10,7 @@
 #include "data/TdmQelData.h"
 #include "events/EventHost.h"
 #include "events/ScheduledEvents.h"
+#include "libraryserver/LibraryReplica.h"
 #include "loudness/LoudnessStore.h"
 #include "platform/Seams.h"
 #include "rack/TAudioRack.h"
@@ -94,6 +95,9 @@ public:
     // The recorder of the scheduled events; nullptr until one started.
     TMMWaveRecorder* EventRecorder() { return eventRecorder_.get(); }
     const Seams& seams() const { return seams_; }
+    // The replica of the audio library shared on a server; nullptr while the
+    // library is the console's own (no [Corvane_Library] Server).
+    LibraryReplica* SharedLibrary() { return sharedLibrary_.get(); }
 
 private:
     // ConsoleView: the core's displays go to the attached view; the
@@ -132,6 +136,7 @@ private:
     void StartEventProcessing() override { events_.StartEventProcessing(); }
     void LoadRack(const std::string& path) override { rack_.LoadRack(path); }
     void ShowFirstRunWizard() override { view_->ShowFirstRunWizard(); }
+    void OpenSharedLibrary(const std::string& server, const std::function<void()>& openLocalCopy) override;
 
     // PlayoutHost: playout's displays go to the view; a break's port closes
     // (and its reset of the break, SetBreakActive above) go to the
@@ -204,6 +209,8 @@ private:
     // and configured as the audio logging tool, on the same input. Goes
     // before the input it records from.
     std::unique_ptr<TMMWaveRecorder> eventRecorder_;
+    // Last: it goes first, before the library table it keeps in step.
+    std::unique_ptr<LibraryReplica> sharedLibrary_;
 };
 
 } // namespace corvane

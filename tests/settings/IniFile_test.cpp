@@ -156,6 +156,18 @@ TEST(IniFile, SaveReplacesTheFileAtomicallyAndLoadReadsItBack) {
     EXPECT_EQ(entries, 1) << "no temporary file is left behind";
 }
 
+// A file holding a password is its owner's alone, also when it was not before.
+TEST(IniFile, SavedForItsOwnerOnlyTheFileLosesTheOthersRights) {
+    TempFolder folder;
+    const auto path = folder / "corvane.ini";
+    WriteText(path, "[Corvane_Library]\nServer=x\n");
+    ::chmod(path.c_str(), 0664);
+    IniFile::Load(path).Save(path, IniFile::Access::OwnerOnly);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
 TEST(IniFile, FailuresAreReportedAndLeaveTheOldFileIntact) {
     TempFolder folder;
     std::filesystem::create_directory(folder / "dir.ini");
