@@ -368,8 +368,12 @@ void ConsoleCore::SaveSettings() {
     IniFile ini = IniFile::Load(SettingsPath());
     settings_ = SettingsToSave();
     WriteSettings(ini, settings_);
-    ini.Save(SettingsPath(), ServerTextHasPassword(settings_.LibraryServer) ? IniFile::Access::OwnerOnly
-                                                                            : IniFile::Access::AsBefore);
+    // A password (the stream's, or one in the library server's text) makes
+    // the file a secret of the console's user.
+    ini.Save(SettingsPath(),
+             settings_.Stream.Password.empty() && !ServerTextHasPassword(settings_.LibraryServer)
+                 ? IniFileAccess::AsBefore
+                 : IniFileAccess::OwnerOnly);
     savedSettings_ = settings_;
 }
 

@@ -17,6 +17,8 @@ constexpr const char* Audio = "Corvane_Audio";
 constexpr const char* AudioRack = "Corvane_AudioRack";
 constexpr const char* Grid = "Corvane_MainScheduleGrid";
 constexpr const char* System = "Corvane_System";
+constexpr const char* NowPlayingSection = "Corvane_NowPlaying";
+constexpr const char* StreamSection = "Corvane_Stream";
 constexpr const char* Library = "Corvane_Library";
 
 // Font-style keys add a style when true and never take one away.
@@ -149,6 +151,26 @@ const KeyOf<S> TrailingKeys[] = {
     {Audio, "SegueLevel", &S::SegueLevel},
 };
 
+const KeyOf<NowPlayingSettings> NowPlayingKeys[] = {
+    {NowPlayingSection, "File", &NowPlayingSettings::File},
+    {NowPlayingSection, "Template", &NowPlayingSettings::Template},
+    {NowPlayingSection, "UdpTarget", &NowPlayingSettings::UdpTarget},
+    {NowPlayingSection, "AnnounceCategories", &NowPlayingSettings::AnnounceCategories},
+    {NowPlayingSection, "SilentCategories", &NowPlayingSettings::SilentCategories},
+    {NowPlayingSection, "StationText", &NowPlayingSettings::StationText},
+};
+
+const KeyOf<StreamSettings> StreamKeys[] = {
+    {StreamSection, "Enabled", &StreamSettings::Enabled},
+    {StreamSection, "Host", &StreamSettings::Host},
+    {StreamSection, "Port", &StreamSettings::Port},
+    {StreamSection, "Mount", &StreamSettings::Mount},
+    {StreamSection, "User", &StreamSettings::User},
+    {StreamSection, "Password", &StreamSettings::Password},
+    {StreamSection, "Format", &StreamSettings::Format},
+    {StreamSection, "Bitrate", &StreamSettings::Bitrate},
+};
+
 template <typename S2> KeyOf<S2> Prefixed(const KeyOf<S2>& k, const std::string& name) {
     return {k.section, name.c_str(), k.field, k.kind};
 }
@@ -185,6 +207,10 @@ CorvaneSettings ReadSettings(const IniFile& ini, const CorvaneSettings& current)
                    });
     for (const auto& k : TrailingKeys)
         ReadKey(ini, k, s);
+    for (const auto& k : NowPlayingKeys)
+        ReadKey(ini, k, s.NowPlaying);
+    for (const auto& k : StreamKeys)
+        ReadKey(ini, k, s.Stream);
     s.LibraryServer = ini.ReadString(Library, "Server", s.LibraryServer);
     return s;
 }
@@ -198,6 +224,10 @@ void WriteSettings(IniFile& ini, const CorvaneSettings& settings) {
                    });
     for (const auto& k : TrailingKeys)
         WriteKey(ini, k, settings);
+    for (const auto& k : NowPlayingKeys)
+        WriteKey(ini, k, settings.NowPlaying);
+    for (const auto& k : StreamKeys)
+        WriteKey(ini, k, settings.Stream);
     // A console that never shared its library keeps its file as it was.
     constexpr const char* missing = "\x01";
     if (!settings.LibraryServer.empty() || ini.ReadString(Library, "Server", missing) != missing)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/BroadcastSettings.h"
 #include "settings/GridAppearance.h"
 
 #include <cstdint>
@@ -42,6 +43,8 @@ struct CorvaneSettings {
     // start-up: fewer answer carts and commands sooner, more ride out a busy
     // machine longer (64 ≈ 1.49 s of CD-quality stereo, 8 ≈ 0.19 s).
     int32_t OutputBuffers = 64;
+    NowPlayingSettings NowPlaying;
+    StreamSettings Stream;
 
     // Loudness and cue points, each off until a station chooses it. A title
     // plays with the gain that brings it to LoudnessTarget (LUFS), lowered so

@@ -157,7 +157,7 @@ std::string IniFile::Text() const {
     return text;
 }
 
-void IniFile::Save(const std::filesystem::path& linkOrPath, Access access) const {
+void IniFile::Save(const std::filesystem::path& linkOrPath, IniFileAccess access) const {
     const std::string text = Text();
     // Through a symbolic link to the file it names: the link stays a link.
     const std::filesystem::path path = WriteTarget(linkOrPath);
@@ -180,8 +180,8 @@ void IniFile::Save(const std::filesystem::path& linkOrPath, Access access) const
     }
     struct stat old {};
     mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    if (access == Access::OwnerOnly)
-        mode &= 0700;
+    if (access == IniFileAccess::OwnerOnly)
+        mode &= ~mode_t{077};
     if (::fchmod(temp.Fd(), mode) != 0 || ::fsync(temp.Fd()) != 0 || !temp.Close())
         throw EIniFileError(SystemError("Cannot write settings file", path));
     if (::rename(temp.Name().c_str(), path.c_str()) != 0)

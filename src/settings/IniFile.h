@@ -15,6 +15,10 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Who may read a saved settings file: as the file was (new files 0644), or
+// its owner only, for a file that holds a password.
+enum class IniFileAccess { AsBefore, OwnerOnly };
+
 // The console's text settings file: "[Section]" lines open sections,
 // "Key=Value" lines hold values. Section and key names match without regard to
 // ASCII letter case; the first matching section and, inside it, the first
@@ -38,11 +42,9 @@ public:
     // disk, then renamed over it (over the file a symbolic link names, so the
     // link stays). A failed save leaves the old file intact and throws
     // EIniFileError; something there that is not a file is never replaced.
-    // OwnerOnly takes away every right of the group and others (the file
-    // holds a password); AsBefore keeps the old file's rights (0644 for a
-    // new file).
-    enum class Access { AsBefore, OwnerOnly };
-    void Save(const std::filesystem::path& path, Access access = Access::AsBefore) const;
+    // OwnerOnly takes every permission from group and others; the new file
+    // never shows its content to them, not even before the rename.
+    void Save(const std::filesystem::path& path, IniFileAccess access = IniFileAccess::AsBefore) const;
 
     // The value (surrounding blanks and one pair of enclosing quotes removed,
     // cut to MaxValueLength), or `defaultValue` when the key is missing.

@@ -44,6 +44,7 @@ public:
     std::string LongDayName(TDateTime when) const override;
     void EnableRackButtons(bool, bool) override {}
     void ShowRunScheduledEvents(bool) override {}
+    void ShowStreamState(StreamState) override {}
     void LoadScheduleFile(const std::string&) override {}
     void RefreshRecentPlayLists() override {}
     void ShowFirstRunWizard() override {}

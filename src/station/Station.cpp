@@ -12,8 +12,14 @@ Station::Station(Seams seams, StationDevices devices, StationSetup setup)
     : seams_(seams), devices_(std::move(devices)), registerFileTypes_(std::move(setup.registerFileTypes)),
       data_(setup.dataFolder.string(), setup.programName, seams.clock, seams.prompter, seams.fileDialogs),
       core_(seams, data_, *this, setup.dataFolder, *this),
-      loudness_(core_.ProgramFolder() / LoudnessStoreFileName), dspPlugin_("DspPlugin"),
-      pluginCommands_(dspPlugin_, seams.fileDialogs, seams.prompter),
+      loudness_(core_.ProgramFolder() / LoudnessStoreFileName),
+      nowPlaying_(core_.Settings().NowPlaying, {[this](const std::string& line) { AddMessage(line); },
+                                                [this](const std::string& title) {
+                                                    streamTitle_ = title;
+                                                    if (stream_)
+                                                        stream_->SetTitle(title);
+                                                }}),
+      dspPlugin_("DspPlugin"), pluginCommands_(dspPlugin_, seams.fileDialogs, seams.prompter),
       playout_(seams, data_, core_.Settings(), devices_.output, core_.ProgramFolder(), *this),
       commercials_(playout_, data_, core_.Settings(), seams.clock, CommercialDisplays()),
       adSchedule_(data_, seams.clock, seams.shell, core_.ProgramFolder()),
@@ -80,7 +86,10 @@ void Station::SelectTodaysCommercialList() {
 
 CommercialsView Station::CommercialDisplays() {
     CommercialsView view;
-    view.ShowBreakActive = [this](bool active) { view_->ShowBreakActive(active); };
+    view.ShowBreakActive = [this](bool active) {
+        view_->ShowBreakActive(active);
+        AnnounceBreak(active);
+    };
     view.ShowCurrentList = [this](const std::string& entry) { view_->ShowCurrentCommercialList(entry); };
     view.HoldGrid = [this](bool hold) { view_->HoldCommercialGrid(hold); };
     view.ShowNextBreakTime = [this](const std::string& time) { view_->ShowNextBreakTime(time); };

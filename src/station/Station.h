@@ -3,6 +3,8 @@
 #include "audio/input/TMMWaveRecorder.h"
 #include "audio/plugins/PluginCommands.h"
 #include "audio/plugins/TMMDSPPlugin.h"
+#include "broadcast/IcecastStream.h"
+#include "broadcast/NowPlayingAnnouncer.h"
 #include "commercials/AdSchedule.h"
 #include "commercials/CommercialBreaks.h"
 #include "console/ConsoleCore.h"
@@ -99,6 +101,14 @@ public:
     // library is the console's own (no [Corvane_Library] Server).
     LibraryReplica* SharedLibrary() { return sharedLibrary_.get(); }
 
+    // Now & next: what listeners were last told (StationBroadcast.cpp).
+    NowPlayingAnnouncer& NowPlaying() { return nowPlaying_; }
+    // The stream to the Icecast server; nullptr while it is not enabled.
+    IcecastStream* Stream() { return stream_.get(); }
+    // Starts, restarts or ends the stream as the "[Corvane_Stream]" settings
+    // now say (after they are read at start-up and after Properties).
+    void FollowStreamSettings(IcecastStream::Timing timing = {});
+
 private:
     // ConsoleView: the core's displays go to the attached view; the
     // commercial-list folder is the commercial breaks' before it is shown.
@@ -126,7 +136,11 @@ private:
     void StartItem() override { playout_.StartItem(); }
     std::pair<int, int> OnAirPlace() override { return playout_.OnAirPlace(); }
     void ResumeItem(int item, int positionMs) override { playout_.ResumeItem(item, positionMs); }
-    void UseOutputBuffers(int buffers) override { playout_.UseOutputBuffers(buffers); }
+    // Called once the settings are read: the stream follows them from there.
+    void UseOutputBuffers(int buffers) override {
+        playout_.UseOutputBuffers(buffers);
+        FollowStreamSettings();
+    }
     void StopOutput() override { playout_.Shutdown(); }
     void LoadScheduleFile(const std::string& path) override { view_->LoadScheduleFile(path); }
     void RefreshRecentPlayLists() override { view_->RefreshRecentPlayLists(); }
@@ -142,8 +156,10 @@ private:
     // (and its reset of the break, SetBreakActive above) go to the
     // commercial breaks.
     void ApplyCommands(const PlayoutCommands& commands) override { view_->ApplyPlayoutCommands(commands); }
+    // The item display names the item heard, and listeners are told the same.
     void ShowItemInfo(const std::string& title, const std::string& file, int lengthMs) override {
         view_->ShowItemHeard(title, file, lengthMs);
+        AnnounceHeardItem(title, file, lengthMs);
     }
     void ClearItemInfo() override { view_->ClearItemHeard(); }
     void ShowRemaining(int remainingMs) override { view_->ShowRemaining(remainingMs); }
@@ -154,9 +170,14 @@ private:
     void RepaintGrid() override { view_->RepaintGrid(playout_.HeardItem(), playout_.HeardNextItem()); }
     void SetBusy(bool busy) override { view_->SetBusy(busy); }
     void CommercialPortClosed(int port) override { commercials_.CommercialPortClosed(port); }
-    void BufferPlayed(const uint8_t* bytes, uint32_t length) override { view_->BufferPlayed(bytes, length); }
+    // The air after the plug-in goes to the stream, then to the meters.
+    void BufferPlayed(const uint8_t* bytes, uint32_t length) override;
 
     CommercialsView CommercialDisplays();
+    // StationBroadcast.cpp: the item heard, with its tags from the schedule,
+    // to now & next; a commercial break in its place while it runs.
+    void AnnounceHeardItem(const std::string& title, const std::string& file, int lengthMs);
+    void AnnounceBreak(bool active);
     // RackConsole: the rack's buttons go to the view (its caption through
     // SetRackCaption above), a rack chosen from the rack list to the core.
     void EnableRackButtons(bool up, bool down) override { view_->EnableRackButtons(up, down); }
@@ -195,6 +216,16 @@ private:
     TdmQelData data_;
     ConsoleCore core_;
     LoudnessStore loudness_;
+    // Now & next and the stream outlive the parts whose events feed them
+    // (playout's heard item and played buffers, the commercial breaks). The
+    // stream's thread reaches the station only through posted work, which
+    // runs while the stream lives.
+    NowPlayingAnnouncer nowPlaying_;
+    // The stream's title, kept for a stream started later.
+    std::string streamTitle_;
+    // Whether listeners were told of a commercial break that is still on.
+    bool breakAnnounced_ = false;
+    std::unique_ptr<IcecastStream> stream_;
     // Outlives playout, whose output takes its buffers from it.
     TMMDSPPlugin dspPlugin_;
     PluginCommands pluginCommands_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "broadcast/IcecastStream.h"
 #include "console/ConsoleView.h"
 #include "console/playout/PlayoutCommands.h"
 #include "platform/DateTime.h"
@@ -54,6 +55,10 @@ public:
     virtual void EnableRackButtons(bool up, bool down) = 0;
     // The check of "&Run Scheduled Events".
     virtual void ShowRunScheduledEvents(bool checked) = 0;
+
+    // --- The stream ---
+    // The stream indicator: connected, retrying or off.
+    virtual void ShowStreamState(StreamState state) = 0;
 
     // --- Start-up steps the window carries out ---
     virtual void LoadScheduleFile(const std::string& path) = 0;

@@ -87,6 +87,11 @@ TEST(CorvaneSettings, EveryValueSurvivesASaveAndReload) {
             s.CueLevel = -48;
             s.SegueLevel = -12.5;
         },
+        [](auto& s) {
+            s.NowPlaying = {"/var/www/now.txt", "%title%\\n%artist%", "127.0.0.1:5555", "Pop;Rock", "Ads",
+                            "Radio Corvane"};
+        },
+        [](auto& s) { s.Stream = {true, "stream.example", 8080, "/live", "dj", "p=w;d", "opus", 96}; },
     };
     for (size_t i = 0; i < std::size(changes); ++i) {
         CorvaneSettings s = CorvaneSettings::Defaults(Folder);

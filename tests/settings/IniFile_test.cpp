@@ -156,16 +156,29 @@ TEST(IniFile, SaveReplacesTheFileAtomicallyAndLoadReadsItBack) {
     EXPECT_EQ(entries, 1) << "no temporary file is left behind";
 }
 
-// A file holding a password is its owner's alone, also when it was not before.
-TEST(IniFile, SavedForItsOwnerOnlyTheFileLosesTheOthersRights) {
+// A file that holds a password loses every permission of group and others,
+// whatever it had; a plain save keeps what the file had.
+TEST(IniFile, AnOwnerOnlySaveTakesReadingAwayFromEveryoneElse) {
     TempFolder folder;
     const auto path = folder / "corvane.ini";
-    WriteText(path, "[Corvane_Library]\nServer=x\n");
-    ::chmod(path.c_str(), 0664);
-    IniFile::Load(path).Save(path, IniFile::Access::OwnerOnly);
-    struct stat st {};
-    ASSERT_EQ(::stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    const struct {
+        mode_t before;
+        IniFileAccess access;
+        mode_t after;
+    } cases[] = {{0644, IniFileAccess::OwnerOnly, 0600},
+                 {0664, IniFileAccess::OwnerOnly, 0600},
+                 {0600, IniFileAccess::AsBefore, 0600},
+                 {0644, IniFileAccess::AsBefore, 0644}};
+    for (const auto& c : cases) {
+        WriteText(path, "[Corvane_Stream]\n");
+        ::chmod(path.c_str(), c.before);
+        IniFile ini = IniFile::Load(path);
+        ini.WriteString("Corvane_Stream", "Password", "secret");
+        ini.Save(path, c.access);
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, c.after) << std::oct << c.before;
+    }
 }
 
 TEST(IniFile, FailuresAreReportedAndLeaveTheOldFileIntact) {

@@ -148,6 +148,8 @@ public:
     // The item the listener hears and the one after it (0: none): the output
     // plays the item on air about a queue's length later.
     int HeardItem() const;
+    // The item the item display names now, if any.
+    const std::optional<HeardItemDisplay::Item>& HeardItemShown() const { return heard_.Shown(); }
     int HeardNextItem() const;
     int ItemLength() const { return FItemLength; }
     int Remaining() const { return FRemaining; }

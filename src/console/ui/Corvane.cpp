@@ -10,6 +10,7 @@
 #include "console/ui/TfrmQelSplash.h"
 #include "library/FileTypeRegistration.h"
 #include "platform/DataFolder.h"
+#include "platform/ProgramFolderLock.h"
 #include "platform/ProgramOptions.h"
 #include "platform/qt/QtClock.h"
 #include "platform/qt/QtDispatcher.h"
@@ -72,6 +73,16 @@ int main(int argc, char** argv) {
     if (dataFolder.folder.empty()) {
         splash.reset();
         QMessageBox::critical(nullptr, "Vantor Corvane", QString::fromStdString(dataFolder.error));
+        return 1;
+    }
+    // Held until the program ends: corvane-import refuses to write these
+    // tables meanwhile, and the console does not start while an import does.
+    auto folderLock = corvane::ProgramFolderLock::Take(dataFolder.folder, "Corvane");
+    if (const auto* why = std::get_if<std::string>(&folderLock)) {
+        splash.reset();
+        QMessageBox::critical(nullptr, "Vantor Corvane",
+                              QString::fromStdString("The console cannot start: its data folder " +
+                                                     dataFolder.folder.string() + " is " + *why + "."));
         return 1;
     }
     corvane::QtClock clock;

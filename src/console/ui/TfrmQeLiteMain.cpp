@@ -73,6 +73,8 @@ TfrmQeLiteMain::TfrmQeLiteMain(Station& station, TrayUse tray, QWidget* parent)
     libraryStatus_ = new QLabel("Library: local", this);
     libraryStatus_->setObjectName("LibraryStatus");
     statusBar()->addPermanentWidget(libraryStatus_);
+    streamIndicator_ = new StreamIndicator(this);
+    statusBar()->addPermanentWidget(streamIndicator_);
 
     BuildPages();
     BuildMenus();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "broadcast/ui/StreamIndicator.h"
 #include "console/displays/ConsoleDisplays.h"
 #include "console/ui/ConsoleLibrary.h"
 #include "console/ui/ScheduleEditing.h"
@@ -75,6 +76,8 @@ public:
     // Nullptr on a desktop without a tray area.
     QSystemTrayIcon* Tray() { return rxTray; }
     QString StatusText(int panel) const;
+    // The stream's light on the status bar.
+    StreamIndicator& StreamLight() { return *streamIndicator_; }
     const GridAppearance& GridLook() const { return gridAppearance_; }
     void SetGridLook(const GridAppearance& appearance);
     QWidget& ClockPanel();
@@ -183,6 +186,7 @@ private:
     std::string LongDayName(TDateTime when) const override;
     void EnableRackButtons(bool up, bool down) override;
     void ShowRunScheduledEvents(bool checked) override;
+    void ShowStreamState(StreamState state) override;
     void LoadScheduleFile(const std::string& path) override { scheduleEditing_->LoadScheduleFile(path); }
     void RefreshRecentPlayLists() override;
     void ShowFirstRunWizard() override;
@@ -240,6 +244,7 @@ private:
     QLabel* statusPanels_[2] = {nullptr, nullptr};
     // Where the audio library stands: local, shared, or offline with changes waiting.
     QLabel* libraryStatus_ = nullptr;
+    StreamIndicator* streamIndicator_ = nullptr;
     QLabel* pnlCartRackLabel = nullptr;
     ScheduleRowDelegate* rowDelegate_ = nullptr;
     // Playout's commands, key preview and meters; gone before the meter panel.

@@ -131,6 +131,10 @@ void TfrmQeLiteMain::ShowRunScheduledEvents(bool checked) {
     eventsPage_->ShowRunScheduledEvents(checked);
 }
 
+void TfrmQeLiteMain::ShowStreamState(StreamState state) {
+    streamIndicator_->Show(state);
+}
+
 // --- Audio rack ---
 
 void TfrmQeLiteMain::BindAudioRackPage() {

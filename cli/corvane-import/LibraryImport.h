@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+// A file the import could not take, and why.
+struct ImportFailure {
+    std::string path;
+    std::string reason;
+};
+
+struct ImportSummary {
+    int files = 0;
+    int imported = 0;
+    // Already in the library: left as they were (measured if they were not).
+    int alreadyInLibrary = 0;
+    int analysed = 0;
+    std::vector<ImportFailure> failed;
+    // Imported, but their loudness could not be measured.
+    std::vector<ImportFailure> notAnalysed;
+};
+
+// The program folder is held by a running console (or another import).
+class FolderInUse : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// What the import has got to: files measured of all found.
+using ImportProgress = std::function<void(int done, int total)>;
+
+// Imports the files and the audio files under the folders named into the
+// library of the program folder `folder`, as the library manager does (tags,
+// durations, a path already in the library is not added again), measures
+// each on worker threads into the folder's loudness store, and writes the
+// library. Throws FolderInUse when a running console holds the folder
+// (nothing is imported then), another error when its tables cannot be read
+// or written.
+ImportSummary ImportIntoLibrary(const std::filesystem::path& folder, const std::vector<std::string>& paths,
+                                const ImportProgress& progress);
+
+} // namespace corvane

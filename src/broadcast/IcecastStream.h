@@ -1,0 +1,95 @@
+#pragma once
+
+#include "broadcast/StreamQueue.h"
+#include "settings/BroadcastSettings.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace corvane {
+
+class Dispatcher;
+struct WaveFormat;
+
+enum class StreamState { Off, Retrying, Connected };
+
+// "Connected", "Retrying", "Off".
+const char* StreamStateText(StreamState state);
+
+// The air sent to an Icecast server: the output's played buffers are copied
+// into a bounded queue (StreamQueue) on the main thread, and the stream's own
+// thread encodes them and sends them with libshout. The air never waits for
+// the stream: when the encoder or the network falls behind, the oldest audio
+// goes and the message list says so. A server that is away or refuses (a
+// wrong password, a mount in use) is told once and tried again every
+// `retry`, until it takes the stream again; audio that comes while no server
+// takes it is not kept for later. The stream's title follows the item heard.
+class IcecastStream {
+public:
+    struct Events {
+        // The state changed; on the main thread.
+        std::function<void(StreamState)> stateChanged;
+        // A line for the message list; on the main thread.
+        std::function<void(const std::string&)> report;
+    };
+    struct Timing {
+        std::chrono::milliseconds retry{2000};
+        // How much audio the queue holds before the oldest goes.
+        std::chrono::milliseconds queue{5000};
+    };
+    struct Counters {
+        uint64_t sentBytes = 0;
+        uint64_t connects = 0;
+    };
+
+    // Starts the stream's thread; `settings` are copied.
+    IcecastStream(const StreamSettings& settings, Dispatcher& dispatcher, Events events, Timing timing);
+    // Ends the connection and joins the thread. Main thread.
+    ~IcecastStream();
+    IcecastStream(const IcecastStream&) = delete;
+    IcecastStream& operator=(const IcecastStream&) = delete;
+
+    // A buffer the output has played (bytes); only 16-bit PCM is streamed.
+    // Main thread; copies and returns.
+    void Air(const uint8_t* bytes, uint32_t length, const WaveFormat* format);
+    // The title listeners see from now on. Any thread.
+    void SetTitle(const std::string& title);
+
+    StreamState State() const { return state_.load(); }
+    // Waits until the stream is in `state` or `bound` passed; tells which.
+    bool WaitForState(StreamState state, std::chrono::milliseconds bound) const;
+    Counters Totals() const;
+    const StreamSettings& Settings() const { return settings_; }
+
+private:
+    class Connection;
+    void Run();
+    void SetState(StreamState state);
+    void Report(const std::string& line);
+    // Waits `pause`, or less when the stream ends.
+    void Pause(std::chrono::milliseconds pause);
+
+    const StreamSettings settings_;
+    Dispatcher& dispatcher_;
+    Events events_;
+    const Timing timing_;
+    std::shared_ptr<std::atomic<bool>> alive_ = std::make_shared<std::atomic<bool>>(true);
+    std::unique_ptr<StreamQueue> queue_;
+
+    mutable std::mutex mutex_;
+    mutable std::condition_variable changed_;
+    bool stopping_ = false;
+    std::string title_;
+    uint64_t titleVersion_ = 0;
+    Counters totals_;
+    std::atomic<StreamState> state_{StreamState::Retrying};
+    std::thread thread_;
+};
+
+} // namespace corvane

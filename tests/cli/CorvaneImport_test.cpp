@@ -1,0 +1,193 @@
+#include "data/TdmQelData.h"
+#include "loudness/LoudnessMeter.h"
+#include "loudness/LoudnessStore.h"
+#include "platform/ProgramFolderLock.h"
+#include "studio/StudioSeams.h"
+#include "support/TempFolder.h"
+#include "support/ToneFiles.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+namespace corvane {
+namespace {
+
+using testing::ReadText;
+using testing::TempFolder;
+using testing::ToneStretch;
+using testing::WriteToneFile;
+
+class ImportTool : public ::testing::Test {
+protected:
+    TempFolder folder;
+    std::filesystem::path station = folder / "station";
+    std::filesystem::path music = folder / "music";
+
+    void SetUp() override {
+        std::filesystem::create_directories(station);
+        std::filesystem::create_directories(music);
+    }
+    // The tool's exit status; stdout goes to "out.txt", stderr to "err.txt".
+    int Run(const std::string& program, const std::string& arguments) {
+        const std::string command = program + " --folder " + station.string() + " " + arguments + " >" +
+                                    (folder / "out.txt").string() + " 2>" + (folder / "err.txt").string();
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    int RunImport(const std::string& arguments) { return Run(CORVANE_IMPORT, arguments); }
+    std::string Out() { return ReadText(folder / "out.txt"); }
+    std::string Err() { return ReadText(folder / "err.txt"); }
+    // The paths of the station's library titles.
+    std::vector<std::string> LibraryPaths() {
+        StudioSeams seams;
+        TdmQelData data(station.string(), "import-test", seams.studio.clock(), seams.prompter,
+                        seams.fileDialogs);
+        data.OpenTables();
+        std::vector<std::string> paths;
+        Table& library = data.cdsAudioLibrary;
+        for (library.First(); !library.Eof(); library.Next())
+            paths.push_back(library.FieldByName("LocalPathToFile").AsString());
+        for (Table* table : data.SavedTables())
+            table->SetWriteOnClose(WriteOnClose::No);
+        return paths;
+    }
+};
+
+// Files and folders go into the library with their loudness measured; a
+// file that is no audio is named with its reason and makes the exit status
+// non-zero; a second import of the same files adds nothing.
+TEST_F(ImportTool, FilesAndFoldersAreImportedAndMeasuredAndFailuresNamed) {
+    const auto a = (music / "a.wav").string();
+    const auto b = (music / "sub" / "b.wav").string();
+    const auto c = (folder / "c.wav").string();
+    std::filesystem::create_directories(music / "sub");
+    WriteToneFile(a, 44100, 2, {{1000, -10, 3000}});
+    WriteToneFile(b, 48000, 1, {{0, 0, 1000}, {500, -20, 2000}});
+    WriteToneFile(c, 44100, 2, {{0, 0, 2000}});
+    testing::WriteText(music / "notes.mp3", "not audio at all, but named like it");
+
+    EXPECT_EQ(RunImport(music.string() + " " + c + " " + (folder / "gone.wav").string()), 1) << Err();
+    EXPECT_NE(
+        Out().find("5 files: 3 imported, 0 already in the library, 2 measured, 1 not measured, 2 failed"),
+        std::string::npos)
+        << Out();
+    EXPECT_NE(Err().find("failed: " + (music / "notes.mp3").string() + ": "), std::string::npos) << Err();
+    EXPECT_NE(Err().find("failed: " + (folder / "gone.wav").string() + ": no such file or folder"),
+              std::string::npos)
+        << Err();
+    EXPECT_NE(Err().find("not measured: " + c + ": the file is silent"), std::string::npos) << Err();
+    // Not a terminal: no progress bar.
+    EXPECT_EQ(Err().find("files/s"), std::string::npos);
+
+    auto paths = LibraryPaths();
+    std::sort(paths.begin(), paths.end());
+    EXPECT_EQ(paths, (std::vector<std::string>{c, a, b}));
+    LoudnessStore store(station / LoudnessStoreFileName);
+    ASSERT_TRUE(store.FindAnalysis(a));
+    EXPECT_NEAR(store.FindAnalysis(a)->integratedLufs, -10, 0.1);
+    ASSERT_TRUE(store.FindAnalysis(b));
+    EXPECT_NEAR(store.FindAnalysis(b)->cueInMs, 1000, 5);
+
+    EXPECT_EQ(RunImport(a + " " + b), 0) << Err();
+    EXPECT_NE(Out().find("2 files: 0 imported, 2 already in the library, 0 measured"), std::string::npos)
+        << Out();
+    EXPECT_EQ(LibraryPaths().size(), 3u);
+}
+
+// The console holds its folder while it runs: an import then refuses and
+// writes nothing; once the console has gone the import goes ahead.
+TEST_F(ImportTool, AFolderHeldByARunningConsoleIsRefused) {
+    const auto a = (music / "a.wav").string();
+    WriteToneFile(a, 44100, 2, {{1000, -10, 1000}});
+    {
+        auto console = ProgramFolderLock::Take(station, "Corvane");
+        ASSERT_TRUE(std::holds_alternative<std::unique_ptr<ProgramFolderLock>>(console));
+        EXPECT_EQ(RunImport(a), 3);
+        EXPECT_NE(Err().find(station.string() + " is in use by Corvane (process "), std::string::npos)
+            << Err();
+        EXPECT_NE(Err().find("nothing was imported"), std::string::npos) << Err();
+        EXPECT_TRUE(LibraryPaths().empty());
+        EXPECT_FALSE(std::filesystem::exists(station / LoudnessStoreFileName));
+    }
+    EXPECT_EQ(RunImport(a), 0) << Err();
+    EXPECT_EQ(LibraryPaths().size(), 1u);
+}
+
+// Interleaved 16-bit stereo samples of a WAVE file written by the render.
+std::vector<int16_t> ReadRendered(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t data = bytes.find("data");
+    EXPECT_NE(data, std::string::npos);
+    std::vector<int16_t> samples((bytes.size() - data - 8) / 2);
+    std::memcpy(samples.data(), bytes.data() + data + 8, samples.size() * 2);
+    return samples;
+}
+
+// The station as the console plays it, end to end: titles mastered from
+// -8 to -30 LUFS with seconds of silence at their ends are imported,
+// rendered with normalising and cue points on, and heard back: each item
+// within 1 LU of the target and no true peak above the ceiling, and no
+// silence at the joins.
+TEST_F(ImportTool, ImportedTitlesRenderAtTheTargetWithoutSilenceAtTheJoins) {
+    struct Title {
+        double peakDbfs;
+        int headMs, tailMs;
+    };
+    const Title titles[] = {{-8, 2000, 3000}, {-30, 3000, 2000}, {-15, 2500, 2500}, {-22, 2000, 3000}};
+    constexpr int ToneMs = 5000;
+    std::string files;
+    std::vector<std::string> rows;
+    for (size_t i = 0; i < std::size(titles); ++i) {
+        const auto path = (music / ("t" + std::to_string(i) + ".wav")).string();
+        WriteToneFile(path, 44100, 2,
+                      {{0, 0, titles[i].headMs},
+                       {440.0 * (i + 1), titles[i].peakDbfs, ToneMs},
+                       {0, 0, titles[i].tailMs}});
+        rows.push_back(path);
+    }
+    ASSERT_EQ(RunImport(music.string()), 0) << Err();
+    testing::WriteText(station / "corvane.ini", "[Corvane_Audio]\nLoudnessNormalise=1\nUseCuePoints=1\n");
+    {
+        StudioSeams seams;
+        TdmQelData data((folder / "maker").string(), "import-test", seams.studio.clock(), seams.prompter,
+                        seams.fileDialogs);
+        Table& schedule = data.cdsSchedule;
+        schedule.CreateDataSet();
+        for (const auto& path : rows) {
+            schedule.Append();
+            schedule.FieldByName("LocalPathToFile").SetAsString(path);
+            schedule.Post();
+        }
+        schedule.SaveToFile((folder / "show.wsl").string());
+    }
+    ASSERT_EQ(Run(CORVANE_RENDER, (folder / "show.wsl").string() + " " + (folder / "out.wav").string()), 0)
+        << Err();
+    const std::vector<int16_t> heard = ReadRendered(folder / "out.wav");
+    // Items follow each other at their cue points: each lasts its tone.
+    constexpr int64_t FramesPerItem = int64_t{ToneMs} * 44100 / 1000;
+    ASSERT_GE(static_cast<int64_t>(heard.size()), int64_t{4} * FramesPerItem * 2);
+    for (size_t i = 0; i < std::size(titles); ++i) {
+        // The middle of each item, clear of the joins' few ms of rounding.
+        const int64_t from = static_cast<int64_t>(i) * FramesPerItem + 2205;
+        LoudnessMeter meter(2, 44100, {});
+        meter.Add(heard.data() + from * 2, FramesPerItem - 4410);
+        const AnalysisResult r = meter.Result();
+        ASSERT_TRUE(r.Analysed()) << i;
+        EXPECT_NEAR(r.analysis->integratedLufs, -23, 1.0) << "item " << i;
+        EXPECT_LE(r.analysis->truePeakDbtp, -1 + 0.3) << "item " << i;
+    }
+    // No silence of 100 ms from the first sound to the last item's end.
+    int64_t quiet = 0;
+    for (int64_t f = 0; f < 4 * FramesPerItem - 10; ++f) {
+        quiet = std::abs(heard[static_cast<size_t>(2 * f)]) < 33 ? quiet + 1 : 0;
+        ASSERT_LT(quiet, 4410) << "silence at " << f * 1000 / 44100 << " ms";
+    }
+}
+
+} // namespace
+} // namespace corvane
