@@ -1,6 +1,5 @@
 #include "LibraryImport.h"
 
-#include "BlockingDispatcher.h"
 #include "audio/chain/EMMError.h"
 #include "audio/decks/TMMAudioFile.h"
 #include "data/TdmQelData.h"
@@ -8,6 +7,7 @@
 #include "library/AudioFolderScan.h"
 #include "loudness/AnalysisQueue.h"
 #include "loudness/LoudnessStore.h"
+#include "platform/BlockingDispatcher.h"
 #include "platform/ProgramFolderLock.h"
 #include "platform/RegularFile.h"
 #include "settings/CorvaneSettings.h"
@@ -80,7 +80,8 @@ ImportSummary ImportIntoLibrary(const std::filesystem::path& folder, const std::
     AudioFileFacts facts(data);
     LoudnessStore store(folder / LoudnessStoreFileName);
     BlockingDispatcher dispatcher;
-    AnalysisQueue analysis(store, dispatcher, {settings.CueLevel, settings.SegueLevel});
+    AnalysisQueue analysis(store, dispatcher);
+    const CueThresholds thresholds{settings.CueLevel, settings.SegueLevel};
 
     ImportSummary summary;
     const std::vector<std::string> files = FilesToImport(paths, summary.failed);
@@ -116,7 +117,7 @@ ImportSummary ImportIntoLibrary(const std::filesystem::path& folder, const std::
             }
             // The measuring runs beside the next files' tags and lengths.
             if (store.NeedsAnalysis(path))
-                analysis.Add({path});
+                analysis.Add({path}, thresholds);
             else
                 ++notMeasured;
         }

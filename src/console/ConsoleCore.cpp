@@ -444,6 +444,15 @@ void ConsoleCore::ApplyProperties(const PropertiesValues& v) {
     settings_.AutoCrossFade = v.autoCrossFade;
     SetDisplayClock(v.displayClock);
     settings_.PreviewDevice = v.previewDevice;
+    const LoudnessValues& l = v.loudness;
+    settings_.LoudnessNormalise = l.normalise;
+    settings_.LoudnessTarget = l.target;
+    settings_.TruePeakCeiling = l.truePeakCeiling;
+    settings_.CommercialLoudnessTarget = l.commercialTarget;
+    settings_.CartLoudnessTarget = l.cartTarget;
+    settings_.UseCuePoints = l.useCuePoints;
+    settings_.CueLevel = l.cueLevel;
+    settings_.SegueLevel = l.segueLevel;
     SaveSettings();
 }
 

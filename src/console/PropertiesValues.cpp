@@ -19,6 +19,8 @@ PropertiesValues PropertiesValues::FromSettings(const CorvaneSettings& s,
     v.autoCrossFade = s.AutoCrossFade;
     v.displayClock = s.DisplayClock;
     v.previewDevice = s.PreviewDevice;
+    v.loudness = {s.LoudnessNormalise,  s.LoudnessTarget, s.TruePeakCeiling, s.CommercialLoudnessTarget,
+                  s.CartLoudnessTarget, s.UseCuePoints,   s.CueLevel,        s.SegueLevel};
     return v;
 }
 

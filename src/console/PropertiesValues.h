@@ -2,9 +2,25 @@
 
 #include "settings/CorvaneSettings.h"
 
+#include <optional>
 #include <string>
 
 namespace corvane {
+
+// The Loudness page: the loudness and cue point settings of the audio
+// section as they stand (numbers in LUFS, dBTP, dBFS and LU).
+struct LoudnessValues {
+    bool normalise = false;
+    double target = -23;
+    double truePeakCeiling = -1;
+    // None: as the titles' target.
+    std::optional<double> commercialTarget;
+    std::optional<double> cartTarget;
+    bool useCuePoints = false;
+    double cueLevel = -40;
+    double segueLevel = -15;
+    friend bool operator==(const LoudnessValues&, const LoudnessValues&) = default;
+};
 
 // What the Properties dialog shows and the operator confirms: the check
 // boxes and the texts of its edits, before any conversion.
@@ -23,6 +39,7 @@ struct PropertiesValues {
     bool autoCrossFade = false;
     bool displayClock = true;
     std::string previewDevice; // "" for the system's default output
+    LoudnessValues loudness;
 
     // The values the dialog opens with: the in-memory settings and the rack
     // file the audio rack holds.

@@ -50,8 +50,17 @@ void LibraryManager::ImportCurrentScanRow() {
     Table& scan = data_.cdsFileScan;
     if (scan.IsEmpty())
         return;
-    if (facts_.AddFileToLibrary(scan.FieldByName("PathToFile").AsString()))
+    if (AddFile(scan.FieldByName("PathToFile").AsString()))
         scan.Delete();
+}
+
+bool LibraryManager::AddFile(const std::string& path) {
+    const int titles = data_.cdsAudioLibrary.Active() ? data_.cdsAudioLibrary.RecordCount() : 0;
+    const bool leavesScanList = facts_.AddFileToLibrary(path);
+    // A duplicate the operator let go adds no title.
+    if (hooks_.Imported && data_.cdsAudioLibrary.RecordCount() > titles)
+        hooks_.Imported(path);
+    return leavesScanList;
 }
 
 void LibraryManager::ImportScanEntries(const std::vector<Bookmark>& selected) {
@@ -102,7 +111,7 @@ FileDialogRequest LibraryManager::UploadDialog() {
 void LibraryManager::UploadAudioFile() {
     const auto path = seams_.fileDialogs.OpenFile(UploadDialog());
     if (path)
-        facts_.AddFileToLibrary(*path);
+        AddFile(*path);
 }
 
 void LibraryManager::PlayScanEntry() {

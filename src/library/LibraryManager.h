@@ -29,6 +29,8 @@ public:
         std::function<bool()> OnAir;
         // Lets pending window messages be handled between imported files.
         std::function<void()> ProcessPendingMessages;
+        // A file has become a library title (its loudness is measured then).
+        std::function<void(const std::string& path)> Imported;
     };
 
     LibraryManager(TdmQelData& data, AudioFileFacts& facts, Seams seams, Hooks hooks);
@@ -65,6 +67,8 @@ public:
 
 private:
     void ImportCurrentScanRow();
+    // AddFileToLibrary, and the hook for a file the library took.
+    bool AddFile(const std::string& path);
     void DeleteRows(Table& table, const std::vector<Bookmark>& selected);
 
     TdmQelData& data_;

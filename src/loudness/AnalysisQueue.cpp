@@ -5,12 +5,19 @@
 #include "platform/Dispatcher.h"
 
 #include <algorithm>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace corvane {
 
-AnalysisQueue::AnalysisQueue(LoudnessStore& store, Dispatcher& dispatcher, CueThresholds thresholds,
-                             int workers)
-    : store_(store), dispatcher_(dispatcher), thresholds_(thresholds) {
+namespace {
+
+constexpr int WorkerNiceness = 10;
+
+} // namespace
+
+AnalysisQueue::AnalysisQueue(LoudnessStore& store, Dispatcher& dispatcher, int workers)
+    : store_(store), dispatcher_(dispatcher) {
     if (workers <= 0)
         workers = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 2u));
     for (int i = 0; i < workers; ++i)
@@ -26,18 +33,14 @@ AnalysisQueue::~AnalysisQueue() {
     wake_.notify_all();
     for (std::thread& t : workers_)
         t.join();
-    *alive_ = false;
 }
 
-void AnalysisQueue::Add(const std::vector<std::string>& paths) {
-    int added = 0;
+void AnalysisQueue::Add(const std::vector<std::string>& paths, const CueThresholds& thresholds) {
+    const int added = static_cast<int>(paths.size());
     {
         std::lock_guard guard(lock_);
         for (const std::string& path : paths)
-            if (std::find(waiting_.begin(), waiting_.end(), path) == waiting_.end()) {
-                waiting_.push_back(path);
-                ++added;
-            }
+            waiting_.push_back({path, thresholds});
     }
     progress_.total += added;
     wake_.notify_all();
@@ -59,39 +62,51 @@ void AnalysisQueue::Cancel() {
 
 // Worker thread: measure, keep the result, tell the main thread.
 void AnalysisQueue::Work() {
+    // Below the main thread, which feeds the output: a busy machine delays
+    // the measuring, never the audio. (Linux keeps a niceness per thread.)
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), WorkerNiceness);
     for (;;) {
-        std::string path;
+        Waiting next;
         {
             std::unique_lock guard(lock_);
             wake_.wait(guard, [this] { return stopping_ || !waiting_.empty(); });
             if (stopping_)
                 return;
-            path = std::move(waiting_.front());
+            next = std::move(waiting_.front());
             waiting_.pop_front();
         }
-        // The version is taken before decoding: a file changed meanwhile is
-        // stored under its old version and so measured again next time.
-        const auto version = CurrentFileVersion(path);
-        AnalysisResult result = AnalyseAudioFile(path, thresholds_);
-        if (version) {
-            try {
-                store_.Save(path, *version, result);
-            } catch (const std::exception& e) {
-                result = AnalysisResult::NotAnalysed(e.what());
-            }
-        }
-        dispatcher_.Post(
-            [this, path = std::move(path), result = std::move(result), alive = std::weak_ptr<bool>(alive_)] {
-                const auto live = alive.lock();
-                if (!live || !*live)
-                    return;
-                ++progress_.done;
-                if (OnAnalysed)
-                    OnAnalysed(path, result);
-                if (OnProgress)
-                    OnProgress(progress_);
-            });
+        PostDone(next.path, Measure(next));
     }
+}
+
+std::optional<AnalysisResult> AnalysisQueue::Measure(const Waiting& title) {
+    try {
+        if (!store_.NeedsAnalysis(title.path))
+            return std::nullopt;
+        // The version is taken before decoding: a file changed meanwhile is
+        // kept under its old version and so measured again next time.
+        const auto version = CurrentFileVersion(title.path);
+        AnalysisResult result = AnalyseAudioFile(title.path, title.thresholds);
+        if (version)
+            store_.Save(title.path, *version, result);
+        return result;
+    } catch (const std::exception& e) {
+        // The store could not be read or written; the title stays unmeasured.
+        return AnalysisResult::NotAnalysed(e.what());
+    }
+}
+
+void AnalysisQueue::PostDone(std::string path, std::optional<AnalysisResult> result) {
+    dispatcher_.Post(
+        [this, path = std::move(path), result = std::move(result), alive = std::weak_ptr<bool>(alive_)] {
+            if (alive.expired())
+                return;
+            ++progress_.done;
+            if (result && OnAnalysed)
+                OnAnalysed(path, *result);
+            if (OnProgress)
+                OnProgress(progress_);
+        });
 }
 
 } // namespace corvane

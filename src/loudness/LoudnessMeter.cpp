@@ -77,7 +77,7 @@ AnalysisResult LoudnessMeter::Result() const {
         return AnalysisResult::NotAnalysed("the file holds no audio");
     double integrated = -HUGE_VAL;
     ebur128_loudness_global(state_.get(), &integrated);
-    if (!std::isfinite(integrated) || firstLoudFrame_ < 0)
+    if (!std::isfinite(integrated))
         return AnalysisResult::NotAnalysed("the file is silent");
     LoudnessAnalysis a;
     a.integratedLufs = integrated;
@@ -92,8 +92,12 @@ AnalysisResult LoudnessMeter::Result() const {
     }
     a.truePeakDbtp = 20.0 * std::log10(peak);
     a.durationMs = static_cast<int>(FramesToMs(frames_, rate_, false));
-    a.cueInMs = static_cast<int>(FramesToMs(firstLoudFrame_, rate_, false));
-    a.cueOutMs = std::min(a.durationMs, static_cast<int>(FramesToMs(lastLoudFrame_ + 1, rate_, true)));
+    // A title quieter than the cue level throughout keeps its whole length.
+    const bool crossesCueLevel = firstLoudFrame_ >= 0;
+    a.cueInMs = crossesCueLevel ? static_cast<int>(FramesToMs(firstLoudFrame_, rate_, false)) : 0;
+    a.cueOutMs = crossesCueLevel
+                     ? std::min(a.durationMs, static_cast<int>(FramesToMs(lastLoudFrame_ + 1, rate_, true)))
+                     : a.durationMs;
 
     // The segue point: after the last reading at or above the level the
     // title stays below it. None when that reading is at cue-out, and never

@@ -12,7 +12,8 @@ Station::Station(Seams seams, StationDevices devices, StationSetup setup)
     : seams_(seams), devices_(std::move(devices)), registerFileTypes_(std::move(setup.registerFileTypes)),
       data_(setup.dataFolder.string(), setup.programName, seams.clock, seams.prompter, seams.fileDialogs),
       core_(seams, data_, *this, setup.dataFolder, *this),
-      loudness_(core_.ProgramFolder() / LoudnessStoreFileName),
+      loudness_(core_.ProgramFolder() / LoudnessStoreFileName), analysisQueue_(loudness_, seams.dispatcher),
+      libraryAnalysis_(data_, analysisQueue_, core_.Settings()),
       nowPlaying_(core_.Settings().NowPlaying, {[this](const std::string& line) { AddMessage(line); },
                                                 [this](const std::string& title) {
                                                     streamTitle_ = title;

@@ -12,7 +12,9 @@
 #include "data/TdmQelData.h"
 #include "events/EventHost.h"
 #include "events/ScheduledEvents.h"
+#include "library/LibraryAnalysis.h"
 #include "libraryserver/LibraryReplica.h"
+#include "loudness/AnalysisQueue.h"
 #include "loudness/LoudnessStore.h"
 #include "platform/Seams.h"
 #include "rack/TAudioRack.h"
@@ -81,6 +83,9 @@ public:
     // The titles' measurements ("loudness.db" in the data folder), which
     // playout applies as the settings say.
     LoudnessStore& Loudness() { return loudness_; }
+    // Measures the titles the library imports, and the whole library on
+    // demand, on worker threads into that store.
+    LibraryAnalysis& TitleAnalysis() { return libraryAnalysis_; }
     TPlayoutConsole& Playout() { return playout_; }
     // Between MMRingBuffer1 and mmAudioOut; disabled until a plug-in starts.
     TMMDSPPlugin& DspPlugin() { return dspPlugin_; }
@@ -216,6 +221,9 @@ private:
     TdmQelData data_;
     ConsoleCore core_;
     LoudnessStore loudness_;
+    // Its workers end before the store they write goes.
+    AnalysisQueue analysisQueue_;
+    LibraryAnalysis libraryAnalysis_;
     // Now & next and the stream outlive the parts whose events feed them
     // (playout's heard item and played buffers, the commercial breaks). The
     // stream's thread reaches the station only through posted work, which

@@ -9,11 +9,13 @@
 #include "studio/StudioSeams.h"
 #include "support/TempFolder.h"
 
+#include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QHeaderView>
-#include <QPixmapCache>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QPixmapCache>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -201,6 +203,43 @@ TEST(TfrmQeLiteMain, PropertiesTakeDigitsOnlyAndOkAppliesAndSaves) {
     EXPECT_EQ(s.FadeInDefault, 5000);
     EXPECT_EQ(w.console->Core().CurrentRackFile(), "/racks/evening.rck");
     EXPECT_NE(ReadText(w.folder / "corvane.ini").find("FadeOutDefault=50\n"), std::string::npos);
+}
+
+// The Loudness page shows the audio section's loudness settings and Ok
+// writes them to "corvane.ini"; the bottom of a commercial or cart target is
+// "Same as titles", which writes no target of its own.
+TEST(TfrmQeLiteMain, PropertiesLoudnessPageAppliesAndSavesTheAudioSection) {
+    Window w;
+    TfrmQelProperties dialog(w.console->Core(), w.studio.fileDialogs, w.console.get());
+    auto* normalise = dialog.findChild<QCheckBox*>("chkLoudnessNormalise");
+    auto* cues = dialog.findChild<QCheckBox*>("chkUseCuePoints");
+    auto* target = dialog.findChild<QDoubleSpinBox*>("edtLoudnessTarget");
+    auto* ceiling = dialog.findChild<QDoubleSpinBox*>("edtTruePeakCeiling");
+    auto* commercials = dialog.findChild<QDoubleSpinBox*>("edtCommercialLoudnessTarget");
+    auto* carts = dialog.findChild<QDoubleSpinBox*>("edtCartLoudnessTarget");
+    ASSERT_TRUE(normalise && cues && target && ceiling && commercials && carts);
+    EXPECT_FALSE(normalise->isChecked());
+    EXPECT_FALSE(cues->isChecked());
+    EXPECT_EQ(target->value(), -23);
+    EXPECT_EQ(commercials->text(), "Same as titles");
+    normalise->setChecked(true);
+    cues->setChecked(true);
+    target->setValue(-16);
+    ceiling->setValue(-2);
+    commercials->setValue(-20);
+
+    dialog.findChild<QPushButton*>("btnOk")->click();
+    const CorvaneSettings& s = w.console->Core().Settings();
+    EXPECT_TRUE(s.LoudnessNormalise);
+    EXPECT_TRUE(s.UseCuePoints);
+    EXPECT_EQ(s.LoudnessTarget, -16);
+    EXPECT_EQ(s.TruePeakCeiling, -2);
+    EXPECT_EQ(s.CommercialLoudnessTarget, -20.0);
+    EXPECT_FALSE(s.CartLoudnessTarget);
+    const std::string ini = ReadText(w.folder / "corvane.ini");
+    for (const char* line : {"LoudnessNormalise=1\n", "UseCuePoints=1\n", "LoudnessTarget=-16\n",
+                             "CommercialLoudnessTarget=-20\n", "CartLoudnessTarget=\n"})
+        EXPECT_NE(ini.find(line), std::string::npos) << line;
 }
 
 TEST(TfrmQeLiteMain, ClosingSavesTheSettingsAndTheGridKeepsItsColumns) {

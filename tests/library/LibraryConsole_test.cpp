@@ -104,6 +104,30 @@ TEST(LibraryConsole, TheWizardsAutoScanOpensTheManagerAndRunsItsScan) {
     wizard->close();
 }
 
+// The loudness is wired through the console: the wizard's library step opens
+// the Properties (whose Loudness page holds the settings), and the library
+// manager offers "Analyse Library" over the station's measuring.
+TEST(LibraryConsole, TheWizardOffersTheLoudnessSettingsAndTheManagerAnalysesTheLibrary) {
+    Window w;
+    w.console->Dialogs().ShowFirstRunWizard();
+    auto* wizard = w.console->findChild<TfrmQelConfigWizard*>();
+    ASSERT_NE(wizard, nullptr);
+    QPushButton* loudness = wizard->TaskButton("btnLoudness");
+    ASSERT_NE(loudness, nullptr);
+    ASSERT_TRUE(loudness->isEnabled());
+    bool pageShown = false;
+    testing::WhenShown<TfrmQelProperties>([&](TfrmQelProperties& properties) {
+        pageShown = properties.findChild<QWidget*>("tsLoudness") != nullptr;
+        properties.reject();
+    });
+    loudness->click();
+    EXPECT_TRUE(testing::EventsUntil([&] { return pageShown; }));
+    wizard->close();
+
+    TfrmQelFileImport& manager = w.console->OpenAudioLibrary(TfrmQeLiteMain::LibraryOpening::Plain);
+    EXPECT_TRUE(manager.Command("actAnalyseLibrary")->isVisible());
+}
+
 TEST(LibraryConsole, ThePlayListManagersTitleDetailsFollowItWithoutBlockingAndCloseWithIt) {
     Window w;
     QPointer<TfrmQelTitleDetail> details;

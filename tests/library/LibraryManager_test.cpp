@@ -11,7 +11,8 @@ protected:
     LibraryManager Manager() {
         return LibraryManager(data, facts, s.seams(),
                               {[this](const std::string& p) { previewed.push_back(p); },
-                               [this] { return onAir; }, [this] { ++pumped; }});
+                               [this] { return onAir; }, [this] { ++pumped; },
+                               [this](const std::string& p) { imported.push_back(p); }});
     }
     std::vector<Bookmark> ScanRows(std::initializer_list<int> positions) {
         std::vector<Bookmark> rows;
@@ -26,6 +27,8 @@ protected:
     std::vector<std::string> previewed;
     bool onAir = false;
     int pumped = 0;
+    // The files that became titles (and so are measured).
+    std::vector<std::string> imported;
 };
 
 TEST_F(LibraryManagerTest, OpeningListsTheLibraryByTitleIgnoringCase) {
@@ -55,6 +58,8 @@ TEST_F(LibraryManagerTest, ImportsTheCurrentEntryOrEachSelectedOneAndDropsThemFr
     EXPECT_EQ(data.cdsAudioLibrary.RecordCount(), 3);
     EXPECT_EQ(pumped, 2);
     EXPECT_EQ(ScanPaths(), (std::vector<std::string>{folder.File("three.wav")}));
+    EXPECT_EQ(imported, (std::vector<std::string>{folder.File("one.wav"), folder.File("two.wav"),
+                                                  folder.File("four.wav")}));
 }
 
 TEST_F(LibraryManagerTest, TheDuplicateQuestionDecidesWhetherTheEntryLeavesTheScanList) {
@@ -75,6 +80,7 @@ TEST_F(LibraryManagerTest, TheDuplicateQuestionDecidesWhetherTheEntryLeavesTheSc
     manager.ImportScanEntries({});
     EXPECT_EQ(ScanPaths(), (std::vector<std::string>{path + "-other"}));
     EXPECT_EQ(data.cdsAudioLibrary.RecordCount(), 1);
+    EXPECT_TRUE(imported.empty()) << "a duplicate adds no title to measure";
 }
 
 TEST_F(LibraryManagerTest, RemovingScanEntriesDoesNotAskRemovingTitlesDoes) {
@@ -110,6 +116,7 @@ TEST_F(LibraryManagerTest, UploadAddsOneFileAndLeavesTheScanListAlone) {
     manager.UploadAudioFile(); // cancelled
     EXPECT_EQ(data.cdsAudioLibrary.RecordCount(), 1);
     EXPECT_EQ(ScanPaths(), (std::vector<std::string>{path}));
+    EXPECT_EQ(imported, (std::vector<std::string>{path}));
     ASSERT_EQ(s.fileDialogs.Requests().size(), 2u);
     EXPECT_EQ(s.fileDialogs.Requests()[0].defaultExtension, "mp3");
     EXPECT_EQ(s.fileDialogs.Requests()[0].filter, LibraryManager::UploadDialog().filter);

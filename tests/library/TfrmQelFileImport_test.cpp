@@ -1,4 +1,5 @@
 #include "LibraryFixture.h"
+#include "library/LibraryAnalysis.h"
 #include "library/WidgetTestApplication.h"
 #include "library/ui/DescriptionPreviewDelegate.h"
 #include "library/ui/GroupByPanel.h"
@@ -8,6 +9,10 @@
 #include "library/ui/TfrmQelFileImport.h"
 #include "library/ui/TfrmQelScanLocal.h"
 #include "library/ui/TfrmQelTitleDetail.h"
+#include "loudness/LoudnessStore.h"
+#include "platform/BlockingDispatcher.h"
+#include "settings/CorvaneSettings.h"
+#include "support/ToneFiles.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,6 +22,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableView>
 #include <QToolButton>
@@ -414,6 +420,88 @@ TEST_F(FileImportWindow, TitleDetailsFollowTheLibraryCursorAndEditInPlace) {
     EXPECT_EQ(name->text(), "second.wav");
     details.Inspector().Edit("TitleName", "Second Song");
     EXPECT_EQ(data.cdsAudioLibrary.FieldByName("TitleName").AsString(), "Second Song");
+}
+
+} // namespace
+} // namespace corvane
+
+namespace corvane {
+namespace {
+
+// "Analyse Library" hands every title to the workers and shows the progress
+// with Cancel; the window and its grid stay usable meanwhile, and the
+// progress goes when every title is measured. Titles the manager imports
+// are measured too.
+class AnalyseLibraryWindow : public FileImportWindow {
+protected:
+    LoudnessStore store{folder.Path() / LoudnessStoreFileName};
+    BlockingDispatcher results;
+    AnalysisQueue queue{store, results};
+    CorvaneSettings settings = CorvaneSettings::Defaults(folder.Path());
+    LibraryAnalysis analysis{data, queue, settings};
+};
+
+TEST_F(AnalyseLibraryWindow, AnalyseLibraryMeasuresEveryTitleWithProgressAndImportsAreMeasured) {
+    std::vector<std::string> paths;
+    for (const char* name : {"a.wav", "b.wav", "c.wav"}) {
+        paths.push_back(folder.File(name));
+        testing::WriteToneFile(paths.back(), 22050, 2, {{1000, -12, 1500}});
+        facts.AddFileToLibrary(paths.back());
+    }
+    FileImportLinks links;
+    links.analysis = &analysis;
+    links.rules.Imported = [this](const std::string& path) { analysis.Imported(path); };
+    TfrmQelFileImport window(data, facts, s.seams(), std::move(links));
+    window.show();
+    QAction* analyse = window.Command("actAnalyseLibrary");
+    ASSERT_NE(analyse, nullptr);
+    EXPECT_EQ(analyse->text(), "Analyse &Library");
+    analyse->trigger();
+    auto* progress = window.findChild<QProgressDialog*>("frmAnalyseLibrary");
+    ASSERT_NE(progress, nullptr);
+    EXPECT_FALSE(progress->isModal());
+    EXPECT_EQ(progress->maximum(), 3);
+    while (analysis.Running())
+        results.RunPosted(true);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(window.findChild<QProgressDialog*>("frmAnalyseLibrary"), nullptr) << "gone when done";
+    for (const auto& path : paths)
+        EXPECT_NEAR(store.FindAnalysis(path)->integratedLufs, -12, 0.1) << path;
+
+    // An upload is measured as it becomes a title.
+    const std::string picked = folder.File("picked.wav");
+    testing::WriteToneFile(picked, 22050, 2, {{1000, -20, 1500}});
+    s.fileDialogs.Choose({picked});
+    window.Command("actUploadAudioFile")->trigger();
+    while (analysis.Running())
+        results.RunPosted(true);
+    ASSERT_TRUE(store.FindAnalysis(picked));
+    EXPECT_NEAR(store.FindAnalysis(picked)->integratedLufs, -20, 0.1);
+}
+
+// Cancel drops the titles not yet begun and closes the progress.
+TEST_F(AnalyseLibraryWindow, CancelDropsTheTitlesNotYetBegun) {
+    for (int i = 0; i < 40; ++i) {
+        const std::string path = folder.File("t" + std::to_string(i) + ".wav");
+        testing::WriteToneFile(path, 22050, 2, {{1000, -12, 1000}});
+        facts.AddFileToLibrary(path);
+    }
+    FileImportLinks links;
+    links.analysis = &analysis;
+    TfrmQelFileImport window(data, facts, s.seams(), std::move(links));
+    window.show();
+    window.Command("actAnalyseLibrary")->trigger();
+    auto* progress = window.findChild<QProgressDialog*>("frmAnalyseLibrary");
+    ASSERT_NE(progress, nullptr);
+    auto* cancel = progress->findChild<QPushButton*>();
+    ASSERT_NE(cancel, nullptr);
+    EXPECT_EQ(cancel->text(), "Cancel");
+    cancel->click();
+    while (analysis.Running())
+        results.RunPosted(true);
+    EXPECT_LT(analysis.Progress().total, 40);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(window.findChild<QProgressDialog*>("frmAnalyseLibrary"), nullptr);
 }
 
 } // namespace

@@ -86,6 +86,8 @@ INSTANTIATE_TEST_SUITE_P(
             "QuietEndsCountAsSilence", {{100, -50, 2000}, {100, -10, 4000}, {100, -45, 2000}}, 2000, 6000},
         CueCase{
             "AudioJustAboveTheLevelCounts", {{100, -35, 1000}, {100, -10, 4000}, {100, -38, 1500}}, 0, 6500},
+        // Quiet throughout is not silent: the whole title plays.
+        CueCase{"QuieterThanTheLevelThroughout", {{0, 0, 1000}, {100, -45, 3000}}, 0, 4000},
         CueCase{"SilenceInsideStaysInside",
                 {{0, 0, 500}, {100, -10, 2000}, {0, 0, 3000}, {100, -10, 2000}},
                 500,

@@ -88,6 +88,8 @@ WizardActions ConsoleDialogCommands::Actions() {
         actions.ViewAudioLibrary = [this] { c_.commands.Command("actAudioLibrary")->trigger(); };
     if (c_.tools.AutoScanLibrary)
         actions.AutoScan = [this] { c_.tools.AutoScanLibrary(); };
+    if (c_.commands.Implemented("actProperties"))
+        actions.LoudnessSettings = [this] { c_.commands.Command("actProperties")->trigger(); };
     return actions;
 }
 

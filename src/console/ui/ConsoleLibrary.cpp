@@ -2,6 +2,8 @@
 
 #include "audio/device/WaveDevice.h"
 #include "data/TdmQelData.h"
+#include "library/LibraryAnalysis.h"
+#include "library/LibraryAnalysis.h"
 #include "library/LibraryBackup.h"
 #include "library/ui/LibraryRowsMime.h"
 #include "library/ui/TfrmQelFileImport.h"
@@ -95,6 +97,9 @@ TfrmQelFileImport& ConsoleLibrary::Open(Opening opening) {
         links.drag = {LibraryRowsMimeType,
                       [](const std::vector<Bookmark>& rows) { return LibraryRowsMimeData(rows); }};
         links.ShowHelpTopic = links_.ShowHelpTopic;
+        links.analysis = links_.analysis;
+        if (LibraryAnalysis* analysis = links_.analysis)
+            links.rules.Imported = [analysis](const std::string& path) { analysis->Imported(path); };
         fileImport_ = new TfrmQelFileImport(data_, facts_, seams_, std::move(links), &window_);
     }
     TfrmQelFileImport& manager = *fileImport_;

@@ -16,6 +16,7 @@ class QWidget;
 namespace corvane {
 
 class ConsoleCommands;
+class LibraryAnalysis;
 class TdmQelData;
 class TfrmQelFileImport;
 class WaveDevice;
@@ -38,6 +39,8 @@ public:
         std::function<void(const std::vector<Bookmark>& rows, const std::function<void()>& clear)>
             AddTitlesToSchedule;
         std::function<void(const std::string& topic)> ShowHelpTopic;
+        // Measures what the library imports, and the library on demand.
+        LibraryAnalysis* analysis = nullptr;
     };
     // `database` is the "&Database Management" button, when the window has one.
     ConsoleLibrary(QWidget& window, ConsoleCommands& commands, QWidget* database, Seams seams,

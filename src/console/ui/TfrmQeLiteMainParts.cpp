@@ -188,6 +188,7 @@ void TfrmQeLiteMain::BuildLibrary() {
         scheduleEditing_->Editor().AddTitlesToSchedule(rows, clear);
     };
     links.ShowHelpTopic = [this](const std::string& topic) { dialogs_->ShowHelpTopic(topic); };
+    links.analysis = &station_.TitleAnalysis();
     library_ = std::make_unique<ConsoleLibrary>(
         *this, *commands_, findChild<QToolButton*>("btnDatabaseManagement"), seams_, data_, station_.Output(),
         Core().Settings(), tools_, std::move(links));

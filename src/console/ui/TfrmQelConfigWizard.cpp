@@ -45,9 +45,11 @@ TfrmQelConfigWizard::TfrmQelConfigWizard(WizardStart start, WizardActions action
     pages_->addWidget(StepPage(
         Page::AudioLibrary,
         "Build the audio library: let Corvane search your drives for audio files, or look at the titles it "
-        "already knows.",
+        "already knows. Imported titles are measured for loudness: the Properties' Loudness page lets every "
+        "item play at one loudness and skip the silence at its ends.",
         {{"btnAutoScan", {"&Auto-Scan for Audio files", actions_.AutoScan}},
-         {"btnViewLibrary", {"&View Audio Library", actions_.ViewAudioLibrary}}}));
+         {"btnViewLibrary", {"&View Audio Library", actions_.ViewAudioLibrary}},
+         {"btnLoudness", {"&Loudness and Cue Points", actions_.LoudnessSettings}}}));
     pages_->addWidget(
         StepPage(Page::PlayLists,
                  "Make play lists from the library: have Corvane draw titles at random, or build a play list "

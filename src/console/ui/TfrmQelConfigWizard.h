@@ -20,6 +20,7 @@ struct WizardActions {
     std::function<void()> ViewAudioLibrary;    // the audio library window
     std::function<void()> GeneratePlayList;    // the playlist manager, generating
     std::function<void()> OpenPlayListManager; // the playlist manager
+    std::function<void()> LoudnessSettings;    // the Properties, whose Loudness page sets normalising and cue points
 };
 
 // The configuration wizard ("Corvane Wizard -  "): a page-by-page guide

@@ -1,6 +1,7 @@
 #include "console/ui/TfrmQelProperties.h"
 
 #include "console/ConsoleCore.h"
+#include "console/ui/LoudnessPropertiesPage.h"
 #include "platform/ExceptionGuard.h"
 #include "platform/FileDialogs.h"
 
@@ -56,6 +57,8 @@ TfrmQelProperties::TfrmQelProperties(ConsoleCore& core, FileDialogs& fileDialogs
     general->setObjectName("tsGeneral");
     pages->addTab(general, "&General");
     layout->addWidget(pages);
+    loudnessPage_ = new LoudnessPropertiesPage;
+    pages->addTab(loudnessPage_, "L&oudness");
 
     auto* page = new QVBoxLayout(general);
     auto* rack = new QGroupBox("&Audio Rack:", general);
@@ -146,6 +149,7 @@ void TfrmQelProperties::Show(const PropertiesValues& v) {
     chkResume->setChecked(v.attemptResumeOnAudioError);
     chkAutoCommercials->setChecked(v.autoGetCommercials);
     chkDisplayClock->setChecked(v.displayClock);
+    loudnessPage_->Show(v.loudness);
     if (cbPreviewDevice) {
         const int index = cbPreviewDevice->findData(QString::fromStdString(v.previewDevice));
         if (index >= 0) {
@@ -174,6 +178,7 @@ PropertiesValues TfrmQelProperties::Values() const {
     v.attemptResumeOnAudioError = chkResume->isChecked();
     v.autoGetCommercials = chkAutoCommercials->isChecked();
     v.displayClock = chkDisplayClock->isChecked();
+    v.loudness = loudnessPage_->Values();
     v.previewDevice = cbPreviewDevice ? cbPreviewDevice->currentData().toString().toStdString()
                                       : core_.Settings().PreviewDevice;
     return v;

@@ -13,6 +13,7 @@ class QComboBox;
 namespace corvane {
 
 class ConsoleCore;
+class LoudnessPropertiesPage;
 class FileDialogs;
 
 // A fade edit: typed digits only; every other typed character, control
@@ -61,6 +62,7 @@ private:
     QCheckBox* chkAutoCommercials = nullptr;
     QCheckBox* chkDisplayClock = nullptr;
     QComboBox* cbPreviewDevice = nullptr; // only with more than one output
+    LoudnessPropertiesPage* loudnessPage_ = nullptr;
 };
 
 } // namespace corvane

@@ -2,10 +2,12 @@
 
 #include "data/TdmQelData.h"
 #include "library/InspectorRows.h"
+#include "library/LibraryAnalysis.h"
 #include "library/ui/DescriptionPreviewDelegate.h"
 #include "library/ui/GroupByPanel.h"
 #include "library/ui/GroupRowDelegate.h"
 #include "library/ui/GroupedGridModel.h"
+#include "library/ui/LibraryAnalysisProgress.h"
 #include "library/ui/PropertyInspector.h"
 #include "library/ui/TfrmQelAudioVerify.h"
 #include "library/ui/TfrmQelScanLocal.h"
@@ -199,6 +201,20 @@ TfrmQelFileImport::~TfrmQelFileImport() {
     delete inspector_;
 }
 
+void TfrmQelFileImport::AnalyseLibrary() {
+    if (links_.analysis == nullptr)
+        return;
+    if (!analysisProgress_) {
+        analysisProgress_ = new LibraryAnalysisProgress(*links_.analysis, this);
+        analysisProgress_->show();
+        analysisProgress_->Start();
+    }
+    if (analysisProgress_) {
+        analysisProgress_->raise();
+        analysisProgress_->activateWindow();
+    }
+}
+
 QAction* TfrmQelFileImport::AddCommand(const char* name, const QString& caption, const QKeySequence& key,
                                        std::function<void()> work) {
     auto* action = new QAction(caption, this);
@@ -218,6 +234,8 @@ void TfrmQelFileImport::BuildMenus() {
         AddCommand("actUploadAudioFile", "&Upload Audio File", {}, [this] { rules_.UploadAudioFile(); });
     QAction* verify = AddCommand("actVerificationReport", "&Audio File Verification Report", {},
                                  [this] { RunVerificationReport(); });
+    QAction* analyse = AddCommand("actAnalyseLibrary", "Analyse &Library", {}, [this] { AnalyseLibrary(); });
+    analyse->setVisible(links_.analysis != nullptr);
     QAction* pending = AddCommand("actFilesPendingUpload", "&Files Pending Upload", {}, [this] {
         SetScanListShown(Command("actFilesPendingUpload")->isChecked());
     });
@@ -240,7 +258,7 @@ void TfrmQelFileImport::BuildMenus() {
     QMenu* actions = menuBar()->addMenu("&Actions");
     actions->addActions({autoScan, manual});
     QMenu* utilities = menuBar()->addMenu("&Utilities");
-    utilities->addAction(verify);
+    utilities->addActions({verify, analyse});
     QMenu* view = menuBar()->addMenu("&View");
     view->addActions({pending, preview});
 

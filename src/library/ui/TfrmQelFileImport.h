@@ -6,6 +6,7 @@
 #include "platform/Seams.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,6 +21,8 @@ class AudioFileFacts;
 class DescriptionPreviewDelegate;
 class GroupByPanel;
 class GroupedGridModel;
+class LibraryAnalysis;
+class LibraryAnalysisProgress;
 class PropertyInspector;
 class TdmQelData;
 
@@ -34,6 +37,9 @@ struct FileImportLinks {
     TableGridModel::RowDrag drag;
     // "&Help": opens the operator's manual at a topic.
     std::function<void(const std::string& topic)> ShowHelpTopic;
+    // Measures imported titles and, on "Analyse &Library", the whole library
+    // (none: the command is not offered).
+    LibraryAnalysis* analysis = nullptr;
 };
 
 // The library manager "Audio Library - [File Import]": the scan list (shown
@@ -57,6 +63,9 @@ public:
     void AutoScan();
     void AutoScanWhenShown();
     void RunVerificationReport();
+    // "Analyse &Library": measures every title not measured yet, in the
+    // background, with its progress and Cancel (one at a time).
+    void AnalyseLibrary();
 
     QTableView& ScanGrid() { return *dxgScan; }
     QTableView& LibraryGrid() { return *dxgLibrary; }
@@ -106,6 +115,7 @@ private:
     PropertyInspector* inspector_ = nullptr;
     QComboBox* cbSearch = nullptr;
     std::string mountTable_ = MountTablePath;
+    QPointer<LibraryAnalysisProgress> analysisProgress_;
     bool autoScanRequested_ = false;
     bool shownOnce_ = false;
 };

@@ -116,6 +116,40 @@ TEST_F(Deck, StreamEndsWithItsDataOrFourBytesOfSilence) {
     EXPECT_EQ(none.bytes, std::vector<uint8_t>(4, 0));
 }
 
+// A play end before the file's end (a title's cue-out): the deck delivers
+// the data up to it and ends there, its Duration is the play end, and a
+// start further in (cue-in) plays the stretch between. Loading a file again
+// gives back its whole length.
+TEST_F(Deck, APlayEndEndsTheDeckThereAndAStartFurtherInPlaysTheStretch) {
+    const std::string wav = folder.File("a.wav");
+    std::vector<int16_t> ramp(8000);
+    for (size_t i = 0; i < ramp.size(); ++i)
+        ramp[i] = static_cast<int16_t>(i);
+    WriteWave16(wav, 8000, 1, ramp);
+    deck.SetFileName(wav);
+    deck.SetPlayEnd(750);
+    EXPECT_EQ(deck.Duration(), 750);
+    EXPECT_EQ(deck.LoadedLength(), 1000);
+    deck.Seek(250);
+    Play(deck);
+    const auto pulled = Pull(deck, 800, 100);
+    EXPECT_TRUE(pulled.ended);
+    const auto s = pulled.Samples16();
+    ASSERT_GE(s.size(), 4000u);
+    // After the envelope's first ms, the samples from 250 ms (2000) to 750 ms (6000).
+    for (size_t i = 9; i < 4000; ++i)
+        ASSERT_EQ(s[i], static_cast<int16_t>(2000 + i)) << i;
+    for (size_t i = 4000; i < s.size(); ++i)
+        EXPECT_EQ(s[i], 0) << "nothing beyond the play end";
+    EXPECT_LE(s.size(), 4002u);
+
+    deck.StopChain();
+    deck.CloseChain();
+    deck.SetFileName("");
+    deck.SetFileName(wav);
+    EXPECT_EQ(deck.Duration(), 1000);
+}
+
 TEST_F(Deck, VolumeAndPanningScaleTheSides) {
     const std::string wav = folder.File("a.wav");
     WriteWave16(wav, 8000, 2, std::vector<int16_t>(2 * 800, 8000));

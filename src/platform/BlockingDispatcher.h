@@ -9,8 +9,9 @@
 
 namespace corvane {
 
-// The main thread of a tool without an event loop: work posted from any
-// thread waits here until the main thread runs it with RunPosted.
+// The main thread of a tool without an event loop (or of a test waiting for
+// worker threads): work posted from any thread waits here until the main
+// thread runs it with RunPosted.
 class BlockingDispatcher final : public Dispatcher {
 public:
     void Post(std::function<void()> work) override {
