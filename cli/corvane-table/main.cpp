@@ -1,9 +1,15 @@
-// corvane-table: prints a table file of the console (either form) or converts
-// it to the form another file name asks for.
+// corvane-table: prints a table file of the console (either form), converts
+// it to the form another file name asks for, or moves an audio library onto
+// a library server and back.
 //   corvane-table dump [--json] FILE
 //   corvane-table convert IN OUT      (OUT ending ".xml": XML data packet; else binary)
+//   corvane-table upload [--merge] FILE SERVER   (a library file onto a library server)
+//   corvane-table download SERVER FILE           (a server's library into a file)
+#include "data/QelTableSchemas.h"
 #include "data/TableDump.h"
 #include "data/TableFile.h"
+#include "libraryserver/LibrarySchema.h"
+#include "libraryserver/LibraryServer.h"
 #include "platform/ProgramOptions.h"
 
 #include <exception>
@@ -14,7 +20,36 @@
 namespace {
 
 constexpr const char* Usage = "usage: corvane-table dump [--json] FILE\n"
-                              "       corvane-table convert IN OUT\n";
+                              "       corvane-table convert IN OUT\n"
+                              "       corvane-table upload [--merge] FILE SERVER\n"
+                              "       corvane-table download SERVER FILE\n";
+
+// Puts a library file on a server (creating or updating the server's schema).
+int Upload(const std::string& file, const std::string& server, bool merge) {
+    const corvane::TableStorage titles = corvane::ReadTableFile(file);
+    const corvane::TitleColumns columns(corvane::AudioLibraryFields());
+    corvane::PgConnection db(server);
+    corvane::LibrarySchema::Migrate(db, columns);
+    const corvane::UploadCount count = corvane::LibraryServer(db, columns).Upload(titles, merge);
+    std::cout << count.added << " titles uploaded";
+    if (merge)
+        std::cout << ", " << count.skipped << " already there (same file), " << count.renumbered
+                  << " with a new TitleID";
+    std::cout << "\n";
+    return 0;
+}
+
+int Download(const std::string& server, const std::string& file) {
+    const corvane::TitleColumns columns(corvane::AudioLibraryFields());
+    corvane::PgConnection db(server);
+    if (corvane::LibrarySchema::Version(db) == 0)
+        throw corvane::ELibraryServerError("The server holds no library");
+    corvane::LibrarySchema::Migrate(db, columns);
+    corvane::ServerLibrary library = corvane::LibraryServer(db, columns).Load();
+    corvane::WriteTableFile(file, library.titles);
+    std::cout << library.titles.rows.size() << " titles downloaded\n";
+    return 0;
+}
 
 int Run(const std::vector<std::string>& args) {
     if (args.size() >= 2 && args[0] == "dump") {
@@ -35,6 +70,12 @@ int Run(const std::vector<std::string>& args) {
         corvane::WriteTableFile(args[2], corvane::ReadTableFile(args[1]));
         return 0;
     }
+    if (args.size() == 3 && args[0] == "upload")
+        return Upload(args[1], args[2], false);
+    if (args.size() == 4 && args[0] == "upload" && args[1] == "--merge")
+        return Upload(args[2], args[3], true);
+    if (args.size() == 3 && args[0] == "download")
+        return Download(args[1], args[2]);
     std::cerr << Usage;
     return 2;
 }

@@ -197,8 +197,12 @@ void ConsoleCore::RunTableBlock(int& stage) {
     stage = 2;
     stage = 3;
     Table& library = data_.cdsAudioLibrary;
-    if (!library.Active())
-        OpenAtStart(library);
+    if (!library.Active()) {
+        if (settings_.LibraryServer.empty())
+            OpenAtStart(library);
+        else
+            parts_.OpenSharedLibrary(settings_.LibraryServer, [&] { OpenAtStart(library); });
+    }
     stage = 4;
     OpenAtStart(data_.cdsAdTimes);
     stage = 5;
@@ -364,9 +368,12 @@ void ConsoleCore::SaveSettings() {
     IniFile ini = IniFile::Load(SettingsPath());
     settings_ = SettingsToSave();
     WriteSettings(ini, settings_);
-    // The stream's password makes the file a secret of the console's user.
+    // A password (the stream's, or one in the library server's text) makes
+    // the file a secret of the console's user.
     ini.Save(SettingsPath(),
-             settings_.Stream.Password.empty() ? IniFileAccess::AsBefore : IniFileAccess::OwnerOnly);
+             settings_.Stream.Password.empty() && !ServerTextHasPassword(settings_.LibraryServer)
+                 ? IniFileAccess::AsBefore
+                 : IniFileAccess::OwnerOnly);
     savedSettings_ = settings_;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -47,6 +48,10 @@ public:
     virtual void LoadRack(const std::string& path) = 0;
     // The configuration wizard on its first-run page, modal.
     virtual void ShowFirstRunWizard() = 0;
+    // Library: opens the audio library shared on `server` and keeps it in step
+    // with it; when the server cannot be reached, `openLocalCopy` opens the
+    // console's last copy of it instead.
+    virtual void OpenSharedLibrary(const std::string& server, const std::function<void()>& openLocalCopy) = 0;
 };
 
 } // namespace corvane

@@ -5,6 +5,9 @@
 #include "libraryserver/LibraryServer.h"
 #include "platform/ExceptionGuard.h"
 
+#include <algorithm>
+#include <chrono>
+
 namespace corvane {
 
 LibraryReplica::LibraryReplica(TdmQelData& data, Dispatcher& dispatcher, TimerFactory& timers,
@@ -117,6 +120,7 @@ void LibraryReplica::ApplySlice() {
         return;
     }
     applying_ = true;
+    const auto started = std::chrono::steady_clock::now();
     for (int done = 0; done < SliceTitles && !incoming_.empty(); ++done) {
         const ServerTitle title = std::move(incoming_.front());
         incoming_.pop_front();
@@ -128,6 +132,9 @@ void LibraryReplica::ApplySlice() {
         }
     }
     applying_ = false;
+    longestSliceMs_ = std::max(
+        longestSliceMs_,
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count());
     if (!incoming_.empty() && !slicePosted_) {
         slicePosted_ = true;
         std::weak_ptr<bool> alive = alive_;

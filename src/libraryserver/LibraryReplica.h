@@ -54,6 +54,9 @@ public:
     bool WaitForArrivals(std::chrono::milliseconds wait);
     // Titles received and not yet applied.
     size_t TitlesWaiting() const { return incoming_.size(); }
+    // The longest main-thread turn spent applying received titles so far
+    // (ms, wall clock), for the benchmark and diagnostics.
+    double LongestSliceMs() const { return longestSliceMs_; }
 
     // The text the status bar shows for a status.
     static std::string StatusText(const LibraryStatus& status);
@@ -85,6 +88,7 @@ private:
     LibraryStatus status_{LibraryLink::Offline, 0};
     bool applying_ = false;
     bool slicePosted_ = false;
+    double longestSliceMs_ = 0;
     std::atomic<bool> announced_{false}; // set on the replication thread
     std::vector<TitleChange> early_;     // made before Start
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

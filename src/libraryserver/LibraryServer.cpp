@@ -11,31 +11,6 @@ namespace {
 
 constexpr const char* WriteLock = "SELECT pg_advisory_xact_lock(2701)";
 
-void AppendCopyField(std::string& out, const PgParam& value) {
-    if (!value) {
-        out += "\\N";
-        return;
-    }
-    for (char c : *value) {
-        switch (c) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        default:
-            out += c;
-        }
-    }
-}
-
 std::string Placeholders(size_t count, size_t first = 1) {
     std::string list;
     for (size_t i = 0; i < count; ++i)
@@ -242,6 +217,22 @@ UploadCount LibraryServer::Upload(const TableStorage& titles, bool merge) {
             if (!present.IsNull(row, 1))
                 knownPaths.emplace(present.Text(row, 1));
 
+        // One line of COPY's text form for a title of the file, in the
+        // server's column order.
+        auto AppendCopyRow = [&](std::string& out, const std::vector<Value>& values) {
+            for (size_t i = 0; i < source.size(); ++i) {
+                if (i)
+                    out += '\t';
+                const FieldDef& def = columns_.Fields()[i];
+                AppendEscapedText(
+                    out, source[i] < 0
+                             ? PgParam()
+                             : TitleColumns::ToText(
+                                   ConvertValue(values[static_cast<size_t>(source[i])], def.type, def.name),
+                                   def.type));
+            }
+            out += '\n';
+        };
         std::string data;
         std::vector<size_t> renumber;
         for (size_t r = 0; r < titles.rows.size(); ++r) {
@@ -260,17 +251,7 @@ UploadCount LibraryServer::Upload(const TableStorage& titles, bool merge) {
                 renumber.push_back(r);
                 continue;
             }
-            for (size_t i = 0; i < source.size(); ++i) {
-                if (i)
-                    data += '\t';
-                const FieldType type = columns_.Fields()[i].type;
-                AppendCopyField(data, source[i] < 0 ? PgParam()
-                                                    : TitleColumns::ToText(
-                                                          ConvertValue(values[static_cast<size_t>(source[i])],
-                                                                       type, columns_.Fields()[i].name),
-                                                          type));
-            }
-            data += '\n';
+            AppendCopyRow(data, values);
             ++count.added;
         }
         if (!data.empty())
@@ -282,17 +263,8 @@ UploadCount LibraryServer::Upload(const TableStorage& titles, bool merge) {
             std::vector<Value> values = titles.rows[r]->values;
             values[static_cast<size_t>(key)] = static_cast<int64_t>(TakeTitleIds(1).front());
             std::string line;
-            for (size_t i = 0; i < source.size(); ++i) {
-                if (i)
-                    line += '\t';
-                const FieldType type = columns_.Fields()[i].type;
-                AppendCopyField(line, source[i] < 0 ? PgParam()
-                                                    : TitleColumns::ToText(
-                                                          ConvertValue(values[static_cast<size_t>(source[i])],
-                                                                       type, columns_.Fields()[i].name),
-                                                          type));
-            }
-            db_.CopyIn("COPY titles (" + columns_.List() + ") FROM STDIN", line + "\n");
+            AppendCopyRow(line, values);
+            db_.CopyIn("COPY titles (" + columns_.List() + ") FROM STDIN", line);
             ++count.renumbered;
             ++count.added;
         }

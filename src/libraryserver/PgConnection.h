@@ -92,8 +92,4 @@ private:
 // `name` as a quoted SQL identifier (field names keep their letter case).
 std::string QuoteIdentifier(std::string_view name);
 
-// Whether a connection string or URI carries a password, so that the file
-// holding it must be readable by its owner only.
-bool ServerTextHasPassword(std::string_view server);
-
 } // namespace corvane

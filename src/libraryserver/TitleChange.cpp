@@ -7,31 +7,9 @@ namespace corvane {
 
 namespace {
 
-// \N is the empty value; \\, \t, \n, \r stand for themselves.
 void AppendParam(std::string& out, const PgParam& value) {
     out += '\t';
-    if (!value) {
-        out += "\\N";
-        return;
-    }
-    for (char c : *value) {
-        switch (c) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        default:
-            out += c;
-        }
-    }
+    AppendEscapedText(out, value);
 }
 
 std::vector<std::string_view> SplitTabs(std::string_view line) {
@@ -91,6 +69,31 @@ template <class N> N NumberFrom(std::string_view text) {
 }
 
 } // namespace
+
+void AppendEscapedText(std::string& out, const PgParam& value) {
+    if (!value) {
+        out += "\\N";
+        return;
+    }
+    for (char c : *value) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
+        }
+    }
+}
 
 std::string ChangeLine(const TitleChange& change) {
     const char kind = change.kind == TitleChange::Kind::Insert   ? 'I'

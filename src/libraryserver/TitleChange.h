@@ -36,6 +36,11 @@ struct TitleChange {
     bool Empty() const { return kind == Kind::Update && fields.empty() && playsAdded == 0 && !lastPlayed; }
 };
 
+// Appends `value` in the tab-separated text form PostgreSQL's COPY uses and
+// the journal shares: \N for the empty value; backslash, tab, line feed and
+// carriage return escaped.
+void AppendEscapedText(std::string& out, const PgParam& value);
+
 // One line of text for a change (tabs, line ends and backslashes escaped), and
 // back. A damaged line raises ELibraryServerError.
 std::string ChangeLine(const TitleChange& change);

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace corvane {
 
@@ -62,6 +63,11 @@ struct CorvaneSettings {
     double CueLevel = -40;
     double SegueLevel = -15;
 
+    // [Corvane_Library] Server: the PostgreSQL server the audio library is
+    // shared on (a libpq connection string or URI); "" keeps the library in
+    // the program's own files. Written only once set.
+    std::string LibraryServer;
+
     // The defaults; two of them depend on where the program lives.
     static CorvaneSettings Defaults(const std::filesystem::path& programFolder);
     friend bool operator==(const CorvaneSettings&, const CorvaneSettings&) = default;
@@ -75,5 +81,9 @@ CorvaneSettings ReadSettings(const IniFile& ini, const CorvaneSettings& current)
 
 // Writes every key, each replacing only its own line.
 void WriteSettings(IniFile& ini, const CorvaneSettings& settings);
+
+// Whether a server's connection string or URI carries a password, so that
+// the settings file holding it must be readable by its owner only.
+bool ServerTextHasPassword(std::string_view server);
 
 } // namespace corvane

@@ -48,6 +48,7 @@ public:
     void LoadScheduleFile(const std::string&) override {}
     void RefreshRecentPlayLists() override {}
     void ShowFirstRunWizard() override {}
+    void ShowLibraryStatus(const std::string&) override {}
 
 private:
     GridAppearance grid_;

@@ -53,6 +53,28 @@ void Station::ShowCommercialFolder(const std::string& folder) {
     view_->ShowCommercialFolder(folder);
 }
 
+void Station::OpenSharedLibrary(const std::string& server, const std::function<void()>& openLocalCopy) {
+    try {
+        sharedLibrary_ =
+            std::make_unique<LibraryReplica>(data_, seams_.dispatcher, seams_.timers, server,
+                                             [this](const std::string& line) { AddMessage(line); });
+    } catch (const std::exception& e) {
+        // A journal that cannot be read is the operator's to look at; the
+        // console runs on its own copy, not shared, rather than lose it.
+        AddMessage(std::string("Library: ") + e.what() + " - the library is not shared in this session");
+        view_->ShowLibraryStatus(LibraryReplica::StatusText({LibraryLink::Local, 0}));
+        openLocalCopy();
+        return;
+    }
+    sharedLibrary_->OnStatusChanged = [this](const LibraryStatus& status) {
+        view_->ShowLibraryStatus(LibraryReplica::StatusText(status));
+    };
+    if (!sharedLibrary_->OpenFromServer())
+        openLocalCopy();
+    sharedLibrary_->Start();
+    view_->ShowLibraryStatus(LibraryReplica::StatusText(sharedLibrary_->Status()));
+}
+
 void Station::RegisterFileTypes() {
     if (registerFileTypes_)
         registerFileTypes_();

@@ -13,6 +13,7 @@
 #include "events/EventHost.h"
 #include "events/ScheduledEvents.h"
 #include "library/LibraryAnalysis.h"
+#include "libraryserver/LibraryReplica.h"
 #include "loudness/AnalysisQueue.h"
 #include "loudness/LoudnessStore.h"
 #include "platform/Seams.h"
@@ -101,6 +102,9 @@ public:
     // The recorder of the scheduled events; nullptr until one started.
     TMMWaveRecorder* EventRecorder() { return eventRecorder_.get(); }
     const Seams& seams() const { return seams_; }
+    // The replica of the audio library shared on a server; nullptr while the
+    // library is the console's own (no [Corvane_Library] Server).
+    LibraryReplica* SharedLibrary() { return sharedLibrary_.get(); }
 
     // Now & next: what listeners were last told (StationBroadcast.cpp).
     NowPlayingAnnouncer& NowPlaying() { return nowPlaying_; }
@@ -151,6 +155,7 @@ private:
     void StartEventProcessing() override { events_.StartEventProcessing(); }
     void LoadRack(const std::string& path) override { rack_.LoadRack(path); }
     void ShowFirstRunWizard() override { view_->ShowFirstRunWizard(); }
+    void OpenSharedLibrary(const std::string& server, const std::function<void()>& openLocalCopy) override;
 
     // PlayoutHost: playout's displays go to the view; a break's port closes
     // (and its reset of the break, SetBreakActive above) go to the
@@ -243,6 +248,8 @@ private:
     // and configured as the audio logging tool, on the same input. Goes
     // before the input it records from.
     std::unique_ptr<TMMWaveRecorder> eventRecorder_;
+    // Last: it goes first, before the library table it keeps in step.
+    std::unique_ptr<LibraryReplica> sharedLibrary_;
 };
 
 } // namespace corvane

@@ -66,6 +66,9 @@ public:
     virtual void RefreshRecentPlayLists() = 0;
     // The configuration wizard on its first-run page, modal.
     virtual void ShowFirstRunWizard() = 0;
+    // How the audio library stands ("Library: shared", "Library: offline,
+    // 3 changes waiting", "Library: local"), for the status bar.
+    virtual void ShowLibraryStatus(const std::string& text) = 0;
 };
 
 } // namespace corvane

@@ -49,6 +49,10 @@ public:
             loadRack(path);
     }
     void ShowFirstRunWizard() override { calls.push_back("Wizard"); }
+    void OpenSharedLibrary(const std::string& server, const std::function<void()>& openLocalCopy) override {
+        calls.push_back("OpenSharedLibrary " + server);
+        openLocalCopy();
+    }
 
     bool Called(const std::string& call) const {
         return std::find(calls.begin(), calls.end(), call) != calls.end();

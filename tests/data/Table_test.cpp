@@ -50,6 +50,45 @@ TEST_F(Titles, RowsAreAppendedEditedAndDeletedWithAutoIncNeverReused) {
     EXPECT_EQ(Names(), (std::vector<std::string>{"A", "b", "d"}));
 }
 
+// Whatever cursor changes a row, the one listener on the rows hears it with
+// the row before and after; a cancelled edit and a load are not row changes.
+TEST_F(Titles, TheRowListenerHearsChangesThroughEveryCursor) {
+    struct Heard final : RowChangeListener {
+        std::vector<std::string> lines;
+        void RowChanged(uint64_t, const std::vector<Value>* before,
+                        const std::vector<Value>* after) override {
+            auto name = [](const std::vector<Value>* row) {
+                return row ? std::get<std::string>((*row)[1]) : std::string("-");
+            };
+            lines.push_back(name(before) + ">" + name(after));
+        }
+    } heard;
+    table.SetRowChangeListener(&heard);
+    Add("One");
+    Table clone("clone");
+    clone.CloneCursor(table);
+    clone.First();
+    clone.Edit();
+    clone.FieldByName("Name").SetAsString("Uno");
+    clone.Post();
+    clone.Edit();
+    clone.FieldByName("Name").SetAsString("Cancelled");
+    clone.Cancel();
+    EXPECT_FALSE(table.AnyCursorEditing());
+    clone.Edit();
+    EXPECT_TRUE(table.AnyCursorEditing());
+    clone.Cancel();
+    table.First();
+    table.Delete();
+    TableStorage rows;
+    rows.defs = TitleFields();
+    rows.AddRow({int64_t{5}, std::string("Loaded"), int64_t{0}, 1.0});
+    table.LoadRows(std::move(rows));
+    EXPECT_EQ(heard.lines, (std::vector<std::string>{"->One", "One>Uno", "Uno>-"}));
+    EXPECT_EQ(Names(), std::vector<std::string>{"Loaded"});
+    table.SetRowChangeListener(nullptr);
+}
+
 TEST_F(Titles, EmptyIsDistinctFromZero) {
     table.Append();
     table.FieldByName("Name").SetAsString("x");

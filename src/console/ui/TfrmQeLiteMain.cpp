@@ -70,6 +70,9 @@ TfrmQeLiteMain::TfrmQeLiteMain(Station& station, TrayUse tray, QWidget* parent)
         statusPanels_[panel]->setFixedWidth(panel == 0 ? 350 : 75);
         statusBar()->addWidget(statusPanels_[panel]);
     }
+    libraryStatus_ = new QLabel("Library: local", this);
+    libraryStatus_->setObjectName("LibraryStatus");
+    statusBar()->addPermanentWidget(libraryStatus_);
     streamIndicator_ = new StreamIndicator(this);
     statusBar()->addPermanentWidget(streamIndicator_);
 

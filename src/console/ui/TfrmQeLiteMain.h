@@ -190,6 +190,9 @@ private:
     void LoadScheduleFile(const std::string& path) override { scheduleEditing_->LoadScheduleFile(path); }
     void RefreshRecentPlayLists() override;
     void ShowFirstRunWizard() override;
+    void ShowLibraryStatus(const std::string& text) override {
+        libraryStatus_->setText(QString::fromStdString(text));
+    }
 
     void BuildMenus();
     void BuildPages();
@@ -239,6 +242,8 @@ private:
     QMenu* pmTray = nullptr;
     QSystemTrayIcon* rxTray = nullptr;
     QLabel* statusPanels_[2] = {nullptr, nullptr};
+    // Where the audio library stands: local, shared, or offline with changes waiting.
+    QLabel* libraryStatus_ = nullptr;
     StreamIndicator* streamIndicator_ = nullptr;
     QLabel* pnlCartRackLabel = nullptr;
     ScheduleRowDelegate* rowDelegate_ = nullptr;
