@@ -18,6 +18,9 @@ LibraryReplica::LibraryReplica(TdmQelData& data, Dispatcher& dispatcher, TimerFa
       retry_(timers.CreateTimer("tmrLibraryReplica", 100)) {
     for (const FieldDef& def : columns_.Fields())
         fieldOf_.push_back(data_.cdsAudioLibrary.FieldIndex(def.name));
+    for (const TitleChange& change : journal_.Pending())
+        if (change.playsAdded != 0)
+            unconfirmedPlays_.push_back({change.seq, change.titleId, change.playsAdded});
     // While a row is being edited, received titles wait for the next try.
     retry_->SetOnTimer([this] {
         retry_->SetEnabled(false);
@@ -155,11 +158,13 @@ void LibraryReplica::ApplyTitle(const ServerTitle& title) {
             cursor_.Delete();
         return;
     }
+    std::vector<Value> values = title.values;
+    KeepUnconfirmedPlays(title, found, values);
     if (found) {
         bool differs = false;
         for (size_t i = 0; i < fieldOf_.size() && !differs; ++i)
-            differs = fieldOf_[i] >= 0 && CompareValues(cursor_.FieldAt(fieldOf_[i]).AsVariant(),
-                                                        title.values[i], CaseSensitivity::Sensitive) != 0;
+            differs = fieldOf_[i] >= 0 && CompareValues(cursor_.FieldAt(fieldOf_[i]).AsVariant(), values[i],
+                                                        CaseSensitivity::Sensitive) != 0;
         if (!differs)
             return;
         cursor_.Edit();
@@ -168,8 +173,34 @@ void LibraryReplica::ApplyTitle(const ServerTitle& title) {
     }
     for (size_t i = 0; i < fieldOf_.size(); ++i)
         if (fieldOf_[i] >= 0)
-            cursor_.FieldAt(fieldOf_[i]).SetAsVariant(title.values[i]);
+            cursor_.FieldAt(fieldOf_[i]).SetAsVariant(values[i]);
     cursor_.Post();
+}
+
+void LibraryReplica::KeepUnconfirmedPlays(const ServerTitle& title, bool found, std::vector<Value>& values) {
+    while (!unconfirmedPlays_.empty() && unconfirmedPlays_.front().seq <= title.confirmedSeq)
+        unconfirmedPlays_.pop_front();
+    const auto* id = std::get_if<int64_t>(&values[static_cast<size_t>(columns_.Key())]);
+    int64_t plays = 0;
+    for (const UnconfirmedPlays& p : unconfirmedPlays_)
+        if (id && p.titleId == *id)
+            plays += p.plays;
+    if (plays == 0)
+        return;
+    const int count = columns_.IndexOf(TitleColumns::TimesPlayed);
+    if (count >= 0) {
+        const auto* onServer = std::get_if<int64_t>(&values[static_cast<size_t>(count)]);
+        values[static_cast<size_t>(count)] = Value(int64_t{(onServer ? *onServer : 0) + plays});
+    }
+    // The local row (the cursor stands on it) played it last.
+    const int last = columns_.IndexOf(TitleColumns::LastPlayed);
+    if (found && last >= 0 && fieldOf_[static_cast<size_t>(last)] >= 0) {
+        const Value local = cursor_.FieldAt(fieldOf_[static_cast<size_t>(last)]).AsVariant();
+        Value& server = values[static_cast<size_t>(last)];
+        if (!IsNull(local) &&
+            (IsNull(server) || CompareValues(local, server, CaseSensitivity::Sensitive) > 0))
+            server = local;
+    }
 }
 
 int64_t LibraryReplica::TitleIdOf(const std::vector<Value>& values) const {
@@ -254,6 +285,8 @@ void LibraryReplica::RowChanged(uint64_t row, const std::vector<Value>* before,
     if (change.Empty())
         return;
     change.seq = ++lastSeq_;
+    if (change.playsAdded != 0)
+        unconfirmedPlays_.push_back({change.seq, change.titleId, change.playsAdded});
     if (thread_)
         thread_->Send(std::move(change));
     else

@@ -70,6 +70,7 @@ private:
     bool GoToTitle(int64_t titleId);
     void IndexTitles();
     int64_t TitleIdOf(const std::vector<Value>& values) const;
+    void KeepUnconfirmedPlays(const ServerTitle& title, bool found, std::vector<Value>& values);
 
     TdmQelData& data_;
     Dispatcher& dispatcher_;
@@ -84,6 +85,16 @@ private:
     Table cursor_{"cdsAudioLibraryReplica"};
     std::unordered_map<int64_t, uint64_t> rowOfTitle_;
     std::deque<ServerTitle> incoming_;
+    // This console's plays the server had not confirmed, oldest first: a
+    // title read from the server before they reached it still counts them,
+    // so that the play count shown never goes back (also while the server
+    // is away, when such a title may still be waiting to be applied).
+    struct UnconfirmedPlays {
+        uint64_t seq;
+        int64_t titleId;
+        int64_t plays;
+    };
+    std::deque<UnconfirmedPlays> unconfirmedPlays_;
     std::unique_ptr<Timer> retry_;
     LibraryStatus status_{LibraryLink::Offline, 0};
     bool applying_ = false;

@@ -17,6 +17,9 @@ struct ServerTitle {
     std::vector<Value> values;
     int64_t change = 0;
     bool deleted = false;
+    // The receiving console's own changes (by its change number) that the
+    // server held when this was read; the later ones are not in `values`.
+    uint64_t confirmedSeq = 0;
 };
 
 // The whole library as one moment of the server: the titles and the number

@@ -190,6 +190,9 @@ void ReplicationThread::Exchange() {
         }
         changed_.notify_all();
     }
+    // Every journaled change has reached the server by now: what is read
+    // below includes them all and none made later.
+    const uint64_t confirmed = journal_.LastSeq();
     ReplicationArrivals arrivals;
     for (;;) {
         std::vector<ServerTitle> titles = server.ChangesSince(*lastSeen_, FetchBatch);
@@ -197,8 +200,10 @@ void ReplicationThread::Exchange() {
             break;
         lastSeen_ = titles.back().change;
         const bool more = titles.size() == static_cast<size_t>(FetchBatch);
-        for (ServerTitle& title : titles)
+        for (ServerTitle& title : titles) {
+            title.confirmedSeq = confirmed;
             arrivals.titles.push_back(std::move(title));
+        }
         if (!more)
             break;
     }

@@ -174,6 +174,34 @@ TEST_F(SharedLibrary, ConflictingEditsTheLaterWinsFieldByFieldAndTheLoserIsTold)
     EXPECT_FALSE(b.Told("lost"));
 }
 
+// A title read from the server before the console's own plays reached it
+// (here: they never can, the server is gone) still counts them: the play
+// count shown never goes back.
+TEST_F(SharedLibrary, ATitleReadBeforeTheConsolesOwnPlaysStillCountsThem) {
+    Console a(server), b(server);
+    const int64_t id = a.AddTitle("Song");
+    ASSERT_TRUE(Settle({&a, &b}, [&] { return Connected(a) && !IsNull(b.Get(id, "TitleName")); }));
+    b.dm->MarkTitlePlayed(static_cast<int>(id));
+    // Something read from the server waits for a's main thread: its own
+    // title, or the title with b's play.
+    ASSERT_TRUE(a.replica->WaitForArrivals(std::chrono::seconds(60)));
+    cluster->Kill();
+    for (int i = 0; i < 5; ++i)
+        a.dm->MarkTitlePlayed(static_cast<int>(id));
+    ASSERT_TRUE(Settle({&a}, [&] {
+        return a.replica->Status().link == LibraryLink::Offline && a.replica->TitlesWaiting() == 0;
+    }));
+    const Value shown = a.Get(id, "TimesPlayed");
+    EXPECT_TRUE(shown == Value(int64_t{5}) || shown == Value(int64_t{6})) << shown.index();
+
+    cluster->Start();
+    ASSERT_TRUE(Settle({&a, &b}, [&] {
+        return Connected(a) && Connected(b) && a.Get(id, "TimesPlayed") == Value(int64_t{6}) &&
+               b.Get(id, "TimesPlayed") == Value(int64_t{6});
+    }));
+    EXPECT_EQ(OnServer(id, "TimesPlayed"), "6");
+}
+
 // The server killed mid-session: the console plays on from its copy, its
 // plays wait in the journal (also across a restart of the console) and reach
 // the server once each when it is back.
