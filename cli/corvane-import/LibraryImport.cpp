@@ -69,6 +69,13 @@ ImportSummary ImportIntoLibrary(const std::filesystem::path& folder, const std::
 
     const CorvaneSettings settings =
         ReadSettings(IniFile::Load(folder / SettingsFileName), CorvaneSettings::Defaults(folder));
+    // A library kept on a server is the server's: titles written only into
+    // the local copy would never reach it, and the next console start would
+    // replace the copy with the server's library and lose them.
+    if (!settings.LibraryServer.empty())
+        throw LibraryOnServer(folder.string() + "'s library is shared on a library server " +
+                              "([Corvane_Library] Server): import the files in a console there; " +
+                              "nothing was imported");
     StudioSeams seams;
     TdmQelData data(folder.string(), "corvane-import", seams.studio.clock(), seams.prompter,
                     seams.fileDialogs);

@@ -32,6 +32,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The folder's library is shared on a server, which this tool does not write.
+class LibraryOnServer : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // What the import has got to: files measured of all found.
 using ImportProgress = std::function<void(int done, int total)>;
 

@@ -26,7 +26,8 @@ constexpr const char* UsageText =
     "Imports audio files (WAV, MP3), and the audio files under folders, into the\n"
     "audio library of the console's data folder DIR (default: the current folder)\n"
     "as the library manager does, and measures each title's loudness and cue\n"
-    "points. It refuses while a console runs on DIR. Shows progress on a terminal.\n"
+    "points. It refuses while a console runs on DIR, and when DIR's library is\n"
+    "shared on a library server. Shows progress on a terminal.\n"
     "Exit status: 0 imported, 1 a file failed (each named with its reason) or an\n"
     "error, 2 usage, 3 DIR is in use by a running console.\n";
 

@@ -117,6 +117,19 @@ TEST_F(ImportTool, AFolderHeldByARunningConsoleIsRefused) {
     EXPECT_EQ(LibraryPaths().size(), 1u);
 }
 
+// Titles written only into the local copy of a shared library would be lost
+// at the next console start, when the server's library replaces the copy.
+TEST_F(ImportTool, ALibrarySharedOnAServerIsRefused) {
+    const auto a = (music / "a.wav").string();
+    WriteToneFile(a, 44100, 2, {{1000, -10, 1000}});
+    testing::WriteText(station / "corvane.ini",
+                       "[Corvane_Library]\nServer=postgresql://corvane@studio-db/corvane\n");
+    EXPECT_EQ(RunImport(a), 1);
+    EXPECT_NE(Err().find("shared on a library server"), std::string::npos) << Err();
+    EXPECT_NE(Err().find("nothing was imported"), std::string::npos) << Err();
+    EXPECT_TRUE(LibraryPaths().empty());
+}
+
 // Interleaved 16-bit stereo samples of a WAVE file written by the render.
 std::vector<int16_t> ReadRendered(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
