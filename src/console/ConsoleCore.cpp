@@ -313,6 +313,13 @@ void ConsoleCore::LoadSettings() {
     CorvaneSettings current = settings_;
     current.Grid = view_.CurrentGridAppearance();
     settings_ = ReadSettings(ini, current);
+    // A password written into the file by hand (or by a provisioning tool)
+    // is a secret from the start, not only after the console's first save.
+    if (!settingsUnreadable_ && SettingsHoldPassword(settings_) &&
+        !IniFile::TakeAccessFromOthers(SettingsPath()))
+        Inform("\"" + SettingsPath().string() +
+                   "\" holds a password and others may read it: the console cannot take their access away",
+               MessageType::Warning);
     parts_.UseOutputBuffers(settings_.OutputBuffers);
 
     LoadRackAtStart(settings_.AudioRackPlayList);
@@ -371,9 +378,7 @@ void ConsoleCore::SaveSettings() {
     // A password (the stream's, or one in the library server's text) makes
     // the file a secret of the console's user.
     ini.Save(SettingsPath(),
-             settings_.Stream.Password.empty() && !ServerTextHasPassword(settings_.LibraryServer)
-                 ? IniFileAccess::AsBefore
-                 : IniFileAccess::OwnerOnly);
+             SettingsHoldPassword(settings_) ? IniFileAccess::OwnerOnly : IniFileAccess::AsBefore);
     savedSettings_ = settings_;
 }
 

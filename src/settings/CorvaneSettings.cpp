@@ -234,6 +234,10 @@ void WriteSettings(IniFile& ini, const CorvaneSettings& settings) {
         ini.WriteString(Library, "Server", settings.LibraryServer);
 }
 
+bool SettingsHoldPassword(const CorvaneSettings& settings) {
+    return !settings.Stream.Password.empty() || ServerTextHasPassword(settings.LibraryServer);
+}
+
 bool ServerTextHasPassword(std::string_view server) {
     std::string lower(server);
     std::transform(lower.begin(), lower.end(), lower.begin(),

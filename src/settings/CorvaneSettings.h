@@ -86,4 +86,8 @@ void WriteSettings(IniFile& ini, const CorvaneSettings& settings);
 // the settings file holding it must be readable by its owner only.
 bool ServerTextHasPassword(std::string_view server);
 
+// Whether the settings hold a password (the stream's, or one in the library
+// server's text): the file that holds them is its owner's alone.
+bool SettingsHoldPassword(const CorvaneSettings& settings);
+
 } // namespace corvane

@@ -157,6 +157,13 @@ std::string IniFile::Text() const {
     return text;
 }
 
+bool IniFile::TakeAccessFromOthers(const std::filesystem::path& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return false;
+    return (st.st_mode & 077) == 0 || ::chmod(path.c_str(), st.st_mode & 07700) == 0;
+}
+
 void IniFile::Save(const std::filesystem::path& linkOrPath, IniFileAccess access) const {
     const std::string text = Text();
     // Through a symbolic link to the file it names: the link stays a link.

@@ -45,6 +45,10 @@ public:
     // OwnerOnly takes every permission from group and others; the new file
     // never shows its content to them, not even before the rename.
     void Save(const std::filesystem::path& path, IniFileAccess access = IniFileAccess::AsBefore) const;
+    // Takes every permission from group and others of the file at `path`
+    // (through a symbolic link), as an OwnerOnly save would. False when the
+    // system refuses (the file is someone else's, a read-only folder).
+    static bool TakeAccessFromOthers(const std::filesystem::path& path);
 
     // The value (surrounding blanks and one pair of enclosing quotes removed,
     // cut to MaxValueLength), or `defaultValue` when the key is missing.

@@ -48,15 +48,19 @@ TEST(StationSharedLibrary, StartsFromTheServerAndOnItsCopyWhenTheServerIsAway) {
     }
     std::ofstream(folder / "corvane.ini")
         << "[Corvane_General]\nWelcomeDone=1\n[Corvane_Library]\nServer=" << server << "\n";
+    ::chmod((folder / "corvane.ini").c_str(), 0644);
+    struct stat st {};
     {
         StartedStation s(folder.Path());
+        // Taken at start-up already, before any save.
+        ASSERT_EQ(::stat((folder / "corvane.ini").c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0077, 0u) << "a password written by hand is for the owner's eyes only";
         ASSERT_NE(s.station.SharedLibrary(), nullptr);
         EXPECT_EQ(s.station.Data().cdsAudioLibrary.StoredRowCount(), 3);
         EXPECT_EQ(s.station.Data().cdsAudioLibrary.Lookup("TitleID", int64_t{2}, "TitleName"),
                   Value(std::string("Shared 2")));
         s.station.Core().FormCloseQuery();
     }
-    struct stat st {};
     ASSERT_EQ(::stat((folder / "corvane.ini").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0077, 0u) << "a password in the settings is for the owner's eyes only";
 
