@@ -1,6 +1,8 @@
 // Arbitrary bytes as a table file: loading either succeeds or raises the table
 // store's error, never crashes; and what loads must survive a write and a
-// re-read in both forms with the same number of rows and fields.
+// re-read in both forms with the same number of rows and fields (text holding
+// a NUL character survives in the binary form only: the XML writer refuses it
+// with the store's error and writes nothing).
 #include "data/DataErrors.h"
 #include "data/TableFile.h"
 
@@ -9,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
+#include <variant>
 
 namespace {
 
@@ -30,6 +33,15 @@ void CheckRewrite(const corvane::TableStorage& loaded, const std::string& name) 
         std::abort();
 }
 
+bool HoldsNulText(const corvane::TableStorage& loaded) {
+    for (const auto& row : loaded.rows)
+        for (const corvane::Value& value : row->values)
+            if (const auto* text = std::get_if<std::string>(&value);
+                text && text->find('\0') != std::string::npos)
+                return true;
+    return false;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -46,6 +58,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     CheckRewrite(loaded, "copy.cds");
-    CheckRewrite(loaded, "copy.xml");
+    try {
+        CheckRewrite(loaded, "copy.xml");
+    } catch (const corvane::ETableFileError&) {
+        if (!HoldsNulText(loaded))
+            throw;
+    }
     return 0;
 }
