@@ -58,8 +58,8 @@ timed events and a cart wall fired from the keyboard, around an audio
 library with tags and play statistics.
 
 This package holds the console, its command-line tools (corvane-render,
-corvane-table, corvane-probe, corvane-play, corvane-uplink, corvane-import), its effect
-plug-ins and the operator's manual.")
+corvane-table, corvane-probe, corvane-play, corvane-uplink,
+corvane-import), its effect plug-ins and the operator's manual.")
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://vantor.example.com/corvane")
