@@ -7,8 +7,13 @@ namespace corvane {
 
 namespace {
 
+// A component links only with components of its own thread (the console's
+// chain on the main thread, a worker's measuring or verifying deck on that
+// worker), so each thread keeps a registry of its own: workers creating and
+// destroying decks never touch the main thread's list (one shared list was
+// corrupted when they did so at the same time).
 std::vector<TMMDSPComponent*>& Components() {
-    static std::vector<TMMDSPComponent*> registry;
+    static thread_local std::vector<TMMDSPComponent*> registry;
     return registry;
 }
 

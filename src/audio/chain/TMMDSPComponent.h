@@ -44,7 +44,8 @@ public:
     explicit TMMDSPComponent(std::string name = {}, PublishedLinks published = PublishedLinks::Both);
     ~TMMDSPComponent() override;
 
-    // Every live chain component, in order of creation. Main thread.
+    // Every live chain component of the calling thread, in order of creation.
+    // A component is created and destroyed on one thread.
     static const std::vector<TMMDSPComponent*>& Registry();
 
     // Capability queries standing in for the published properties: whether

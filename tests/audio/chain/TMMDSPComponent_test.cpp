@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
+#include <thread>
 
 namespace corvane {
 namespace {
@@ -136,6 +137,31 @@ TEST(TMMDSPComponent, RegistryHoldsLiveComponentsOnly) {
         Chain c;
         EXPECT_EQ(TMMDSPComponent::Registry().size(), before + 5);
     }
+    EXPECT_EQ(TMMDSPComponent::Registry().size(), before);
+}
+
+// Workers build and drop chains of their own (the loudness measuring, the
+// library's verification) while the main thread keeps its chain: neither
+// sees the other's components, and nothing is corrupted.
+TEST(TMMDSPComponent, ThreadsBuildingChainsAtOnceKeepTheirOwnRegistries) {
+    Chain mine;
+    const auto before = TMMDSPComponent::Registry().size();
+    std::vector<std::thread> workers;
+    for (int w = 0; w < 2; ++w)
+        workers.emplace_back([] {
+            for (int i = 0; i < 300; ++i) {
+                Chain c;
+                c["B"]->SetInput(c["A"]);
+                if (TMMDSPComponent::Registry().size() != 5)
+                    std::abort();
+            }
+        });
+    for (int i = 0; i < 300; ++i) {
+        Chain c;
+        EXPECT_EQ(TMMDSPComponent::Registry().size(), before + 5);
+    }
+    for (std::thread& t : workers)
+        t.join();
     EXPECT_EQ(TMMDSPComponent::Registry().size(), before);
 }
 
