@@ -4,6 +4,7 @@
 #include "data/DataErrors.h"
 #include "data/TdmQelData.h"
 #include "platform/ExceptionGuard.h"
+#include "platform/SaveBeforeClosing.h"
 #include "settings/IniFile.h"
 
 #include <algorithm>
@@ -182,22 +183,11 @@ void CommercialListEditor::LoadCommercialHistory() {
 }
 
 bool CommercialListEditor::CloseQuery() {
-    if (ListModified) {
-        switch (prompter_.Show("Save current Commercial List?", MessageType::Confirmation,
-                               MessageButtons::YesNoCancel)) {
-        case MessageAnswer::Yes:
+    if (!MayCloseUnsaved(prompter_, "Save current Commercial List?", ListModified, [this] {
             actSave();
-            // A list the operator wanted kept is not thrown away when the
-            // save was cancelled or failed: the editor stays open with it.
-            if (ListModified)
-                return false;
-            break;
-        case MessageAnswer::No:
-            break;
-        default:
-            return false;
-        }
-    }
+            return !ListModified;
+        }))
+        return false;
     if (List().Active())
         List().Close();
     return true;

@@ -1,6 +1,7 @@
 #include "playlists/PlayListManager.h"
 
 #include "data/TdmQelData.h"
+#include "platform/SaveBeforeClosing.h"
 #include "playlists/PlayListGeneration.h"
 #include "playlists/PlayListIntoSchedule.h"
 #include "playlists/RecentPlayLists.h"
@@ -127,20 +128,8 @@ bool PlayListManager::Save() {
 }
 
 bool PlayListManager::ClosePlayList() {
-    if (PlayListModified_) {
-        switch (seams_.prompter.Show(SaveQuestion, MessageType::Confirmation, MessageButtons::YesNoCancel)) {
-        case MessageAnswer::Yes:
-            // A play list the operator wanted kept is not thrown away because
-            // its save was cancelled or failed: the manager stays open.
-            if (!Save())
-                return false;
-            break;
-        case MessageAnswer::No:
-            break;
-        default:
-            return false;
-        }
-    }
+    if (!MayCloseUnsaved(seams_.prompter, SaveQuestion, PlayListModified_, [this] { return Save(); }))
+        return false;
     if (data_.cdsPlayList.Active())
         data_.cdsPlayList.Close();
     PlayListModified_ = false;

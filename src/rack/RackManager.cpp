@@ -2,6 +2,7 @@
 
 #include "data/TdmQelData.h"
 #include "platform/ExceptionGuard.h"
+#include "platform/SaveBeforeClosing.h"
 
 #include <algorithm>
 #include <cctype>
@@ -115,15 +116,8 @@ void RackManager::OfferForRackList(const std::string& path) {
 }
 
 bool RackManager::SavePrompt() {
-    if (modified_) {
-        const MessageAnswer answer = prompter_.Show("Save current audio rack?", MessageType::Confirmation,
-                                                    MessageButtons::YesNoCancel);
-        if (answer == MessageAnswer::Cancel)
-            return false;
-        // A save that did not happen keeps the rack open: its rows are not lost.
-        if (answer == MessageAnswer::Yes && !Save())
-            return false;
-    }
+    if (!MayCloseUnsaved(prompter_, "Save current audio rack?", modified_, [this] { return Save(); }))
+        return false;
     Table& list = data_.cdsFileList;
     if (list.Active())
         list.Close();
