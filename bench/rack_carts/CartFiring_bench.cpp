@@ -76,7 +76,7 @@ struct Console {
     Console(Seams seams, WaveDevice& device, int buffers, double musicSeconds)
         : station(seams, {device, {}}, {Folder(), "corvane", {}}), playout(&station.Playout()),
           rack(&station.Rack()) {
-        station.Data().OpenTables();
+        station.Start(StationMode::Offline);
         station.Core().MutableSettings().LoopScheduleContinuously = true;
         playout->mmAudioOut().SetNumBuffers(buffers);
         Table& s = station.Data().cdsSchedule;
@@ -88,8 +88,8 @@ struct Console {
         playout->StartItem();
     }
     Station station;
-    TPlayoutConsole* playout;
-    TAudioRack* rack;
+    PlayoutEngine* playout;
+    CartRack* rack;
 };
 
 void FireOnAir(benchmark::State& state, const fs::path& cart) {

@@ -78,7 +78,7 @@ void FilePlayer::Play(const std::vector<std::string>& files, std::ostream& out) 
         LoadNext();
         out_.Start();
         const auto done = [&] {
-            return failed_ || !out_.State().playing || (endFrame_ >= 0 && out_.Position() >= endFrame_);
+            return failed_ || !out_.State().started || (endFrame_ >= 0 && out_.Position() >= endFrame_);
         };
         while (!loop_.RunUntil(done, std::chrono::milliseconds(200)))
             Report(out);

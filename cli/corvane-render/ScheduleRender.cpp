@@ -1,10 +1,8 @@
 #include "ScheduleRender.h"
 
 #include "RenderWaveFile.h"
-#include "data/facts/AudioFileFacts.h"
 #include "playlists/ScheduleEditor.h"
 #include "settings/CorvaneSettings.h"
-#include "settings/IniFile.h"
 #include "station/HeadlessStationView.h"
 #include "station/Station.h"
 #include "studio/StudioSeams.h"
@@ -47,22 +45,10 @@ bool Silent(const uint8_t* data, uint32_t bytes) {
     return std::all_of(data, data + bytes, [](uint8_t b) { return b == 0; });
 }
 
-// A render has no window: the schedule editor's displays and commands go nowhere.
-class NoWindow final : public ScheduleEditorHost {
-public:
-    void ShowTotalDuration(int) override {}
-    void RefreshCommands() override {}
-    void SetOnAirFalse() override {}
-    bool MoveCommandsEnabled() override { return false; }
-    void EnableMoveCommands() override {}
-    void SetLastScheduleLocation(const std::string&) override {}
-    void ClearScheduleSelection() override {}
-    void KeepResponsive() override {}
-    void CutPasteChanged() override {}
-    void SetBusy(bool) override {}
-};
-
-void LoadSchedule(TdmQelData& data, Seams seams, const std::filesystem::path& path) {
+// A play list's rows go into the schedule as they are; a schedule file is
+// loaded by the station's own schedule editor.
+void LoadSchedule(Station& station, const std::filesystem::path& path) {
+    TdmQelData& data = station.Data();
     if (IsPlayList(path)) {
         std::string reason;
         Table* list = data.LoadPlayListFile(path.string(), &reason);
@@ -71,10 +57,7 @@ void LoadSchedule(TdmQelData& data, Seams seams, const std::filesystem::path& pa
         for (list->First(); !list->Eof(); list->Next())
             ScheduleEditor::CopyRowToTable(*list, data.cdsSchedule);
     } else {
-        AudioFileFacts facts(data);
-        NoWindow noWindow;
-        ScheduleEditor editor(data, facts, seams, noWindow);
-        editor.LoadScheduleFile(path.string());
+        station.Schedule().LoadScheduleFile(path.string());
     }
     data.cdsSchedule.First();
 }
@@ -104,22 +87,21 @@ RenderResult RenderSchedule(const RenderRequest& request, const std::function<vo
     StudioSeams seams(LocalNow());
     VirtualWaveDevice device(seams.studio, KeepSamples::No);
     const std::filesystem::path folder = std::filesystem::absolute(request.programFolder);
-    // No start-up runs: the station's tables are opened here, and its
-    // settings read without the console's start-up steps.
+    // Offline the station reads the folder's tables and settings as the
+    // console does (the output's buffers, loudness, cue points) and writes
+    // nothing into the folder, which a console may be running on.
     Station station(seams.seams(), {device, {}}, {folder, "corvane-render", {}});
+    station.Start(StationMode::Offline);
     TdmQelData& data = station.Data();
-    data.OpenTables();
-    for (Table* table : {&data.cdsAudioLibrary, &data.cdsFileScan, &data.PlayListHistory, &data.cdsAdTimes,
-                         &data.CommercialHistory, &data.EventLog, &data.cdsRackList})
-        table->SetWriteOnClose(WriteOnClose::No);
-
+    // A render ends, and hears no plays.
     CorvaneSettings& settings = station.Core().MutableSettings();
-    settings = ReadSettings(IniFile::Load(folder / "corvane.ini"), settings);
     settings.LoopScheduleContinuously = false;
     settings.StatisticsTracking = false;
 
-    LoadSchedule(data, seams.seams(), request.schedule);
     RenderResult result;
+    for (const ScriptedPrompter::Shown& shown : seams.prompter.Messages())
+        result.messages.push_back(shown.text);
+    LoadSchedule(station, request.schedule);
     result.rows = data.cdsSchedule.RecordCount();
     if (result.rows == 0)
         throw std::runtime_error("The schedule " + request.schedule.string() + " has no rows");
@@ -127,12 +109,12 @@ RenderResult RenderSchedule(const RenderRequest& request, const std::function<vo
     RenderWaveFile out(request.output.string());
     RenderView view(out, result);
     station.Attach(view);
-    TPlayoutConsole& console = station.Playout();
-    console.StartItem();
+    PlayoutEngine& playout = station.Playout();
+    playout.StartItem();
     for (;;) {
-        const bool waiting = console.DeviceRefresh() || console.tmrHardwareDelay().Enabled();
-        const bool ended = console.ScheduleEnded() || !console.OnAir();
-        if (!waiting && ended && (view.silentBuffers >= SilentBuffersAtEnd || !console.OutputPlaying()))
+        const bool waiting = playout.DeviceRefresh() || playout.tmrHardwareDelay().Enabled();
+        const bool ended = playout.ScheduleEnded() || !playout.OnAir();
+        if (!waiting && ended && (view.silentBuffers >= SilentBuffersAtEnd || !playout.OutputPlaying()))
             break;
         if (view.silentBuffers >= SilentBuffersStalled) {
             result.stalled = true;
@@ -143,7 +125,7 @@ RenderResult RenderSchedule(const RenderRequest& request, const std::function<vo
         if (progress)
             progress(result.renderedMs);
     }
-    console.ResetPlayout();
+    playout.ResetPlayout();
     station.Detach();
     out.Close();
     return result;

@@ -64,6 +64,8 @@ int main(int argc, char** argv) {
             if (ms % 60000 == 0)
                 std::fprintf(stderr, "\r%3lld min rendered", static_cast<long long>(ms / 60000));
         });
+        for (const std::string& message : result.messages)
+            std::fprintf(stderr, "\rcorvane-render: %s\n", message.c_str());
         std::fprintf(stderr, "\r%d rows, %.1f s of playout written to %s\n", result.rows,
                      static_cast<double>(result.bytesWritten) / (44100.0 * 4), request.output.c_str());
         if (result.itemsStarted == 0) {

@@ -3,7 +3,7 @@
 #include "audio/chain/EMMError.h"
 #include "data/TdmQelData.h"
 #include "platform/FlagScope.h"
-#include "ports/PlayoutPorts.h"
+#include "playout/PlayoutPorts.h"
 #include "settings/CorvaneSettings.h"
 
 #include <algorithm>

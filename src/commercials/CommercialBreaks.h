@@ -2,7 +2,7 @@
 
 #include "commercials/CommercialListNames.h"
 #include "platform/Clock.h"
-#include "ports/PlayoutPorts.h"
+#include "playout/PlayoutPorts.h"
 
 #include <filesystem>
 #include <functional>

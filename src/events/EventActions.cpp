@@ -54,7 +54,7 @@ void CheckBroadcastParams(const DueEvent& event) {
 } // namespace
 
 EventActions::EventActions(TdmQelData& data, Seams seams, EventHost& host)
-    : data_(data), seams_(seams), host_(host), schedule_(data, seams),
+    : data_(data), seams_(seams), host_(host), schedule_(data, seams, host),
       programs_(seams.dispatcher, [this](const std::string& line) { host_.AddMessage(line); }),
       verification_(seams.dispatcher,
                     {[this](const std::string& line) { verificationLines_.push_back(line); },
@@ -148,7 +148,7 @@ void EventActions::LoadPlaylist(const DueEvent& event) {
     const bool play = params.Flag("Play", false);
     const fs::path path = EventPath(event, host_);
     const bool wasOnAir = host_.OnAir();
-    const fs::path aside = schedule_.Load(path, AsideFolder(), seams_.clock.Now(), ScheduleDisplays());
+    const fs::path aside = schedule_.Load(path, AsideFolder(), seams_.clock.Now());
     if (!aside.empty())
         host_.AddMessage("The unsaved schedule was written to " + aside.string());
     host_.AddMessage("Schedule loaded from " + path.string());
@@ -173,7 +173,7 @@ void EventActions::FullReset(const DueEvent& event) {
     const std::string last = host_.LastScheduleFile();
     if (last.empty())
         throw std::runtime_error("no schedule file was loaded before");
-    const fs::path aside = schedule_.Load(last, AsideFolder(), seams_.clock.Now(), ScheduleDisplays());
+    const fs::path aside = schedule_.Load(last, AsideFolder(), seams_.clock.Now());
     if (!aside.empty())
         host_.AddMessage("The unsaved schedule was written to " + aside.string());
     host_.AddMessage("Schedule loaded from " + last);
@@ -263,11 +263,6 @@ fs::path EventActions::AsideFolder() const {
     if (!last.empty() && fs::is_directory(last.parent_path(), ec))
         return last.parent_path();
     return host_.ProgramFolder();
-}
-
-EventSchedule::Displays EventActions::ScheduleDisplays() {
-    return {[this](int seconds) { host_.ShowScheduleTotal(seconds); },
-            [this](const std::string& path) { host_.SetLastScheduleFile(path); }};
 }
 
 } // namespace corvane

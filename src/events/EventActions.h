@@ -45,7 +45,6 @@ private:
     // Where an unsaved schedule is written aside: beside the last schedule
     // file, else in the program folder.
     std::filesystem::path AsideFolder() const;
-    EventSchedule::Displays ScheduleDisplays();
 
     TdmQelData& data_;
     Seams seams_;

@@ -56,12 +56,15 @@ public:
     virtual bool PauseRecording() = 0;
 
     // --- The schedule ---
+    // Replaces the running schedule by a schedule file, asking nothing (what
+    // was unsaved has been written aside); it becomes the last one loaded.
+    // Throws when the file cannot be read, leaving no schedule.
+    virtual void ReplaceSchedule(const std::string& path) = 0;
     // The schedule's total (seconds) in the console's display.
     virtual void ShowScheduleTotal(int seconds) = 0;
     // The schedule file loaded last (the settings' LastScheduleLocation);
     // empty when none.
     virtual std::string LastScheduleFile() const = 0;
-    virtual void SetLastScheduleFile(const std::string& path) = 0;
 
     // --- Where things are ---
     // The program folder: relative file names of events are taken from it.

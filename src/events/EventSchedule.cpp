@@ -2,10 +2,9 @@
 
 #include "data/ControlsSuspended.h"
 #include "data/TdmQelData.h"
-#include "data/facts/AudioFileFacts.h"
+#include "events/EventHost.h"
 #include "events/EventParams.h"
 #include "playlists/PlayListIntoSchedule.h"
-#include "playlists/ScheduleEditor.h"
 
 #include <algorithm>
 #include <random>
@@ -18,34 +17,6 @@ namespace fs = std::filesystem;
 
 constexpr const char* OrderField = "ItemPlayOrderAbsolute";
 
-// A schedule file loaded by an event: no window around it, so only the
-// total and the remembered file are shown; the tool bar's commands and the
-// grid's selection are the window's business.
-class EventScheduleEditorHost final : public ScheduleEditorHost {
-public:
-    explicit EventScheduleEditorHost(const EventSchedule::Displays& displays) : displays_(displays) {}
-
-    void ShowTotalDuration(int seconds) override {
-        if (displays_.showTotal)
-            displays_.showTotal(seconds);
-    }
-    void SetLastScheduleLocation(const std::string& path) override {
-        if (displays_.setLastScheduleFile)
-            displays_.setLastScheduleFile(path);
-    }
-    void RefreshCommands() override {}
-    void SetOnAirFalse() override {}
-    bool MoveCommandsEnabled() override { return false; }
-    void EnableMoveCommands() override {}
-    void ClearScheduleSelection() override {}
-    void KeepResponsive() override {}
-    void CutPasteChanged() override {}
-    void SetBusy(bool) override {}
-
-private:
-    const EventSchedule::Displays& displays_;
-};
-
 bool IsScheduleFile(const fs::path& file) {
     std::string extension = file.extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(),
@@ -55,12 +26,12 @@ bool IsScheduleFile(const fs::path& file) {
 
 } // namespace
 
-EventSchedule::EventSchedule(TdmQelData& data, Seams seams)
+EventSchedule::EventSchedule(TdmQelData& data, Seams seams, EventHost& host)
     : data_(data), seams_{seams.clock, seams.timers,      seams.dispatcher,
-                          prompter_,   seams.fileDialogs, seams.shell} {}
+                          prompter_,   seams.fileDialogs, seams.shell},
+      host_(host) {}
 
-fs::path EventSchedule::Load(const fs::path& file, const fs::path& asideFolder, TDateTime now,
-                             const Displays& displays) {
+fs::path EventSchedule::Load(const fs::path& file, const fs::path& asideFolder, TDateTime now) {
     std::error_code ec;
     if (!fs::is_regular_file(file, ec))
         throw std::runtime_error("file " + file.string() + " is missing");
@@ -75,13 +46,10 @@ fs::path EventSchedule::Load(const fs::path& file, const fs::path& asideFolder, 
     const fs::path aside =
         schedule.Active() && schedule.ChangesPending() ? WriteAside(asideFolder, now) : fs::path();
     if (IsScheduleFile(file)) {
-        AudioFileFacts facts(data_);
-        EventScheduleEditorHost host(displays);
-        ScheduleEditor editor(data_, facts, seams_, host);
-        editor.LoadScheduleFile(file.string(), LoadOrigin::Program);
+        host_.ReplaceSchedule(file.string());
     } else {
         PlayListLoadHost host;
-        host.ShowTotalDuration = displays.showTotal;
+        host.ShowTotalDuration = [this](int seconds) { host_.ShowScheduleTotal(seconds); };
         if (LoadPlayListIntoSchedule(data_, seams_, host, file.string()) != PlayListLoad::Loaded)
             throw std::runtime_error(prompter_.LastText());
     }

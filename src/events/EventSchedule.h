@@ -5,25 +5,18 @@
 #include "platform/Seams.h"
 
 #include <filesystem>
-#include <functional>
 #include <string>
 
 namespace corvane {
 
+class EventHost;
 class TdmQelData;
 
 // What scheduled events do to the running schedule (cdsSchedule), with the
 // console's own loaders but without a question or a dialog. Main thread.
 class EventSchedule {
 public:
-    // What a load tells the console: the schedule's total (seconds) and,
-    // after a schedule file, that it is now the last one loaded.
-    struct Displays {
-        std::function<void(int seconds)> showTotal;
-        std::function<void(const std::string& path)> setLastScheduleFile;
-    };
-
-    EventSchedule(TdmQelData& data, Seams seams);
+    EventSchedule(TdmQelData& data, Seams seams, EventHost& host);
 
     // Replaces the running schedule by a schedule file (".wsl", any case) or a
     // play list (any other name). A schedule with changes is first written to
@@ -32,7 +25,7 @@ public:
     // Throws when the file is missing or cannot be read; a play list that
     // cannot be read leaves the schedule as it was.
     std::filesystem::path Load(const std::filesystem::path& file, const std::filesystem::path& asideFolder,
-                               TDateTime now, const Displays& displays);
+                               TDateTime now);
     // Puts the rows after the one of `keptItem` (ItemPlayOrder; 0: the row
     // under the cursor) in a random order; that row and the rows before it
     // keep their places. Returns how many rows were shuffled.
@@ -45,6 +38,7 @@ private:
 
     TdmQelData& data_;
     Seams seams_;
+    EventHost& host_;
     NoQuestionPrompter prompter_;
 };
 

@@ -128,7 +128,7 @@ void ScheduleEditor::OpenClipSchedule() {
 
 bool ScheduleEditor::LoadScheduleFile(std::optional<std::string> path, LoadOrigin origin) {
     Table& schedule = data_.cdsSchedule;
-    if (!MayReplaceSchedule(schedule, seams_.prompter))
+    if (origin != LoadOrigin::Event && !MayReplaceSchedule(schedule, seams_.prompter))
         return false;
     if (!path) {
         FileDialogRequest request;
@@ -147,7 +147,7 @@ bool ScheduleEditor::LoadScheduleFile(std::optional<std::string> path, LoadOrigi
         // the operator might take for the file's.
         if (schedule.Active())
             schedule.Close();
-        if (origin == LoadOrigin::Program)
+        if (origin != LoadOrigin::Toolbar)
             throw;
         // The operator's own choice: what is wrong with the file is theirs to see.
         seams_.prompter.Show("Unable to open the schedule " + *path + "\r\n" +

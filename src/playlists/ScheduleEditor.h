@@ -14,8 +14,9 @@ namespace corvane {
 class AudioFileFacts;
 class TdmQelData;
 
-// What the schedule editor needs of the console around it (the console
-// window's schedule binding implements it). Main thread.
+// What the schedule editor needs of the console around it: the station
+// implements it, keeping the settings and the on-air commands itself and
+// handing what a window shows to its view (ScheduleView). Main thread.
 class ScheduleEditorHost {
 public:
     virtual ~ScheduleEditorHost() = default;
@@ -42,8 +43,10 @@ public:
     virtual void SetBusy(bool busy) = 0;
 };
 
-// Where a load is started from: only the tool bar refreshes the commands.
-enum class LoadOrigin { Toolbar, Program };
+// Where a load is started from: only the tool bar refreshes the commands and
+// tells the operator why a file did not load; an unattended event asks
+// nothing, because what was unsaved has been written aside before.
+enum class LoadOrigin { Toolbar, Program, Event };
 
 // The operator's editing of the running schedule (cdsSchedule): adding
 // library titles and audio files, moving, cutting and pasting rows, deleting,

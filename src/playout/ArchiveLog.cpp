@@ -1,4 +1,4 @@
-#include "console/playout/ArchiveLog.h"
+#include "playout/ArchiveLog.h"
 
 #include "platform/DateTime.h"
 #include "platform/RegularFile.h"

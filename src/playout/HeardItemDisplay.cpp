@@ -1,4 +1,4 @@
-#include "console/playout/HeardItemDisplay.h"
+#include "playout/HeardItemDisplay.h"
 
 #include <algorithm>
 

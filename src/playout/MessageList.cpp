@@ -1,4 +1,4 @@
-#include "console/playout/MessageList.h"
+#include "playout/MessageList.h"
 
 namespace corvane {
 

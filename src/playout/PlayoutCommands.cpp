@@ -1,4 +1,4 @@
-#include "console/playout/PlayoutCommands.h"
+#include "playout/PlayoutCommands.h"
 
 namespace corvane {
 

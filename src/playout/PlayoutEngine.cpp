@@ -1,4 +1,4 @@
-#include "console/playout/TPlayoutConsole.h"
+#include "playout/PlayoutEngine.h"
 
 #include "audio/chain/EMMError.h"
 #include "audio/device/WaveDevice.h"
@@ -26,8 +26,8 @@ void LoadFile(TMMAudioFile& deck, const std::string& path) {
 
 } // namespace
 
-TPlayoutConsole::TPlayoutConsole(Seams seams, TdmQelData& data, const CorvaneSettings& settings,
-                                 WaveDevice& device, std::filesystem::path programFolder, PlayoutHost& host)
+PlayoutEngine::PlayoutEngine(Seams seams, TdmQelData& data, const CorvaneSettings& settings,
+                             WaveDevice& device, std::filesystem::path programFolder, PlayoutHost& host)
     : seams_(seams), data_(data), settings_(settings), device_(device), host_(host),
       heard_({[this](const HeardItemDisplay::Item& item) { ItemHeard(item); },
               [this](int remainingMs) { host_.ShowRemaining(remainingMs); },
@@ -42,7 +42,7 @@ TPlayoutConsole::TPlayoutConsole(Seams seams, TdmQelData& data, const CorvaneSet
     tmrHardwareDelay_->SetOnTimer([this] { HardwareDelayTimer(); });
 }
 
-TPlayoutConsole::~TPlayoutConsole() {
+PlayoutEngine::~PlayoutEngine() {
     HiTimer_->SetEnabled(false);
     tmrFadeStop_->SetEnabled(false);
     tmrHardwareDelay_->SetEnabled(false);
@@ -51,7 +51,7 @@ TPlayoutConsole::~TPlayoutConsole() {
     mmAudioOut_->OnError = nullptr;
     mmAudioOut_->OnDeviceNotice = nullptr;
     WaveMixer_->OnClosePort = nullptr;
-    Guarded("TPlayoutConsole", [this] {
+    Guarded("PlayoutEngine", [this] {
         mmAudioOut_->Stop();
         mmAudioOut_->Close();
     });
@@ -63,7 +63,7 @@ TPlayoutConsole::~TPlayoutConsole() {
 // buffer for the meters and hands it over on the 30 ms tick. The plug-in
 // host's slot between the ring buffer and the output is left out until the
 // engine has one.
-void TPlayoutConsole::WireChain() {
+void PlayoutEngine::WireChain() {
     static const char* const deckNames[] = {"mmAudio1", "mmAudio2", "mmAudio3", "mmAudio4"};
     static const char* const volumeNames[] = {"mmVolume1", "mmVolume2", "mmVolume3", "MMVolume4"};
     WaveMixer_ = std::make_unique<TMMWaveMixer>("WaveMixer");
@@ -103,41 +103,41 @@ void TPlayoutConsole::WireChain() {
 
 // --- Schedule helpers -------------------------------------------------------
 
-Table& TPlayoutConsole::Schedule() {
+Table& PlayoutEngine::Schedule() {
     return data_.cdsSchedule;
 }
 
-bool TPlayoutConsole::ScheduleHasRows() {
+bool PlayoutEngine::ScheduleHasRows() {
     return Schedule().Active() && !Schedule().IsEmpty();
 }
 
-int TPlayoutConsole::RowItem() {
+int PlayoutEngine::RowItem() {
     return Schedule().FieldByName("ItemPlayOrder").AsInteger();
 }
 
-std::string TPlayoutConsole::RowPath() {
+std::string PlayoutEngine::RowPath() {
     return Schedule().FieldByName("LocalPathToFile").AsString();
 }
 
-bool TPlayoutConsole::LocateItem(int item) {
+bool PlayoutEngine::LocateItem(int item) {
     return Schedule().Active() && Schedule().Locate("ItemPlayOrder", int64_t{item});
 }
 
 // The row on air itself: stored schedules can hold two rows of one
 // ItemPlayOrder (hand edits, other tools), and going on from the first of them
 // would play the second again and again.
-bool TPlayoutConsole::LocateOnAirRow(int item) {
+bool PlayoutEngine::LocateOnAirRow(int item) {
     Table& s = Schedule();
     if (onAirRow_ != 0 && s.Active() && s.GotoBookmark(onAirRow_) && RowItem() == item)
         return true;
     return LocateItem(item);
 }
 
-bool TPlayoutConsole::RefreshDue() const {
+bool PlayoutEngine::RefreshDue() const {
     return seams_.clock.Now() > FLastStateChange + RefreshAfterDays;
 }
 
-int TPlayoutConsole::OtherMusicPort(int port, int fallback) {
+int PlayoutEngine::OtherMusicPort(int port, int fallback) {
     if (port == 0)
         return 2;
     if (port == 2)
@@ -145,7 +145,7 @@ int TPlayoutConsole::OtherMusicPort(int port, int fallback) {
     return fallback;
 }
 
-void TPlayoutConsole::WriteArchiveLine(const std::string& file, const std::string& text) {
+void PlayoutEngine::WriteArchiveLine(const std::string& file, const std::string& text) {
     try {
         archive_.WriteArchiveLine(file, text);
     } catch (...) {
@@ -153,14 +153,14 @@ void TPlayoutConsole::WriteArchiveLine(const std::string& file, const std::strin
     }
 }
 
-bool TPlayoutConsole::LoadPort(int port, const std::string& path) {
+bool PlayoutEngine::LoadPort(int port, const std::string& path) {
     TMMAudioFile& deck = Deck(port);
     LoadFile(deck, path);
     ApplyLoudness(deck);
     return !deck.IsEmpty();
 }
 
-TPlayoutConsole::LoadResult TPlayoutConsole::LoadDeck(TMMAudioFile& deck, const std::string& path) {
+PlayoutEngine::LoadResult PlayoutEngine::LoadDeck(TMMAudioFile& deck, const std::string& path) {
     try {
         LoadFile(deck, path);
     } catch (const EMMError&) {
@@ -174,12 +174,12 @@ TPlayoutConsole::LoadResult TPlayoutConsole::LoadDeck(TMMAudioFile& deck, const 
                                                                  : LoadResult::Loaded;
 }
 
-void TPlayoutConsole::MarkRowUnplayable(const std::string& path) {
+void PlayoutEngine::MarkRowUnplayable(const std::string& path) {
     WriteArchiveLine(path, AudioErrorText);
     data_.MarkScheduleItemBad();
 }
 
-bool TPlayoutConsole::MoveToNextPlayableRow() {
+bool PlayoutEngine::MoveToNextPlayableRow() {
     Table& s = Schedule();
     s.Next();
     while (!s.Eof() && s.FieldByName("ObjectType").AsString() == "BAD")
@@ -194,7 +194,7 @@ bool TPlayoutConsole::MoveToNextPlayableRow() {
     return !s.Eof();
 }
 
-void TPlayoutConsole::ShowItemInfo(TMMAudioFile& deck) {
+void PlayoutEngine::ShowItemInfo(TMMAudioFile& deck) {
     FItemLength = FRemaining = deck.Duration();
     Table& s = Schedule();
     // A stopped output starts its time line afresh with this item.
@@ -203,30 +203,30 @@ void TPlayoutConsole::ShowItemInfo(TMMAudioFile& deck) {
                        deck.Position(), OutputPlaying() ? mmAudioOut_->WrittenMs() : 0);
 }
 
-void TPlayoutConsole::ItemHeard(const HeardItemDisplay::Item& item) {
+void PlayoutEngine::ItemHeard(const HeardItemDisplay::Item& item) {
     host_.ShowItemInfo(item.title, item.file, item.lengthMs);
     ShowPlaying(item.file);
     host_.RepaintGrid();
 }
 
-int TPlayoutConsole::HeardItem() const {
+int PlayoutEngine::HeardItem() const {
     return heard_.Shown() ? heard_.Shown()->item : 0;
 }
 
-int TPlayoutConsole::HeardNextItem() const {
+int PlayoutEngine::HeardNextItem() const {
     return heard_.Shown() ? heard_.Shown()->nextItem : 0;
 }
 
-int64_t TPlayoutConsole::HeardMs() const {
+int64_t PlayoutEngine::HeardMs() const {
     return mmAudioOut_->WrittenMs() - mmAudioOut_->HeldMs();
 }
 
-void TPlayoutConsole::ShowPlaying(const std::string& path) {
+void PlayoutEngine::ShowPlaying(const std::string& path) {
     Guarded("SetStatusText",
             [&] { host_.SetStatusText(0, "Playing: " + std::filesystem::path(path).filename().string()); });
 }
 
-void TPlayoutConsole::UpdateStatistics(const std::string& path, bool alsoScheduleRow) {
+void PlayoutEngine::UpdateStatistics(const std::string& path, bool alsoScheduleRow) {
     if (!settings_.StatisticsTracking)
         return;
     Field& titleId = Schedule().FieldByName("TitleID");
@@ -246,7 +246,7 @@ void TPlayoutConsole::UpdateStatistics(const std::string& path, bool alsoSchedul
 
 // --- Sequencing -------------------------------------------------------------
 
-void TPlayoutConsole::StartItem() {
+void PlayoutEngine::StartItem() {
     FlagScope request(FPlayRequest);
     const std::optional<int> startAt = std::exchange(startAtMs_, std::nullopt);
     HiTimer_->SetEnabled(false);
@@ -332,7 +332,7 @@ void TPlayoutConsole::StartItem() {
     }
 }
 
-void TPlayoutConsole::AdvanceSchedule() {
+void PlayoutEngine::AdvanceSchedule() {
     Table& s = Schedule();
     if (!s.Active())
         return;
@@ -367,7 +367,7 @@ void TPlayoutConsole::AdvanceSchedule() {
     host_.HoldGridRepaint(false);
 }
 
-void TPlayoutConsole::ResetPlayout() {
+void PlayoutEngine::ResetPlayout() {
     tmrFadeStop_->SetEnabled(false);
     SetOnAir(false);
     FCommercialBreak = false;
@@ -391,19 +391,19 @@ void TPlayoutConsole::ResetPlayout() {
     FNextPort = 2;
 }
 
-void TPlayoutConsole::SetOnAir(bool on) {
+void PlayoutEngine::SetOnAir(bool on) {
     FOnAir = on;
     if (ScheduleHasRows())
         FLastStateChange = seams_.clock.Now();
     ApplyCommands();
 }
 
-void TPlayoutConsole::ApplyCommands() {
+void PlayoutEngine::ApplyCommands() {
     commands_ = CommandsForOnAir(FOnAir, ScheduleHasRows(), {FDirectJinglePlayout, FDirectCommercialPlayout});
     host_.ApplyCommands(commands_);
 }
 
-void TPlayoutConsole::ScheduleCursorMoved() {
+void PlayoutEngine::ScheduleCursorMoved() {
     Table& s = Schedule();
     if (!s.Active() || s.Eof() || s.IsEmpty())
         return;
@@ -411,26 +411,26 @@ void TPlayoutConsole::ScheduleCursorMoved() {
     host_.ApplyCommands(commands_);
 }
 
-void TPlayoutConsole::PlaySelected() {
+void PlayoutEngine::PlaySelected() {
     if (commands_.Start)
         StartItem();
 }
 
-void TPlayoutConsole::SetCurrentItem(int item) {
+void PlayoutEngine::SetCurrentItem(int item) {
     FCurrentItem = item;
     Memo1.Add("Current Playing: " + std::to_string(item));
 }
 
-void TPlayoutConsole::SetNextItem(int item) {
+void PlayoutEngine::SetNextItem(int item) {
     FNextItem = item;
 }
 
-void TPlayoutConsole::SetDelayedPause(bool on) {
+void PlayoutEngine::SetDelayedPause(bool on) {
     FDelayedPause = on;
     host_.ShowDelayedPause(on);
 }
 
-void TPlayoutConsole::RefreshAudioDevice(RefreshResume resume) {
+void PlayoutEngine::RefreshAudioDevice(RefreshResume resume) {
     if (resume == RefreshResume::NextRow)
         refreshRow_.reset();
     FDeviceRefresh = true;
@@ -441,7 +441,7 @@ void TPlayoutConsole::RefreshAudioDevice(RefreshResume resume) {
     tmrHardwareDelay_->SetEnabled(true);
 }
 
-void TPlayoutConsole::HardwareDelayTimer() {
+void PlayoutEngine::HardwareDelayTimer() {
     tmrHardwareDelay_->SetEnabled(false);
     if (waitingForDevice_) {
         RetryDevice();
@@ -458,12 +458,12 @@ void TPlayoutConsole::HardwareDelayTimer() {
     host_.SetStatusText(0, "");
 }
 
-void TPlayoutConsole::UseOutputBuffers(int buffers) {
+void PlayoutEngine::UseOutputBuffers(int buffers) {
     if (!mmAudioOut_->State().open)
         mmAudioOut_->SetNumBuffers(buffers);
 }
 
-void TPlayoutConsole::Shutdown() {
+void PlayoutEngine::Shutdown() {
     EndDeviceWait();
     FClosing = true;
     FStopping = true;
@@ -472,30 +472,30 @@ void TPlayoutConsole::Shutdown() {
 
 // --- Actions ----------------------------------------------------------------
 
-void TPlayoutConsole::StartBroadcast() {
+void PlayoutEngine::StartBroadcast() {
     if (OutputPaused())
         mmAudioOut_->Restart();
     else
         StartItem();
 }
 
-void TPlayoutConsole::StopBroadcast() {
+void PlayoutEngine::StopBroadcast() {
     EndDeviceWait();
     ResetPlayout();
 }
 
-void TPlayoutConsole::PauseBroadcast() {
+void PlayoutEngine::PauseBroadcast() {
     mmAudioOut_->Pause();
 }
 
-void TPlayoutConsole::DelayPauseBroadcast() {
+void PlayoutEngine::DelayPauseBroadcast() {
     if (FOnAir)
         SetDelayedPause(!FDelayedPause);
 }
 
 // --- The chain's events -------------------------------------------------------
 
-void TPlayoutConsole::WaveMixerClosePort(int port) {
+void PlayoutEngine::WaveMixerClosePort(int port) {
     if (FTransportBusy || FFadingToStop)
         return;
     Memo1.Add(std::string("Close Port : DirectJinglePlayout=") + (FDirectJinglePlayout ? "True" : "False"));
@@ -511,25 +511,25 @@ void TPlayoutConsole::WaveMixerClosePort(int port) {
         AdvanceSchedule();
 }
 
-void TPlayoutConsole::mmAudioOutStart() {
+void PlayoutEngine::mmAudioOutStart() {
     HiTimer_->SetEnabled(true);
     if (!FDeviceRefresh && !FDirectJinglePlayout && !FDirectCommercialPlayout)
         SetOnAir(true);
 }
 
-void TPlayoutConsole::mmAudioOutPause() {
+void PlayoutEngine::mmAudioOutPause() {
     if (FTransportBusy)
         return;
     SetOnAir(false);
     HiTimer_->SetEnabled(false);
 }
 
-void TPlayoutConsole::mmAudioOutRestart() {
+void PlayoutEngine::mmAudioOutRestart() {
     SetOnAir(true);
     HiTimer_->SetEnabled(true);
 }
 
-void TPlayoutConsole::mmAudioOutStop() {
+void PlayoutEngine::mmAudioOutStop() {
     HiTimer_->SetEnabled(false);
     heard_.Clear();
     host_.SetGauge(0);
@@ -542,7 +542,7 @@ void TPlayoutConsole::mmAudioOutStop() {
 
 // Raised inside the output's failing call, before it closes itself: the
 // console is reset first, so the ports closing with the output do not advance.
-void TPlayoutConsole::mmAudioOutError() {
+void PlayoutEngine::mmAudioOutError() {
     // A fault of the device is not a fault of the file: nothing is marked,
     // and playout waits for the device.
     if (mmAudioOut_->ErrorSource() == TMMWaveOutErrorSource::Device && settings_.AttemptResumeOnAudioError) {
@@ -566,7 +566,7 @@ void TPlayoutConsole::mmAudioOutError() {
     host_.SetBusy(false);
 }
 
-void TPlayoutConsole::HiTimerTimer() {
+void PlayoutEngine::HiTimerTimer() {
     MMConnector_->Trigger();
     if (!OutputPlaying() || FTransportBusy)
         return;

@@ -6,15 +6,15 @@
 #include "audio/output/TMMVolume.h"
 #include "audio/output/TMMWaveMixer.h"
 #include "audio/output/TMMWaveOut.h"
-#include "console/playout/ArchiveLog.h"
-#include "console/playout/HeardItemDisplay.h"
-#include "console/playout/MessageList.h"
-#include "console/playout/PlayoutCommands.h"
-#include "console/playout/PlayoutHost.h"
 #include "data/Table.h"
 #include "loudness/LoudnessLookup.h"
 #include "platform/Seams.h"
-#include "ports/PlayoutPorts.h"
+#include "playout/ArchiveLog.h"
+#include "playout/HeardItemDisplay.h"
+#include "playout/MessageList.h"
+#include "playout/PlayoutCommands.h"
+#include "playout/PlayoutHost.h"
+#include "playout/PlayoutPorts.h"
 #include "settings/CorvaneSettings.h"
 
 #include <array>
@@ -48,7 +48,7 @@ enum class RefreshResume { NextRow, ChosenRow };
 //
 // The commercial breaks and the audio rack play through its PlayoutPorts, so
 // they never reach the decks, the mixer or the output themselves.
-class TPlayoutConsole final : public PlayoutPorts {
+class PlayoutEngine final : public PlayoutPorts {
 public:
     static constexpr int SkipStepMs = 5000;
     static constexpr int HiTimerIntervalMs = 30;
@@ -56,11 +56,11 @@ public:
     // A device refresh falls due this long after the last on-air change (days).
     static constexpr double RefreshAfterDays = 1.0 / 12;
 
-    TPlayoutConsole(Seams seams, TdmQelData& data, const CorvaneSettings& settings, WaveDevice& device,
-                    std::filesystem::path programFolder, PlayoutHost& host);
-    ~TPlayoutConsole() override;
-    TPlayoutConsole(const TPlayoutConsole&) = delete;
-    TPlayoutConsole& operator=(const TPlayoutConsole&) = delete;
+    PlayoutEngine(Seams seams, TdmQelData& data, const CorvaneSettings& settings, WaveDevice& device,
+                  std::filesystem::path programFolder, PlayoutHost& host);
+    ~PlayoutEngine() override;
+    PlayoutEngine(const PlayoutEngine&) = delete;
+    PlayoutEngine& operator=(const PlayoutEngine&) = delete;
 
     // --- Sequencing ---
     // Starts the schedule row under the cursor on the current music port.
@@ -170,7 +170,7 @@ public:
     // Advancing found nothing more to start: the output runs on, silent.
     bool ScheduleEnded() const { return scheduleEnded_; }
     const PlayoutCommands& Commands() const { return commands_; }
-    bool OutputPlaying() const override { return mmAudioOut_->State().playing; }
+    bool OutputPlaying() const override { return mmAudioOut_->State().started; }
     int64_t WrittenMs() const override { return mmAudioOut_->WrittenMs(); }
     // How far the output's time line since its start has been heard (ms).
     int64_t HeardMs() const override;
@@ -220,7 +220,7 @@ private:
     // schedule loops); false when there is none.
     bool MoveToNextPlayableRow();
     void ShowItemInfo(TMMAudioFile& deck);
-    // --- Loudness and cue points (TPlayoutConsoleLoudness.cpp) ---
+    // --- Loudness and cue points (PlayoutEngineLoudness.cpp) ---
     // The deck just loaded plays with its title's gain in its volume stage
     // and from cue-in to cue-out; a title not analysed plays as it is.
     void ApplyLoudness(TMMAudioFile& deck);
@@ -237,7 +237,7 @@ private:
     void ApplyCommands();
     void AutoCrossFadeTest();
     void HardwareDelayTimer();
-    // --- Waiting for a lost device (TPlayoutConsoleDeviceLoss.cpp) ---
+    // --- Waiting for a lost device (PlayoutEngineDeviceLoss.cpp) ---
     // The output's error came from the device: keep where the listener was,
     // reset, and try the device again every tmrHardwareDelay interval.
     void DeviceLost();

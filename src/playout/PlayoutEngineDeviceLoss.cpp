@@ -4,8 +4,8 @@
 // again every second until it opens, then goes on with the interrupted item
 // from where it was heard. The file is not to blame, so no row is marked.
 #include "audio/chain/EMMError.h"
-#include "console/playout/TPlayoutConsole.h"
 #include "data/TdmQelData.h"
+#include "playout/PlayoutEngine.h"
 
 #include <algorithm>
 
@@ -24,7 +24,7 @@ std::string OneLine(std::string text) {
 
 } // namespace
 
-std::optional<HeardItemDisplay::Place> TPlayoutConsole::HeardPlace() {
+std::optional<HeardItemDisplay::Place> PlayoutEngine::HeardPlace() {
     if (FCurrentItem == 0 || !OutputPlaying())
         return std::nullopt;
     // The output's time line says which item is heard: the deck may already
@@ -38,12 +38,12 @@ std::optional<HeardItemDisplay::Place> TPlayoutConsole::HeardPlace() {
     return HeardItemDisplay::Place{FCurrentItem, static_cast<int>(std::max<int64_t>(heard, 0))};
 }
 
-void TPlayoutConsole::ShowWaitingForDevice() {
+void PlayoutEngine::ShowWaitingForDevice() {
     host_.SetStatusText(0, WaitingText);
 }
 
 // Raised inside the output's failing call, before it closes itself.
-void TPlayoutConsole::DeviceLost() {
+void PlayoutEngine::DeviceLost() {
     if (!waitingForDevice_) {
         // The first fault of a series: where was the listener?
         waitingForDevice_ = true;
@@ -68,7 +68,7 @@ void TPlayoutConsole::DeviceLost() {
     tmrHardwareDelay_->SetEnabled(true);
 }
 
-void TPlayoutConsole::RetryDevice() {
+void PlayoutEngine::RetryDevice() {
     ShowWaitingForDevice();
     Table& s = Schedule();
     const ResumePoint resume = resumePoint_.value_or(ResumePoint{});
@@ -109,7 +109,7 @@ void TPlayoutConsole::RetryDevice() {
     SetOnAir(OutputPlaying());
 }
 
-std::pair<int, int> TPlayoutConsole::OnAirPlace() {
+std::pair<int, int> PlayoutEngine::OnAirPlace() {
     if (waitingForDevice_ && resumePoint_)
         return {resumePoint_->item, resumePoint_->positionMs.value_or(0)};
     if (!FOnAir || FCurrentItem == 0)
@@ -118,13 +118,13 @@ std::pair<int, int> TPlayoutConsole::OnAirPlace() {
     return place ? std::pair{place->item, place->positionMs} : std::pair{FCurrentItem, 0};
 }
 
-void TPlayoutConsole::ResumeItem(int item, int positionMs) {
+void PlayoutEngine::ResumeItem(int item, int positionMs) {
     if (LocateItem(item))
         startAtMs_ = positionMs;
     StartItem();
 }
 
-void TPlayoutConsole::EndDeviceWait() {
+void PlayoutEngine::EndDeviceWait() {
     if (!waitingForDevice_)
         return;
     waitingForDevice_ = false;

@@ -1,15 +1,15 @@
 // The cross-fades, the fade to stop and the transport of the item on air:
-// the part of TPlayoutConsole that moves between items and within one.
+// the part of PlayoutEngine that moves between items and within one.
 
-#include "console/playout/TPlayoutConsole.h"
 #include "data/TdmQelData.h"
 #include "platform/FlagScope.h"
+#include "playout/PlayoutEngine.h"
 
 #include <cmath>
 
 namespace corvane {
 
-void TPlayoutConsole::FadeToSelected() {
+void PlayoutEngine::FadeToSelected() {
     Table& s = Schedule();
     if (!ScheduleHasRows())
         return;
@@ -61,7 +61,7 @@ void TPlayoutConsole::FadeToSelected() {
     FMergingTracks = wasMerging;
 }
 
-void TPlayoutConsole::actFadeToNext() {
+void PlayoutEngine::actFadeToNext() {
     Table& s = Schedule();
     if (!ScheduleHasRows() || fadeGivenUpFor_ == FCurrentItem)
         return;
@@ -83,7 +83,7 @@ void TPlayoutConsole::actFadeToNext() {
     host_.HoldGridRepaint(false);
 }
 
-void TPlayoutConsole::AutoCrossFadeTest() {
+void PlayoutEngine::AutoCrossFadeTest() {
     // The interrupted item's fade-out leaves little time "remaining", but the
     // break owns the output until it resumes the schedule itself.
     if (FCommercialBreak)
@@ -102,21 +102,21 @@ void TPlayoutConsole::AutoCrossFadeTest() {
         actFadeToNext();
 }
 
-void TPlayoutConsole::actFadeToStop() {
+void PlayoutEngine::actFadeToStop() {
     FFadingToStop = true;
     Deck(FCurrentPort).FadeOut(settings_.FadeOutDefault);
     tmrFadeStop_->SetInterval(settings_.FadeOutDefault + 2000);
     tmrFadeStop_->SetEnabled(true);
 }
 
-void TPlayoutConsole::FadeStopTimer() {
+void PlayoutEngine::FadeStopTimer() {
     tmrFadeStop_->SetEnabled(false);
     StopBroadcast();
 }
 
 // --- Transport --------------------------------------------------------------
 
-template <typename Target> void TPlayoutConsole::MoveOnAirPosition(Target target) {
+template <typename Target> void PlayoutEngine::MoveOnAirPosition(Target target) {
     TMMAudioFile& deck = Deck(FCurrentPort);
     FlagScope busy(FTransportBusy);
     mmAudioOut_->Pause();
@@ -126,7 +126,7 @@ template <typename Target> void TPlayoutConsole::MoveOnAirPosition(Target target
     FItemLength = FRemaining = deck.Duration();
 }
 
-void TPlayoutConsole::actSkipRight() {
+void PlayoutEngine::actSkipRight() {
     if (!OutputPlaying())
         return;
     TMMAudioFile& deck = Deck(FCurrentPort);
@@ -135,17 +135,17 @@ void TPlayoutConsole::actSkipRight() {
     MoveOnAirPosition([](int position) { return position + SkipStepMs; });
 }
 
-void TPlayoutConsole::actSkipLeft() {
+void PlayoutEngine::actSkipLeft() {
     if (OutputPlaying())
         MoveOnAirPosition([](int position) { return position - SkipStepMs; });
 }
 
-void TPlayoutConsole::actRestart() {
+void PlayoutEngine::actRestart() {
     if (OutputPlaying())
         MoveOnAirPosition([](int) { return 0; });
 }
 
-void TPlayoutConsole::GaugeClick(int x, int width) {
+void PlayoutEngine::GaugeClick(int x, int width) {
     constexpr int frame = 0;
     const int usable = width - 2 * frame;
     if (!mmAudioOut_->State().open || usable < 2)

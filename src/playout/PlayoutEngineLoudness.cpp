@@ -1,12 +1,12 @@
 // The titles' loudness and cue points as playout applies them: the part of
-// TPlayoutConsole that sets each deck's gain and play range when it loads.
+// PlayoutEngine that sets each deck's gain and play range when it loads.
 
-#include "console/playout/TPlayoutConsole.h"
 #include "loudness/LoudnessGain.h"
+#include "playout/PlayoutEngine.h"
 
 namespace corvane {
 
-double TPlayoutConsole::TargetLoudness(int port) const {
+double PlayoutEngine::TargetLoudness(int port) const {
     if (port == CommercialPort)
         return settings_.CommercialLoudnessTarget.value_or(settings_.LoudnessTarget);
     if (port == JinglePort)
@@ -14,7 +14,7 @@ double TPlayoutConsole::TargetLoudness(int port) const {
     return settings_.LoudnessTarget;
 }
 
-void TPlayoutConsole::ApplyLoudness(TMMAudioFile& deck) {
+void PlayoutEngine::ApplyLoudness(TMMAudioFile& deck) {
     size_t port = 0;
     while (port < decks_.size() && decks_[port].get() != &deck)
         ++port;
@@ -44,7 +44,7 @@ void TPlayoutConsole::ApplyLoudness(TMMAudioFile& deck) {
     }
 }
 
-std::optional<bool> TPlayoutConsole::SegueReached() {
+std::optional<bool> PlayoutEngine::SegueReached() {
     const std::optional<int>& segue = segueMs_[static_cast<size_t>(FCurrentPort)];
     if (!segue)
         return std::nullopt;

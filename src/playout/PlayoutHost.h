@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/playout/PlayoutCommands.h"
+#include "playout/PlayoutCommands.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "console/playout/PlayoutKeys.h"
+#include "playout/PlayoutKeys.h"
 
 #include <filesystem>
 
@@ -66,18 +66,6 @@ const std::vector<PlayoutShortcut>& PlayoutShortcuts() {
         {"&Volume / Mixer Controls", "Ctrl+Shift+V"},
     };
     return shortcuts;
-}
-
-std::optional<std::string> HotKeyCart(char typed, const std::vector<std::string>& rackFiles) {
-    if (typed < '0' || typed > '9')
-        return std::nullopt;
-    const auto index = static_cast<size_t>(typed - '0');
-    if (index >= rackFiles.size())
-        return std::nullopt;
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(rackFiles[index], ec))
-        return std::nullopt;
-    return rackFiles[index];
 }
 
 } // namespace corvane

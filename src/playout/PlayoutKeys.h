@@ -53,8 +53,4 @@ struct PlayoutShortcut {
 };
 const std::vector<PlayoutShortcut>& PlayoutShortcuts();
 
-// The cart a typed character fires: digits "0".."9" select that entry of the
-// rack's file list when it is there and its file exists.
-std::optional<std::string> HotKeyCart(char typed, const std::vector<std::string>& rackFiles);
-
 } // namespace corvane

@@ -1,4 +1,4 @@
-#include "console/SoundConfiguration.h"
+#include "playout/SoundConfiguration.h"
 
 #include "audio/output/TMMWaveOut.h"
 

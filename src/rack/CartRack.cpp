@@ -1,4 +1,4 @@
-#include "rack/TAudioRack.h"
+#include "rack/CartRack.h"
 
 #include "data/ControlsSuspended.h"
 #include "data/TdmQelData.h"
@@ -8,6 +8,18 @@
 #include <filesystem>
 
 namespace corvane {
+
+std::optional<std::string> HotKeyCart(char typed, const std::vector<std::string>& rackFiles) {
+    if (typed < '0' || typed > '9')
+        return std::nullopt;
+    const auto index = static_cast<size_t>(typed - '0');
+    if (index >= rackFiles.size())
+        return std::nullopt;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(rackFiles[index], ec))
+        return std::nullopt;
+    return rackFiles[index];
+}
 namespace {
 
 std::string UpperExtension(const std::string& path) {
@@ -27,10 +39,10 @@ const char* TrueFalse(bool value) {
 
 } // namespace
 
-TAudioRack::TAudioRack(TdmQelData& data, PlayoutPorts& playout, RackConsole& console)
+CartRack::CartRack(TdmQelData& data, PlayoutPorts& playout, RackConsole& console)
     : data_(data), playout_(playout), console_(console) {}
 
-void TAudioRack::LoadRack(const std::string& path) {
+void CartRack::LoadRack(const std::string& path) {
     std::error_code ec;
     if (path.empty() || !std::filesystem::is_regular_file(path, ec))
         return;
@@ -44,7 +56,7 @@ void TAudioRack::LoadRack(const std::string& path) {
 
 // A play list names library titles: each cart is its title's file; titles
 // no longer in the library are left out.
-void TAudioRack::LoadPlayList(const std::string& path) {
+void CartRack::LoadPlayList(const std::string& path) {
     Table& list = data_.cdsAudioRack;
     list.LoadFromFile(path);
     std::vector<std::string> files;
@@ -57,7 +69,7 @@ void TAudioRack::LoadPlayList(const std::string& path) {
     FRackFiles = std::move(files);
 }
 
-void TAudioRack::LoadRackFile(const std::string& path) {
+void CartRack::LoadRackFile(const std::string& path) {
     Table& list = data_.cdsFileList;
     list.LoadFromFile(path);
     std::vector<std::string> files;
@@ -69,7 +81,7 @@ void TAudioRack::LoadRackFile(const std::string& path) {
 }
 
 // The rack list follows the loaded rack; its buttons offer the rows on either side.
-void TAudioRack::ShowRackListPlace(const std::string& path) {
+void CartRack::ShowRackListPlace(const std::string& path) {
     Table& rackList = data_.cdsRackList;
     if (!rackList.Active())
         return;
@@ -80,7 +92,7 @@ void TAudioRack::ShowRackListPlace(const std::string& path) {
     console_.EnableRackButtons(count > 0 && place != 1, count > 0 && place != count);
 }
 
-void TAudioRack::BuildRackDisplay() {
+void CartRack::BuildRackDisplay() {
     Table& display = data_.cdsAudioRackDisplay;
     if (!display.Active())
         display.CreateDataSet();
@@ -100,7 +112,7 @@ void TAudioRack::BuildRackDisplay() {
 // On air the cart joins the mix on its own port and the item on air plays on;
 // off air the console is reset and the output started for the cart alone.
 // The direct flag keeps the cart's end from advancing the schedule.
-void TAudioRack::PlayCart(const std::string& path) {
+void CartRack::PlayCart(const std::string& path) {
     const bool onAir = playout_.OnAir();
     playout_.AddMessage(std::string("Broadcasting Live=") + TrueFalse(onAir));
     playout_.AddMessage(std::string("DirectPlayout=") + TrueFalse(playout_.DirectJinglePlayout()));
@@ -127,7 +139,7 @@ void TAudioRack::PlayCart(const std::string& path) {
                        playout_.PortLengthMs(PlayoutPorts::JinglePort)};
 }
 
-std::optional<CartOnAir> TAudioRack::PlayingCart() const {
+std::optional<CartOnAir> CartRack::PlayingCart() const {
     if (!fired_ || !playout_.OutputPlaying() || playout_.PortFile(PlayoutPorts::JinglePort) != fired_->path)
         return std::nullopt;
     const int64_t heard = std::max<int64_t>(playout_.HeardMs() - fired_->heardFromMs, 0);
@@ -136,7 +148,7 @@ std::optional<CartOnAir> TAudioRack::PlayingCart() const {
     return CartOnAir{fired_->cart, static_cast<int>(fired_->lengthMs - heard)};
 }
 
-void TAudioRack::RackButton(int step) {
+void CartRack::RackButton(int step) {
     Table& rackList = data_.cdsRackList;
     if (!rackList.Active() || rackList.IsEmpty())
         return;
@@ -151,7 +163,7 @@ void TAudioRack::RackButton(int step) {
         console_.UseRack(file);
 }
 
-void TAudioRack::LoadJinglePort(const std::string& path) {
+void CartRack::LoadJinglePort(const std::string& path) {
     constexpr int port = PlayoutPorts::JinglePort;
     playout_.HoldPort(port, true);
     try {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ports/PlayoutPorts.h"
+#include "playout/PlayoutPorts.h"
 
 #include <cstdint>
 #include <optional>
@@ -34,23 +34,30 @@ public:
     virtual std::string CurrentRackFile() const = 0;
 };
 
+// The cart a typed character fires: digits "0".."9" select that entry of the
+// rack's file list when it is there and its file exists.
+std::optional<std::string> HotKeyCart(char typed, const std::vector<std::string>& rackFiles);
+
 // The cart wall, Qt-free: the files of the loaded rack (FRackFiles, cart 0
 // first), the five-row display table cdsAudioRackDisplay, the rack list's
 // buttons and the firing of a cart on the jingle port (port 1: held, given
 // the file and released, so the mixer takes the cart from its start at its
 // next pass), over the item on air or, off air, on its own. Main thread.
-class TAudioRack {
+class CartRack {
 public:
     static constexpr int DisplayRows = 5;
     static constexpr int Carts = 2 * DisplayRows;
 
-    TAudioRack(TdmQelData& data, PlayoutPorts& playout, RackConsole& console);
+    CartRack(TdmQelData& data, PlayoutPorts& playout, RackConsole& console);
 
     // Loads a ".rck" rack file or a ".ply" play list (the extension in any
     // case) into the rack and rebuilds the display; a missing file or any
     // other extension leaves the rack as it was. A file the table store
     // cannot read raises its error and leaves the rack as it was.
     void LoadRack(const std::string& path);
+    // The console's current rack file loaded again (after the rack list or a
+    // rack file was edited).
+    void ReloadRack() { console_.UseRack(console_.CurrentRackFile()); }
     void BuildRackDisplay();
     void PlayCart(const std::string& path);
     // btnRackUp (step -1) and btnRackDown (step +1) over cdsRackList.

@@ -1,4 +1,4 @@
-#include "console/ConfigWizard.h"
+#include "station/ConfigWizard.h"
 
 namespace corvane {
 

@@ -1,12 +1,12 @@
-#include "console/ConsoleCore.h"
+#include "station/ConsoleCore.h"
 
-#include "console/ConsoleView.h"
 #include "data/TableAutosave.h"
 #include "data/TdmQelData.h"
 #include "platform/ExceptionGuard.h"
 #include "platform/RegularFile.h"
 #include "settings/IniFile.h"
 #include "settings/IntegerText.h"
+#include "station/ConsoleView.h"
 
 #include <algorithm>
 #include <cctype>
@@ -98,7 +98,12 @@ bool ConsoleCore::OpenAtStart(Table& table, MessageType type) {
     }
 }
 
-void ConsoleCore::FormCreate() {
+void ConsoleCore::FormCreate(StationMode mode) {
+    mode_ = mode;
+    if (mode == StationMode::Offline) {
+        StartOffline();
+        return;
+    }
     // Meter backgrounds belong to the meters, which load their own pictures.
     helpFile_ = (programFolder_ / "corvane.hlp").string();
     FRackFiles.clear();
@@ -128,6 +133,22 @@ void ConsoleCore::FormCreate() {
     FPlayRequest = false;
     FTransportBusy = false;
     StartSession();
+}
+
+// What an offline station needs of the console's start-up: its tables and
+// its settings, and nothing that writes into the folder, which a console may
+// be running on at the same time.
+void ConsoleCore::StartOffline() {
+    FRackFiles.clear();
+    scheduleDialogFolder_ = programFolder_.string();
+    data_.OpenTables();
+    for (Table* table : {&data_.cdsAudioLibrary, &data_.cdsFileScan, &data_.PlayListHistory,
+                         &data_.cdsAdTimes, &data_.CommercialHistory, &data_.EventLog, &data_.cdsRackList})
+        table->SetWriteOnClose(WriteOnClose::No);
+    LoadSettings();
+    if (settingsUnreadable_)
+        throw EIniFileError("\"" + SettingsPath().string() + "\" could not be read");
+    parts_.SetOnAir(false);
 }
 
 void ConsoleCore::StartSession() {
@@ -283,6 +304,8 @@ bool ConsoleCore::FormCloseQuery() {
     FClosing = true;
     FStopping = true;
     Guarded("FormCloseQuery", [&] { parts_.StopOutput(); });
+    if (mode_ == StationMode::Offline)
+        return true;
     // The close writes the same files: the writes under way end first.
     tmrAutosave_->SetEnabled(false);
     Guarded("FormCloseQuery", [&] { autosave_.reset(); });
@@ -320,7 +343,7 @@ void ConsoleCore::LoadSettings() {
         Inform("\"" + SettingsPath().string() +
                    "\" holds a password and others may read it: the console cannot take their access away",
                MessageType::Warning);
-    parts_.UseOutputBuffers(settings_.OutputBuffers);
+    parts_.SettingsRead();
 
     LoadRackAtStart(settings_.AudioRackPlayList);
     view_.SetRackCaption("Cart Rack - DEFAULT");
@@ -458,7 +481,14 @@ void ConsoleCore::ApplyProperties(const PropertiesValues& v) {
     settings_.UseCuePoints = l.useCuePoints;
     settings_.CueLevel = l.cueLevel;
     settings_.SegueLevel = l.segueLevel;
-    SaveSettings();
+    // What "&Ok" kept holds even when saving it fails.
+    try {
+        SaveSettings();
+    } catch (...) {
+        parts_.SettingsChanged();
+        throw;
+    }
+    parts_.SettingsChanged();
 }
 
 void ConsoleCore::MinimizeToTray() {

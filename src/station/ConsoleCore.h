@@ -1,9 +1,9 @@
 #pragma once
 
-#include "console/ConsoleParts.h"
-#include "console/PropertiesValues.h"
 #include "platform/Seams.h"
 #include "settings/CorvaneSettings.h"
+#include "station/ConsoleParts.h"
+#include "station/PropertiesValues.h"
 
 #include <filesystem>
 #include <memory>
@@ -17,6 +17,12 @@ class TableAutosave;
 class ConsoleView;
 class Table;
 class TdmQelData;
+
+// How a station runs: as the console, on air; or offline (the renderer),
+// where it reads its data folder but saves nothing into it (playout's archive
+// log still gets a line for each item it plays), keeps no session, runs no
+// events, selects no commercial list and asks nobody.
+enum class StationMode { Console, Offline };
 
 // Which menu the tray icon offers on a right click.
 enum class TrayMenu { Tray, SchedulePopup };
@@ -35,10 +41,14 @@ public:
     ConsoleCore& operator=(const ConsoleCore&) = delete;
 
     // --- Life ---
-    void FormCreate();
+    // Opens the tables, reads the settings and starts what runs from them.
+    // Offline a table or settings file that cannot be read is an error
+    // (thrown), not a message.
+    void FormCreate(StationMode mode = StationMode::Console);
     // Every time the console becomes visible.
     void FormShow();
     // Every way of closing; stops, saves and never refuses (always true).
+    // Offline it only stops the output: nothing is written.
     bool FormCloseQuery();
     void FormDestroy();
 
@@ -106,6 +116,7 @@ public:
 
 private:
     void OpenScheduleTable();
+    void StartOffline();
     void RunTableBlock(int& stage);
     void RunEventBlock();
     void LoadRackFromRackList();
@@ -123,6 +134,7 @@ private:
     ConsoleView& view_;
     std::filesystem::path programFolder_;
     ConsoleParts& parts_;
+    StationMode mode_ = StationMode::Console;
     CorvaneSettings settings_;
     TrayMenu trayMenu_ = TrayMenu::Tray;
 

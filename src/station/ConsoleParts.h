@@ -26,9 +26,13 @@ public:
     // from a position.
     virtual std::pair<int, int> OnAirPlace() = 0;
     virtual void ResumeItem(int item, int positionMs) = 0;
-    // Sound output: the number of buffers its queue holds, as the settings
-    // give it at start-up (the sound configuration may change it later).
-    virtual void UseOutputBuffers(int buffers) = 0;
+    // Corvane.ini has been read at start-up: the parts take what they start
+    // with from the settings (the output's queue of buffers, which the sound
+    // configuration may change later; the stream).
+    virtual void SettingsRead() = 0;
+    // The operator changed the settings (Properties' "&Ok"): the parts that
+    // follow them while running (the stream) follow them now.
+    virtual void SettingsChanged() = 0;
     // Sound output: stops the output device (at close, before anything is saved).
     virtual void StopOutput() = 0;
     // Schedule files: loads a schedule file into the schedule.

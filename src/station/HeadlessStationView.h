@@ -7,8 +7,8 @@ namespace corvane {
 // The station with nobody watching: the offline renderer, the benchmarks and
 // the tests that need no window. Every display is dropped, the grid
 // appearance and folder browser keep what they were given, day names are
-// English, and the window's own start-up steps (schedule file, recent menu,
-// wizard) do nothing. Override what a caller wants to see. Main thread.
+// English, and the window's own start-up steps (recent menu, wizard) do
+// nothing. Override what a caller wants to see. Main thread.
 class HeadlessStationView : public StationView {
 public:
     // ConsoleView
@@ -25,6 +25,13 @@ public:
     void SetAcceptDroppedFiles(bool) override {}
     void ProcessPendingMessages() override {}
     void Repaint() override {}
+
+    // ScheduleView
+    bool MoveCommandsEnabled() override { return false; }
+    void EnableMoveCommands() override {}
+    void ClearScheduleSelection() override {}
+    void KeepResponsive() override {}
+    void CutPasteChanged() override {}
 
     // StationView
     void ApplyPlayoutCommands(const PlayoutCommands&) override {}
@@ -45,7 +52,6 @@ public:
     void EnableRackButtons(bool, bool) override {}
     void ShowRunScheduledEvents(bool) override {}
     void ShowStreamState(StreamState) override {}
-    void LoadScheduleFile(const std::string&) override {}
     void RefreshRecentPlayLists() override {}
     void ShowFirstRunWizard() override {}
     void ShowLibraryStatus(const std::string&) override {}

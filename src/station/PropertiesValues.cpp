@@ -1,4 +1,4 @@
-#include "console/PropertiesValues.h"
+#include "station/PropertiesValues.h"
 
 namespace corvane {
 

@@ -11,9 +11,9 @@ namespace corvane {
 Station::Station(Seams seams, StationDevices devices, StationSetup setup)
     : seams_(seams), devices_(std::move(devices)), registerFileTypes_(std::move(setup.registerFileTypes)),
       data_(setup.dataFolder.string(), setup.programName, seams.clock, seams.prompter, seams.fileDialogs),
-      core_(seams, data_, *this, setup.dataFolder, *this),
-      loudness_(core_.ProgramFolder() / LoudnessStoreFileName), analysisQueue_(loudness_, seams.dispatcher),
-      libraryAnalysis_(data_, analysisQueue_, core_.Settings()),
+      core_(seams, data_, *this, setup.dataFolder, *this), facts_(data_),
+      schedule_(data_, facts_, seams, *this), loudness_(core_.ProgramFolder() / LoudnessStoreFileName),
+      analysisQueue_(loudness_, seams.dispatcher), libraryAnalysis_(data_, analysisQueue_, core_.Settings()),
       nowPlaying_(core_.Settings().NowPlaying, {[this](const std::string& line) { AddMessage(line); },
                                                 [this](const std::string& title) {
                                                     streamTitle_ = title;
@@ -34,6 +34,37 @@ Station::Station(Seams seams, StationDevices devices, StationSetup setup)
 }
 
 Station::~Station() = default;
+
+void Station::Start(StationMode mode) {
+    mode_ = mode;
+    core_.FormCreate(mode);
+}
+
+void Station::Show() {
+    core_.FormShow();
+}
+
+void Station::Close() {
+    core_.FormCloseQuery();
+}
+
+void Station::Detach() {
+    core_.FormDestroy();
+    view_ = &headless_;
+}
+
+// What starts from the settings is started once they are read; the sound
+// configuration may change the output's buffers later in the run.
+void Station::SettingsRead() {
+    playout_.UseOutputBuffers(core_.Settings().OutputBuffers);
+    SettingsChanged();
+}
+
+// Offline nothing leaves the station but the audio it renders.
+void Station::SettingsChanged() {
+    if (mode_ == StationMode::Console)
+        FollowStreamSettings();
+}
 
 WaveInDevice& Station::RecordingInput() {
     if (recordingInput_ == nullptr) {

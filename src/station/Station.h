@@ -7,9 +7,8 @@
 #include "broadcast/NowPlayingAnnouncer.h"
 #include "commercials/AdSchedule.h"
 #include "commercials/CommercialBreaks.h"
-#include "console/ConsoleCore.h"
-#include "console/playout/TPlayoutConsole.h"
 #include "data/TdmQelData.h"
+#include "data/facts/AudioFileFacts.h"
 #include "events/EventHost.h"
 #include "events/ScheduledEvents.h"
 #include "library/LibraryAnalysis.h"
@@ -17,7 +16,10 @@
 #include "loudness/AnalysisQueue.h"
 #include "loudness/LoudnessStore.h"
 #include "platform/Seams.h"
-#include "rack/TAudioRack.h"
+#include "playlists/ScheduleEditor.h"
+#include "playout/PlayoutEngine.h"
+#include "rack/CartRack.h"
+#include "station/ConsoleCore.h"
 #include "station/HeadlessStationView.h"
 #include "station/StationView.h"
 
@@ -52,11 +54,17 @@ struct StationSetup {
 
 // Everything a running console has, Qt-free, built in one order: the data
 // module, the console's start-up and settings (ConsoleCore, which also runs
-// the autosave and the recovery copy), the DSP plug-in, the playout engine,
-// the commercial breaks and the ad schedule, the scheduled events, the audio
-// rack and the input audio logging records from. The members below are that
-// order; the language destroys them in reverse, so each part goes before the
-// parts it uses.
+// the autosave and the recovery copy), the running schedule's editor, the
+// DSP plug-in, the playout engine, the commercial breaks and the ad schedule,
+// the scheduled events, the cart rack and the input audio logging records
+// from. The members below are that order; the language destroys them in
+// reverse, so each part goes before the parts it uses.
+//
+// The station runs its own life: Start opens the tables, reads the settings
+// and starts what runs from them; Show does what the first showing does (the
+// first-run wizard, the last schedule loaded and started); Close stops the
+// output and saves. The console window calls them as it is built, shown and
+// closed; the renderer, benchmarks and tests call them without a window.
 //
 // The station shows nothing itself: what its parts show goes to the
 // StationView attached to it (the console window), or nowhere while none is
@@ -65,6 +73,7 @@ struct StationSetup {
 // virtual studio builds the same station. Main thread.
 class Station final : private ConsoleView,
                       private ConsoleParts,
+                      private ScheduleEditorHost,
                       private PlayoutHost,
                       private RackConsole,
                       private EventHost {
@@ -74,26 +83,44 @@ public:
     Station(const Station&) = delete;
     Station& operator=(const Station&) = delete;
 
-    // The window that shows the station from now on; Detach before it goes.
+    // --- Life ---
+    // Start-up, once: the tables, the settings and what starts from them (the
+    // output's buffers, the stream, today's commercial list, the events, the
+    // autosave); offline, only what decides what is heard.
+    void Start(StationMode mode);
+    // Each time the station is shown: the first time, the first-run wizard,
+    // or the last schedule loaded (and started when the settings say so).
+    void Show();
+    // Shutdown: the output stops, then the tables and the settings are
+    // saved (offline nothing is saved). Never refused.
+    void Close();
+    StationMode Mode() const { return mode_; }
+
+    // The window that shows the station from now on; Detach before it goes:
+    // the station then stops taking dropped files and shows nothing.
     void Attach(StationView& view) { view_ = &view; }
-    void Detach() { view_ = &headless_; }
+    void Detach();
 
     TdmQelData& Data() { return data_; }
     ConsoleCore& Core() { return core_; }
+    // The running schedule (cdsSchedule) and its editing, the one every
+    // window command, event and the renderer goes through.
+    ScheduleEditor& Schedule() { return schedule_; }
+    AudioFileFacts& Facts() { return facts_; }
     // The titles' measurements ("loudness.db" in the data folder), which
     // playout applies as the settings say.
     LoudnessStore& Loudness() { return loudness_; }
     // Measures the titles the library imports, and the whole library on
     // demand, on worker threads into that store.
     LibraryAnalysis& TitleAnalysis() { return libraryAnalysis_; }
-    TPlayoutConsole& Playout() { return playout_; }
+    PlayoutEngine& Playout() { return playout_; }
     // Between MMRingBuffer1 and mmAudioOut; disabled until a plug-in starts.
     TMMDSPPlugin& DspPlugin() { return dspPlugin_; }
     PluginCommands& Plugins() { return pluginCommands_; }
     CommercialBreaks& Commercials() { return commercials_; }
     AdSchedule& Ads() { return adSchedule_; }
     ScheduledEvents& Events() { return events_; }
-    TAudioRack& Rack() { return rack_; }
+    CartRack& Rack() { return rack_; }
     WaveDevice& Output() { return devices_.output; }
     // The input audio logging records from: the one handed to
     // UseRecordingInput, else the one the devices open at first use.
@@ -111,7 +138,8 @@ public:
     // The stream to the Icecast server; nullptr while it is not enabled.
     IcecastStream* Stream() { return stream_.get(); }
     // Starts, restarts or ends the stream as the "[Corvane_Stream]" settings
-    // now say (after they are read at start-up and after Properties).
+    // now say. The station does it itself when they are read and changed;
+    // tests call it again with short timings.
     void FollowStreamSettings(IcecastStream::Timing timing = {});
 
 private:
@@ -141,13 +169,10 @@ private:
     void StartItem() override { playout_.StartItem(); }
     std::pair<int, int> OnAirPlace() override { return playout_.OnAirPlace(); }
     void ResumeItem(int item, int positionMs) override { playout_.ResumeItem(item, positionMs); }
-    // Called once the settings are read: the stream follows them from there.
-    void UseOutputBuffers(int buffers) override {
-        playout_.UseOutputBuffers(buffers);
-        FollowStreamSettings();
-    }
+    void SettingsRead() override;
+    void SettingsChanged() override;
     void StopOutput() override { playout_.Shutdown(); }
-    void LoadScheduleFile(const std::string& path) override { view_->LoadScheduleFile(path); }
+    void LoadScheduleFile(const std::string& path) override { schedule_.LoadScheduleFile(path); }
     void RefreshRecentPlayLists() override { view_->RefreshRecentPlayLists(); }
     void RegisterFileTypes() override;
     void SetBreakActive(bool active) override { commercials_.SetBreakActive(active); }
@@ -156,6 +181,20 @@ private:
     void LoadRack(const std::string& path) override { rack_.LoadRack(path); }
     void ShowFirstRunWizard() override { view_->ShowFirstRunWizard(); }
     void OpenSharedLibrary(const std::string& server, const std::function<void()>& openLocalCopy) override;
+
+    // ScheduleEditorHost: the settings and the on-air commands are the
+    // station's (RefreshCommands above, SetBusy below serve it too); what a
+    // window shows goes to the view.
+    void ShowTotalDuration(int seconds) override { core_.ShowTotalDuration(seconds); }
+    void SetOnAirFalse() override { playout_.SetOnAir(false); }
+    void SetLastScheduleLocation(const std::string& path) override {
+        core_.MutableSettings().LastScheduleLocation = path;
+    }
+    bool MoveCommandsEnabled() override { return view_->MoveCommandsEnabled(); }
+    void EnableMoveCommands() override { view_->EnableMoveCommands(); }
+    void ClearScheduleSelection() override { view_->ClearScheduleSelection(); }
+    void KeepResponsive() override { view_->KeepResponsive(); }
+    void CutPasteChanged() override { view_->CutPasteChanged(); }
 
     // PlayoutHost: playout's displays go to the view; a break's port closes
     // (and its reset of the break, SetBreakActive above) go to the
@@ -203,11 +242,11 @@ private:
     void StartRecording(const std::string& path, int64_t maxMs) override;
     void StopRecording() override;
     bool PauseRecording() override;
+    void ReplaceSchedule(const std::string& path) override {
+        schedule_.LoadScheduleFile(path, LoadOrigin::Event);
+    }
     void ShowScheduleTotal(int seconds) override { core_.ShowTotalDuration(seconds); }
     std::string LastScheduleFile() const override { return core_.Settings().LastScheduleLocation; }
-    void SetLastScheduleFile(const std::string& path) override {
-        core_.MutableSettings().LastScheduleLocation = path;
-    }
     std::filesystem::path ProgramFolder() const override { return core_.ProgramFolder(); }
     void AddMessage(const std::string& line) override;
     void ShowRunScheduledEvents(bool checked) override;
@@ -218,8 +257,12 @@ private:
     HeadlessStationView headless_;
     StationView* view_ = &headless_;
 
+    StationMode mode_ = StationMode::Console;
+
     TdmQelData data_;
     ConsoleCore core_;
+    AudioFileFacts facts_;
+    ScheduleEditor schedule_;
     LoudnessStore loudness_;
     // Its workers end before the store they write goes.
     AnalysisQueue analysisQueue_;
@@ -237,11 +280,11 @@ private:
     // Outlives playout, whose output takes its buffers from it.
     TMMDSPPlugin dspPlugin_;
     PluginCommands pluginCommands_;
-    TPlayoutConsole playout_;
+    PlayoutEngine playout_;
     CommercialBreaks commercials_;
     AdSchedule adSchedule_;
     ScheduledEvents events_;
-    TAudioRack rack_;
+    CartRack rack_;
     std::unique_ptr<WaveInDevice> ownRecordingInput_;
     WaveInDevice* recordingInput_ = nullptr;
     // What scheduled events record with: made at the first "Start Recording"

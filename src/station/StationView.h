@@ -1,9 +1,10 @@
 #pragma once
 
 #include "broadcast/IcecastStream.h"
-#include "console/ConsoleView.h"
-#include "console/playout/PlayoutCommands.h"
 #include "platform/DateTime.h"
+#include "playlists/ScheduleView.h"
+#include "playout/PlayoutCommands.h"
+#include "station/ConsoleView.h"
 
 #include <cstdint>
 #include <string>
@@ -14,7 +15,7 @@ namespace corvane {
 // window, or nothing at all (HeadlessStationView) when the station runs
 // offline. The station calls it for every part, so a part never reaches a
 // widget and a window never builds a part. Main thread.
-class StationView : public ConsoleView {
+class StationView : public ConsoleView, public ScheduleView {
 public:
     // --- Playout's displays ---
     // The on-air command table (menus, buttons, operating mode).
@@ -61,7 +62,6 @@ public:
     virtual void ShowStreamState(StreamState state) = 0;
 
     // --- Start-up steps the window carries out ---
-    virtual void LoadScheduleFile(const std::string& path) = 0;
     // Rebuilds the "&Recent" play-list menu.
     virtual void RefreshRecentPlayLists() = 0;
     // The configuration wizard on its first-run page, modal.

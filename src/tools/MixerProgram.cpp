@@ -1,4 +1,4 @@
-#include "console/MixerProgram.h"
+#include "tools/MixerProgram.h"
 
 #include "platform/Shell.h"
 

@@ -62,12 +62,12 @@ void PreviewPlayer::Stop() {
 }
 
 void PreviewPlayer::Play() {
-    const TMMWaveOutState state = out_.State();
-    if (state.playing && state.paused) {
+    const WaveDeviceState state = out_.State();
+    if (state.started && state.paused) {
         out_.Restart();
         return;
     }
-    if (state.playing)
+    if (state.started)
         out_.Stop();
     out_.Start();
 }
@@ -77,7 +77,7 @@ void PreviewPlayer::Pause() {
 }
 
 bool PreviewPlayer::Playing() const {
-    return out_.State().playing && !out_.State().paused;
+    return out_.State().started && !out_.State().paused;
 }
 
 bool PreviewPlayer::Paused() const {
@@ -91,7 +91,7 @@ void PreviewPlayer::Tick() {
     spectrum_.Tick();
     if (view_.RefreshMeters)
         view_.RefreshMeters();
-    if (out_.State().playing) {
+    if (out_.State().started) {
         remainingMs_ = std::max<int32_t>(totalMs_ - static_cast<int32_t>(out_.Position()), 0);
         ShowRemaining();
     }

@@ -2,7 +2,10 @@
 #include "loudness/LoudnessMeter.h"
 #include "loudness/LoudnessStore.h"
 #include "platform/ProgramFolderLock.h"
+#include "station/Station.h"
 #include "studio/StudioSeams.h"
+#include "studio/VirtualWaveDevice.h"
+#include "support/FolderListing.h"
 #include "support/TempFolder.h"
 #include "support/ToneFiles.h"
 
@@ -16,6 +19,8 @@
 namespace corvane {
 namespace {
 
+using testing::ChangedEntries;
+using testing::ListFolder;
 using testing::ReadText;
 using testing::TempFolder;
 using testing::ToneStretch;
@@ -41,6 +46,20 @@ protected:
     int RunImport(const std::string& arguments) { return Run(CORVANE_IMPORT, arguments); }
     std::string Out() { return ReadText(folder / "out.txt"); }
     std::string Err() { return ReadText(folder / "err.txt"); }
+    // "show.wsl" in the test's folder: one schedule row per file.
+    void WriteShow(const std::vector<std::string>& files) {
+        StudioSeams seams;
+        TdmQelData data((folder / "maker").string(), "import-test", seams.studio.clock(), seams.prompter,
+                        seams.fileDialogs);
+        Table& schedule = data.cdsSchedule;
+        schedule.CreateDataSet();
+        for (const auto& path : files) {
+            schedule.Append();
+            schedule.FieldByName("LocalPathToFile").SetAsString(path);
+            schedule.Post();
+        }
+        schedule.SaveToFile((folder / "show.wsl").string());
+    }
     // The paths of the station's library titles.
     std::vector<std::string> LibraryPaths() {
         StudioSeams seams;
@@ -165,19 +184,7 @@ TEST_F(ImportTool, ImportedTitlesRenderAtTheTargetWithoutSilenceAtTheJoins) {
     }
     ASSERT_EQ(RunImport(music.string()), 0) << Err();
     testing::WriteText(station / "corvane.ini", "[Corvane_Audio]\nLoudnessNormalise=1\nUseCuePoints=1\n");
-    {
-        StudioSeams seams;
-        TdmQelData data((folder / "maker").string(), "import-test", seams.studio.clock(), seams.prompter,
-                        seams.fileDialogs);
-        Table& schedule = data.cdsSchedule;
-        schedule.CreateDataSet();
-        for (const auto& path : rows) {
-            schedule.Append();
-            schedule.FieldByName("LocalPathToFile").SetAsString(path);
-            schedule.Post();
-        }
-        schedule.SaveToFile((folder / "show.wsl").string());
-    }
+    WriteShow(rows);
     ASSERT_EQ(Run(CORVANE_RENDER, (folder / "show.wsl").string() + " " + (folder / "out.wav").string()), 0)
         << Err();
     const std::vector<int16_t> heard = ReadRendered(folder / "out.wav");
@@ -200,6 +207,66 @@ TEST_F(ImportTool, ImportedTitlesRenderAtTheTargetWithoutSilenceAtTheJoins) {
         quiet = std::abs(heard[static_cast<size_t>(2 * f)]) < 33 ? quiet + 1 : 0;
         ASSERT_LT(quiet, 4410) << "silence at " << f * 1000 / 44100 << " ms";
     }
+}
+
+// From the first sample that is not silence on.
+std::vector<int16_t> FromFirstSound(const int16_t* samples, size_t count) {
+    size_t first = 0;
+    while (first < count && samples[first] == 0)
+        ++first;
+    first -= first % 2;
+    return {samples + first, samples + count};
+}
+
+// The render is the console offline: with the settings that decide what is
+// heard (a short output queue, the automatic cross-fade, normalising, cue
+// points) a show renders sample for sample as the console plays it, and the
+// render writes nothing into the station's folder but its archive lines.
+TEST_F(ImportTool, TheRenderSoundsAsTheConsolePlaysWithTheSameSettings) {
+    std::vector<std::string> rows;
+    const double peaks[] = {-9, -27, -16};
+    for (size_t i = 0; i < std::size(peaks); ++i) {
+        rows.push_back((music / ("s" + std::to_string(i) + ".wav")).string());
+        WriteToneFile(rows.back(), 44100, 2, {{0, 0, 1500}, {330.0 * (i + 1), peaks[i], 9000}, {0, 0, 1500}});
+    }
+    ASSERT_EQ(RunImport(music.string()), 0) << Err();
+    WriteShow(rows);
+    testing::WriteText(
+        station / "corvane.ini",
+        "[Corvane_General]\nWelcomeDone=1\nAutoCrossFade=1\n[Corvane_System]\nOutputBuffers=8\n"
+        "[Corvane_Audio]\nLoudnessNormalise=1\nUseCuePoints=1\n");
+    const auto before = ListFolder(station);
+    ASSERT_EQ(Run(CORVANE_RENDER, (folder / "show.wsl").string() + " " + (folder / "out.wav").string()), 0)
+        << Err();
+    // Only the archive log gets the lines of what the render played.
+    EXPECT_EQ(ChangedEntries(before, ListFolder(station)),
+              std::vector<std::string>{(station / "archive.log").string()})
+        << "the render wrote into the station's folder";
+    const std::vector<int16_t> rendered = ReadRendered(folder / "out.wav");
+
+    StudioSeams seams;
+    VirtualWaveDevice device(seams.studio);
+    Station console(seams.seams(), {device, {}}, {station, "corvane", {}});
+    console.Start(StationMode::Console);
+    EXPECT_EQ(console.Playout().mmAudioOut().NumBuffers(), 8);
+    CorvaneSettings& settings = console.Core().MutableSettings();
+    settings.LoopScheduleContinuously = false;
+    settings.StatisticsTracking = false;
+    console.Schedule().LoadScheduleFile((folder / "show.wsl").string());
+    console.Data().cdsSchedule.First();
+    console.Playout().StartItem();
+    seams.studio.Run(static_cast<int64_t>(rendered.size() / 2) * 1000 / 44100 + 2000);
+    const std::vector<uint8_t>& bytes = device.Played().Bytes();
+    const auto played = FromFirstSound(reinterpret_cast<const int16_t*>(bytes.data()), bytes.size() / 2);
+    const auto heard = FromFirstSound(rendered.data(), rendered.size());
+    // Three items of 9 s, cross-faded: well over 12 s of sound each way.
+    ASSERT_GT(heard.size(), size_t{12 * 44100 * 2});
+    ASSERT_GE(played.size(), heard.size());
+    size_t differ = 0;
+    while (differ < heard.size() && heard[differ] == played[differ])
+        ++differ;
+    EXPECT_EQ(differ, heard.size()) << "first differs at " << differ / 2 * 1000 / 44100 << " ms";
+    console.Close();
 }
 
 } // namespace

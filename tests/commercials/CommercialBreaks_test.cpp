@@ -1,6 +1,6 @@
 #include "CommercialListFiles.h"
 #include "commercials/CommercialBreaks.h"
-#include "console/playout/PlayoutFixture.h"
+#include "playout/PlayoutFixture.h"
 
 #include <algorithm>
 

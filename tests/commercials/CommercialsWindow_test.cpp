@@ -4,8 +4,8 @@
 #include "commercials/CommercialBreaks.h"
 #include "commercials/ui/CommercialsPage.h"
 #include "console/ConsoleWindow.h"
-#include "console/playout/TPlayoutConsole.h"
 #include "console/ui/LedDigit.h"
+#include "playout/PlayoutEngine.h"
 
 #include <QApplication>
 #include <QKeyEvent>

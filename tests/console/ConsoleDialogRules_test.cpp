@@ -1,11 +1,11 @@
 #include "audio/chain/EMMError.h"
 #include "audio/output/TMMWaveOut.h"
-#include "console/ConfigWizard.h"
-#include "console/MixerProgram.h"
-#include "console/SoundConfiguration.h"
+#include "playout/SoundConfiguration.h"
+#include "station/ConfigWizard.h"
 #include "studio/RecordingShell.h"
 #include "studio/VirtualStudio.h"
 #include "studio/VirtualWaveDevice.h"
+#include "tools/MixerProgram.h"
 
 #include <gtest/gtest.h>
 #include <map>

@@ -2,7 +2,6 @@
 #include "WhenShown.h"
 #include "audio/chain/EMMError.h"
 #include "audio/decks/DeckFixtures.h"
-#include "console/playout/TPlayoutConsole.h"
 #include "console/ui/ConsoleDialogCommands.h"
 #include "console/ui/ConsolePlayLists.h"
 #include "console/ui/ManualWindow.h"
@@ -12,6 +11,7 @@
 #include "playlists/RecentPlayLists.h"
 #include "playlists/Screenshot.h"
 #include "playlists/ui/TfrmQelPlayList.h"
+#include "playout/PlayoutEngine.h"
 
 #include <QApplication>
 #include <QComboBox>

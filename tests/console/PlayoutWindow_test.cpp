@@ -1,8 +1,8 @@
 #include "ConsoleWindow.h"
 #include "audio/decks/DeckFixtures.h"
-#include "console/playout/TPlayoutConsole.h"
 #include "console/ui/ConsoleMeterPanel.h"
 #include "console/ui/LedDigit.h"
+#include "playout/PlayoutEngine.h"
 
 #include <QApplication>
 #include <QKeyEvent>

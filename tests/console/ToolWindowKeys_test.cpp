@@ -7,13 +7,13 @@
 #include "WhenShown.h"
 #include "audio/decks/DeckFixtures.h"
 #include "commercials/ui/TfrmQelCommercials.h"
-#include "console/playout/TPlayoutConsole.h"
 #include "console/ui/ConsoleDialogCommands.h"
 #include "console/ui/ConsolePlayLists.h"
 #include "events/ui/EventsPage.h"
 #include "library/ui/TfrmQelFileImport.h"
 #include "library/ui/TfrmQelTitleDetail.h"
 #include "playlists/ui/TfrmQelPlayList.h"
+#include "playout/PlayoutEngine.h"
 #include "rack/ui/AudioRackPage.h"
 #include "settings/CorvaneSettings.h"
 #include "studio/VirtualWaveInDevice.h"
@@ -108,7 +108,7 @@ struct KeysWindow : Window {
 
     // What the console's keys could change; compared before and after.
     std::string State() {
-        TPlayoutConsole& p = console->Playout();
+        PlayoutEngine& p = console->Playout();
         return "on air " + std::to_string(p.OnAir()) + ", item " + std::to_string(p.CurrentItem()) +
                ", playing " + std::to_string(p.OutputPlaying()) + ", paused " +
                std::to_string(p.OutputPaused()) + ", delayed pause " + std::to_string(p.DelayedPause()) +

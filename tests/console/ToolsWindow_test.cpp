@@ -1,6 +1,6 @@
 #include "ConsoleWindow.h"
 #include "audio/decks/DeckFixtures.h"
-#include "console/playout/TPlayoutConsole.h"
+#include "playout/PlayoutEngine.h"
 #include "studio/VirtualWaveInDevice.h"
 #include "tools/ui/TfrmQelLockConsole.h"
 
@@ -89,7 +89,7 @@ TEST(ToolsWindow, F7AndTheLiveAssistButtonOpenOneAudioLoggingWindow) {
 
 TEST(ToolsWindow, ThePluginSitsBeforeTheOutputAndActsOnlyOnceStarted) {
     ToolsWindow w;
-    TPlayoutConsole& playout = w.console->Playout();
+    PlayoutEngine& playout = w.console->Playout();
     EXPECT_EQ(playout.mmAudioOut().Input(), &w.console->DspPlugin());
     EXPECT_EQ(w.console->DspPlugin().Input(), &playout.MMRingBuffer1());
     EXPECT_FALSE(w.console->DspPlugin().Enabled());

@@ -8,8 +8,8 @@
 #include "EventsUntil.h"
 #include "audio/decks/DeckFixtures.h"
 #include "commercials/ui/TfrmQelCommercials.h"
-#include "console/playout/TPlayoutConsole.h"
 #include "console/ui/TfrmQelConfigSound.h"
+#include "playout/PlayoutEngine.h"
 #include "settings/CorvaneSettings.h"
 #include "tools/ui/TfrmQelLockConsole.h"
 

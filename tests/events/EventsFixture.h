@@ -44,9 +44,9 @@ public:
     void ReloadTodaysCommercials() override { Act("ReloadTodaysCommercials"); }
     bool OnAir() const override { return false; }
     int OnAirItem() const override { return 0; }
+    void ReplaceSchedule(const std::string&) override { Act("ReplaceSchedule"); }
     void ShowScheduleTotal(int) override {}
     std::string LastScheduleFile() const override { return {}; }
-    void SetLastScheduleFile(const std::string&) override {}
     void StartRecording(const std::string&, int64_t) override { Act("StartRecording"); }
     void StopRecording() override { Act("StopRecording"); }
     bool PauseRecording() override {

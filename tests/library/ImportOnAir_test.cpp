@@ -5,11 +5,11 @@
 // imported titles are measured on worker threads at the same time, as the
 // console does.
 #include "audio/platform/MpegFrameHeader.h"
-#include "console/playout/PlayoutFixture.h"
 #include "data/facts/AudioFileFacts.h"
 #include "library/LibraryAnalysis.h"
 #include "library/LibraryManager.h"
 #include "loudness/LoudnessStore.h"
+#include "playout/PlayoutFixture.h"
 
 #include <fstream>
 #include <iterator>

@@ -2,10 +2,10 @@
 // PulseAudio server on a socket of its own (so no other test hears it, and
 // killing it touches nobody else), the console's playout engine on
 // PortAudio and the Qt event loop, and recordings of the server's null sink.
-#include "../../audio/decks/DeckFixtures.h"
-#include "../../audio/device/PrivateSoundServer.h"
+#include "audio/decks/DeckFixtures.h"
 #include "audio/device/PortAudioWaveDevice.h"
 #include "audio/device/PortAudioWaveStream.h"
+#include "audio/device/PrivateSoundServer.h"
 #include "audio/device/SoundServerRecorder.h"
 #include "station/Station.h"
 #include "support/QtSeams.h"
@@ -80,7 +80,7 @@ protected:
         schedule.FieldByName("LocalPathToFile").SetAsString((folder / file).string());
         schedule.Post();
     }
-    TPlayoutConsole& Console() { return station->Playout(); }
+    PlayoutEngine& Console() { return station->Playout(); }
     // Message-list lines holding `text`.
     int LinesWith(const std::string& text) {
         int count = 0;
@@ -108,7 +108,7 @@ TEST_F(DeviceLossOnARealServer, PlayoutComesBackWithinThreeSecondsOfEachOfFiveSe
     Table& schedule = station->Data().cdsSchedule;
     schedule.First();
 
-    TPlayoutConsole& console = Console();
+    PlayoutEngine& console = Console();
     console.StartItem();
 
     for (int round = 1; round <= 5; ++round) {
@@ -151,7 +151,7 @@ TEST_F(DeviceLossOnARealServer, AServerThatStandsStillIsWaitedForNotRestarted) {
     for (const char* file : {"a.wav", "b.wav"})
         AddRow(file, Tone(1000, 12));
     station->Data().cdsSchedule.First();
-    TPlayoutConsole& console = Console();
+    PlayoutEngine& console = Console();
     console.StartItem();
 
     SoundServerRecorder recorder(PrivateSoundServer::MonitorName);
@@ -215,7 +215,7 @@ TEST_F(DeviceLossOnARealServer, ARestartResumesTheItemHeardAtItsPosition) {
     Table& schedule = station->Data().cdsSchedule;
     schedule.First();
     const int a = schedule.FieldByName("ItemPlayOrder").AsInteger();
-    TPlayoutConsole& console = Console();
+    PlayoutEngine& console = Console();
     SoundServerRecorder before(PrivateSoundServer::MonitorName);
     ASSERT_TRUE(before.WaitForFrames(Rate / 20));
     console.StartItem();

@@ -1,5 +1,5 @@
 #include "PlayoutFixture.h"
-#include "console/playout/HeardItemDisplay.h"
+#include "playout/HeardItemDisplay.h"
 
 namespace corvane::testing {
 namespace {

@@ -1,13 +1,14 @@
 #pragma once
 
-#include "../../audio/decks/DeckFixtures.h"
 #include "RecordingPlayoutHost.h"
-#include "console/playout/TPlayoutConsole.h"
+#include "audio/decks/DeckFixtures.h"
 #include "data/TdmQelData.h"
+#include "playout/PlayoutEngine.h"
 #include "settings/CorvaneSettings.h"
 #include "studio/StudioSeams.h"
 #include "studio/VirtualWaveDevice.h"
 #include "support/TempFolder.h"
+#include "support/ToneFiles.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -48,27 +49,18 @@ protected:
     TdmQelData data{folder.Path().string(), "corvane", seams.studio.clock(), seams.prompter,
                     seams.fileDialogs};
     CorvaneSettings settings = CorvaneSettings::Defaults(folder.Path());
-    std::unique_ptr<TPlayoutConsole> console;
+    std::unique_ptr<PlayoutEngine> console;
 
     void SetUp() override {
         data.OpenTables();
-        console = std::make_unique<TPlayoutConsole>(seams.seams(), data, settings, device, folder.Path(),
-                                                    static_cast<PlayoutHost&>(*this));
+        console = std::make_unique<PlayoutEngine>(seams.seams(), data, settings, device, folder.Path(),
+                                                  static_cast<PlayoutHost&>(*this));
     }
     void TearDown() override { console.reset(); }
 
     // A 16-bit stereo 44.1 kHz file of `seconds` of a sine at `hz`.
     std::string Tone(const std::string& name, double seconds, double hz, double amplitude = 0.5) {
-        const auto frames = static_cast<size_t>(seconds * 44100);
-        std::vector<int16_t> samples(frames * 2);
-        for (size_t i = 0; i < frames; ++i) {
-            const auto v = static_cast<int16_t>(std::lround(
-                amplitude * 32767 * std::sin(2 * 3.141592653589793 * hz * static_cast<double>(i) / 44100)));
-            samples[2 * i] = samples[2 * i + 1] = v;
-        }
-        const std::string path = (folder / name).string();
-        test::WriteWave16(path, 44100, 2, samples);
-        return path;
+        return WriteSineFile(folder / name, seconds, hz, amplitude);
     }
     // Appends a schedule row; returns its ItemPlayOrder.
     int AddRow(const std::string& path, const std::string& objectType = "", int titleId = 0) {

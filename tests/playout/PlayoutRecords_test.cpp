@@ -1,6 +1,6 @@
-#include "console/playout/ArchiveLog.h"
-#include "console/playout/MessageList.h"
-#include "console/playout/PlayoutKeys.h"
+#include "playout/ArchiveLog.h"
+#include "playout/MessageList.h"
+#include "playout/PlayoutKeys.h"
 #include "studio/VirtualStudio.h"
 #include "support/TempFolder.h"
 
@@ -73,19 +73,11 @@ TEST(PlayoutKeys, FunctionKeysByTheExactModifierSet) {
             << static_cast<int>(c.key) << " " << static_cast<unsigned>(c.modifiers);
 }
 
-TEST(PlayoutKeys, PagesStepOffEitherEndToNoPageAndDigitsFireExistingCarts) {
+TEST(PlayoutKeys, PagesStepOffEitherEndToNoPage) {
     const int pages = static_cast<int>(ControlCenterPages().size());
     EXPECT_EQ(PageAfterStep(0, 1, pages), 1);
     EXPECT_EQ(PageAfterStep(pages - 1, 1, pages), -1);
     EXPECT_EQ(PageAfterStep(0, -1, pages), -1);
-
-    TempFolder folder;
-    WriteText(folder / "cart.wav", "x");
-    const std::vector<std::string> rack{"", (folder / "gone.wav").string(), (folder / "cart.wav").string()};
-    EXPECT_EQ(HotKeyCart('2', rack), (folder / "cart.wav").string());
-    EXPECT_FALSE(HotKeyCart('1', rack)) << "file gone";
-    EXPECT_FALSE(HotKeyCart('5', rack)) << "no entry";
-    EXPECT_FALSE(HotKeyCart('a', rack));
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/playout/PlayoutHost.h"
+#include "playout/PlayoutHost.h"
 
 #include <string>
 #include <vector>

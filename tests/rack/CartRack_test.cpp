@@ -1,6 +1,6 @@
-#include "console/playout/PlayoutFixture.h"
-#include "console/playout/PlayoutKeys.h"
-#include "rack/TAudioRack.h"
+#include "playout/PlayoutFixture.h"
+#include "playout/PlayoutKeys.h"
+#include "rack/CartRack.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -17,7 +17,7 @@ class AudioRackTest : public PlayoutFixture, private RackConsole {
 protected:
     void SetUp() override {
         PlayoutFixture::SetUp();
-        rack = std::make_unique<TAudioRack>(data, *console, static_cast<RackConsole&>(*this));
+        rack = std::make_unique<CartRack>(data, *console, static_cast<RackConsole&>(*this));
     }
     void EnableRackButtons(bool up, bool down) override { buttons = {up, down}; }
     void SetRackCaption(const std::string& caption) override { captions.push_back(caption); }
@@ -42,9 +42,9 @@ protected:
         return path;
     }
     std::vector<std::string> Shown() {
-        std::vector<std::string> shown(TAudioRack::Carts);
+        std::vector<std::string> shown(CartRack::Carts);
         Table& display = data.cdsAudioRackDisplay;
-        EXPECT_EQ(display.RecordCount(), TAudioRack::DisplayRows);
+        EXPECT_EQ(display.RecordCount(), CartRack::DisplayRows);
         for (display.First(); !display.Eof(); display.Next()) {
             shown[static_cast<size_t>(display.FieldByName("Num1").AsInteger())] =
                 display.FieldByName("Desc1").AsString();
@@ -70,7 +70,7 @@ protected:
         return -1;
     }
 
-    std::unique_ptr<TAudioRack> rack;
+    std::unique_ptr<CartRack> rack;
     std::pair<bool, bool> buttons{false, false};
     std::vector<std::string> captions;
     std::string currentRack;
@@ -269,6 +269,16 @@ TEST_F(AudioRackTest, TheRackButtonsStepThroughTheRackList) {
     rack->btnRackUpClick();
     EXPECT_EQ(currentRack, first);
     EXPECT_EQ(buttons, std::make_pair(false, true));
+}
+
+TEST(CartRackKeys, DigitsFireExistingCarts) {
+    TempFolder folder;
+    WriteText(folder / "cart.wav", "x");
+    const std::vector<std::string> rack{"", (folder / "gone.wav").string(), (folder / "cart.wav").string()};
+    EXPECT_EQ(HotKeyCart('2', rack), (folder / "cart.wav").string());
+    EXPECT_FALSE(HotKeyCart('1', rack)) << "file gone";
+    EXPECT_FALSE(HotKeyCart('5', rack)) << "no entry";
+    EXPECT_FALSE(HotKeyCart('a', rack));
 }
 
 } // namespace

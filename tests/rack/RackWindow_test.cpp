@@ -1,8 +1,8 @@
 #include "audio/decks/DeckFixtures.h"
 #include "console/ConsoleWindow.h"
-#include "console/playout/TPlayoutConsole.h"
 #include "data/QelTableSchemas.h"
 #include "events/ui/EventsPage.h"
+#include "playout/PlayoutEngine.h"
 #include "rack/ui/AudioRackPage.h"
 
 #include <QApplication>
@@ -77,7 +77,7 @@ TEST(RackWindow, TheRackPageShowsTheLoadedRackAndADigitTypedAnywhereFiresItsCart
     QApplication::sendEvent(&filter, &typed);
     // The cart plays at once, off air on its own, and the box got the digit too.
     EXPECT_EQ(filter.text(), "1");
-    TPlayoutConsole& playout = w.console->Playout();
+    PlayoutEngine& playout = w.console->Playout();
     EXPECT_EQ(playout.Deck(1).FileName(), w.carts[1]);
     EXPECT_TRUE(playout.DirectJinglePlayout());
     w.studio.studio.Run(500);

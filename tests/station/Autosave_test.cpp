@@ -1,8 +1,8 @@
 #include "RecordingConsoleParts.h"
 #include "RecordingConsoleView.h"
-#include "console/ConsoleCore.h"
 #include "data/TdmQelData.h"
 #include "settings/IniFile.h"
+#include "station/ConsoleCore.h"
 #include "studio/StudioSeams.h"
 #include "support/TempFolder.h"
 

@@ -1,9 +1,9 @@
 #include "RecordingConsoleParts.h"
 #include "RecordingConsoleView.h"
-#include "console/ConsoleCore.h"
 #include "data/DataErrors.h"
 #include "data/TdmQelData.h"
 #include "settings/IniFile.h"
+#include "station/ConsoleCore.h"
 #include "studio/StudioSeams.h"
 #include "support/TempFolder.h"
 

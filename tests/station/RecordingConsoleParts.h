@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/ConsoleParts.h"
+#include "station/ConsoleParts.h"
 
 #include <algorithm>
 #include <functional>
@@ -31,7 +31,8 @@ public:
         calls.push_back("ResumeItem");
         resumed = {item, positionMs};
     }
-    void UseOutputBuffers(int) override {}
+    void SettingsRead() override {}
+    void SettingsChanged() override {}
     void StopOutput() override { calls.push_back("StopOutput"); }
     void LoadScheduleFile(const std::string& path) override {
         calls.push_back("LoadScheduleFile " + path);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/ConsoleView.h"
+#include "station/ConsoleView.h"
 
 #include <stdexcept>
 #include <string>

@@ -1,11 +1,12 @@
 #pragma once
 
-#include "console/playout/PlayoutFixture.h"
 #include "data/DateTimeText.h"
+#include "playout/PlayoutFixture.h"
 #include "station/Station.h"
 #include "studio/StudioSeams.h"
 #include "studio/VirtualWaveDevice.h"
 #include "support/TempFolder.h"
+#include "support/ToneFiles.h"
 #include "support/WaveFiles.h"
 
 #include <algorithm>
@@ -34,14 +35,7 @@ protected:
 
     // A 16-bit stereo file of `seconds` of a sine at `hz`.
     std::string ToneFile(const std::string& name, double seconds, double hz, double amplitude = 0.25) const {
-        const auto frames = static_cast<size_t>(seconds * Rate);
-        std::vector<int16_t> samples(frames * 2);
-        for (size_t i = 0; i < frames; ++i)
-            samples[2 * i] = samples[2 * i + 1] = static_cast<int16_t>(
-                std::lround(amplitude * 32767 * std::sin(2 * M_PI * hz * static_cast<double>(i) / Rate)));
-        const std::string path = folder.File(name);
-        test::WriteWave16(path, Rate, 2, samples);
-        return path;
+        return WriteSineFile(folder.File(name), seconds, hz, amplitude);
     }
 
     // Appends a schedule row playing `path`.

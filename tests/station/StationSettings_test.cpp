@@ -1,41 +1,34 @@
 #include "audio/decks/DeckFixtures.h"
-#include "console/playout/PlayoutFixture.h"
-#include "station/Station.h"
-#include "studio/StudioSeams.h"
-#include "studio/VirtualWaveDevice.h"
+#include "playout/PlayoutFixture.h"
+#include "station/StartedStation.h"
+#include "support/FolderListing.h"
 #include "support/TempFolder.h"
+#include "support/ToneFiles.h"
 
 #include <cmath>
 #include <fstream>
+#include <optional>
 #include <gtest/gtest.h>
 #include <vector>
 
 namespace corvane::testing {
 namespace {
 
-constexpr int Rate = 44100;
-
 std::string ToneFile(const TempFolder& folder, const std::string& name, double seconds, double hz) {
-    const auto frames = static_cast<size_t>(seconds * Rate);
-    std::vector<int16_t> samples(frames * 2);
-    for (size_t i = 0; i < frames; ++i)
-        samples[2 * i] = samples[2 * i + 1] = static_cast<int16_t>(
-            std::lround(0.3 * 32767 * std::sin(2 * M_PI * hz * static_cast<double>(i) / Rate)));
-    const std::string path = (folder / name).string();
-    test::WriteWave16(path, Rate, 2, samples);
-    return path;
+    return WriteSineFile(folder / name, seconds, hz, 0.3);
 }
 
-// A station started on a data folder whose "corvane.ini" holds `settings`.
-struct StartedStation {
-    explicit StartedStation(const std::string& settings) {
-        std::ofstream(folder / "corvane.ini") << settings;
-        station.Core().FormCreate();
-    }
+// A station started on a data folder of its own whose "corvane.ini" holds
+// `settings`.
+struct StationOnSettings {
+    explicit StationOnSettings(const std::string& settings)
+        : written((std::ofstream(folder / "corvane.ini") << settings).good()), started(folder.Path()) {}
     TempFolder folder;
-    StudioSeams seams;
-    VirtualWaveDevice device{seams.studio};
-    Station station{seams.seams(), {device, {}}, {folder.Path(), "corvane", {}}};
+    bool written;
+    StartedStation started;
+    Station& station = started.station;
+    StudioSeams& seams = started.seams;
+    VirtualWaveDevice& device = started.device;
 };
 
 // The output's queue is as long as the settings say from the first start:
@@ -53,12 +46,12 @@ TEST(StationSettings, TheOutputQueueTakesItsBufferCountFromTheSettingsAtStartUp)
         {"[Corvane_System]\nOutputBuffers=100000\n", 500},
     };
     for (const auto& c : cases) {
-        StartedStation s(c.settings);
+        StationOnSettings s(c.settings);
         EXPECT_EQ(s.station.Playout().mmAudioOut().NumBuffers(), c.buffers) << c.settings;
     }
 
     // With 8 buffers a cart fired over the item on air is heard within 0.2 s.
-    StartedStation s("[Corvane_System]\nOutputBuffers=8\n");
+    StationOnSettings s("[Corvane_System]\nOutputBuffers=8\n");
     Table& schedule = s.station.Data().cdsSchedule;
     schedule.Append();
     schedule.FieldByName("LocalPathToFile").SetAsString(ToneFile(s.folder, "music.wav", 6, 440));
@@ -75,6 +68,46 @@ TEST(StationSettings, TheOutputQueueTakesItsBufferCountFromTheSettingsAtStartUp)
             heard = t;
     ASSERT_GE(heard, fired - 10);
     EXPECT_LE(heard - fired, 200);
+}
+
+// Offline (the renderer) the station takes every setting that decides what is
+// heard, as the console does, but sends nothing out and writes nothing into a
+// folder a console may be running on: no stream, no session, no table or
+// settings written, even at its close.
+TEST(StationSettings, OfflineTheSettingsThatDecideWhatIsHeardApplyAndNothingIsWritten) {
+    TempFolder folder;
+    std::ofstream(folder / "corvane.ini") << "[Corvane_System]\nOutputBuffers=8\n"
+                                             "[Corvane_Audio]\nLoudnessNormalise=1\nLoudnessTarget=-18\n"
+                                             "UseCuePoints=1\n"
+                                             "[Corvane_Stream]\nEnabled=1\nHost=127.0.0.1\nPort=9\n";
+    {
+        StudioSeams seams;
+        VirtualWaveDevice device(seams.studio);
+        std::optional<Station> station;
+        station.emplace(seams.seams(), StationDevices{device, {}}, StationSetup{folder.Path(), "corvane", {}});
+        // Building it makes the data module's sub-folders and the loudness
+        // store, as every program on the folder does; from its start on
+        // nothing changes.
+        const FolderListing before = ListFolder(folder.Path());
+        station->Start(StationMode::Offline);
+        EXPECT_EQ(station->Playout().mmAudioOut().NumBuffers(), 8);
+        EXPECT_TRUE(station->Core().Settings().LoudnessNormalise);
+        EXPECT_EQ(station->Core().Settings().LoudnessTarget, -18);
+        EXPECT_TRUE(station->Core().Settings().UseCuePoints);
+        EXPECT_EQ(station->Stream(), nullptr);
+        Table& library = station->Data().cdsAudioLibrary;
+        library.Append();
+        library.FieldByName("TitleName").SetAsString("changed offline");
+        library.Post();
+        seams.studio.Run(3 * ConsoleCore::AutosaveIntervalMs);
+        station->Close();
+        station.reset();
+        EXPECT_EQ(ChangedEntries(before, ListFolder(folder.Path())), std::vector<std::string>{});
+    }
+
+    // The console on the same folder starts the stream its settings ask for.
+    StartedStation console(folder.Path());
+    EXPECT_NE(console.station.Stream(), nullptr);
 }
 
 } // namespace

@@ -1,9 +1,7 @@
 #include "data/QelTableSchemas.h"
 #include "libraryserver/LibrarySchema.h"
 #include "libraryserver/LibraryServer.h"
-#include "station/Station.h"
-#include "studio/StudioSeams.h"
-#include "studio/VirtualWaveDevice.h"
+#include "station/StartedStation.h"
 #include "support/PostgresCluster.h"
 #include "support/TempFolder.h"
 
@@ -13,17 +11,6 @@
 
 namespace corvane::testing {
 namespace {
-
-// A station started on `folder`, as the program starts it.
-struct StartedStation {
-    explicit StartedStation(const std::filesystem::path& folder)
-        : station{seams.seams(), {device, {}}, {folder, "corvane", {}}} {
-        station.Core().FormCreate();
-    }
-    StudioSeams seams;
-    VirtualWaveDevice device{seams.studio};
-    Station station;
-};
 
 // The station takes its library from the server named in its settings, keeps
 // its own copy of it, and starts on that copy when the server is away.
@@ -59,7 +46,7 @@ TEST(StationSharedLibrary, StartsFromTheServerAndOnItsCopyWhenTheServerIsAway) {
         EXPECT_EQ(s.station.Data().cdsAudioLibrary.StoredRowCount(), 3);
         EXPECT_EQ(s.station.Data().cdsAudioLibrary.Lookup("TitleID", int64_t{2}, "TitleName"),
                   Value(std::string("Shared 2")));
-        s.station.Core().FormCloseQuery();
+        s.station.Close();
     }
     ASSERT_EQ(::stat((folder / "corvane.ini").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0077, 0u) << "a password in the settings is for the owner's eyes only";

@@ -1,10 +1,11 @@
 #include "audio/decks/DeckFixtures.h"
 #include "commercials/CommercialListFiles.h"
-#include "console/playout/PlayoutFixture.h"
+#include "playout/PlayoutFixture.h"
 #include "station/Station.h"
 #include "studio/StudioSeams.h"
 #include "studio/VirtualWaveDevice.h"
 #include "support/TempFolder.h"
+#include "support/ToneFiles.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -21,14 +22,7 @@ constexpr double HeardLevel = 0.05;
 // A 16-bit stereo file of `seconds` of a sine at `hz`.
 std::string ToneFile(const TempFolder& folder, const std::string& name, double seconds, double hz,
                      double amplitude) {
-    const auto frames = static_cast<size_t>(seconds * Rate);
-    std::vector<int16_t> samples(frames * 2);
-    for (size_t i = 0; i < frames; ++i)
-        samples[2 * i] = samples[2 * i + 1] = static_cast<int16_t>(
-            std::lround(amplitude * 32767 * std::sin(2 * M_PI * hz * static_cast<double>(i) / Rate)));
-    const std::string path = (folder / name).string();
-    test::WriteWave16(path, Rate, 2, samples);
-    return path;
+    return WriteSineFile(folder / name, seconds, hz, amplitude);
 }
 
 // What the show should sound like: each tone from and to (s, the first and

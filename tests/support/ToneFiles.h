@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,20 @@ inline std::vector<int16_t> ToneSamples(int rate, int channels, const std::vecto
 inline void WriteToneFile(const std::string& path, int rate, int channels,
                           const std::vector<ToneStretch>& stretches) {
     WriteWave16(path, rate, channels, ToneSamples(rate, channels, stretches));
+}
+
+// A 16-bit stereo 44.1 kHz WAVE file at `path` of `seconds` of a sine at
+// `hz`, `amplitude` of full scale (1 = full scale); returns the path.
+inline std::string WriteSineFile(const std::filesystem::path& path, double seconds, double hz,
+                                 double amplitude) {
+    constexpr int Rate = 44100;
+    const auto frames = static_cast<size_t>(seconds * Rate);
+    std::vector<int16_t> samples(frames * 2);
+    for (size_t i = 0; i < frames; ++i)
+        samples[2 * i] = samples[2 * i + 1] = static_cast<int16_t>(
+            std::lround(amplitude * 32767 * std::sin(2 * M_PI * hz * static_cast<double>(i) / Rate)));
+    WriteWave16(path.string(), Rate, 2, samples);
+    return path.string();
 }
 
 } // namespace corvane::testing

@@ -479,7 +479,7 @@ void TMMCustomWaveIn::CloseWith(CloseMode mode) {
         const bool wasOpen = state_.open;
         if (state_.started || state_.paused)
             TMMCustomSoundComponent::Stopped();
-        state_ = TMMWaveInState{};
+        state_ = WaveDeviceState{};
         TMMCustomSoundComponent::Closed();
         blocks_.clear();
         closing_ = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/device/WaveDeviceState.h"
 #include "audio/device/WaveInDevice.h"
 #include "audio/input/BufferDoneQueue.h"
 #include "audio/meters/MeterTypes.h"
@@ -20,15 +21,6 @@ class TMMWaveInThread;
 
 // The device id stored for an id outside the devices present.
 inline constexpr int InvalidWaveInDeviceId = -2;
-
-// The state flags of a wave input: open, started and paused (a started input
-// may be paused).
-struct TMMWaveInState {
-    bool open = false;
-    bool started = false;
-    bool paused = false;
-    bool Closed() const { return !open; }
-};
 
 // The engine's recording source: opens an input device in its PCM format,
 // keeps NumBuffers buffers of BufferSize bytes queued in it, and pushes every
@@ -69,7 +61,7 @@ public:
     void SetMaxRecordTime(int64_t value);
     int64_t MaxRecordTime() const { return maxRecordTime_; }
 
-    TMMWaveInState State() const { return state_; }
+    WaveDeviceState State() const { return state_; }
     // Bytes handed down the chain since the last Start.
     uint64_t BytesRecorded() const { return bytesRecorded_.load(); }
     // The recorded position in TimeFormat units, at most MaxRecordTime.
@@ -114,7 +106,7 @@ private:
     Prompter& prompter_;
     std::shared_ptr<TMMCustomWaveIn*> self_; // lets posted work find out the component is gone
     std::unique_ptr<WaveInStream> stream_;
-    TMMWaveInState state_;
+    WaveDeviceState state_;
     int deviceCount_ = 0;
     std::string productName_;
     uint32_t formatBits_ = 0;

@@ -105,7 +105,7 @@ template <typename F> void TMMWaveOut::RunOperation(F&& operation) {
 }
 
 void TMMWaveOut::DropDevice() {
-    const bool wasPlaying = state_.playing || state_.paused;
+    const bool wasPlaying = state_.started || state_.paused;
     const bool wasOpen = stream_ != nullptr;
     if (stream_) {
         try {
@@ -115,7 +115,7 @@ void TMMWaveOut::DropDevice() {
         }
         stream_.reset();
     }
-    state_ = TMMWaveOutState{};
+    state_ = WaveDeviceState{};
     stopRequested_ = true;
     deferredStop_ = deferredClose_ = resetting_ = false;
     queued_ = 0;
@@ -290,7 +290,7 @@ int TMMWaveOut::QueueInitialBuffers() {
 void TMMWaveOut::Start() {
     if (!state_.open)
         Open();
-    if (!state_.open || state_.playing)
+    if (!state_.open || state_.started)
         return;
     RunOperation([&] {
         bytesPlayed_ = 0;
@@ -311,7 +311,7 @@ void TMMWaveOut::Start() {
             TMMCustomSoundComponent::Stopped();
             Error(DeviceErrorText("WaveOutStart", LoadMMString(MMString::UnableToStartDevice)));
         }
-        state_.playing = true;
+        state_.started = true;
         // A paused output keeps its queue waiting until Restart.
         if (!state_.paused)
             DeviceCall("WaveOutRestart", [&] { stream_->Resume(); });
@@ -324,7 +324,7 @@ void TMMWaveOut::OnDeviceDone(WaveDeviceBuffer&) {
         --queued_;
     if (resetting_ && queued_ == 0)
         resetting_ = false;
-    if (stopRequested_ || resetting_ || !state_.playing)
+    if (stopRequested_ || resetting_ || !state_.started)
         return;
     try {
         ProcessCompletion();
@@ -397,7 +397,7 @@ void TMMWaveOut::Pause() {
     if (!state_.open || state_.paused)
         return;
     RunOperation([&] {
-        if (state_.playing)
+        if (state_.started)
             DeviceCall("WaveOutPause", [&] { stream_->Pause(); });
         state_.paused = true;
         TMMCustomSoundComponent::Paused();
@@ -406,7 +406,7 @@ void TMMWaveOut::Pause() {
 }
 
 void TMMWaveOut::Restart() {
-    if (!state_.playing || !state_.paused)
+    if (!state_.started || !state_.paused)
         return;
     RunOperation([&] {
         resetting_ = false;
@@ -420,7 +420,7 @@ void TMMWaveOut::Restart() {
 void TMMWaveOut::Stop() {
     // A stop asked for while this one talks to the device (from OnError, say)
     // has nothing to add.
-    if ((!state_.playing && !state_.paused) || stopping_)
+    if ((!state_.started && !state_.paused) || stopping_)
         return;
     RunOperation([&] {
         stopping_ = true;
@@ -434,7 +434,7 @@ void TMMWaveOut::Stop() {
             deferredStop_ = true;
             return;
         }
-        state_.playing = false;
+        state_.started = false;
         state_.paused = false;
         // The reset gave every buffer back, and the device delivers no
         // completion from before it.
@@ -458,7 +458,7 @@ void TMMWaveOut::FreeSlots() {
 }
 
 void TMMWaveOut::ResetPlayback() {
-    if ((!state_.playing && !state_.paused) || resetting_)
+    if ((!state_.started && !state_.paused) || resetting_)
         return;
     RunOperation([&] {
         resetting_ = true;
@@ -498,7 +498,7 @@ void TMMWaveOut::CloseWith(CloseMode mode) {
     }
     closing_ = true;
     try {
-        if (state_.playing || state_.paused) {
+        if (state_.started || state_.paused) {
             if (mode == CloseMode::Forced)
                 processingDepth_ = 0; // an error unwound the processing
             Stop();
@@ -530,7 +530,7 @@ void TMMWaveOut::CloseDevice() {
     wrapCount_ = wrapSize_ = 0;
     TMMCustomSoundComponent::Closed();
     FreeSlots();
-    state_ = TMMWaveOutState{};
+    state_ = WaveDeviceState{};
     closing_ = false;
     if (wasOpen && !Destroying())
         Fire(OnClose);
@@ -539,7 +539,7 @@ void TMMWaveOut::CloseDevice() {
 }
 
 int64_t TMMWaveOut::HeldMs() const {
-    if (!state_.playing || stream_ == nullptr || GetWaveFormat() == nullptr || resetting_)
+    if (!state_.started || stream_ == nullptr || GetWaveFormat() == nullptr || resetting_)
         return 0;
     uint64_t played = 0;
     try {

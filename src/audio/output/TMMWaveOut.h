@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/device/WaveDevice.h"
+#include "audio/device/WaveDeviceState.h"
 #include "audio/output/MMTypes.h"
 #include "audio/output/TMMWaveDeviceComponent.h"
 #include "platform/Dispatcher.h"
@@ -12,19 +13,10 @@
 
 namespace corvane {
 
-// The state flags of a wave output; playing and paused may both be set (a
-// started but paused output).
 // Where the error being reported came from: the sound device (a failed
 // device call, no device, a stream that stopped by itself), the output's own
 // rules, or the chain it plays (a deck that cannot decode).
 enum class TMMWaveOutErrorSource { None, Device, Output, Chain };
-
-struct TMMWaveOutState {
-    bool open = false;
-    bool playing = false;
-    bool paused = false;
-    bool Closed() const { return !open; }
-};
 
 // Plays its chain on a wave device: opens the device in its input's format,
 // keeps NumBuffers buffers of BufferSize bytes queued, refills each from the
@@ -69,7 +61,7 @@ public:
     void SetLoopCount(uint16_t count) { loopCount_ = count; }
     uint16_t LoopCount() const { return loopCount_; }
 
-    TMMWaveOutState State() const { return state_; }
+    WaveDeviceState State() const { return state_; }
     // Where playback is, in TimeFormat units; 0 while closed or closing.
     int64_t Position();
     // Bytes played since the last Start.
@@ -147,7 +139,7 @@ private:
     Dispatcher& dispatcher_;
     std::shared_ptr<TMMWaveOut*> self_; // lets posted work find out the component is gone
     std::unique_ptr<WaveDeviceStream> stream_;
-    TMMWaveOutState state_;
+    WaveDeviceState state_;
     bool looping_ = false;
     uint16_t loopCount_ = 0;
 

@@ -1,7 +1,6 @@
 #include "console/ui/ConsoleDialogCommands.h"
 
 #include "audio/output/TMMWaveOut.h"
-#include "console/SoundConfiguration.h"
 #include "console/ui/ConsolePlayLists.h"
 #include "console/ui/ManualWindow.h"
 #include "console/ui/TfrmQelAbout.h"
@@ -11,6 +10,7 @@
 #include "platform/ExceptionGuard.h"
 #include "platform/qt/ConsoleCommands.h"
 #include "playlists/ui/TfrmQelPlayList.h"
+#include "playout/SoundConfiguration.h"
 #include "tools/ConsoleTools.h"
 
 #include <QUrl>

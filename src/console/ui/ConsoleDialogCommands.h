@@ -1,9 +1,9 @@
 #pragma once
 
-#include "console/ConfigWizard.h"
-#include "console/MixerProgram.h"
 #include "console/ui/ManualWindow.h"
 #include "platform/Seams.h"
+#include "station/ConfigWizard.h"
+#include "tools/MixerProgram.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/displays/DisplayView.h"
+#include "playout/displays/DisplayView.h"
 
 #include <QString>
 #include <array>

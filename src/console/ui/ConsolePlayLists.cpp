@@ -1,6 +1,5 @@
 #include "console/ui/ConsolePlayLists.h"
 
-#include "console/ConsoleCore.h"
 #include "data/TdmQelData.h"
 #include "platform/ExceptionGuard.h"
 #include "platform/qt/ConsoleCommands.h"
@@ -8,6 +7,7 @@
 #include "playlists/RecentPlayLists.h"
 #include "playlists/ui/RecentPlayListMenu.h"
 #include "playlists/ui/TfrmQelPlayList.h"
+#include "station/ConsoleCore.h"
 
 #include <QApplication>
 #include <QDateTime>

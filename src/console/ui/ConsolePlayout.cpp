@@ -1,11 +1,11 @@
 #include "console/ui/ConsolePlayout.h"
 
-#include "console/playout/PlayoutKeys.h"
-#include "console/playout/TPlayoutConsole.h"
 #include "console/ui/ConsoleDisplayPages.h"
 #include "console/ui/ConsoleMeterPanel.h"
 #include "platform/ExceptionGuard.h"
 #include "platform/qt/ConsoleCommands.h"
+#include "playout/PlayoutEngine.h"
+#include "playout/PlayoutKeys.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -63,7 +63,7 @@ KeyModifiers ModifiersOf(Qt::KeyboardModifiers held) {
 
 } // namespace
 
-ConsolePlayout::ConsolePlayout(Widgets widgets, TPlayoutConsole& playout, KeyActions keys, QObject* parent)
+ConsolePlayout::ConsolePlayout(Widgets widgets, PlayoutEngine& playout, KeyActions keys, QObject* parent)
     : QObject(parent), w_(widgets), playout_(playout), keys_(std::move(keys)) {
     // The meters and the spectrum show what the output plays.
     TMMConnector& connector = playout_.MMConnector();
@@ -119,25 +119,25 @@ void ConsolePlayout::ApplyCommands(const PlayoutCommands& c) {
     w_.modePanel.setText(c.Mode == OperatingMode::Automatic ? "Automatic" : "Design");
 }
 
-void ConsolePlayout::Bind(const char* command, void (TPlayoutConsole::*operation)()) {
+void ConsolePlayout::Bind(const char* command, void (PlayoutEngine::*operation)()) {
     connect(w_.commands.Command(command), &QAction::triggered, this,
             [this, command, operation] { Guarded(command, [&] { (playout_.*operation)(); }); });
     w_.commands.Implement(command);
 }
 
 void ConsolePlayout::BindCommands() {
-    Bind("StartBroadcast", &TPlayoutConsole::StartBroadcast);
-    Bind("StopBroadcast", &TPlayoutConsole::StopBroadcast);
-    Bind("PauseBroadcast", &TPlayoutConsole::PauseBroadcast);
-    Bind("DelayPauseBroadcast", &TPlayoutConsole::DelayPauseBroadcast);
-    Bind("actPlaySelected", &TPlayoutConsole::PlaySelected);
-    Bind("actFadeToSelected", &TPlayoutConsole::FadeToSelected);
-    Bind("actFadeToNext", &TPlayoutConsole::actFadeToNext);
-    Bind("actFadeToNextToolbar", &TPlayoutConsole::actFadeToNext);
-    Bind("actFadeToStop", &TPlayoutConsole::actFadeToStop);
-    Bind("actSkipRight", &TPlayoutConsole::actSkipRight);
-    Bind("actSkipLeft", &TPlayoutConsole::actSkipLeft);
-    Bind("actRestart", &TPlayoutConsole::actRestart);
+    Bind("StartBroadcast", &PlayoutEngine::StartBroadcast);
+    Bind("StopBroadcast", &PlayoutEngine::StopBroadcast);
+    Bind("PauseBroadcast", &PlayoutEngine::PauseBroadcast);
+    Bind("DelayPauseBroadcast", &PlayoutEngine::DelayPauseBroadcast);
+    Bind("actPlaySelected", &PlayoutEngine::PlaySelected);
+    Bind("actFadeToSelected", &PlayoutEngine::FadeToSelected);
+    Bind("actFadeToNext", &PlayoutEngine::actFadeToNext);
+    Bind("actFadeToNextToolbar", &PlayoutEngine::actFadeToNext);
+    Bind("actFadeToStop", &PlayoutEngine::actFadeToStop);
+    Bind("actSkipRight", &PlayoutEngine::actSkipRight);
+    Bind("actSkipLeft", &PlayoutEngine::actSkipLeft);
+    Bind("actRestart", &PlayoutEngine::actRestart);
     connect(w_.window.findChild<QToolButton*>("btnFadeNext"), &QToolButton::clicked, this,
             [this] { Guarded("btnFadeNext", [&] { playout_.FadeToSelected(); }); });
     connect(&w_.grid, &QTableView::doubleClicked, this,
@@ -175,7 +175,7 @@ bool ConsolePlayout::PreviewPlayoutKey(const QKeyEvent& key) {
         w_.pages.setCurrentIndex(PageAfterStep(w_.pages.currentIndex(), step, w_.pages.count()));
     };
     // The key is the console's even when its command is not available now.
-    const auto Run = [this](void (TPlayoutConsole::*operation)(), bool available) {
+    const auto Run = [this](void (PlayoutEngine::*operation)(), bool available) {
         if (available)
             (playout_.*operation)();
         return true;
@@ -188,17 +188,17 @@ bool ConsolePlayout::PreviewPlayoutKey(const QKeyEvent& key) {
         page(-1);
         return true;
     case KeyCommand::FadeToStop:
-        return Run(&TPlayoutConsole::actFadeToStop, true);
+        return Run(&PlayoutEngine::actFadeToStop, true);
     case KeyCommand::PauseBroadcast:
-        return Run(&TPlayoutConsole::PauseBroadcast, enabled.Pause);
+        return Run(&PlayoutEngine::PauseBroadcast, enabled.Pause);
     case KeyCommand::StopBroadcast:
-        return Run(&TPlayoutConsole::StopBroadcast, enabled.Stop);
+        return Run(&PlayoutEngine::StopBroadcast, enabled.Stop);
     case KeyCommand::StartBroadcast:
-        return Run(&TPlayoutConsole::StartBroadcast, enabled.Start);
+        return Run(&PlayoutEngine::StartBroadcast, enabled.Start);
     case KeyCommand::DelayPauseBroadcast:
-        return Run(&TPlayoutConsole::DelayPauseBroadcast, true);
+        return Run(&PlayoutEngine::DelayPauseBroadcast, true);
     case KeyCommand::FadeToNext:
-        return Run(&TPlayoutConsole::actFadeToNext, true);
+        return Run(&PlayoutEngine::actFadeToNext, true);
     case KeyCommand::NextCommercial:
         w_.window.findChild<QToolButton*>("btnTripCommercial")->click();
         return true;

@@ -13,7 +13,7 @@ namespace corvane {
 
 class ConsoleCommands;
 class ConsoleDisplayPages;
-class TPlayoutConsole;
+class PlayoutEngine;
 struct PlayoutCommands;
 
 // The console window's side of playout: the broadcast, fade and transport
@@ -42,7 +42,7 @@ public:
         std::function<void()> audioLogging;
     };
 
-    ConsolePlayout(Widgets widgets, TPlayoutConsole& playout, KeyActions keys, QObject* parent);
+    ConsolePlayout(Widgets widgets, PlayoutEngine& playout, KeyActions keys, QObject* parent);
     // Takes the meters off the connector: the station's output plays on.
     ~ConsolePlayout() override;
 
@@ -53,13 +53,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void Bind(const char* command, void (TPlayoutConsole::*operation)());
+    void Bind(const char* command, void (PlayoutEngine::*operation)());
     void BindCommands();
     // True when the key was taken by the console.
     bool PreviewPlayoutKey(const QKeyEvent& key);
 
     Widgets w_;
-    TPlayoutConsole& playout_;
+    PlayoutEngine& playout_;
     KeyActions keys_;
 };
 

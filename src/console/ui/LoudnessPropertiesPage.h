@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/PropertiesValues.h"
+#include "station/PropertiesValues.h"
 
 #include <QWidget>
 

@@ -1,15 +1,13 @@
 #include "console/ui/ScheduleEditing.h"
 
-#include "console/ConsoleCore.h"
-#include "console/playout/TPlayoutConsole.h"
 #include "console/ui/ColumnChooser.h"
 #include "console/ui/ScheduleGridModel.h"
 #include "console/ui/SpeedSearchPage.h"
 #include "data/TdmQelData.h"
-#include "data/facts/AudioFileFacts.h"
 #include "library/ui/LibraryRowsMime.h"
 #include "platform/ExceptionGuard.h"
 #include "platform/qt/ConsoleCommands.h"
+#include "playout/PlayoutEngine.h"
 
 #include <QApplication>
 #include <QDropEvent>
@@ -40,13 +38,9 @@ std::vector<std::string> DroppedPaths(const QMimeData& mime) {
 
 } // namespace
 
-ScheduleEditing::ScheduleEditing(Widgets widgets, TdmQelData& data, Seams seams, ConsoleCore& core,
-                                 TPlayoutConsole& playout, QObject* parent)
-    : QObject(parent), w_(widgets), data_(data), core_(core), playout_(playout),
-      facts_(std::make_unique<AudioFileFacts>(data)) {
-    editor_ =
-        std::make_unique<ScheduleEditor>(data_, *facts_, seams, static_cast<ScheduleEditorHost&>(*this));
-
+ScheduleEditing::ScheduleEditing(Widgets widgets, TdmQelData& data, ScheduleEditor& editor,
+                                 PlayoutEngine& playout, QObject* parent)
+    : QObject(parent), w_(widgets), data_(data), editor_(editor), playout_(playout) {
     BindCommands();
     BindSpeedSearch();
     w_.filter.setEnabled(true);
@@ -71,7 +65,7 @@ void ScheduleEditing::Bind(const char* command, std::function<void()> work) {
 }
 
 void ScheduleEditing::BindCommands() {
-    ScheduleEditor& e = *editor_;
+    ScheduleEditor& e = editor_;
     Bind("actLoadSchedule", [&e] { e.LoadScheduleFile(std::nullopt, LoadOrigin::Toolbar); });
     Bind("actSaveSchedule", [&e] { e.SaveScheduleFile(); });
     Bind("actClearSchedule", [&e] { e.ClearSchedule(); });
@@ -86,7 +80,7 @@ void ScheduleEditing::BindCommands() {
         for (const int row : gridRows)
             if (const Bookmark b = w_.model.BookmarkAt(row))
                 rows.push_back(b);
-        editor_->CutScheduleRows(rows);
+        editor_.CutScheduleRows(rows);
     };
     Bind("actCut", cut);
     Bind("actCutToolbar", cut);
@@ -96,9 +90,9 @@ void ScheduleEditing::BindCommands() {
     Bind("actSelectAll", [this] { w_.grid.selectAll(); });
     // Exports go to the current folder, as they always have.
     Bind("actExportHtml",
-         [this] { editor_->ExportHtml(VisibleColumns(), std::filesystem::current_path().string()); });
+         [this] { editor_.ExportHtml(VisibleColumns(), std::filesystem::current_path().string()); });
     Bind("actExportSpreadsheet",
-         [this] { editor_->ExportSpreadsheet(VisibleColumns(), std::filesystem::current_path().string()); });
+         [this] { editor_.ExportSpreadsheet(VisibleColumns(), std::filesystem::current_path().string()); });
     // The "Export Schedule" sub-menu only carries the two exports.
     w_.commands.Implement("actExportSchedule");
     Bind("actCustomiseColumns", [this] { ShowColumnChooser(); });
@@ -109,12 +103,12 @@ void ScheduleEditing::BindCommands() {
 void ScheduleEditing::BindSpeedSearch() {
     SpeedSearchPage& page = w_.speedSearch;
     Bind("actAddSelectedTitles", [this, &page] {
-        editor_->AddTitlesToSchedule(page.SelectedTitles(), [&page] { page.LibraryGrid().clearSelection(); });
+        editor_.AddTitlesToSchedule(page.SelectedTitles(), [&page] { page.LibraryGrid().clearSelection(); });
     });
     Bind("actAddSelectedFiles", [this, &page] {
         const std::string folder = page.Folder();
         if (!folder.empty())
-            editor_->AddFilesFromFolder(folder, page.SelectedFileNames());
+            editor_.AddFilesFromFolder(folder, page.SelectedFileNames());
     });
     Bind("actSelectAllFiles", [&page] { page.FileList().selectAll(); });
     connect(&page.LibraryGrid(), &QAbstractItemView::doubleClicked, this,
@@ -127,21 +121,9 @@ void ScheduleEditing::Trigger(const char* command) {
     w_.commands.Command(command)->trigger();
 }
 
-void ScheduleEditing::LoadScheduleFile(const std::string& path) {
-    editor_->LoadScheduleFile(path, LoadOrigin::Program);
-}
-
 void ScheduleEditing::RefreshCommands() {
     hadRows_ = data_.cdsSchedule.Active() && data_.cdsSchedule.StoredRowCount() > 0;
     playout_.RefreshCommands();
-}
-
-void ScheduleEditing::ShowTotalDuration(int seconds) {
-    core_.ShowTotalDuration(seconds);
-}
-
-void ScheduleEditing::SetOnAirFalse() {
-    playout_.SetOnAir(false);
 }
 
 bool ScheduleEditing::MoveCommandsEnabled() {
@@ -151,10 +133,6 @@ bool ScheduleEditing::MoveCommandsEnabled() {
 void ScheduleEditing::EnableMoveCommands() {
     w_.commands.SetEnabled("actMoveUp", true);
     w_.commands.SetEnabled("actMoveDown", true);
-}
-
-void ScheduleEditing::SetLastScheduleLocation(const std::string& path) {
-    core_.MutableSettings().LastScheduleLocation = path;
 }
 
 void ScheduleEditing::ClearScheduleSelection() {
@@ -176,16 +154,9 @@ void ScheduleEditing::TableDataChanged(Table& schedule) {
 
 void ScheduleEditing::ShowCutPaste() {
     for (const char* command : {"actCut", "actCutToolbar"})
-        w_.commands.SetEnabled(command, editor_->CutEnabled());
+        w_.commands.SetEnabled(command, editor_.CutEnabled());
     for (const char* command : {"actPaste", "actPasteToolbar"})
-        w_.commands.SetEnabled(command, editor_->PasteEnabled());
-}
-
-void ScheduleEditing::SetBusy(bool busy) {
-    if (busy)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
+        w_.commands.SetEnabled(command, editor_.PasteEnabled());
 }
 
 // The operator's own input waits until the add is done (the hourglass is
@@ -232,7 +203,7 @@ void ScheduleEditing::Drop(const QMimeData& mime, DropTarget target, QObject* so
     if (mime.hasUrls()) {
         const auto paths = DroppedPaths(mime);
         if (!paths.empty()) {
-            editor_->AddDroppedFiles(paths);
+            editor_.AddDroppedFiles(paths);
             return;
         }
     }
@@ -242,7 +213,7 @@ void ScheduleEditing::Drop(const QMimeData& mime, DropTarget target, QObject* so
     if (rows.empty())
         return;
     QTableView& speedSearch = w_.speedSearch.LibraryGrid();
-    editor_->AddTitlesToSchedule(rows, [&speedSearch, source] {
+    editor_.AddTitlesToSchedule(rows, [&speedSearch, source] {
         if (source == &speedSearch)
             speedSearch.clearSelection();
     });
@@ -259,7 +230,7 @@ bool ScheduleEditing::eventFilter(QObject* watched, QEvent* event) {
     const Qt::KeyboardModifiers mods =
         key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     if (watched == &w_.filter && key->key() == Qt::Key_F11 && mods == Qt::NoModifier) {
-        Guarded("edtScheduleFilter", [&] { editor_->ApplyScheduleFilter(w_.filter.text().toStdString()); });
+        Guarded("edtScheduleFilter", [&] { editor_.ApplyScheduleFilter(w_.filter.text().toStdString()); });
         return true;
     }
     if (watched == &w_.grid && mods == Qt::ShiftModifier &&

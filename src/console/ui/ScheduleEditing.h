@@ -9,7 +9,6 @@
 #include <QObject>
 #include <QPointer>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,11 +21,9 @@ class QTableView;
 
 namespace corvane {
 
-class AudioFileFacts;
 class ConsoleCommands;
-class ConsoleCore;
 class ScheduleGridModel;
-class TPlayoutConsole;
+class PlayoutEngine;
 class SpeedSearchPage;
 class TdmQelData;
 
@@ -34,12 +31,14 @@ class TdmQelData;
 // schedule grid itself (which alone takes library rows).
 enum class DropTarget { Window, ScheduleGrid };
 
-// Binds the schedule editor (ScheduleEditor, Qt-free) to the console window:
-// the schedule commands of the tool bar, the Edit menu and the schedule's
-// pop-up menu, the "&Schedule Filter" box, the Speed Search page's adding,
-// drops on the window, export of the grid's visible columns, the column chooser, and which
-// of these commands are available. Main thread.
-class ScheduleEditing final : public QObject, private TableObserver, private ScheduleEditorHost {
+// Binds the station's running schedule (ScheduleEditor, Qt-free) to the
+// console window: the schedule commands of the tool bar, the Edit menu and the
+// schedule's pop-up menu, the "&Schedule Filter" box, the Speed Search page's
+// adding, drops on the window, export of the grid's visible columns, the
+// column chooser, and which of these commands are available. It shows what the
+// editor's view half asks (the window forwards its ScheduleView here).
+// Main thread.
+class ScheduleEditing final : public QObject, private TableObserver {
     Q_OBJECT
 public:
     struct Widgets {
@@ -53,13 +52,11 @@ public:
     };
 
     // The schedule's commands follow playout's on-air command table.
-    ScheduleEditing(Widgets widgets, TdmQelData& data, Seams seams, ConsoleCore& core,
-                    TPlayoutConsole& playout, QObject* parent);
+    ScheduleEditing(Widgets widgets, TdmQelData& data, ScheduleEditor& editor, PlayoutEngine& playout,
+                    QObject* parent);
     ~ScheduleEditing() override;
 
-    ScheduleEditor& Editor() { return *editor_; }
-    // The automatic load at first showing (no dialog, no command refresh).
-    void LoadScheduleFile(const std::string& path);
+    ScheduleEditor& Editor() { return editor_; }
 
     bool CanDrop(const QMimeData& mime, DropTarget target) const;
     // Files: each ".wav" and ".mp3" is added. Library rows (on the schedule
@@ -73,7 +70,14 @@ public:
 
     // Applies the command table again (after the schedule became empty or
     // got its first row, after a load or a clear).
-    void RefreshCommands() override;
+    void RefreshCommands();
+
+    // The editor's view half (ScheduleView), forwarded by the window.
+    bool MoveCommandsEnabled();
+    void EnableMoveCommands();
+    void ClearScheduleSelection();
+    void CutPasteChanged();
+    void KeepResponsive();
 
 private:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -85,26 +89,14 @@ private:
     void Bind(const char* command, std::function<void()> work);
     void BindCommands();
     void BindSpeedSearch();
-    // ScheduleEditorHost: the window's displays, commands and settings.
-    void ShowTotalDuration(int seconds) override;
-    void SetOnAirFalse() override;
-    bool MoveCommandsEnabled() override;
-    void EnableMoveCommands() override;
-    void SetLastScheduleLocation(const std::string& path) override;
-    void ClearScheduleSelection() override;
-    void CutPasteChanged() override;
-    void SetBusy(bool busy) override;
-    void KeepResponsive() override;
     void ShowCutPaste();
     void ShowColumnChooser();
     void Trigger(const char* command);
 
     Widgets w_;
     TdmQelData& data_;
-    ConsoleCore& core_;
-    TPlayoutConsole& playout_;
-    std::unique_ptr<AudioFileFacts> facts_;
-    std::unique_ptr<ScheduleEditor> editor_;
+    ScheduleEditor& editor_;
+    PlayoutEngine& playout_;
     QPointer<ColumnChooser> chooser_;
     QElapsedTimer sincePump_;
     bool hadRows_ = false;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "console/displays/ScheduleRowLook.h"
 #include "data/Table.h"
 #include "data/TableObserver.h"
+#include "playout/displays/ScheduleRowLook.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "console/ui/ScheduleRowDelegate.h"
 
-#include "console/displays/ScheduleRowLook.h"
 #include "console/ui/ScheduleGridModel.h"
+#include "playout/displays/ScheduleRowLook.h"
 
 #include <QApplication>
 #include <QHeaderView>

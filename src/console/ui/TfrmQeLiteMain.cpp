@@ -105,14 +105,14 @@ TfrmQeLiteMain::TfrmQeLiteMain(Station& station, TrayUse tray, QWidget* parent)
     BuildLibrary();
     // The schedule's edits change what may start and be saved.
     scheduleEditing_ = new ScheduleEditing(
-        {*this, *commands_, *dxgSchedule, *scheduleModel_, *edtScheduleFilter, *speedSearch_}, data_, seams_,
-        Core(), Playout(), this);
+        {*this, *commands_, *dxgSchedule, *scheduleModel_, *edtScheduleFilter, *speedSearch_}, data_,
+        station_.Schedule(), Playout(), this);
     BuildPlayListsAndDialogs();
     new ConsoleKeyScope(*this, *commands_);
     Guarded("dxgSchedule", [&] {
         ReadColumnLayout(*dxgSchedule->horizontalHeader(), *scheduleModel_, Core().SettingsPath());
     });
-    Core().FormCreate();
+    station_.Start(StationMode::Console);
     scheduleEditing_->RefreshCommands();
 }
 
@@ -120,7 +120,6 @@ TfrmQeLiteMain::~TfrmQeLiteMain() {
     Guarded("frmQeLiteMain", [&] {
         WriteColumnLayout(*dxgSchedule->horizontalHeader(), *scheduleModel_, Core().SettingsPath());
     });
-    Core().FormDestroy();
     // The station outlives the window: from here on it shows nothing.
     station_.Detach();
     Core().ClockTimer().SetOnTimer(nullptr);
@@ -254,13 +253,13 @@ void TfrmQeLiteMain::CloseForTermination() {
 void TfrmQeLiteMain::ShowProperties() {
     TfrmQelProperties dialog(Core(), seams_.fileDialogs, this, library_->PreviewOutputs());
     dialog.exec();
-    // What "&Ok" kept holds even when saving it failed.
-    station_.FollowStreamSettings();
 }
 
 void TfrmQeLiteMain::ShowDisplaySetup() {
-    if (!displaySetup_)
-        displaySetup_ = new TfrmQelDisplaySetup(*this);
+    if (!displaySetup_) {
+        ConsoleView& grid = *this;
+        displaySetup_ = new TfrmQelDisplaySetup(grid, this);
+    }
     displaySetup_->show();
     displaySetup_->raise();
     displaySetup_->activateWindow();
@@ -328,7 +327,7 @@ QString TfrmQeLiteMain::StatusText(int panel) const {
 void TfrmQeLiteMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!event->spontaneous())
-        Guarded("FormShow", [&] { Core().FormShow(); });
+        Guarded("FormShow", [&] { station_.Show(); });
 }
 
 void TfrmQeLiteMain::closeEvent(QCloseEvent* event) {
@@ -338,7 +337,7 @@ void TfrmQeLiteMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    Guarded("FormCloseQuery", [&] { Core().FormCloseQuery(); });
+    Guarded("FormCloseQuery", [&] { station_.Close(); });
     if (displaySetup_)
         displaySetup_->close();
     if (rxTray)
@@ -376,6 +375,32 @@ void TfrmQeLiteMain::ShowCommercialFolder(const std::string& folder) {
 
 void TfrmQeLiteMain::SetTotalDuration(const std::string& text) {
     displayPages_->SetTotalDuration(QString::fromStdString(text));
+}
+
+// --- ScheduleView ---
+
+bool TfrmQeLiteMain::MoveCommandsEnabled() {
+    return scheduleEditing_ && scheduleEditing_->MoveCommandsEnabled();
+}
+
+void TfrmQeLiteMain::EnableMoveCommands() {
+    if (scheduleEditing_)
+        scheduleEditing_->EnableMoveCommands();
+}
+
+void TfrmQeLiteMain::ClearScheduleSelection() {
+    if (scheduleEditing_)
+        scheduleEditing_->ClearScheduleSelection();
+}
+
+void TfrmQeLiteMain::KeepResponsive() {
+    if (scheduleEditing_)
+        scheduleEditing_->KeepResponsive();
+}
+
+void TfrmQeLiteMain::CutPasteChanged() {
+    if (scheduleEditing_)
+        scheduleEditing_->CutPasteChanged();
 }
 
 void TfrmQeLiteMain::ProcessPendingMessages() {

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "broadcast/ui/StreamIndicator.h"
-#include "console/displays/ConsoleDisplays.h"
 #include "console/ui/ConsoleLibrary.h"
 #include "console/ui/ScheduleEditing.h"
 #include "console/ui/TfrmQelDisplaySetup.h"
 #include "platform/Seams.h"
+#include "playout/displays/ConsoleDisplays.h"
 #include "station/Station.h"
 #include "station/StationView.h"
 #include "tools/ConsoleTools.h"
@@ -56,8 +56,8 @@ enum class TrayUse { WhenAvailable, Never };
 // The console window: menus, tool bars, the schedule grid, the lower page
 // control and the status bar, over a station built before it and outliving
 // it. The window builds widgets and binds them to the station's parts; it is
-// the station's view while it exists. Creating the window runs FormCreate,
-// showing it FormShow, closing it FormCloseQuery.
+// the station's view while it exists. Creating the window starts the station,
+// showing it shows the station, closing it closes the station.
 class TfrmQeLiteMain final : public QMainWindow, private StationView {
     Q_OBJECT
 public:
@@ -67,7 +67,7 @@ public:
 
     Station& OnAirStation() { return station_; }
     ConsoleCore& Core() { return station_.Core(); }
-    TPlayoutConsole& Playout() { return station_.Playout(); }
+    PlayoutEngine& Playout() { return station_.Playout(); }
     ConsoleCommands& Commands() { return *commands_; }
     QTableView& ScheduleGrid() { return *dxgSchedule; }
     QTabWidget& ControlCenter() { return *ControlCenter_; }
@@ -166,6 +166,12 @@ private:
     void SetAcceptDroppedFiles(bool accept) override { setAcceptDrops(accept); }
     void ProcessPendingMessages() override;
     void Repaint() override { update(); }
+    // StationView: the running schedule's editing (ScheduleEditing shows it)
+    bool MoveCommandsEnabled() override;
+    void EnableMoveCommands() override;
+    void ClearScheduleSelection() override;
+    void KeepResponsive() override;
+    void CutPasteChanged() override;
     // StationView: what the station's parts show
     void ApplyPlayoutCommands(const PlayoutCommands& commands) override;
     void ShowItemHeard(const std::string& title, const std::string& file, int lengthMs) override {
@@ -187,7 +193,6 @@ private:
     void EnableRackButtons(bool up, bool down) override;
     void ShowRunScheduledEvents(bool checked) override;
     void ShowStreamState(StreamState state) override;
-    void LoadScheduleFile(const std::string& path) override { scheduleEditing_->LoadScheduleFile(path); }
     void RefreshRecentPlayLists() override;
     void ShowFirstRunWizard() override;
     void ShowLibraryStatus(const std::string& text) override {

@@ -141,7 +141,7 @@ void TfrmQeLiteMain::BindAudioRackPage() {
     QWidget* page = ControlCenter_->findChild<QWidget*>("tsAudioRack");
     rackPage_ =
         std::make_unique<AudioRackPage>(AudioRackPage::Widgets{*this, *page, *pnlCartRackLabel, *commands_},
-                                        seams_, data_, Core(), station_.Rack(), tools_);
+                                        seams_, data_, station_.Rack(), tools_);
 }
 
 void TfrmQeLiteMain::EnableRackButtons(bool up, bool down) {
@@ -193,7 +193,7 @@ void TfrmQeLiteMain::BuildLibrary() {
         *this, *commands_, findChild<QToolButton*>("btnDatabaseManagement"), seams_, data_, station_.Output(),
         Core().Settings(), tools_, std::move(links));
     FileArgumentRoutes& routes = library_->Routes();
-    routes.LoadSchedule = [this](const std::string& path) { scheduleEditing_->LoadScheduleFile(path); };
+    routes.LoadSchedule = [this](const std::string& path) { station_.Schedule().LoadScheduleFile(path); };
     routes.LoadPlayList = [this](const std::string& path) { playLists_->OpenRecent(path); };
     routes.LoadRack = [this](const std::string& path) { station_.Rack().LoadRack(path); };
     routes.OpenCommercialList = [this](const std::string& path) { OpenCommercialsEditor(path); };

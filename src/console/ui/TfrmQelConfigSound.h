@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/SoundConfiguration.h"
+#include "playout/SoundConfiguration.h"
 
 #include <QDialog>
 

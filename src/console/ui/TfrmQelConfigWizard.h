@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/ConfigWizard.h"
+#include "station/ConfigWizard.h"
 
 #include <QDialog>
 #include <functional>
@@ -20,7 +20,8 @@ struct WizardActions {
     std::function<void()> ViewAudioLibrary;    // the audio library window
     std::function<void()> GeneratePlayList;    // the playlist manager, generating
     std::function<void()> OpenPlayListManager; // the playlist manager
-    std::function<void()> LoudnessSettings;    // the Properties, whose Loudness page sets normalising and cue points
+    std::function<void()>
+        LoudnessSettings; // the Properties, whose Loudness page sets normalising and cue points
 };
 
 // The configuration wizard ("Corvane Wizard -  "): a page-by-page guide

@@ -1,8 +1,8 @@
 #include "console/ui/TfrmQelDisplaySetup.h"
 
 #include "console/ui/QtGridAppearance.h"
-#include "console/ui/TfrmQeLiteMain.h"
 #include "platform/ExceptionGuard.h"
+#include "station/ConsoleView.h"
 
 #include <QColorDialog>
 #include <QFontDialog>
@@ -38,7 +38,7 @@ bool PickColor(TColor& color, QWidget* parent) {
 
 } // namespace
 
-TfrmQelDisplaySetup::TfrmQelDisplaySetup(TfrmQeLiteMain& console) : QDialog(&console), console_(console) {
+TfrmQelDisplaySetup::TfrmQelDisplaySetup(ConsoleView& look, QWidget* parent) : QDialog(parent), grid_(look) {
     setObjectName("frmQelDisplaySetup");
     setWindowTitle("Display Setup");
     setModal(false);
@@ -76,7 +76,7 @@ TfrmQelDisplaySetup::TfrmQelDisplaySetup(TfrmQeLiteMain& console) : QDialog(&con
     buttons->addWidget(close);
     layout->addLayout(buttons);
 
-    const GridAppearance& now = console_.GridLook();
+    const GridAppearance& now = grid_.CurrentGridAppearance();
     chkGridLines->setChecked(now.showGridLines);
     chkHeader->setChecked(now.showHeader);
     ShowHeaderState(now.showHeader);
@@ -85,9 +85,9 @@ TfrmQelDisplaySetup::TfrmQelDisplaySetup(TfrmQeLiteMain& console) : QDialog(&con
     const auto changes = [this](const char* sender, std::function<bool(GridAppearance&)> change) {
         return [this, sender, change] {
             Guarded(sender, [&] {
-                GridAppearance a = console_.GridLook();
+                GridAppearance a = grid_.CurrentGridAppearance();
                 if (change(a))
-                    console_.SetGridLook(a);
+                    grid_.ApplyGridAppearance(a);
             });
         };
     };
@@ -123,7 +123,7 @@ void TfrmQelDisplaySetup::ShowHeaderState(bool shown) {
 }
 
 void TfrmQelDisplaySetup::RestoreDefaults() {
-    console_.SetGridLook(GridAppearance());
+    grid_.ApplyGridAppearance(GridAppearance());
     const QSignalBlocker lines(chkGridLines);
     const QSignalBlocker header(chkHeader);
     chkGridLines->setChecked(false);

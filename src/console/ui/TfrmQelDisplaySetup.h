@@ -6,7 +6,7 @@
 
 namespace corvane {
 
-class TfrmQeLiteMain;
+class ConsoleView;
 
 // The Display Setup window ("Display Setup"): changes the schedule grid's look
 // at once, without a confirmation; the changes reach the settings file at the
@@ -15,7 +15,8 @@ class TfrmQeLiteMain;
 class TfrmQelDisplaySetup final : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmQelDisplaySetup(TfrmQeLiteMain& console);
+    // `look` is the console's view of its schedule grid's look; `parent` the console.
+    TfrmQelDisplaySetup(ConsoleView& look, QWidget* parent);
 
     QCheckBox& ShowGridlines() { return *chkGridLines; }
     QCheckBox& DisplayHeader() { return *chkHeader; }
@@ -26,7 +27,7 @@ public:
 private:
     void ShowHeaderState(bool shown);
 
-    TfrmQeLiteMain& console_;
+    ConsoleView& grid_;
     QCheckBox* chkGridLines = nullptr;
     QCheckBox* chkHeader = nullptr;
     QPushButton* btnHeaderFont = nullptr;

@@ -1,10 +1,10 @@
 #include "console/ui/TfrmQelProperties.h"
 
 #include "broadcast/ui/BroadcastPage.h"
-#include "console/ConsoleCore.h"
 #include "console/ui/LoudnessPropertiesPage.h"
 #include "platform/ExceptionGuard.h"
 #include "platform/FileDialogs.h"
+#include "station/ConsoleCore.h"
 
 #include <QComboBox>
 #include <QGridLayout>

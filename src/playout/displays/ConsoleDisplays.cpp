@@ -1,6 +1,6 @@
-#include "console/displays/ConsoleDisplays.h"
+#include "playout/displays/ConsoleDisplays.h"
 
-#include "console/displays/DisplayTime.h"
+#include "playout/displays/DisplayTime.h"
 
 #include <cmath>
 #include <cstdlib>

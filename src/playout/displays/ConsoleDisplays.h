@@ -1,7 +1,7 @@
 #pragma once
 
-#include "console/displays/DisplayView.h"
 #include "platform/Clock.h"
+#include "playout/displays/DisplayView.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "console/displays/DisplayTime.h"
+#include "playout/displays/DisplayTime.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "console/displays/ScheduleRowLook.h"
+#include "playout/displays/ScheduleRowLook.h"
 
 namespace corvane {
 

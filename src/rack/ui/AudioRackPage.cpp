@@ -1,11 +1,10 @@
 #include "rack/ui/AudioRackPage.h"
 
-#include "console/ConsoleCore.h"
-#include "console/playout/PlayoutKeys.h"
 #include "data/TdmQelData.h"
 #include "data/ui/TableGridModel.h"
 #include "platform/ExceptionGuard.h"
 #include "platform/qt/ConsoleCommands.h"
+#include "playout/PlayoutKeys.h"
 #include "rack/ui/TfrmQelFileList.h"
 #include "tools/ConsoleTools.h"
 
@@ -30,7 +29,7 @@ const QColor LitCartColour(0x00, 0xC0, 0x00);
 
 // The cart a cell of the grid belongs to: carts i and i + 5 side by side.
 int CartOfCell(const QModelIndex& index) {
-    return index.column() < 2 ? index.row() : index.row() + TAudioRack::DisplayRows;
+    return index.column() < 2 ? index.row() : index.row() + CartRack::DisplayRows;
 }
 
 // The cart wall's look: numbers centred in bold red, names in yellow, on
@@ -69,9 +68,9 @@ QString TimeLeftText(int remainingMs) {
 
 } // namespace
 
-AudioRackPage::AudioRackPage(Widgets widgets, Seams seams, TdmQelData& data, ConsoleCore& core,
-                             TAudioRack& rack, ConsoleTools& tools)
-    : w_(widgets), seams_(seams), data_(data), core_(core), tools_(tools), rack_(rack) {
+AudioRackPage::AudioRackPage(Widgets widgets, Seams seams, TdmQelData& data, CartRack& rack,
+                             ConsoleTools& tools)
+    : w_(widgets), seams_(seams), data_(data), tools_(tools), rack_(rack) {
     setObjectName("AudioRackPage");
     BuildPage();
 
@@ -188,7 +187,7 @@ void AudioRackPage::ShowRackConfiguration() {
     if (!tools_.BrowseParameters)
         return;
     tools_.BrowseParameters(data_.cdsRackList);
-    core_.LoadRack(core_.CurrentRackFile());
+    rack_.ReloadRack();
 }
 
 void AudioRackPage::ShowRackManager() {
@@ -199,7 +198,7 @@ void AudioRackPage::ShowRackManager() {
         TfrmQelFileList manager(seams_, data_, std::move(preview), &w_.window);
         manager.exec();
     }
-    core_.LoadRack(core_.CurrentRackFile());
+    rack_.ReloadRack();
 }
 
 // A typed digit fires its cart; the key goes on to the focused control too,

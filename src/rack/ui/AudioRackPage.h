@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Seams.h"
-#include "rack/TAudioRack.h"
+#include "rack/CartRack.h"
 
 #include <QObject>
 #include <QPointer>
@@ -18,13 +18,12 @@ class QToolButton;
 namespace corvane {
 
 class ConsoleCommands;
-class ConsoleCore;
 class TableGridModel;
 class TdmQelData;
 struct ConsoleTools;
 
 // The console's "Audio Rack" page and its commands, bound to the station's
-// rack (TAudioRack): the cart grid dxAudioRack, the label
+// rack (CartRack): the cart grid dxAudioRack, the label
 // pnlCartRackLabel, btnRackUp / btnRackDown, the digit keys (seen before the
 // focused control, which still receives them), "Audio Rack &Configuration"
 // and "Rack &Manager". Main thread; every entry from a widget is guarded.
@@ -37,11 +36,10 @@ public:
         QLabel& label;   // pnlCartRackLabel
         ConsoleCommands& commands;
     };
-    AudioRackPage(Widgets widgets, Seams seams, TdmQelData& data, ConsoleCore& core, TAudioRack& rack,
-                  ConsoleTools& tools);
+    AudioRackPage(Widgets widgets, Seams seams, TdmQelData& data, CartRack& rack, ConsoleTools& tools);
     ~AudioRackPage() override;
 
-    TAudioRack& Rack() { return rack_; }
+    CartRack& Rack() { return rack_; }
     // btnRackUp / btnRackDown enabled, as the rack decided.
     void EnableRackButtons(bool up, bool down);
     QTableView& Grid() { return *dxAudioRack; }
@@ -67,9 +65,8 @@ private:
     Widgets w_;
     Seams seams_;
     TdmQelData& data_;
-    ConsoleCore& core_;
     ConsoleTools& tools_;
-    TAudioRack& rack_;
+    CartRack& rack_;
     TableGridModel* model_ = nullptr;
     std::unique_ptr<Timer> tmrCartOnAir_;
     std::optional<CartOnAir> lit_;

@@ -64,7 +64,7 @@ TEST(TMMWaveOut, PlaysTheSourceThroughAndStopsByItselfOnce) {
     f.studio.Run(4000);
     EXPECT_EQ(f.events, (std::vector<std::string>{"open", "start", "stop"}));
     EXPECT_TRUE(f.out.State().open);
-    EXPECT_FALSE(f.out.State().playing);
+    EXPECT_FALSE(f.out.State().started);
 
     const PlayedAudio& played = f.device.Played();
     EXPECT_TRUE(played.Underruns().empty());
@@ -171,7 +171,7 @@ TEST(TMMWaveOut, StopInsideOnClosePortWaitsUntilProcessingUnwinds) {
     f.out.Start();
     f.studio.Run(5000);
     EXPECT_EQ(f.events, (std::vector<std::string>{"open", "start", "stop returned", "stop"}));
-    EXPECT_FALSE(f.out.State().playing);
+    EXPECT_FALSE(f.out.State().started);
 }
 
 TEST(TMMWaveOut, CannotStartOnAChainWithoutData) {
@@ -418,7 +418,7 @@ TEST(TMMWaveOut, ErrorsOnADeadDeviceNeverRecurseThroughOnError) {
         f.device.Heal();
         f.out.Start();
         f.studio.Run(300);
-        EXPECT_TRUE(f.out.State().playing) << c.name;
+        EXPECT_TRUE(f.out.State().started) << c.name;
         EXPECT_GT(f.out.Position(), 250) << c.name;
     }
 }

@@ -12,6 +12,8 @@
 
 namespace corvane::test {
 
+// The format tests' tone and the encoders that make their compressed files.
+
 // The test tone: 1000 Hz on the left (and mono), 500 Hz on the right, at half
 // of full scale; extra channels are silent.
 inline double Tone(int64_t frame, int channel, int rate) {

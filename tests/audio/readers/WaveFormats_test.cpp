@@ -1,5 +1,5 @@
+#include "AdpcmTestEncoders.h"
 #include "ReaderChain.h"
-#include "ToneFiles.h"
 #include "audio/chain/EMMError.h"
 
 #include <gtest/gtest.h>

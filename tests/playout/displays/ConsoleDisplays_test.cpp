@@ -1,5 +1,5 @@
-#include "console/displays/ConsoleDisplays.h"
-#include "console/displays/DisplayTime.h"
+#include "playout/displays/ConsoleDisplays.h"
+#include "playout/displays/DisplayTime.h"
 #include "studio/VirtualStudio.h"
 
 #include <gtest/gtest.h>

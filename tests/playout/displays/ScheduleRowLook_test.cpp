@@ -1,4 +1,4 @@
-#include "console/displays/ScheduleRowLook.h"
+#include "playout/displays/ScheduleRowLook.h"
 
 #include <gtest/gtest.h>
 #include <string>
