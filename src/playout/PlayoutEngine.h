@@ -32,12 +32,13 @@ class WaveDevice;
 // Where the output goes after a device refresh.
 enum class RefreshResume { NextRow, ChosenRow };
 
-// The console's playout engine, Qt-free: the audio chain the console window
-// owns (four decks, their volume stages, the four-port mixer, the master
-// volume and the wave output on the given device), the playout state and the
-// operations that sequence the schedule, cross-fade, log and move the item on
-// air. The window binds its commands to the operations and shows what the
-// host is told; the offline renderer drives it with no window at all.
+// The console's playout engine, Qt-free: the audio chain (four decks, their
+// volume stages, the four-port mixer, the master volume and the wave output
+// on the given device), the playout state and the operations that sequence
+// the schedule, cross-fade, log and move the item on air. The station owns it
+// and is its host; a window binds its commands to the operations and shows
+// what the station passes on, and the offline renderer's station drives it
+// with no window at all.
 //
 // Everything runs on the main thread: the output's buffer completions, the
 // mixer's port events raised inside them, and the timers' ticks all arrive

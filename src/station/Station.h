@@ -163,7 +163,7 @@ private:
 
     // ConsoleParts: the core's start-up and shutdown steps go to the
     // station's own parts, and the window's through the view. The core calls
-    // them only after the station is built (FormCreate) and before it goes.
+    // them only after the station is built (from Start) and before it goes.
     void SetOnAir(bool on) override { playout_.SetOnAir(on); }
     void RefreshCommands() override { playout_.RefreshCommands(); }
     void StartItem() override { playout_.StartItem(); }
