@@ -7,8 +7,8 @@
 
 #include <cmath>
 #include <fstream>
-#include <optional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <vector>
 
 namespace corvane::testing {
@@ -84,7 +84,8 @@ TEST(StationSettings, OfflineTheSettingsThatDecideWhatIsHeardApplyAndNothingIsWr
         StudioSeams seams;
         VirtualWaveDevice device(seams.studio);
         std::optional<Station> station;
-        station.emplace(seams.seams(), StationDevices{device, {}}, StationSetup{folder.Path(), "corvane", {}});
+        station.emplace(seams.seams(), StationDevices{device, {}},
+                        StationSetup{folder.Path(), "corvane", {}});
         // Building it makes the data module's sub-folders and the loudness
         // store, as every program on the folder does; from its start on
         // nothing changes.
@@ -108,6 +109,38 @@ TEST(StationSettings, OfflineTheSettingsThatDecideWhatIsHeardApplyAndNothingIsWr
     // The console on the same folder starts the stream its settings ask for.
     StartedStation console(folder.Path());
     EXPECT_NE(console.station.Stream(), nullptr);
+}
+
+// With no window at all, the first showing loads the last schedule and starts
+// it when the settings say so, and the close saves the settings: the
+// station's life is its own.
+TEST(StationSettings, WithNoWindowTheLastScheduleLoadsAndStartsAtTheFirstShowing) {
+    TempFolder folder;
+    const std::string show = (folder / "show.wsl").string();
+    {
+        StartedStation maker(folder.Path(), StationMode::Offline);
+        Table& schedule = maker.station.Data().cdsSchedule;
+        for (const char* name : {"one.wav", "two.wav"}) {
+            schedule.Append();
+            schedule.FieldByName("LocalPathToFile").SetAsString(ToneFile(folder, name, 3, 440));
+            schedule.Post();
+        }
+        schedule.SaveToFile(show);
+    }
+    std::ofstream(folder / "corvane.ini")
+        << "[Corvane_General]\nWelcomeDone=1\n[Corvane_Schedule]\n"
+           "AutoLoadLastSchedule=1\nAutoStartSchedule=1\nLastScheduleLocation="
+        << show << "\n";
+    StartedStation s(folder.Path());
+    EXPECT_EQ(s.station.Data().cdsSchedule.RecordCount(), 0);
+    s.station.Show();
+    EXPECT_EQ(s.station.Data().cdsSchedule.RecordCount(), 2);
+    s.seams.studio.Run(2000);
+    EXPECT_TRUE(s.station.Playout().OnAir());
+    EXPECT_GT(ToneLevel(s.device.Played(), {1000, 1500}, 440), 0.1);
+    s.station.Close();
+    EXPECT_FALSE(s.station.Playout().OnAir());
+    EXPECT_FALSE(std::filesystem::exists(folder / ConsoleCore::SessionFile)) << "a clean end";
 }
 
 } // namespace
