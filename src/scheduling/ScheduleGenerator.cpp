@@ -65,10 +65,10 @@ void ScheduleGenerator::BuildIndexes(uint64_t seed) {
     // Ties in the rotation (titles never played, or played at the same time)
     // are broken by a draw from the seed, the same on every machine.
     std::mt19937_64 draw(seed);
-    std::vector<uint64_t> tieBreak(n);
+    tieBreak_.resize(n);
     for (size_t i = 0; i < n; ++i) {
         const SchedulingTitle& title = library_[i];
-        tieBreak[i] = draw();
+        tieBreak_[i] = draw();
         for (std::string& artist : NormalisedArtists(title.artist))
             artists_[i].push_back(Intern(artistIds, std::move(artist)));
         names_[i] = Intern(nameIds, NormalisedName(title.name));
@@ -80,7 +80,7 @@ void ScheduleGenerator::BuildIndexes(uint64_t seed) {
         }
         byTitleId_.emplace(title.titleId, static_cast<int>(i));
         const std::string category = FoldCase(title.category);
-        rotation_[category].push_back(static_cast<int>(i));
+        rotation_[category].Add(static_cast<int>(i));
         if (title.lengthSeconds > 0) {
             auto [it, added] = shortest_.emplace(category, title.lengthSeconds);
             if (!added)
@@ -99,8 +99,14 @@ void ScheduleGenerator::BuildIndexes(uint64_t seed) {
     std::sort(played.begin(), played.end());
     for (const auto& [time, title] : played)
         AddHistory(title, time);
+}
 
-    for (auto& [category, titles] : rotation_) {
+void ScheduleGenerator::SortRotation() {
+    if (rotationSorted_)
+        return;
+    rotationSorted_ = true;
+    for (auto& [category, turn] : rotation_) {
+        std::vector<int> titles = turn.InOrder();
         std::sort(titles.begin(), titles.end(), [&](int a, int b) {
             const LastUse& ua = titleUse_[a];
             const LastUse& ub = titleUse_[b];
@@ -108,8 +114,9 @@ void ScheduleGenerator::BuildIndexes(uint64_t seed) {
                 return !ua.used;
             if (ua.used && ua.time != ub.time)
                 return ua.time < ub.time;
-            return tieBreak[a] != tieBreak[b] ? tieBreak[a] < tieBreak[b] : a < b;
+            return tieBreak_[a] != tieBreak_[b] ? tieBreak_[a] < tieBreak_[b] : a < b;
         });
+        turn.Assign(titles);
     }
 }
 
@@ -118,6 +125,7 @@ void ScheduleGenerator::AddHistory(int titleIndex, double start) {
         return;
     // History counts in songs too: each earlier title is one song before the
     // next one, in the order it was added.
+    rotationSorted_ = false;
     const int64_t song = nextSong_++;
     const auto mark = [&](LastUse& use) {
         if (!use.used || use.time <= start)
@@ -223,17 +231,17 @@ std::optional<ScheduleGenerator::Candidate> ScheduleGenerator::Pick(const ClockS
     const RuleSet active = ActiveRules();
     const double shortest = shortest_.count(it->first) ? shortest_.at(it->first) : 0;
     std::optional<Candidate> best;
-    for (const int title : it->second) {
+    it->second.Walk([&](int title) {
         const SchedulingTitle& t = library_[title];
         if (!Matches(slot, t))
-            continue;
+            return true;
         const double length = t.lengthSeconds;
         if (fit == Fit::Finishes && (length <= 0 || std::abs(remaining - length) > HourFitToleranceSeconds))
-            continue;
+            return true;
         if (fit == Fit::LeavesRoom &&
             (length <= 0 ||
              remaining - length < std::max(shortest - HourFitToleranceSeconds, HourFitToleranceSeconds)))
-            continue;
+            return true;
         ++blocked.matching;
         const RuleSet broken = BrokenRules(title, now, day, hour) & active;
         uint64_t cost = 0;
@@ -254,13 +262,12 @@ std::optional<ScheduleGenerator::Candidate> ScheduleGenerator::Pick(const ClockS
                     break;
                 }
             }
-            continue;
+            return true;
         }
         if (!best || cost < best->cost)
             best = Candidate{title, broken, cost};
-        if (cost == 0)
-            break;
-    }
+        return cost != 0;
+    });
     return best;
 }
 
@@ -275,10 +282,7 @@ void ScheduleGenerator::Use(int title, double now, int day, int hour) {
     hourUses_.insert(HourUseKey(day, hour, title));
     recent_.push_back(title);
     // The title goes to the back of its category's turn.
-    auto& order = rotation_[FoldCase(library_[title].category)];
-    const auto at = std::find(order.begin(), order.end(), title);
-    if (at != order.end())
-        std::rotate(at, at + 1, order.end());
+    rotation_[FoldCase(library_[title].category)].MoveToBack(title);
 }
 
 void ScheduleGenerator::Record(GeneratedDay& out, int hour, int slotNumber, SlotKind kind, int title,
@@ -354,8 +358,11 @@ void ScheduleGenerator::Fill(GeneratedDay& out, const std::string& clock, int ho
         auto pick = Pick(slot, slot.category, dayStart + t, day, hour, Fit::Finishes, remaining, blocked);
         if (!pick)
             pick = Pick(slot, slot.category, dayStart + t, day, hour, Fit::LeavesRoom, remaining, blocked);
+        // No title fitting the time left is a matter of the hour's fit,
+        // reported there; titles that fit but break a rule leave the slot
+        // unfilled with the rule, as any slot.
         if (!pick) {
-            if (n == 0)
+            if (n == 0 && (blocked.matching > 0 || rotation_.count(FoldCase(slot.category)) == 0))
                 out.unfilled.push_back(Unfilled(clock, hour, slotNumber, slot, blocked));
             return;
         }
@@ -366,6 +373,7 @@ void ScheduleGenerator::Fill(GeneratedDay& out, const std::string& clock, int ho
 }
 
 RuleSet ScheduleGenerator::PlaceAndCheck(int title, int day, double start) {
+    SortRotation();
     const int hour = std::clamp(static_cast<int>(start / SecondsPerHour), 0, 23);
     const double now = day * 24 * SecondsPerHour + start;
     const RuleSet broken = BrokenRules(title, now, day, hour) & ActiveRules();
@@ -374,6 +382,7 @@ RuleSet ScheduleGenerator::PlaceAndCheck(int title, int day, double start) {
 }
 
 GeneratedDay ScheduleGenerator::GenerateNextDay() {
+    SortRotation();
     GeneratedDay out;
     out.dayIndex = nextDay_;
     const int weekday = (firstWeekday_ + nextDay_) % 7;
@@ -438,7 +447,7 @@ GeneratedDay ScheduleGenerator::GenerateNextDay() {
         }
         turnover.distinctScheduled = static_cast<int>(distinct.size());
         const auto it = rotation_.find(FoldCase(category));
-        turnover.titlesInCategory = it == rotation_.end() ? 0 : static_cast<int>(it->second.size());
+        turnover.titlesInCategory = it == rotation_.end() ? 0 : it->second.Size();
     }
     ++nextDay_;
     return out;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "scheduling/RotationTurn.h"
 #include "scheduling/SchedulingModel.h"
 
 #include <array>
@@ -86,7 +87,8 @@ public:
                       int firstWeekday, uint64_t seed);
 
     // A title played or scheduled before, `start` in seconds relative to day
-    // 0's midnight (negative: before it). Add history before generating.
+    // 0's midnight (negative: before it). Add history before generating: the
+    // turns are put in order by it when the first day is generated.
     void AddHistory(int titleIndex, double start);
 
     // The next day (day 0 first).
@@ -117,6 +119,7 @@ private:
     enum class Fit { Any, Finishes, LeavesRoom };
 
     void BuildIndexes(uint64_t seed);
+    void SortRotation();
     RuleSet BrokenRules(int title, double now, int day, int hour) const;
     bool Matches(const ClockSlot& slot, const SchedulingTitle& title) const;
     std::optional<Candidate> Pick(const ClockSlot& slot, const std::string& category, double now, int day,
@@ -147,7 +150,9 @@ private:
     std::unordered_map<int64_t, int> byTitleId_;
     // Each category's titles in rotation order (next due first); the key is
     // the category name folded to lower case.
-    std::unordered_map<std::string, std::vector<int>> rotation_;
+    std::unordered_map<std::string, RotationTurn> rotation_;
+    std::vector<uint64_t> tieBreak_;                   // each title's place among equals, drawn from the seed
+    bool rotationSorted_ = false;                      // history added since the turns were put in order
     std::unordered_map<std::string, double> shortest_; // shortest title of each category, s
     std::unordered_set<int64_t> hourUses_;             // (day * 24 + hour, title)
     std::vector<int> recent_;                          // music scheduled, in order (titles)

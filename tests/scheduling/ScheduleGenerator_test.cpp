@@ -190,15 +190,20 @@ TEST(ScheduleGenerator, EmptyCategoriesOneTitleAndZeroLengthsAreReported) {
         }));
     }
     {
-        // Titles of no length cannot fill an hour: the fill stops, the hour is reported short.
+        // Titles of no length cannot fill an hour: the fill stops and the
+        // hour is reported short; a fill from a category with no titles is
+        // an unfilled slot.
         std::vector<SchedulingTitle> library;
         AddTitles(library, 10, "F", 1, 0);
-        const SchedulingFormat format = FormatOf("[Clock Hour]\nSlot1=Fill F\n[Week]\nDefault=Hour\n");
+        const SchedulingFormat format =
+            FormatOf("[Clock Hour]\nSlot1=Fill F\nSlot2=Fill Nothing\n[Week]\nDefault=Hour\n");
         ScheduleGenerator generator(library, format, 0, 1);
         const GeneratedDay day = generator.GenerateNextDay();
         ASSERT_EQ(day.hours.size(), 24u);
         EXPECT_EQ(day.HoursOff(), 24);
-        EXPECT_EQ(day.unfilled.size(), 24u);
+        EXPECT_EQ(day.hours[0].offSeconds, -3600);
+        ASSERT_EQ(day.unfilled.size(), 24u);
+        EXPECT_EQ(day.unfilled[0].slot, 2);
     }
 }
 
