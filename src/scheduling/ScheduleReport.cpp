@@ -1,19 +1,12 @@
 #include "scheduling/ScheduleReport.h"
 
+#include "data/CsvCell.h"
+
 #include <cmath>
 #include <cstdio>
 
 namespace corvane {
 namespace {
-
-std::string CsvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
-    std::string quoted = "\"";
-    for (const char c : text)
-        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
-}
 
 const char* KindName(SlotKind kind) {
     switch (kind) {
@@ -138,15 +131,23 @@ void WriteReportCsv(std::ostream& out, const GeneratedDay& day, const std::vecto
             continue;
         }
         const SchedulingTitle& title = library[static_cast<size_t>(item.titleIndex)];
-        out << title.titleId << "," << CsvField(title.artist) << "," << CsvField(title.name) << ","
-            << CsvField(title.category) << "," << item.length << ","
-            << CsvField(RuleList(item.checked & ~item.broken)) << "," << CsvField(RuleList(item.broken))
-            << ",,\n";
+        out << title.titleId;
+        for (const std::string& cell : {title.artist, title.name, title.category}) {
+            out << ",";
+            CsvCell(out, cell);
+        }
+        out << "," << item.length << ",";
+        CsvCell(out, RuleList(item.checked & ~item.broken));
+        out << ",";
+        CsvCell(out, RuleList(item.broken));
+        out << ",,\n";
     }
     for (const UnfilledSlot& slot : day.unfilled) {
-        out << "," << slot.hour << "," << slot.slot << ",,,,,,,,,"
-            << CsvField(slot.blockingRule ? RuleName(*slot.blockingRule) : "") << "," << CsvField(slot.reason)
-            << "\n";
+        out << "," << slot.hour << "," << slot.slot << ",,,,,,,,,";
+        CsvCell(out, slot.blockingRule ? RuleName(*slot.blockingRule) : "");
+        out << ",";
+        CsvCell(out, slot.reason);
+        out << "\n";
     }
 }
 
