@@ -5,21 +5,32 @@ namespace corvane {
 void RotationTurn::Assign(const std::vector<int>& order) {
     entries_.clear();
     stamps_.clear();
+    placeOf_.clear();
     for (const int title : order)
-        entries_.push_back({title, 0});
-    size_ = static_cast<int>(order.size());
+        Add(title);
+}
+
+void RotationTurn::Add(int title) {
+    const int place = static_cast<int>(stamps_.size());
+    placeOf_.emplace(title, place);
+    stamps_.push_back(0);
+    entries_.push_back({title, place, 0});
 }
 
 void RotationTurn::MoveToBack(int title) {
-    const uint32_t stamp = ++stamps_[title];
-    entries_.push_back({title, stamp});
-    while (!entries_.empty() && entries_.front().stamp != StampOf(entries_.front().title))
+    const auto it = placeOf_.find(title);
+    if (it == placeOf_.end())
+        return;
+    const uint32_t stamp = ++stamps_[static_cast<std::size_t>(it->second)];
+    entries_.push_back({title, it->second, stamp});
+    while (!entries_.empty() &&
+           entries_.front().stamp != stamps_[static_cast<std::size_t>(entries_.front().place)])
         entries_.pop_front();
 }
 
 std::vector<int> RotationTurn::InOrder() const {
     std::vector<int> order;
-    order.reserve(static_cast<std::size_t>(size_));
+    order.reserve(stamps_.size());
     Walk([&](int title) {
         order.push_back(title);
         return true;

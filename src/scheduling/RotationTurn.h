@@ -15,17 +15,14 @@ class RotationTurn {
 public:
     // The titles in this order, next due first.
     void Assign(const std::vector<int>& order);
-    void Add(int title) {
-        entries_.push_back({title, 0});
-        ++size_;
-    }
+    void Add(int title);
     void MoveToBack(int title);
     // How many titles take turns.
-    int Size() const { return size_; }
+    int Size() const { return static_cast<int>(stamps_.size()); }
     // Calls `visit(title)` in turn order until it returns false.
     template <class Visit> void Walk(Visit&& visit) const {
         for (const Entry& entry : entries_) {
-            if (entry.stamp == StampOf(entry.title) && !visit(entry.title))
+            if (entry.stamp == stamps_[static_cast<std::size_t>(entry.place)] && !visit(entry.title))
                 return;
         }
     }
@@ -34,16 +31,13 @@ public:
 private:
     struct Entry {
         int title;
+        int place;      // the title's own number in this turn
         uint32_t stamp; // the title's move count when this entry was made
     };
-    uint32_t StampOf(int title) const {
-        const auto it = stamps_.find(title);
-        return it == stamps_.end() ? 0 : it->second;
-    }
 
     std::deque<Entry> entries_;
-    std::unordered_map<int, uint32_t> stamps_; // titles moved at least once
-    int size_ = 0;
+    std::vector<uint32_t> stamps_;         // each title's move count, by its place
+    std::unordered_map<int, int> placeOf_; // title → place
 };
 
 } // namespace corvane

@@ -66,25 +66,46 @@ void ScheduleGenerator::BuildIndexes(uint64_t seed) {
     // are broken by a draw from the seed, the same on every machine.
     std::mt19937_64 draw(seed);
     tieBreak_.resize(n);
+    // Libraries repeat credits and categories many times: each is read once.
+    std::unordered_map<std::string, std::vector<int>> creditArtists;
+    struct CategoryFacts {
+        std::string key;
+        double restSeconds = 0;
+    };
+    std::unordered_map<std::string, CategoryFacts> categories;
     for (size_t i = 0; i < n; ++i) {
         const SchedulingTitle& title = library_[i];
         tieBreak_[i] = draw();
-        for (std::string& artist : NormalisedArtists(title.artist))
-            artists_[i].push_back(Intern(artistIds, std::move(artist)));
-        names_[i] = Intern(nameIds, NormalisedName(title.name));
-        if (const std::string album = NormalisedName(title.album); !album.empty())
-            albums_[i] = Intern(albumIds, album);
-        for (const MinimumRestRule& rest : rules_.minimumRest) {
-            if (SameTextIgnoringCase(rest.category, title.category))
-                restSeconds_[i] = rest.hours * SecondsPerHour;
+        auto credit = creditArtists.find(title.artist);
+        if (credit == creditArtists.end()) {
+            std::vector<int> ids;
+            for (std::string& artist : NormalisedArtists(title.artist))
+                ids.push_back(Intern(artistIds, std::move(artist)));
+            credit = creditArtists.emplace(title.artist, std::move(ids)).first;
         }
+        artists_[i] = credit->second;
+        names_[i] = Intern(nameIds, NormalisedName(title.name));
+        if (std::string album = NormalisedName(title.album); !album.empty())
+            albums_[i] = Intern(albumIds, std::move(album));
+        auto facts = categories.find(title.category);
+        if (facts == categories.end()) {
+            CategoryFacts made{FoldCase(title.category), 0};
+            for (const MinimumRestRule& rest : rules_.minimumRest) {
+                if (SameTextIgnoringCase(rest.category, title.category))
+                    made.restSeconds = rest.hours * SecondsPerHour;
+            }
+            facts = categories.emplace(title.category, std::move(made)).first;
+        }
+        restSeconds_[i] = facts->second.restSeconds;
         byTitleId_.emplace(title.titleId, static_cast<int>(i));
-        const std::string category = FoldCase(title.category);
+        const std::string& category = facts->second.key;
         rotation_[category].Add(static_cast<int>(i));
         if (title.lengthSeconds > 0) {
             auto [it, added] = shortest_.emplace(category, title.lengthSeconds);
             if (!added)
                 it->second = std::min(it->second, title.lengthSeconds);
+            double& longest = longest_[category];
+            longest = std::max(longest, title.lengthSeconds);
         }
     }
     artistUse_.resize(artistIds.size());
@@ -355,7 +376,12 @@ void ScheduleGenerator::Fill(GeneratedDay& out, const std::string& clock, int ho
     for (int n = 0; n < MaxFillTitles && hourEnd - t > HourFitToleranceSeconds; ++n) {
         const double remaining = hourEnd - t;
         Blocked blocked;
-        auto pick = Pick(slot, slot.category, dayStart + t, day, hour, Fit::Finishes, remaining, blocked);
+        // No title can end the hour while more is left than the longest
+        // title: the walk for one would visit the whole category for nothing.
+        const auto longest = longest_.find(FoldCase(slot.category));
+        std::optional<Candidate> pick;
+        if (longest != longest_.end() && remaining <= longest->second + HourFitToleranceSeconds)
+            pick = Pick(slot, slot.category, dayStart + t, day, hour, Fit::Finishes, remaining, blocked);
         if (!pick)
             pick = Pick(slot, slot.category, dayStart + t, day, hour, Fit::LeavesRoom, remaining, blocked);
         // No title fitting the time left is a matter of the hour's fit,

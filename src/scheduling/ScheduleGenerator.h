@@ -154,6 +154,7 @@ private:
     std::vector<uint64_t> tieBreak_;                   // each title's place among equals, drawn from the seed
     bool rotationSorted_ = false;                      // history added since the turns were put in order
     std::unordered_map<std::string, double> shortest_; // shortest title of each category, s
+    std::unordered_map<std::string, double> longest_;  // longest title of each category, s
     std::unordered_set<int64_t> hourUses_;             // (day * 24 + hour, title)
     std::vector<int> recent_;                          // music scheduled, in order (titles)
 };
