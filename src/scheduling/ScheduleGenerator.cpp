@@ -11,9 +11,9 @@ namespace corvane {
 namespace {
 
 constexpr double SecondsPerHour = 3600.0;
-// A fill slot never takes more titles than this for one hour: a library of
-// titles a second long must not turn one hour into a long loop.
-constexpr int MaxFillTitles = 200;
+// A fill slot never takes more titles than this for one hour (one a second):
+// titles of a few milliseconds must not turn one hour into a long loop.
+constexpr int MaxFillTitles = 3600;
 
 RuleSet Bit(RuleId rule) {
     return 1u << static_cast<unsigned>(rule);

@@ -115,6 +115,20 @@ TEST(ScheduleGenerator, ASolvableLibraryGetsNoViolationAndHoursThatFit) {
     }
 }
 
+// Jingle-length titles: an hour takes hundreds of them and still ends on time.
+TEST(ScheduleGenerator, ShortTitlesFillEveryHourToTheSecond) {
+    std::vector<SchedulingTitle> library;
+    for (int i = 0; i < 300; ++i)
+        library.push_back(MakeTitle(i + 1, "Artist " + std::to_string(i), "F", 4 + i % 9));
+    const SchedulingFormat format =
+        FormatOf("[Clock Hour]\nSlot1=Break 30\nSlot2=Fill F\n[Week]\nDefault=Hour\n");
+    ScheduleGenerator generator(library, format, 0, 1);
+    const GeneratedDay day = generator.GenerateNextDay();
+    EXPECT_GT(day.MusicItems(), 24 * 300);
+    for (const HourFit& hour : day.hours)
+        EXPECT_LE(std::abs(hour.offSeconds), HourFitToleranceSeconds) << hour.hour;
+}
+
 // The horizontal rule looks at the day before: a library of exactly enough
 // titles for one hour's two slots and rotation alone would repeat the hour.
 TEST(ScheduleGenerator, HorizontalSeparationKeepsTheHourOfTheDayBefore) {
