@@ -70,13 +70,6 @@ std::optional<TDateTime> ParseDate(const std::string& text) {
     return date;
 }
 
-std::string DateText(TDateTime date) {
-    const CivilDateTime c = DecodeDateTime(date);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", c.year, c.month, c.day);
-    return text;
-}
-
 std::optional<int64_t> ParseWhole(const std::string& text, int64_t lowest, int64_t highest) {
     int64_t value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -194,11 +187,11 @@ int Generate(const Options& options, std::ostream& out, std::ostream& err) {
         const fs::path path = DaySchedulePath(folder, date);
         WriteDaySchedule(day, library, data.cdsSchedule, date, path);
         std::ostringstream text, csv;
-        WriteReportText(text, DateText(date), day, titles, *format);
+        WriteReportText(text, DayText(date), day, titles, *format);
         WriteReportCsv(csv, day, titles);
         WriteTextFile(fs::path(path).replace_extension(".txt"), text.str());
         WriteTextFile(fs::path(path).replace_extension(".csv"), csv.str());
-        out << DaySummaryLine(DateText(date), day, *format) << "\n";
+        out << DaySummaryLine(DayText(date), day, *format) << "\n";
         out.flush();
         if (!day.unfilled.empty() || day.RelaxedItems() > 0)
             status = SomethingReported;

@@ -8,11 +8,15 @@
 
 namespace corvane {
 
-std::filesystem::path DaySchedulePath(const std::filesystem::path& dataFolder, TDateTime date) {
+std::string DayText(TDateTime date) {
     const CivilDateTime day = DecodeDateTime(date);
-    char name[32];
-    std::snprintf(name, sizeof name, "%04d-%02d-%02d.wsl", day.year, day.month, day.day);
-    return dataFolder / "Logs" / name;
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", day.year, day.month, day.day);
+    return text;
+}
+
+std::filesystem::path DaySchedulePath(const std::filesystem::path& dataFolder, TDateTime date) {
+    return dataFolder / "Logs" / (DayText(date) + ".wsl");
 }
 
 void WriteDaySchedule(const GeneratedDay& day, Table& library, Table& schedule, TDateTime date,

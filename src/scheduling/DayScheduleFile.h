@@ -11,6 +11,9 @@ namespace corvane {
 
 class Table;
 
+// "2026-12-14": a day as schedule files and reports name it.
+std::string DayText(TDateTime date);
+
 // "<folder>/Logs/2026-12-14.wsl": where a generated day's schedule goes.
 std::filesystem::path DaySchedulePath(const std::filesystem::path& dataFolder, TDateTime date);
 
