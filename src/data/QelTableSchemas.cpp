@@ -62,6 +62,10 @@ constexpr TitleField TitleFields[] = {
     {"Reserved5", FieldType::String, 100, 36, 42},
     {"ItemPlayOrderAbsolute", FieldType::Float, 0, Absent, 43},
     {"TitleDurationInteger", FieldType::Integer, 0, Absent, 44},
+    // Added last, so that a library file or server written before it still
+    // loads (rows are fitted to the fields by name) and the schedule's layout
+    // stays as the console's files have it.
+    {"SchedulerCodes", FieldType::String, 100, 37, Absent},
 };
 
 enum class TitleTable { Library, Schedule };

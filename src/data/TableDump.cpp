@@ -1,6 +1,7 @@
 #include "data/TableDump.h"
 
 #include "data/Base64.h"
+#include "data/CsvCell.h"
 
 #include <cstdio>
 
@@ -24,19 +25,6 @@ std::string CellText(const Value& v, FieldType type) {
     if (type == FieldType::Blob)
         return EncodeBase64(std::get<std::string>(v));
     return ValueText(v, type);
-}
-
-void CsvCell(std::ostream& out, const std::string& text, bool quoteEmpty) {
-    const bool quote = (quoteEmpty && text.empty()) || text.find_first_of(",\"\r\n") != std::string::npos ||
-                       (!text.empty() && (text.front() == ' ' || text.back() == ' '));
-    if (!quote) {
-        out << text;
-        return;
-    }
-    out << '"';
-    for (const char c : text)
-        out << (c == '"' ? "\"\"" : std::string(1, c));
-    out << '"';
 }
 
 // Length of the valid UTF-8 sequence at `i`, or 0.
@@ -90,20 +78,20 @@ void JsonValue(std::ostream& out, const Value& v, FieldType type) {
 void DumpTableCsv(const TableStorage& table, std::ostream& out) {
     out << "field,type,size,flags\r\n";
     for (const FieldDef& def : table.defs) {
-        CsvCell(out, def.name, false);
+        CsvCell(out, def.name);
         out << ',' << FieldTypeName(def.type) << ',' << def.size << ',' << Flags(def) << "\r\n";
     }
     out << "\r\n";
     for (size_t i = 0; i < table.defs.size(); ++i) {
         out << (i ? "," : "");
-        CsvCell(out, table.defs[i].name, false);
+        CsvCell(out, table.defs[i].name);
     }
     out << "\r\n";
     for (const auto& row : table.rows) {
         for (size_t i = 0; i < table.defs.size(); ++i) {
             out << (i ? "," : "");
             if (!IsNull(row->values[i]))
-                CsvCell(out, CellText(row->values[i], table.defs[i].type), true);
+                CsvCell(out, CellText(row->values[i], table.defs[i].type), QuoteEmpty::Yes);
         }
         out << "\r\n";
     }

@@ -412,7 +412,7 @@ TEST_F(FileImportWindow, TitleDetailsFollowTheLibraryCursorAndEditInPlace) {
     TfrmQelTitleDetail details(data.cdsAudioLibrary);
     EXPECT_EQ(details.windowTitle(), "Details");
     EXPECT_TRUE(details.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_EQ(details.Inspector().Rows().size(), 27u);
+    EXPECT_EQ(details.Inspector().Rows().size(), 28u);
     auto* name = qobject_cast<QLineEdit*>(details.Inspector().Editor("TitleName"));
     data.cdsAudioLibrary.First();
     EXPECT_EQ(name->text(), "first.wav");
@@ -420,6 +420,9 @@ TEST_F(FileImportWindow, TitleDetailsFollowTheLibraryCursorAndEditInPlace) {
     EXPECT_EQ(name->text(), "second.wav");
     details.Inspector().Edit("TitleName", "Second Song");
     EXPECT_EQ(data.cdsAudioLibrary.FieldByName("TitleName").AsString(), "Second Song");
+    // The music scheduler's codes are edited here too.
+    details.Inspector().Edit("SchedulerCodes", "Female Hours=06-10");
+    EXPECT_EQ(data.cdsAudioLibrary.FieldByName("SchedulerCodes").AsString(), "Female Hours=06-10");
 }
 
 } // namespace

@@ -33,6 +33,7 @@ TfrmQelTitleDetail::TfrmQelTitleDetail(Table& library, QWidget* parent)
                                                    "LocalPathToFile",
                                                    "Category",
                                                    "Tempo",
+                                                   "SchedulerCodes",
                                                    "LastPlayed",
                                                    "TimesPlayed",
                                                    "Rating",
