@@ -1,5 +1,7 @@
 #pragma once
 
+#include "asrun/AsRunJournal.h"
+#include "asrun/AsRunRecorder.h"
 #include "audio/input/TMMWaveRecorder.h"
 #include "audio/plugins/PluginCommands.h"
 #include "audio/plugins/TMMDSPPlugin.h"
@@ -19,6 +21,7 @@
 #include "playlists/ScheduleEditor.h"
 #include "playout/PlayoutEngine.h"
 #include "rack/CartRack.h"
+#include "station/AsRunPorts.h"
 #include "station/ConsoleCore.h"
 #include "station/HeadlessStationView.h"
 #include "station/StationView.h"
@@ -133,6 +136,12 @@ public:
     // library is the console's own (no [Corvane_Library] Server).
     LibraryReplica* SharedLibrary() { return sharedLibrary_.get(); }
 
+    // The as-run log's records of what is heard ("AsRun/<day>.jsonl" in the
+    // data folder); nullptr offline.
+    AsRunRecorder* AsRun() { return asRun_.get(); }
+    AsRunJournal* AsRunFiles() { return asRunJournal_.get(); }
+    static constexpr const char* AsRunFolderName = "AsRun";
+
     // Now & next: what listeners were last told (StationBroadcast.cpp).
     NowPlayingAnnouncer& NowPlaying() { return nowPlaying_; }
     // The stream to the Icecast server; nullptr while it is not enabled.
@@ -204,8 +213,13 @@ private:
     void ShowItemInfo(const std::string& title, const std::string& file, int lengthMs) override {
         view_->ShowItemHeard(title, file, lengthMs);
         AnnounceHeardItem(title, file, lengthMs);
+        RecordHeardItem(file, lengthMs);
     }
-    void ClearItemInfo() override { view_->ClearItemHeard(); }
+    void ClearItemInfo() override {
+        view_->ClearItemHeard();
+        if (asRun_)
+            asRun_->OutputStopped();
+    }
     void ShowRemaining(int remainingMs) override { view_->ShowRemaining(remainingMs); }
     void SetGauge(int percent) override { view_->ShowGauge(percent); }
     void ShowDelayedPause(bool visible) override { view_->ShowDelayedPause(visible); }
@@ -216,6 +230,12 @@ private:
     void CommercialPortClosed(int port) override { commercials_.CommercialPortClosed(port); }
     // The air after the plug-in goes to the stream, then to the meters.
     void BufferPlayed(const uint8_t* bytes, uint32_t length) override;
+    // StationAsRun.cpp: the as-run log of what is heard.
+    void ItemLeaving(ItemExit exit) override;
+    void ItemFailed(const std::string& path, const std::string& reason) override;
+    void StartAsRunLog();
+    void RecordHeardItem(const std::string& file, int lengthMs);
+    AsRunRecord PortRecord(const std::string& path, int lengthMs, AsRunSource source);
 
     CommercialsView CommercialDisplays();
     // StationBroadcast.cpp: the item heard, with its tags from the schedule,
@@ -281,6 +301,13 @@ private:
     TMMDSPPlugin dspPlugin_;
     PluginCommands pluginCommands_;
     PlayoutEngine playout_;
+    // The as-run log (started with a console, not offline); its reports to
+    // the message list are dropped once the station is gone. The breaks and
+    // the rack play through the ports it listens in on.
+    std::shared_ptr<bool> asRunAlive_ = std::make_shared<bool>(true);
+    std::unique_ptr<AsRunJournal> asRunJournal_;
+    std::unique_ptr<AsRunRecorder> asRun_;
+    AsRunPorts asRunPorts_;
     CommercialBreaks commercials_;
     AdSchedule adSchedule_;
     ScheduledEvents events_;
