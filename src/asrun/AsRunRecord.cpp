@@ -16,13 +16,14 @@ constexpr std::array<std::pair<AsRunSource, const char*>, 4> Sources{{
     {AsRunSource::Cart, "cart"},
     {AsRunSource::Event, "event"},
 }};
-constexpr std::array<std::pair<EndedBy, const char*>, 7> Endings{{
+constexpr std::array<std::pair<EndedBy, const char*>, 8> Endings{{
     {EndedBy::PlayedOut, "played"},
     {EndedBy::Faded, "faded"},
     {EndedBy::Skipped, "skipped"},
     {EndedBy::CutByBreak, "break"},
     {EndedBy::Stopped, "stopped"},
     {EndedBy::Failed, "failed"},
+    {EndedBy::AirBack, "airBack"},
     {EndedBy::Unknown, "unknown"},
 }};
 

@@ -15,8 +15,9 @@ enum class AsRunKind { Item, Silence };
 enum class AsRunSource { Schedule, Break, Cart, Event };
 
 // How an item left the air. Unknown: its end was never written (the
-// program ended while it was on air).
-enum class EndedBy { PlayedOut, Faded, Skipped, CutByBreak, Stopped, Failed, Unknown };
+// program ended while it was on air). AirBack: a silence ended with the air
+// coming back.
+enum class EndedBy { PlayedOut, Faded, Skipped, CutByBreak, Stopped, Failed, AirBack, Unknown };
 
 // The title an item played, as the library and the schedule row name it.
 struct AsRunTitle {

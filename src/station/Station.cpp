@@ -43,6 +43,7 @@ void Station::Start(StationMode mode) {
     mode_ = mode;
     StartAsRunLog();
     core_.FormCreate(mode);
+    StartSilenceWatch();
 }
 
 void Station::Show() {
@@ -67,6 +68,7 @@ void Station::SettingsRead() {
 
 // Offline nothing leaves the station but the audio it renders.
 void Station::SettingsChanged() {
+    silence_.Configure(core_.Settings().Silence);
     if (mode_ == StationMode::Console)
         FollowStreamSettings();
 }

@@ -7,6 +7,7 @@
 #include "audio/plugins/TMMDSPPlugin.h"
 #include "broadcast/IcecastStream.h"
 #include "broadcast/NowPlayingAnnouncer.h"
+#include "broadcast/SilenceDetector.h"
 #include "commercials/AdSchedule.h"
 #include "commercials/CommercialBreaks.h"
 #include "data/TdmQelData.h"
@@ -124,6 +125,8 @@ public:
     AdSchedule& Ads() { return adSchedule_; }
     ScheduledEvents& Events() { return events_; }
     CartRack& Rack() { return rack_; }
+    // The silence alarm on the air after the plug-in.
+    const SilenceDetector& Silence() const { return silence_; }
     WaveDevice& Output() { return devices_.output; }
     // The input audio logging records from: the one handed to
     // UseRecordingInput, else the one the devices open at first use.
@@ -236,6 +239,12 @@ private:
     void StartAsRunLog();
     void RecordHeardItem(const std::string& file, int lengthMs);
     AsRunRecord PortRecord(const std::string& path, int lengthMs, AsRunSource source);
+    // StationSilence.cpp: the silence alarm on the air after the plug-in.
+    SilenceDetector::Events SilenceEvents();
+    void StartSilenceWatch();
+    void WatchForSilence(const uint8_t* bytes, uint32_t length);
+    void SilenceRaised(int64_t quietSinceMs, int64_t nowMs);
+    void SilenceCleared(int64_t quietSinceMs, int64_t backMs);
 
     CommercialsView CommercialDisplays();
     // StationBroadcast.cpp: the item heard, with its tags from the schedule,
@@ -308,6 +317,12 @@ private:
     std::unique_ptr<AsRunJournal> asRunJournal_;
     std::unique_ptr<AsRunRecorder> asRun_;
     AsRunPorts asRunPorts_;
+    // The silence alarm (a console's, not offline): its detector, the timer
+    // that finds an output playing nothing, and the as-run record of the
+    // silence raised now ("" while none).
+    SilenceDetector silence_{SilenceEvents()};
+    std::unique_ptr<Timer> silenceTimer_;
+    std::string silenceRecord_;
     CommercialBreaks commercials_;
     AdSchedule adSchedule_;
     ScheduledEvents events_;
