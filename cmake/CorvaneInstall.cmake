@@ -5,7 +5,8 @@
 include(GNUInstallDirs)
 
 set(corvane_share ${CMAKE_INSTALL_DATADIR}/vantor-corvane)
-set(corvane_programs Corvane corvane-render corvane-table corvane-probe corvane-play corvane-uplink corvane-import)
+set(corvane_programs Corvane corvane-render corvane-table corvane-probe corvane-play corvane-uplink corvane-import
+                      corvane-report)
 
 install(TARGETS ${corvane_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS corvane_gain corvane_echo LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/vantor-corvane/plugins)
@@ -59,7 +60,7 @@ library with tags and play statistics.
 
 This package holds the console, its command-line tools (corvane-render,
 corvane-table, corvane-probe, corvane-play, corvane-uplink,
-corvane-import), its effect plug-ins and the operator's manual.")
+corvane-import, corvane-report), its effect plug-ins and the operator's manual.")
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://vantor.example.com/corvane")
