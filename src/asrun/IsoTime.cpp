@@ -2,12 +2,19 @@
 
 #include <cstdio>
 #include <ctime>
+#include <unordered_map>
 
 namespace corvane {
 namespace {
 
-// Seconds east of UTC the local zone keeps at this local time.
+// Seconds east of UTC the local zone keeps at this local time, asked of the
+// C library once per local hour (zones change their offset on whole hours or
+// half hours at most; a report formats hundreds of thousands of times).
 long LocalOffsetSeconds(const CivilDateTime& c) {
+    thread_local std::unordered_map<int64_t, long> known;
+    const int64_t hour = ((int64_t{c.year} * 13 + c.month) * 32 + c.day) * 48 + c.hour * 2 + (c.minute >= 30);
+    if (const auto it = known.find(hour); it != known.end())
+        return it->second;
     std::tm tm{};
     tm.tm_year = c.year - 1900;
     tm.tm_mon = c.month - 1;
@@ -16,9 +23,24 @@ long LocalOffsetSeconds(const CivilDateTime& c) {
     tm.tm_min = c.minute;
     tm.tm_sec = c.second;
     tm.tm_isdst = -1;
-    if (mktime(&tm) == static_cast<time_t>(-1))
-        return 0;
-    return tm.tm_gmtoff;
+    const long offset = mktime(&tm) == static_cast<time_t>(-1) ? 0 : tm.tm_gmtoff;
+    if (known.size() > 100000)
+        known.clear();
+    known.emplace(hour, offset);
+    return offset;
+}
+
+// The number of `count` digits at `text[at]`; nothing when one is not a digit.
+std::optional<int> Digits(std::string_view text, size_t at, size_t count) {
+    if (text.size() < at + count)
+        return std::nullopt;
+    int value = 0;
+    for (size_t i = at; i < at + count; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return std::nullopt;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
 }
 
 } // namespace
@@ -43,24 +65,30 @@ std::string FormatIsoDate(TDateTime t) {
 
 std::optional<TDateTime> ParseIsoLocal(std::string_view text) {
     CivilDateTime c;
-    int consumed = 0;
-    const std::string copy(text.substr(0, 40));
-    if (std::sscanf(copy.c_str(), "%4d-%2d-%2d%n", &c.year, &c.month, &c.day, &consumed) != 3 ||
-        consumed != 10)
+    const auto year = Digits(text, 0, 4), month = Digits(text, 5, 2), day = Digits(text, 8, 2);
+    if (!year || !month || !day || text[4] != '-' || text[7] != '-')
         return std::nullopt;
-    if (copy.size() > 10) {
-        if (copy[10] != 'T' && copy[10] != ' ')
+    c.year = *year;
+    c.month = *month;
+    c.day = *day;
+    if (text.size() > 10) {
+        if (text[10] != 'T' && text[10] != ' ')
             return std::nullopt;
-        int timeConsumed = 0;
-        if (std::sscanf(copy.c_str() + 11, "%2d:%2d:%2d%n", &c.hour, &c.minute, &c.second, &timeConsumed) !=
-                3 ||
-            timeConsumed != 8)
+        const auto hour = Digits(text, 11, 2), minute = Digits(text, 14, 2), second = Digits(text, 17, 2);
+        if (!hour || !minute || !second || text[13] != ':' || text[16] != ':')
             return std::nullopt;
-        if (copy.size() > 19 && copy[19] == '.' && std::sscanf(copy.c_str() + 20, "%3d", &c.millisecond) != 1)
-            return std::nullopt;
+        c.hour = *hour;
+        c.minute = *minute;
+        c.second = *second;
+        if (text.size() > 19 && text[19] == '.') {
+            const auto ms = Digits(text, 20, 3);
+            if (!ms)
+                return std::nullopt;
+            c.millisecond = *ms;
+        }
     }
     if (c.month < 1 || c.month > 12 || c.day < 1 || c.day > 31 || c.hour > 23 || c.minute > 59 ||
-        c.second > 59 || c.millisecond < 0 || c.millisecond > 999 || c.year < 1)
+        c.second > 59 || c.year < 1)
         return std::nullopt;
     return EncodeDateTime(c);
 }
