@@ -1,3 +1,4 @@
+#include "StudioTime.h"
 #include "asrun/AsRunReader.h"
 #include "commercials/CommercialListFiles.h"
 #include "playout/PlayoutFixture.h"
@@ -16,11 +17,6 @@ namespace {
 constexpr int Rate = 44100;
 // One output buffer: 4096 bytes of 16-bit stereo at 44.1 kHz.
 constexpr int64_t BufferMs = 4096 * 1000 / (Rate * 4) + 1;
-
-// Studio ms of a record's time (the studio starts at 09:00 on 5 January 2026).
-int64_t StudioMs(TDateTime t) {
-    return std::llround((t - EncodeDateTime({2026, 1, 5, 9, 0, 0, 0})) * MsPerDay);
-}
 
 // The studio ms at which a tone of `hz` and `level` starts to be heard: a
 // 100 ms window holds half its level once the tone has sounded for half the

@@ -1,3 +1,4 @@
+#include "StudioTime.h"
 #include "asrun/AsRunReader.h"
 #include "station/Station.h"
 #include "studio/StudioSeams.h"
@@ -28,10 +29,6 @@ public:
 private:
     VirtualStudio& studio_;
 };
-
-int64_t StudioMs(TDateTime t) {
-    return std::llround((t - EncodeDateTime({2026, 1, 5, 9, 0, 0, 0})) * MsPerDay);
-}
 
 // A show of four rows back to back: a tone, a title with a quiet intro
 // shorter than the delay, a silent title (decoding to silence) and a tone.
