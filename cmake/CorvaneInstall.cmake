@@ -6,7 +6,7 @@ include(GNUInstallDirs)
 
 set(corvane_share ${CMAKE_INSTALL_DATADIR}/vantor-corvane)
 set(corvane_programs Corvane corvane-render corvane-table corvane-probe corvane-play corvane-uplink corvane-import
-    corvane-schedule)
+    corvane-schedule corvane-report)
 
 install(TARGETS ${corvane_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS corvane_gain corvane_echo LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/vantor-corvane/plugins)
@@ -60,8 +60,8 @@ library with tags and play statistics.
 
 This package holds the console, its command-line tools (corvane-render,
 corvane-table, corvane-probe, corvane-play, corvane-uplink,
-corvane-import, corvane-schedule), its effect plug-ins and the operator's
-manual.")
+corvane-import, corvane-schedule, corvane-report), its effect plug-ins and the
+operator's manual.")
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://vantor.example.com/corvane")

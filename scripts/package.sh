@@ -21,7 +21,8 @@ appstreamcli validate --no-net packaging/com.vantor.corvane.metainfo.xml >/dev/n
 contents="$(dpkg-deb --contents "$deb" | awk '{print $6}')"
 for wanted in ./usr/bin/Corvane ./usr/bin/corvane-render ./usr/bin/corvane-table ./usr/bin/corvane-probe \
   ./usr/bin/corvane-play ./usr/bin/corvane-uplink ./usr/bin/corvane-import ./usr/bin/corvane-schedule \
-  ./usr/share/man/man1/corvane-schedule.1.gz ./usr/share/vantor-corvane/manual/index.html \
+  ./usr/bin/corvane-report ./usr/share/man/man1/corvane-schedule.1.gz ./usr/share/man/man1/corvane-report.1.gz \
+  ./usr/share/vantor-corvane/manual/index.html \
   ./usr/share/mime/packages/vantor-corvane.xml ./usr/share/applications/com.vantor.corvane.desktop \
   ./usr/share/metainfo/com.vantor.corvane.metainfo.xml \
   ./usr/share/icons/hicolor/48x48/apps/com.vantor.corvane.png \

@@ -64,6 +64,9 @@ public:
     std::optional<Place> PlaceAt(int64_t heardMs) const;
 
     const std::optional<Item>& Shown() const { return shown_; }
+    // The output's time line (ms) from which the shown item is heard where
+    // it is: its start, or where the transport last moved it.
+    int64_t ShownSinceMs() const { return shownHeardFromMs_; }
 
 private:
     // A change on air that is not heard yet; no item: the shown one moved.

@@ -176,6 +176,7 @@ PlayoutEngine::LoadResult PlayoutEngine::LoadDeck(TMMAudioFile& deck, const std:
 
 void PlayoutEngine::MarkRowUnplayable(const std::string& path) {
     WriteArchiveLine(path, AudioErrorText);
+    host_.ItemFailed(path, AudioErrorText);
     data_.MarkScheduleItemBad();
 }
 
@@ -412,8 +413,11 @@ void PlayoutEngine::ScheduleCursorMoved() {
 }
 
 void PlayoutEngine::PlaySelected() {
-    if (commands_.Start)
-        StartItem();
+    if (!commands_.Start)
+        return;
+    if (FOnAir)
+        host_.ItemLeaving(ItemExit::Skipped);
+    StartItem();
 }
 
 void PlayoutEngine::SetCurrentItem(int item) {

@@ -152,6 +152,9 @@ public:
     // The item the item display names now, if any.
     const std::optional<HeardItemDisplay::Item>& HeardItemShown() const { return heard_.Shown(); }
     int HeardNextItem() const;
+    // Where on the output's time line the item the display names began to
+    // be heard (ms; the as-run log's actual start).
+    int64_t HeardItemSinceMs() const { return heard_.ShownSinceMs(); }
     int ItemLength() const { return FItemLength; }
     int Remaining() const { return FRemaining; }
     TDateTime LastStateChange() const { return FLastStateChange; }
@@ -298,6 +301,8 @@ private:
     bool FCommercialBreak = false;
     bool FDirectJinglePlayout = false;
     bool FDirectCommercialPlayout = false;
+    // The automatic cross-fade is under way (the as-run log's end reason).
+    bool autoCrossFading_ = false;
 
     bool scheduleEnded_ = false;
     // The row a refresh resumes with when the operator chose it (ItemPlayOrder).

@@ -13,6 +13,8 @@ void PlayoutEngine::FadeToSelected() {
     Table& s = Schedule();
     if (!ScheduleHasRows())
         return;
+    if (!autoCrossFading_)
+        host_.ItemLeaving(ItemExit::Faded);
     const bool wasMerging = FMergingTracks;
     FMergingTracks = true;
     std::string path;
@@ -88,6 +90,8 @@ void PlayoutEngine::AutoCrossFadeTest() {
     // break owns the output until it resumes the schedule itself.
     if (FCommercialBreak)
         return;
+    // The automatic cross-fade is the item's own end, not an operator's fade.
+    FlagScope automatic(autoCrossFading_);
     if (const std::optional<bool> segue = SegueReached()) {
         if (settings_.AutoCrossFade && *segue)
             actFadeToNext();
@@ -103,6 +107,7 @@ void PlayoutEngine::AutoCrossFadeTest() {
 }
 
 void PlayoutEngine::actFadeToStop() {
+    host_.ItemLeaving(ItemExit::Faded);
     FFadingToStop = true;
     Deck(FCurrentPort).FadeOut(settings_.FadeOutDefault);
     tmrFadeStop_->SetInterval(settings_.FadeOutDefault + 2000);

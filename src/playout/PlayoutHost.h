@@ -1,5 +1,6 @@
 #pragma once
 
+#include "playout/ItemExit.h"
 #include "playout/PlayoutCommands.h"
 
 #include <cstdint>
@@ -37,6 +38,11 @@ public:
     virtual void CommercialPortClosed(int port) = 0;
     // The meters' feed: every buffer the output has played (bytes).
     virtual void BufferPlayed(const uint8_t* data, uint32_t bytes) = 0;
+    // --- For the as-run log ---
+    // The operator is taking the item on air off before its end.
+    virtual void ItemLeaving(ItemExit exit) = 0;
+    // The schedule row under the cursor could not be played (`path`, why).
+    virtual void ItemFailed(const std::string& path, const std::string& reason) = 0;
 };
 
 } // namespace corvane

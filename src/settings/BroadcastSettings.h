@@ -39,4 +39,14 @@ struct StreamSettings {
     friend bool operator==(const StreamSettings&, const StreamSettings&) = default;
 };
 
+// "[Corvane_Silence]": the alarm when the air goes silent while on air.
+struct SilenceSettings {
+    // The air is silent while its peaks stay below this level (dBFS).
+    double ThresholdDbfs = -50;
+    // How long the air may stay silent before the alarm (ms); a title's own
+    // quiet passage shorter than this is never an alarm.
+    int32_t DelayMs = 5000;
+    friend bool operator==(const SilenceSettings&, const SilenceSettings&) = default;
+};
+
 } // namespace corvane

@@ -19,6 +19,7 @@ constexpr const char* Grid = "Corvane_MainScheduleGrid";
 constexpr const char* System = "Corvane_System";
 constexpr const char* NowPlayingSection = "Corvane_NowPlaying";
 constexpr const char* StreamSection = "Corvane_Stream";
+constexpr const char* SilenceSection = "Corvane_Silence";
 constexpr const char* Library = "Corvane_Library";
 
 // Font-style keys add a style when true and never take one away.
@@ -160,6 +161,11 @@ const KeyOf<NowPlayingSettings> NowPlayingKeys[] = {
     {NowPlayingSection, "StationText", &NowPlayingSettings::StationText},
 };
 
+const KeyOf<SilenceSettings> SilenceKeys[] = {
+    {SilenceSection, "ThresholdDbfs", &SilenceSettings::ThresholdDbfs},
+    {SilenceSection, "DelayMs", &SilenceSettings::DelayMs},
+};
+
 const KeyOf<StreamSettings> StreamKeys[] = {
     {StreamSection, "Enabled", &StreamSettings::Enabled},
     {StreamSection, "Host", &StreamSettings::Host},
@@ -211,6 +217,8 @@ CorvaneSettings ReadSettings(const IniFile& ini, const CorvaneSettings& current)
         ReadKey(ini, k, s.NowPlaying);
     for (const auto& k : StreamKeys)
         ReadKey(ini, k, s.Stream);
+    for (const auto& k : SilenceKeys)
+        ReadKey(ini, k, s.Silence);
     s.LibraryServer = ini.ReadString(Library, "Server", s.LibraryServer);
     return s;
 }
@@ -228,6 +236,8 @@ void WriteSettings(IniFile& ini, const CorvaneSettings& settings) {
         WriteKey(ini, k, settings.NowPlaying);
     for (const auto& k : StreamKeys)
         WriteKey(ini, k, settings.Stream);
+    for (const auto& k : SilenceKeys)
+        WriteKey(ini, k, settings.Silence);
     // A console that never shared its library keeps its file as it was.
     constexpr const char* missing = "\x01";
     if (!settings.LibraryServer.empty() || ini.ReadString(Library, "Server", missing) != missing)

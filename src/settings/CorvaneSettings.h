@@ -45,6 +45,7 @@ struct CorvaneSettings {
     int32_t OutputBuffers = 64;
     NowPlayingSettings NowPlaying;
     StreamSettings Stream;
+    SilenceSettings Silence;
 
     // Loudness and cue points, each off until a station chooses it. A title
     // plays with the gain that brings it to LoudnessTarget (LUFS), lowered so

@@ -52,6 +52,7 @@ public:
     void EnableRackButtons(bool, bool) override {}
     void ShowRunScheduledEvents(bool) override {}
     void ShowStreamState(StreamState) override {}
+    void ShowSilenceAlarm(bool) override {}
     void RefreshRecentPlayLists() override {}
     void ShowFirstRunWizard() override {}
     void ShowLibraryStatus(const std::string&) override {}

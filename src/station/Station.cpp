@@ -22,9 +22,13 @@ Station::Station(Seams seams, StationDevices devices, StationSetup setup)
                                                 }}),
       dspPlugin_("DspPlugin"), pluginCommands_(dspPlugin_, seams.fileDialogs, seams.prompter),
       playout_(seams, data_, core_.Settings(), devices_.output, core_.ProgramFolder(), *this),
-      commercials_(playout_, data_, core_.Settings(), seams.clock, CommercialDisplays()),
+      asRunPorts_(playout_, {[this] { return asRun_.get(); },
+                             [this](const std::string& path, int lengthMs, AsRunSource source) {
+                                 return PortRecord(path, lengthMs, source);
+                             }}),
+      commercials_(asRunPorts_, data_, core_.Settings(), seams.clock, CommercialDisplays()),
       adSchedule_(data_, seams.clock, seams.shell, core_.ProgramFolder()),
-      events_(seams, data_, core_.EventTimer(), *this), rack_(data_, playout_, *this) {
+      events_(seams, data_, core_.EventTimer(), *this), rack_(data_, asRunPorts_, *this) {
     // Taking the ring buffer's output first, then handing the plug-in to the
     // output: each link is exclusive, so the two steps move the plug-in in.
     dspPlugin_.SetEnabled(false);
@@ -37,7 +41,9 @@ Station::~Station() = default;
 
 void Station::Start(StationMode mode) {
     mode_ = mode;
+    StartAsRunLog();
     core_.FormCreate(mode);
+    StartSilenceWatch();
 }
 
 void Station::Show() {
@@ -62,6 +68,7 @@ void Station::SettingsRead() {
 
 // Offline nothing leaves the station but the audio it renders.
 void Station::SettingsChanged() {
+    silence_.Configure(core_.Settings().Silence);
     if (mode_ == StationMode::Console)
         FollowStreamSettings();
 }

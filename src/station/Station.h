@@ -1,10 +1,13 @@
 #pragma once
 
+#include "asrun/AsRunJournal.h"
+#include "asrun/AsRunRecorder.h"
 #include "audio/input/TMMWaveRecorder.h"
 #include "audio/plugins/PluginCommands.h"
 #include "audio/plugins/TMMDSPPlugin.h"
 #include "broadcast/IcecastStream.h"
 #include "broadcast/NowPlayingAnnouncer.h"
+#include "broadcast/SilenceDetector.h"
 #include "commercials/AdSchedule.h"
 #include "commercials/CommercialBreaks.h"
 #include "data/TdmQelData.h"
@@ -19,6 +22,7 @@
 #include "playlists/ScheduleEditor.h"
 #include "playout/PlayoutEngine.h"
 #include "rack/CartRack.h"
+#include "station/AsRunPorts.h"
 #include "station/ConsoleCore.h"
 #include "station/HeadlessStationView.h"
 #include "station/StationView.h"
@@ -121,6 +125,8 @@ public:
     AdSchedule& Ads() { return adSchedule_; }
     ScheduledEvents& Events() { return events_; }
     CartRack& Rack() { return rack_; }
+    // The silence alarm on the air after the plug-in.
+    const SilenceDetector& Silence() const { return silence_; }
     WaveDevice& Output() { return devices_.output; }
     // The input audio logging records from: the one handed to
     // UseRecordingInput, else the one the devices open at first use.
@@ -132,6 +138,12 @@ public:
     // The replica of the audio library shared on a server; nullptr while the
     // library is the console's own (no [Corvane_Library] Server).
     LibraryReplica* SharedLibrary() { return sharedLibrary_.get(); }
+
+    // The as-run log's records of what is heard ("AsRun/<day>.jsonl" in the
+    // data folder); nullptr offline.
+    AsRunRecorder* AsRun() { return asRun_.get(); }
+    AsRunJournal* AsRunFiles() { return asRunJournal_.get(); }
+    static constexpr const char* AsRunFolderName = "AsRun";
 
     // Now & next: what listeners were last told (StationBroadcast.cpp).
     NowPlayingAnnouncer& NowPlaying() { return nowPlaying_; }
@@ -204,8 +216,13 @@ private:
     void ShowItemInfo(const std::string& title, const std::string& file, int lengthMs) override {
         view_->ShowItemHeard(title, file, lengthMs);
         AnnounceHeardItem(title, file, lengthMs);
+        RecordHeardItem(file, lengthMs);
     }
-    void ClearItemInfo() override { view_->ClearItemHeard(); }
+    void ClearItemInfo() override {
+        view_->ClearItemHeard();
+        if (asRun_)
+            asRun_->OutputStopped();
+    }
     void ShowRemaining(int remainingMs) override { view_->ShowRemaining(remainingMs); }
     void SetGauge(int percent) override { view_->ShowGauge(percent); }
     void ShowDelayedPause(bool visible) override { view_->ShowDelayedPause(visible); }
@@ -216,6 +233,18 @@ private:
     void CommercialPortClosed(int port) override { commercials_.CommercialPortClosed(port); }
     // The air after the plug-in goes to the stream, then to the meters.
     void BufferPlayed(const uint8_t* bytes, uint32_t length) override;
+    // StationAsRun.cpp: the as-run log of what is heard.
+    void ItemLeaving(ItemExit exit) override;
+    void ItemFailed(const std::string& path, const std::string& reason) override;
+    void StartAsRunLog();
+    void RecordHeardItem(const std::string& file, int lengthMs);
+    AsRunRecord PortRecord(const std::string& path, int lengthMs, AsRunSource source);
+    // StationSilence.cpp: the silence alarm on the air after the plug-in.
+    SilenceDetector::Events SilenceEvents();
+    void StartSilenceWatch();
+    void WatchForSilence(const uint8_t* bytes, uint32_t length);
+    void SilenceRaised(int64_t quietSinceMs, int64_t nowMs);
+    void SilenceCleared(int64_t quietSinceMs, int64_t backMs);
 
     CommercialsView CommercialDisplays();
     // StationBroadcast.cpp: the item heard, with its tags from the schedule,
@@ -281,6 +310,19 @@ private:
     TMMDSPPlugin dspPlugin_;
     PluginCommands pluginCommands_;
     PlayoutEngine playout_;
+    // The as-run log (started with a console, not offline); its reports to
+    // the message list are dropped once the station is gone. The breaks and
+    // the rack play through the ports it listens in on.
+    std::shared_ptr<bool> asRunAlive_ = std::make_shared<bool>(true);
+    std::unique_ptr<AsRunJournal> asRunJournal_;
+    std::unique_ptr<AsRunRecorder> asRun_;
+    AsRunPorts asRunPorts_;
+    // The silence alarm (a console's, not offline): its detector, the timer
+    // that finds an output playing nothing, and the as-run record of the
+    // silence raised now ("" while none).
+    SilenceDetector silence_{SilenceEvents()};
+    std::unique_ptr<Timer> silenceTimer_;
+    std::string silenceRecord_;
     CommercialBreaks commercials_;
     AdSchedule adSchedule_;
     ScheduledEvents events_;

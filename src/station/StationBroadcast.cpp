@@ -48,6 +48,9 @@ void Station::BufferPlayed(const uint8_t* bytes, uint32_t length) {
     if (stream_)
         stream_->Air(bytes, length, playout_.mmAudioOut().GetWaveFormat());
     view_->BufferPlayed(bytes, length);
+    WatchForSilence(bytes, length);
+    if (asRun_)
+        asRun_->Heard(playout_.HeardMs());
 }
 
 void Station::FollowStreamSettings(IcecastStream::Timing timing) {

@@ -60,6 +60,9 @@ public:
     // --- The stream ---
     // The stream indicator: connected, retrying or off.
     virtual void ShowStreamState(StreamState state) = 0;
+    // The silence alarm's red light on the status bar: on while the air is
+    // silent on air beyond the delay.
+    virtual void ShowSilenceAlarm(bool on) = 0;
 
     // --- Start-up steps the window carries out ---
     // Rebuilds the "&Recent" play-list menu.

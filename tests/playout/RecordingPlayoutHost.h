@@ -29,6 +29,8 @@ public:
     void SetBreakActive(bool) override {}
     void CommercialPortClosed(int) override {}
     void BufferPlayed(const uint8_t*, uint32_t) override {}
+    void ItemLeaving(ItemExit) override {}
+    void ItemFailed(const std::string&, const std::string&) override {}
 };
 
 } // namespace corvane::testing

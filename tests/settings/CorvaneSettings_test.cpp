@@ -92,6 +92,9 @@ TEST(CorvaneSettings, EveryValueSurvivesASaveAndReload) {
                             "Radio Corvane"};
         },
         [](auto& s) { s.Stream = {true, "stream.example", 8080, "/live", "dj", "p=w;d", "opus", 96}; },
+        [](auto& s) {
+            s.Silence = {-42.5, 20000};
+        },
     };
     for (size_t i = 0; i < std::size(changes); ++i) {
         CorvaneSettings s = CorvaneSettings::Defaults(Folder);

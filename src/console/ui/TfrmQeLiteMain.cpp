@@ -75,6 +75,8 @@ TfrmQeLiteMain::TfrmQeLiteMain(Station& station, TrayUse tray, QWidget* parent)
     statusBar()->addPermanentWidget(libraryStatus_);
     streamIndicator_ = new StreamIndicator(this);
     statusBar()->addPermanentWidget(streamIndicator_);
+    silenceIndicator_ = new SilenceIndicator(this);
+    statusBar()->addPermanentWidget(silenceIndicator_);
 
     BuildPages();
     BuildMenus();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "broadcast/ui/SilenceIndicator.h"
 #include "broadcast/ui/StreamIndicator.h"
 #include "console/ui/ConsoleLibrary.h"
 #include "console/ui/ScheduleEditing.h"
@@ -78,6 +79,7 @@ public:
     QString StatusText(int panel) const;
     // The stream's light on the status bar.
     StreamIndicator& StreamLight() { return *streamIndicator_; }
+    SilenceIndicator& SilenceLight() { return *silenceIndicator_; }
     const GridAppearance& GridLook() const { return gridAppearance_; }
     void SetGridLook(const GridAppearance& appearance);
     QWidget& ClockPanel();
@@ -193,6 +195,7 @@ private:
     void EnableRackButtons(bool up, bool down) override;
     void ShowRunScheduledEvents(bool checked) override;
     void ShowStreamState(StreamState state) override;
+    void ShowSilenceAlarm(bool on) override;
     void RefreshRecentPlayLists() override;
     void ShowFirstRunWizard() override;
     void ShowLibraryStatus(const std::string& text) override {
@@ -250,6 +253,7 @@ private:
     // Where the audio library stands: local, shared, or offline with changes waiting.
     QLabel* libraryStatus_ = nullptr;
     StreamIndicator* streamIndicator_ = nullptr;
+    SilenceIndicator* silenceIndicator_ = nullptr;
     QLabel* pnlCartRackLabel = nullptr;
     ScheduleRowDelegate* rowDelegate_ = nullptr;
     // Playout's commands, key preview and meters; gone before the meter panel.

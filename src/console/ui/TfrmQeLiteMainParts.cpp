@@ -135,6 +135,10 @@ void TfrmQeLiteMain::ShowStreamState(StreamState state) {
     streamIndicator_->Show(state);
 }
 
+void TfrmQeLiteMain::ShowSilenceAlarm(bool on) {
+    silenceIndicator_->Show(on);
+}
+
 // --- Audio rack ---
 
 void TfrmQeLiteMain::BindAudioRackPage() {
