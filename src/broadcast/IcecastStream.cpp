@@ -6,6 +6,7 @@
 #include "platform/Dispatcher.h"
 
 #include <csignal>
+#include <functional>
 #include <pthread.h>
 #include <shout/shout.h>
 #include <vector>
@@ -46,10 +47,19 @@ const char* StreamStateText(StreamState state) {
 // The source connection to the server, opened again after each loss. One
 // libshout handle serves every attempt: the libshout of Debian 12 (2.4.6)
 // cannot free a handle that has ever opened, so a handle per attempt would
-// leak one for every retry while the server is away. The stream's thread only.
+// leak one for every retry while the server is away. The handle works without
+// blocking: a server that takes the connection and never answers, or stops
+// reading, would otherwise hold this thread inside libshout for good, and
+// ending the stream would wait for it. Every wait is in short steps that look
+// at `wait` (which tells when the stream is ending) and has a deadline. The
+// stream's thread only.
 class IcecastStream::Connection {
 public:
-    explicit Connection(const StreamSettings& s) : shout_(shout_new()) {
+    // Waits up to the given time and tells whether the stream is ending.
+    using Wait = std::function<bool(std::chrono::milliseconds)>;
+
+    Connection(const StreamSettings& s, std::chrono::milliseconds answer, Wait wait)
+        : shout_(shout_new()), answer_(answer), wait_(std::move(wait)) {
         const bool mp3 = SameTextIgnoringCase(s.Format, "mp3");
         shout_set_host(shout_, s.Host.c_str());
         shout_set_port(shout_, static_cast<unsigned short>(s.Port));
@@ -63,6 +73,7 @@ public:
                                  nullptr);
         shout_set_meta(shout_, SHOUT_META_NAME, "Vantor Corvane");
         shout_set_audio_info(shout_, SHOUT_AI_BITRATE, std::to_string(s.Bitrate).c_str());
+        shout_set_nonblocking(shout_, SHOUT_BLOCKING_NONE);
     }
     ~Connection() {
         shout_close(shout_);
@@ -73,19 +84,41 @@ public:
 
     // "" when the server took the stream, else why not; `refused` tells a
     // server that answered no (a wrong password, a mount in use) from one
-    // that is not there.
+    // that is not there or does not answer in time.
     std::string Open(bool& refused) {
-        const int result = shout_open(shout_);
+        refused = false;
+        int result = shout_open(shout_);
+        const auto until = std::chrono::steady_clock::now() + answer_;
+        while (result == SHOUTERR_BUSY || result == SHOUTERR_RETRY) {
+            if (wait_(Step))
+                return "the stream is ending";
+            if (std::chrono::steady_clock::now() >= until) {
+                shout_close(shout_);
+                return "no answer within " + Seconds(answer_);
+            }
+            result = shout_get_connected(shout_);
+        }
         refused = result == SHOUTERR_NOLOGIN;
-        if (result == SHOUTERR_SUCCESS)
+        if (result == SHOUTERR_SUCCESS || result == SHOUTERR_CONNECTED) {
+            drained_ = std::chrono::steady_clock::now();
             return {};
+        }
         return shout_get_error(shout_);
     }
     void Close() { shout_close(shout_); }
+    // Hands `bytes` to the connection. What the socket does not take at once
+    // waits in libshout's queue and goes with the next send; a server that
+    // has taken none of it for the answer time is taken as lost.
     std::string Send(const std::vector<uint8_t>& bytes) {
-        if (shout_send(shout_, bytes.data(), bytes.size()) == SHOUTERR_SUCCESS)
-            return {};
-        return shout_get_error(shout_);
+        const int result = shout_send(shout_, bytes.data(), bytes.size());
+        if (result != SHOUTERR_SUCCESS && result != SHOUTERR_BUSY && result != SHOUTERR_RETRY)
+            return shout_get_error(shout_);
+        const auto now = std::chrono::steady_clock::now();
+        if (shout_queuelen(shout_) <= 0)
+            drained_ = now;
+        else if (now - drained_ >= answer_)
+            return "the server took nothing for " + Seconds(answer_);
+        return {};
     }
     // The title of an MP3 stream, told to the server beside the stream.
     std::string SetTitle(const std::string& title) {
@@ -98,7 +131,20 @@ public:
     }
 
 private:
+    // How often a connection under way is looked at (ms).
+    static constexpr std::chrono::milliseconds Step{20};
+
+    static std::string Seconds(std::chrono::milliseconds span) {
+        const auto tenths = (span.count() + 50) / 100;
+        return std::to_string(tenths / 10) + (tenths % 10 != 0 ? "." + std::to_string(tenths % 10) : "") +
+               " s";
+    }
+
     shout_t* shout_;
+    const std::chrono::milliseconds answer_;
+    const Wait wait_;
+    // When libshout's queue was last empty: the server took everything.
+    std::chrono::steady_clock::time_point drained_{};
 };
 
 IcecastStream::IcecastStream(const StreamSettings& settings, Dispatcher& dispatcher, Events events,
@@ -200,7 +246,10 @@ void IcecastStream::Run() {
         return stopping_;
     };
     std::string lastProblem;
-    Connection connection(settings_);
+    Connection connection(settings_, timing_.answer, [this](std::chrono::milliseconds pause) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, pause, [&] { return stopping_; });
+    });
     while (!stopping()) {
         connection.Close();
         {

@@ -42,6 +42,9 @@ public:
         std::chrono::milliseconds retry{2000};
         // How much audio the queue holds before the oldest goes.
         std::chrono::milliseconds queue{5000};
+        // How long the server may take to answer a connection, and to take
+        // what is sent, before it counts as lost.
+        std::chrono::milliseconds answer{5000};
     };
     struct Counters {
         uint64_t sentBytes = 0;
@@ -52,7 +55,8 @@ public:
 
     // Starts the stream's thread; `settings` are copied.
     IcecastStream(const StreamSettings& settings, Dispatcher& dispatcher, Events events, Timing timing);
-    // Ends the connection and joins the thread. Main thread.
+    // Ends the connection and joins the thread, which never waits on the
+    // server for more than a moment. Main thread.
     ~IcecastStream();
     IcecastStream(const IcecastStream&) = delete;
     IcecastStream& operator=(const IcecastStream&) = delete;
