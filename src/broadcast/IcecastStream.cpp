@@ -4,6 +4,7 @@
 #include "broadcast/StreamEncoder.h"
 #include "data/Value.h"
 #include "platform/Dispatcher.h"
+#include "platform/NameLookup.h"
 
 #include <csignal>
 #include <functional>
@@ -59,7 +60,7 @@ public:
     using Wait = std::function<bool(std::chrono::milliseconds)>;
 
     Connection(const StreamSettings& s, std::chrono::milliseconds answer, Wait wait)
-        : shout_(shout_new()), answer_(answer), wait_(std::move(wait)) {
+        : shout_(shout_new()), host_(s.Host), answer_(answer), wait_(std::move(wait)) {
         const bool mp3 = SameTextIgnoringCase(s.Format, "mp3");
         shout_set_host(shout_, s.Host.c_str());
         shout_set_port(shout_, static_cast<unsigned short>(s.Port));
@@ -87,6 +88,17 @@ public:
     // that is not there or does not answer in time.
     std::string Open(bool& refused) {
         refused = false;
+        // The name is looked up here, with the same deadline, not inside
+        // libshout, where a name server that does not answer would hold
+        // this thread for many seconds.
+        const NameLookup::Answer found = NameLookup::Shared().FindUntil(
+            host_, SOCK_STREAM, answer_, [this] { return wait_(std::chrono::milliseconds(0)); });
+        if (found.state == NameLookup::State::Pending)
+            return wait_(std::chrono::milliseconds(0)) ? "the stream is ending"
+                                                       : "no answer from the name server for " + host_;
+        if (found.state == NameLookup::State::Failed)
+            return host_ + ": " + found.error;
+        shout_set_host(shout_, found.addresses.front().Numeric().c_str());
         int result = shout_open(shout_);
         const auto until = std::chrono::steady_clock::now() + answer_;
         while (result == SHOUTERR_BUSY || result == SHOUTERR_RETRY) {
@@ -141,6 +153,7 @@ private:
     }
 
     shout_t* shout_;
+    const std::string host_;
     const std::chrono::milliseconds answer_;
     const Wait wait_;
     // When libshout's queue was last empty: the server took everything.

@@ -1,10 +1,17 @@
 #include "broadcast/AnnouncementRule.h"
 #include "broadcast/NowPlayingAnnouncer.h"
 #include "broadcast/NowPlayingText.h"
+#include "broadcast/UdpLineSender.h"
 #include "broadcast/UdpListener.h"
+#include "support/FakeTcpServer.h"
 #include "support/TempFolder.h"
 
+#include <arpa/inet.h>
+#include <atomic>
+#include <condition_variable>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <netinet/in.h>
 #include <vector>
 
 namespace corvane::testing {
@@ -135,6 +142,57 @@ TEST(NowPlayingAnnouncer, WritesTheFileSendsTheLineAndFollowsTheRule) {
     EXPECT_NE(reports[0].find("missing/now.txt"), std::string::npos) << reports[0];
     EXPECT_NE(reports[1].find("Bad UDP target"), std::string::npos) << reports[1];
     EXPECT_EQ(titles.back(), "New Order - Blue Monday") << "the stream still gets its title";
+}
+
+// The RDS encoder's name, looked up by a name server that answers only when
+// the test lets it: sending the line returns at once (the air and the main
+// thread never wait for a lookup), the line goes out when the name is found,
+// and the name is kept for the lines after it.
+TEST(UdpLineSender, ANameStillBeingLookedUpNeverHoldsTheSenderAndItsLineFollows) {
+    struct Setup {
+        UdpListener rds;
+        std::mutex mutex;
+        std::condition_variable released;
+        bool open = false;
+        std::atomic<int> lookups{0};
+        NameLookup names{[this](const std::string&, int, std::vector<NameAddress>& addresses) -> std::string {
+            ++lookups;
+            std::unique_lock lock(mutex);
+            released.wait(lock, [&] { return open; });
+            NameAddress address;
+            address.family = AF_INET;
+            auto& in = reinterpret_cast<sockaddr_in&>(address.address);
+            in.sin_family = AF_INET;
+            in.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            address.length = sizeof(sockaddr_in);
+            addresses.push_back(address);
+            return std::string();
+        }};
+        UdpLineSender sender{names};
+        std::string error = "not sent";
+        void Release() {
+            {
+                std::lock_guard lock(mutex);
+                open = true;
+            }
+            released.notify_all();
+        }
+    };
+    // Left behind on purpose if sending hangs: the lookup's thread uses it.
+    auto* setup = new Setup;
+    const std::string target = "rds.example" + setup->rds.Target().substr(setup->rds.Target().rfind(':'));
+    const bool returned = FinishesWithin(std::chrono::milliseconds(1000), [setup, target] {
+        setup->error = setup->sender.Send(target, "Song A");
+    });
+    ASSERT_TRUE(returned) << "sending waits for the name server";
+    EXPECT_EQ(setup->error, "");
+    setup->Release();
+    EXPECT_EQ(setup->rds.Receive(), "Song A\n");
+    EXPECT_EQ(setup->sender.Send(target, "Song B"), "");
+    EXPECT_EQ(setup->rds.Receive(), "Song B\n");
+    EXPECT_EQ(setup->lookups.load(), 1);
+    EXPECT_NE(setup->sender.Send("rds.example:70000", "Song C").find("Bad UDP target"), std::string::npos);
+    delete setup;
 }
 
 } // namespace
