@@ -91,6 +91,8 @@ ImportSummary ImportIntoLibrary(const std::filesystem::path& folder, const std::
     const CueThresholds thresholds{settings.CueLevel, settings.SegueLevel};
 
     ImportSummary summary;
+    if (!store.Notice().empty())
+        summary.notices.push_back(store.Notice());
     const std::vector<std::string> files = FilesToImport(paths, summary.failed);
     summary.files = static_cast<int>(files.size()) + static_cast<int>(summary.failed.size());
     analysis.OnAnalysed = [&](const std::string& path, const AnalysisResult& result) {

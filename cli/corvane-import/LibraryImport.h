@@ -24,6 +24,9 @@ struct ImportSummary {
     std::vector<ImportFailure> failed;
     // Imported, but their loudness could not be measured.
     std::vector<ImportFailure> notAnalysed;
+    // What the operator should know beside the files (the loudness store
+    // moved aside as damaged, or in use by another program).
+    std::vector<std::string> notices;
 };
 
 // The program folder is held by a running console (or another import).

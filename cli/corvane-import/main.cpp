@@ -100,6 +100,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     bar.End();
+    for (const std::string& notice : summary.notices)
+        std::fprintf(stderr, "corvane-import: %s\n", notice.c_str());
     std::printf("%d files: %d imported, %d already in the library, %d measured, %d not measured, %d failed\n",
                 summary.files, summary.imported, summary.alreadyInLibrary, summary.analysed,
                 static_cast<int>(summary.notAnalysed.size()), static_cast<int>(summary.failed.size()));
