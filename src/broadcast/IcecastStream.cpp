@@ -160,15 +160,25 @@ private:
     std::chrono::steady_clock::time_point drained_{};
 };
 
+std::string StreamSettingsProblem(const StreamSettings& settings) {
+    const std::string section = "[Corvane_Stream] ";
+    if (!IsStreamFormat(settings.Format))
+        return section + "Format=" + settings.Format + ": unknown format (mp3, opus or vorbis)";
+    if (settings.Port < 1 || settings.Port > 65535)
+        return section + "Port=" + std::to_string(settings.Port) + ": not a port (1 to 65535)";
+    if (const std::string problem = StreamBitrateProblem(settings.Format, settings.Bitrate); !problem.empty())
+        return section + "Bitrate=" + std::to_string(settings.Bitrate) + ": " + problem;
+    return {};
+}
+
 IcecastStream::IcecastStream(const StreamSettings& settings, Dispatcher& dispatcher, Events events,
                              Timing timing)
     : settings_(settings), dispatcher_(dispatcher), events_(std::move(events)), timing_(timing),
       queue_(std::make_unique<StreamQueue>(static_cast<size_t>(timing.queue.count()) * 48)) {
     StartShoutOnce();
-    if (!IsStreamFormat(settings_.Format)) {
+    if (const std::string problem = StreamSettingsProblem(settings_); !problem.empty()) {
         state_ = StreamState::Off;
-        Report("Stream: unknown format \"" + settings_.Format +
-               "\" (mp3, opus or vorbis); the stream is off");
+        Report("Stream: " + problem + "; the stream is off");
         return;
     }
     thread_ = std::thread([this] { Run(); });

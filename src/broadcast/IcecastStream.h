@@ -22,6 +22,11 @@ enum class StreamState { Off, Retrying, Connected };
 // "Connected", "Retrying", "Off".
 const char* StreamStateText(StreamState state);
 
+// Why the stream cannot run with `settings` ("" when it can), naming the
+// setting: a port outside 1 to 65535, a bit rate the format's encoder cannot
+// give, an unknown format.
+std::string StreamSettingsProblem(const StreamSettings& settings);
+
 // The air sent to an Icecast server: the output's played buffers are copied
 // into a bounded queue (StreamQueue) on the main thread, and the stream's own
 // thread encodes them and sends them with libshout. The air never waits for

@@ -1,5 +1,6 @@
 #include "audio/chain/WaveFormat.h"
 #include "broadcast/IcecastStream.h"
+#include "broadcast/StreamEncoder.h"
 #include "platform/Dispatcher.h"
 #include "support/FakeTcpServer.h"
 
@@ -125,6 +126,50 @@ TEST(IcecastStream, AServerThatStopsAnsweringIsGivenUpAndEndingNeverWaitsForIt) 
             delete server;
         }
     }
+}
+
+// Settings the stream cannot run with are refused before anything is sent
+// (the source password least of all): a port outside 1 to 65535 (which would
+// be cut to another port), a bit rate the encoder cannot give (which it would
+// quietly change while the server is told this one), an unknown format. The
+// message names the setting, and the stream stays off.
+TEST(IcecastStream, SettingsItCannotRunWithAreRefusedNamingTheSetting) {
+    FakeTcpServer server(FakeTcpServer::Kind::NeverAnswers);
+    const struct {
+        int port;
+        const char* format;
+        int kbps;
+        const char* told;
+    } cases[] = {{70000, "mp3", 128, "Port=70000"},
+                 {-1, "mp3", 128, "Port=-1"},
+                 {0, "mp3", 128, "Port=0"},
+                 {0, "mp3", 0, "Port=0"},
+                 {-2, "mp3", 0, "Bitrate=0"},
+                 {-2, "mp3", 1, "Bitrate=1"},
+                 {-2, "mp3", 100000, "Bitrate=100000"},
+                 {-2, "mp3", 129, "Bitrate=129"},
+                 {-2, "opus", 3000000, "Bitrate=3000000"},
+                 {-2, "opus", 5, "Bitrate=5"},
+                 {-2, "vorbis", 1000, "Bitrate=1000"},
+                 {-2, "aac", 128, "Format=aac"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.told);
+        // -2: the fake server's port, so that only the rate or format is wrong.
+        const int port = c.port == -2 ? server.Port() : c.port;
+        TestDispatcher dispatcher;
+        std::vector<std::string> lines;
+        IcecastStream stream({true, "127.0.0.1", port, "/air", "source", "secret", c.format, c.kbps},
+                             dispatcher, {{}, [&](const std::string& line) { lines.push_back(line); }}, {});
+        EXPECT_EQ(stream.State(), StreamState::Off);
+        EXPECT_EQ(stream.Totals().attempts, 0u);
+        dispatcher.RunUntil([&] { return !lines.empty(); }, Bound);
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_NE(lines[0].find(std::string("[Corvane_Stream] ") + c.told), std::string::npos) << lines[0];
+        EXPECT_NE(lines[0].find("the stream is off"), std::string::npos) << lines[0];
+    }
+    // The encoders themselves refuse such rates too, without overflowing.
+    EXPECT_THROW(MakeStreamEncoder("opus", {48000, 2}, 3000000, ""), EStreamEncoderError);
+    EXPECT_THROW(MakeStreamEncoder("mp3", {44100, 2}, 0, ""), EStreamEncoderError);
 }
 
 } // namespace
