@@ -22,6 +22,8 @@ constexpr std::chrono::milliseconds IdleLook{200};
 // comes while it still applies the one before, and a title told again holds.
 constexpr uint64_t RetellTitleAfterBytes = 32768;
 constexpr uint64_t KeepTitleEveryBytes = 262144;
+// The longest title sent (bytes of UTF-8).
+constexpr size_t MaxTitleBytes = 255;
 
 void StartShoutOnce() {
     static const bool started = [] {
@@ -204,7 +206,17 @@ void IcecastStream::Air(const uint8_t* bytes, uint32_t length, const WaveFormat*
     queue_->Push(reinterpret_cast<const int16_t*>(bytes), frames, {format->samplesPerSec, format->channels});
 }
 
-void IcecastStream::SetTitle(const std::string& title) {
+void IcecastStream::SetTitle(const std::string& whole) {
+    // A server takes a title of a few hundred bytes (MP3's goes in a URL and
+    // in the listeners' metadata blocks); a longer one would be refused and
+    // the one before would stay. Cut at a character, not inside one.
+    std::string title = whole;
+    if (title.size() > MaxTitleBytes) {
+        size_t cut = MaxTitleBytes;
+        while (cut > 0 && (static_cast<unsigned char>(title[cut]) & 0xC0) == 0x80)
+            --cut;
+        title.resize(cut);
+    }
     std::lock_guard lock(mutex_);
     if (title == title_)
         return;

@@ -69,7 +69,8 @@ public:
     // A buffer the output has played (bytes); only 16-bit PCM is streamed.
     // Main thread; copies and returns.
     void Air(const uint8_t* bytes, uint32_t length, const WaveFormat* format);
-    // The title listeners see from now on. Any thread.
+    // The title listeners see from now on, cut to 255 bytes (at a character).
+    // Any thread.
     void SetTitle(const std::string& title);
 
     StreamState State() const { return state_.load(); }

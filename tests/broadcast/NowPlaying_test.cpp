@@ -66,6 +66,36 @@ TEST(NowPlayingText, TemplatesFillEveryPlaceholderAndHandleMissingTagsAndUnsafeC
         EXPECT_EQ(RenderNowPlaying(c.textTemplate, c.item), c.expected) << c.name;
 }
 
+// What is not UTF-8 never reaches a listener's line, however it is spelt:
+// each byte of it becomes '?'; the C1 controls become blanks like the others.
+TEST(NowPlayingText, ByteSequencesThatAreNotCharactersNeverPassThrough) {
+    const struct {
+        const char* what;
+        std::string bytes;
+        std::string shown;
+    } cases[] = {
+        {"a surrogate", "\xED\xA0\x80", "???"},
+        {"a surrogate pair, spelt as UTF-8 never may be", "\xED\xA0\xBD\xED\xB8\x80", "??????"},
+        {"an overlong slash (2 bytes)", "\xC0\xAF", "??"},
+        {"an overlong slash (3 bytes)", "\xE0\x80\xAF", "???"},
+        {"an overlong slash (4 bytes)", "\xF0\x80\x80\xAF", "????"},
+        {"beyond U+10FFFF", "\xF4\x90\x80\x80", "????"},
+        {"a lead byte beyond any", "\xF8\x88\x80\x80\x80", "?????"},
+        {"a cut sequence", "\xE2\x82", "??"},
+        {"a C1 control (CSI)", "\xC2\x9B", ""},
+        {"the largest character", "\xF4\x8F\xBF\xBF", "\xF4\x8F\xBF\xBF"},
+        {"the last before the surrogates", "\xED\x9F\xBF", "\xED\x9F\xBF"},
+        {"a euro sign", "\xE2\x82\xAC", "\xE2\x82\xAC"},
+    };
+    for (const auto& c : cases) {
+        NowPlayingItem item = Song();
+        item.title = "a" + c.bytes + "b";
+        const std::string expected = "a" + (c.shown.empty() ? std::string(" ") : c.shown) + "b";
+        EXPECT_EQ(OneLine(RenderNowPlaying("%title%", item)), expected) << c.what;
+        EXPECT_EQ(OneLine("a" + c.bytes + "b"), expected) << c.what << " (in the template)";
+    }
+}
+
 TEST(NowPlayingText, OneLineJoinsLinesAndDropsEmptyOnes) {
     EXPECT_EQ(OneLine("New Order\nBlue Monday\n"), "New Order - Blue Monday");
     EXPECT_EQ(OneLine("\n  \n"), "");
