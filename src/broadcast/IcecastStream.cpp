@@ -180,6 +180,7 @@ IcecastStream::IcecastStream(const StreamSettings& settings, Dispatcher& dispatc
     StartShoutOnce();
     if (const std::string problem = StreamSettingsProblem(settings_); !problem.empty()) {
         state_ = StreamState::Off;
+        Explain("Stream: " + problem + "; the stream is off");
         Report("Stream: " + problem + "; the stream is off");
         return;
     }
@@ -255,6 +256,16 @@ void IcecastStream::SetState(StreamState state) {
     });
 }
 
+std::string IcecastStream::LastReason() const {
+    std::lock_guard lock(mutex_);
+    return reason_;
+}
+
+void IcecastStream::Explain(const std::string& reason) {
+    std::lock_guard lock(mutex_);
+    reason_ = reason;
+}
+
 void IcecastStream::Report(const std::string& line) {
     dispatcher_.Post([alive = alive_, this, line] {
         if (alive->load() && events_.report)
@@ -293,6 +304,7 @@ void IcecastStream::Run() {
         }
         bool refused = false;
         if (std::string problem = connection.Open(refused); !problem.empty()) {
+            Explain("Stream: " + where + " does not take the stream (" + problem + ")");
             SetState(StreamState::Retrying);
             // Told once: the first problem since the server last took the
             // stream, and a refusal that says something new.
@@ -313,6 +325,7 @@ void IcecastStream::Run() {
         // Listeners get the air from now on, not what queued while away.
         queue_->Clear();
         queue_->TakeDroppedFrames();
+        Explain({});
         SetState(StreamState::Connected);
 
         std::unique_ptr<StreamEncoder> encoder;
@@ -350,6 +363,7 @@ void IcecastStream::Run() {
                 }
             } catch (const EStreamEncoderError& e) {
                 lastProblem = e.what();
+                Explain(std::string("Stream: ") + e.what() + "; the stream is off");
                 Report(std::string("Stream: ") + e.what() + "; the stream is off");
                 SetState(StreamState::Off);
                 return;
@@ -383,6 +397,7 @@ void IcecastStream::Run() {
             if (block)
                 queue_->Done();
             if (!problem.empty()) {
+                Explain("Stream: " + where + " lost (" + problem + ")");
                 SetState(StreamState::Retrying);
                 Report("Stream: " + where + " lost (" + problem + "); trying again");
                 lastProblem = problem;

@@ -74,6 +74,10 @@ public:
     void SetTitle(const std::string& title);
 
     StreamState State() const { return state_.load(); }
+    // Why the stream is not connected ("" while it is): the last reason
+    // told, kept for the operator's view (a status bar's tool tip). Set
+    // before the state it explains is posted. Any thread.
+    std::string LastReason() const;
     // Waits until the stream is in `state` or `bound` passed; tells which.
     bool WaitForState(StreamState state, std::chrono::milliseconds bound) const;
     // Waits until every buffer aired so far and the latest title are sent
@@ -87,6 +91,7 @@ private:
     void Run();
     void SetState(StreamState state);
     void Report(const std::string& line);
+    void Explain(const std::string& reason);
     // Waits `pause`, or less when the stream ends.
     void Pause(std::chrono::milliseconds pause);
 
@@ -101,6 +106,7 @@ private:
     mutable std::condition_variable changed_;
     bool stopping_ = false;
     std::string title_;
+    std::string reason_;
     uint64_t titleVersion_ = 0;
     uint64_t titleSentVersion_ = 0;
     Counters totals_;

@@ -117,6 +117,8 @@ TEST(IcecastStream, AServerThatStopsAnsweringIsGivenUpAndEndingNeverWaitsForIt) 
             told = test->dispatcher.RunUntil([&] { return test->Told(c.told); }, milliseconds(50));
         }
         EXPECT_TRUE(told) << Lines(test->lines);
+        // The reason stays at hand for the status bar's tool tip.
+        EXPECT_NE(test->stream->LastReason().find(c.told), std::string::npos) << test->stream->LastReason();
         if (c.connectsFirst)
             EXPECT_FALSE(test->states.empty() || test->states.front() != StreamState::Connected);
         const bool ended = FinishesWithin(EndBound, [test] { test->stream.reset(); });
@@ -166,6 +168,7 @@ TEST(IcecastStream, SettingsItCannotRunWithAreRefusedNamingTheSetting) {
         ASSERT_EQ(lines.size(), 1u);
         EXPECT_NE(lines[0].find(std::string("[Corvane_Stream] ") + c.told), std::string::npos) << lines[0];
         EXPECT_NE(lines[0].find("the stream is off"), std::string::npos) << lines[0];
+        EXPECT_NE(stream.LastReason().find(c.told), std::string::npos) << stream.LastReason();
     }
     // The encoders themselves refuse such rates too, without overflowing.
     EXPECT_THROW(MakeStreamEncoder("opus", {48000, 2}, 3000000, ""), EStreamEncoderError);

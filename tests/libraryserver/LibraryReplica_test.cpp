@@ -283,6 +283,9 @@ TEST_F(SharedLibrary, AFrozenServerIsOfflineWithinSecondsAndClosingDoesNotWaitFo
     }
     EXPECT_EQ(a->replica->Status().link, LibraryLink::Offline);
     EXPECT_TRUE(a->Told("no answer within 5 s"));
+    // The reason stays at hand for the status bar's tool tip.
+    EXPECT_NE(a->replica->LastReason().find("no answer within 5 s"), std::string::npos)
+        << a->replica->LastReason();
     const bool closed = testing::FinishesWithin(std::chrono::seconds(2), [a] { a->replica.reset(); });
     EXPECT_TRUE(closed) << "closing waits on the frozen server";
     if (closed)
