@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <stdexcept>
@@ -49,7 +50,11 @@ private:
 };
 
 [[noreturn]] void Raise(sqlite3* db, const std::string& what) {
-    throw StoreError("loudness store: " + what + sqlite3_errmsg(db), sqlite3_extended_errcode(db));
+    std::string why = "loudness store: " + what + sqlite3_errmsg(db);
+    // The system's reason says which: a missing folder, a read-only one, …
+    if (const int error = sqlite3_system_errno(db); error != 0)
+        why += " (" + std::string(std::strerror(error)) + ")";
+    throw StoreError(why, sqlite3_extended_errcode(db));
 }
 
 // A prepared statement that finalises itself.
