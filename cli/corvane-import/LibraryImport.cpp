@@ -146,8 +146,7 @@ ImportSummary ImportIntoLibrary(const std::filesystem::path& folder, const std::
         // lock file's own problem, told as it is.
         if (why->rfind("in use by ", 0) == 0)
             throw FolderInUse(folder.string() + " is " + *why + ": nothing was imported");
-        throw std::runtime_error("cannot take the lock of " + folder.string() + " (" + *why +
-                                 "): nothing was imported");
+        throw std::runtime_error(folder.string() + " is " + *why + ": nothing was imported");
     }
 
     const CorvaneSettings settings =

@@ -35,7 +35,7 @@ ProgramFolderLock::Take(const std::filesystem::path& folder, const std::string& 
     const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
     if (fd < 0) {
         const int error = errno;
-        return "cannot open " + file.string() + ": " +
+        return "not usable: cannot open " + file.string() + ": " +
                (error == ELOOP ? std::string("it is a symbolic link") : std::string(std::strerror(error)));
     }
     struct stat st {};
@@ -48,12 +48,14 @@ ProgramFolderLock::Take(const std::filesystem::path& folder, const std::string& 
         wrong = "it is another file's name too (a hard link)";
     if (!wrong.empty()) {
         ::close(fd);
-        return "cannot open " + file.string() + ": " + wrong;
+        return "not usable: cannot open " + file.string() + ": " + wrong;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
-        std::string why = error == EWOULDBLOCK ? "in use by " + ReadHolder(fd)
-                                               : "cannot be locked: " + std::string(std::strerror(error));
+        std::string why =
+            error == EWOULDBLOCK
+                ? "in use by " + ReadHolder(fd)
+                : "not usable: " + file.string() + " cannot be locked: " + std::string(std::strerror(error));
         ::close(fd);
         return why;
     }

@@ -224,8 +224,8 @@ TEST_F(ImportTool, WhatCannotBeReadFailsWithItsReasonAndTheStatusSaysSo) {
          },
          1,
          [&] {
-             return "cannot take the lock of " + station.string() + " (cannot open " +
-                    (station / ProgramFolderLockFileName).string() + ": Is a directory)";
+             return station.string() + " is not usable: cannot open " +
+                    (station / ProgramFolderLockFileName).string() + ": Is a directory: nothing was imported";
          }},
     };
     for (const auto& c : cases) {
