@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <ctime>
 #include <stdexcept>
+#include <utility>
 
 namespace corvane {
 
@@ -24,8 +25,11 @@ constexpr int64_t RenderStepMs = 1000;
 // queue of the output, so that nothing of the last item is left in it.
 constexpr int SilentBuffersAtEnd = 64;
 // A schedule that stays on air in silence (a row left empty while resuming
-// on audio errors is off) would never end: a minute of it ends the render.
+// on audio errors is off) would never end: a minute of it ends the render,
+// unless the item on air is still playing (its deck moves on): an item may be
+// silent for minutes of its own (a gap in a long recording).
 constexpr int SilentBuffersStalled = 60 * 44100 * 4 / 4096;
+constexpr int64_t StandingStillMs = 60000;
 
 bool IsPlayList(const std::filesystem::path& path) {
     std::string ext = path.extension().string();
@@ -129,16 +133,26 @@ RenderResult RenderSchedule(const RenderRequest& request, const std::function<vo
     station.Attach(view);
     TPlayoutConsole& console = station.Playout();
     console.StartItem();
+    // How long the deck on air has not moved (ms): silence from a playing
+    // item is the item, not a schedule standing still.
+    int64_t stillMs = 0;
+    const auto onAirPosition = [&console] {
+        return console.OnAir() ? std::pair<int, int32_t>{console.CurrentPort(),
+                                                         console.Deck(console.CurrentPort()).Position()}
+                               : std::pair<int, int32_t>{-1, 0};
+    };
     for (;;) {
         const bool waiting = console.DeviceRefresh() || console.tmrHardwareDelay().Enabled();
         const bool ended = console.ScheduleEnded() || !console.OnAir();
         if (!waiting && ended && (view.silentBuffers >= SilentBuffersAtEnd || !console.OutputPlaying()))
             break;
-        if (view.silentBuffers >= SilentBuffersStalled) {
+        if (view.silentBuffers >= SilentBuffersStalled && stillMs >= StandingStillMs) {
             result.stalled = true;
             break;
         }
+        const auto before = onAirPosition();
         seams.studio.Run(RenderStepMs);
+        stillMs = onAirPosition() == before ? stillMs + RenderStepMs : 0;
         result.renderedMs += RenderStepMs;
         if (progress)
             progress(result.renderedMs);
