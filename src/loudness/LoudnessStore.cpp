@@ -143,6 +143,14 @@ bool IsPlausible(const LoudnessAnalysis& a) {
            a.cueOutMs <= a.durationMs && (!a.segueMs || (*a.segueMs >= 0 && *a.segueMs < a.cueOutMs));
 }
 
+bool FitsLoadedLength(const LoudnessAnalysis& a, int32_t loadedMs) {
+    // The decoders' own length and the measured one differ by a frame or
+    // two for MP3 (an estimate from the header against the frames decoded).
+    const int64_t slack = std::max<int64_t>(1000, int64_t{loadedMs} / 50);
+    return loadedMs > 0 && std::abs(int64_t{a.durationMs} - loadedMs) <= slack &&
+           int64_t{a.cueOutMs} <= int64_t{loadedMs} + slack;
+}
+
 LoudnessStore::LoudnessStore(const std::filesystem::path& file, std::chrono::milliseconds busyWait)
     : file_(file), busyWait_(busyWait) {
     try {

@@ -41,6 +41,11 @@ std::optional<FileVersion> CurrentFileVersion(const std::string& path);
 // never applied.
 bool IsPlausible(const LoudnessAnalysis& analysis);
 
+// Whether a measurement fits the file as a deck opened it (`loadedMs`, the
+// length the deck reads): the measured length within a second (or 2 %) of it
+// and cue-out not beyond it. One that does not is another file's.
+bool FitsLoadedLength(const LoudnessAnalysis& analysis, int32_t loadedMs);
+
 // The measurements of the titles, one row per path, in an SQLite database of
 // its own. Each save is one transaction, so a crash keeps the rows saved
 // before it. A database that cannot be read or has another layout is damaged:

@@ -239,5 +239,24 @@ TEST(LoudnessStore, ABusyStoreIsLeftAsItIsAndDamagedOnesKeepEveryEarlierCopy) {
                   "not a database: " + copy);
 }
 
+// A measurement fits the file a deck opened only when the lengths agree (a
+// second's slack, or 2 % of a long title) and cue-out lies within it.
+TEST(LoudnessStore, AMeasurementFitsOnlyTheLengthItWasTakenFrom) {
+    const struct {
+        int durationMs, cueOutMs, loadedMs;
+        bool fits;
+    } cases[] = {{180000, 179500, 180000, true},     {180000, 179500, 180900, true},
+                 {180000, 180000, 179200, true},     {180000, 179500, 60000, false},
+                 {180000, 179500, 0, false},         {7200000, 7190000, 7230000, true},
+                 {7200000, 7190000, 7400000, false}, {3000, 2900, 1500, false}};
+    for (const auto& c : cases) {
+        LoudnessAnalysis a = Measured(-20, std::nullopt);
+        a.durationMs = c.durationMs;
+        a.cueOutMs = c.cueOutMs;
+        EXPECT_EQ(FitsLoadedLength(a, c.loadedMs), c.fits)
+            << c.durationMs << " " << c.cueOutMs << " " << c.loadedMs;
+    }
+}
+
 } // namespace
 } // namespace corvane
