@@ -2,14 +2,21 @@
 
 #include "audio/chain/WaveFormat.h"
 #include "broadcast/StreamEncoder.h"
+#include "data/Base64.h"
 #include "data/Value.h"
 #include "platform/Dispatcher.h"
 #include "platform/NameLookup.h"
 
+#include <cctype>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <functional>
+#include <poll.h>
 #include <pthread.h>
 #include <shout/shout.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <vector>
 
 namespace corvane {
@@ -62,7 +69,8 @@ public:
     using Wait = std::function<bool(std::chrono::milliseconds)>;
 
     Connection(const StreamSettings& s, std::chrono::milliseconds answer, Wait wait)
-        : shout_(shout_new()), host_(s.Host), answer_(answer), wait_(std::move(wait)) {
+        : shout_(shout_new()), host_(s.Host), mount_(s.Mount), user_(s.User), password_(s.Password),
+          port_(s.Port), answer_(answer), wait_(std::move(wait)) {
         const bool mp3 = SameTextIgnoringCase(s.Format, "mp3");
         shout_set_host(shout_, s.Host.c_str());
         shout_set_port(shout_, static_cast<unsigned short>(s.Port));
@@ -100,7 +108,9 @@ public:
                                                        : "no answer from the name server for " + host_;
         if (found.state == NameLookup::State::Failed)
             return host_ + ": " + found.error;
-        shout_set_host(shout_, found.addresses.front().Numeric().c_str());
+        address_ = found.addresses.front();
+        address_.SetPort(static_cast<uint16_t>(port_));
+        shout_set_host(shout_, address_.Numeric().c_str());
         int result = shout_open(shout_);
         const auto until = std::chrono::steady_clock::now() + answer_;
         while (result == SHOUTERR_BUSY || result == SHOUTERR_RETRY) {
@@ -134,14 +144,67 @@ public:
             return "the server took nothing for " + Seconds(answer_);
         return {};
     }
-    // The title of an MP3 stream, told to the server beside the stream.
+    // The title of an MP3 stream, told to the server beside the stream: a
+    // request of its own to the server's "/admin/metadata". Sent here rather
+    // than by libshout, which waits for the answer without a deadline, so a
+    // server that takes the request and never answers would hold this thread.
     std::string SetTitle(const std::string& title) {
-        shout_metadata_t* metadata = shout_metadata_new();
-        int result = shout_metadata_add(metadata, "song", title.c_str());
-        if (result == SHOUTERR_SUCCESS)
-            result = shout_set_metadata_utf8(shout_, metadata);
-        shout_metadata_free(metadata);
-        return result == SHOUTERR_SUCCESS ? std::string() : std::string(shout_get_error(shout_));
+        if (address_.family == 0)
+            return "no address for the server";
+        const int fd = ::socket(address_.family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (fd < 0)
+            return std::strerror(errno);
+        struct Closer {
+            int fd;
+            ~Closer() { ::close(fd); }
+        } closer{fd};
+        const auto until = std::chrono::steady_clock::now() + answer_;
+        // Waits for `events` on the socket in steps; "" when ready.
+        const auto ready = [&](short events) -> std::string {
+            for (;;) {
+                pollfd p{fd, events, 0};
+                if (::poll(&p, 1, static_cast<int>(Step.count())) == 1)
+                    return {};
+                if (wait_(std::chrono::milliseconds(0)))
+                    return "the stream is ending";
+                if (std::chrono::steady_clock::now() >= until)
+                    return "no answer within " + Seconds(answer_);
+            }
+        };
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address_.address), address_.length) != 0 &&
+            errno != EINPROGRESS)
+            return std::strerror(errno);
+        if (std::string problem = ready(POLLOUT); !problem.empty())
+            return problem;
+        const std::string request = "GET /admin/metadata?mode=updinfo&mount=" + UrlEncoded(mount_) +
+                                    "&song=" + UrlEncoded(title) + "&charset=UTF-8 HTTP/1.0\r\n" +
+                                    "Host: " + host_ + ":" + std::to_string(port_) + "\r\n" +
+                                    "Authorization: Basic " + EncodeBase64(user_ + ":" + password_) + "\r\n" +
+                                    "User-Agent: Vantor Corvane\r\n\r\n";
+        for (size_t sent = 0; sent < request.size();) {
+            if (std::string problem = ready(POLLOUT); !problem.empty())
+                return problem;
+            const ssize_t n = ::send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
+            if (n < 0 && errno != EAGAIN)
+                return std::strerror(errno);
+            sent += n > 0 ? static_cast<size_t>(n) : 0;
+        }
+        std::string answer;
+        while (answer.find("\r\n") == std::string::npos) {
+            if (std::string problem = ready(POLLIN); !problem.empty())
+                return problem;
+            char buffer[512];
+            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+            if (n == 0)
+                break;
+            if (n < 0 && errno != EAGAIN)
+                return std::strerror(errno);
+            answer.append(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+        }
+        const std::string status = answer.substr(0, answer.find("\r\n"));
+        if (status.size() >= 12 && status.rfind("HTTP/", 0) == 0 && status.substr(9, 3) == "200")
+            return {};
+        return status.empty() ? "no answer" : "the server answered " + status;
     }
 
 private:
@@ -154,8 +217,30 @@ private:
                " s";
     }
 
+    static std::string UrlEncoded(const std::string& text) {
+        static const char* hex = "0123456789ABCDEF";
+        std::string out;
+        for (const char c : text) {
+            const auto b = static_cast<unsigned char>(c);
+            if (std::isalnum(b) || b == '-' || b == '_' || b == '.' || b == '~' || b == '/') {
+                out += c;
+            } else {
+                out += '%';
+                out += hex[b >> 4];
+                out += hex[b & 15];
+            }
+        }
+        return out;
+    }
+
     shout_t* shout_;
     const std::string host_;
+    const std::string mount_;
+    const std::string user_;
+    const std::string password_;
+    const int port_;
+    // The server's address as last looked up, for the title's request.
+    NameAddress address_;
     const std::chrono::milliseconds answer_;
     const Wait wait_;
     // When libshout's queue was last empty: the server took everything.
@@ -375,14 +460,16 @@ void IcecastStream::Run() {
                     encoder->SetTitle(title, out);
                 } else {
                     problem = connection.SetTitle(title);
-                    retellAfter = totals_.sentBytes + RetellTitleAfterBytes;
+                    // A title the server did not take is not told again
+                    // (each try may wait the answer time) until it changes.
+                    retellAfter = problem.empty() ? totals_.sentBytes + RetellTitleAfterBytes : 0;
                 }
                 if (!problem.empty())
                     Report("Stream: the title was not taken (" + problem + ")");
                 problem.clear();
             } else if (retellAfter != 0 && totals_.sentBytes >= retellAfter) {
-                retellAfter = totals_.sentBytes + KeepTitleEveryBytes;
-                connection.SetTitle(title);
+                retellAfter =
+                    connection.SetTitle(title).empty() ? totals_.sentBytes + KeepTitleEveryBytes : 0;
             }
             if (block) {
                 encoder->Encode(block->samples.data(), block->samples.size() / block->format.channels, out);

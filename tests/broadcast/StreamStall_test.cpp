@@ -130,6 +130,37 @@ TEST(IcecastStream, AServerThatStopsAnsweringIsGivenUpAndEndingNeverWaitsForIt) 
     }
 }
 
+// An MP3 title goes to the server on a request of its own beside the
+// stream: a server that takes that request and never answers it holds
+// neither the stream nor its end.
+TEST(IcecastStream, ATitleRequestThatIsNeverAnsweredHoldsNothing) {
+    auto* server = new FakeTcpServer(FakeTcpServer::Kind::NeverAnswersTitles);
+    auto* test = new StreamUnderTest(server->Port(), milliseconds(300));
+    // Static: a thread left behind by a hang still reads them.
+    static const WaveFormat format = PcmWaveFormat(16, 2, 44100);
+    static const std::vector<int16_t> tenth(4410 * 2, 0);
+    ASSERT_TRUE(test->stream->WaitForState(StreamState::Connected, Bound));
+    test->stream->SetTitle("Blue Monday");
+    // The air goes on; the stream must keep sending it.
+    const bool sent = FinishesWithin(Bound, [test] {
+        for (int i = 0; i < 20; ++i) {
+            test->stream->Air(reinterpret_cast<const uint8_t*>(tenth.data()),
+                              static_cast<uint32_t>(tenth.size() * 2), &format);
+            test->stream->WaitUntilSent(milliseconds(2000));
+        }
+    });
+    EXPECT_TRUE(sent) << "the title request holds the stream";
+    EXPECT_TRUE(test->dispatcher.RunUntil(
+        [&] { return test->Told("the title was not taken (no answer within 0.3 s)"); }, Bound))
+        << Lines(test->lines);
+    const bool ended = sent && FinishesWithin(EndBound, [test] { test->stream.reset(); });
+    EXPECT_TRUE(ended) << "ending the stream waits on the title request";
+    if (ended) {
+        delete test;
+        delete server;
+    }
+}
+
 // Settings the stream cannot run with are refused before anything is sent
 // (the source password least of all): a port outside 1 to 65535 (which would
 // be cut to another port), a bit rate the encoder cannot give (which it would

@@ -22,10 +22,12 @@ namespace corvane::testing {
 //   and nothing is ever read or written on it;
 // - AnswersThenStopsReading: each connection's request (up to its blank line)
 //   is read and `answer` is written; after that nothing more is read, so the
-//   client's sends fill the socket and then stall.
+//   client's sends fill the socket and then stall;
+// - NeverAnswersTitles: as AnswersThenStopsReading, except that a request for
+//   "/admin/metadata" (an MP3 stream's title) is read and never answered.
 class FakeTcpServer {
 public:
-    enum class Kind { NeverAnswers, AnswersThenStopsReading };
+    enum class Kind { NeverAnswers, AnswersThenStopsReading, NeverAnswersTitles };
 
     explicit FakeTcpServer(Kind kind, std::string answer = "HTTP/1.0 200 OK\r\n\r\n")
         : socket_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)), answer_(std::move(answer)) {
@@ -41,8 +43,8 @@ public:
             ::listen(socket_, 64) != 0)
             throw std::runtime_error("no loopback TCP socket");
         port_ = ntohs(address.sin_port);
-        if (kind == Kind::AnswersThenStopsReading)
-            thread_ = std::thread([this] { Serve(); });
+        if (kind != Kind::NeverAnswers)
+            thread_ = std::thread([this, kind] { Serve(kind); });
     }
     ~FakeTcpServer() {
         stop_ = true;
@@ -60,7 +62,7 @@ public:
     int Answered() const { return answered_.load(); }
 
 private:
-    void Serve() {
+    void Serve(Kind kind) {
         while (!stop_) {
             pollfd ready{socket_, POLLIN, 0};
             if (::poll(&ready, 1, 20) != 1)
@@ -80,6 +82,8 @@ private:
                     break;
                 request.append(buffer, static_cast<size_t>(got));
             }
+            if (kind == Kind::NeverAnswersTitles && request.find("/admin/metadata") != std::string::npos)
+                continue;
             if (::send(s, answer_.data(), answer_.size(), MSG_NOSIGNAL) > 0)
                 ++answered_;
         }
