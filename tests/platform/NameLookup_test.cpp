@@ -4,7 +4,9 @@
 #include <arpa/inet.h>
 #include <atomic>
 #include <condition_variable>
+#include <future>
 #include <gtest/gtest.h>
+#include <memory>
 #include <mutex>
 #include <netinet/in.h>
 
@@ -15,14 +17,16 @@ using std::chrono::milliseconds;
 
 // A name server that answers only when the test lets it (never, until then):
 // each lookup waits for Release, then finds 127.0.0.1. Counts the lookups.
-struct GatedNameServer {
+struct GatedNameServer : std::enable_shared_from_this<GatedNameServer> {
     std::mutex mutex;
     std::condition_variable released;
     bool open = false;
     std::atomic<int> lookups{0};
 
     NameLookup::Resolver Resolver() {
-        return [this](const std::string&, int, std::vector<NameAddress>& addresses) -> std::string {
+        // Holds the name server for as long as a lookup's thread runs.
+        return [self = shared_from_this(), this](const std::string&, int,
+                                                 std::vector<NameAddress>& addresses) -> std::string {
             ++lookups;
             std::unique_lock lock(mutex);
             released.wait(lock, [&] { return open; });
@@ -43,14 +47,13 @@ struct GatedNameServer {
         }
         released.notify_all();
     }
-    ~GatedNameServer() { Release(); }
 };
 
 // A name server that does not answer never holds the caller longer than it
 // asked, and a lookup past its deadline counts as failed; once answered, the
 // name is kept and not looked up again; numeric addresses need no lookup.
 TEST(NameLookup, ACallerNeverWaitsLongerThanItAsksAndAnswersAreKept) {
-    // Kept alive past a hang: the lookups' threads hold the name server.
+    // Kept alive past the test by the lookups' threads, which hold it.
     auto server = std::make_shared<GatedNameServer>();
     NameLookup names(server->Resolver(),
                      {milliseconds(1000), std::chrono::minutes(5), std::chrono::seconds(30)});
@@ -65,14 +68,17 @@ TEST(NameLookup, ACallerNeverWaitsLongerThanItAsksAndAnswersAreKept) {
     EXPECT_EQ(answer.error, "no answer from the name server within 1 s");
     EXPECT_EQ(server->lookups.load(), 1) << "one lookup under way at a time";
 
-    std::atomic<bool> told{false};
+    // Told on the lookup's thread, just after the answer is kept.
+    auto told = std::make_shared<std::promise<bool>>();
+    std::future<bool> toldFound = told->get_future();
     names.Find("studio.example", SOCK_DGRAM, milliseconds(0),
-               [&](const NameLookup::Answer& a) { told = a.state == NameLookup::State::Found; });
+               [told](const NameLookup::Answer& a) { told->set_value(a.state == NameLookup::State::Found); });
     server->Release();
     answer = names.FindUntil("studio.example", SOCK_DGRAM, milliseconds(15000), {});
     ASSERT_EQ(answer.state, NameLookup::State::Found);
     EXPECT_EQ(answer.addresses.front().Numeric(), "127.0.0.1");
-    EXPECT_TRUE(told.load());
+    ASSERT_EQ(toldFound.wait_for(milliseconds(15000)), std::future_status::ready);
+    EXPECT_TRUE(toldFound.get());
     const int lookups = server->lookups.load();
     EXPECT_EQ(names.Find("studio.example", SOCK_DGRAM, milliseconds(0)).state, NameLookup::State::Found);
     EXPECT_EQ(server->lookups.load(), lookups) << "a found name is kept";
