@@ -8,7 +8,7 @@
 # A folder's layer is its subsystem's place in that list. Window code (any
 # ui/ folder) sits above every Qt-free folder, ordered among itself by the same
 # list, so that a part's page may use the console's rules but the rules never
-# use a window. Folders of one subsystem (audio/chain, console/playout) may use
+# use a window. Folders of one subsystem (audio/chain, playout/displays) may use
 # each other as long as no loop forms.
 set -euo pipefail
 src="$1"; shift

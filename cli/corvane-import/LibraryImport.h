@@ -5,6 +5,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace corvane {
@@ -24,6 +25,9 @@ struct ImportSummary {
     std::vector<ImportFailure> failed;
     // Imported, but their loudness could not be measured.
     std::vector<ImportFailure> notAnalysed;
+    // What the operator should know beside the files (the loudness store
+    // moved aside as damaged, or in use by another program).
+    std::vector<std::string> notices;
 };
 
 // The program folder is held by a running console (or another import).
@@ -37,6 +41,13 @@ class LibraryOnServer : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// `text` (a file name, a reason naming one) as it can be printed on one line
+// of a terminal: control characters (a line feed would forge a line of its
+// own, an escape sequence would drive the terminal), the C1 controls, a
+// backslash and bytes that are not UTF-8 are written as escapes ("\n",
+// "\x1b", "\\"); everything else is left as it is.
+std::string PrintableText(std::string_view text);
 
 // What the import has got to: files measured of all found.
 using ImportProgress = std::function<void(int done, int total)>;

@@ -92,20 +92,26 @@ int main(int argc, char** argv) {
         });
     } catch (const corvane::FolderInUse& e) {
         bar.End();
-        std::fprintf(stderr, "corvane-import: %s\n", e.what());
+        std::fprintf(stderr, "corvane-import: %s\n", corvane::PrintableText(e.what()).c_str());
         return 3;
     } catch (const std::exception& e) {
         bar.End();
-        std::fprintf(stderr, "corvane-import: %s\n", e.what());
+        std::fprintf(stderr, "corvane-import: %s\n", corvane::PrintableText(e.what()).c_str());
         return 1;
     }
     bar.End();
+    for (const std::string& notice : summary.notices)
+        std::fprintf(stderr, "corvane-import: %s\n", notice.c_str());
     std::printf("%d files: %d imported, %d already in the library, %d measured, %d not measured, %d failed\n",
                 summary.files, summary.imported, summary.alreadyInLibrary, summary.analysed,
                 static_cast<int>(summary.notAnalysed.size()), static_cast<int>(summary.failed.size()));
+    // Names as they are, escaped: a line feed in a name must not forge a
+    // line of its own, nor an escape sequence reach the terminal.
     for (const auto& [path, reason] : summary.notAnalysed)
-        std::fprintf(stderr, "not measured: %s: %s\n", path.c_str(), reason.c_str());
+        std::fprintf(stderr, "not measured: %s: %s\n", corvane::PrintableText(path).c_str(),
+                     corvane::PrintableText(reason).c_str());
     for (const auto& [path, reason] : summary.failed)
-        std::fprintf(stderr, "failed: %s: %s\n", path.c_str(), reason.c_str());
+        std::fprintf(stderr, "failed: %s: %s\n", corvane::PrintableText(path).c_str(),
+                     corvane::PrintableText(reason).c_str());
     return summary.failed.empty() ? 0 : 1;
 }

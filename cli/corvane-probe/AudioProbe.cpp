@@ -12,7 +12,11 @@
 #include "data/facts/Mp3Tag.h"
 #include "platform/RegularFile.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <unistd.h>
 
 namespace corvane {
 
@@ -43,6 +47,12 @@ void Load(TMMAudioFile& deck, const std::string& path) {
                            ": the file does not exist");
     if (check.kind == FileKind::NotRegular)
         throw EMMWaveError(std::string(LoadMMString(MMString::ErrorReadingWave)) + ": it " + check.reason);
+    // A file that cannot be read says so, not that it is not audio.
+    if (const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); fd < 0)
+        throw EMMWaveError(std::string(LoadMMString(MMString::ErrorReadingWave)) +
+                           ": it cannot be read: " + std::strerror(errno));
+    else
+        ::close(fd);
     try {
         deck.SetFileName(path);
     } catch (const EMMAudioError& e) {

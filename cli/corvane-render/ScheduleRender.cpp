@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <ctime>
 #include <stdexcept>
+#include <utility>
 
 namespace corvane {
 
@@ -22,8 +23,11 @@ constexpr int64_t RenderStepMs = 1000;
 // queue of the output, so that nothing of the last item is left in it.
 constexpr int SilentBuffersAtEnd = 64;
 // A schedule that stays on air in silence (a row left empty while resuming
-// on audio errors is off) would never end: a minute of it ends the render.
+// on audio errors is off) would never end: a minute of it ends the render,
+// unless the item on air is still playing (its deck moves on): an item may be
+// silent for minutes of its own (a gap in a long recording).
 constexpr int SilentBuffersStalled = 60 * 44100 * 4 / 4096;
+constexpr int64_t StandingStillMs = 60000;
 
 bool IsPlayList(const std::filesystem::path& path) {
     std::string ext = path.extension().string();
@@ -88,7 +92,7 @@ RenderResult RenderSchedule(const RenderRequest& request, const std::function<vo
     VirtualWaveDevice device(seams.studio, KeepSamples::No);
     const std::filesystem::path folder = std::filesystem::absolute(request.programFolder);
     // Offline the station reads the folder's tables and settings as the
-    // console does (the output's buffers, loudness, cue points) and writes
+    // console does (the output's buffers, loudness, cue points) and saves
     // nothing into the folder, which a console may be running on.
     Station station(seams.seams(), {device, {}}, {folder, "corvane-render", {}});
     station.Start(StationMode::Offline);
@@ -111,16 +115,26 @@ RenderResult RenderSchedule(const RenderRequest& request, const std::function<vo
     station.Attach(view);
     PlayoutEngine& playout = station.Playout();
     playout.StartItem();
+    // How long the deck on air has not moved (ms): silence from a playing
+    // item is the item, not a schedule standing still.
+    int64_t stillMs = 0;
+    const auto onAirPosition = [&playout] {
+        return playout.OnAir() ? std::pair<int, int32_t>{playout.CurrentPort(),
+                                                         playout.Deck(playout.CurrentPort()).Position()}
+                               : std::pair<int, int32_t>{-1, 0};
+    };
     for (;;) {
         const bool waiting = playout.DeviceRefresh() || playout.tmrHardwareDelay().Enabled();
         const bool ended = playout.ScheduleEnded() || !playout.OnAir();
         if (!waiting && ended && (view.silentBuffers >= SilentBuffersAtEnd || !playout.OutputPlaying()))
             break;
-        if (view.silentBuffers >= SilentBuffersStalled) {
+        if (view.silentBuffers >= SilentBuffersStalled && stillMs >= StandingStillMs) {
             result.stalled = true;
             break;
         }
+        const auto before = onAirPosition();
         seams.studio.Run(RenderStepMs);
+        stillMs = onAirPosition() == before ? stillMs + RenderStepMs : 0;
         result.renderedMs += RenderStepMs;
         if (progress)
             progress(result.renderedMs);

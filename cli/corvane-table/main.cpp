@@ -8,12 +8,15 @@
 #include "data/QelTableSchemas.h"
 #include "data/TableDump.h"
 #include "data/TableFile.h"
+#include "data/Value.h"
 #include "libraryserver/LibrarySchema.h"
 #include "libraryserver/LibraryServer.h"
 #include "platform/ProgramOptions.h"
 
+#include <algorithm>
 #include <exception>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -24,9 +27,36 @@ constexpr const char* Usage = "usage: corvane-table dump [--json] FILE\n"
                               "       corvane-table upload [--merge] FILE SERVER\n"
                               "       corvane-table download SERVER FILE\n";
 
+// Throws unless `table` has the fields of the audio library, each of its type:
+// any other table of the console (a schedule, a play list) shares many of
+// its names, and uploading one would put its rows on the server as titles.
+void CheckIsLibrary(const std::string& file, const corvane::TableStorage& table) {
+    const corvane::FieldDefs library = corvane::AudioLibraryFields();
+    std::string missing, extra;
+    const auto find = [](const corvane::FieldDefs& defs, const std::string& name) {
+        return std::find_if(defs.begin(), defs.end(), [&](const corvane::FieldDef& d) {
+            return corvane::SameTextIgnoringCase(d.name, name);
+        });
+    };
+    for (const corvane::FieldDef& def : library) {
+        const auto found = find(table.defs, def.name);
+        if (found == table.defs.end() || found->type != def.type)
+            missing += (missing.empty() ? "" : ", ") + def.name;
+    }
+    for (const corvane::FieldDef& def : table.defs)
+        if (find(library, def.name) == library.end())
+            extra += (extra.empty() ? "" : ", ") + def.name;
+    if (!missing.empty() || !extra.empty())
+        throw std::runtime_error(file + " is not an audio library" +
+                                 (missing.empty() ? "" : " (without the library's " + missing + ")") +
+                                 (extra.empty() ? "" : " (with fields a library has not: " + extra + ")") +
+                                 ": nothing was uploaded");
+}
+
 // Puts a library file on a server (creating or updating the server's schema).
 int Upload(const std::string& file, const std::string& server, bool merge) {
     const corvane::TableStorage titles = corvane::ReadTableFile(file);
+    CheckIsLibrary(file, titles);
     const corvane::TitleColumns columns(corvane::AudioLibraryFields());
     corvane::PgConnection db(server);
     corvane::LibrarySchema::Migrate(db, columns);

@@ -2,12 +2,21 @@
 
 #include "audio/chain/WaveFormat.h"
 #include "broadcast/StreamEncoder.h"
+#include "data/Base64.h"
 #include "data/Value.h"
 #include "platform/Dispatcher.h"
+#include "platform/NameLookup.h"
 
+#include <cctype>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <functional>
+#include <poll.h>
 #include <pthread.h>
 #include <shout/shout.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <vector>
 
 namespace corvane {
@@ -20,6 +29,8 @@ constexpr std::chrono::milliseconds IdleLook{200};
 // comes while it still applies the one before, and a title told again holds.
 constexpr uint64_t RetellTitleAfterBytes = 32768;
 constexpr uint64_t KeepTitleEveryBytes = 262144;
+// The longest title sent (bytes of UTF-8).
+constexpr size_t MaxTitleBytes = 255;
 
 void StartShoutOnce() {
     static const bool started = [] {
@@ -46,10 +57,20 @@ const char* StreamStateText(StreamState state) {
 // The source connection to the server, opened again after each loss. One
 // libshout handle serves every attempt: the libshout of Debian 12 (2.4.6)
 // cannot free a handle that has ever opened, so a handle per attempt would
-// leak one for every retry while the server is away. The stream's thread only.
+// leak one for every retry while the server is away. The handle works without
+// blocking: a server that takes the connection and never answers, or stops
+// reading, would otherwise hold this thread inside libshout for good, and
+// ending the stream would wait for it. Every wait is in short steps that look
+// at `wait` (which tells when the stream is ending) and has a deadline. The
+// stream's thread only.
 class IcecastStream::Connection {
 public:
-    explicit Connection(const StreamSettings& s) : shout_(shout_new()) {
+    // Waits up to the given time and tells whether the stream is ending.
+    using Wait = std::function<bool(std::chrono::milliseconds)>;
+
+    Connection(const StreamSettings& s, std::chrono::milliseconds answer, Wait wait)
+        : shout_(shout_new()), host_(s.Host), mount_(s.Mount), user_(s.User), password_(s.Password),
+          port_(s.Port), answer_(answer), wait_(std::move(wait)) {
         const bool mp3 = SameTextIgnoringCase(s.Format, "mp3");
         shout_set_host(shout_, s.Host.c_str());
         shout_set_port(shout_, static_cast<unsigned short>(s.Port));
@@ -63,6 +84,7 @@ public:
                                  nullptr);
         shout_set_meta(shout_, SHOUT_META_NAME, "Vantor Corvane");
         shout_set_audio_info(shout_, SHOUT_AI_BITRATE, std::to_string(s.Bitrate).c_str());
+        shout_set_nonblocking(shout_, SHOUT_BLOCKING_NONE);
     }
     ~Connection() {
         shout_close(shout_);
@@ -73,43 +95,178 @@ public:
 
     // "" when the server took the stream, else why not; `refused` tells a
     // server that answered no (a wrong password, a mount in use) from one
-    // that is not there.
+    // that is not there or does not answer in time.
     std::string Open(bool& refused) {
-        const int result = shout_open(shout_);
+        refused = false;
+        // The name is looked up here, with the same deadline, not inside
+        // libshout, where a name server that does not answer would hold
+        // this thread for many seconds.
+        const NameLookup::Answer found = NameLookup::Shared().FindUntil(
+            host_, SOCK_STREAM, answer_, [this] { return wait_(std::chrono::milliseconds(0)); });
+        if (found.state == NameLookup::State::Pending)
+            return wait_(std::chrono::milliseconds(0)) ? "the stream is ending"
+                                                       : "no answer from the name server for " + host_;
+        if (found.state == NameLookup::State::Failed)
+            return host_ + ": " + found.error;
+        address_ = found.addresses.front();
+        address_.SetPort(static_cast<uint16_t>(port_));
+        shout_set_host(shout_, address_.Numeric().c_str());
+        int result = shout_open(shout_);
+        const auto until = std::chrono::steady_clock::now() + answer_;
+        while (result == SHOUTERR_BUSY || result == SHOUTERR_RETRY) {
+            if (wait_(Step))
+                return "the stream is ending";
+            if (std::chrono::steady_clock::now() >= until) {
+                shout_close(shout_);
+                return "no answer within " + Seconds(answer_);
+            }
+            result = shout_get_connected(shout_);
+        }
         refused = result == SHOUTERR_NOLOGIN;
-        if (result == SHOUTERR_SUCCESS)
+        if (result == SHOUTERR_SUCCESS || result == SHOUTERR_CONNECTED) {
+            drained_ = std::chrono::steady_clock::now();
             return {};
+        }
         return shout_get_error(shout_);
     }
     void Close() { shout_close(shout_); }
+    // Hands `bytes` to the connection. What the socket does not take at once
+    // waits in libshout's queue and goes with the next send; a server that
+    // has taken none of it for the answer time is taken as lost.
     std::string Send(const std::vector<uint8_t>& bytes) {
-        if (shout_send(shout_, bytes.data(), bytes.size()) == SHOUTERR_SUCCESS)
-            return {};
-        return shout_get_error(shout_);
+        const int result = shout_send(shout_, bytes.data(), bytes.size());
+        if (result != SHOUTERR_SUCCESS && result != SHOUTERR_BUSY && result != SHOUTERR_RETRY)
+            return shout_get_error(shout_);
+        const auto now = std::chrono::steady_clock::now();
+        if (shout_queuelen(shout_) <= 0)
+            drained_ = now;
+        else if (now - drained_ >= answer_)
+            return "the server took nothing for " + Seconds(answer_);
+        return {};
     }
-    // The title of an MP3 stream, told to the server beside the stream.
+    // The title of an MP3 stream, told to the server beside the stream: a
+    // request of its own to the server's "/admin/metadata". Sent here rather
+    // than by libshout, which waits for the answer without a deadline, so a
+    // server that takes the request and never answers would hold this thread.
     std::string SetTitle(const std::string& title) {
-        shout_metadata_t* metadata = shout_metadata_new();
-        int result = shout_metadata_add(metadata, "song", title.c_str());
-        if (result == SHOUTERR_SUCCESS)
-            result = shout_set_metadata_utf8(shout_, metadata);
-        shout_metadata_free(metadata);
-        return result == SHOUTERR_SUCCESS ? std::string() : std::string(shout_get_error(shout_));
+        if (address_.family == 0)
+            return "no address for the server";
+        const int fd = ::socket(address_.family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (fd < 0)
+            return std::strerror(errno);
+        struct Closer {
+            int fd;
+            ~Closer() { ::close(fd); }
+        } closer{fd};
+        const auto until = std::chrono::steady_clock::now() + answer_;
+        // Waits for `events` on the socket in steps; "" when ready.
+        const auto ready = [&](short events) -> std::string {
+            for (;;) {
+                pollfd p{fd, events, 0};
+                if (::poll(&p, 1, static_cast<int>(Step.count())) == 1)
+                    return {};
+                if (wait_(std::chrono::milliseconds(0)))
+                    return "the stream is ending";
+                if (std::chrono::steady_clock::now() >= until)
+                    return "no answer within " + Seconds(answer_);
+            }
+        };
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address_.address), address_.length) != 0 &&
+            errno != EINPROGRESS)
+            return std::strerror(errno);
+        if (std::string problem = ready(POLLOUT); !problem.empty())
+            return problem;
+        const std::string request = "GET /admin/metadata?mode=updinfo&mount=" + UrlEncoded(mount_) +
+                                    "&song=" + UrlEncoded(title) + "&charset=UTF-8 HTTP/1.0\r\n" +
+                                    "Host: " + host_ + ":" + std::to_string(port_) + "\r\n" +
+                                    "Authorization: Basic " + EncodeBase64(user_ + ":" + password_) + "\r\n" +
+                                    "User-Agent: Vantor Corvane\r\n\r\n";
+        for (size_t sent = 0; sent < request.size();) {
+            if (std::string problem = ready(POLLOUT); !problem.empty())
+                return problem;
+            const ssize_t n = ::send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
+            if (n < 0 && errno != EAGAIN)
+                return std::strerror(errno);
+            sent += n > 0 ? static_cast<size_t>(n) : 0;
+        }
+        std::string answer;
+        while (answer.find("\r\n") == std::string::npos) {
+            if (std::string problem = ready(POLLIN); !problem.empty())
+                return problem;
+            char buffer[512];
+            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+            if (n == 0)
+                break;
+            if (n < 0 && errno != EAGAIN)
+                return std::strerror(errno);
+            answer.append(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+        }
+        const std::string status = answer.substr(0, answer.find("\r\n"));
+        if (status.size() >= 12 && status.rfind("HTTP/", 0) == 0 && status.substr(9, 3) == "200")
+            return {};
+        return status.empty() ? "no answer" : "the server answered " + status;
     }
 
 private:
+    // How often a connection under way is looked at (ms).
+    static constexpr std::chrono::milliseconds Step{20};
+
+    static std::string Seconds(std::chrono::milliseconds span) {
+        const auto tenths = (span.count() + 50) / 100;
+        return std::to_string(tenths / 10) + (tenths % 10 != 0 ? "." + std::to_string(tenths % 10) : "") +
+               " s";
+    }
+
+    static std::string UrlEncoded(const std::string& text) {
+        static const char* hex = "0123456789ABCDEF";
+        std::string out;
+        for (const char c : text) {
+            const auto b = static_cast<unsigned char>(c);
+            if (std::isalnum(b) || b == '-' || b == '_' || b == '.' || b == '~' || b == '/') {
+                out += c;
+            } else {
+                out += '%';
+                out += hex[b >> 4];
+                out += hex[b & 15];
+            }
+        }
+        return out;
+    }
+
     shout_t* shout_;
+    const std::string host_;
+    const std::string mount_;
+    const std::string user_;
+    const std::string password_;
+    const int port_;
+    // The server's address as last looked up, for the title's request.
+    NameAddress address_;
+    const std::chrono::milliseconds answer_;
+    const Wait wait_;
+    // When libshout's queue was last empty: the server took everything.
+    std::chrono::steady_clock::time_point drained_{};
 };
+
+std::string StreamSettingsProblem(const StreamSettings& settings) {
+    const std::string section = "[Corvane_Stream] ";
+    if (!IsStreamFormat(settings.Format))
+        return section + "Format=" + settings.Format + ": unknown format (mp3, opus or vorbis)";
+    if (settings.Port < 1 || settings.Port > 65535)
+        return section + "Port=" + std::to_string(settings.Port) + ": not a port (1 to 65535)";
+    if (const std::string problem = StreamBitrateProblem(settings.Format, settings.Bitrate); !problem.empty())
+        return section + "Bitrate=" + std::to_string(settings.Bitrate) + ": " + problem;
+    return {};
+}
 
 IcecastStream::IcecastStream(const StreamSettings& settings, Dispatcher& dispatcher, Events events,
                              Timing timing)
     : settings_(settings), dispatcher_(dispatcher), events_(std::move(events)), timing_(timing),
       queue_(std::make_unique<StreamQueue>(static_cast<size_t>(timing.queue.count()) * 48)) {
     StartShoutOnce();
-    if (!IsStreamFormat(settings_.Format)) {
+    if (const std::string problem = StreamSettingsProblem(settings_); !problem.empty()) {
         state_ = StreamState::Off;
-        Report("Stream: unknown format \"" + settings_.Format +
-               "\" (mp3, opus or vorbis); the stream is off");
+        Explain("Stream: " + problem + "; the stream is off");
+        Report("Stream: " + problem + "; the stream is off");
         return;
     }
     thread_ = std::thread([this] { Run(); });
@@ -135,7 +292,17 @@ void IcecastStream::Air(const uint8_t* bytes, uint32_t length, const WaveFormat*
     queue_->Push(reinterpret_cast<const int16_t*>(bytes), frames, {format->samplesPerSec, format->channels});
 }
 
-void IcecastStream::SetTitle(const std::string& title) {
+void IcecastStream::SetTitle(const std::string& whole) {
+    // A server takes a title of a few hundred bytes (MP3's goes in a URL and
+    // in the listeners' metadata blocks); a longer one would be refused and
+    // the one before would stay. Cut at a character, not inside one.
+    std::string title = whole;
+    if (title.size() > MaxTitleBytes) {
+        size_t cut = MaxTitleBytes;
+        while (cut > 0 && (static_cast<unsigned char>(title[cut]) & 0xC0) == 0x80)
+            --cut;
+        title.resize(cut);
+    }
     std::lock_guard lock(mutex_);
     if (title == title_)
         return;
@@ -174,6 +341,16 @@ void IcecastStream::SetState(StreamState state) {
     });
 }
 
+std::string IcecastStream::LastReason() const {
+    std::lock_guard lock(mutex_);
+    return reason_;
+}
+
+void IcecastStream::Explain(const std::string& reason) {
+    std::lock_guard lock(mutex_);
+    reason_ = reason;
+}
+
 void IcecastStream::Report(const std::string& line) {
     dispatcher_.Post([alive = alive_, this, line] {
         if (alive->load() && events_.report)
@@ -200,7 +377,10 @@ void IcecastStream::Run() {
         return stopping_;
     };
     std::string lastProblem;
-    Connection connection(settings_);
+    Connection connection(settings_, timing_.answer, [this](std::chrono::milliseconds pause) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, pause, [&] { return stopping_; });
+    });
     while (!stopping()) {
         connection.Close();
         {
@@ -209,6 +389,7 @@ void IcecastStream::Run() {
         }
         bool refused = false;
         if (std::string problem = connection.Open(refused); !problem.empty()) {
+            Explain("Stream: " + where + " does not take the stream (" + problem + ")");
             SetState(StreamState::Retrying);
             // Told once: the first problem since the server last took the
             // stream, and a refusal that says something new.
@@ -229,6 +410,7 @@ void IcecastStream::Run() {
         // Listeners get the air from now on, not what queued while away.
         queue_->Clear();
         queue_->TakeDroppedFrames();
+        Explain({});
         SetState(StreamState::Connected);
 
         std::unique_ptr<StreamEncoder> encoder;
@@ -266,6 +448,7 @@ void IcecastStream::Run() {
                 }
             } catch (const EStreamEncoderError& e) {
                 lastProblem = e.what();
+                Explain(std::string("Stream: ") + e.what() + "; the stream is off");
                 Report(std::string("Stream: ") + e.what() + "; the stream is off");
                 SetState(StreamState::Off);
                 return;
@@ -277,14 +460,16 @@ void IcecastStream::Run() {
                     encoder->SetTitle(title, out);
                 } else {
                     problem = connection.SetTitle(title);
-                    retellAfter = totals_.sentBytes + RetellTitleAfterBytes;
+                    // A title the server did not take is not told again
+                    // (each try may wait the answer time) until it changes.
+                    retellAfter = problem.empty() ? totals_.sentBytes + RetellTitleAfterBytes : 0;
                 }
                 if (!problem.empty())
                     Report("Stream: the title was not taken (" + problem + ")");
                 problem.clear();
             } else if (retellAfter != 0 && totals_.sentBytes >= retellAfter) {
-                retellAfter = totals_.sentBytes + KeepTitleEveryBytes;
-                connection.SetTitle(title);
+                retellAfter =
+                    connection.SetTitle(title).empty() ? totals_.sentBytes + KeepTitleEveryBytes : 0;
             }
             if (block) {
                 encoder->Encode(block->samples.data(), block->samples.size() / block->format.channels, out);
@@ -299,6 +484,7 @@ void IcecastStream::Run() {
             if (block)
                 queue_->Done();
             if (!problem.empty()) {
+                Explain("Stream: " + where + " lost (" + problem + ")");
                 SetState(StreamState::Retrying);
                 Report("Stream: " + where + " lost (" + problem + "); trying again");
                 lastProblem = problem;

@@ -22,6 +22,11 @@ enum class StreamState { Off, Retrying, Connected };
 // "Connected", "Retrying", "Off".
 const char* StreamStateText(StreamState state);
 
+// Why the stream cannot run with `settings` ("" when it can), naming the
+// setting: a port outside 1 to 65535, a bit rate the format's encoder cannot
+// give, an unknown format.
+std::string StreamSettingsProblem(const StreamSettings& settings);
+
 // The air sent to an Icecast server: the output's played buffers are copied
 // into a bounded queue (StreamQueue) on the main thread, and the stream's own
 // thread encodes them and sends them with libshout. The air never waits for
@@ -42,6 +47,9 @@ public:
         std::chrono::milliseconds retry{2000};
         // How much audio the queue holds before the oldest goes.
         std::chrono::milliseconds queue{5000};
+        // How long the server may take to answer a connection, and to take
+        // what is sent, before it counts as lost.
+        std::chrono::milliseconds answer{5000};
     };
     struct Counters {
         uint64_t sentBytes = 0;
@@ -52,7 +60,8 @@ public:
 
     // Starts the stream's thread; `settings` are copied.
     IcecastStream(const StreamSettings& settings, Dispatcher& dispatcher, Events events, Timing timing);
-    // Ends the connection and joins the thread. Main thread.
+    // Ends the connection and joins the thread, which never waits on the
+    // server for more than a moment. Main thread.
     ~IcecastStream();
     IcecastStream(const IcecastStream&) = delete;
     IcecastStream& operator=(const IcecastStream&) = delete;
@@ -60,10 +69,15 @@ public:
     // A buffer the output has played (bytes); only 16-bit PCM is streamed.
     // Main thread; copies and returns.
     void Air(const uint8_t* bytes, uint32_t length, const WaveFormat* format);
-    // The title listeners see from now on. Any thread.
+    // The title listeners see from now on, cut to 255 bytes (at a character).
+    // Any thread.
     void SetTitle(const std::string& title);
 
     StreamState State() const { return state_.load(); }
+    // Why the stream is not connected ("" while it is): the last reason
+    // told, kept for the operator's view (a status bar's tool tip). Set
+    // before the state it explains is posted. Any thread.
+    std::string LastReason() const;
     // Waits until the stream is in `state` or `bound` passed; tells which.
     bool WaitForState(StreamState state, std::chrono::milliseconds bound) const;
     // Waits until every buffer aired so far and the latest title are sent
@@ -77,6 +91,7 @@ private:
     void Run();
     void SetState(StreamState state);
     void Report(const std::string& line);
+    void Explain(const std::string& reason);
     // Waits `pause`, or less when the stream ends.
     void Pause(std::chrono::milliseconds pause);
 
@@ -91,6 +106,7 @@ private:
     mutable std::condition_variable changed_;
     bool stopping_ = false;
     std::string title_;
+    std::string reason_;
     uint64_t titleVersion_ = 0;
     uint64_t titleSentVersion_ = 0;
     Counters totals_;

@@ -26,6 +26,13 @@ size_t Utf8Length(std::string_view s, size_t i) {
     for (size_t k = 1; k < length; ++k)
         if ((byte(i + k) & 0xC0) != 0x80)
             return 0;
+    // What the second byte may be after these leads: no overlong forms (a
+    // longer spelling of a shorter code point), no surrogates (U+D800 to
+    // U+DFFF, which are not characters), nothing beyond U+10FFFF.
+    const unsigned char second = byte(i + 1);
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) ||
+        (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90))
+        return 0;
     return length;
 }
 
@@ -41,6 +48,11 @@ std::string CleanTag(std::string_view value) {
             const auto c = static_cast<unsigned char>(value[i]);
             out += c < 0x20 || c == 0x7F ? ' ' : value[i];
             ++i;
+        } else if (length == 2 && static_cast<unsigned char>(value[i]) == 0xC2 &&
+                   static_cast<unsigned char>(value[i + 1]) < 0xA0) {
+            // The C1 control characters (U+0080 to U+009F), as the others.
+            out += ' ';
+            i += length;
         } else {
             out.append(value.substr(i, length));
             i += length;

@@ -1,5 +1,7 @@
 #include "broadcast/OpusStreamEncoder.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <opus/opusenc.h>
 
 namespace corvane {
@@ -24,7 +26,10 @@ OpusStreamEncoder::OpusStreamEncoder(PcmFormat pcm, int kbps, const std::string&
                                      static_cast<opus_int32>(pcm.samplesPerSec), pcm.channels, 0, &error);
     if (encoder_ == nullptr)
         throw EStreamEncoderError(std::string("Opus encoder: ") + ope_strerror(error));
-    ope_encoder_ctl(encoder_, OPUS_SET_BITRATE(kbps * 1000));
+    // In bit/s; the rate is checked (6 to 510 kbit/s) before it gets here,
+    // and the product is taken wide all the same.
+    ope_encoder_ctl(encoder_, OPUS_SET_BITRATE(static_cast<opus_int32>(
+                                  std::clamp<int64_t>(int64_t{kbps} * 1000, 6000, 510000))));
     // Pages of at most 200 ms (48 kHz samples): listeners start sooner and a
     // title comes out close to its audio.
     ope_encoder_ctl(encoder_, OPE_SET_MUXING_DELAY(9600));

@@ -30,12 +30,19 @@ public:
     virtual void SetTitle(const std::string& title, std::vector<uint8_t>& out) = 0;
 };
 
-// "mp3" (LAME), "opus" (Ogg Opus) or "vorbis" (Ogg Vorbis), at `kbps` kbit/s;
+// "mp3" (LAME), "opus" (Ogg Opus) or "vorbis" (Ogg Vorbis), at `kbps` kbit/s
+// (raises EStreamEncoderError for a rate StreamBitrateProblem refuses);
 // an Ogg stream starts with `title` in its comments.
 std::unique_ptr<StreamEncoder> MakeStreamEncoder(const std::string& format, PcmFormat pcm, int kbps,
                                                  const std::string& title);
 
 // Whether `format` names an encoder MakeStreamEncoder builds (any case).
 bool IsStreamFormat(const std::string& format);
+
+// Why the encoder of `format` cannot stream at `kbps` ("" when it can): MP3
+// takes LAME's constant bit rates (8 to 320), Opus 6 to 510, Vorbis 32 to
+// 500 kbit/s. An encoder given another rate would quietly use one of its own
+// while the server is told this one.
+std::string StreamBitrateProblem(const std::string& format, int kbps);
 
 } // namespace corvane

@@ -1,62 +1,97 @@
 #include "broadcast/UdpLineSender.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
-#include <netdb.h>
+#include <mutex>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace corvane {
 
-UdpLineSender::~UdpLineSender() {
-    if (socket_ >= 0)
-        ::close(socket_);
-}
-
-// Host and port split at the last ':' ("[::1]:5000" for an IPv6 address).
-std::string UdpLineSender::Resolve(const std::string& target) {
-    if (socket_ >= 0)
-        ::close(socket_);
-    socket_ = -1;
-    target_.clear();
-    const size_t colon = target.rfind(':');
-    if (colon == std::string::npos || colon == 0 || colon + 1 == target.size())
-        return "Bad UDP target \"" + target + "\" (host:port)";
-    std::string host = target.substr(0, colon);
-    if (host.size() > 2 && host.front() == '[' && host.back() == ']')
-        host = host.substr(1, host.size() - 2);
-    const std::string port = target.substr(colon + 1);
-    addrinfo hints{};
-    hints.ai_socktype = SOCK_DGRAM;
-    hints.ai_flags = AI_NUMERICSERV;
-    addrinfo* found = nullptr;
-    if (const int error = ::getaddrinfo(host.c_str(), port.c_str(), &hints, &found); error != 0)
-        return "Bad UDP target \"" + target + "\": " + ::gai_strerror(error);
-    const int s = ::socket(found->ai_family, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    // Connected, so that each line is one send and a refusal comes back as an error.
-    if (s < 0 || ::connect(s, found->ai_addr, found->ai_addrlen) != 0) {
-        const std::string error = std::strerror(errno);
-        if (s >= 0)
-            ::close(s);
-        ::freeaddrinfo(found);
-        return "UDP target \"" + target + "\": " + error;
+// One target's socket, shared with the lookup's thread that may open it and
+// send the line that waited for it.
+struct UdpLineSender::Outlet {
+    std::string target;
+    std::string host;
+    uint16_t port = 0;
+    std::mutex mutex;
+    int socket = -1;
+    std::string waiting;
+    ~Outlet() {
+        if (socket >= 0)
+            ::close(socket);
     }
-    ::freeaddrinfo(found);
-    socket_ = s;
-    target_ = target;
-    return {};
-}
+    // Under `mutex`: a connected socket to the first address, so that each
+    // line is one send and a refusal comes back as an error.
+    std::string Open(const NameLookup::Answer& answer) {
+        if (socket >= 0)
+            return {};
+        NameAddress address = answer.addresses.front();
+        address.SetPort(port);
+        const int s = ::socket(address.family, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (s < 0 || ::connect(s, reinterpret_cast<const sockaddr*>(&address.address), address.length) != 0) {
+            const std::string error = std::strerror(errno);
+            if (s >= 0)
+                ::close(s);
+            return "UDP target \"" + target + "\": " + error;
+        }
+        socket = s;
+        return {};
+    }
+    std::string SendLine(const std::string& datagram) {
+        if (::send(socket, datagram.data(), datagram.size(), MSG_DONTWAIT | MSG_NOSIGNAL) < 0)
+            return "UDP target \"" + target + "\": " + std::strerror(errno);
+        return {};
+    }
+};
 
 std::string UdpLineSender::Send(const std::string& target, std::string_view line) {
     if (target.empty())
         return {};
-    if (target != target_ || socket_ < 0)
-        if (std::string error = Resolve(target); !error.empty())
-            return error;
+    if (!outlet_ || outlet_->target != target) {
+        // Host and port split at the last ':' ("[::1]:5000" for an IPv6 address).
+        const size_t colon = target.rfind(':');
+        int port = 0;
+        const char* digits = colon == std::string::npos ? nullptr : target.data() + colon + 1;
+        if (colon == std::string::npos || colon == 0 ||
+            std::from_chars(digits, target.data() + target.size(), port).ptr !=
+                target.data() + target.size() ||
+            port < 1 || port > 65535)
+            return "Bad UDP target \"" + target + "\" (host:port, the port 1 to 65535)";
+        outlet_ = std::make_shared<Outlet>();
+        outlet_->target = target;
+        outlet_->host = target.substr(0, colon);
+        outlet_->port = static_cast<uint16_t>(port);
+    }
     const std::string datagram = std::string(line) + "\n";
-    if (::send(socket_, datagram.data(), datagram.size(), MSG_DONTWAIT | MSG_NOSIGNAL) < 0)
-        return "UDP target \"" + target + "\": " + std::strerror(errno);
-    return {};
+    std::weak_ptr<Outlet> later = outlet_;
+    // Held across the lookup: one that ends at once finds the line waiting.
+    std::lock_guard lock(outlet_->mutex);
+    const NameLookup::Answer answer = names_.Find(
+        outlet_->host, SOCK_DGRAM, std::chrono::milliseconds(0), [later](const NameLookup::Answer& found) {
+            // The lookup's thread: the line that waited goes out now.
+            const std::shared_ptr<Outlet> outlet = later.lock();
+            if (!outlet || found.state != NameLookup::State::Found)
+                return;
+            std::lock_guard lock(outlet->mutex);
+            if (!outlet->waiting.empty() && outlet->Open(found).empty())
+                outlet->SendLine(outlet->waiting);
+            outlet->waiting.clear();
+        });
+    switch (answer.state) {
+    case NameLookup::State::Pending:
+        outlet_->waiting = datagram;
+        return {};
+    case NameLookup::State::Failed:
+        return "UDP target \"" + target + "\": " + answer.error;
+    case NameLookup::State::Found:
+        break;
+    }
+    outlet_->waiting.clear();
+    if (std::string error = outlet_->Open(answer); !error.empty())
+        return error;
+    return outlet_->SendLine(datagram);
 }
 
 } // namespace corvane

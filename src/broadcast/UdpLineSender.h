@@ -1,30 +1,34 @@
 #pragma once
 
+#include "platform/NameLookup.h"
+
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace corvane {
 
 // Sends one line per datagram to "host:port" (an RDS encoder listening for
-// now-playing lines). The address is looked up when the target changes, not
-// at each line; sending never waits: a datagram the network cannot take at
-// once is lost, as datagrams may be. Main thread.
+// now-playing lines). Sending never waits: the host's name is looked up by
+// `names` off this thread and kept; a line that comes while the lookup is
+// under way goes out from the lookup's thread when it ends (a later line
+// replaces it); a datagram the network cannot take at once is lost, as
+// datagrams may be. Main thread.
 class UdpLineSender {
 public:
-    UdpLineSender() = default;
-    ~UdpLineSender();
+    explicit UdpLineSender(NameLookup& names = NameLookup::Shared()) : names_(names) {}
     UdpLineSender(const UdpLineSender&) = delete;
     UdpLineSender& operator=(const UdpLineSender&) = delete;
 
     // Sends `line` and a line feed to `target`; "" sends nothing. Returns
-    // "" when sent, else what went wrong ("Bad UDP target", the system's text).
+    // "" when sent or on its way, else what went wrong ("Bad UDP target",
+    // the name server's or the system's text).
     std::string Send(const std::string& target, std::string_view line);
 
 private:
-    std::string Resolve(const std::string& target);
-
-    std::string target_;
-    int socket_ = -1;
+    struct Outlet;
+    NameLookup& names_;
+    std::shared_ptr<Outlet> outlet_;
 };
 
 } // namespace corvane

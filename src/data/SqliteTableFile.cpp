@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <sqlite3.h>
 #include <stdexcept>
@@ -13,13 +14,23 @@ namespace {
 
 constexpr int FormatVersion = 1;
 
+// SQLite's text with the system's reason behind it, when there is one:
+// "unable to open database file" alone does not say whether the folder is
+// missing, read-only or something else.
+std::string WithSystemReason(sqlite3* db, std::string why) {
+    const int error = db != nullptr ? sqlite3_system_errno(db) : 0;
+    if (error != 0)
+        why += " (" + std::string(std::strerror(error)) + ")";
+    return why;
+}
+
 // Owns a connection and turns SQLite failures into exceptions with its text.
 class Database {
 public:
     Database(const std::string& path, int flags) {
         const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
         if (rc != SQLITE_OK) {
-            const std::string why = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+            const std::string why = db_ ? WithSystemReason(db_, sqlite3_errmsg(db_)) : sqlite3_errstr(rc);
             sqlite3_close(db_);
             throw std::runtime_error(why);
         }
@@ -37,13 +48,13 @@ public:
     void Exec(const std::string& sql) {
         char* error = nullptr;
         if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-            const std::string why = error ? error : sqlite3_errmsg(db_);
+            const std::string why = WithSystemReason(db_, error ? error : sqlite3_errmsg(db_));
             sqlite3_free(error);
             throw std::runtime_error(why);
         }
     }
     sqlite3* Handle() const { return db_; }
-    [[noreturn]] void Fail() const { throw std::runtime_error(sqlite3_errmsg(db_)); }
+    [[noreturn]] void Fail() const { throw std::runtime_error(WithSystemReason(db_, sqlite3_errmsg(db_))); }
 
 private:
     sqlite3* db_ = nullptr;

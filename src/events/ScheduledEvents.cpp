@@ -12,6 +12,7 @@
 #include "platform/ExceptionGuard.h"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -106,17 +107,38 @@ void ScheduledEvents::FindNextEvent() {
 }
 
 void ScheduledEvents::FireDueEvent() {
+    std::optional<DueEvent> fired;
     if (EventLog.Locate("EventID", int64_t{FNextEventID})) {
         const DueEvent event = ReadEvent(EventLog);
         // The row says what happened only once the action has run: a failed
         // action must never leave an event that reads "Completed".
         SetStatus(event.id, Carry(event));
         AddNextOccurrence(event);
+        fired = event;
     }
     // The fired row has left the filter. The earliest pending event still
     // shown is the next one, wherever the action or the post left the cursor.
     EventLog.First();
     TakeEventAtCursor();
+    if (fired)
+        TellBacklog(*fired);
+}
+
+// Events run one a tick: many due at once queue up behind each other, each a
+// second later than the one before. The operator is told when that starts
+// and how late the last one ran.
+void ScheduledEvents::TellBacklog(const DueEvent& fired) {
+    const TDateTime now = clock_.Now();
+    const bool behind = FNextEventID != 0 && FNextEventStart <= now;
+    if (behind && !backlog_) {
+        backlog_ = true;
+        AddMessage("Events: more events are due than run now (one a second); the ones behind run late");
+    } else if (!behind && backlog_) {
+        backlog_ = false;
+        const auto late = static_cast<long long>(std::floor((now - fired.start) * SecondsPerDay));
+        AddMessage("Events: the last of the events due together (" + std::to_string(fired.id) + ") ran " +
+                   std::to_string(late) + " s late");
+    }
 }
 
 void ScheduledEvents::AddNextOccurrence(const DueEvent& event) {

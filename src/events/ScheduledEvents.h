@@ -79,6 +79,7 @@ public:
     static constexpr int MissedRowsLogged = 100;
 
 private:
+    void TellBacklog(const DueEvent& fired);
     enum class EditRow { Append, Current };
 
     void FindNextEvent();
@@ -111,6 +112,8 @@ private:
     int FNextEventID = 0;
     TDateTime FNextEventStart = 0;
     bool busy_ = false;
+    // Events due have been waiting behind each other since the last message.
+    bool backlog_ = false;
     bool runChecked_ = false;
 };
 

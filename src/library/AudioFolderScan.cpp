@@ -1,5 +1,7 @@
 #include "library/AudioFolderScan.h"
 
+#include <cerrno>
+#include <cstring>
 #include <dirent.h>
 #include <set>
 #include <sys/stat.h>
@@ -22,17 +24,24 @@ bool EndsWithNoCase(std::string_view name, std::string_view suffix) {
 
 class Walk {
 public:
-    Walk(std::vector<std::string>& list, const std::atomic<bool>& cancel, ScanCounters* counters)
-        : list_(list), cancel_(cancel), counters_(counters) {}
+    Walk(std::vector<std::string>& list, const std::atomic<bool>& cancel, ScanCounters* counters,
+         std::vector<ScanProblem>* problems)
+        : list_(list), cancel_(cancel), counters_(counters), problems_(problems) {}
 
     // False once cancelled.
     bool Folder(const std::string& folder) {
         struct stat self {};
-        if (::stat(folder.c_str(), &self) != 0 || !visited_.insert({self.st_dev, self.st_ino}).second)
+        if (::stat(folder.c_str(), &self) != 0) {
+            Problem(folder, "the folder cannot be searched: ");
+            return true;
+        }
+        if (!visited_.insert({self.st_dev, self.st_ino}).second)
             return true;
         DIR* dir = ::opendir(folder.c_str());
-        if (!dir)
+        if (!dir) {
+            Problem(folder, "the folder cannot be read: ");
             return true;
+        }
         if (counters_)
             counters_->folders.fetch_add(1, std::memory_order_relaxed);
         const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
@@ -52,8 +61,11 @@ public:
             if (type == DT_LNK || type == DT_UNKNOWN) {
                 // A link counts as what it points at; a dangling one as nothing.
                 struct stat target {};
-                if (::stat((prefix + entry->d_name).c_str(), &target) != 0)
+                if (::stat((prefix + entry->d_name).c_str(), &target) != 0) {
+                    if (errno != ENOENT)
+                        Problem(prefix + entry->d_name, "the link cannot be followed: ");
                     continue;
+                }
                 type = S_ISDIR(target.st_mode) ? DT_DIR : S_ISREG(target.st_mode) ? DT_REG : DT_UNKNOWN;
             }
             if (type == DT_DIR) {
@@ -70,9 +82,16 @@ public:
     }
 
 private:
+    // The system's reason (errno) for `path`, after `what`.
+    void Problem(const std::string& path, const char* what) {
+        if (problems_)
+            problems_->push_back({path, what + std::string(std::strerror(errno))});
+    }
+
     std::vector<std::string>& list_;
     const std::atomic<bool>& cancel_;
     ScanCounters* counters_;
+    std::vector<ScanProblem>* problems_;
     std::set<std::pair<dev_t, ino_t>> visited_;
 };
 
@@ -83,8 +102,9 @@ bool IsAudioFileName(std::string_view name) {
 }
 
 ScanOutcome ScanFolderForAudio(const std::string& folder, std::vector<std::string>& list,
-                               const std::atomic<bool>& cancel, ScanCounters* counters) {
-    Walk walk(list, cancel, counters);
+                               const std::atomic<bool>& cancel, ScanCounters* counters,
+                               std::vector<ScanProblem>* problems) {
+    Walk walk(list, cancel, counters, problems);
     return walk.Folder(folder) ? ScanOutcome::Complete : ScanOutcome::Cancelled;
 }
 

@@ -12,6 +12,12 @@ bool IsAudioFileName(std::string_view name);
 
 enum class ScanOutcome { Complete, Cancelled };
 
+// A folder (or a link in one) the walk could not search, and the system's reason.
+struct ScanProblem {
+    std::string path;
+    std::string reason;
+};
+
 // What a running walk has seen so far; read from any thread.
 struct ScanCounters {
     std::atomic<int> folders{0};
@@ -24,9 +30,11 @@ struct ScanCounters {
 // found paths are the folder joined with the name by '/'. A folder reached a
 // second time (through a symbolic link, a link loop or a bind mount) is not
 // searched again, and a folder that cannot be listed contributes nothing, so
-// the walk always ends. `cancel` is polled between entries. Any thread; it
-// touches no table.
+// the walk always ends; each such folder, and each link that leads nowhere it
+// can look (a loop), goes to `problems` when given. `cancel` is polled
+// between entries. Any thread; it touches no table.
 ScanOutcome ScanFolderForAudio(const std::string& folder, std::vector<std::string>& list,
-                               const std::atomic<bool>& cancel, ScanCounters* counters = nullptr);
+                               const std::atomic<bool>& cancel, ScanCounters* counters = nullptr,
+                               std::vector<ScanProblem>* problems = nullptr);
 
 } // namespace corvane

@@ -54,6 +54,7 @@ bool LibraryReplica::OpenFromServer() {
         lastSeen_ = library.lastChange;
         return true;
     } catch (const ELibraryServerError& e) {
+        reason_ = e.what();
         tell_(std::string(e.what()) + " - the console works on its last copy of the library");
         return false;
     }
@@ -103,10 +104,14 @@ void LibraryReplica::TakeArrivals() {
         incoming_.push_back(std::move(title));
     for (const std::string& notice : arrivals.notices)
         tell_(notice);
-    for (const std::string& error : arrivals.errors)
+    for (const std::string& error : arrivals.errors) {
+        reason_ = error;
         tell_("Library: " + error);
+    }
     if (arrivals.status && !(*arrivals.status == status_)) {
         status_ = *arrivals.status;
+        if (status_.link == LibraryLink::Connected)
+            reason_.clear();
         if (OnStatusChanged)
             OnStatusChanged(status_);
     }

@@ -47,6 +47,10 @@ public:
     void Start();
 
     LibraryStatus Status() const { return status_; }
+    // Why the library is not shared now ("" while it is): the last reason
+    // the server or the connection gave, for the operator's view (a status
+    // bar's tool tip) beside the message list. Main thread.
+    const std::string& LastReason() const { return reason_; }
     // Called on the main thread whenever Status changes.
     std::function<void(const LibraryStatus&)> OnStatusChanged;
     // Waits (on this thread) until the replication thread has something for
@@ -76,6 +80,7 @@ private:
     Dispatcher& dispatcher_;
     std::string server_;
     std::function<void(const std::string&)> tell_;
+    std::string reason_;
     TitleColumns columns_;
     // The library's field positions of the server's columns.
     std::vector<int> fieldOf_;

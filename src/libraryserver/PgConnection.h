@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <libpq-fe.h>
 #include <memory>
 #include <optional>
@@ -40,13 +41,27 @@ private:
     std::unique_ptr<PGresult, decltype(&PQclear)> result_;
 };
 
-// One connection to the library server (libpq). Connecting waits at most a
-// few seconds for a server that does not answer, unless the connection string
-// says otherwise. A connection is used by one thread at a time.
+// How long a connection waits on the server, and what ends a wait early.
+struct PgLimits {
+    // Connecting, and each statement, fail when the server sends nothing for
+    // this long (a server whose processes are stopped, a network that drops
+    // everything): the kernel may still acknowledge what is sent, so only
+    // the answer tells a live server.
+    std::chrono::milliseconds answer{5000};
+    // The server ends a statement that runs longer (its statement_timeout).
+    std::chrono::milliseconds statement{30000};
+    // A descriptor that becomes readable when the owner is ending: every wait
+    // on the server returns then, with an error (-1: none).
+    int stopFd = -1;
+};
+
+// One connection to the library server (libpq). Nothing waits on the server
+// for longer than the limits: libpq works without blocking and every wait is
+// a poll with a deadline. A connection is used by one thread at a time.
 class PgConnection {
 public:
     // `server` is a libpq connection string or URI. Raises ELibraryServerError.
-    explicit PgConnection(const std::string& server);
+    explicit PgConnection(const std::string& server, PgLimits limits = {});
     PgConnection(const PgConnection&) = delete;
     PgConnection& operator=(const PgConnection&) = delete;
 
@@ -69,8 +84,7 @@ public:
                 return result;
             }
         } catch (...) {
-            if (Usable())
-                PQclear(PQexec(conn_.get(), "ROLLBACK"));
+            RollBack();
             throw;
         }
     }
@@ -80,12 +94,24 @@ public:
     // Reads what arrived and returns the notifications' channels; raises when
     // the connection broke.
     std::vector<std::string> TakeNotifications();
-    bool Usable() const { return PQstatus(conn_.get()) == CONNECTION_OK; }
+    bool Usable() const { return !broken_ && PQstatus(conn_.get()) == CONNECTION_OK; }
     // `text` as a quoted SQL literal.
     std::string Literal(std::string_view text) const;
 
 private:
     PgResult Checked(PGresult* result, std::string_view sql);
+    // The result of the statement sent, waiting at most the limits.
+    PGresult* Results(std::string_view sql);
+    // Waits until libpq has sent what it holds and has a result to give.
+    void Await(std::string_view what);
+    // Waits for the socket to be `events`-ready, the stop descriptor or the
+    // deadline; raises on the last two.
+    void WaitFor(short events, std::chrono::steady_clock::time_point& deadline, std::string_view what);
+    [[noreturn]] void Broke(const std::string& why);
+    void RollBack() noexcept;
+
+    const PgLimits limits_;
+    bool broken_ = false;
     std::unique_ptr<PGconn, decltype(&PQfinish)> conn_;
 };
 

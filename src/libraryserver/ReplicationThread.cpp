@@ -12,7 +12,8 @@ namespace corvane {
 ReplicationThread::ReplicationThread(std::string server, const TitleColumns& columns, LibraryJournal& journal,
                                      std::optional<int64_t> lastSeen, std::function<void()> announce)
     : server_(std::move(server)), columns_(columns), journal_(journal), announce_(std::move(announce)),
-      wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)), lastSeen_(lastSeen) {
+      wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)), stopFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+      lastSeen_(lastSeen) {
     status_.link = LibraryLink::Offline;
     status_.waiting = journal_.Pending().size();
     thread_ = std::thread([this] { Run(); });
@@ -25,9 +26,11 @@ ReplicationThread::~ReplicationThread() {
     }
     const uint64_t one = 1;
     [[maybe_unused]] const ssize_t n = ::write(wakeFd_, &one, sizeof(one));
+    [[maybe_unused]] const ssize_t m = ::write(stopFd_, &one, sizeof(one));
     changed_.notify_all();
     thread_.join();
     ::close(wakeFd_);
+    ::close(stopFd_);
 }
 
 void ReplicationThread::Send(TitleChange change) {
@@ -141,6 +144,11 @@ void ReplicationThread::Run() {
             WaitForWork(5000);
         } catch (const std::exception& e) {
             connection_.reset();
+            {
+                std::lock_guard lock(mutex_);
+                if (stopping_)
+                    return; // a wait given up for the end, not a server problem
+            }
             if (lastError_ != e.what()) {
                 lastError_ = e.what();
                 Post(ReplicationArrivals{{}, {}, {lastError_}, std::nullopt});
@@ -156,7 +164,7 @@ void ReplicationThread::Run() {
 }
 
 void ReplicationThread::Connect() {
-    auto connection = std::make_unique<PgConnection>(server_);
+    auto connection = std::make_unique<PgConnection>(server_, PgLimits{.stopFd = stopFd_});
     LibrarySchema::Migrate(*connection, columns_);
     connection->Exec(std::string("LISTEN ") + LibraryServer::Channel);
     LibraryServer server(*connection, columns_);

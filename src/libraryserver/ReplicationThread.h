@@ -47,7 +47,8 @@ class ReplicationThread {
 public:
     ReplicationThread(std::string server, const TitleColumns& columns, LibraryJournal& journal,
                       std::optional<int64_t> lastSeen, std::function<void()> announce);
-    // Stops the thread; changes not yet sent stay in the journal.
+    // Stops the thread without waiting on the server; changes not yet sent
+    // stay in the journal.
     ~ReplicationThread();
     ReplicationThread(const ReplicationThread&) = delete;
     ReplicationThread& operator=(const ReplicationThread&) = delete;
@@ -86,6 +87,10 @@ private:
     ReplicationArrivals arrivals_;
     bool stopping_ = false;
     int wakeFd_ = -1;
+    // Readable once the thread is to end: a statement waiting on the server
+    // gives up at once (the wake above also comes for new work, which must
+    // not break a statement).
+    int stopFd_ = -1;
 
     // The replication thread's own.
     std::unique_ptr<PgConnection> connection_;

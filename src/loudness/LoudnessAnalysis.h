@@ -29,6 +29,10 @@ struct LoudnessAnalysis {
     std::optional<int> segueMs;
     // The decoded length (ms).
     int durationMs = 0;
+    // The largest mean of a channel, as a fraction of full scale (0 to 1):
+    // a direct-current offset, which the loudness meter does not hear (its
+    // K-weighting removes it) but which a gain would raise all the same.
+    double dcOffset = 0;
 
     friend bool operator==(const LoudnessAnalysis&, const LoudnessAnalysis&) = default;
 };

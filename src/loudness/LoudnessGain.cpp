@@ -8,7 +8,15 @@
 namespace corvane {
 
 double NormalisingGainDb(const LoudnessAnalysis& analysis, double targetLufs, double ceilingDbtp) {
-    return std::min(targetLufs - analysis.integratedLufs, ceilingDbtp - analysis.truePeakDbtp);
+    double gain =
+        std::clamp(targetLufs - analysis.integratedLufs, -MaxNormalisingGainDb, MaxNormalisingGainDb);
+    if (analysis.dcOffset >= DcOffsetWithoutGain)
+        gain = std::min(gain, 0.0);
+    const double room = ceilingDbtp - analysis.truePeakDbtp;
+    // Figures that are not numbers give no gain at all rather than any.
+    if (!std::isfinite(gain) || !std::isfinite(room))
+        return 0.0;
+    return std::min(gain, room);
 }
 
 int32_t VolumeForGainDb(double gainDb) {

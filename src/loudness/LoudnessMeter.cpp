@@ -27,7 +27,8 @@ LoudnessMeter::LoudnessMeter(int channels, int rate, CueThresholds thresholds)
     : state_(ebur128_init(static_cast<unsigned>(channels), static_cast<unsigned long>(rate),
                           EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_TRUE_PEAK)),
       channels_(channels), rate_(rate), thresholds_(thresholds),
-      cueMagnitude_(static_cast<int>(std::floor(32768.0 * std::pow(10.0, thresholds.cueLevelDbfs / 20.0)))) {
+      cueMagnitude_(static_cast<int>(std::floor(32768.0 * std::pow(10.0, thresholds.cueLevelDbfs / 20.0)))),
+      sums_(static_cast<size_t>(std::max(channels, 0)), 0) {
     if (!state_)
         throw std::runtime_error("the loudness meter cannot measure " + std::to_string(channels) +
                                  " channels at " + std::to_string(rate) + " Hz");
@@ -40,8 +41,10 @@ void LoudnessMeter::Add(const int16_t* samples, int64_t frames) {
     for (int64_t f = 0; f < frames; ++f) {
         const int16_t* frame = samples + f * channels_;
         int loudest = 0;
-        for (int c = 0; c < channels_; ++c)
+        for (int c = 0; c < channels_; ++c) {
             loudest = std::max(loudest, std::abs(static_cast<int>(frame[c])));
+            sums_[static_cast<size_t>(c)] += frame[c];
+        }
         if (loudest > cueMagnitude_) {
             if (firstLoudFrame_ < 0)
                 firstLoudFrame_ = frames_ + f;
@@ -92,6 +95,9 @@ AnalysisResult LoudnessMeter::Result() const {
     }
     a.truePeakDbtp = 20.0 * std::log10(peak);
     a.durationMs = static_cast<int>(FramesToMs(frames_, rate_, false));
+    for (const int64_t sum : sums_)
+        a.dcOffset =
+            std::max(a.dcOffset, std::abs(static_cast<double>(sum)) / static_cast<double>(frames_) / 32768.0);
     // A title quieter than the cue level throughout keeps its whole length.
     const bool crossesCueLevel = firstLoudFrame_ >= 0;
     a.cueInMs = crossesCueLevel ? static_cast<int>(FramesToMs(firstLoudFrame_, rate_, false)) : 0;

@@ -43,6 +43,8 @@ private:
     int64_t lastLoudFrame_ = -1;
     // Frames fed since the last reading.
     int64_t sinceReading_ = 0;
+    // The sum of each channel's samples, for its mean (the DC offset).
+    std::vector<int64_t> sums_;
     // Loudness (LUFS) of each 100 ms step.
     std::vector<double> steps_;
 };

@@ -19,7 +19,9 @@ inline constexpr const char* ProgramFolderLockFileName = "corvane.lock";
 class ProgramFolderLock {
 public:
     // Takes the folder's lock for `holder` (the program's name), or says why
-    // it cannot: who holds it ("Corvane (process 4711)") or the system's error.
+    // it cannot, in words that follow "the folder … is": "in use by Corvane
+    // (process 4711)", or "not usable: " and the lock file with the system's
+    // error.
     static std::variant<std::unique_ptr<ProgramFolderLock>, std::string>
     Take(const std::filesystem::path& folder, const std::string& holder);
     ~ProgramFolderLock();

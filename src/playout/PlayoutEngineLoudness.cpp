@@ -2,6 +2,7 @@
 // PlayoutEngine that sets each deck's gain and play range when it loads.
 
 #include "loudness/LoudnessGain.h"
+#include "loudness/LoudnessStore.h"
 #include "playout/PlayoutEngine.h"
 
 namespace corvane {
@@ -21,9 +22,13 @@ void PlayoutEngine::ApplyLoudness(TMMAudioFile& deck) {
     const bool wanted = settings_.LoudnessNormalise || settings_.UseCuePoints;
     // Looked up on the main thread as the deck loads: one indexed row of a
     // small local database, well within a buffer's time.
-    const std::optional<LoudnessAnalysis> analysis = wanted && loudness_ != nullptr && !deck.IsEmpty()
-                                                         ? loudness_->FindAnalysis(deck.FileName())
-                                                         : std::nullopt;
+    std::optional<LoudnessAnalysis> analysis = wanted && loudness_ != nullptr && !deck.IsEmpty()
+                                                   ? loudness_->FindAnalysis(deck.FileName())
+                                                   : std::nullopt;
+    // Checked against the file as the deck opened it: a measurement of
+    // another file (cue points beyond this one's end) plays it whole, at unity.
+    if (analysis && !FitsLoadedLength(*analysis, deck.LoadedLength()))
+        analysis.reset();
 
     gainDb_[port] =
         analysis && settings_.LoudnessNormalise

@@ -264,7 +264,7 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key,
     value = Trim(value);
     if (EnclosedInQuotes(value))
         value = value.substr(1, value.size() - 2);
-    return std::string(value.substr(0, MaxValueLength));
+    return std::string(value);
 }
 
 int32_t IniFile::ReadInteger(std::string_view section, std::string_view key, int32_t defaultValue) const {
@@ -276,6 +276,8 @@ bool IniFile::ReadBool(std::string_view section, std::string_view key, bool defa
 }
 
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+    if (FindRawValue(section, key) != nullptr && ReadString(section, key, "") == value)
+        return;
     std::string text(value);
     for (char& c : text)
         if (c == '\n' || c == '\r')

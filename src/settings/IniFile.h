@@ -28,9 +28,6 @@ enum class IniFileAccess { AsBefore, OwnerOnly };
 // Main thread; not shared between threads.
 class IniFile {
 public:
-    // Values are read up to this many characters, as the console always has.
-    static constexpr size_t MaxValueLength = 2047;
-
     // An empty file held in memory.
     IniFile() = default;
     // Reads `path`; a missing file is an empty one. Throws EIniFileError when
@@ -50,8 +47,8 @@ public:
     // system refuses (the file is someone else's, a read-only folder).
     static bool TakeAccessFromOthers(const std::filesystem::path& path);
 
-    // The value (surrounding blanks and one pair of enclosing quotes removed,
-    // cut to MaxValueLength), or `defaultValue` when the key is missing.
+    // The value (surrounding blanks and one pair of enclosing quotes removed),
+    // whole whatever its length, or `defaultValue` when the key is missing.
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view defaultValue) const;
     // A decimal value, or hexadecimal after "0x"/"0X" (up to 8 hex digits,
@@ -67,7 +64,10 @@ public:
     std::vector<std::string> SectionKeys(std::string_view section) const;
 
     // Line breaks cannot live inside one line of the file: they are written as
-    // blanks rather than letting a value add lines (and keys) of its own.
+    // blanks rather than letting a value add lines (and keys) of its own. A
+    // key whose line already reads back as `value` is left as it is, byte for
+    // byte, so whatever was read is saved back unchanged (a carriage return
+    // inside a password written by hand, say).
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, int32_t value);
     void WriteBool(std::string_view section, std::string_view key, bool value);

@@ -35,6 +35,9 @@ Station::Station(Seams seams, StationDevices devices, StationSetup setup)
     dspPlugin_.SetInput(&playout_.MMRingBuffer1());
     playout_.mmAudioOut().SetInput(&dspPlugin_);
     playout_.UseLoudness(loudness_);
+    // A store moved aside as damaged, or in use by another program, is told.
+    if (!loudness_.Notice().empty())
+        AddMessage(loudness_.Notice());
 }
 
 Station::~Station() = default;

@@ -1,10 +1,17 @@
 #include "broadcast/AnnouncementRule.h"
 #include "broadcast/NowPlayingAnnouncer.h"
 #include "broadcast/NowPlayingText.h"
+#include "broadcast/UdpLineSender.h"
 #include "broadcast/UdpListener.h"
+#include "support/FakeTcpServer.h"
 #include "support/TempFolder.h"
 
+#include <arpa/inet.h>
+#include <atomic>
+#include <condition_variable>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <netinet/in.h>
 #include <vector>
 
 namespace corvane::testing {
@@ -57,6 +64,36 @@ TEST(NowPlayingText, TemplatesFillEveryPlaceholderAndHandleMissingTagsAndUnsafeC
     };
     for (const auto& c : cases)
         EXPECT_EQ(RenderNowPlaying(c.textTemplate, c.item), c.expected) << c.name;
+}
+
+// What is not UTF-8 never reaches a listener's line, however it is spelt:
+// each byte of it becomes '?'; the C1 controls become blanks like the others.
+TEST(NowPlayingText, ByteSequencesThatAreNotCharactersNeverPassThrough) {
+    const struct {
+        const char* what;
+        std::string bytes;
+        std::string shown;
+    } cases[] = {
+        {"a surrogate", "\xED\xA0\x80", "???"},
+        {"a surrogate pair, spelt as UTF-8 never may be", "\xED\xA0\xBD\xED\xB8\x80", "??????"},
+        {"an overlong slash (2 bytes)", "\xC0\xAF", "??"},
+        {"an overlong slash (3 bytes)", "\xE0\x80\xAF", "???"},
+        {"an overlong slash (4 bytes)", "\xF0\x80\x80\xAF", "????"},
+        {"beyond U+10FFFF", "\xF4\x90\x80\x80", "????"},
+        {"a lead byte beyond any", "\xF8\x88\x80\x80\x80", "?????"},
+        {"a cut sequence", "\xE2\x82", "??"},
+        {"a C1 control (CSI)", "\xC2\x9B", ""},
+        {"the largest character", "\xF4\x8F\xBF\xBF", "\xF4\x8F\xBF\xBF"},
+        {"the last before the surrogates", "\xED\x9F\xBF", "\xED\x9F\xBF"},
+        {"a euro sign", "\xE2\x82\xAC", "\xE2\x82\xAC"},
+    };
+    for (const auto& c : cases) {
+        NowPlayingItem item = Song();
+        item.title = "a" + c.bytes + "b";
+        const std::string expected = "a" + (c.shown.empty() ? std::string(" ") : c.shown) + "b";
+        EXPECT_EQ(OneLine(RenderNowPlaying("%title%", item)), expected) << c.what;
+        EXPECT_EQ(OneLine("a" + c.bytes + "b"), expected) << c.what << " (in the template)";
+    }
 }
 
 TEST(NowPlayingText, OneLineJoinsLinesAndDropsEmptyOnes) {
@@ -135,6 +172,57 @@ TEST(NowPlayingAnnouncer, WritesTheFileSendsTheLineAndFollowsTheRule) {
     EXPECT_NE(reports[0].find("missing/now.txt"), std::string::npos) << reports[0];
     EXPECT_NE(reports[1].find("Bad UDP target"), std::string::npos) << reports[1];
     EXPECT_EQ(titles.back(), "New Order - Blue Monday") << "the stream still gets its title";
+}
+
+// The RDS encoder's name, looked up by a name server that answers only when
+// the test lets it: sending the line returns at once (the air and the main
+// thread never wait for a lookup), the line goes out when the name is found,
+// and the name is kept for the lines after it.
+TEST(UdpLineSender, ANameStillBeingLookedUpNeverHoldsTheSenderAndItsLineFollows) {
+    struct Setup {
+        UdpListener rds;
+        std::mutex mutex;
+        std::condition_variable released;
+        bool open = false;
+        std::atomic<int> lookups{0};
+        NameLookup names{[this](const std::string&, int, std::vector<NameAddress>& addresses) -> std::string {
+            ++lookups;
+            std::unique_lock lock(mutex);
+            released.wait(lock, [&] { return open; });
+            NameAddress address;
+            address.family = AF_INET;
+            auto& in = reinterpret_cast<sockaddr_in&>(address.address);
+            in.sin_family = AF_INET;
+            in.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            address.length = sizeof(sockaddr_in);
+            addresses.push_back(address);
+            return std::string();
+        }};
+        UdpLineSender sender{names};
+        std::string error = "not sent";
+        void Release() {
+            {
+                std::lock_guard lock(mutex);
+                open = true;
+            }
+            released.notify_all();
+        }
+    };
+    // Left behind on purpose if sending hangs: the lookup's thread uses it.
+    auto* setup = new Setup;
+    const std::string target = "rds.example" + setup->rds.Target().substr(setup->rds.Target().rfind(':'));
+    const bool returned = FinishesWithin(std::chrono::milliseconds(1000), [setup, target] {
+        setup->error = setup->sender.Send(target, "Song A");
+    });
+    ASSERT_TRUE(returned) << "sending waits for the name server";
+    EXPECT_EQ(setup->error, "");
+    setup->Release();
+    EXPECT_EQ(setup->rds.Receive(), "Song A\n");
+    EXPECT_EQ(setup->sender.Send(target, "Song B"), "");
+    EXPECT_EQ(setup->rds.Receive(), "Song B\n");
+    EXPECT_EQ(setup->lookups.load(), 1);
+    EXPECT_NE(setup->sender.Send("rds.example:70000", "Song C").find("Bad UDP target"), std::string::npos);
+    delete setup;
 }
 
 } // namespace

@@ -121,6 +121,34 @@ TEST_F(StreamServer, TheMountCarriesTheScheduleInOrderUnderTheTitleHeard) {
     EXPECT_TRUE(device_.Played().Underruns().empty());
 }
 
+// A title far longer than a server takes (10 KB, say a long list of artists)
+// still reaches it, cut at a character, instead of leaving the one before.
+TEST_F(StreamServer, AVeryLongTitleReachesTheServerCut) {
+    std::string title;
+    while (title.size() < 10240)
+        title += "Caf\xC3\xA9 ";
+    Table& schedule = station_.Data().cdsSchedule;
+    schedule.First();
+    schedule.Edit();
+    schedule.FieldByName("TitleName").SetAsString(title);
+    schedule.Post();
+    schedule.First();
+    Stream();
+    ASSERT_TRUE(station_.Stream()->WaitForState(StreamState::Connected, Bound));
+    station_.Playout().StartItem();
+    std::string status;
+    for (int step = 0; step < 25; ++step) {
+        Air(100);
+        status = HttpGet(server_.Port(), "/status-json.xsl");
+        if (status.find("\"title\":\"Caf\xC3\xA9 Caf") != std::string::npos)
+            break;
+    }
+    const size_t at = status.find("\"title\":\"Caf\xC3\xA9 Caf");
+    ASSERT_NE(at, std::string::npos) << status.substr(0, 400);
+    const size_t end = status.find('"', at + 9);
+    EXPECT_LE(end - at - 9, 255u);
+}
+
 // An Ogg Vorbis stream tells the server its title in the comments of the
 // logical stream it chains on; the server's status names the item heard.
 TEST_F(StreamServer, AVorbisStreamNamesTheItemHeardInItsComments) {

@@ -2,6 +2,7 @@
 #include "loudness/LoudnessMeter.h"
 #include "loudness/LoudnessStore.h"
 #include "platform/ProgramFolderLock.h"
+#include "platform/SystemClock.h"
 #include "station/Station.h"
 #include "studio/StudioSeams.h"
 #include "studio/VirtualWaveDevice.h"
@@ -13,8 +14,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace corvane {
 namespace {
@@ -147,6 +150,131 @@ TEST_F(ImportTool, ALibrarySharedOnAServerIsRefused) {
     EXPECT_NE(Err().find("shared on a library server"), std::string::npos) << Err();
     EXPECT_NE(Err().find("nothing was imported"), std::string::npos) << Err();
     EXPECT_TRUE(LibraryPaths().empty());
+}
+
+// The titles' upload date is the time of the import, not a fixed day.
+TEST_F(ImportTool, TitlesAreStampedWithTheTimeOfTheImport) {
+    const auto a = (music / "a.wav").string();
+    WriteToneFile(a, 44100, 2, {{1000, -10, 1000}});
+    const TDateTime before = SystemClock().Now();
+    ASSERT_EQ(RunImport(a), 0) << Err();
+    const TDateTime after = SystemClock().Now();
+    StudioSeams seams;
+    TdmQelData data(station.string(), "import-test", seams.studio.clock(), seams.prompter, seams.fileDialogs);
+    data.OpenTables();
+    for (Table* table : data.SavedTables())
+        table->SetWriteOnClose(WriteOnClose::No);
+    data.cdsAudioLibrary.First();
+    const TDateTime uploaded = data.cdsAudioLibrary.FieldByName("UploadDate").AsDateTime();
+    // A second either side: the table keeps whole seconds.
+    EXPECT_GE(uploaded, before - 1.0 / SecondsPerDay);
+    EXPECT_LE(uploaded, after + 1.0 / SecondsPerDay);
+}
+
+// Whatever cannot be read is a failure with the system's reason, named on
+// stderr, and the exit status says so: a folder named that cannot be read,
+// an unreadable sub-folder, an unreadable file, a link loop; a lock file
+// that is a folder is the lock's own problem (status 1, the file and the
+// reason), not "in use" (status 3). Run as user "nobody" when the test runs
+// as root, since root reads everything.
+TEST_F(ImportTool, WhatCannotBeReadFailsWithItsReasonAndTheStatusSaysSo) {
+    const bool root = ::geteuid() == 0;
+    const std::string asNobody = root ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    const auto open = [](const std::filesystem::path& p) {
+        std::filesystem::permissions(p, std::filesystem::perms::all);
+    };
+    open(folder.Path());
+    open(station);
+    open(music);
+    const struct {
+        const char* what;
+        std::function<std::string()> make; // returns the path to import
+        int status;
+        std::function<std::string()> told;
+    } cases[] = {
+        {"a folder that cannot be read",
+         [&] {
+             std::filesystem::create_directory(folder / "locked");
+             std::filesystem::permissions(folder / "locked", std::filesystem::perms::none);
+             return (folder / "locked").string();
+         },
+         1,
+         [&] {
+             return "failed: " + (folder / "locked").string() +
+                    ": the folder cannot be read: Permission denied";
+         }},
+        {"an unreadable sub-folder beside a good file",
+         [&] {
+             WriteToneFile((music / "good.wav").string(), 44100, 2, {{1000, -10, 1000}});
+             std::filesystem::permissions(music / "good.wav", std::filesystem::perms::all);
+             std::filesystem::create_directory(music / "inner");
+             std::filesystem::permissions(music / "inner", std::filesystem::perms::none);
+             return music.string();
+         },
+         1,
+         [&] {
+             return "failed: " + (music / "inner").string() +
+                    ": the folder cannot be read: Permission denied";
+         }},
+        {"a file that cannot be read",
+         [&] {
+             WriteToneFile((folder / "secret.wav").string(), 44100, 2, {{1000, -10, 1000}});
+             std::filesystem::permissions(folder / "secret.wav", std::filesystem::perms::none);
+             return (folder / "secret.wav").string();
+         },
+         1,
+         [&] {
+             return "failed: " + (folder / "secret.wav").string() + ": it cannot be read: Permission denied";
+         }},
+        {"a link loop",
+         [&] {
+             std::filesystem::create_symlink(folder / "loop", folder / "loop");
+             return (folder / "loop").string();
+         },
+         1,
+         [&] {
+             return "failed: " + (folder / "loop").string() + ": it cannot be looked at: Too many levels";
+         }},
+        {"a lock file that is a folder",
+         [&] {
+             std::filesystem::create_directory(station / ProgramFolderLockFileName);
+             WriteToneFile((folder / "b.wav").string(), 44100, 2, {{1000, -10, 1000}});
+             return (folder / "b.wav").string();
+         },
+         1,
+         [&] {
+             return station.string() + " is not usable: cannot open " +
+                    (station / ProgramFolderLockFileName).string() + ": Is a directory: nothing was imported";
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = c.make();
+        EXPECT_EQ(Run(asNobody + CORVANE_IMPORT, path), c.status) << Err();
+        EXPECT_NE(Err().find(c.told()), std::string::npos) << Err();
+        std::error_code ignored;
+        for (const char* made : {"locked", "secret.wav", "loop"})
+            std::filesystem::remove(folder / made, ignored);
+        std::filesystem::remove_all(music / "inner", ignored);
+        std::filesystem::remove(station / ProgramFolderLockFileName, ignored);
+    }
+}
+
+// File names are printed as they are, escaped: a line feed in a name does
+// not forge a line of its own, an escape sequence does not reach the
+// terminal.
+TEST_F(ImportTool, NamesArePrintedEscaped) {
+    const std::string forged = "x.wav\nfailed: /forged.wav: it holds no audio";
+    const std::string coloured = "\x1b[31mred.wav";
+    testing::WriteText(music / forged, "not audio");
+    testing::WriteText(music / coloured, "not audio");
+    EXPECT_EQ(RunImport("'" + (music / forged).string() + "' '" + (music / coloured).string() + "'"), 1)
+        << Err();
+    const std::string err = Err();
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;
+    EXPECT_EQ(err.find('\x1b'), std::string::npos) << err;
+    EXPECT_NE(err.find("x.wav\\nfailed: /forged.wav"), std::string::npos) << err;
+    EXPECT_NE(err.find("\\x1b[31mred.wav"), std::string::npos) << err;
 }
 
 // Interleaved 16-bit stereo samples of a WAVE file written by the render.

@@ -2,6 +2,7 @@
 #include "data/TdmQelData.h"
 #include "studio/StudioSeams.h"
 #include "support/TempFolder.h"
+#include "support/WaveFiles.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -149,6 +150,24 @@ TEST_F(Render, ACrossFadedShowKeepsItsTonesLevelsAndOverlaps) {
     EXPECT_LT(first[0], 0.5);
     EXPECT_NEAR(last.back() - first.back(), kSeconds, 0.2) << "the last row plays out in full";
     EXPECT_FALSE(silentGap);
+}
+
+// An item that plays on through a long silence of its own (a gap in a long
+// recording) is not a schedule standing still: it renders to its end.
+TEST_F(Render, AnItemSilentInItsMiddleIsNotStandingStill) {
+    const int rate = 44100;
+    std::vector<int16_t> samples(static_cast<size_t>(rate) * 74 * 2, 0);
+    for (size_t i = 0; i < static_cast<size_t>(rate) * 2; ++i) {
+        const auto level =
+            static_cast<int16_t>(std::lround(8000 * std::sin(2 * M_PI * 440 * double(i) / rate)));
+        samples[2 * i] = samples[2 * i + 1] = level;
+        samples[samples.size() - 2 * i - 1] = samples[samples.size() - 2 * i - 2] = level;
+    }
+    const auto file = folder / "gap.wav";
+    testing::WriteWave16(file.string(), rate, 2, samples);
+    EXPECT_EQ(Run(Schedule({file})), 0) << Err();
+    EXPECT_EQ(Err().find("stood still"), std::string::npos) << Err();
+    EXPECT_GT(std::filesystem::file_size(folder / "out.wav"), 44u + 73u * rate * 4);
 }
 
 } // namespace

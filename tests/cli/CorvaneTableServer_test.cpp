@@ -100,5 +100,37 @@ TEST(CorvaneTableServer, DownloadFromAServerWithoutALibraryFails) {
     EXPECT_FALSE(std::filesystem::exists(folder.File("x.cds")));
 }
 
+// A file that is not an audio library (a schedule, a play list of the
+// console, which share many of its field names) is refused, and nothing of it
+// reaches the server.
+TEST(CorvaneTableServer, UploadRefusesATableThatIsNotALibrary) {
+    PostgresCluster cluster;
+    TempFolder folder;
+    const std::string server = "'" + cluster.CreateDatabase("refusing") + "'";
+    const struct {
+        const char* name;
+        FieldDefs fields;
+    } tables[] = {{"schedule.cds", ScheduleFields()}, {"history.cds", PlayListHistoryFields()}};
+    for (const auto& t : tables) {
+        SCOPED_TRACE(t.name);
+        Table table("other", t.fields);
+        table.CreateDataSet();
+        for (int i = 1; i <= 3; ++i) {
+            table.Append();
+            if (Field* name = table.FindField("TitleName"))
+                name->SetAsString("Row " + std::to_string(i));
+            table.Post();
+        }
+        table.SaveToFile(folder.File(t.name));
+        const Outcome refused = Tool("upload " + folder.File(t.name) + " " + server);
+        EXPECT_EQ(refused.status, 1) << refused.output;
+        EXPECT_NE(refused.output.find(folder.File(t.name) + " is not an audio library"), std::string::npos)
+            << refused.output;
+    }
+    WriteLibrary(folder.File("library.cds"), {{1, "/music/a.mp3"}});
+    const Outcome up = Tool("upload " + folder.File("library.cds") + " " + server);
+    EXPECT_EQ(up.output, "1 titles uploaded\n") << "the server held nothing of the refused files";
+}
+
 } // namespace
 } // namespace corvane

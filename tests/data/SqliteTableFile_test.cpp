@@ -1,4 +1,5 @@
 #include "data/DataErrors.h"
+#include "data/SqliteTableFile.h"
 #include "data/Table.h"
 #include "support/TempFolder.h"
 
@@ -58,6 +59,34 @@ TEST(SqliteTableFile, ForeignAndTamperedDatabasesAreRefused) {
             EXPECT_NE(std::string(e.what()).find(folder.File("t.cds")), std::string::npos) << e.what();
         }
         EXPECT_FALSE(table.Active());
+    }
+}
+
+// A table file that cannot be opened says why in the system's words, not
+// only SQLite's "unable to open database file": a missing folder, a "folder"
+// that is a file.
+TEST(SqliteTableFile, AFileThatCannotBeOpenedGivesTheSystemsReason) {
+    testing::TempFolder folder;
+    folder.Write("plain.txt", "not a folder");
+    TableStorage storage;
+    FieldDef name;
+    name.name = "Name";
+    name.size = 20;
+    storage.defs.push_back(name);
+    const struct {
+        std::string path;
+        const char* reason;
+    } cases[] = {{folder.File("missing/table.cds"), "No such file or directory"},
+                 {folder.File("plain.txt/table.cds"), "Not a directory"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        try {
+            WriteSqliteTable(c.path, storage);
+            ADD_FAILURE() << "written";
+        } catch (const std::exception& e) {
+            EXPECT_NE(std::string(e.what()).find(std::string("(") + c.reason + ")"), std::string::npos)
+                << e.what();
+        }
     }
 }
 

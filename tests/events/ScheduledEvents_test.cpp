@@ -31,6 +31,28 @@ TEST_F(ScheduledEventsTest, EventsAtTheSameTimeFireOnConsecutiveTicks) {
               messages.end());
 }
 
+// Many events due at once still run one a second, but not in silence: the
+// operator is told when they start queueing and how late the last one ran.
+TEST_F(ScheduledEventsTest, EventsQueuedBehindEachOtherAreToldAndSoIsHowLateTheLastRan) {
+    std::vector<int> ids;
+    for (int i = 0; i < 5; ++i)
+        ids.push_back(AddEvent(5, "Pause"));
+    Run(5000);
+    EXPECT_EQ(Status(ids[0]), "Completed");
+    const auto told = [&](const std::string& part) {
+        return std::count_if(messages.begin(), messages.end(),
+                             [&](const std::string& line) { return line.find(part) != std::string::npos; });
+    };
+    EXPECT_EQ(told("Events: more events are due than run now"), 1);
+    Run(4000);
+    for (int id : ids)
+        EXPECT_EQ(Status(id), "Completed");
+    EXPECT_EQ(told("Events: more events are due than run now"), 1);
+    EXPECT_EQ(
+        told("Events: the last of the events due together (" + std::to_string(ids.back()) + ") ran 4 s late"),
+        1);
+}
+
 TEST_F(ScheduledEventsTest, TheBroadcastTypesActAndComplete) {
     const std::vector<std::pair<std::string, std::string>> acting{{"Start", "StartBroadcast"},
                                                                   {"Stop", "StopBroadcast"},

@@ -2,6 +2,7 @@
 #include "libraryserver/LibraryReplica.h"
 #include "libraryserver/LibraryServer.h"
 #include "studio/StudioSeams.h"
+#include "support/FakeTcpServer.h"
 #include "support/PostgresCluster.h"
 #include "support/TempFolder.h"
 
@@ -256,6 +257,48 @@ TEST_F(SharedLibrary, AConsoleStartedWhileTheServerIsDownRunsOnItsLastCopy) {
     other.Set(id, "TitleName", "Renamed");
     ASSERT_TRUE(
         Settle({a.get(), &other}, [&] { return a->Get(id, "TitleName") == Value(std::string("Renamed")); }));
+}
+
+// A server frozen mid-session (its processes stopped; its system still
+// acknowledges what is sent) is told from a live one by its answers: the
+// status turns "offline" within seconds, and closing the console's library
+// does not wait on the statement under way.
+TEST_F(SharedLibrary, AFrozenServerIsOfflineWithinSecondsAndClosingDoesNotWaitForIt) {
+    // Left behind on purpose when closing hangs, with the replication thread
+    // still using it.
+    auto* a = new Console(server);
+    const int64_t id = a->AddTitle("Song");
+    ASSERT_TRUE(Settle({a}, [&] { return Connected(*a); }));
+
+    cluster->Freeze();
+    struct ThawAtEnd {
+        ~ThawAtEnd() { cluster->Thaw(); }
+    } thaw;
+    a->dm->MarkTitlePlayed(static_cast<int>(id));
+    // Bounds that only turn a hang into a failure: the answer time is 5 s.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (a->replica->Status().link != LibraryLink::Offline && std::chrono::steady_clock::now() < until) {
+        a->seams.studio.RunPending();
+        a->replica->WaitForArrivals(std::chrono::milliseconds(20));
+    }
+    EXPECT_EQ(a->replica->Status().link, LibraryLink::Offline);
+    EXPECT_TRUE(a->Told("no answer within 5 s"));
+    // The reason stays at hand for the status bar's tool tip.
+    EXPECT_NE(a->replica->LastReason().find("no answer within 5 s"), std::string::npos)
+        << a->replica->LastReason();
+    const bool closed = testing::FinishesWithin(std::chrono::seconds(2), [a] { a->replica.reset(); });
+    EXPECT_TRUE(closed) << "closing waits on the frozen server";
+    if (closed)
+        delete a;
+}
+
+// A server named by its host name (not an address) is looked up before
+// libpq connects, and the connection works as with the address.
+TEST_F(SharedLibrary, AServerNamedByItsHostNameIsReached) {
+    std::string named = server;
+    named.replace(named.find("host=127.0.0.1"), 14, "host=localhost");
+    PgConnection db(named);
+    EXPECT_EQ(std::string(db.Exec("SELECT 7").Text(0, 0)), "7");
 }
 
 } // namespace

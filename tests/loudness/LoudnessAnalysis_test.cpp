@@ -3,7 +3,9 @@
 #include "support/Mp3Files.h"
 #include "support/TempFolder.h"
 #include "support/ToneFiles.h"
+#include "support/WaveFiles.h"
 
+#include <cmath>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -173,6 +175,39 @@ TEST(LoudnessGain, TheGainMeetsTheTargetUnlessTheTruePeakWouldPassTheCeiling) {
     EXPECT_EQ(VolumeForGainDb(0), 16384);
     EXPECT_EQ(VolumeForGainDb(-6.0206), 8192);
     EXPECT_EQ(VolumeForGainDb(6.0206), 32768);
+}
+
+// Whatever the figures say, the gain stays within ±20 dB and the true peak
+// within the ceiling: a store gone wrong cannot blast the air.
+TEST(LoudnessGain, TheGainIsBoundedAndTheCeilingAlwaysHolds) {
+    struct Case {
+        double lufs, truePeak, gain;
+    };
+    const Case cases[] = {{-1e308, -1e308, 20}, {-60, -50, 20}, {-60, -15, 14}, {30, 31, -32},
+                          {1e308, -1e308, -20}, {-45, -40, 20}, {5, -2, -20}};
+    for (const Case& c : cases) {
+        LoudnessAnalysis a;
+        a.integratedLufs = c.lufs;
+        a.truePeakDbtp = c.truePeak;
+        EXPECT_DOUBLE_EQ(NormalisingGainDb(a, -23, -1), c.gain) << c.lufs << " " << c.truePeak;
+    }
+}
+
+// A file of DC offset (half of full scale, with a faint tone on it) reads
+// quiet to the meter, whose weighting removes DC, but raising it would raise
+// the offset toward full scale: it earns no gain.
+TEST(LoudnessGain, ATitleOfDcOffsetEarnsNoGain) {
+    TempFolder folder;
+    const int rate = 44100;
+    std::vector<int16_t> samples(static_cast<size_t>(rate) * 6 * 2);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] =
+            static_cast<int16_t>(16384 + std::lround(300 * std::sin(2 * M_PI * 440 * double(i / 2) / rate)));
+    const std::string path = folder.File("dc.wav");
+    testing::WriteWave16(path, rate, 2, samples);
+    const AnalysisResult r = AnalyseAudioFile(path, {});
+    ASSERT_TRUE(r.Analysed()) << r.reason;
+    EXPECT_LE(NormalisingGainDb(*r.analysis, -23, -1), 0.0) << r.analysis->integratedLufs;
 }
 
 } // namespace

@@ -72,7 +72,7 @@ TEST(CorvaneSettings, EveryValueSurvivesASaveAndReload) {
             s.FadeInDefault = 2147483647;
             s.FadeOutCommercial = -1;
         },
-        [](auto& s) { s.FileBrowseDefaultDirectory = std::string(IniFile::MaxValueLength, 'f'); },
+        [](auto& s) { s.FileBrowseDefaultDirectory = std::string(2047, 'f'); },
         [](auto& s) { s.PlayListDefaultDirectory = "/lists"; },
         [](auto& s) { s.OutputBuffers = 8; },
         [](auto& s) {
@@ -256,6 +256,29 @@ TEST(CorvaneSettings, APasswordInTheLibraryServerIsSeen) {
     };
     for (const auto& [text, secret] : cases)
         EXPECT_EQ(ServerTextHasPassword(text), secret) << text;
+}
+
+// What the file holds comes back from a read and a save exactly: a template
+// of 105,009 characters, a mount of 2,049, a password with a carriage return
+// inside (written by hand). Nothing is cut, nothing is changed.
+TEST(CorvaneSettings, ValuesOfAnyLengthAndOddCharactersSurviveAReadAndASaveExactly) {
+    const std::string longTemplate = "%title% " + std::string(105001, 't');
+    const std::string longMount = "/" + std::string(2048, 'm');
+    const std::string text = "[Corvane_NowPlaying]\nTemplate=" + longTemplate +
+                             "\n[Corvane_Stream]\nEnabled=1\nMount=" + longMount + "\nPassword=se\rcret\n";
+    const IniFile ini = IniFile::Parse(text);
+    const CorvaneSettings read = ReadSettings(ini, CorvaneSettings::Defaults(Folder));
+    EXPECT_EQ(read.NowPlaying.Template.size(), 105009u);
+    EXPECT_EQ(read.NowPlaying.Template, longTemplate);
+    EXPECT_EQ(read.Stream.Mount, longMount);
+    EXPECT_EQ(read.Stream.Password, "se\rcret");
+    IniFile saved = ini;
+    WriteSettings(saved, read);
+    const IniFile back = IniFile::Parse(saved.Text());
+    EXPECT_EQ(back.ReadString("Corvane_NowPlaying", "Template", ""), longTemplate);
+    EXPECT_EQ(back.ReadString("Corvane_Stream", "Mount", ""), longMount);
+    EXPECT_NE(saved.Text().find("Password=se\rcret\n"), std::string::npos) << "the line kept byte for byte";
+    EXPECT_EQ(ReadSettings(back, CorvaneSettings::Defaults(Folder)), read);
 }
 
 } // namespace

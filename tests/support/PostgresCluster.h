@@ -1,14 +1,17 @@
 #pragma once
 
 #include <arpa/inet.h>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <netinet/in.h>
 #include <pwd.h>
 #include <stdexcept>
 #include <string>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <vector>
 
 namespace corvane::testing {
 
@@ -70,6 +73,12 @@ public:
         running_ = false;
     }
 
+    // Every process of the server stops where it is (SIGSTOP) or goes on
+    // (SIGCONT): a server frozen mid-session, whose system still takes and
+    // acknowledges what is sent but never answers.
+    void Freeze() { Signal(SIGSTOP); }
+    void Thaw() { Signal(SIGCONT); }
+
     int Port() const { return port_; }
     // A connection string for `database` over 127.0.0.1.
     std::string Server(const std::string& database = "postgres") const {
@@ -89,6 +98,25 @@ private:
         const std::string line = (asServerUser ? runAs_ : std::string()) + command;
         if (std::system(line.c_str()) != 0)
             throw std::runtime_error("test server command failed: " + line);
+    }
+    // The postmaster (its pid file's first line) and its children.
+    void Signal(int signal) const {
+        std::ifstream pidFile(Data() + "/postmaster.pid");
+        pid_t postmaster = 0;
+        if (!(pidFile >> postmaster) || postmaster <= 0)
+            throw std::runtime_error("the test server has no postmaster.pid");
+        std::vector<pid_t> processes{postmaster};
+        for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+            std::ifstream status(entry.path() / "status");
+            for (std::string line; std::getline(status, line);)
+                if (line.rfind("PPid:", 0) == 0) {
+                    if (std::stoi(line.substr(5)) == postmaster)
+                        processes.push_back(static_cast<pid_t>(std::stoi(entry.path().filename().string())));
+                    break;
+                }
+        }
+        for (pid_t pid : processes)
+            ::kill(pid, signal);
     }
     static int FreePort() {
         const int fd = ::socket(AF_INET, SOCK_STREAM, 0);

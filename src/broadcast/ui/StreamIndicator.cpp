@@ -8,8 +8,9 @@ StreamIndicator::StreamIndicator(QWidget* parent) : QLabel(parent) {
     Show(StreamState::Off);
 }
 
-void StreamIndicator::Show(StreamState state) {
+void StreamIndicator::Show(StreamState state, const std::string& reason) {
     shown_ = state;
+    setToolTip(QString::fromStdString(reason));
     setText(QStringLiteral("Stream: %1").arg(QString::fromUtf8(StreamStateText(state))));
     switch (state) {
     case StreamState::Connected:

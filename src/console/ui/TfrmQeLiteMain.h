@@ -200,6 +200,10 @@ private:
     void ShowFirstRunWizard() override;
     void ShowLibraryStatus(const std::string& text) override {
         libraryStatus_->setText(QString::fromStdString(text));
+        // Why it is not shared, beside the hidden message list.
+        const LibraryReplica* shared = station_.SharedLibrary();
+        libraryStatus_->setToolTip(
+            QString::fromStdString(shared != nullptr ? shared->LastReason() : std::string()));
     }
 
     void BuildMenus();

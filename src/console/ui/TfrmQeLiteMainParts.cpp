@@ -132,7 +132,9 @@ void TfrmQeLiteMain::ShowRunScheduledEvents(bool checked) {
 }
 
 void TfrmQeLiteMain::ShowStreamState(StreamState state) {
-    streamIndicator_->Show(state);
+    // The reason goes to the tool tip: the message list is not in view.
+    IcecastStream* stream = station_.Stream();
+    streamIndicator_->Show(state, stream != nullptr ? stream->LastReason() : std::string());
 }
 
 void TfrmQeLiteMain::ShowSilenceAlarm(bool on) {
