@@ -243,6 +243,18 @@ void LoudnessStore::Execute(const char* sql) {
     }
 }
 
+void LoudnessStore::Drop(const std::string& path) {
+    Statement drop(db_, "DELETE FROM TitleLoudness WHERE Path = ?1");
+    drop.Text(1, path);
+    sqlite3_step(*drop);
+}
+
+void LoudnessStore::Forget(const std::string& path) {
+    std::lock_guard guard(lock_);
+    if (db_ != nullptr)
+        Drop(path);
+}
+
 std::optional<AnalysisResult> LoudnessStore::Find(const std::string& path) {
     const auto version = CurrentFileVersion(path);
     if (!version)
@@ -288,9 +300,7 @@ std::optional<AnalysisResult> LoudnessStore::Find(const std::string& path) {
     }
     if (!a || !IsPlausible(*a)) {
         // Dropped, so that the title counts as not measured and is measured again.
-        Statement drop(db_, "DELETE FROM TitleLoudness WHERE Path = ?1");
-        drop.Text(1, path);
-        sqlite3_step(*drop);
+        Drop(path);
         return std::nullopt;
     }
     return AnalysisResult{a, {}};

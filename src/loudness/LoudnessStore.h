@@ -74,6 +74,10 @@ public:
     bool NeedsAnalysis(const std::string& path) { return !Find(path).has_value(); }
 
     std::optional<LoudnessAnalysis> FindAnalysis(const std::string& path) override;
+    // Drops the stored result for `path`: it counts as not measured from now
+    // on (the store itself measures nothing; the queue's workers do).
+    void MeasureAgain(const std::string& path) override { Forget(path); }
+    void Forget(const std::string& path);
 
     const std::filesystem::path& File() const { return file_; }
     // What happened to the store when it was opened ("" when nothing worth
@@ -88,6 +92,8 @@ private:
     void CheckLayout();
     void Execute(const char* sql);
     void MoveAside(const std::string& why);
+    // Deletes the row of `path`; with the lock held.
+    void Drop(const std::string& path);
 
     std::filesystem::path file_;
     const std::chrono::milliseconds busyWait_;

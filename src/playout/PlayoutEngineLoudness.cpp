@@ -26,9 +26,12 @@ void PlayoutEngine::ApplyLoudness(TMMAudioFile& deck) {
                                                    ? loudness_->FindAnalysis(deck.FileName())
                                                    : std::nullopt;
     // Checked against the file as the deck opened it: a measurement of
-    // another file (cue points beyond this one's end) plays it whole, at unity.
-    if (analysis && !FitsLoadedLength(*analysis, deck.LoadedLength()))
+    // another file (cue points beyond this one's end) plays it whole, at unity,
+    // and the title is measured again for its next airing.
+    if (analysis && !FitsLoadedLength(*analysis, deck.LoadedLength())) {
         analysis.reset();
+        loudness_->MeasureAgain(deck.FileName());
+    }
 
     gainDb_[port] =
         analysis && settings_.LoudnessNormalise

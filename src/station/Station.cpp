@@ -34,7 +34,7 @@ Station::Station(Seams seams, StationDevices devices, StationSetup setup)
     dspPlugin_.SetEnabled(false);
     dspPlugin_.SetInput(&playout_.MMRingBuffer1());
     playout_.mmAudioOut().SetInput(&dspPlugin_);
-    playout_.UseLoudness(loudness_);
+    playout_.UseLoudness(static_cast<LoudnessLookup&>(*this));
     // A store moved aside as damaged, or in use by another program, is told.
     if (!loudness_.Notice().empty())
         AddMessage(loudness_.Notice());
@@ -60,6 +60,13 @@ void Station::Close() {
 void Station::Detach() {
     core_.FormDestroy();
     view_ = &headless_;
+}
+
+void Station::MeasureAgain(const std::string& path) {
+    if (mode_ == StationMode::Offline)
+        return;
+    loudness_.Forget(path);
+    libraryAnalysis_.Imported(path);
 }
 
 // What starts from the settings is started once they are read; the sound

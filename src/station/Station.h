@@ -17,6 +17,7 @@
 #include "library/LibraryAnalysis.h"
 #include "libraryserver/LibraryReplica.h"
 #include "loudness/AnalysisQueue.h"
+#include "loudness/LoudnessLookup.h"
 #include "loudness/LoudnessStore.h"
 #include "platform/Seams.h"
 #include "playlists/ScheduleEditor.h"
@@ -80,7 +81,8 @@ class Station final : private ConsoleView,
                       private ScheduleEditorHost,
                       private PlayoutHost,
                       private RackConsole,
-                      private EventHost {
+                      private EventHost,
+                      private LoudnessLookup {
 public:
     Station(Seams seams, StationDevices devices, StationSetup setup);
     ~Station() override;
@@ -245,6 +247,14 @@ private:
     void WatchForSilence(const uint8_t* bytes, uint32_t length);
     void SilenceRaised(int64_t quietSinceMs, int64_t nowMs);
     void SilenceCleared(int64_t quietSinceMs, int64_t backMs);
+
+    // LoudnessLookup: playout finds the titles' measurements in the store; one
+    // that does not fit the file as its deck opened it is measured again on
+    // the workers (offline the store is left as it is).
+    std::optional<LoudnessAnalysis> FindAnalysis(const std::string& path) override {
+        return loudness_.FindAnalysis(path);
+    }
+    void MeasureAgain(const std::string& path) override;
 
     CommercialsView CommercialDisplays();
     // StationBroadcast.cpp: the item heard, with its tags from the schedule,

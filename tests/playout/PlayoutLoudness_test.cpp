@@ -133,5 +133,27 @@ TEST_F(LoudnessPlayout, TheAutomaticCrossFadeBeginsAtTheSeguePoint) {
     EXPECT_NEAR(Tone(15500, 16000, 2000), Amplitude(-10), 0.02);
 }
 
+// A measurement that does not fit the file as the deck opened it (another,
+// longer file's, under the same size and time) is never applied: the title
+// plays whole at unity, and the measurement is dropped so that the title is
+// measured again.
+TEST_F(LoudnessPlayout, AMeasurementThatDoesNotFitTheFilePlaysItWholeAndIsDropped) {
+    settings.LoudnessNormalise = true;
+    settings.UseCuePoints = true;
+    const std::string song = Title("song.wav", {{0, 0, 1000}, {1000, -10, 3000}, {0, 0, 1000}});
+    AnalysisResult longer = *store.Find(song);
+    longer.analysis->durationMs = 60000;
+    longer.analysis->cueInMs = 20000;
+    longer.analysis->cueOutMs = 55000;
+    store.Save(song, *CurrentFileVersion(song), longer);
+    ASSERT_TRUE(store.FindAnalysis(song)) << "the store itself takes it as plausible";
+
+    console->LoadPort(0, song);
+    EXPECT_EQ(console->PortGainDb(0), 0.0);
+    EXPECT_EQ(console->Deck(0).Duration(), console->Deck(0).LoadedLength()) << "played whole";
+    EXPECT_EQ(console->Deck(0).Position(), 0);
+    EXPECT_FALSE(store.Find(song)) << "dropped, so that it is measured again";
+}
+
 } // namespace
 } // namespace corvane::testing

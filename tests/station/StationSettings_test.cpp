@@ -1,4 +1,6 @@
 #include "audio/decks/DeckFixtures.h"
+#include "loudness/AnalyseAudioFile.h"
+#include "loudness/LoudnessStore.h"
 #include "playout/PlayoutFixture.h"
 #include "station/StartedStation.h"
 #include "support/FolderListing.h"
@@ -141,6 +143,36 @@ TEST(StationSettings, WithNoWindowTheLastScheduleLoadsAndStartsAtTheFirstShowing
     s.station.Close();
     EXPECT_FALSE(s.station.Playout().OnAir());
     EXPECT_FALSE(std::filesystem::exists(folder / ConsoleCore::SessionFile)) << "a clean end";
+}
+
+// On air, a measurement that does not fit the file as its deck opened it is
+// dropped and the title measured again on the workers, so its next airing
+// has a measurement of its own.
+TEST(StationSettings, AMeasurementThatDoesNotFitIsMeasuredAgain) {
+    TempFolder folder;
+    std::ofstream(folder / "corvane.ini") << "[Corvane_Audio]\nLoudnessNormalise=1\nUseCuePoints=1\n";
+    const std::string song = ToneFile(folder, "song.wav", 4, 1000);
+    StartedStation s(folder.Path());
+    LoudnessStore& store = s.station.Loudness();
+    AnalysisResult longer = AnalyseAudioFile(song, {});
+    ASSERT_TRUE(longer.Analysed());
+    longer.analysis->durationMs = 60000;
+    longer.analysis->cueOutMs = 55000;
+    store.Save(song, *CurrentFileVersion(song), longer);
+
+    Table& schedule = s.station.Data().cdsSchedule;
+    schedule.Append();
+    schedule.FieldByName("LocalPathToFile").SetAsString(song);
+    schedule.Post();
+    schedule.First();
+    s.station.Playout().StartItem();
+    // The measuring's results reach the station as posted work.
+    for (int i = 0;
+         i < 200000 && (store.FindAnalysis(song) == std::nullopt || s.station.TitleAnalysis().Running()); ++i)
+        s.seams.studio.Run(10);
+    const auto measured = store.FindAnalysis(song);
+    ASSERT_TRUE(measured);
+    EXPECT_NEAR(measured->durationMs, 4000, 50);
 }
 
 } // namespace
