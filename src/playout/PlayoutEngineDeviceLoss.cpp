@@ -49,8 +49,11 @@ void PlayoutEngine::DeviceLost() {
         waitingForDevice_ = true;
         if (itemStarting_)
             resumePoint_ = ResumePoint{*itemStarting_, 0};
-        else if (const auto place = HeardPlace())
+        else if (const auto place = HeardPlace()) {
             resumePoint_ = ResumePoint{place->item, place->positionMs};
+            if (place->item != FCurrentItem)
+                startedUnheard_ = onAirRow_;
+        }
         else
             resumePoint_ = ResumePoint{FCurrentItem, std::nullopt};
         Memo1.Add(OneLine(mmAudioOut_->ErrorMessage()) + " - " + WaitingText);

@@ -211,7 +211,9 @@ private:
     void ShowDelayedPause(bool visible) override { view_->ShowDelayedPause(visible); }
     void HoldGridRepaint(bool hold) override { view_->HoldGridRepaint(hold); }
     // The rows lit are those heard, not those whose decks are read.
-    void RepaintGrid() override { view_->RepaintGrid(playout_.HeardItem(), playout_.HeardNextItem()); }
+    void RepaintGrid() override {
+        view_->RepaintGrid(playout_.HeardItem(), playout_.HeardNextItem(), playout_.HeardRow());
+    }
     void SetBusy(bool busy) override { view_->SetBusy(busy); }
     void CommercialPortClosed(int port) override { commercials_.CommercialPortClosed(port); }
     // The air after the plug-in goes to the stream, then to the meters.
