@@ -106,7 +106,11 @@ void PlayoutEngine::RetryDevice() {
     waitingForDevice_ = false;
     resumePoint_.reset();
     FDeviceRefresh = false;
-    host_.SetStatusText(0, "");
+    // The item heard is shown (and named on the status bar) again at once.
+    if (const auto& shown = heard_.Shown())
+        ItemHeard(*shown);
+    else
+        host_.SetStatusText(0, "");
     // Started while the refresh flag was up: the output's start left the
     // on-air state as it was.
     SetOnAir(OutputPlaying());

@@ -96,7 +96,7 @@ TEST_F(DeviceLoss, PlayoutResumesTheInterruptedItemWhereItWasHeard) {
     EXPECT_FALSE(console->WaitingForDevice());
     EXPECT_TRUE(console->OnAir());
     EXPECT_EQ(console->CurrentItem(), a);
-    EXPECT_EQ(status.back(), "");
+    EXPECT_EQ(status.back(), "Playing: a.wav") << "the item heard is named again at once";
     ASSERT_EQ(device.Streams().size(), 2u);
 
     // The rest of a (7 s) and then b: nothing heard twice, nothing lost.
