@@ -129,7 +129,7 @@ void ConsoleCore::FormCreate(StationMode mode) {
     SetOperatingMode(0);
     FCurrentPort = 0;
     RunEventBlock();
-    ShowTotalDuration(data_.ScheduleTotalSeconds);
+    ShowTotalDuration(static_cast<double>(data_.ScheduleTotalMs / 1000));
     FPlayRequest = false;
     FTransportBusy = false;
     StartSession();
