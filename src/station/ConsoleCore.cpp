@@ -321,6 +321,9 @@ void ConsoleCore::FormDestroy() {
 }
 
 void ConsoleCore::LoadSettings() {
+    std::error_code ec;
+    const bool newStation =
+        std::filesystem::symlink_status(SettingsPath(), ec).type() == std::filesystem::file_type::not_found;
     IniFile ini;
     try {
         ini = IniFile::Load(SettingsPath());
@@ -335,6 +338,8 @@ void ConsoleCore::LoadSettings() {
     }
     CorvaneSettings current = settings_;
     current.Grid = view_.CurrentGridAppearance();
+    if (newStation)
+        current.UseNewStationDefaults();
     settings_ = ReadSettings(ini, current);
     // A password written into the file by hand (or by a provisioning tool)
     // is a secret from the start, not only after the console's first save.
