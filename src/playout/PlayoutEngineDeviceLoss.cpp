@@ -53,8 +53,7 @@ void PlayoutEngine::DeviceLost() {
             resumePoint_ = ResumePoint{place->item, place->positionMs};
             if (place->item != FCurrentItem)
                 startedUnheard_ = onAirRow_;
-        }
-        else
+        } else
             resumePoint_ = ResumePoint{FCurrentItem, std::nullopt};
         Memo1.Add(OneLine(mmAudioOut_->ErrorMessage()) + " - " + WaitingText);
         const int item = FCurrentItem;

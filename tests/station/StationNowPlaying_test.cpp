@@ -21,6 +21,18 @@ std::string Tone(const TempFolder& folder, const std::string& name, int ms) {
     return path;
 }
 
+// Items one after another, each told with `textTemplate` into "now.txt" and
+// to `rds`; items not told and breaks are "Radio Corvane".
+void AnnounceEachItem(CorvaneSettings& settings, const TempFolder& folder, const UdpListener& rds,
+                      const std::string& textTemplate) {
+    settings.AutoCrossFade = false;
+    settings.LoopScheduleContinuously = false;
+    settings.NowPlaying.File = folder.File("now.txt");
+    settings.NowPlaying.Template = textTemplate;
+    settings.NowPlaying.UdpTarget = rds.Target();
+    settings.NowPlaying.StationText = "Radio Corvane";
+}
+
 // Notes the virtual time the item display names each item.
 class DisplayTimes final : public HeadlessStationView {
 public:
@@ -51,13 +63,8 @@ TEST(StationNowPlaying, AnnouncesWhatIsHeardWhenTheItemDisplayChanges) {
     DisplayTimes view(seams.studio);
     station.Attach(view);
     station.Data().OpenTables();
-    CorvaneSettings& settings = station.Core().MutableSettings();
-    settings.AutoCrossFade = false;
-    settings.LoopScheduleContinuously = false;
-    settings.NowPlaying.File = folder.File("now.txt");
-    settings.NowPlaying.Template = "%title%|%artist%|%category%|%nexttitle%|%nextartist%";
-    settings.NowPlaying.UdpTarget = rds.Target();
-    settings.NowPlaying.StationText = "Radio Corvane";
+    AnnounceEachItem(station.Core().MutableSettings(), folder, rds,
+                     "%title%|%artist%|%category%|%nexttitle%|%nextartist%");
 
     Table& schedule = station.Data().cdsSchedule;
     const struct {
@@ -125,18 +132,13 @@ struct AnnouncingStation {
     AnnouncingStation() {
         station.Attach(view);
         station.Data().OpenTables();
-        CorvaneSettings& settings = station.Core().MutableSettings();
-        settings.AutoCrossFade = false;
-        settings.LoopScheduleContinuously = false;
-        settings.NowPlaying.File = folder.File("now.txt");
-        settings.NowPlaying.Template = "%title%";
-        settings.NowPlaying.UdpTarget = rds.Target();
-        settings.NowPlaying.StationText = "Radio Corvane";
+        AnnounceEachItem(station.Core().MutableSettings(), folder, rds, "%title%");
         Table& schedule = station.Data().cdsSchedule;
         for (const char* title : {"Alpha", "Beta"}) {
             schedule.Append();
             schedule.FieldByName("TitleName").SetAsString(title);
-            schedule.FieldByName("LocalPathToFile").SetAsString(Tone(folder, std::string(title) + ".wav", 20000));
+            schedule.FieldByName("LocalPathToFile")
+                .SetAsString(Tone(folder, std::string(title) + ".wav", 20000));
             schedule.Post();
         }
         schedule.First();

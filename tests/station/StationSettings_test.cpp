@@ -7,8 +7,8 @@
 
 #include <cmath>
 #include <fstream>
-#include <optional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <vector>
 
 namespace corvane::testing {
@@ -110,7 +110,8 @@ TEST(StationSettings, OfflineTheSettingsThatDecideWhatIsHeardApplyAndNothingIsWr
         StudioSeams seams;
         VirtualWaveDevice device(seams.studio);
         std::optional<Station> station;
-        station.emplace(seams.seams(), StationDevices{device, {}}, StationSetup{folder.Path(), "corvane", {}});
+        station.emplace(seams.seams(), StationDevices{device, {}},
+                        StationSetup{folder.Path(), "corvane", {}});
         // Building it makes the data module's sub-folders and the loudness
         // store, as every program on the folder does; from its start on
         // nothing changes.

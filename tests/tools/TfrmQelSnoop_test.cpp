@@ -1,5 +1,5 @@
-#include "library/WidgetTestApplication.h"
 #include "audio/input/TMMWaveIn.h"
+#include "library/WidgetTestApplication.h"
 #include "studio/StudioSeams.h"
 #include "studio/VirtualWaveInDevice.h"
 #include "tools/ui/TfrmQelSnoop.h"

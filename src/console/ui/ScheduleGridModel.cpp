@@ -60,7 +60,8 @@ QVariant ScheduleGridModel::data(const QModelIndex& index, int role) const {
 }
 
 void ScheduleGridModel::SetPlayingItems(int currentItem, int nextItem, Bookmark currentRow) {
-    if (currentItem == playing_.currentItem && nextItem == playing_.nextItem && currentRow == playing_.currentRow)
+    if (currentItem == playing_.currentItem && nextItem == playing_.nextItem &&
+        currentRow == playing_.currentRow)
         return;
     playing_ = {currentItem, nextItem, currentRow};
     if (!cells_.empty())
