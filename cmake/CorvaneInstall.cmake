@@ -8,6 +8,11 @@ set(corvane_share ${CMAKE_INSTALL_DATADIR}/vantor-corvane)
 set(corvane_programs Corvane corvane-render corvane-table corvane-probe corvane-play corvane-uplink corvane-import
     corvane-schedule corvane-report)
 
+# What the run command builds: the console, its tools and plug-ins, nothing
+# of the tests or benchmarks.
+add_custom_target(corvane_console_and_tools)
+add_dependencies(corvane_console_and_tools ${corvane_programs} corvane_gain corvane_echo)
+
 install(TARGETS ${corvane_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS corvane_gain corvane_echo LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/vantor-corvane/plugins)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/manual/ DESTINATION ${corvane_share}/manual)

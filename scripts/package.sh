@@ -6,7 +6,7 @@
 # way to make the package by hand.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-bash scripts/install-packages.sh
+bash scripts/install-packages.sh test
 cmake -S . -B build/package -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORVANE_BENCH=OFF \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build build/package --parallel "$(nproc)"

@@ -5,7 +5,7 @@
 # package (scripts/package.sh) and checks it.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-bash scripts/install-packages.sh
+bash scripts/install-packages.sh test
 cmake --preset test >/dev/null
 cmake --build --preset test --parallel "$(nproc)"
 bash scripts/start-sound-server.sh

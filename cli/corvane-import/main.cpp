@@ -1,7 +1,7 @@
 // corvane-import [--folder DIR] PATH...
 //
 // Imports audio files, and the audio files under folders, into the library
-// of the program folder DIR (default: the current folder) as the library
+// of the console's data folder DIR (default: the console's beside this tool) as the library
 // manager does, and measures their loudness and cue points. Refuses while a
 // console runs on that folder.
 //
@@ -9,6 +9,7 @@
 // with its reason) or an error, 2 usage, 3 the folder is in use.
 
 #include "LibraryImport.h"
+#include "platform/DataFolder.h"
 #include "platform/ProgramOptions.h"
 
 #include <chrono>
@@ -21,10 +22,12 @@
 
 namespace {
 
-constexpr const char* UsageText =
-    "usage: corvane-import [--folder DIR] PATH...\n"
-    "Imports audio files (WAV, MP3), and the audio files under folders, into the\n"
-    "audio library of the console's data folder DIR (default: the current folder)\n"
+const std::string UsageText =
+    std::string("usage: corvane-import [--folder DIR] PATH...\n"
+                "Imports audio files (WAV, MP3), and the audio files under folders, into the\n"
+                "audio library of the console's data folder DIR (") +
+    corvane::ToolDataFolderRule +
+    ")\n"
     "as the library manager does, and measures each title's loudness and cue\n"
     "points. It refuses while a console runs on DIR, and when DIR's library is\n"
     "shared on a library server. Shows progress on a terminal.\n"
@@ -32,7 +35,7 @@ constexpr const char* UsageText =
     "error, 2 usage, 3 DIR is in use by a running console.\n";
 
 int Usage() {
-    std::fputs(UsageText, stderr);
+    std::fputs(UsageText.c_str(), stderr);
     return 2;
 }
 
@@ -65,7 +68,7 @@ private:
 int main(int argc, char** argv) {
     if (const auto status = corvane::AnswerHelpOrVersion(argc, argv, "corvane-import", UsageText, std::cout))
         return *status;
-    std::filesystem::path folder = ".";
+    std::filesystem::path folder;
     std::vector<std::string> paths;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -80,6 +83,14 @@ int main(int argc, char** argv) {
     }
     if (paths.empty())
         return Usage();
+    if (folder.empty()) {
+        const corvane::DataFolderChoice data = corvane::ToolDataFolder();
+        if (data.folder.empty()) {
+            std::fprintf(stderr, "corvane-import: %s\n", data.error.c_str());
+            return 1;
+        }
+        folder = data.folder;
+    }
     folder = std::filesystem::absolute(folder).lexically_normal();
 
     ProgressBar bar;
@@ -102,9 +113,10 @@ int main(int argc, char** argv) {
     bar.End();
     for (const std::string& notice : summary.notices)
         std::fprintf(stderr, "corvane-import: %s\n", notice.c_str());
-    std::printf("%d files: %d imported, %d already in the library, %d measured, %d not measured, %d failed\n",
-                summary.files, summary.imported, summary.alreadyInLibrary, summary.analysed,
-                static_cast<int>(summary.notAnalysed.size()), static_cast<int>(summary.failed.size()));
+    std::printf("%d %s: %d imported, %d already in the library, %d measured, %d not measured, %d failed\n",
+                summary.files, summary.files == 1 ? "file" : "files", summary.imported,
+                summary.alreadyInLibrary, summary.analysed, static_cast<int>(summary.notAnalysed.size()),
+                static_cast<int>(summary.failed.size()));
     // Names as they are, escaped: a line feed in a name must not forge a
     // line of its own, nor an escape sequence reach the terminal.
     for (const auto& [path, reason] : summary.notAnalysed)

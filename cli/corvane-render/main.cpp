@@ -2,8 +2,9 @@
 //
 // Plays a schedule (".wsl") or play list (".ply") through the console's
 // playout engine offline and writes what the output plays to OUT.wav, so
-// that a show's transitions can be checked before air. DIR is the program
-// folder (default: the schedule's folder): its "corvane.ini" gives the fades
+// that a show's transitions can be checked before air. DIR is the console's
+// data folder (default: the one the console beside this tool uses, as for
+// every tool: ToolDataFolder): its "corvane.ini" gives the fades
 // and AutoCrossFade, its audio library serves play lists and its
 // "archive.log" receives the log lines.
 //
@@ -11,6 +12,7 @@
 // of the schedule could be played.
 
 #include "ScheduleRender.h"
+#include "platform/DataFolder.h"
 #include "platform/ProgramOptions.h"
 
 #include <cstdio>
@@ -20,17 +22,20 @@
 
 namespace {
 
-constexpr const char* UsageText =
-    "usage: corvane-render [--folder DIR] SCHEDULE OUT.wav\n"
-    "Plays a schedule (.wsl) or play list (.ply) through the console's playout\n"
-    "offline and writes what the output plays to OUT.wav. DIR is the console's\n"
-    "data folder (default: the schedule's folder): its corvane.ini gives the fades,\n"
-    "its audio library serves play lists, its archive.log receives the log.\n"
+const std::string UsageText =
+    std::string("usage: corvane-render [--folder DIR] SCHEDULE OUT.wav\n"
+                "Plays a schedule (.wsl) or play list (.ply) through the console's playout\n"
+                "offline and writes what the output plays to OUT.wav. DIR is the console's\n"
+                "data folder (") +
+    corvane::ToolDataFolderRule +
+    "):\n"
+    "its corvane.ini gives the fades, its audio library serves play lists, its\n"
+    "archive.log receives the log.\n"
     "Exit status: 0 rendered, 1 error, 2 usage, 3 stalled in silence, 4 no row\n"
     "of the schedule could be played.\n";
 
 int Usage() {
-    std::fputs(UsageText, stderr);
+    std::fputs(UsageText.c_str(), stderr);
     return 2;
 }
 
@@ -57,8 +62,14 @@ int main(int argc, char** argv) {
         return Usage();
     request.schedule = positional[0];
     request.output = positional[1];
-    if (request.programFolder.empty())
-        request.programFolder = std::filesystem::absolute(request.schedule).parent_path();
+    if (request.programFolder.empty()) {
+        const corvane::DataFolderChoice data = corvane::ToolDataFolder();
+        if (data.folder.empty()) {
+            std::fprintf(stderr, "corvane-render: %s\n", data.error.c_str());
+            return 1;
+        }
+        request.programFolder = data.folder;
+    }
     try {
         const corvane::RenderResult result = corvane::RenderSchedule(request, [](int64_t ms) {
             if (ms % 60000 == 0)

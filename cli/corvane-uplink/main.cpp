@@ -38,9 +38,7 @@ int Run(const std::vector<std::string>& args) {
     }
     // The folders are the console's data folder, chosen as the console does:
     // beside this program, or the user's own when the program is installed.
-    const std::filesystem::path program = corvane::ExecutableFolder();
-    const corvane::DataFolderChoice data = corvane::ChooseDataFolder(
-        program.empty() ? std::filesystem::current_path() : program, corvane::ProcessEnvironment());
+    const corvane::DataFolderChoice data = corvane::ToolDataFolder();
     if (data.folder.empty()) {
         std::cerr << "corvane-uplink: " << data.error << "\n";
         return corvane::uplink::Failed;

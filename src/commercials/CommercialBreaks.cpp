@@ -197,6 +197,8 @@ bool CommercialBreaks::PlayCommercial(const std::string& path) {
         playout_.StopOutput();
         playout_.StartOutput();
     }
+    // The archive log names the spots that aired as it names music.
+    playout_.WriteArchiveLine(path, "Start Playout Event");
     return true;
 }
 

@@ -92,8 +92,9 @@ public:
     // settings' FadeOutCommercial ("Rapid Fade to Next Commercial").
     void StartCommercialBreak(int fadeMs);
     void StartCommercialBreak();
-    // Puts one file on the commercial port and starts it; off air it plays on
-    // its own. False when the file is missing or cannot be decoded.
+    // Puts one file on the commercial port and starts it, with its "Start
+    // Playout Event" in the archive log; off air it plays on its own. False
+    // when the file is missing or cannot be decoded.
     bool PlayCommercial(const std::string& path);
     // "&Play Selected Item": the current row's file, when it exists.
     void PlaySelectedItem();

@@ -278,13 +278,22 @@ void TdmQelData::cdsScheduleBeforePost(Table& table) {
     }
     try {
         if (table.State() == TableState::Insert)
-            ScheduleTotalSeconds += table.FieldByName("TitleDurationInteger").AsInteger();
+            ScheduleTotalMs += ScheduleRowMs(table);
     } catch (const std::exception&) {
     }
 }
 
+int64_t ScheduleRowMs(Table& row) {
+    const Field& duration = row.FieldByName("TitleDuration");
+    if (!duration.IsNull()) {
+        const double ms = std::round(duration.AsFloat() * MsPerDay);
+        return std::isfinite(ms) ? static_cast<int64_t>(std::clamp(ms, -1e15, 1e15)) : 0;
+    }
+    return int64_t{row.FieldByName("TitleDurationInteger").AsInteger()} * 1000;
+}
+
 void TdmQelData::cdsScheduleBeforeDelete(Table& table) {
-    ScheduleTotalSeconds -= table.FieldByName("TitleDurationInteger").AsInteger();
+    ScheduleTotalMs -= ScheduleRowMs(table);
 }
 
 void TdmQelData::cdsScheduleAfterDelete(Table&) {
@@ -292,7 +301,7 @@ void TdmQelData::cdsScheduleAfterDelete(Table&) {
 }
 
 void TdmQelData::cdsScheduleBeforeOpenOrClose(Table&) {
-    ScheduleTotalSeconds = 0;
+    ScheduleTotalMs = 0;
 }
 
 void TdmQelData::cdsScheduleAfterOpen(Table& table) {

@@ -82,7 +82,9 @@ public:
     // --- Run-time values ---
     int StartTitleCount = 0;
     int ScheduleRowCounter = 0;
-    int ScheduleTotalSeconds = 0;
+    // The schedule's total length, summed in ms so that the fractions of a
+    // second of each row add up (TitleDurationInteger is rounded per row).
+    int64_t ScheduleTotalMs = 0;
 
     // Start-up's opening of the tables: the schedule is created empty with
     // its index ixItemOrder; each file-backed table loads its file or starts
@@ -145,5 +147,8 @@ private:
 
 // The one data module of the running program (set while it exists).
 extern TdmQelData* dmQelData;
+
+// A schedule row's length in ms: its TitleDuration, else its whole seconds.
+int64_t ScheduleRowMs(Table& row);
 
 } // namespace corvane

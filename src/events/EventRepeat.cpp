@@ -44,9 +44,18 @@ std::optional<EventRepeat> ReadRepeat(const EventParams& params) {
     throw std::invalid_argument("parameter Repeat=" + *value + " is not hourly, daily, weekdays or weekly");
 }
 
-TDateTime NextOccurrence(TDateTime start, EventRepeat repeat, TDateTime after) {
+namespace {
+
+// One step of the series (weekdays: a day, weekends then passed over).
+int64_t StepMs(EventRepeat repeat) {
     constexpr int64_t Hour = 3'600'000, Day = 24 * Hour;
-    const int64_t step = repeat == EventRepeat::Hourly ? Hour : repeat == EventRepeat::Weekly ? 7 * Day : Day;
+    return repeat == EventRepeat::Hourly ? Hour : repeat == EventRepeat::Weekly ? 7 * Day : Day;
+}
+
+} // namespace
+
+TDateTime NextOccurrence(TDateTime start, EventRepeat repeat, TDateTime after) {
+    const int64_t step = StepMs(repeat);
     const int64_t from = ToMs(start), limit = ToMs(after);
     int64_t next = from + step;
     if (limit >= next)
@@ -54,6 +63,20 @@ TDateTime NextOccurrence(TDateTime start, EventRepeat repeat, TDateTime after) {
     while (repeat == EventRepeat::Weekdays && !IsWeekday(FromMs(next)))
         next += step;
     return FromMs(next);
+}
+
+int64_t OccurrencesAfter(TDateTime start, EventRepeat repeat, TDateTime upTo) {
+    const int64_t step = StepMs(repeat), from = ToMs(start), limit = ToMs(upTo);
+    if (limit < from + step)
+        return 0;
+    const int64_t steps = (limit - from) / step;
+    if (repeat != EventRepeat::Weekdays)
+        return steps;
+    // Five weekdays in every whole week, then the days left over one by one.
+    int64_t count = steps / 7 * 5;
+    for (int64_t k = steps / 7 * 7 + 1; k <= steps; ++k)
+        count += IsWeekday(FromMs(from + k * step)) ? 1 : 0;
+    return count;
 }
 
 } // namespace corvane

@@ -2,6 +2,7 @@
 
 #include "platform/DateTime.h"
 
+#include <cstdint>
 #include <optional>
 
 namespace corvane {
@@ -22,5 +23,10 @@ std::optional<EventRepeat> ReadRepeat(const EventParams& params);
 // a daily event keeps its time of day; counted in whole milliseconds, so a
 // year of hourly steps does not drift.
 TDateTime NextOccurrence(TDateTime start, EventRepeat repeat, TDateTime after);
+
+// How many occurrences of the series fall after `start`, up to and including
+// `upTo`: counted, not stepped through, so years of hourly occurrences missed
+// cost the main thread no more than one.
+int64_t OccurrencesAfter(TDateTime start, EventRepeat repeat, TDateTime upTo);
 
 } // namespace corvane

@@ -162,11 +162,14 @@ void ScheduledEvents::MarkMissedOccurrences() {
     for (const DueEvent& event : missed) {
         const EventRepeat repeat = *RepeatOf(event);
         SetStatus(event.id, Missed);
-        int count = 1;
-        TDateTime next = NextOccurrence(event.start, repeat, event.start);
-        for (; next <= now; next = NextOccurrence(event.start, repeat, next))
-            if (++count <= MissedRowsLogged)
-                AppendOccurrence(event, next, Missed);
+        // The row itself and every occurrence since, counted; the first
+        // MissedRowsLogged get rows of their own.
+        const int64_t count = 1 + OccurrencesAfter(event.start, repeat, now);
+        TDateTime missed = NextOccurrence(event.start, repeat, event.start);
+        for (int logged = 1; logged < MissedRowsLogged && missed <= now;
+             ++logged, missed = NextOccurrence(event.start, repeat, missed))
+            AppendOccurrence(event, missed, Missed);
+        const TDateTime next = NextOccurrence(event.start, repeat, now);
         AppendOccurrence(event, next, Queued);
         AddMessage("Event " + std::to_string(event.id) + " \"" + event.type + "\" missed " +
                    std::to_string(count) + (count == 1 ? " occurrence" : " occurrences") +

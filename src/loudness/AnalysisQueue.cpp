@@ -42,6 +42,10 @@ void AnalysisQueue::Add(const std::vector<std::string>& paths, const CueThreshol
         for (const std::string& path : paths)
             waiting_.push_back({path, thresholds});
     }
+    // Titles handed over to an idle queue begin a run of their own: its
+    // progress counts them, not every title since the start.
+    if (Idle())
+        progress_ = {};
     progress_.total += added;
     wake_.notify_all();
     if (OnProgress && added > 0)

@@ -42,7 +42,8 @@ public:
     AnalysisQueue(const AnalysisQueue&) = delete;
     AnalysisQueue& operator=(const AnalysisQueue&) = delete;
 
-    // Queues the files, to be measured with the thresholds given.
+    // Queues the files, to be measured with the thresholds given. Handed to
+    // an idle queue they begin a new run: the progress counts from 0 of them.
     void Add(const std::vector<std::string>& paths, const CueThresholds& thresholds);
     // Drops every title not yet begun; the progress ends with what was done.
     void Cancel();

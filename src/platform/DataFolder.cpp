@@ -75,6 +75,12 @@ std::filesystem::path ExecutableFolder() {
     return ec ? std::filesystem::path() : exe.parent_path();
 }
 
+DataFolderChoice ToolDataFolder() {
+    const std::filesystem::path program = ExecutableFolder();
+    return ChooseDataFolder(program.empty() ? std::filesystem::current_path() : program,
+                            ProcessEnvironment());
+}
+
 std::filesystem::path InstalledResource(const std::filesystem::path& programFolder, const std::string& name) {
     std::error_code ec;
     const std::filesystem::path beside = programFolder / name;

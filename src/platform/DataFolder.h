@@ -32,6 +32,17 @@ bool IsInstalledProgramFolder(const std::filesystem::path& programFolder);
 DataFolderChoice ChooseDataFolder(const std::filesystem::path& programFolder,
                                   const EnvironmentLookup& environment);
 
+// The data folder of the console beside the running program (a tool's
+// default when no folder is given): the program's folder when it may be
+// written, else the user's, as ChooseDataFolder decides for the console.
+DataFolderChoice ToolDataFolder();
+
+// The rule, in the words each tool's --help uses.
+inline constexpr const char* ToolDataFolderRule =
+    "default: the data folder the console beside this program uses (this\n"
+    "program's folder when it may be written, else $XDG_DATA_HOME/vantor-corvane,\n"
+    "by default ~/.local/share/vantor-corvane)";
+
 // True when this process may create files in `folder` (access(2) with W_OK:
 // permissions, read-only mounts and ACLs as the kernel sees them).
 bool FolderIsWritable(const std::filesystem::path& folder);

@@ -53,7 +53,7 @@ void EmptySchedule(TdmQelData& data) {
             schedule.AddIndex({ScheduleOrderIndex, "ItemPlayOrderAbsolute"});
         schedule.SetIndexName(ScheduleOrderIndex);
     }
-    data.ScheduleTotalSeconds = 0;
+    data.ScheduleTotalMs = 0;
 }
 
 // Where each title is in the library, by TitleID: the first row in the
@@ -99,7 +99,7 @@ PlayListLoad LoadPlayListIntoSchedule(TdmQelData& data, Seams seams, const PlayL
             if (data.cdsSchedule.Active())
                 data.cdsSchedule.First();
             if (host.ShowTotalDuration)
-                host.ShowTotalDuration(data.ScheduleTotalSeconds);
+                host.ShowTotalDuration(static_cast<int>(data.ScheduleTotalMs / 1000));
         }
     };
 

@@ -34,14 +34,14 @@ float ItemOrder(Table& schedule) {
 // shows (seconds). Opening a table starts the running total from zero, which
 // would leave a loaded schedule showing no time at all and make each later
 // delete drive the total below zero.
-int StoredTotalSeconds(Table& schedule) {
+int64_t StoredTotalMs(Table& schedule) {
     Table rows(schedule.Name() + "Total");
     rows.CloneCursor(schedule);
     rows.SetFiltered(false);
     int64_t total = 0;
     for (rows.First(); !rows.Eof(); rows.Next())
-        total += rows.FieldByName("TitleDurationInteger").AsInteger();
-    return static_cast<int>(std::clamp<int64_t>(total, 0, std::numeric_limits<int>::max()));
+        total += ScheduleRowMs(rows);
+    return std::clamp<int64_t>(total, 0, int64_t{std::numeric_limits<int>::max()} * 1000);
 }
 
 std::string LowerExtension(const std::string& path) {
@@ -98,7 +98,7 @@ ScheduleEditor::ScheduleEditor(TdmQelData& data, AudioFileFacts& facts, Seams se
       setBusy_([&host](bool busy) { host.SetBusy(busy); }) {}
 
 void ScheduleEditor::ShowTotal() {
-    host_.ShowTotalDuration(data_.ScheduleTotalSeconds);
+    host_.ShowTotalDuration(static_cast<int>(data_.ScheduleTotalMs / 1000));
 }
 
 void ScheduleEditor::KeepResponsive() {
@@ -160,7 +160,7 @@ bool ScheduleEditor::LoadScheduleFile(std::optional<std::string> path, LoadOrigi
                      [](const IndexDef& i) { return i.name == ItemOrderIndex; }))
         schedule.AddIndex({ItemOrderIndex, ItemOrderField});
     schedule.SetIndexName(ItemOrderIndex);
-    data_.ScheduleTotalSeconds = StoredTotalSeconds(schedule);
+    data_.ScheduleTotalMs = StoredTotalMs(schedule);
     host_.SetLastScheduleLocation(*path);
     if (origin == LoadOrigin::Toolbar)
         host_.SetOnAirFalse();
@@ -186,7 +186,7 @@ void ScheduleEditor::ClearSchedule() {
                              MessageType::Warning, MessageButtons::YesNo) == MessageAnswer::Yes) {
         if (data_.cdsSchedule.Active())
             data_.cdsSchedule.EmptyDataSet();
-        data_.ScheduleTotalSeconds = 0;
+        data_.ScheduleTotalMs = 0;
         ShowTotal();
     }
     host_.RefreshCommands();

@@ -29,6 +29,8 @@ public:
         // the schedule grid's on-air and next rows.
         int item = 0;
         int nextItem = 0;
+        // The bookmark of the item's row (two rows may share a play order).
+        uint64_t row = 0;
     };
     // An item and how far into it (ms).
     struct Place {

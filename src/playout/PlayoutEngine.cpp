@@ -200,7 +200,7 @@ void PlayoutEngine::ShowItemInfo(TMMAudioFile& deck) {
     Table& s = Schedule();
     // A stopped output starts its time line afresh with this item.
     heard_.ItemStarted({s.FieldByName("TitleName").AsString(), s.FieldByName("LocalPathToFile").AsString(),
-                        FItemLength, RowItem(), FNextItem},
+                        FItemLength, RowItem(), FNextItem, s.GetBookmark()},
                        deck.Position(), OutputPlaying() ? mmAudioOut_->WrittenMs() : 0);
 }
 
@@ -243,6 +243,13 @@ void PlayoutEngine::UpdateStatistics(const std::string& path, bool alsoScheduleR
     Field& times = s.FieldByName("TimesPlayed");
     times.SetAsInteger(times.AsInteger() + 1);
     s.Post();
+}
+
+void PlayoutEngine::RecordStart(Bookmark row, const std::string& path, bool alsoScheduleRow) {
+    if (std::exchange(startedUnheard_, std::nullopt) == row)
+        return;
+    WriteArchiveLine(path, "Start Playout Event");
+    UpdateStatistics(path, alsoScheduleRow);
 }
 
 // --- Sequencing -------------------------------------------------------------
@@ -308,13 +315,13 @@ void PlayoutEngine::StartItem() {
         mmAudioOut_->Start();
         itemStarting_.reset();
     }
-    WriteArchiveLine(path, startAt ? "Restart Playout Event" : "Start Playout Event");
+    if (startAt)
+        WriteArchiveLine(path, "Restart Playout Event");
     SetCurrentItem(item);
     onAirRow_ = row;
-
-    // A resumed item was counted when it first started.
+    // A resumed item was logged and counted when it first started.
     if (!startAt)
-        UpdateStatistics(path, true);
+        RecordStart(row, path, true);
     host_.RepaintGrid();
     // An item shorter than the output's queue runs dry while the output fills
     // the queue inside this start, and its port-close event is ignored then
@@ -485,6 +492,7 @@ void PlayoutEngine::StartBroadcast() {
 
 void PlayoutEngine::StopBroadcast() {
     EndDeviceWait();
+    startedUnheard_.reset();
     ResetPlayout();
 }
 

@@ -155,6 +155,8 @@ public:
     // Where on the output's time line the item the display names began to
     // be heard (ms; the as-run log's actual start).
     int64_t HeardItemSinceMs() const { return heard_.ShownSinceMs(); }
+    // The bookmark of the row the item heard was started from (0: none).
+    Bookmark HeardRow() const { return heard_.Shown() ? heard_.Shown()->row : 0; }
     int ItemLength() const { return FItemLength; }
     int Remaining() const { return FRemaining; }
     TDateTime LastStateChange() const { return FLastStateChange; }
@@ -238,6 +240,9 @@ private:
     // An item is heard now: the item display, the status text and the grid's rows.
     void ItemHeard(const HeardItemDisplay::Item& item);
     void UpdateStatistics(const std::string& path, bool alsoScheduleRow);
+    // The row `row` goes on air from its start: its "Start Playout Event" and
+    // its play count, unless it was started once already (startedUnheard_).
+    void RecordStart(Bookmark row, const std::string& path, bool alsoScheduleRow);
     void ApplyCommands();
     void AutoCrossFadeTest();
     void HardwareDelayTimer();
@@ -318,6 +323,11 @@ private:
         std::optional<int> positionMs;
     };
     std::optional<ResumePoint> resumePoint_;
+    // The row that was started (logged and counted) while the end of the item
+    // before was still queued, when the device was lost before it was heard:
+    // it goes on air again after the resumed item, but is logged and counted
+    // once.
+    std::optional<Bookmark> startedUnheard_;
     bool waitingForDevice_ = false;
     // The row StartItem is starting, until the output runs.
     std::optional<int> itemStarting_;

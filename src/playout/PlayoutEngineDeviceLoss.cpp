@@ -49,9 +49,11 @@ void PlayoutEngine::DeviceLost() {
         waitingForDevice_ = true;
         if (itemStarting_)
             resumePoint_ = ResumePoint{*itemStarting_, 0};
-        else if (const auto place = HeardPlace())
+        else if (const auto place = HeardPlace()) {
             resumePoint_ = ResumePoint{place->item, place->positionMs};
-        else
+            if (place->item != FCurrentItem)
+                startedUnheard_ = onAirRow_;
+        } else
             resumePoint_ = ResumePoint{FCurrentItem, std::nullopt};
         Memo1.Add(OneLine(mmAudioOut_->ErrorMessage()) + " - " + WaitingText);
         const int item = FCurrentItem;
@@ -103,7 +105,11 @@ void PlayoutEngine::RetryDevice() {
     waitingForDevice_ = false;
     resumePoint_.reset();
     FDeviceRefresh = false;
-    host_.SetStatusText(0, "");
+    // The item heard is shown (and named on the status bar) again at once.
+    if (const auto& shown = heard_.Shown())
+        ItemHeard(*shown);
+    else
+        host_.SetStatusText(0, "");
     // Started while the refresh flag was up: the output's start left the
     // on-air state as it was.
     SetOnAir(OutputPlaying());

@@ -58,7 +58,7 @@ void PlayoutEngine::FadeToSelected() {
     FNextPort = OtherMusicPort(FCurrentPort, FNextPort);
     SetCurrentItem(item);
     onAirRow_ = row;
-    UpdateStatistics(path, false);
+    RecordStart(row, path, false);
     host_.RepaintGrid();
     FMergingTracks = wasMerging;
 }

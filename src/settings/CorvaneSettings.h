@@ -71,6 +71,11 @@ struct CorvaneSettings {
 
     // The defaults; two of them depend on where the program lives.
     static CorvaneSettings Defaults(const std::filesystem::path& programFolder);
+    // A new station's (no settings file yet): loudness normalising and cue
+    // points on, so the files' own silences and levels do not reach the air.
+    // A settings file that exists keeps its values, also where it is silent
+    // on them (the defaults above, off).
+    void UseNewStationDefaults() { LoudnessNormalise = UseCuePoints = true; }
     friend bool operator==(const CorvaneSettings&, const CorvaneSettings&) = default;
 };
 

@@ -129,7 +129,7 @@ void ConsoleCore::FormCreate(StationMode mode) {
     SetOperatingMode(0);
     FCurrentPort = 0;
     RunEventBlock();
-    ShowTotalDuration(data_.ScheduleTotalSeconds);
+    ShowTotalDuration(static_cast<double>(data_.ScheduleTotalMs / 1000));
     FPlayRequest = false;
     FTransportBusy = false;
     StartSession();
@@ -321,6 +321,9 @@ void ConsoleCore::FormDestroy() {
 }
 
 void ConsoleCore::LoadSettings() {
+    std::error_code ec;
+    const bool newStation =
+        std::filesystem::symlink_status(SettingsPath(), ec).type() == std::filesystem::file_type::not_found;
     IniFile ini;
     try {
         ini = IniFile::Load(SettingsPath());
@@ -335,6 +338,8 @@ void ConsoleCore::LoadSettings() {
     }
     CorvaneSettings current = settings_;
     current.Grid = view_.CurrentGridAppearance();
+    if (newStation)
+        current.UseNewStationDefaults();
     settings_ = ReadSettings(ini, current);
     // A password written into the file by hand (or by a provisioning tool)
     // is a secret from the start, not only after the console's first save.

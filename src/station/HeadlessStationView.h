@@ -41,7 +41,7 @@ public:
     void ShowGauge(int) override {}
     void ShowDelayedPause(bool) override {}
     void HoldGridRepaint(bool) override {}
-    void RepaintGrid(int, int) override {}
+    void RepaintGrid(int, int, uint64_t) override {}
     void SetBusy(bool) override {}
     void BufferPlayed(const uint8_t*, uint32_t) override {}
     void ShowBreakActive(bool) override {}

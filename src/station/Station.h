@@ -31,6 +31,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace corvane {
@@ -214,23 +215,26 @@ private:
     // (and its reset of the break, SetBreakActive above) go to the
     // commercial breaks.
     void ApplyCommands(const PlayoutCommands& commands) override { view_->ApplyPlayoutCommands(commands); }
-    // The item display names the item heard, and listeners are told the same.
-    void ShowItemInfo(const std::string& title, const std::string& file, int lengthMs) override {
-        view_->ShowItemHeard(title, file, lengthMs);
-        AnnounceHeardItem(title, file, lengthMs);
-        RecordHeardItem(file, lengthMs);
-    }
+    // The item display names the item heard; listeners are told the same and
+    // the as-run log records it (StationBroadcast.cpp).
+    void ShowItemInfo(const std::string& title, const std::string& file, int lengthMs) override;
     void ClearItemInfo() override {
         view_->ClearItemHeard();
         if (asRun_)
             asRun_->OutputStopped();
     }
-    void ShowRemaining(int remainingMs) override { view_->ShowRemaining(remainingMs); }
+    // The display tick also tells listeners of a break once it is heard.
+    void ShowRemaining(int remainingMs) override {
+        view_->ShowRemaining(remainingMs);
+        TellBreakWhenHeard();
+    }
     void SetGauge(int percent) override { view_->ShowGauge(percent); }
     void ShowDelayedPause(bool visible) override { view_->ShowDelayedPause(visible); }
     void HoldGridRepaint(bool hold) override { view_->HoldGridRepaint(hold); }
     // The rows lit are those heard, not those whose decks are read.
-    void RepaintGrid() override { view_->RepaintGrid(playout_.HeardItem(), playout_.HeardNextItem()); }
+    void RepaintGrid() override {
+        view_->RepaintGrid(playout_.HeardItem(), playout_.HeardNextItem(), playout_.HeardRow());
+    }
     void SetBusy(bool busy) override { view_->SetBusy(busy); }
     void CommercialPortClosed(int port) override { commercials_.CommercialPortClosed(port); }
     // The air after the plug-in goes to the stream, then to the meters.
@@ -261,6 +265,7 @@ private:
     // to now & next; a commercial break in its place while it runs.
     void AnnounceHeardItem(const std::string& title, const std::string& file, int lengthMs);
     void AnnounceBreak(bool active);
+    void TellBreakWhenHeard();
     // RackConsole: the rack's buttons go to the view (its caption through
     // SetRackCaption above), a rack chosen from the rack list to the core.
     void EnableRackButtons(bool up, bool down) override { view_->EnableRackButtons(up, down); }
@@ -313,8 +318,15 @@ private:
     NowPlayingAnnouncer nowPlaying_;
     // The stream's title, kept for a stream started later.
     std::string streamTitle_;
-    // Whether listeners were told of a commercial break that is still on.
+    // Whether a commercial break is on, and from which point of the output's
+    // time line its first spot is heard, until listeners are told of it.
     bool breakAnnounced_ = false;
+    std::optional<int64_t> breakHeardFromMs_;
+    // The item listeners were told of last (play order and file), and whether
+    // the sound device was lost since: the item shown again when it is back
+    // is told only when it is another.
+    std::pair<int, std::string> told_;
+    bool deviceLostSinceTold_ = false;
     std::unique_ptr<IcecastStream> stream_;
     // Outlives playout, whose output takes its buffers from it.
     TMMDSPPlugin dspPlugin_;

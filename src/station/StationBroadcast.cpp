@@ -1,6 +1,8 @@
 #include "data/DateTimeText.h"
 #include "station/Station.h"
 
+#include <utility>
+
 namespace corvane {
 namespace {
 
@@ -28,20 +30,49 @@ void Station::AnnounceHeardItem(const std::string& title, const std::string& fil
     heard.nextTitle = ScheduleText(schedule, next, "TitleName");
     heard.nextArtist = ScheduleText(schedule, next, "TitleArtistName");
     heard.startTime = FormatLocalTime(seams_.clock.Now()).substr(0, 8);
+    told_ = {item, file};
     nowPlaying_.ItemHeard(heard);
 }
 
-// A break's spots are never announced; when it ends the item heard is again.
+void Station::ShowItemInfo(const std::string& title, const std::string& file, int lengthMs) {
+    view_->ShowItemHeard(title, file, lengthMs);
+    // While the sound device is missing nothing is heard, however often
+    // playout tries the item again; once it is back the item heard is shown
+    // again, and told (and recorded as run) only when it is not the one told
+    // before the loss, which goes on airing.
+    if (playout_.WaitingForDevice()) {
+        deviceLostSinceTold_ = true;
+        return;
+    }
+    if (std::exchange(deviceLostSinceTold_, false) && told_ == std::pair{playout_.HeardItem(), file})
+        return;
+    AnnounceHeardItem(title, file, lengthMs);
+    RecordHeardItem(file, lengthMs);
+}
+
+// A break's spots are never announced: listeners are told of the break when
+// its first spot is heard, after what the output still held of the music.
+// When it ends nothing is told: the interrupted item does not come back, and
+// the item after the break is told when it is heard.
 void Station::AnnounceBreak(bool active) {
     if (active == breakAnnounced_)
         return;
     breakAnnounced_ = active;
-    if (active) {
+    breakHeardFromMs_.reset();
+    if (!active)
+        return;
+    if (!playout_.OutputPlaying()) {
         nowPlaying_.BreakStarted();
         return;
     }
-    if (const auto& shown = playout_.HeardItemShown())
-        AnnounceHeardItem(shown->title, shown->file, shown->lengthMs);
+    breakHeardFromMs_ = playout_.WrittenMs();
+}
+
+void Station::TellBreakWhenHeard() {
+    if (!breakHeardFromMs_ || playout_.HeardMs() < *breakHeardFromMs_)
+        return;
+    breakHeardFromMs_.reset();
+    nowPlaying_.BreakStarted();
 }
 
 void Station::BufferPlayed(const uint8_t* bytes, uint32_t length) {

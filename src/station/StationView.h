@@ -30,9 +30,10 @@ public:
     // The label "Delayed Pause".
     virtual void ShowDelayedPause(bool visible) = 0;
     // Hold (true) or resume (false) the schedule grid's repainting; repaint it
-    // with the rows of the item on air and the next item.
+    // with the rows of the item on air and the next item (play orders; the
+    // row on air by its bookmark, 0 when not known).
     virtual void HoldGridRepaint(bool hold) = 0;
-    virtual void RepaintGrid(int currentItem, int nextItem) = 0;
+    virtual void RepaintGrid(int currentItem, int nextItem, uint64_t currentRow) = 0;
     // The busy cursor on (true) or off.
     virtual void SetBusy(bool busy) = 0;
     // Every buffer the output has played (16-bit PCM bytes), on the main thread.

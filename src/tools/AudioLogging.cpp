@@ -20,6 +20,11 @@ void ConfigureAudioLogging(TMMWaveRecorder& recorder) {
     recorder.Wave().SetFileMustExist(false);
 }
 
+std::filesystem::path AudioLoggingFile(const std::filesystem::path& dataFolder, const std::string& typed) {
+    const std::filesystem::path path(typed);
+    return typed.empty() || path.is_absolute() ? path : dataFolder / path;
+}
+
 std::string RecordPositionText(int64_t ms) {
     if (ms < 0)
         ms = 0;

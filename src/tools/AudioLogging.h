@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 namespace corvane {
@@ -12,6 +13,11 @@ class TMMWaveRecorder;
 // positions in milliseconds, no limit, and each recording overwriting its
 // file from the start.
 void ConfigureAudioLogging(TMMWaveRecorder& recorder);
+
+// The file a recording goes to: the name typed, taken from the data folder
+// when it names no folder of its own (or a relative one), as the events'
+// recordings are; never from the folder the console was started from.
+std::filesystem::path AudioLoggingFile(const std::filesystem::path& dataFolder, const std::string& typed);
 
 // The position label's text for a recorded time: "m:ss.zzz" under an hour,
 // "h:mm:ss.zzz" under a day, "d:hh:mm:ss.zzz" beyond.

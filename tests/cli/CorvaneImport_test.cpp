@@ -120,6 +120,25 @@ TEST_F(ImportTool, FilesAndFoldersAreImportedAndMeasuredAndFailuresNamed) {
     EXPECT_EQ(LibraryPaths().size(), 3u);
 }
 
+// One file is "1 file"; and the tools that work on a console's data folder
+// share one rule for it when --folder is not given, which each --help states.
+TEST_F(ImportTool, OneFileIsOneFileAndTheToolsShareTheirDataFolderRule) {
+    const auto a = (music / "a.wav").string();
+    WriteToneFile(a, 44100, 2, {{1000, -10, 3000}});
+    EXPECT_EQ(RunImport(a), 0) << Err();
+    EXPECT_NE(Out().find("1 file: 1 imported"), std::string::npos) << Out();
+
+    const auto help = [&](const char* program) {
+        const std::string command =
+            std::string(program) + " --help >" + (folder / "help.txt").string() + " 2>&1";
+        EXPECT_EQ(std::system(command.c_str()), 0);
+        return ReadText(folder / "help.txt");
+    };
+    const std::string rule = "default: the data folder the console beside this program uses";
+    EXPECT_NE(help(CORVANE_IMPORT).find(rule), std::string::npos) << help(CORVANE_IMPORT);
+    EXPECT_NE(help(CORVANE_RENDER).find(rule), std::string::npos) << help(CORVANE_RENDER);
+}
+
 // The console holds its folder while it runs: an import then refuses and
 // writes nothing; once the console has gone the import goes ahead.
 TEST_F(ImportTool, AFolderHeldByARunningConsoleIsRefused) {

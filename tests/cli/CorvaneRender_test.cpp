@@ -39,8 +39,9 @@ protected:
     }
     // The tool's exit status; its stderr goes to "err.txt".
     int Run(const std::filesystem::path& schedule) {
-        const std::string command = std::string(CORVANE_RENDER) + " " + schedule.string() + " " +
-                                    (folder / "out.wav").string() + " 2>" + (folder / "err.txt").string();
+        const std::string command = std::string(CORVANE_RENDER) + " --folder " + folder.Path().string() +
+                                    " " + schedule.string() + " " + (folder / "out.wav").string() + " 2>" +
+                                    (folder / "err.txt").string();
         const int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }

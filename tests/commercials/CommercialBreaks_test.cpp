@@ -172,6 +172,27 @@ TEST_F(BreakOnAir, MissingAndUndecodableSpotsAreSkippedAndLogged) {
     EXPECT_EQ(console->CurrentItem(), b);
 }
 
+// The archive log names every spot that aired, once, as it names music; a
+// spot skipped has its error line instead.
+TEST_F(BreakOnAir, EachSpotThatAiredHasOneStartLine) {
+    const std::string missing = (folder / "missing.wav").string();
+    WriteList("today.ads", {{"09:00", s1}, {"09:00", missing}, {"09:00", s3}});
+    breaks->SelectList("today.ads");
+    StartMusic();
+    breaks->TripCommercial();
+    Run(10000);
+    const auto starts = [&](const std::string& path) {
+        const std::vector<std::string> lines = ArchiveLines();
+        return std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.find(path + " Start Playout Event") != std::string::npos;
+        });
+    };
+    EXPECT_EQ(starts(s1), 1);
+    EXPECT_EQ(starts(missing), 0);
+    EXPECT_EQ(starts(s3), 1);
+    EXPECT_EQ(starts((folder / "b.wav").string()), 1);
+}
+
 TEST_F(BreakOnAir, ABreakWithNothingPlayableEndsAtOnceAndResumes) {
     const std::string missing = (folder / "missing.wav").string();
     WriteList("today.ads", {{"09:00", missing}, {"09:00", missing}});

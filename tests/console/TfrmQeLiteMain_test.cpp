@@ -218,8 +218,9 @@ TEST(TfrmQeLiteMain, PropertiesLoudnessPageAppliesAndSavesTheAudioSection) {
     auto* commercials = dialog.findChild<QDoubleSpinBox*>("edtCommercialLoudnessTarget");
     auto* carts = dialog.findChild<QDoubleSpinBox*>("edtCartLoudnessTarget");
     ASSERT_TRUE(normalise && cues && target && ceiling && commercials && carts);
-    EXPECT_FALSE(normalise->isChecked());
-    EXPECT_FALSE(cues->isChecked());
+    // A new station's: both on.
+    EXPECT_TRUE(normalise->isChecked());
+    EXPECT_TRUE(cues->isChecked());
     EXPECT_EQ(target->value(), -23);
     EXPECT_EQ(commercials->text(), "Same as titles");
     normalise->setChecked(true);

@@ -83,30 +83,38 @@ TEST_F(DataModule, DurationIsRoundedToWholeSecondsHalvesToEven) {
     EXPECT_TRUE(dm->cdsSchedule.FieldByName("TitleDurationInteger").IsNull());
 }
 
+// Live Assist's "Total Duration": 20 items of 18.5 s are 6:10, not 20 whole
+// seconds rounded each (6:00).
+TEST_F(DataModule, TheScheduleTotalKeepsTheFractionsOfASecond) {
+    for (int i = 0; i < 20; ++i)
+        AddScheduleRow("/a.wav", 18.5);
+    EXPECT_EQ(dm->ScheduleTotalMs, 370000);
+}
+
 TEST_F(DataModule, ScheduleCountersFollowAppendEditDeleteLoadAndEmpty) {
     AddScheduleRow("/a.mp3", 100);
     AddScheduleRow("/b.mp3", 200);
-    EXPECT_EQ(dm->ScheduleTotalSeconds, 300);
+    EXPECT_EQ(dm->ScheduleTotalMs, 300000);
     EXPECT_EQ(dm->ScheduleRowCounter, 2);
     EXPECT_DOUBLE_EQ(dm->cdsSchedule.FieldByName("ItemPlayOrderAbsolute").AsFloat(), 2.0);
 
     dm->cdsSchedule.Edit(); // an edit does not count again
     dm->cdsSchedule.FieldByName("TitleDuration").SetAsDateTime(50 / SecondsPerDay);
     dm->cdsSchedule.Post();
-    EXPECT_EQ(dm->ScheduleTotalSeconds, 300);
+    EXPECT_EQ(dm->ScheduleTotalMs, 300000);
 
     dm->cdsSchedule.First();
     dm->cdsSchedule.Delete();
-    EXPECT_EQ(dm->ScheduleTotalSeconds, 200);
+    EXPECT_EQ(dm->ScheduleTotalMs, 200000);
     EXPECT_EQ(dm->ScheduleRowCounter, 1);
 
     AddScheduleRow("/c.mp3", 10);
     dm->cdsSchedule.SaveToFile(folder.File("day.wsl"));
     dm->cdsSchedule.LoadFromFile(folder.File("day.wsl"));
-    EXPECT_EQ(dm->ScheduleTotalSeconds, 0);
+    EXPECT_EQ(dm->ScheduleTotalMs, 0);
     EXPECT_EQ(dm->ScheduleRowCounter, 2);
     AddScheduleRow("/d.mp3", 5);
-    EXPECT_EQ(dm->ScheduleTotalSeconds, 5);
+    EXPECT_EQ(dm->ScheduleTotalMs, 5000);
 
     dm->cdsSchedule.EmptyDataSet();
     EXPECT_EQ(dm->ScheduleRowCounter, 3);

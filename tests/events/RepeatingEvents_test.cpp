@@ -39,6 +39,29 @@ TEST(EventRepeat, NextOccurrenceKeepsTheSeriesTimeAndSkipsWeekends) {
     EXPECT_THROW(ReadRepeat(EventParams("Repeat=monthly")), std::invalid_argument);
 }
 
+// The occurrences missed are counted, not stepped through: the count agrees
+// with stepping over every span, and a century of hourly ones is one call.
+TEST(EventRepeat, OccurrencesAfterAStartAreCountedAsSteppingFindsThem) {
+    for (const EventRepeat repeat :
+         {EventRepeat::Hourly, EventRepeat::Daily, EventRepeat::Weekdays, EventRepeat::Weekly}) {
+        for (const TDateTime start : {At(9, 7, 0), At(10, 23, 30), At(12, 0, 0)}) {
+            int64_t stepped = 0;
+            TDateTime next = NextOccurrence(start, repeat, start);
+            for (int hours = 0; hours <= 24 * 40; hours += 7) {
+                const TDateTime upTo = start + (hours * 60 + 17) / 1440.0; // off the series' minutes
+                while (next <= upTo)
+                    ++stepped, next = NextOccurrence(start, repeat, next);
+                ASSERT_EQ(OccurrencesAfter(start, repeat, upTo), stepped)
+                    << static_cast<int>(repeat) << " from " << FormatLocalDateTime(start) << " + " << hours
+                    << " h";
+            }
+        }
+    }
+    const TDateTime century = EncodeDateTime({2126, 1, 1, 0, 0, 0, 0});
+    EXPECT_EQ(OccurrencesAfter(At(1, 0, 0), EventRepeat::Hourly, century),
+              static_cast<int64_t>(std::llround((century - At(1, 0, 0)) * 24)));
+}
+
 // Friday 9 January 2026, 05:00.
 class RepeatingEventsTest : public ScheduledEventsTest {
 protected:

@@ -52,14 +52,20 @@ TEST_F(Queue, TitlesAreMeasuredOnWorkersAndReportedOnTheMainThread) {
     Watch(queue);
     queue.Add({paths[0], paths[1]}, {});
     Drain(queue);
+    // A run after the queue fell idle counts its own titles only ("Analyse
+    // Library" of 5 titles after 2 imports: 0 of 5, not 2 of 7).
+    progress.clear();
     queue.Add(paths, {});
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.front().done, 0);
+    EXPECT_EQ(progress.front().total, 5);
     Drain(queue);
     std::sort(analysed.begin(), analysed.end());
     EXPECT_EQ(analysed, paths) << "each title measured once";
     for (size_t i = 0; i < paths.size(); ++i)
         EXPECT_NEAR(store.FindAnalysis(paths[i])->integratedLufs, -13.0 - static_cast<double>(i), 0.1);
-    EXPECT_EQ(progress.back().done, 7);
-    EXPECT_EQ(progress.back().total, 7);
+    EXPECT_EQ(progress.back().done, 5);
+    EXPECT_EQ(progress.back().total, 5);
 }
 
 // Cancel drops what has not begun; the progress ends with what was done, and

@@ -48,7 +48,7 @@ TEST_F(PlayListIntoScheduleTest, TitlesGoneFromTheLibraryOrWhoseFileIsGoneAreSki
     EXPECT_EQ(data.cdsSchedule.RecNo(), 1);
     EXPECT_EQ(TitleNames(data.cdsSchedule), (std::vector<std::string>{"a", "b", "e", "a"}));
     EXPECT_EQ(shownTotal, 60 + 90 + 30 + 60);
-    EXPECT_EQ(data.ScheduleTotalSeconds, 240);
+    EXPECT_EQ(data.ScheduleTotalMs, 240000);
     EXPECT_EQ(data.cdsAudioLibrary.GetBookmark(), libraryRow);
     EXPECT_EQ(defaultFolder, Path("lists"));
     EXPECT_TRUE(seams.prompter.Messages().empty());

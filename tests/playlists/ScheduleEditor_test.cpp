@@ -262,13 +262,13 @@ TEST_F(ScheduleEditorTest, SavedScheduleReloadsFieldByFieldAndExportsEveryRow) {
         return rows;
     };
     const auto before = snapshot();
-    const int totalBefore = data.ScheduleTotalSeconds;
+    const int64_t totalBefore = data.ScheduleTotalMs;
     seams.prompter.Answer(MessageAnswer::Yes);
     ASSERT_TRUE(editor->LoadScheduleFile(file));
     EXPECT_EQ(snapshot(), before);
     // The loaded schedule shows its playing time, and a delete lowers it from there.
-    EXPECT_EQ(data.ScheduleTotalSeconds, totalBefore);
-    EXPECT_EQ(host.shownTotal, totalBefore);
+    EXPECT_EQ(data.ScheduleTotalMs, totalBefore);
+    EXPECT_EQ(host.shownTotal, totalBefore / 1000);
 
     const std::vector<ScheduleEditor::Column> columns{
         {"TitleName", "Title"}, {"LocalPathToFile", "File"}, {"TitleDuration", "Length"}};
@@ -282,7 +282,7 @@ TEST_F(ScheduleEditorTest, SavedScheduleReloadsFieldByFieldAndExportsEveryRow) {
                  Audio("it's \"take\" 0 é.wav").c_str());
     EXPECT_STREQ(rows[1].node().last_child().child_value("Data"), "00:01");
     editor->DeleteCurrentRow();
-    EXPECT_EQ(host.shownTotal, totalBefore - 1);
+    EXPECT_EQ(host.shownTotal, (totalBefore - 1000) / 1000);
 }
 
 // One CSV record per line as LibreOffice writes it: fields separated by

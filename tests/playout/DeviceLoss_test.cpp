@@ -96,7 +96,7 @@ TEST_F(DeviceLoss, PlayoutResumesTheInterruptedItemWhereItWasHeard) {
     EXPECT_FALSE(console->WaitingForDevice());
     EXPECT_TRUE(console->OnAir());
     EXPECT_EQ(console->CurrentItem(), a);
-    EXPECT_EQ(status.back(), "");
+    EXPECT_EQ(status.back(), "Playing: a.wav") << "the item heard is named again at once";
     ASSERT_EQ(device.Streams().size(), 2u);
 
     // The rest of a (7 s) and then b: nothing heard twice, nothing lost.
@@ -139,6 +139,37 @@ TEST_F(DeviceLoss, AnItemWhoseEndWasStillQueuedIsResumedBeforeTheNext) {
     EXPECT_GE(bFrom, 500);
     EXPECT_LE(bFrom, 500 + 1500);
     EXPECT_EQ(console->CurrentItem(), b);
+}
+
+// The next item was started (logged and counted) while the end of the one
+// before was still queued; the device dies before it is heard. After the
+// resume it goes on air once more, but it is logged and counted only once.
+TEST_F(DeviceLoss, AnItemStartedBeforeTheLossIsLoggedAndCountedOnce) {
+    data.cdsAudioLibrary.Append();
+    data.cdsAudioLibrary.FieldByName("LocalPathToFile").SetAsString("b");
+    data.cdsAudioLibrary.Post();
+    data.cdsAudioLibrary.Last();
+    const int title = data.cdsAudioLibrary.FieldByName("TitleID").AsInteger();
+    const int a = AddRow(Tone("a.wav", 3, 1000));
+    const int b = AddRow(Tone("b.wav", 10, 2000), "", title);
+    Cursor(a);
+    console->StartItem();
+    Run(2500);
+    ASSERT_EQ(console->CurrentItem(), b);
+    LoseDevice(device);
+    Run(3200);
+    device.Heal();
+    Run(4000);
+    ASSERT_EQ(console->CurrentItem(), b);
+    const std::vector<std::string> lines = ArchiveLines();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) {
+                                return line.find("/b.wav Start Playout Event") != std::string::npos;
+                            }),
+              1);
+    ASSERT_TRUE(data.cdsAudioLibrary.Locate("TitleID", int64_t{title}));
+    EXPECT_EQ(data.cdsAudioLibrary.FieldByName("TimesPlayed").AsInteger(), 1);
+    EXPECT_TRUE(console->OnAir());
 }
 
 TEST_F(DeviceLoss, ADeviceMissingAtTheStartPlaysTheChosenRowOnceItIsBack) {

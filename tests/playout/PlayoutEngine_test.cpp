@@ -338,7 +338,7 @@ TEST_F(Sequencing, RowsSharingAPlayOrderEachPlayOnceInTurn) {
         Cursor(a);
         console->StartItem();
         Run(14000);
-        // What went on air, in turn (a cross-fade writes no archive line).
+        // What went on air, in turn.
         std::vector<int> played;
         for (const std::string& line : console->Memo1.Lines())
             if (line == "Current Playing: 0")

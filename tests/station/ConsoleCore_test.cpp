@@ -76,7 +76,9 @@ TEST(ConsoleCore, FirstRunStartsWithTheDefaultsAndLeavesEveryFileBehind) {
         Console console(folder.Path());
         console.core->FormCreate();
         EXPECT_TRUE(console.Messages().empty());
-        EXPECT_EQ(console.core->Settings(), CorvaneSettings::Defaults(folder.Path()));
+        CorvaneSettings newStation = CorvaneSettings::Defaults(folder.Path());
+        newStation.UseNewStationDefaults();
+        EXPECT_EQ(console.core->Settings(), newStation);
         EXPECT_EQ(console.view.status[1], "Design");
         EXPECT_EQ(console.view.totalDuration, "00:00:00");
         EXPECT_EQ(console.view.rackCaption, "Cart Rack - DEFAULT");
@@ -105,6 +107,7 @@ TEST(ConsoleCore, FirstRunStartsWithTheDefaultsAndLeavesEveryFileBehind) {
     const IniFile ini = IniFile::Load(folder / "corvane.ini");
     CorvaneSettings expected = CorvaneSettings::Defaults(folder.Path());
     expected.WelcomeDone = true;
+    expected.UseNewStationDefaults(); // written at the close, so they hold from now on
     EXPECT_EQ(ReadSettings(ini, CorvaneSettings()), expected);
     EXPECT_NE(ReadText(folder / "corvane.ini").find("PlaylistDefaultDirectory="), std::string::npos);
     for (const char* file : TableFiles)

@@ -33,6 +33,32 @@ struct StationOnSettings {
     VirtualWaveDevice& device = started.device;
 };
 
+// A new station (no "corvane.ini" yet) starts with loudness normalising and
+// cue points on: without them the files' own silences put seconds of dead air
+// between the first show's items. A settings file that exists keeps its
+// values, also where it says nothing of them.
+TEST(StationSettings, ANewStationNormalisesAndUsesCuePointsAndAnExistingOneKeepsItsValues) {
+    {
+        TempFolder folder;
+        StartedStation started(folder.Path());
+        EXPECT_TRUE(started.station.Core().Settings().LoudnessNormalise);
+        EXPECT_TRUE(started.station.Core().Settings().UseCuePoints);
+    }
+    const struct {
+        const char* settings;
+        bool on;
+    } cases[] = {
+        {"[Corvane_System]\nOutputBuffers=8\n", false},
+        {"", false},
+        {"[Corvane_Audio]\nLoudnessNormalise=1\nUseCuePoints=1\n", true},
+    };
+    for (const auto& c : cases) {
+        StationOnSettings s(c.settings);
+        EXPECT_EQ(s.station.Core().Settings().LoudnessNormalise, c.on) << c.settings;
+        EXPECT_EQ(s.station.Core().Settings().UseCuePoints, c.on) << c.settings;
+    }
+}
+
 // The output's queue is as long as the settings say from the first start:
 // the sound configuration's choice used to be lost at every start, so carts
 // always waited behind 1.5 s of queued audio.

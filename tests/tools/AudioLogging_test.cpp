@@ -20,6 +20,14 @@ TEST(AudioLogging, PositionTextByRange) {
         EXPECT_EQ(RecordPositionText(ms), text) << ms;
 }
 
+TEST(AudioLogging, ANameWithoutAFolderIsTakenFromTheDataFolder) {
+    const std::filesystem::path data = "/srv/corvane";
+    EXPECT_EQ(AudioLoggingFile(data, "snoop001.wav"), "/srv/corvane/snoop001.wav");
+    EXPECT_EQ(AudioLoggingFile(data, "logs/today.wav"), "/srv/corvane/logs/today.wav");
+    EXPECT_EQ(AudioLoggingFile(data, "/tmp/x.wav"), "/tmp/x.wav");
+    EXPECT_EQ(AudioLoggingFile(data, ""), "") << "no name: the recorder's own error";
+}
+
 TEST(AudioLogging, RecorderEventsMoveTheButtons) {
     SnoopButtons b;
     EXPECT_EQ(b, (SnoopButtons{true, false, false, false, false}));

@@ -1,5 +1,5 @@
-#include "library/WidgetTestApplication.h"
 #include "audio/input/TMMWaveIn.h"
+#include "library/WidgetTestApplication.h"
 #include "studio/StudioSeams.h"
 #include "studio/VirtualWaveInDevice.h"
 #include "tools/ui/TfrmQelSnoop.h"
@@ -19,7 +19,7 @@ struct SnoopWindow {
     SnoopWindow() {
         folder = std::filesystem::temp_directory_path() / ("corvane-snoop-" + std::to_string(::getpid()));
         std::filesystem::create_directories(folder);
-        window = new TfrmQelSnoop(device, seams.seams());
+        window = new TfrmQelSnoop(device, seams.seams(), folder);
     }
     ~SnoopWindow() {
         delete window;
@@ -105,11 +105,29 @@ TEST(TfrmQelSnoop, StartErrorsShowOnlyInTheErrorLabel) {
     EXPECT_TRUE(w.seams.prompter.Messages().empty());
 }
 
+// The default name, or any name without a folder, records into the data
+// folder, never into the folder the console happened to be started from.
+TEST(TfrmQelSnoop, AFileNameWithoutAFolderRecordsIntoTheDataFolder) {
+    SnoopWindow w;
+    const std::filesystem::path startedFrom = w.folder / "started-from";
+    std::filesystem::create_directories(startedFrom);
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(startedFrom);
+    w.SetFile("bare.wav");
+    w.Button("btnRecStart")->click();
+    w.seams.studio.Run(500);
+    w.Button("btnRecStop")->click();
+    std::filesystem::current_path(before);
+    EXPECT_EQ(w.Label("lblRecError"), "");
+    EXPECT_TRUE(std::filesystem::exists(w.folder / "bare.wav"));
+    EXPECT_FALSE(std::filesystem::exists(startedFrom / "bare.wav"));
+}
+
 TEST(TfrmQelSnoop, WithoutAnInputDeviceTheErrorIsShown) {
     StudioSeams seams;
     VirtualWaveInDevice device{seams.studio};
     device.SetDeviceCount(0);
-    TfrmQelSnoop window(device, seams.seams());
+    TfrmQelSnoop window(device, seams.seams(), std::filesystem::temp_directory_path());
     window.findChild<QLineEdit*>("edtRecFileName")
         ->setText(
             QString::fromStdString((std::filesystem::temp_directory_path() / "corvane-none.wav").string()));

@@ -40,11 +40,11 @@ QVariant ScheduleGridModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         return cells_[row].value(index.column());
     case Qt::BackgroundRole:
-        return colour(LookOfRow(facts.itemPlayOrder, facts.objectType, currentItem_, nextItem_).background);
+        return colour(LookOfRow(facts.itemPlayOrder, bookmarks_[row], facts.objectType, playing_).background);
     case Qt::ForegroundRole:
-        return colour(LookOfRow(facts.itemPlayOrder, facts.objectType, currentItem_, nextItem_).text);
+        return colour(LookOfRow(facts.itemPlayOrder, bookmarks_[row], facts.objectType, playing_).text);
     case Qt::FontRole:
-        if (LookOfRow(facts.itemPlayOrder, facts.objectType, currentItem_, nextItem_).bold) {
+        if (LookOfRow(facts.itemPlayOrder, bookmarks_[row], facts.objectType, playing_).bold) {
             QFont font;
             font.setBold(true);
             return font;
@@ -59,11 +59,11 @@ QVariant ScheduleGridModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-void ScheduleGridModel::SetPlayingItems(int currentItem, int nextItem) {
-    if (currentItem == currentItem_ && nextItem == nextItem_)
+void ScheduleGridModel::SetPlayingItems(int currentItem, int nextItem, Bookmark currentRow) {
+    if (currentItem == playing_.currentItem && nextItem == playing_.nextItem &&
+        currentRow == playing_.currentRow)
         return;
-    currentItem_ = currentItem;
-    nextItem_ = nextItem;
+    playing_ = {currentItem, nextItem, currentRow};
     if (!cells_.empty())
         emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
                          {Qt::BackgroundRole, Qt::ForegroundRole, Qt::FontRole});

@@ -37,8 +37,9 @@ public:
     // Moves the table's cursor to the row shown at `row`.
     void MakeCurrent(int row);
     // The ItemPlayOrder of the item on air and of the next item (0: none):
-    // their rows are highlighted while an item is on air.
-    void SetPlayingItems(int currentItem, int nextItem);
+    // their rows are highlighted while an item is on air; of two rows of one
+    // play order only `currentRow`, the row on air (0: not known).
+    void SetPlayingItems(int currentItem, int nextItem, Bookmark currentRow = 0);
 
 signals:
     // The table's cursor moved to the row shown at `row`.
@@ -61,8 +62,7 @@ private:
         QString notes;
     };
     std::vector<RowFacts> facts_;
-    int currentItem_ = 0;
-    int nextItem_ = 0;
+    PlayingRows playing_;
 };
 
 } // namespace corvane

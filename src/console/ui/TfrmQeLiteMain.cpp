@@ -313,8 +313,8 @@ ConsoleMeterPanel& TfrmQeLiteMain::MeterPanel() {
     return displayPages_->MeterPanel();
 }
 
-void TfrmQeLiteMain::SetPlayingItems(int currentItem, int nextItem) {
-    scheduleModel_->SetPlayingItems(currentItem, nextItem);
+void TfrmQeLiteMain::SetPlayingItems(int currentItem, int nextItem, uint64_t currentRow) {
+    scheduleModel_->SetPlayingItems(currentItem, nextItem, currentRow);
 }
 
 void TfrmQeLiteMain::SetGridLook(const GridAppearance& appearance) {

@@ -98,7 +98,7 @@ public:
     // The played percentage of the item on air, 0..100.
     void SetGauge(int percent);
     // The rows of the item on air and the next item (ItemPlayOrder, 0: none).
-    void SetPlayingItems(int currentItem, int nextItem);
+    void SetPlayingItems(int currentItem, int nextItem, uint64_t currentRow = 0);
     bool NotesPreviewShown() const;
 
     // The commands the window carries out itself.
@@ -184,7 +184,7 @@ private:
     void ShowGauge(int percent) override { SetGauge(percent); }
     void ShowDelayedPause(bool visible) override;
     void HoldGridRepaint(bool hold) override;
-    void RepaintGrid(int currentItem, int nextItem) override;
+    void RepaintGrid(int currentItem, int nextItem, uint64_t currentRow) override;
     void SetBusy(bool busy) override;
     void BufferPlayed(const uint8_t*, uint32_t) override {}
     void ShowBreakActive(bool active) override;

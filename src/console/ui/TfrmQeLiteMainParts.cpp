@@ -51,8 +51,8 @@ void TfrmQeLiteMain::HoldGridRepaint(bool hold) {
     dxgSchedule->setUpdatesEnabled(!hold);
 }
 
-void TfrmQeLiteMain::RepaintGrid(int currentItem, int nextItem) {
-    SetPlayingItems(currentItem, nextItem);
+void TfrmQeLiteMain::RepaintGrid(int currentItem, int nextItem, uint64_t currentRow) {
+    SetPlayingItems(currentItem, nextItem, currentRow);
     dxgSchedule->viewport()->update();
 }
 
@@ -166,7 +166,7 @@ void TfrmQeLiteMain::BuildTools() {
 void TfrmQeLiteMain::OpenAudioLogging() {
     // One window at most: opening it again brings it to the front.
     if (!snoop_)
-        snoop_ = new TfrmQelSnoop(station_.RecordingInput(), seams_, this);
+        snoop_ = new TfrmQelSnoop(station_.RecordingInput(), seams_, station_.Core().ProgramFolder(), this);
     snoop_->show();
     snoop_->raise();
     snoop_->activateWindow();

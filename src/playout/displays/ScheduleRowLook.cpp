@@ -2,11 +2,11 @@
 
 namespace corvane {
 
-RowLook LookOfRow(int itemPlayOrder, std::string_view objectType, int currentItem, int nextItem) {
-    if (currentItem != 0) {
-        if (itemPlayOrder == currentItem)
+RowLook LookOfRow(int itemPlayOrder, uint64_t row, std::string_view objectType, const PlayingRows& playing) {
+    if (playing.currentItem != 0) {
+        if (itemPlayOrder == playing.currentItem && (playing.currentRow == 0 || row == playing.currentRow))
             return {OnAirRowBackground, OnAirRowText, true};
-        if (itemPlayOrder == nextItem)
+        if (itemPlayOrder == playing.nextItem)
             return {NextRowBackground, NextRowText, true};
     }
     if (objectType == "AD")

@@ -12,8 +12,9 @@
 
 namespace corvane {
 
-TfrmQelSnoop::TfrmQelSnoop(WaveInDevice& device, Seams seams, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
+TfrmQelSnoop::TfrmQelSnoop(WaveInDevice& device, Seams seams, std::filesystem::path dataFolder,
+                           QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), dataFolder_(std::move(dataFolder)) {
     // A small tool window: over the console.
     PlaceWhenFirstShown(*this, Placement::OwnerCentre);
     setObjectName("frmQelSnoop");
@@ -123,7 +124,8 @@ template <typename F> void TfrmQelSnoop::Run(F&& command) {
 void TfrmQelSnoop::btnRecStartClick() {
     lblRecError->clear();
     Run([&] {
-        WaveRecorder_->SetRecordFileName(edtRecFileName->text().trimmed().toStdString());
+        WaveRecorder_->SetRecordFileName(
+            AudioLoggingFile(dataFolder_, edtRecFileName->text().trimmed().toStdString()).string());
         WaveRecorder_->StartRecording();
     });
 }

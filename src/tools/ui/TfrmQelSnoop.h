@@ -5,6 +5,7 @@
 #include "tools/AudioLogging.h"
 
 #include <QWidget>
+#include <filesystem>
 #include <memory>
 
 class QLabel;
@@ -17,11 +18,13 @@ namespace corvane {
 // input into a wave file beside the running broadcast. The recorder's events
 // drive the buttons; a 50 ms timer shows the recorded time. Errors of
 // starting show only in the error label. Closing the window frees it, and
-// the recorder stops and closes its input as it goes.
+// the recorder stops and closes its input as it goes. A file name without a
+// folder is taken from the data folder, as the events' recordings are.
 class TfrmQelSnoop final : public QWidget {
     Q_OBJECT
 public:
-    TfrmQelSnoop(WaveInDevice& device, Seams seams, QWidget* parent = nullptr);
+    TfrmQelSnoop(WaveInDevice& device, Seams seams, std::filesystem::path dataFolder,
+                 QWidget* parent = nullptr);
     ~TfrmQelSnoop() override;
 
     TMMWaveRecorder& WaveRecorder() { return *WaveRecorder_; }
@@ -39,6 +42,7 @@ private:
     // Runs a recorder command; an error shows as "Last Error: " + its text.
     template <typename F> void Run(F&& command);
 
+    std::filesystem::path dataFolder_;
     std::unique_ptr<TMMWaveRecorder> WaveRecorder_;
     std::unique_ptr<Timer> RecordTimer_;
     SnoopButtons buttons_;

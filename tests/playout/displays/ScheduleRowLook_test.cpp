@@ -29,7 +29,18 @@ TEST(ScheduleRowLook, OnAirNextAndCommercialRows) {
         {6, "AD", 0, 0, commercial},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(LookOfRow(c.row, c.type, c.current, c.next), c.look) << c.row << c.type << c.current;
+        EXPECT_EQ(LookOfRow(c.row, 0, c.type, {c.current, c.next}), c.look) << c.row << c.type << c.current;
+}
+
+// Two rows of one play order (a hand-edited schedule): only the row on air is
+// lit; without its row known, every row of the item on air is.
+TEST(ScheduleRowLook, OnlyTheRowOnAirIsLitWhenTwoShareAPlayOrder) {
+    const RowLook onAir{OnAirRowBackground, OnAirRowText, true};
+    const PlayingRows playing{4, 5, 12};
+    EXPECT_EQ(LookOfRow(4, 11, "MP3", playing), RowLook{});
+    EXPECT_EQ(LookOfRow(4, 12, "MP3", playing), onAir);
+    EXPECT_EQ(LookOfRow(4, 11, "AD", playing), (RowLook{std::nullopt, CommercialRowText, false}));
+    EXPECT_EQ(LookOfRow(4, 11, "MP3", {4, 5, 0}), onAir);
 }
 
 TEST(ScheduleRowLook, TypeIcons) {
