@@ -4,6 +4,7 @@
 #include "broadcast/UdpLineSender.h"
 #include "broadcast/UdpListener.h"
 #include "support/FakeTcpServer.h"
+#include "support/GatedNameServer.h"
 #include "support/TempFolder.h"
 
 #include <arpa/inet.h>
@@ -181,32 +182,11 @@ TEST(NowPlayingAnnouncer, WritesTheFileSendsTheLineAndFollowsTheRule) {
 TEST(UdpLineSender, ANameStillBeingLookedUpNeverHoldsTheSenderAndItsLineFollows) {
     struct Setup {
         UdpListener rds;
-        std::mutex mutex;
-        std::condition_variable released;
-        bool open = false;
-        std::atomic<int> lookups{0};
-        NameLookup names{[this](const std::string&, int, std::vector<NameAddress>& addresses) -> std::string {
-            ++lookups;
-            std::unique_lock lock(mutex);
-            released.wait(lock, [&] { return open; });
-            NameAddress address;
-            address.family = AF_INET;
-            auto& in = reinterpret_cast<sockaddr_in&>(address.address);
-            in.sin_family = AF_INET;
-            in.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            address.length = sizeof(sockaddr_in);
-            addresses.push_back(address);
-            return std::string();
-        }};
+        // Kept alive by the lookups' threads, which hold it.
+        std::shared_ptr<GatedNameServer> server = std::make_shared<GatedNameServer>();
+        NameLookup names{server->Resolver()};
         UdpLineSender sender{names};
         std::string error = "not sent";
-        void Release() {
-            {
-                std::lock_guard lock(mutex);
-                open = true;
-            }
-            released.notify_all();
-        }
     };
     // Left behind on purpose if sending hangs: the lookup's thread uses it.
     auto* setup = new Setup;
@@ -216,11 +196,11 @@ TEST(UdpLineSender, ANameStillBeingLookedUpNeverHoldsTheSenderAndItsLineFollows)
     });
     ASSERT_TRUE(returned) << "sending waits for the name server";
     EXPECT_EQ(setup->error, "");
-    setup->Release();
+    setup->server->Release();
     EXPECT_EQ(setup->rds.Receive(), "Song A\n");
     EXPECT_EQ(setup->sender.Send(target, "Song B"), "");
     EXPECT_EQ(setup->rds.Receive(), "Song B\n");
-    EXPECT_EQ(setup->lookups.load(), 1);
+    EXPECT_EQ(setup->server->lookups.load(), 1);
     EXPECT_NE(setup->sender.Send("rds.example:70000", "Song C").find("Bad UDP target"), std::string::npos);
     delete setup;
 }

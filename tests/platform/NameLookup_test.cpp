@@ -1,5 +1,6 @@
 #include "platform/NameLookup.h"
 #include "support/FakeTcpServer.h"
+#include "support/GatedNameServer.h"
 
 #include <arpa/inet.h>
 #include <atomic>
@@ -14,40 +15,6 @@ namespace corvane::testing {
 namespace {
 
 using std::chrono::milliseconds;
-
-// A name server that answers only when the test lets it (never, until then):
-// each lookup waits for Release, then finds 127.0.0.1. Counts the lookups.
-struct GatedNameServer : std::enable_shared_from_this<GatedNameServer> {
-    std::mutex mutex;
-    std::condition_variable released;
-    bool open = false;
-    std::atomic<int> lookups{0};
-
-    NameLookup::Resolver Resolver() {
-        // Holds the name server for as long as a lookup's thread runs.
-        return [self = shared_from_this(), this](const std::string&, int,
-                                                 std::vector<NameAddress>& addresses) -> std::string {
-            ++lookups;
-            std::unique_lock lock(mutex);
-            released.wait(lock, [&] { return open; });
-            NameAddress address;
-            address.family = AF_INET;
-            auto& in = reinterpret_cast<sockaddr_in&>(address.address);
-            in.sin_family = AF_INET;
-            in.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            address.length = sizeof(sockaddr_in);
-            addresses.push_back(address);
-            return {};
-        };
-    }
-    void Release() {
-        {
-            std::lock_guard lock(mutex);
-            open = true;
-        }
-        released.notify_all();
-    }
-};
 
 // A name server that does not answer never holds the caller longer than it
 // asked, and a lookup past its deadline counts as failed; once answered, the
